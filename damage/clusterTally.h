@@ -1,0 +1,48 @@
+#pragma once
+// Cluster statistics of a run: per-cell tallies, run sums and, after
+// finalisation, means and standard errors.
+
+#include <array>
+#include <cstdint>
+
+namespace kesp {
+
+inline constexpr int tallyRows = 51;        // rows 1..50: clusters of that many lesions; 51: all
+inline constexpr int tallyCategories = 4;   // 1 DSB, 2 SSB, 3 OTHER, 4 ALL CLUSTERS
+inline constexpr int clusterClasses = 9;    // class codes 1..9
+inline constexpr int classPercentages = 11; // BD, SSB, SSB+, 2SSB, DSB, DSB+, DSB++, SSBc, SSBcb, DSBc, DSBcb
+inline constexpr double noDataMarker = -1.0;
+
+// Indexed [row][category] with rows 1..51 and categories 1..4; index 0 is unused
+// so that the code reads like the tables it fills.
+template <typename T>
+using TallyArray = std::array<std::array<T, tallyCategories + 1>, tallyRows + 1>;
+
+struct ClusterTally {
+    // Per cell (cleared at the start of each cell).
+    TallyArray<double> cellCount{};
+    TallyArray<double> cellPctSb{};
+    TallyArray<double> cellLength{};
+    TallyArray<double> cellLesionsPerNt{};
+    TallyArray<double> cellPerTrack{};
+    // Run (cleared by resetTally). After finalisation the sum arrays hold
+    // means and the sum-of-squares arrays standard errors of the mean.
+    std::array<std::int32_t, clusterClasses + 1> classCount{};  // 1..9
+    TallyArray<double> sumCount{};
+    TallyArray<double> sumSqCount{};
+    TallyArray<double> sumPerTrack{};
+    TallyArray<double> sumSqPerTrack{};
+    TallyArray<double> sumPctSb{};
+    TallyArray<double> sumSqPctSb{};
+    TallyArray<double> sumLength{};
+    TallyArray<double> sumSqLength{};
+    TallyArray<double> sumLesionsPerNt{};
+    TallyArray<double> sumSqLesionsPerNt{};
+    TallyArray<std::int32_t> cellsWithClusters{};
+    std::array<double, classPercentages + 1> classPct{};  // 1..11
+};
+
+// The run's one instance.
+ClusterTally& clusterTally();
+
+}  // namespace kesp

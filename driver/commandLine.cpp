@@ -1,0 +1,79 @@
+#include "driver/commandLine.h"
+
+#include "support/text.h"
+
+namespace kesp {
+
+namespace {
+
+constexpr std::size_t switchLength = 6;
+
+RunOptions defaultOptions()
+{
+    RunOptions options;
+    options.inputFileName = makeField("kesp.inp", fileNameLength);
+    options.reportFileName = makeField("kesp.out", fileNameLength);
+    return options;
+}
+
+// The input name with its last extension replaced by ".out". A dot in column 1
+// (a name such as ".inp") is not taken as an extension.
+std::string reportNameFor(const std::string& inputName)
+{
+    const std::size_t dot = inputName.rfind('.');
+    const std::size_t stemLength =
+        (dot != std::string::npos && dot >= 1) ? dot : trimmedLength(inputName);
+    return makeField(inputName.substr(0, stemLength) + ".out", fileNameLength);
+}
+
+void applySwitch(std::string_view argument, RunOptions& options)
+{
+    std::string text = makeField(argument, switchLength);
+    squeezeBlanks(text);
+    toLower(text, text.size());
+    const std::string_view word = trimmed(text);
+    if (word == "/2006") {
+        options.masses2006 = true;
+        options.oxygenEffect = false;
+        options.zebDependentOxygen = false;
+    } else if (word == "/no2") {
+        options.oxygenEffect = false;
+    } else if (word == "/nq") {
+        options.zebDependentOxygen = false;
+    }
+}
+
+}  // namespace
+
+RunOptions& runOptions()
+{
+    static RunOptions options = defaultOptions();
+    return options;
+}
+
+void resetRunOptions()
+{
+    runOptions() = defaultOptions();
+}
+
+void readCommandLine(std::span<const std::string_view> arguments, RunOptions& options)
+{
+    if (arguments.empty()) {
+        options.inputFileName = makeField("kesp.inp", fileNameLength);
+        options.reportFileName = makeField("kesp.out", fileNameLength);
+        return;
+    }
+    options.inputFileName = makeField(arguments[0], fileNameLength);
+    options.reportFileName = reportNameFor(options.inputFileName);
+    if (arguments.size() < 2) {
+        return;
+    }
+    options.masses2006 = false;
+    options.oxygenEffect = true;
+    options.zebDependentOxygen = true;
+    for (std::string_view argument : arguments.subspan(1)) {
+        applySwitch(argument, options);
+    }
+}
+
+}  // namespace kesp

@@ -1,0 +1,10 @@
+#include <string_view>
+#include <vector>
+
+#include "driver/runSequence.h"
+
+int main(int argc, char** argv)
+{
+    const std::vector<std::string_view> arguments(argv + 1, argv + argc);
+    return kesp::runKesp(arguments);
+}

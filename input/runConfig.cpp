@@ -1,0 +1,19 @@
+#include "input/runConfig.h"
+
+namespace kesp {
+
+namespace {
+RunConfig theRunConfig;
+}
+
+RunConfig& runConfig()
+{
+    return theRunConfig;
+}
+
+void resetRunConfig()
+{
+    theRunConfig = RunConfig{};
+}
+
+}  // namespace kesp

@@ -1,0 +1,97 @@
+#include "driver/commandLine.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/text.h"
+
+namespace kesp {
+namespace {
+
+RunOptions readArguments(const std::vector<std::string_view>& arguments)
+{
+    RunOptions options = runOptions();
+    readCommandLine(arguments, options);
+    return options;
+}
+
+TEST(CommandLineTest, reportNameReplacesTheLastExtension)
+{
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"run.inp", "run.out"},
+        {"run", "run.out"},
+        {"a.b.c", "a.b.out"},
+        {".inp", ".inp.out"},
+        {"data.set/run", "data.out"},  // a dot in a directory part is taken all the same
+        {"dir/run.inp", "dir/run.out"},
+    };
+    for (const auto& [input, report] : cases) {
+        const RunOptions options = readArguments({input});
+        EXPECT_EQ(trimmed(options.inputFileName), input);
+        EXPECT_EQ(trimmed(options.reportFileName), report) << "input " << input;
+        EXPECT_EQ(options.inputFileName.size(), fileNameLength);
+        EXPECT_EQ(options.reportFileName.size(), fileNameLength);
+    }
+}
+
+TEST(CommandLineTest, noArgumentsGiveTheDefaultNames)
+{
+    const RunOptions options = readArguments({});
+    EXPECT_EQ(trimmed(options.inputFileName), "kesp.inp");
+    EXPECT_EQ(trimmed(options.reportFileName), "kesp.out");
+    EXPECT_TRUE(options.oxygenEffect);
+    EXPECT_TRUE(options.zebDependentOxygen);
+    EXPECT_FALSE(options.masses2006);
+}
+
+TEST(CommandLineTest, longNameIsCutBeforeTheReportNameIsDerived)
+{
+    const std::string name = std::string(596, 'x') + ".inp";
+    const RunOptions options = readArguments({name});
+    EXPECT_EQ(options.inputFileName, std::string(500, 'x'));
+    // No dot in the first 500 characters: ".out" is appended and cut away again.
+    EXPECT_EQ(options.reportFileName, std::string(500, 'x'));
+}
+
+TEST(CommandLineTest, switchesTurnPartsOfTheModelOff)
+{
+    struct Case {
+        std::vector<std::string_view> switches;
+        bool oxygenEffect;
+        bool zebDependentOxygen;
+        bool masses2006;
+    };
+    const std::vector<Case> cases = {
+        {{"/no2"}, false, true, false},
+        {{"/NO2"}, false, true, false},
+        {{"/nq"}, true, false, false},
+        {{"/n q"}, true, false, false},     // blanks inside the argument are squeezed out
+        {{"/2006"}, false, false, true},
+        {{"/2006", "/no2"}, false, false, true},
+        {{"/no2", "/nq"}, false, false, false},
+        {{"/no2x"}, true, true, false},     // not a switch: ignored
+        {{"/nq1"}, true, true, false},
+        {{"/no2222222"}, true, true, false},  // cut to 6 characters: "/no222"
+        {{"junk"}, true, true, false},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string_view> arguments = {"run.inp"};
+        arguments.insert(arguments.end(), c.switches.begin(), c.switches.end());
+        const RunOptions options = readArguments(arguments);
+        EXPECT_EQ(options.oxygenEffect, c.oxygenEffect) << c.switches[0];
+        EXPECT_EQ(options.zebDependentOxygen, c.zebDependentOxygen) << c.switches[0];
+        EXPECT_EQ(options.masses2006, c.masses2006) << c.switches[0];
+    }
+}
+
+TEST(CommandLineTest, switchGivenFirstIsTakenAsTheInputName)
+{
+    const RunOptions options = readArguments({"/no2", "run.inp"});
+    EXPECT_EQ(trimmed(options.inputFileName), "/no2");
+    EXPECT_TRUE(options.oxygenEffect);
+}
+
+}  // namespace
+}  // namespace kesp
