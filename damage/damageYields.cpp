@@ -1,10 +1,42 @@
 #include "damage/damageYields.h"
 
+#include <cmath>
+
+#include "driver/commandLine.h"
+#include "input/runConfig.h"
+#include "physics/particleState.h"
+
 namespace kesp {
 
 namespace {
+
 DamageYields theDamageYields;
+
+std::int32_t truncateToInt(double value)
+{
+    return static_cast<std::int32_t>(value);
 }
+
+std::int32_t segmentLengthFor(double zeb)
+{
+    return truncateToInt(segmentLengthAtLowZebBp
+                         - (segmentLengthSpanBp * zeb) / (zeb + segmentHalfEffectZeb));
+}
+
+// Without scavenger (conc = 0) the full yield; DMSO lowers it toward the
+// non-scavengeable fraction. With chmx = 0 and conc = 0 no scavenger is present
+// at all, so the full yield applies instead of the undefined 0/0.
+std::int32_t strandBreaksFor(const RunConfig& config)
+{
+    const double denominator = config.conc + config.chmx;
+    if (denominator == 0.0) {
+        return truncateToInt(strandBreaksPerCellPerGy);
+    }
+    return truncateToInt((config.fnsd * config.conc + config.chmx) * strandBreaksPerCellPerGy
+                         / denominator);
+}
+
+}  // namespace
 
 DamageYields& damageYields()
 {
@@ -14,6 +46,30 @@ DamageYields& damageYields()
 void resetDamageYields()
 {
     theDamageYields = DamageYields{};
+}
+
+double chemicalRepairProbability(double zeb)
+{
+    const RunOptions& options = runOptions();
+    if (!options.oxygenEffect) {
+        return 0.0;
+    }
+    const RunConfig& config = runConfig();
+    double m = config.m0;
+    if (options.zebDependentOxygen) {
+        m = config.m0 - (config.m0 - 1.0) / (1.0 + std::pow(config.q / zeb, config.r));
+    }
+    return 1.0 - (config.k + config.po2) / (config.po2 + m * config.k);
+}
+
+void computeDamageYields()
+{
+    const double zeb = particleState().zeb;
+    DamageYields& yields = theDamageYields;
+    yields.segmentLength = segmentLengthFor(zeb);
+    yields.strandBreaks = strandBreaksFor(runConfig());
+    yields.baseDamages = truncateToInt(baseDamageToStrandBreakRatio * yields.strandBreaks);
+    yields.repairProbability = chemicalRepairProbability(zeb);
 }
 
 }  // namespace kesp

@@ -1,9 +1,19 @@
 #pragma once
-// Damage parameters of the particle type being simulated.
+// Damage parameters of the particle type being simulated, from its radiation
+// quality (Zeff/beta)^2 and the cell's chemical environment (oxygen, DMSO).
 
 #include <cstdint>
 
 namespace kesp {
+
+// Model constants; the report prints them.
+inline constexpr double baseDamageToStrandBreakRatio = 3.0;
+inline constexpr int minClusterSeparationBp = 9;      // Nmin
+inline constexpr int maxDsbSeparationBp = 10;         // Ndsb
+inline constexpr double strandBreaksPerCellPerGy = 1300.0;
+inline constexpr double segmentLengthAtLowZebBp = 149200.0;
+inline constexpr double segmentLengthSpanBp = 123600.0;
+inline constexpr double segmentHalfEffectZeb = 267.0;
 
 struct DamageYields {
     std::int32_t segmentLength = 0;  // bp of DNA one simulated cell receives per Gy
@@ -15,5 +25,12 @@ struct DamageYields {
 // The process's one instance.
 DamageYields& damageYields();
 void resetDamageYields();
+
+// Fills DamageYields from zeb of the current particle, the run settings and
+// the oxygen switches of the command line.
+void computeDamageYields();
+
+// The chemical repair probability for a particle of the given (Zeff/beta)^2.
+double chemicalRepairProbability(double zeb);
 
 }  // namespace kesp

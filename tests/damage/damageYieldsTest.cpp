@@ -1,0 +1,76 @@
+#include "damage/damageYields.h"
+
+#include <gtest/gtest.h>
+
+#include "driver/commandLine.h"
+#include "input/runConfig.h"
+#include "physics/particleState.h"
+
+namespace kesp {
+namespace {
+
+class DamageYieldsTest : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        resetRunConfig();
+        resetRunOptions();
+        resetParticleState();
+        resetDamageYields();
+    }
+
+    static DamageYields yieldsAt(double zeb)
+    {
+        particleState().zeb = zeb;
+        computeDamageYields();
+        return damageYields();
+    }
+};
+
+TEST_F(DamageYieldsTest, segmentLengthFollowsTheSaturatingCurve)
+{
+    EXPECT_EQ(yieldsAt(0.0).segmentLength, 149200);
+    EXPECT_EQ(yieldsAt(267.0).segmentLength, 149200 - 123600 / 2);
+    // Hand-evaluated: 149200 - 123600*1000/1267 = 51646.49... truncates to 51646.
+    EXPECT_EQ(yieldsAt(1000.0).segmentLength, 51646);
+    EXPECT_GT(yieldsAt(1e12).segmentLength, 25600 - 1);
+}
+
+TEST_F(DamageYieldsTest, dmsoLowersStrandBreaksTowardTheNonScavengeableShare)
+{
+    struct Case { double conc, chmx, fnsd; int strandBreaks; };
+    const Case cases[] = {
+        {0.0, 0.5, 0.5, 1300},
+        {0.5, 0.5, 0.5, 975},
+        {0.5, 0.5, 1.0, 1300},
+        {1e9, 0.5, 0.5, 650},
+        {0.0, 0.0, 0.5, 1300},  // no scavenger at all: the full yield, not 0/0
+    };
+    for (const Case& c : cases) {
+        runConfig().conc = c.conc;
+        runConfig().chmx = c.chmx;
+        runConfig().fnsd = c.fnsd;
+        const DamageYields yields = yieldsAt(10.0);
+        EXPECT_EQ(yields.strandBreaks, c.strandBreaks) << "conc " << c.conc << " chmx " << c.chmx;
+        EXPECT_EQ(yields.baseDamages, 3 * c.strandBreaks);
+    }
+}
+
+TEST_F(DamageYieldsTest, repairProbabilityFollowsTheOxygenModel)
+{
+    // Low zeb: the oxygen factor is M0 itself.
+    EXPECT_DOUBLE_EQ(yieldsAt(0.0).repairProbability,
+                     1.0 - (0.3372 + 100.0) / (100.0 + 1.74 * 0.3372));
+    EXPECT_GT(yieldsAt(0.0).repairProbability, 0.0);  // even a normoxic cell repairs a little
+    runConfig().po2 = 0.0;
+    EXPECT_DOUBLE_EQ(yieldsAt(0.0).repairProbability, 1.0 - 1.0 / 1.74);
+    // At zeb = q the factor lies half-way between M0 and 1.
+    EXPECT_DOUBLE_EQ(yieldsAt(946.1).repairProbability, 1.0 - 1.0 / ((1.74 + 1.0) / 2.0));
+    runOptions().zebDependentOxygen = false;
+    EXPECT_DOUBLE_EQ(yieldsAt(946.1).repairProbability, 1.0 - 1.0 / 1.74);
+    runOptions().oxygenEffect = false;
+    EXPECT_EQ(yieldsAt(946.1).repairProbability, 0.0);
+}
+
+}  // namespace
+}  // namespace kesp
