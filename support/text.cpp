@@ -58,4 +58,42 @@ void squeezeBlanks(std::string& text)
     text.resize(length, ' ');
 }
 
+bool equalIgnoringCase(char a, char b)
+{
+    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+    return upper(a) == upper(b);
+}
+
+void removeChar(char c, std::string& text)
+{
+    const std::size_t length = text.size();
+    std::erase(text, c);
+    text.resize(length, ' ');
+}
+
+void copyInto(int column, std::string_view source, std::string& target)
+{
+    if (source.empty() || target.empty()) {
+        return;
+    }
+    const std::size_t start = column < 1 ? 0 : static_cast<std::size_t>(column) - 1;
+    if (start >= target.size()) {
+        return;
+    }
+    const std::size_t count = std::min(source.size(), target.size() - start);
+    source.copy(target.data() + start, count);
+}
+
+void cleanValue(std::string_view text, std::string& value)
+{
+    std::fill(value.begin(), value.end(), ' ');
+    if (trimmedLength(text) == 0) {
+        return;
+    }
+    copyInto(1, trimmed(text), value);
+    for (const char c : std::string_view("'\"()[]{}`<>")) {
+        removeChar(c, value);
+    }
+}
+
 }  // namespace kesp

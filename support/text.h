@@ -33,4 +33,19 @@ void squeezeBlanks(std::string& text);
 // True for the characters that squeezeBlanks deletes.
 bool isBlankOrControl(char c);
 
+// True when the characters are equal or are the same letter a-z in the other case.
+bool equalIgnoringCase(char a, char b);
+
+// Deletes every occurrence of c, closing the gaps to the left and appending blanks.
+void removeChar(char c, std::string& text);
+
+// Copies the source into the target from the given column on (a column below
+// 1 counts as 1), up to the target's last column; other columns keep their
+// characters. Nothing happens when the source or the target is empty.
+void copyInto(int column, std::string_view source, std::string& target);
+
+// Blanks the field `value`, then copies the text up to its trimmed length into
+// it and deletes the quote and bracket characters ' " ( ) [ ] { } ` < >.
+void cleanValue(std::string_view text, std::string& value);
+
 }  // namespace kesp
