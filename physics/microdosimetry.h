@@ -1,0 +1,27 @@
+#pragma once
+// Stopping power at the particle's energy and the microdosimetric quantities
+// of a spherical cell nucleus traversed by it.
+
+#include <cstdint>
+
+namespace kesp {
+
+struct StoppingAndMicrodosimetry {
+    double sElectronic;  // keV/um
+    double sRadiative;   // keV/um
+    double sNuclear;     // keV/um
+    double sTotal;       // keV/um
+    double dpuf;         // absorbed dose per unit fluence, nGy cm^2
+    double yf;           // frequency-mean lineal energy, keV/um
+    double zf;           // frequency-mean specific energy, Gy
+};
+
+// For a particle of charge number Z, rest energy restEnergy (MeV) and kinetic
+// energy T (MeV) crossing a sphere of diameter d (um). The energy along the
+// track comes from the range table of ParticleState, which must have been
+// built for this same particle; T, rest energy and Z along the track are read
+// from ParticleState.
+StoppingAndMicrodosimetry stoppingAndMicrodosimetry(std::int32_t Z, double restEnergy, double T,
+                                                    double d);
+
+}  // namespace kesp

@@ -1,0 +1,108 @@
+#include "physics/rangeTable.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "physics/effectiveCharge.h"
+#include "physics/particleState.h"
+#include "physics/stoppingPower.h"
+
+namespace kesp {
+namespace {
+
+// Rest energies of the default mass constants: the proton's own, the electron's
+// and helium-4's atomic mass less two electrons.
+constexpr double protonRest = 938.272013;
+constexpr double electronRest = 0.510999;
+constexpr double alphaRest = 4.0026032497 * 931.494 - 2.0 * 0.510999;
+
+class RangeTableTest : public ::testing::Test {
+protected:
+    void TearDown() override { resetParticleState(); }
+
+    static void setParticleKind(std::int32_t Z, double restEnergy, double T = 0.0)
+    {
+        particleState().Z = Z;
+        particleState().restEnergy = restEnergy;
+        particleState().T = T;
+    }
+};
+
+TEST_F(RangeTableTest, csdaRangeIsZeroAtAndBelowTheLowerLimit)
+{
+    setParticleKind(1, protonRest);
+    EXPECT_EQ(csdaRange(1.1920928955078125e-7), 0.0);  // 2^-23 MeV
+    EXPECT_EQ(csdaRange(0.0), 0.0);
+    EXPECT_EQ(csdaRange(-1.0), 0.0);
+    EXPECT_GT(csdaRange(1.2e-7), 0.0);
+}
+
+TEST_F(RangeTableTest, inverseStoppingPowerIsTheReciprocalOfTheFit)
+{
+    struct Case { std::int32_t Z; double restEnergy; double energy; };
+    const Case cases[] = {
+        {-1, electronRest, 1.0}, {1, protonRest, 10.0}, {2, alphaRest, 40.0},
+    };
+    for (const Case& c : cases) {
+        setParticleKind(c.Z, c.restEnergy);
+        const double gamma = c.energy / c.restEnergy + 1.0;
+        const double beta2 = 1.0 - 1.0 / (gamma * gamma);
+        const double zeff = c.Z == -1 ? -1.0 : effectiveCharge(c.Z, std::sqrt(beta2));
+        // Total stopping power: radiative losses count towards the electron range.
+        const double total = stoppingPowerFit(c.Z, gamma, zeff * zeff / beta2).total;
+        EXPECT_NEAR(inverseStoppingPower(c.energy), 0.1 / total, 1e-14 / total) << "Z = " << c.Z;
+    }
+    // The ion integrand leaves the effective charge of the energy behind.
+    setParticleKind(2, alphaRest);
+    particleState().zeff = 0.0;
+    inverseStoppingPower(40.0);
+    EXPECT_NEAR(particleState().zeff, 2.0, 1e-3);
+    // Energies at or below 0 contribute nothing; the tiniest positive ones are
+    // taken as 1e-6 MeV.
+    EXPECT_EQ(inverseStoppingPower(0.0), 0.0);
+    EXPECT_EQ(inverseStoppingPower(-5.0), 0.0);
+    EXPECT_EQ(inverseStoppingPower(1e-20), inverseStoppingPower(1e-6));
+}
+
+TEST_F(RangeTableTest, knownParticlesHavePlausibleRanges)
+{
+    // Ranges the fits give (cm), checked against the CSDA ranges of these
+    // particles in water: 10 MeV proton 0.123, 1 MeV electron 0.437; the 40 MeV
+    // alpha particle has the proton's speed at 10 MeV/u and so nearly its range.
+    struct Case { const char* name; std::int32_t Z; double restEnergy; double T; double low; double high; };
+    const Case cases[] = {
+        {"10 MeV proton", 1, protonRest, 10.0, 0.120, 0.127},
+        {"1 MeV electron", -1, electronRest, 1.0, 0.430, 0.445},
+        {"40 MeV alpha", 2, alphaRest, 40.0, 0.120, 0.128},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        setParticleKind(c.Z, c.restEnergy, c.T);
+        buildRangeTable();
+        const double range = csdaRange(c.T);
+        EXPECT_GT(range, c.low);
+        EXPECT_LT(range, c.high);
+        // The last grid point is T up to rounding, so its range is the particle's.
+        EXPECT_NEAR(particleState().energyGrid[99], c.T, 1e-13 * c.T);
+        EXPECT_NEAR(particleState().rangeGrid[99], range, 1e-12 * range);
+    }
+}
+
+TEST_F(RangeTableTest, rangeTableIsGeometricInEnergyAndRisingInRange)
+{
+    setParticleKind(1, protonRest, 10.0);
+    buildRangeTable();
+    const ParticleState& state = particleState();
+    const double ratio = std::exp(std::log(10.0 / 1e-6) / 100.0);
+    EXPECT_DOUBLE_EQ(state.energyGrid[0], 1e-6 * ratio);
+    for (std::size_t i = 1; i < state.energyGrid.size(); ++i) {
+        EXPECT_DOUBLE_EQ(state.energyGrid[i] / state.energyGrid[i - 1], ratio) << "entry " << i + 1;
+        EXPECT_GT(state.rangeGrid[i], state.rangeGrid[i - 1]) << "entry " << i + 1;
+    }
+    // Every entry is a fresh integral from the lower limit.
+    EXPECT_EQ(state.rangeGrid[49], csdaRange(state.energyGrid[49]));
+}
+
+}  // namespace
+}  // namespace kesp
