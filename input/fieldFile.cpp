@@ -1,0 +1,301 @@
+#include "input/fieldFile.h"
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iomanip>
+#include <sstream>
+#include <string>
+#include <system_error>
+
+#include "input/radiationField.h"
+#include "physics/particleSetup.h"
+#include "report/componentPhysics.h"
+#include "support/numberReader.h"
+#include "support/orderlyStop.h"
+#include "support/text.h"
+
+namespace kesp {
+
+namespace {
+
+// Values of a field file in free format, read record by record.
+struct FreeFormatScanner {
+    std::istream& file;
+    std::string line;
+    std::size_t column = 0;   // next character to look at, counted from 0
+    bool afterValue = false;  // a comma now separates two values instead of leaving one out
+};
+
+enum class ScanResult { value, leftOut, endOfRecord, endOfFile };
+
+// The next line without the carriage return of a CR LF line end.
+bool readLine(std::istream& file, std::string& line)
+{
+    if (!std::getline(file, line)) {
+        return false;
+    }
+    if (!line.empty() && line.back() == '\r') {
+        line.pop_back();
+    }
+    return true;
+}
+
+// A record starts on a new line.
+bool startRecord(FreeFormatScanner& scanner)
+{
+    scanner.column = 0;
+    scanner.afterValue = false;
+    return readLine(scanner.file, scanner.line);
+}
+
+// A value in apostrophes or quotation marks; a doubled mark stands for itself.
+std::string quotedText(FreeFormatScanner& scanner)
+{
+    const std::string& line = scanner.line;
+    const char mark = line[scanner.column++];
+    std::string text;
+    while (scanner.column < line.size()) {
+        const char c = line[scanner.column++];
+        if (c != mark) {
+            text += c;
+        } else if (scanner.column < line.size() && line[scanner.column] == mark) {
+            text += mark;
+            ++scanner.column;
+        } else {
+            break;
+        }
+    }
+    return text;
+}
+
+// A value without quotes ends at a blank, a comma, a slash or the line end.
+std::string plainText(FreeFormatScanner& scanner)
+{
+    const std::string& line = scanner.line;
+    const std::size_t start = scanner.column;
+    while (scanner.column < line.size() && !isBlankOrControl(line[scanner.column]) &&
+           line[scanner.column] != ',' && line[scanner.column] != '/') {
+        ++scanner.column;
+    }
+    return line.substr(start, scanner.column - start);
+}
+
+ScanResult nextValue(FreeFormatScanner& scanner, std::string& text)
+{
+    for (;;) {
+        while (scanner.column < scanner.line.size() && isBlankOrControl(scanner.line[scanner.column])) {
+            ++scanner.column;
+        }
+        if (scanner.column >= scanner.line.size()) {
+            if (!readLine(scanner.file, scanner.line)) {
+                return ScanResult::endOfFile;
+            }
+            scanner.column = 0;
+            continue;
+        }
+        const char c = scanner.line[scanner.column];
+        if (c == '/') {
+            return ScanResult::endOfRecord;
+        }
+        if (c == ',') {
+            ++scanner.column;
+            if (scanner.afterValue) {
+                scanner.afterValue = false;
+                continue;
+            }
+            return ScanResult::leftOut;
+        }
+        text = (c == '\'' || c == '"') ? quotedText(scanner) : plainText(scanner);
+        scanner.afterValue = true;
+        return ScanResult::value;
+    }
+}
+
+std::string formatNumber(double value)
+{
+    std::ostringstream text;
+    text << value;
+    return text.str();
+}
+
+[[noreturn]] void stopAtComponent(std::string_view fileName, int index, std::string_view problem)
+{
+    std::ostringstream message;
+    message << "Field file " << fileName << ", component " << index << ": " << problem;
+    stopRun(message.str());
+}
+
+[[noreturn]] void stopEndedEarly(std::string_view fileName, int index, int count)
+{
+    std::ostringstream message;
+    message << "Field file " << fileName << " ends before component " << index
+            << " is complete; it must hold " << count
+            << " records of name, kinetic energy (MeV) and weight.";
+    stopRun(message.str());
+}
+
+bool isWholeNumberText(std::string_view text)
+{
+    const std::size_t start = (!text.empty() && (text[0] == '+' || text[0] == '-')) ? 1 : 0;
+    return text.size() > start && text.find_first_not_of("0123456789", start) == std::string_view::npos;
+}
+
+// The number of components after the title line; stops when there is none.
+double readComponentCount(FreeFormatScanner& scanner, std::string_view fileName)
+{
+    std::string title;
+    std::string text;
+    if (!readLine(scanner.file, title) || !startRecord(scanner) ||
+        nextValue(scanner, text) != ScanResult::value) {
+        stopRun("Field file " + std::string(fileName) +
+                " ends before the number of components; it must follow the title line.");
+    }
+    double count = 0.0;
+    if (!isWholeNumberText(text) || readReal(text, count) != 0) {
+        stopRun("Field file " + std::string(fileName) + ": the number of components \"" + text +
+                "\" is not a whole number.");
+    }
+    return count;
+}
+
+void storeValue(std::string_view fileName, int index, int valueNumber, const std::string& text,
+                FieldComponent& component)
+{
+    if (valueNumber == 0) {
+        component.name = makeField(text, particleNameLength);
+        return;
+    }
+    const char* what = valueNumber == 1 ? "kinetic energy" : "weight";
+    double& target = valueNumber == 1 ? component.kineticEnergy : component.weight;
+    if (readReal(text, target) != 0) {
+        stopAtComponent(fileName, index, std::string("the ") + what + " \"" + text + "\" is not a number.");
+    }
+}
+
+// Reads one record of name, kinetic energy and weight; a value left out keeps
+// what the component already holds.
+void readRecord(FreeFormatScanner& scanner, std::string_view fileName, int index, int count,
+                FieldComponent& component)
+{
+    if (!startRecord(scanner)) {
+        stopEndedEarly(fileName, index, count);
+    }
+    for (int valueNumber = 0; valueNumber < 3; ++valueNumber) {
+        std::string text;
+        const ScanResult result = nextValue(scanner, text);
+        if (result == ScanResult::endOfFile) {
+            stopEndedEarly(fileName, index, count);
+        }
+        if (result == ScanResult::endOfRecord) {
+            return;
+        }
+        if (result == ScanResult::value) {
+            storeValue(fileName, index, valueNumber, text, component);
+        }
+    }
+}
+
+// Kinetic energies must be positive and weights non-negative with a positive sum.
+void checkComponents(std::string_view fileName, const RadiationField& field, int count)
+{
+    double sum = 0.0;
+    for (int i = 1; i <= count; ++i) {
+        const FieldComponent& component = field.components[static_cast<std::size_t>(i)];
+        if (!(component.kineticEnergy > 0.0 && std::isfinite(component.kineticEnergy))) {
+            stopAtComponent(fileName, i,
+                            "kinetic energy " + formatNumber(component.kineticEnergy) +
+                                " is not a positive number; kinetic energies must be > 0 MeV.");
+        }
+        if (!std::isfinite(component.weight)) {
+            stopAtComponent(fileName, i,
+                            "weight " + formatNumber(component.weight) + " is not a finite number.");
+        }
+        if (component.weight < 0.0) {
+            stopAtComponent(fileName, i,
+                            "weight " + formatNumber(component.weight) + " is negative; weights must be >= 0.");
+        }
+        sum += component.weight;
+    }
+    if (!(sum > 0.0 && std::isfinite(sum))) {
+        stopRun("Field file " + std::string(fileName) + ": the weights add up to " + formatNumber(sum) +
+                "; they must add up to a positive finite number.");
+    }
+}
+
+void setUpComponents(RadiationField& field, int count)
+{
+    for (ComponentPhysics& physics : componentPhysics()) {
+        physics.rangeCsda = 0.0;
+    }
+    for (int i = 1; i <= count; ++i) {
+        const FieldComponent& component = field.components[static_cast<std::size_t>(i)];
+        field.physicsPending = setParticle(component.name, component.kineticEnergy) == 0;
+    }
+}
+
+void normaliseWeights(RadiationField& field, int count)
+{
+    double sum = 0.0;
+    for (int i = 1; i <= count; ++i) {
+        sum += field.components[static_cast<std::size_t>(i)].weight;
+    }
+    const double scale = 1.0 / sum;
+    for (int i = 1; i <= count; ++i) {
+        FieldComponent& component = field.components[static_cast<std::size_t>(i)];
+        component.weight *= scale;
+        component.cumulativeWeight =
+            field.components[static_cast<std::size_t>(i - 1)].cumulativeWeight + component.weight;
+    }
+}
+
+bool openFieldFile(const std::string& fileName, std::ifstream& file)
+{
+    std::error_code error;
+    if (std::filesystem::is_directory(fileName, error)) {
+        return false;
+    }
+    file.open(fileName);
+    return file.is_open();
+}
+
+}  // namespace
+
+FieldFileOutcome loadFieldFile(std::string_view fileName)
+{
+    const std::string name(fileName);
+    std::ifstream file;
+    if (!openFieldFile(name, file)) {
+        return FieldFileOutcome::notOpened;
+    }
+    FreeFormatScanner scanner{file, {}};
+    const double declaredCount = readComponentCount(scanner, name);
+    if (declaredCount <= 0.0) {
+        return FieldFileOutcome::noComponents;
+    }
+    if (declaredCount > maxFieldComponents) {
+        std::ostringstream message;
+        message << "Field file " << name << " holds " << std::fixed << std::setprecision(0) << declaredCount
+                << " components; at most " << maxFieldComponents << " are allowed.";
+        stopRun(message.str());
+    }
+    const int count = static_cast<int>(declaredCount);
+    RadiationField& field = radiationField();
+    for (int i = 1; i <= count; ++i) {
+        readRecord(scanner, name, i, count, field.components[static_cast<std::size_t>(i)]);
+    }
+    file.close();
+    field.componentCount = count;
+    checkComponents(name, field, count);
+    setUpComponents(field, count);
+    normaliseWeights(field, count);
+    if (count >= 2) {
+        field.singleParticle = false;
+        return FieldFileOutcome::mixedField;
+    }
+    field.singleParticle = true;
+    setParticle(field.components[1].name, field.components[1].kineticEnergy);
+    return FieldFileOutcome::singleComponent;
+}
+
+}  // namespace kesp

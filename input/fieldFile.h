@@ -1,0 +1,33 @@
+#pragma once
+// Loading a mixed radiation field from a field file.
+//
+// The file holds a title line, the number of components N (the first value
+// after the title; blank lines are skipped and the rest of its line ignored)
+// and N records "name, kinetic energy in MeV, weight" in free format: values
+// separated by blanks, commas or line ends, names with or without quotes (cut
+// to 5 characters), each record starting on a new line and possibly spread
+// over several; the rest of the line after a record's third value is ignored,
+// a slash ends a record early and two commas in a row leave a value out, in
+// both cases keeping the value the component already has.
+//
+// A file that cannot be opened (or names a directory) is skipped. A file that
+// ends too soon, holds a value that does not convert, more components than the
+// field can hold, a kinetic energy that is not positive, a negative weight or
+// weights that do not add up to a positive sum stops the run with a message.
+
+#include <string_view>
+
+namespace kesp {
+
+enum class FieldFileOutcome {
+    notOpened,        // no such file (or a directory): nothing was changed
+    noComponents,     // N is 0 or less: nothing was loaded
+    singleComponent,  // N = 1: a single-particle run with that component
+    mixedField,       // N >= 2: a mixed-field run
+};
+
+// Reads the file into RadiationField, sets up every component's particle,
+// normalises the weights and forms the cumulative weights.
+FieldFileOutcome loadFieldFile(std::string_view fileName);
+
+}  // namespace kesp
