@@ -1,11 +1,237 @@
 #include "damage/clusterTally.h"
 
+#include <cmath>
+
+#include "input/runConfig.h"
+#include "physics/particleState.h"
+
 namespace kesp {
+
+namespace {
+
+constexpr int categoryDsb = 1;
+constexpr int categorySsb = 2;
+constexpr int categoryOther = 3;
+constexpr int categoryAll = 4;
+constexpr int allSizesRow = tallyRows;
+
+int categoryOf(int code)
+{
+    if (code >= 6) {
+        return categoryDsb;
+    }
+    return code >= 2 ? categorySsb : categoryOther;
+}
+
+struct ClusterMeasures {
+    double pctSb;
+    double length;
+    double lesionsPerNt;
+    double weight;
+};
+
+void addToEntry(ClusterTally& tally, int row, int category, const ClusterMeasures& measures)
+{
+    const auto r = static_cast<std::size_t>(row);
+    const auto c = static_cast<std::size_t>(category);
+    tally.cellCount[r][c] += 1.0;
+    tally.cellPctSb[r][c] += measures.pctSb;
+    tally.cellLength[r][c] += measures.length;
+    tally.cellLesionsPerNt[r][c] += measures.lesionsPerNt;
+    tally.cellPerTrack[r][c] += measures.weight;
+}
+
+template <typename T>
+void fillAll(TallyArray<T>& array, T value)
+{
+    for (auto& row : array) {
+        row.fill(value);
+    }
+}
+
+void foldEntry(ClusterTally& t, std::size_t r, std::size_t c)
+{
+    const double count = t.cellCount[r][c];
+    t.sumCount[r][c] += count;
+    t.sumSqCount[r][c] += count * count;
+    t.sumPerTrack[r][c] += t.cellPerTrack[r][c];
+    t.sumSqPerTrack[r][c] += t.cellPerTrack[r][c] * t.cellPerTrack[r][c];
+    if (count > 0.0) {
+        t.cellsWithClusters[r][c] += 1;
+        t.cellPctSb[r][c] /= count;
+        t.cellLength[r][c] /= count;
+        t.cellLesionsPerNt[r][c] /= count;
+        t.sumPctSb[r][c] += t.cellPctSb[r][c];
+        t.sumSqPctSb[r][c] += t.cellPctSb[r][c] * t.cellPctSb[r][c];
+        t.sumLength[r][c] += t.cellLength[r][c];
+        t.sumSqLength[r][c] += t.cellLength[r][c] * t.cellLength[r][c];
+        t.sumLesionsPerNt[r][c] += t.cellLesionsPerNt[r][c];
+        t.sumSqLesionsPerNt[r][c] += t.cellLesionsPerNt[r][c] * t.cellLesionsPerNt[r][c];
+    }
+}
+
+// Percentage in single precision. Before the run's first cluster of the
+// denominator's kind there is no percentage to form; the cell then adds 0.
+double percentOf(std::int64_t numerator, std::int64_t denominator)
+{
+    if (denominator == 0) {
+        return 0.0;
+    }
+    return static_cast<float>(numerator) * 100.0F / static_cast<float>(denominator);
+}
+
+void addClassPercentages(ClusterTally& tally)
+{
+    std::array<std::int64_t, clusterClasses + 1> n{};
+    for (std::size_t code = 1; code <= clusterClasses; ++code) {
+        n[code] = tally.classCount[code];
+    }
+    const std::int64_t all = n[1] + n[2] + n[3] + n[4] + n[5] + n[6] + n[7] + n[8] + n[9];
+    const std::int64_t ssb = n[2] + n[3] + n[4] + n[5];
+    const std::int64_t dsb = n[6] + n[7] + n[8] + n[9];
+    const std::array<double, classPercentages + 1> pct{
+        0.0,
+        percentOf(n[1], all),                // BD
+        percentOf(n[2] + n[3], all),         // SSB
+        percentOf(n[4], all),                // SSB+
+        percentOf(n[5], all),                // 2SSB
+        percentOf(n[6] + n[7], all),         // DSB
+        percentOf(n[8], all),                // DSB+
+        percentOf(n[9], all),                // DSB++
+        percentOf(n[4] + n[5], ssb),         // SSBc
+        percentOf(n[3] + n[4] + n[5], ssb),  // SSBcb
+        percentOf(n[8] + n[9], dsb),         // DSBc
+        percentOf(n[7] + n[8] + n[9], dsb),  // DSBcb
+    };
+    for (std::size_t k = 1; k <= classPercentages; ++k) {
+        tally.classPct[k] += pct[k];
+    }
+}
+
+// Standard error of the mean from sum of squares less n * mean^2; 0 when
+// rounding makes that difference negative.
+double standardError(double sumSq, double mean, std::int32_t n)
+{
+    const double variance = sumSq - static_cast<double>(n) * (mean * mean);
+    if (variance < 0.0) {
+        return 0.0;
+    }
+    return std::sqrt(variance / static_cast<double>(n - 1) / static_cast<double>(n));
+}
+
+// Mean and SEM over the l cells that had the entry, in place.
+void averageOverCells(double& sum, double& sumSq, std::int32_t l)
+{
+    const double mean = sum / static_cast<double>(l);
+    sum = mean;
+    sumSq = standardError(sumSq, mean, l);
+}
+
+void markNoData(ClusterTally& t, std::size_t r, std::size_t c)
+{
+    for (TallyArray<double>* array :
+         {&t.sumCount, &t.sumSqCount, &t.sumPerTrack, &t.sumSqPerTrack, &t.sumPctSb,
+          &t.sumSqPctSb, &t.sumLength, &t.sumSqLength, &t.sumLesionsPerNt,
+          &t.sumSqLesionsPerNt}) {
+        (*array)[r][c] = noDataMarker;
+    }
+}
+
+void finaliseEntry(ClusterTally& t, std::size_t r, std::size_t c, std::int32_t cells)
+{
+    double semCount = 0.0;
+    double semTrack = 0.0;
+    if (cells >= 2) {
+        t.sumCount[r][c] /= static_cast<double>(cells);
+        t.sumPerTrack[r][c] /= static_cast<double>(cells);
+        semCount = standardError(t.sumSqCount[r][c], t.sumCount[r][c], cells);
+        semTrack = standardError(t.sumSqPerTrack[r][c], t.sumPerTrack[r][c], cells);
+    }
+    const std::int32_t withClusters = t.cellsWithClusters[r][c];
+    if (withClusters == 0) {
+        markNoData(t, r, c);
+        return;
+    }
+    t.sumSqCount[r][c] = semCount;
+    if (withClusters == 1) {
+        t.sumSqPerTrack[r][c] = 0.0;
+        t.sumSqPctSb[r][c] = 0.0;
+        t.sumSqLength[r][c] = 0.0;
+        t.sumSqLesionsPerNt[r][c] = 0.0;
+        return;
+    }
+    t.sumSqPerTrack[r][c] = semTrack;
+    averageOverCells(t.sumPctSb[r][c], t.sumSqPctSb[r][c], withClusters);
+    averageOverCells(t.sumLength[r][c], t.sumSqLength[r][c], withClusters);
+    averageOverCells(t.sumLesionsPerNt[r][c], t.sumSqLesionsPerNt[r][c], withClusters);
+}
+
+}  // namespace
 
 ClusterTally& clusterTally()
 {
     static ClusterTally tally;
     return tally;
+}
+
+void resetTally()
+{
+    clusterTally() = ClusterTally{};
+}
+
+void clearCellTally()
+{
+    ClusterTally& tally = clusterTally();
+    fillAll(tally.cellCount, 0.0);
+    fillAll(tally.cellPctSb, 0.0);
+    fillAll(tally.cellLength, 0.0);
+    fillAll(tally.cellLesionsPerNt, 0.0);
+    fillAll(tally.cellPerTrack, 0.0);
+}
+
+void tallyCluster(int code, std::int32_t first, std::int32_t last, std::int32_t lesions,
+                  std::int32_t strandBreaks)
+{
+    const std::int32_t length = last - first + 1;
+    const float pctSb = static_cast<float>(strandBreaks) * 100.0F / static_cast<float>(lesions);
+    const float perNt = static_cast<float>(lesions) * 0.5F / static_cast<float>(length);
+    const ClusterMeasures measures{pctSb, static_cast<double>(length), perNt,
+                                   particleState().zf};
+    ClusterTally& tally = clusterTally();
+    const int category = categoryOf(code);
+    if (lesions >= 1 && lesions <= allSizesRow - 1) {
+        addToEntry(tally, lesions, category, measures);
+        addToEntry(tally, lesions, categoryAll, measures);
+    }
+    addToEntry(tally, allSizesRow, category, measures);
+    addToEntry(tally, allSizesRow, categoryAll, measures);
+}
+
+void endCell()
+{
+    ClusterTally& tally = clusterTally();
+    for (std::size_t r = 1; r <= tallyRows; ++r) {
+        for (std::size_t c = 1; c <= tallyCategories; ++c) {
+            foldEntry(tally, r, c);
+        }
+    }
+    addClassPercentages(tally);
+}
+
+void finaliseTally()
+{
+    ClusterTally& tally = clusterTally();
+    const std::int32_t cells = runConfig().nocs;
+    if (cells >= 1) {
+        for (std::size_t k = 1; k <= classPercentages; ++k) {
+            tally.classPct[k] /= static_cast<double>(cells);
+        }
+    }
+    for (std::size_t r = 1; r <= tallyRows; ++r) {
+        for (std::size_t c = 1; c <= tallyCategories; ++c) {
+            finaliseEntry(tally, r, c, cells);
+        }
+    }
 }
 
 }  // namespace kesp

@@ -40,9 +40,31 @@ struct ClusterTally {
     TallyArray<double> sumSqLesionsPerNt{};
     TallyArray<std::int32_t> cellsWithClusters{};
     std::array<double, classPercentages + 1> classPct{};  // 1..11
+
+    bool operator==(const ClusterTally&) const = default;
 };
 
 // The run's one instance.
 ClusterTally& clusterTally();
+
+// Clears the whole tally, per-cell and run part, at the start of a run.
+void resetTally();
+
+// Clears the per-cell part at the start of a cell.
+void clearCellTally();
+
+// Adds a cluster of class `code` at positions first..last with `lesions`
+// lesions of which `strandBreaks` are Sb to its size row and to row 51, in
+// its category and in ALL CLUSTERS. Its per-track weight is zf of the
+// current particle.
+void tallyCluster(int code, std::int32_t first, std::int32_t last, std::int32_t lesions,
+                  std::int32_t strandBreaks);
+
+// Folds the cell into the run sums and adds the running class percentages.
+void endCell();
+
+// Turns the run sums into means and standard errors of the mean over the
+// nocs cells of the run; entries no cell produced get the no-data marker.
+void finaliseTally();
 
 }  // namespace kesp

@@ -1,0 +1,18 @@
+#pragma once
+// Random placement of one cell's lesions on the DNA segment, drawn from the
+// combined generator.
+
+#include "damage/damageYields.h"
+#include "damage/dnaSegment.h"
+
+namespace kesp {
+
+// Redraws the base type (1..4) of every position, in increasing order.
+void drawBaseTypes(DnaSegment& segment);
+
+// Clears both strands, then places the strand breaks and after them the base
+// damages of the yields on free sites; a base damage becomes a Bl with
+// probability fbl. Stops the run when the segment has fewer sites than lesions.
+void placeLesions(DnaSegment& segment, const DamageYields& yields, double fbl);
+
+}  // namespace kesp

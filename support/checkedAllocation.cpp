@@ -1,0 +1,15 @@
+#include "support/checkedAllocation.h"
+
+#include <string>
+
+#include "support/orderlyStop.h"
+
+namespace kesp {
+
+void stopOutOfMemory(std::size_t count, std::string_view what)
+{
+    stopRun("Out of memory: cannot allocate " + std::string(what) + " of " + std::to_string(count)
+            + " entries; free memory or run on a larger machine.");
+}
+
+}  // namespace kesp

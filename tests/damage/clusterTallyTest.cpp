@@ -1,0 +1,156 @@
+#include "damage/clusterTally.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "input/runConfig.h"
+#include "physics/particleState.h"
+
+namespace kesp {
+namespace {
+
+class ClusterTallyTest : public ::testing::Test {
+protected:
+    void SetUp() override { resetTally(); }
+    void TearDown() override
+    {
+        resetTally();
+        resetRunConfig();
+        resetParticleState();
+    }
+
+    // One cell holding the given clusters (code, first, last, lesions, Sb),
+    // counted by class as the cell loop does.
+    struct Cluster {
+        int code;
+        std::int32_t first;
+        std::int32_t last;
+        std::int32_t lesions;
+        std::int32_t strandBreaks;
+    };
+    static void cell(std::initializer_list<Cluster> clusters)
+    {
+        clearCellTally();
+        for (const Cluster& c : clusters) {
+            clusterTally().classCount[static_cast<std::size_t>(c.code)] += 1;
+            tallyCluster(c.code, c.first, c.last, c.lesions, c.strandBreaks);
+        }
+        endCell();
+    }
+};
+
+TEST_F(ClusterTallyTest, clusterGoesToItsSizeRowAndTheAllSizesRow)
+{
+    particleState().zf = 0.25;
+    clearCellTally();
+    tallyCluster(3, 10, 16, 3, 1);  // code 3: SSB category
+    const ClusterTally& t = clusterTally();
+    for (const auto& [row, category] : {std::pair{3, 2}, {51, 2}, {3, 4}, {51, 4}}) {
+        SCOPED_TRACE(testing::Message() << "row " << row << " category " << category);
+        const auto r = static_cast<std::size_t>(row);
+        const auto c = static_cast<std::size_t>(category);
+        EXPECT_EQ(t.cellCount[r][c], 1.0);
+        // Single precision as the tables use them: 1 * 100 / 3 and 3 * 0.5 / 7.
+        EXPECT_EQ(t.cellPctSb[r][c], static_cast<double>(100.0F / 3.0F));
+        EXPECT_EQ(t.cellLesionsPerNt[r][c], static_cast<double>(1.5F / 7.0F));
+        EXPECT_EQ(t.cellLength[r][c], 7.0);
+        EXPECT_EQ(t.cellPerTrack[r][c], 0.25);
+    }
+    EXPECT_EQ(t.cellCount[3][1], 0.0);
+    EXPECT_EQ(t.cellCount[3][3], 0.0);
+
+    // A cluster of 60 lesions has no size row of its own.
+    tallyCluster(1, 100, 159, 60, 0);
+    double sizedRows = 0.0;
+    for (std::size_t r = 1; r <= 50; ++r) {
+        sizedRows += t.cellCount[r][3] + t.cellCount[r][4];
+    }
+    EXPECT_EQ(sizedRows, 1.0);  // only the first cluster's row 3 in ALL CLUSTERS
+    EXPECT_EQ(t.cellCount[51][3], 1.0);
+    EXPECT_EQ(t.cellCount[51][4], 2.0);
+}
+
+TEST_F(ClusterTallyTest, finalisationAveragesCountsOverAllCellsAndCompositionOverCellsWithClusters)
+{
+    particleState().zf = 0.5;
+    cell({{6, 100, 100, 2, 2}, {2, 200, 200, 1, 1}});
+    cell({{2, 50, 50, 1, 1}});
+    cell({{2, 50, 50, 1, 1}, {3, 70, 74, 2, 1}});
+    runConfig().nocs = 3;
+    finaliseTally();
+    const ClusterTally& t = clusterTally();
+
+    // Row 2 DSB, seen in the first cell only: counts 1, 0, 0. Mean 1/3; SEM
+    // sqrt((1 - 3 (1/3)^2) / 2 / 3) = 1/3. Composition from that one cell, SEM 0.
+    EXPECT_DOUBLE_EQ(t.sumCount[2][1], 1.0 / 3.0);
+    EXPECT_DOUBLE_EQ(t.sumSqCount[2][1], 1.0 / 3.0);
+    EXPECT_DOUBLE_EQ(t.sumPerTrack[2][1], 0.5 / 3.0);
+    EXPECT_EQ(t.sumSqPerTrack[2][1], 0.0);
+    EXPECT_EQ(t.sumPctSb[2][1], 100.0);
+    EXPECT_EQ(t.sumSqPctSb[2][1], 0.0);
+    EXPECT_EQ(t.sumLength[2][1], 1.0);
+    EXPECT_EQ(t.sumSqLength[2][1], 0.0);
+    EXPECT_EQ(t.sumLesionsPerNt[2][1], 1.0);
+    EXPECT_EQ(t.sumSqLesionsPerNt[2][1], 0.0);
+
+    // Row 51 SSB: counts 1, 1, 2 (mean 4/3, SEM 1/3); per track 0.5, 0.5, 1
+    // (mean 2/3, SEM 1/6); per-cell mean lengths 1, 1, 3 (mean 5/3, SEM
+    // sqrt((11 - 3 (5/3)^2) / 2 / 3) = 2/3).
+    EXPECT_DOUBLE_EQ(t.sumCount[51][2], 4.0 / 3.0);
+    EXPECT_DOUBLE_EQ(t.sumSqCount[51][2], 1.0 / 3.0);
+    EXPECT_DOUBLE_EQ(t.sumPerTrack[51][2], 2.0 / 3.0);
+    EXPECT_DOUBLE_EQ(t.sumSqPerTrack[51][2], 1.0 / 6.0);
+    EXPECT_DOUBLE_EQ(t.sumLength[51][2], 5.0 / 3.0);
+    EXPECT_DOUBLE_EQ(t.sumSqLength[51][2], 2.0 / 3.0);
+    EXPECT_EQ(t.cellsWithClusters[51][2], 3);
+
+    // Never seen: the no-data marker in all ten statistics.
+    for (const TallyArray<double>* array :
+         {&t.sumCount, &t.sumSqCount, &t.sumPerTrack, &t.sumSqPerTrack, &t.sumPctSb,
+          &t.sumSqPctSb, &t.sumLength, &t.sumSqLength, &t.sumLesionsPerNt,
+          &t.sumSqLesionsPerNt}) {
+        EXPECT_EQ((*array)[5][4], -1.0);
+        EXPECT_EQ((*array)[1][3], -1.0);
+    }
+
+    // SSB and SSB-with-Bd share of all clusters after each cell: 1/2, 2/3, 4/5.
+    const double ssb = (static_cast<double>(1.0F * 100.0F / 2.0F)
+                        + static_cast<double>(2.0F * 100.0F / 3.0F)
+                        + static_cast<double>(4.0F * 100.0F / 5.0F))
+                       / 3.0;
+    EXPECT_EQ(t.classPct[2], ssb);
+}
+
+TEST_F(ClusterTallyTest, singleCellRunKeepsSumsAndHasNoSpread)
+{
+    particleState().zf = 0.5;
+    cell({{2, 50, 50, 1, 1}, {2, 80, 80, 1, 1}});
+    runConfig().nocs = 1;
+    finaliseTally();
+    const ClusterTally& t = clusterTally();
+    EXPECT_EQ(t.sumCount[1][2], 2.0);
+    EXPECT_EQ(t.sumSqCount[1][2], 0.0);
+    EXPECT_EQ(t.sumPerTrack[1][2], 1.0);
+    EXPECT_EQ(t.sumSqPerTrack[1][2], 0.0);
+    EXPECT_EQ(t.classPct[2], 100.0);
+}
+
+TEST_F(ClusterTallyTest, classPercentagesWithoutSsbOrDsbYetAddNothing)
+{
+    cell({{1, 50, 50, 1, 0}});  // base damage only: no SSB or DSB cluster in the run
+    const ClusterTally& t = clusterTally();
+    EXPECT_EQ(t.classPct[1], 100.0);
+    for (std::size_t k = 2; k <= classPercentages; ++k) {
+        EXPECT_EQ(t.classPct[k], 0.0) << "percentage " << k;
+    }
+    cell({{2, 50, 50, 1, 1}});  // now an SSB: SSBc = 0 of 1, DSB shares still empty
+    for (std::size_t k = 1; k <= classPercentages; ++k) {
+        EXPECT_FALSE(std::isnan(t.classPct[k])) << "percentage " << k;
+    }
+    EXPECT_EQ(t.classPct[2], 50.0);
+    EXPECT_EQ(t.classPct[10], 0.0);
+}
+
+}  // namespace
+}  // namespace kesp

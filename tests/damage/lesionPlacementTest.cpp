@@ -1,0 +1,103 @@
+#include "damage/lesionPlacement.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <iostream>
+
+#include "support/combinedGenerator.h"
+
+namespace kesp {
+namespace {
+
+void seed(std::int32_t value)
+{
+    seedCombined(value);
+}
+
+// Number of sites holding each lesion code 0..3, both strands.
+std::array<int, 4> countCodes(const DnaSegment& segment)
+{
+    std::array<int, 4> counts{};
+    for (int strand = 1; strand <= 2; ++strand) {
+        for (std::int32_t p = 1; p <= segment.length; ++p) {
+            ++counts[static_cast<std::size_t>(lesionAt(segment, strand, p))];
+        }
+    }
+    return counts;
+}
+
+TEST(LesionPlacementTest, baseTypesTakeOneDrawPerPosition)
+{
+    DnaSegment segment;
+    allocateSegment(segment, 1000);
+    seed(99);
+    drawBaseTypes(segment);
+    const float next = nextCombined();
+    seed(99);
+    for (std::int32_t p = 1; p <= segment.length; ++p) {
+        const double u = nextCombined();
+        // Thresholds 0.3, 0.6, 0.8 in single precision.
+        const std::int32_t expected = u < static_cast<double>(0.3F)   ? 1
+                                      : u < static_cast<double>(0.6F) ? 2
+                                      : u < static_cast<double>(0.8F) ? 3
+                                                                      : 4;
+        ASSERT_EQ(segment.baseType[static_cast<std::size_t>(p)], expected) << "position " << p;
+    }
+    EXPECT_EQ(nextCombined(), next);
+}
+
+TEST(LesionPlacementTest, lesionLandsWhereItsDrawsPoint)
+{
+    DnaSegment segment;
+    allocateSegment(segment, 1000);
+    seed(7);
+    const double u1 = nextCombined();
+    const double u2 = nextCombined();
+    const double u3 = nextCombined();
+    const auto position = static_cast<std::int32_t>(1000.0 * u1) + 1;
+    const int strand = u2 < 0.5 ? 1 : 2;
+
+    seed(7);
+    placeLesions(segment, DamageYields{1000, 0, 1, 0.0}, u3);  // u3 < fbl fails: a Bd
+    EXPECT_EQ(lesionAt(segment, strand, position), baseDamage);
+    seed(7);
+    placeLesions(segment, DamageYields{1000, 0, 1, 0.0}, u3 + 1e-9);
+    EXPECT_EQ(lesionAt(segment, strand, position), baseLesion);
+    seed(7);
+    placeLesions(segment, DamageYields{1000, 1, 0, 0.0}, 0.0);
+    EXPECT_EQ(lesionAt(segment, strand, position), strandBreak);
+    EXPECT_EQ(countCodes(segment)[strandBreak], 1);
+}
+
+TEST(LesionPlacementTest, everyLesionGetsASiteOfItsOwn)
+{
+    DnaSegment segment;
+    allocateSegment(segment, 1000);
+    seed(3);
+    placeLesions(segment, DamageYields{1000, 50, 150, 0.0}, 0.0);
+    EXPECT_EQ(countCodes(segment), (std::array<int, 4>{1800, 50, 150, 0}));
+    placeLesions(segment, DamageYields{1000, 50, 150, 0.0}, 1.0);  // cleared first; all Bl
+    EXPECT_EQ(countCodes(segment), (std::array<int, 4>{1800, 50, 0, 150}));
+
+    // As many lesions as sites: every site is filled and placement ends.
+    DnaSegment small;
+    allocateSegment(small, 5);
+    placeLesions(small, DamageYields{5, 4, 6, 0.0}, 0.0);
+    EXPECT_EQ(countCodes(small), (std::array<int, 4>{0, 4, 6, 0}));
+}
+
+TEST(LesionPlacementTest, moreLesionsThanSitesStopsTheRun)
+{
+    DnaSegment segment;
+    allocateSegment(segment, 10);
+    EXPECT_EXIT(
+        {
+            std::cout.rdbuf(std::cerr.rdbuf());
+            placeLesions(segment, DamageYields{10, 15, 6, 0.0}, 0.0);
+        },
+        ::testing::ExitedWithCode(1), "Cannot place 21 lesions on a DNA segment of 10 bp");
+}
+
+}  // namespace
+}  // namespace kesp

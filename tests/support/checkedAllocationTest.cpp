@@ -1,0 +1,35 @@
+#include "support/checkedAllocation.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <iostream>
+
+namespace kesp {
+namespace {
+
+TEST(CheckedAllocationTest, blockIsZeroed)
+{
+    const auto block = allocateOrStop<std::int32_t>(1000, "a test block");
+    for (std::size_t i = 0; i < 1000; ++i) {
+        ASSERT_EQ(block[i], 0);
+    }
+}
+
+TEST(CheckedAllocationTest, impossibleRequestStopsTheRun)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    // The address sanitizer aborts on such a request instead of returning null.
+    GTEST_SKIP() << "not testable under AddressSanitizer";
+#endif
+    // 2^50 entries of 4 bytes exceed any address space.
+    EXPECT_EXIT(
+        {
+            std::cout.rdbuf(std::cerr.rdbuf());
+            allocateOrStop<std::int32_t>(std::size_t{1} << 50, "a test block");
+        },
+        ::testing::ExitedWithCode(1), "Out of memory: cannot allocate a test block of");
+}
+
+}  // namespace
+}  // namespace kesp
