@@ -196,7 +196,8 @@ void readRecord(FreeFormatScanner& scanner, std::string_view fileName, int index
     }
 }
 
-// Kinetic energies must be positive and weights non-negative with a positive sum.
+// Kinetic energies must be positive and weights non-negative with a positive
+// finite sum (values that are not finite never convert).
 void checkComponents(std::string_view fileName, const RadiationField& field, int count)
 {
     double sum = 0.0;
@@ -206,10 +207,6 @@ void checkComponents(std::string_view fileName, const RadiationField& field, int
             stopAtComponent(fileName, i,
                             "kinetic energy " + formatNumber(component.kineticEnergy) +
                                 " is not a positive number; kinetic energies must be > 0 MeV.");
-        }
-        if (!std::isfinite(component.weight)) {
-            stopAtComponent(fileName, i,
-                            "weight " + formatNumber(component.weight) + " is not a finite number.");
         }
         if (component.weight < 0.0) {
             stopAtComponent(fileName, i,

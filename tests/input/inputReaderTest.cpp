@@ -84,9 +84,7 @@ TEST_F(InputReaderTest, completeFileWithLfOrCrLfLineEnds)
         EXPECT_EQ(config.seed, 12345);
         EXPECT_EQ(config.po2, 21.0);
         EXPECT_EQ(config.conc, 0.1);
-        EXPECT_EQ(config.fnsd, 0.4);
         EXPECT_EQ(config.chmx, 0.3);
-        EXPECT_EQ(config.dna, 3.0);
         EXPECT_EQ(config.ndia, 6.0);
         EXPECT_EQ(config.fbl, 0.2);
         EXPECT_EQ(first().name, makeField("p", particleNameLength));
