@@ -23,4 +23,10 @@ using ComponentPhysicsTable = std::array<ComponentPhysics, maxFieldComponents + 
 
 ComponentPhysicsTable& componentPhysics();
 
+// While the field still has its physics pending: builds the range table of
+// the current particle (set up for component `position`) and stores its
+// stopping powers, dosimetry and range in that component's entry, leaving the
+// particle's own record alone; the flag is cleared after the last component.
+void computePendingComponentPhysics(int position);
+
 }  // namespace kesp

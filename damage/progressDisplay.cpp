@@ -1,0 +1,35 @@
+#include "damage/progressDisplay.h"
+
+#include "support/lineBuilder.h"
+#include "support/lineWriter.h"
+
+namespace kesp {
+
+namespace {
+constexpr std::size_t progressLineLength = 80;
+}
+
+void writeProgressHeader(std::ostream& out, std::string_view lastColumn)
+{
+    writeLine(out, RecordForm::blankLineFirst,
+              "      TIME (min)       ----- Clusters/(Gy-Gbp) ------");
+    writeLine(out, RecordForm::plain,
+              "  Elapsed   Remaining     DSB        SSB       TOTAL      nsim     "
+                  + std::string(lastColumn));
+}
+
+std::string progressLine(double elapsedMinutes, double remainingMinutes,
+                         const ProgressCounts& counts, int cellsDone, double lastColumn)
+{
+    std::string line = blankLine(progressLineLength);
+    appendNumber(elapsedMinutes, "E1", " ", line);
+    appendNumber(remainingMinutes, "E1", "    ", line);
+    appendNumber(counts.dsb / cellsDone, "E3", "   ", line);
+    appendNumber(counts.ssb / cellsDone, "E3", "  ", line);
+    appendNumber(counts.all / cellsDone, "E3", "  ", line);
+    appendNumber(cellsDone, "E2", "  ", line);
+    appendNumber(lastColumn, "E2", "  ", line);
+    return line;
+}
+
+}  // namespace kesp

@@ -1,0 +1,248 @@
+// Runs the real executable on the example inputs and compares the whole
+// console output and report with the expected files in tests/golden, masking
+// only the figures that depend on the machine's speed (running times, and the
+// elapsed, remaining and rate columns of the progress display).
+//
+// KESP_UPDATE_GOLDEN=1 rewrites the expected files; read every rewritten line
+// before committing it.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path sourceDir = KESP_SOURCE_DIR;
+const fs::path examplesDir = sourceDir / "examples";
+const fs::path goldenDir = sourceDir / "tests" / "golden";
+
+std::vector<std::string> readLines(const fs::path& path)
+{
+    std::ifstream in(path);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+void writeLines(const fs::path& path, const std::vector<std::string>& lines)
+{
+    fs::create_directories(path.parent_path());
+    std::ofstream out(path);
+    for (const std::string& line : lines) {
+        out << line << '\n';
+    }
+    ASSERT_TRUE(out.good()) << "cannot write " << path;
+}
+
+std::vector<std::string> splitWords(const std::string& line)
+{
+    std::istringstream in(line);
+    std::vector<std::string> words;
+    for (std::string word; in >> word;) {
+        words.push_back(word);
+    }
+    return words;
+}
+
+// Replaces the n-th (0-based) blank-separated word of the line by "#".
+void maskWord(std::string& line, std::size_t n)
+{
+    std::size_t start = 0;
+    for (std::size_t i = 0;; ++i) {
+        start = line.find_first_not_of(' ', start);
+        const std::size_t end = line.find(' ', start);
+        if (i == n) {
+            line.replace(start, end == std::string::npos ? std::string::npos : end - start, "#");
+            return;
+        }
+        start = end;
+    }
+}
+
+// Console: the running time, and in progress lines the elapsed and remaining
+// times (and the rate of a single-particle run).
+std::vector<std::string> maskConsole(std::vector<std::string> lines)
+{
+    bool inProgress = false;
+    bool rateColumn = false;
+    for (std::string& line : lines) {
+        if (line.rfind("Running time =", 0) == 0) {
+            line = "Running time = # min";
+        } else if (line.rfind("  Elapsed   Remaining", 0) == 0) {
+            inProgress = true;
+            rateColumn = line.find("sim/s") != std::string::npos;
+        } else if (inProgress && splitWords(line).size() == 7) {
+            maskWord(line, 0);
+            maskWord(line, 1);
+            if (rateColumn) {
+                maskWord(line, 6);
+            }
+        } else {
+            inProgress = false;
+        }
+    }
+    return lines;
+}
+
+std::vector<std::string> maskReport(std::vector<std::string> lines)
+{
+    for (std::string& line : lines) {
+        if (line.find("running time (min)") != std::string::npos) {
+            line = "# running time (min)";
+        }
+    }
+    return lines;
+}
+
+struct RunResult {
+    int exitStatus = -1;
+    std::vector<std::string> console;
+    fs::path directory;
+};
+
+// A fresh working directory holding copies of the given example files.
+fs::path makeWorkDirectory(const std::string& name, const std::vector<std::string>& files)
+{
+    const fs::path dir =
+        fs::temp_directory_path() / ("kespEndToEnd-" + name + "-" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    for (const std::string& file : files) {
+        fs::copy_file(examplesDir / file, dir / file);
+    }
+    return dir;
+}
+
+RunResult runKesp(const fs::path& dir, const std::string& arguments)
+{
+    const std::string command = "cd '" + dir.string() + "' && '" + KESP_EXECUTABLE + "' "
+                                + arguments + " > console.txt 2> errors.txt";
+    const int status = std::system(command.c_str());
+    RunResult result;
+    result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    result.console = readLines(dir / "console.txt");
+    result.directory = dir;
+    return result;
+}
+
+// Compares whole lines; on a mismatch reports every differing line.
+void expectSameLines(const std::vector<std::string>& actual, const fs::path& expectedFile)
+{
+    if (std::getenv("KESP_UPDATE_GOLDEN") != nullptr) {
+        writeLines(expectedFile, actual);
+        return;
+    }
+    ASSERT_TRUE(fs::exists(expectedFile)) << "missing expected file " << expectedFile;
+    const std::vector<std::string> expected = readLines(expectedFile);
+    const std::size_t lines = std::max(actual.size(), expected.size());
+    int reported = 0;
+    for (std::size_t i = 0; i < lines && reported < 20; ++i) {
+        const std::string a = i < actual.size() ? actual[i] : "<missing>";
+        const std::string e = i < expected.size() ? expected[i] : "<missing>";
+        if (a != e) {
+            ADD_FAILURE() << expectedFile.filename().string() << " line " << i + 1
+                          << "\n  expected: " << e << "\n  actual:   " << a;
+            ++reported;
+        }
+    }
+}
+
+struct GoldenCase {
+    std::string name;                 // base name of the input and of the expected files
+    std::vector<std::string> files;   // example files the run needs
+    std::string switches;
+};
+
+class GoldenRunTest : public ::testing::TestWithParam<GoldenCase> {};
+
+TEST_P(GoldenRunTest, consoleAndReportMatchExpectedFiles)
+{
+    const GoldenCase& c = GetParam();
+    const std::string tag = c.switches.empty() ? c.name : c.name + "-switch";
+    const fs::path dir = makeWorkDirectory(tag, c.files);
+    const RunResult run = runKesp(dir, c.name + ".inp " + c.switches);
+    EXPECT_EQ(run.exitStatus, 0);
+    expectSameLines(maskConsole(run.console), goldenDir / (tag + ".console"));
+    expectSameLines(maskReport(readLines(dir / (c.name + ".out"))), goldenDir / (tag + ".out"));
+    fs::remove_all(dir);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Examples, GoldenRunTest,
+    ::testing::Values(GoldenCase{"electron1MeV", {"electron1MeV.inp"}, ""},
+                      GoldenCase{"proton10MeV", {"proton10MeV.inp"}, ""},
+                      GoldenCase{"proton10MeV", {"proton10MeV.inp"}, "/2006"},
+                      GoldenCase{"alpha40MeV", {"alpha40MeV.inp"}, ""},
+                      GoldenCase{"carbon10MeVperNucleon", {"carbon10MeVperNucleon.inp"}, ""},
+                      GoldenCase{"hypoxicProton", {"hypoxicProton.inp"}, ""},
+                      GoldenCase{"dmsoElectron", {"dmsoElectron.inp"}, ""},
+                      GoldenCase{"mixedField", {"mixedField.inp", "mixedField.txt"}, ""}),
+    [](const ::testing::TestParamInfo<GoldenCase>& caseInfo) {
+        return caseInfo.param.name + (caseInfo.param.switches.empty() ? "" : "Switch");
+    });
+
+TEST(EndToEndTest, missingInputFileShowsBannerAndNotFoundOnly)
+{
+    const fs::path dir = makeWorkDirectory("missing", {});
+    const RunResult run = runKesp(dir, "absent.inp");
+    EXPECT_EQ(run.exitStatus, 0);
+    const std::vector<std::string> expected = {
+        "===============================",
+        "KESP Version 3.00B  15-JUL-2011",
+        "===============================",
+        "Input file absent.inp is not found",
+    };
+    EXPECT_EQ(run.console, expected);
+    EXPECT_FALSE(fs::exists(dir / "absent.out"));
+    fs::remove_all(dir);
+}
+
+TEST(EndToEndTest, emptyInputRunsTheDefaultsWithAFullReport)
+{
+    const fs::path dir = makeWorkDirectory("default", {});
+    std::ofstream(dir / "kesp.inp").close();
+    const RunResult run = runKesp(dir, "");
+    EXPECT_EQ(run.exitStatus, 0);
+    expectSameLines(maskConsole(run.console), goldenDir / "default.console");
+    expectSameLines(maskReport(readLines(dir / "kesp.out")), goldenDir / "default.out");
+    fs::remove_all(dir);
+}
+
+TEST(EndToEndTest, sameSeedGivesTheSameReport)
+{
+    const fs::path dir = makeWorkDirectory("repeat", {"proton10MeV.inp"});
+    runKesp(dir, "proton10MeV.inp");
+    const std::vector<std::string> first = maskReport(readLines(dir / "proton10MeV.out"));
+    runKesp(dir, "proton10MeV.inp");
+    EXPECT_EQ(maskReport(readLines(dir / "proton10MeV.out")), first);
+    fs::remove_all(dir);
+}
+
+TEST(EndToEndTest, reportThatCannotBeCreatedFailsWithAMessage)
+{
+    const fs::path dir = makeWorkDirectory("unwritable", {"electron1MeV.inp"});
+    // A directory in the report's place cannot be replaced by a file.
+    fs::create_directory(dir / "electron1MeV.out");
+    const RunResult run = runKesp(dir, "electron1MeV.inp");
+    EXPECT_NE(run.exitStatus, 0);
+    const std::vector<std::string> errors = readLines(dir / "errors.txt");
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_NE(errors[0].find("electron1MeV.out"), std::string::npos) << errors[0];
+    EXPECT_TRUE(run.console.empty() || run.console.back() != "END KESP");
+    fs::remove_all(dir);
+}
+
+}  // namespace
