@@ -57,7 +57,19 @@ std::vector<std::string> splitWords(const std::string& line)
     return words;
 }
 
-// Replaces the n-th (0-based) blank-separated word of the line by "#".
+// Masks a time-dependent figure in place: its digits and signs become "#",
+// so the field keeps its width and position and only its value is hidden.
+void maskFigure(std::string& line, std::size_t start, std::size_t end)
+{
+    for (std::size_t i = start; i < end && i < line.size(); ++i) {
+        const char c = line[i];
+        if ((c >= '0' && c <= '9') || c == '+' || c == '-') {
+            line[i] = '#';
+        }
+    }
+}
+
+// Masks the n-th (0-based) blank-separated word of the line.
 void maskWord(std::string& line, std::size_t n)
 {
     std::size_t start = 0;
@@ -65,7 +77,7 @@ void maskWord(std::string& line, std::size_t n)
         start = line.find_first_not_of(' ', start);
         const std::size_t end = line.find(' ', start);
         if (i == n) {
-            line.replace(start, end == std::string::npos ? std::string::npos : end - start, "#");
+            maskFigure(line, start, end == std::string::npos ? line.size() : end);
             return;
         }
         start = end;
@@ -80,7 +92,7 @@ std::vector<std::string> maskConsole(std::vector<std::string> lines)
     bool rateColumn = false;
     for (std::string& line : lines) {
         if (line.rfind("Running time =", 0) == 0) {
-            line = "Running time = # min";
+            maskFigure(line, 0, line.size());
         } else if (line.rfind("  Elapsed   Remaining", 0) == 0) {
             inProgress = true;
             rateColumn = line.find("sim/s") != std::string::npos;
@@ -101,7 +113,7 @@ std::vector<std::string> maskReport(std::vector<std::string> lines)
 {
     for (std::string& line : lines) {
         if (line.find("running time (min)") != std::string::npos) {
-            line = "# running time (min)";
+            maskFigure(line, 0, line.size());
         }
     }
     return lines;
