@@ -12,8 +12,10 @@
 //
 // A file that cannot be opened (or names a directory) is skipped. A file that
 // ends too soon, holds a value that does not convert, more components than the
-// field can hold, a kinetic energy that is not positive, a negative weight or
-// weights that do not add up to a positive sum stops the run with a message.
+// field can hold, a kinetic energy that is not positive, a negative weight,
+// weights that do not add up to a positive sum or a particle that cannot be set
+// up (an unknown name, or an energy too small to give it a speed) stops the
+// run with a message naming the file and the component.
 
 #include <string_view>
 
