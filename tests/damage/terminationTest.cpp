@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <iostream>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -46,6 +47,12 @@ struct Extreme {
     std::int32_t seed = 4711;
     bool stopsWithoutLesions = false;  // every lesion is repaired or none is placed
 };
+
+// Test names show the case, not the bytes of the record.
+void PrintTo(const Extreme& e, std::ostream* out)
+{
+    *out << e.name;
+}
 
 class TerminationTest : public ::testing::TestWithParam<Extreme> {
 protected:

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <ostream>
 #include <random>
 #include <string>
 #include <utility>
@@ -200,6 +201,12 @@ struct KeywordCase {
     NotANumber nan = NotANumber::forbidden;
 };
 
+// Test names show the case, not the bytes of the record.
+void PrintTo(const KeywordCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 class KeywordValueTest : public ::testing::TestWithParam<KeywordCase> {};
 
 TEST_P(KeywordValueTest, endsWithTheValueShownOrAClearStop)
@@ -332,6 +339,11 @@ struct FieldCase {
     std::string stopMessage;        // empty: a complete report
     std::string reportLine;         // a line the complete report holds
 };
+
+void PrintTo(const FieldCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
 
 class FieldFileRunTest : public ::testing::TestWithParam<FieldCase> {};
 
