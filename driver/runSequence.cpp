@@ -31,8 +31,10 @@ namespace {
 
 enum class InputAccess { read, missing, notReadable };
 
-// Reads the input file. A name that names nothing is missing; a directory, or
-// a file that exists but cannot be opened, is not readable.
+// Reads the input file. A name that names nothing is missing. Anything but a
+// regular file that can be opened is not readable: the reader rewinds the file
+// for every block, which a pipe cannot do, and a device such as /dev/zero
+// would never end its first line.
 InputAccess readInputFile(const std::string& name)
 {
     std::error_code error;
@@ -40,7 +42,7 @@ InputAccess readInputFile(const std::string& name)
     if (status.type() == std::filesystem::file_type::not_found) {
         return InputAccess::missing;
     }
-    if (std::filesystem::is_directory(status)) {
+    if (!std::filesystem::is_regular_file(status)) {
         return InputAccess::notReadable;
     }
     std::ifstream input(name);

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -414,13 +415,21 @@ TEST(HostileInputTest, fieldFileNamingTheInputFileStops)
 // ---------------------------------------------------------------------------
 // The command line.
 
-TEST(HostileInputTest, directoryAsInputFileStops)
+TEST(HostileInputTest, inputThatIsNoRegularFileStops)
 {
-    const fs::path dir = kesp::makeRunDirectory("kespHostile-inputDirectory");
+    // A directory cannot be read; a pipe cannot be rewound for each block;
+    // /dev/zero never ends its first line.
+    const fs::path dir = kesp::makeRunDirectory("kespHostile-notRegular");
     fs::create_directory(dir / "run.inp");
-    const RunResult run = kesp::runProgram(dir, {"run.inp"}, runTimeLimitSeconds);
-    expectStop({run, {}}, "Input file run.inp is not a readable file");
+    ASSERT_EQ(mkfifo((dir / "pipe.inp").c_str(), 0600), 0);
+    for (const std::string name : {"run.inp", "pipe.inp", "/dev/zero"}) {
+        const RunResult run = kesp::runProgram(dir, {name}, runTimeLimitSeconds);
+        SCOPED_TRACE(name);
+        EXPECT_FALSE(run.timedOut);
+        expectStop({run, {}}, "Input file " + name + " is not a readable file");
+    }
     EXPECT_FALSE(fs::exists(dir / "run.out"));
+    EXPECT_FALSE(fs::exists(dir / "pipe.out"));
     fs::remove_all(dir);
 }
 
