@@ -267,10 +267,13 @@ void normaliseWeights(RadiationField& field, int count)
     }
 }
 
+// Only a regular file or a pipe is read: a directory cannot be, and a device
+// such as /dev/zero would never end its first line.
 bool openFieldFile(const std::string& fileName, std::ifstream& file)
 {
     std::error_code error;
-    if (std::filesystem::is_directory(fileName, error)) {
+    const std::filesystem::file_status status = std::filesystem::status(fileName, error);
+    if (!std::filesystem::is_regular_file(status) && !std::filesystem::is_fifo(status)) {
         return false;
     }
     file.open(fileName);

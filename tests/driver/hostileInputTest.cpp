@@ -392,16 +392,20 @@ INSTANTIATE_TEST_SUITE_P(
                   "Field file field.txt, component 2: the particle name \"Carbo\" is unknown", ""}),
     [](const ::testing::TestParamInfo<FieldCase>& caseInfo) { return caseInfo.param.name; });
 
-TEST(HostileInputTest, fieldFileThatIsADirectoryIsSkipped)
+TEST(HostileInputTest, fieldFileThatIsNoFileIsSkipped)
 {
-    // A field file that cannot be opened is skipped; the line's own particle is used.
-    const fs::path dir = kesp::makeRunDirectory("kespHostile-fieldDirectory");
+    // A field file that cannot be read is skipped; the line's own particle is
+    // used. /dev/zero would never end its title line.
+    const fs::path dir = kesp::makeRunDirectory("kespHostile-fieldNotAFile");
     fs::create_directory(dir / "field.txt");
-    std::ofstream(dir / "run.inp") << "RADX: FN=field.txt PAR=56Fe KE=5600\n";
-    const RunResult run = kesp::runProgram(dir, {"run.inp"}, runTimeLimitSeconds);
-    const HostileRun r{run, kesp::readTextLines(dir / "run.out")};
-    expectCompleteReport(r);
-    expectReportLines(r, {ironAt5600MeV});
+    for (const std::string name : {"field.txt", "/dev/zero"}) {
+        std::ofstream(dir / "run.inp") << "RADX: FN=" + name + " PAR=56Fe KE=5600\n";
+        const RunResult run = kesp::runProgram(dir, {"run.inp"}, runTimeLimitSeconds);
+        const HostileRun r{run, kesp::readTextLines(dir / "run.out")};
+        SCOPED_TRACE(name);
+        expectCompleteReport(r);
+        expectReportLines(r, {ironAt5600MeV});
+    }
     fs::remove_all(dir);
 }
 
