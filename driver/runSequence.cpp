@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iostream>
 #include <string>
+#include <system_error>
 
 #include "damage/clusterTally.h"
 #include "damage/simulationDrivers.h"
@@ -28,19 +29,69 @@ namespace kesp {
 
 namespace {
 
-// Reads the input file; false when it cannot be opened as a file.
-bool readInputFile(const std::string& name)
+enum class InputAccess { read, missing, notReadable };
+
+// Reads the input file. A name that names nothing is missing. Anything but a
+// regular file that can be opened is not readable: the reader rewinds the file
+// for every block, which a pipe cannot do, and a device such as /dev/zero
+// would never end its first line.
+InputAccess readInputFile(const std::string& name)
 {
     std::error_code error;
-    if (std::filesystem::is_directory(name, error)) {
-        return false;
+    const std::filesystem::file_status status = std::filesystem::status(name, error);
+    if (status.type() == std::filesystem::file_type::not_found) {
+        return InputAccess::missing;
+    }
+    if (!std::filesystem::is_regular_file(status)) {
+        return InputAccess::notReadable;
     }
     std::ifstream input(name);
     if (!input) {
-        return false;
+        return InputAccess::notReadable;
     }
     readInput(input);
-    return true;
+    return InputAccess::read;
+}
+
+// A name longer than the name field would be cut and could then name another
+// file, or place the report where nobody expects it.
+bool inputNameFits(std::span<const std::string_view> arguments)
+{
+    return arguments.empty() || trimmedLength(arguments[0]) <= fileNameLength;
+}
+
+// An input file named like its report ("run.out") would be replaced by it.
+bool reportReplacesInput(const std::string& inputName, const std::string& reportName)
+{
+    std::error_code error;
+    return std::filesystem::equivalent(inputName, reportName, error);
+}
+
+// Reads the input named on the command line; false, with the reason on the
+// console, when the run cannot go on; status is then the exit status.
+bool readNamedInput(const RunOptions& options, int& status)
+{
+    const std::string inputName(trimmed(options.inputFileName));
+    const std::string reportName(trimmed(options.reportFileName));
+    if (reportReplacesInput(inputName, reportName)) {
+        std::cout << "Input file " << inputName
+                  << " would be replaced by the report of the same name; rename the input file\n";
+        status = exitFailure;
+        return false;
+    }
+    switch (readInputFile(inputName)) {
+        case InputAccess::read:
+            return true;
+        case InputAccess::missing:
+            std::cout << "Input file " << inputName << " is not found\n";
+            status = 0;
+            return false;
+        case InputAccess::notReadable:
+            std::cout << "Input file " << inputName << " is not a readable file\n";
+            status = exitFailure;
+            return false;
+    }
+    return false;
 }
 
 // The sections before the simulation and the simulation itself.
@@ -92,13 +143,16 @@ int runKesp(std::span<const std::string_view> arguments)
 {
     const double startSeconds = cpuSeconds();
     writeBanner(std::cout);
+    if (!inputNameFits(arguments)) {
+        std::cout << "Input file name is longer than " << fileNameLength << " characters: " << arguments[0]
+                  << '\n';
+        return exitFailure;
+    }
     RunOptions& options = runOptions();
     readCommandLine(arguments, options);
-
-    const std::string inputName(trimmed(options.inputFileName));
-    if (!readInputFile(inputName)) {
-        std::cout << "Input file " << inputName << " is not found\n";
-        return 0;
+    int status = 0;
+    if (!readNamedInput(options, status)) {
+        return status;
     }
     simulate(std::cout);
     finaliseTally();

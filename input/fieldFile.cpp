@@ -1,6 +1,7 @@
 #include "input/fieldFile.h"
 
 #include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
@@ -9,6 +10,7 @@
 #include <system_error>
 
 #include "input/radiationField.h"
+#include "physics/particleIdentification.h"
 #include "physics/particleSetup.h"
 #include "report/componentPhysics.h"
 #include "support/numberReader.h"
@@ -220,14 +222,33 @@ void checkComponents(std::string_view fileName, const RadiationField& field, int
     }
 }
 
-void setUpComponents(RadiationField& field, int count)
+// A component whose particle cannot be set up would be simulated with the
+// data of the component before it, so the run stops instead.
+[[noreturn]] void stopNotUsable(std::string_view fileName, int index, const FieldComponent& component)
+{
+    const std::string name(trimmed(component.name));
+    if (identifyParticle(component.name).status < 0) {
+        stopAtComponent(fileName, index,
+                        "the particle name \"" + name +
+                            "\" is unknown; give e, p or a mass number and an element symbol such as 4He.");
+    }
+    stopAtComponent(fileName, index,
+                    "kinetic energy " + formatNumber(component.kineticEnergy) + " MeV is too small to give " +
+                        name + " a speed.");
+}
+
+void setUpComponents(std::string_view fileName, RadiationField& field, int count)
 {
     for (ComponentPhysics& physics : componentPhysics()) {
         physics.rangeCsda = 0.0;
     }
     for (int i = 1; i <= count; ++i) {
         const FieldComponent& component = field.components[static_cast<std::size_t>(i)];
-        field.physicsPending = setParticle(component.name, component.kineticEnergy) == 0;
+        const std::int32_t status = setParticle(component.name, component.kineticEnergy);
+        if (status == particleNotUsable) {
+            stopNotUsable(fileName, i, component);
+        }
+        field.physicsPending = status == 0;
     }
 }
 
@@ -246,10 +267,13 @@ void normaliseWeights(RadiationField& field, int count)
     }
 }
 
+// Only a regular file or a pipe is read: a directory cannot be, and a device
+// such as /dev/zero would never end its first line.
 bool openFieldFile(const std::string& fileName, std::ifstream& file)
 {
     std::error_code error;
-    if (std::filesystem::is_directory(fileName, error)) {
+    const std::filesystem::file_status status = std::filesystem::status(fileName, error);
+    if (!std::filesystem::is_regular_file(status) && !std::filesystem::is_fifo(status)) {
         return false;
     }
     file.open(fileName);
@@ -284,7 +308,7 @@ FieldFileOutcome loadFieldFile(std::string_view fileName)
     file.close();
     field.componentCount = count;
     checkComponents(name, field, count);
-    setUpComponents(field, count);
+    setUpComponents(name, field, count);
     normaliseWeights(field, count);
     if (count >= 2) {
         field.singleParticle = false;

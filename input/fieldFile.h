@@ -10,17 +10,20 @@
 // a slash ends a record early and two commas in a row leave a value out, in
 // both cases keeping the value the component already has.
 //
-// A file that cannot be opened (or names a directory) is skipped. A file that
-// ends too soon, holds a value that does not convert, more components than the
-// field can hold, a kinetic energy that is not positive, a negative weight or
-// weights that do not add up to a positive sum stops the run with a message.
+// A file that cannot be opened, or is neither a regular file nor a pipe (a
+// directory, a device), is skipped. A file that ends too soon, holds a value
+// that does not convert, more components than the field can hold, a kinetic
+// energy that is not positive, a negative weight, weights that do not add up
+// to a positive sum or a particle that cannot be set up (an unknown name, or
+// an energy too small to give it a speed) stops the run with a message naming
+// the file and the component.
 
 #include <string_view>
 
 namespace kesp {
 
 enum class FieldFileOutcome {
-    notOpened,        // no such file (or a directory): nothing was changed
+    notOpened,        // no such file, or not a file to read: nothing was changed
     noComponents,     // N is 0 or less: nothing was loaded
     singleComponent,  // N = 1: a single-particle run with that component
     mixedField,       // N >= 2: a mixed-field run

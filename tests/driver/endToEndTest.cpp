@@ -16,26 +16,21 @@
 #include <string>
 #include <vector>
 
-#include <sys/wait.h>
-#include <unistd.h>
+#include "driver/runHarness.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using kesp::RunResult;
+using kesp::readTextLines;
+
+// The golden runs simulate up to a few hundred cells; under the sanitizers
+// that takes a while, so their limit is near the test's own.
+constexpr int runTimeLimitSeconds = 290;
 
 const fs::path sourceDir = KESP_SOURCE_DIR;
 const fs::path examplesDir = sourceDir / "examples";
 const fs::path goldenDir = sourceDir / "tests" / "golden";
-
-std::vector<std::string> readLines(const fs::path& path)
-{
-    std::ifstream in(path);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
 
 void writeLines(const fs::path& path, const std::vector<std::string>& lines)
 {
@@ -119,19 +114,10 @@ std::vector<std::string> maskReport(std::vector<std::string> lines)
     return lines;
 }
 
-struct RunResult {
-    int exitStatus = -1;
-    std::vector<std::string> console;
-    fs::path directory;
-};
-
 // A fresh working directory holding copies of the given example files.
 fs::path makeWorkDirectory(const std::string& name, const std::vector<std::string>& files)
 {
-    const fs::path dir =
-        fs::temp_directory_path() / ("kespEndToEnd-" + name + "-" + std::to_string(getpid()));
-    fs::remove_all(dir);
-    fs::create_directories(dir);
+    const fs::path dir = kesp::makeRunDirectory("kespEndToEnd-" + name);
     for (const std::string& file : files) {
         fs::copy_file(examplesDir / file, dir / file);
     }
@@ -140,13 +126,9 @@ fs::path makeWorkDirectory(const std::string& name, const std::vector<std::strin
 
 RunResult runKesp(const fs::path& dir, const std::string& arguments)
 {
-    const std::string command = "cd '" + dir.string() + "' && '" + KESP_EXECUTABLE + "' "
-                                + arguments + " > console.txt 2> errors.txt";
-    const int status = std::system(command.c_str());
-    RunResult result;
-    result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.console = readLines(dir / "console.txt");
-    result.directory = dir;
+    const RunResult result = kesp::runProgram(dir, splitWords(arguments), runTimeLimitSeconds);
+    EXPECT_FALSE(result.timedOut) << "no end within " << runTimeLimitSeconds << " s: " << arguments;
+    EXPECT_FALSE(kesp::sanitizerReported(result)) << arguments;
     return result;
 }
 
@@ -158,7 +140,7 @@ void expectSameLines(const std::vector<std::string>& actual, const fs::path& exp
         return;
     }
     ASSERT_TRUE(fs::exists(expectedFile)) << "missing expected file " << expectedFile;
-    const std::vector<std::string> expected = readLines(expectedFile);
+    const std::vector<std::string> expected = readTextLines(expectedFile);
     const std::size_t lines = std::max(actual.size(), expected.size());
     int reported = 0;
     for (std::size_t i = 0; i < lines && reported < 20; ++i) {
@@ -188,7 +170,7 @@ TEST_P(GoldenRunTest, consoleAndReportMatchExpectedFiles)
     const RunResult run = runKesp(dir, c.name + ".inp " + c.switches);
     EXPECT_EQ(run.exitStatus, 0);
     expectSameLines(maskConsole(run.console), goldenDir / (tag + ".console"));
-    expectSameLines(maskReport(readLines(dir / (c.name + ".out"))), goldenDir / (tag + ".out"));
+    expectSameLines(maskReport(readTextLines(dir / (c.name + ".out"))), goldenDir / (tag + ".out"));
     fs::remove_all(dir);
 }
 
@@ -229,7 +211,7 @@ TEST(EndToEndTest, emptyInputRunsTheDefaultsWithAFullReport)
     const RunResult run = runKesp(dir, "");
     EXPECT_EQ(run.exitStatus, 0);
     expectSameLines(maskConsole(run.console), goldenDir / "default.console");
-    expectSameLines(maskReport(readLines(dir / "kesp.out")), goldenDir / "default.out");
+    expectSameLines(maskReport(readTextLines(dir / "kesp.out")), goldenDir / "default.out");
     fs::remove_all(dir);
 }
 
@@ -237,9 +219,9 @@ TEST(EndToEndTest, sameSeedGivesTheSameReport)
 {
     const fs::path dir = makeWorkDirectory("repeat", {"proton10MeV.inp"});
     runKesp(dir, "proton10MeV.inp");
-    const std::vector<std::string> first = maskReport(readLines(dir / "proton10MeV.out"));
+    const std::vector<std::string> first = maskReport(readTextLines(dir / "proton10MeV.out"));
     runKesp(dir, "proton10MeV.inp");
-    EXPECT_EQ(maskReport(readLines(dir / "proton10MeV.out")), first);
+    EXPECT_EQ(maskReport(readTextLines(dir / "proton10MeV.out")), first);
     fs::remove_all(dir);
 }
 
@@ -250,7 +232,7 @@ TEST(EndToEndTest, reportThatCannotBeCreatedFailsWithAMessage)
     fs::create_directory(dir / "electron1MeV.out");
     const RunResult run = runKesp(dir, "electron1MeV.inp");
     EXPECT_NE(run.exitStatus, 0);
-    const std::vector<std::string> errors = readLines(dir / "errors.txt");
+    const std::vector<std::string> errors = readTextLines(dir / "errors.txt");
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_NE(errors[0].find("electron1MeV.out"), std::string::npos) << errors[0];
     EXPECT_TRUE(run.console.empty() || run.console.back() != "END KESP");

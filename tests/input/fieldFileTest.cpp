@@ -118,13 +118,6 @@ TEST_F(FieldFileTest, valuesLeftOutKeepWhatTheComponentHolds)
     EXPECT_EQ(component(3).cumulativeWeight, 1.0);
 }
 
-TEST_F(FieldFileTest, unknownLastParticleLeavesThePhysicsNotPending)
-{
-    const std::string file = scratch.write("x.txt", "t\n2\np 10 1\nXx 10 1\n");
-    EXPECT_EQ(loadFieldFile(file), FieldFileOutcome::mixedField);
-    EXPECT_FALSE(radiationField().physicsPending);
-}
-
 TEST_F(FieldFileTest, filesWithoutComponentsChangeNothing)
 {
     EXPECT_EQ(loadFieldFile(scratch.name("missing.txt")), FieldFileOutcome::notOpened);
@@ -160,6 +153,11 @@ TEST_F(FieldFileTest, faultyFilesStopTheRunNamingFileAndComponent)
         {"t\n2\np 1 1\np 0 1\n", "bad.txt, component 2: kinetic energy 0 is not a positive number"},
         {"t\n1\np -5 1\n", "component 1: kinetic energy -5 is not a positive number"},
         {"t\n2\np 1 1\np / 1\n", "component 2: kinetic energy 0 is not a positive number"},
+        // Particles that cannot be set up would be simulated with the data of
+        // the component before them.
+        {"t\n2\np 10 1\nXx 10 1\n", "bad.txt, component 2: the particle name \"Xx\" is unknown"},
+        {"t\n1\nXx 10 1\n", "bad.txt, component 1: the particle name \"Xx\" is unknown"},
+        {"t\n2\np 10 1\n56Fe 1E-300 1\n", "component 2: kinetic energy 1e-300 MeV is too small to give 56Fe a speed"},
     };
     for (const Case& c : cases) {
         const std::string file = scratch.write("bad.txt", c.contents);

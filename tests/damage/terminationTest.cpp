@@ -1,0 +1,165 @@
+// Lesion placement and chemical repair must end for every configuration the
+// input readers accept: placement draws free sites by rejection and repair
+// draws list entries until enough lesions of a kind are gone, so an extreme
+// setting could in principle keep either loop going for ever. Each case
+// simulates a few cells under a watchdog alarm (a hang kills the test instead
+// of stalling the suite) and checks its own clock; where an extreme leaves no
+// lesion to cluster, the run must stop with the program's message.
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <chrono>
+#include <iostream>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "damage/cellSimulation.h"
+#include "damage/clusterTally.h"
+#include "damage/damageYields.h"
+#include "driver/commandLine.h"
+#include "input/blockReaders.h"
+#include "input/runConfig.h"
+#include "physics/particleState.h"
+#include "support/combinedGenerator.h"
+#include "support/randomStream.h"
+
+namespace kesp {
+namespace {
+
+constexpr int cellsPerCase = 3;
+// Three cells of the longest segment take well under a second in the
+// sanitizer build; the alarm is a last resort against a loop that never ends.
+constexpr unsigned watchdogSeconds = 60;
+constexpr double expectedSecondsAtMost = 20.0;
+
+// Zeb values that give the longest and the shortest DNA segment.
+constexpr double zebLongestSegment = 0.0;     // 149200 bp
+constexpr double zebShortestSegment = 1.0e12; // 25600 bp, the limit of the fit
+
+struct Extreme {
+    std::string name;
+    double zeb = 300.0;
+    double po2 = 100.0, m0 = 1.74, k = 0.3372, q = 946.1, r = 2.15;
+    double conc = 0.0, fnsd = 0.5, chmx = 0.5, fbl = 0.0;
+    std::int32_t seed = 4711;
+    bool stopsWithoutLesions = false;  // every lesion is repaired or none is placed
+};
+
+// Test names show the case, not the bytes of the record.
+void PrintTo(const Extreme& e, std::ostream* out)
+{
+    *out << e.name;
+}
+
+class TerminationTest : public ::testing::TestWithParam<Extreme> {
+protected:
+    void SetUp() override
+    {
+        const Extreme& e = GetParam();
+        RunConfig& config = runConfig();
+        config.po2 = e.po2;
+        config.m0 = e.m0;
+        config.k = e.k;
+        config.q = e.q;
+        config.r = e.r;
+        config.conc = e.conc;
+        config.fnsd = e.fnsd;
+        config.chmx = e.chmx;
+        config.fbl = e.fbl;
+        config.nocs = cellsPerCase;
+        particleState().zeb = e.zeb;
+        particleState().zf = 0.01;
+        std::int32_t seed = e.seed;
+        seedCombined(seed);
+        setStreamSeed(0, seed);
+        resetTally();
+    }
+    void TearDown() override
+    {
+        alarm(0);
+        releaseParticle();
+        resetTally();
+        resetRunConfig();
+        resetRunOptions();
+        resetParticleState();
+        resetDamageYields();
+    }
+};
+
+// The stop message goes to the console; in a death test it must reach stderr.
+void simulateWithConsoleOnStderr()
+{
+    std::cout.rdbuf(std::cerr.rdbuf());
+    prepareParticle();
+    simulateCells(cellsPerCase);
+}
+
+TEST_P(TerminationTest, fewCellsEndInTime)
+{
+    alarm(watchdogSeconds);
+    if (GetParam().stopsWithoutLesions) {
+        EXPECT_EXIT(simulateWithConsoleOnStderr(), ::testing::ExitedWithCode(1),
+                    "Damage information for this DNA segment is missing");
+        return;
+    }
+    const auto start = std::chrono::steady_clock::now();
+    prepareParticle();
+    // Placement needs sigSb + sigBd free sites: at most 5200 lesions on at
+    // least 2 x 25600 sites for every accepted setting.
+    const DamageYields& yields = damageYields();
+    EXPECT_LE(yields.strandBreaks + yields.baseDamages, 2 * yields.segmentLength);
+    const ProgressCounts progress = simulateCells(cellsPerCase);
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(elapsed.count(), expectedSecondsAtMost);
+    EXPECT_GT(progress.all, 0.0);
+    finaliseTally();
+    EXPECT_GT(clusterTally().sumCount[tallyRows][tallyCategories], 0.0);
+}
+
+Extreme make(std::string name, void (*adjust)(Extreme&))
+{
+    Extreme e;
+    e.name = std::move(name);
+    adjust(e);
+    return e;
+}
+
+std::vector<Extreme> extremes()
+{
+    return {
+        make("tinyM0Anoxic", [](Extreme& e) { e.m0 = 1e-300; e.po2 = 0.0; }),  // negative pcr: no repair
+        make("hugeM0Anoxic", [](Extreme& e) { e.m0 = 1e300; e.po2 = 0.0; e.stopsWithoutLesions = true; }),
+        make("hugeM0Aerobic", [](Extreme& e) { e.m0 = 1e300; e.stopsWithoutLesions = true; }),
+        make("largestFiniteM0", [](Extreme& e) { e.m0 = 1.7e308; e.k = 100.0; e.po2 = 0.0; e.stopsWithoutLesions = true; }),
+        make("smallestKAnoxic", [](Extreme& e) { e.k = smallestK; e.po2 = 0.0; }),
+        make("smallestKAerobic", [](Extreme& e) { e.k = smallestK; }),
+        make("largestKAnoxic", [](Extreme& e) { e.k = 100.0; e.po2 = 0.0; }),
+        make("largestKAerobic", [](Extreme& e) { e.k = 100.0; }),
+        make("hugeQAndR", [](Extreme& e) { e.q = 1e300; e.r = 1e300; e.po2 = 0.0; }),
+        make("tinyQHugeR", [](Extreme& e) { e.q = 1e-300; e.r = 1e300; e.po2 = 0.0; }),
+        make("tinyQAndR", [](Extreme& e) { e.q = 1e-300; e.r = 1e-300; e.po2 = 0.0; }),
+        make("hugeM0TinyQ", [](Extreme& e) { e.m0 = 1e300; e.q = 1e-300; e.r = 1.0; e.po2 = 0.0; }),
+        // Every Bd is of the kind repair never removes, while repair still
+        // asks for Bd: the Bd loop must give up instead of drawing for ever.
+        make("allBlAnoxic", [](Extreme& e) { e.fbl = 1.0; e.po2 = 0.0; }),
+        make("allBlStrongRepair", [](Extreme& e) { e.fbl = 1.0; e.po2 = 0.0; e.m0 = 1e6; }),
+        make("longestSegment", [](Extreme& e) { e.zeb = zebLongestSegment; e.po2 = 0.0; }),
+        make("shortestSegment", [](Extreme& e) { e.zeb = zebShortestSegment; e.po2 = 0.0; }),
+        make("hugeDmso", [](Extreme& e) { e.conc = 1e300; }),
+        make("hugeDmsoNothingUnscavengeable", [](Extreme& e) { e.conc = 1e300; e.fnsd = 0.0; e.stopsWithoutLesions = true; }),
+        make("hugeDmsoAllUnscavengeable", [](Extreme& e) { e.conc = 1e300; e.fnsd = 1.0; }),
+        make("noHalfLevelWithoutDmso", [](Extreme& e) { e.chmx = 0.0; }),
+        make("noHalfLevelWithDmso", [](Extreme& e) { e.chmx = 0.0; e.conc = 0.1; e.fnsd = 0.0; e.stopsWithoutLesions = true; }),
+        // The largest seed makes the repair stream degenerate unless it is reduced.
+        make("largestSeedAnoxic", [](Extreme& e) { e.seed = 2147483647; e.po2 = 0.0; }),
+    };
+}
+
+INSTANTIATE_TEST_SUITE_P(Extremes, TerminationTest, ::testing::ValuesIn(extremes()),
+                         [](const ::testing::TestParamInfo<Extreme>& caseInfo) { return caseInfo.param.name; });
+
+}  // namespace
+}  // namespace kesp
