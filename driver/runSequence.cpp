@@ -61,10 +61,10 @@ bool inputNameFits(std::span<const std::string_view> arguments)
 }
 
 // An input file named like its report ("run.out") would be replaced by it.
-bool reportReplacesInput(const std::string& inputName, const std::string& reportName)
+bool reportReplaces(const std::string& fileName, const std::string& reportName)
 {
     std::error_code error;
-    return std::filesystem::equivalent(inputName, reportName, error);
+    return !fileName.empty() && std::filesystem::equivalent(fileName, reportName, error);
 }
 
 // Reads the input named on the command line; false, with the reason on the
@@ -73,7 +73,7 @@ bool readNamedInput(const RunOptions& options, int& status)
 {
     const std::string inputName(trimmed(options.inputFileName));
     const std::string reportName(trimmed(options.reportFileName));
-    if (reportReplacesInput(inputName, reportName)) {
+    if (reportReplaces(inputName, reportName)) {
         std::cout << "Input file " << inputName
                   << " would be replaced by the report of the same name; rename the input file\n";
         status = exitFailure;
@@ -81,6 +81,12 @@ bool readNamedInput(const RunOptions& options, int& status)
     }
     switch (readInputFile(inputName)) {
         case InputAccess::read:
+            if (reportReplaces(radiationField().fieldFileName, reportName)) {
+                std::cout << "Field file " << radiationField().fieldFileName
+                          << " would be replaced by the report of the same name; rename the field file\n";
+                status = exitFailure;
+                return false;
+            }
             return true;
         case InputAccess::missing:
             std::cout << "Input file " << inputName << " is not found\n";

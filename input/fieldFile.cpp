@@ -310,6 +310,7 @@ FieldFileOutcome loadFieldFile(std::string_view fileName)
     checkComponents(name, field, count);
     setUpComponents(name, field, count);
     normaliseWeights(field, count);
+    field.fieldFileName = name;
     if (count >= 2) {
         field.singleParticle = false;
         return FieldFileOutcome::mixedField;

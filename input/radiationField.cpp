@@ -15,6 +15,7 @@ void setDefaults(RadiationField& field)
     field.componentCount = 1;
     field.singleParticle = true;
     field.physicsPending = true;
+    field.fieldFileName.clear();
 }
 }  // namespace
 

@@ -23,6 +23,7 @@ struct RadiationField {
     std::array<FieldComponent, maxFieldComponents + 1> components{};
     bool singleParticle = true;
     bool physicsPending = true;
+    std::string fieldFileName;  // the field file the components came from; empty if none
 };
 
 // The run's one instance; written by the "RADX:" reader (and the fallback of

@@ -449,6 +449,19 @@ TEST(HostileInputTest, inputNamedLikeItsReportIsKept)
     fs::remove_all(dir);
 }
 
+TEST(HostileInputTest, fieldFileNamedLikeTheReportIsKept)
+{
+    const std::string field = "t\n2\n56Fe 5600 1\n20Ne 2000 1\n";
+    const fs::path dir = kesp::makeRunDirectory("kespHostile-fieldIsReport");
+    std::ofstream(dir / "run.inp") << "SIMCON: NOCS=2\nRADX: FN=run.out\n";
+    std::ofstream(dir / "run.out") << field;
+    const RunResult run = kesp::runProgram(dir, {"run.inp"}, runTimeLimitSeconds);
+    expectStop({run, {}}, "Field file run.out would be replaced by the report of the same name");
+    std::ifstream kept(dir / "run.out");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), field);
+    fs::remove_all(dir);
+}
+
 TEST(HostileInputTest, overlongInputNameStops)
 {
     // Cut to 500 characters, the name could name another file.
