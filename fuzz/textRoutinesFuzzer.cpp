@@ -234,6 +234,55 @@ void checkRendered(const kesp::RenderedNumber& rendered, double value)
     }
 }
 
+// The value of a rendered text; a three-digit exponent stands without its E.
+double renderedValue(std::string text)
+{
+    const std::size_t sign = text.find_last_of("+-");
+    if (sign != std::string::npos && sign > 0 && text[sign - 1] != 'E') {
+        text.insert(sign, 1, 'E');
+    }
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    check(end == text.c_str() + text.size(), "a rendered number reads back");
+    return value;
+}
+
+// A rendered finite number is the value rounded to the code's digits.
+void checkAccuracy(const kesp::RenderedNumber& rendered, double value, std::string_view code)
+{
+    const kesp::NumberFormat format = kesp::buildNumberFormat(code);
+    if (rendered.status != 0 || !std::isfinite(value) || rendered.text.front() == '*') {
+        return;
+    }
+    if (format.integer) {
+        check(rendered.pointPosition == 0 || static_cast<std::size_t>(rendered.pointPosition) ==
+                                                 rendered.text.size() + 1,
+              "an integer drops its point and all after it");
+    } else {
+        check(rendered.pointPosition > 0 && rendered.text[static_cast<std::size_t>(rendered.pointPosition) - 1] == '.',
+              "the point position shows the point");
+    }
+    const double shown = renderedValue(rendered.text);
+    const double magnitude = std::fabs(value);
+    double bound = 0.0;
+    switch (format.rule) {
+        case kesp::FormatRule::scientific:
+            bound = magnitude * 0.5 * std::pow(10.0, -format.digits);
+            break;
+        case kesp::FormatRule::fixed:
+            bound = 0.5 * std::pow(10.0, -format.digits);
+            break;
+        case kesp::FormatRule::integer:
+            bound = 0.5;
+            break;
+        case kesp::FormatRule::general:
+            bound = magnitude * 0.5 * std::pow(10.0, 1 - std::max(format.digits, 1));
+            break;
+    }
+    const double slack = magnitude * 1e-15 + 1e-320;
+    check(std::fabs(shown - value) <= bound * (1.0 + 1e-12) + slack, "a rendered number is the rounded value");
+}
+
 void fuzzNumberFormat(FuzzedDataProvider& bytes)
 {
     const double value = valueFrom(bytes);
@@ -241,6 +290,7 @@ void fuzzNumberFormat(FuzzedDataProvider& bytes)
     const std::string code = bytes.ConsumeRandomLengthString(4);
     const kesp::RenderedNumber rendered = kesp::renderNumber(value, code);
     checkRendered(rendered, value);
+    checkAccuracy(rendered, value, code);
     const std::string field = kesp::numberField(value, code, width);
     check(field.size() == width, "numberField fills its width");
     if (rendered.status == 0 && field.find_first_not_of('*') != std::string::npos) {
