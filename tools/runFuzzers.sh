@@ -10,7 +10,9 @@
 # Seeds come from the examples: every examples/*.inp is a seed of both
 # targets; for the input reader an input that names a field file gets
 # "FN=f.txt" instead, followed by a NUL byte and the field file itself, the
-# way the harness splits its input. New findings of a fuzzing run are kept in
+# way the harness splits its input. Inputs that once made a target fail are
+# kept in fuzz/regressions/<target>/ and are replayed and fuzzed from too.
+# New findings of a fuzzing run are kept in
 # build-fuzz/corpus/<target>, crashes and hangs in build-fuzz/artifacts/<target>.
 set -euo pipefail
 cd "$(dirname "$0")/.."
