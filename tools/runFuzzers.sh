@@ -24,7 +24,7 @@ while [ $# -gt 0 ]; do
   case "$1" in
     --replay) replay=true ;;
     --target) targets=("$2"); shift ;;
-    -h|--help) sed -n '2,15p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,16p' "$0"; exit 0 ;;
     *) seconds="$1" ;;
   esac
   shift
