@@ -1,23 +1,14 @@
 #pragma once
-// Cutting a cell's lesions into clusters and classifying each cluster.
+// Cutting a cell's lesions into clusters and classifying each cluster, in one
+// forward pass over the lesions.
 
+#include <bit>
 #include <cstdint>
 
+#include "damage/damageYields.h"
 #include "damage/dnaSegment.h"
 
 namespace kesp {
-
-struct ClusterBounds {
-    std::int32_t first = 0;  // position of the cluster's first lesion
-    std::int32_t last = 0;   // position of its last lesion
-    bool more = false;       // false for the cluster that reaches the end of the segment
-};
-
-// The next cluster from the scan cursor on: a maximal run of lesion positions
-// in which no 9 or more lesion-free positions follow each other. The cursor
-// returns to position 1 when the scan reaches the end of the segment. Stops
-// the run when no lesion lies between the cursor and the end.
-ClusterBounds nextCluster(const DnaSegment& segment);
 
 // Cluster class codes.
 inline constexpr int classBaseDamageOnly = 1;   // BD
@@ -36,8 +27,85 @@ struct ClusterClass {
     std::int32_t strandBreaks = 0;  // s, its Sb
 };
 
-// Classifies the lesions at positions first..last. Two Sb on opposite strands
-// at most 9 positions apart form a DSB.
-ClusterClass classifyCluster(const DnaSegment& segment, std::int32_t first, std::int32_t last);
+// A cluster as the scan collects it, lesion by lesion in position order
+// (strand 1 before strand 2 at one position).
+class ClusterBuilder {
+public:
+    void start(std::int32_t position)
+    {
+        *this = ClusterBuilder{};
+        first = position;
+    }
+
+    void addLesion(std::int32_t position, int strand, std::int32_t code)
+    {
+        last = position;
+        if (code != strandBreak) {
+            ++baseDamages_;
+            return;
+        }
+        // Two Sb on opposite strands at most 9 positions apart form a DSB.
+        const int other = 2 - strand;
+        if (lastStrandBreak_[other] >= position - (maxDsbSeparationBp - 1)) {
+            dsb_ = true;
+        }
+        lastStrandBreak_[strand - 1] = position;
+        ++strandBreaks_[strand - 1];
+    }
+
+    ClusterClass classify() const;
+
+    std::int32_t first = 0;
+    std::int32_t last = 0;
+
+private:
+    static constexpr std::int32_t none = -1000;
+    std::int32_t strandBreaks_[2] = {0, 0};
+    std::int32_t baseDamages_ = 0;
+    std::int32_t lastStrandBreak_[2] = {none, none};
+    bool dsb_ = false;
+};
+
+[[noreturn]] void stopForMissingDamage();
+
+// Hands every cluster of the segment, classified, to visit(builder, class) in
+// position order. A cluster is a maximal run of lesion positions in which no
+// 9 or more lesion-free positions follow each other. Stops the run when the
+// segment holds no lesion.
+template <typename Visit>
+void scanClusters(const DnaSegment& segment, Visit&& visit)
+{
+    const std::uint64_t* strand1 = strandWords(segment, 1);
+    const std::uint64_t* strand2 = strandWords(segment, 2);
+    const std::size_t strand2Base = siteIndex(segment, 2, 0);
+    ClusterBuilder cluster;
+    bool open = false;
+    for (std::size_t w = 0; w < segment.wordsPerStrand; ++w) {
+        const std::uint64_t word1 = strand1[w];
+        const std::uint64_t word2 = strand2[w];
+        for (std::uint64_t bits = word1 | word2; bits != 0; bits &= bits - 1) {
+            const auto bit = static_cast<std::size_t>(std::countr_zero(bits));
+            const std::size_t p = w * 64 + bit;
+            const auto position = static_cast<std::int32_t>(p);
+            if (!open) {
+                cluster.start(position);
+                open = true;
+            } else if (position - cluster.last > minClusterSeparationBp) {
+                visit(cluster, cluster.classify());
+                cluster.start(position);
+            }
+            if ((word1 >> bit) & 1U) {
+                cluster.addLesion(position, 1, segment.codes[p]);
+            }
+            if ((word2 >> bit) & 1U) {
+                cluster.addLesion(position, 2, segment.codes[strand2Base + p]);
+            }
+        }
+    }
+    if (!open) {
+        stopForMissingDamage();
+    }
+    visit(cluster, cluster.classify());
+}
 
 }  // namespace kesp

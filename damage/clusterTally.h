@@ -50,7 +50,8 @@ ClusterTally& clusterTally();
 // Clears the whole tally, per-cell and run part, at the start of a run.
 void resetTally();
 
-// Clears the per-cell part at the start of a cell.
+// Clears the per-cell part at the start of a cell: the entries that clusters
+// reached since the last clear (the rest are still 0).
 void clearCellTally();
 
 // Adds a cluster of class `code` at positions first..last with `lesions`
@@ -60,7 +61,13 @@ void clearCellTally();
 void tallyCluster(int code, std::int32_t first, std::int32_t last, std::int32_t lesions,
                   std::int32_t strandBreaks);
 
+// The same with the per-track weight given.
+void tallyWeightedCluster(int code, std::int32_t first, std::int32_t last, std::int32_t lesions,
+                          std::int32_t strandBreaks, double weight);
+
 // Folds the cell into the run sums and adds the running class percentages.
+// Only entries that clusters reached since the last clear are folded: the
+// others would add 0 to every sum.
 void endCell();
 
 // Turns the run sums into means and standard errors of the mean over the

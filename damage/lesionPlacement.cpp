@@ -1,6 +1,5 @@
 #include "damage/lesionPlacement.h"
 
-#include <array>
 #include <cstdint>
 #include <string>
 
@@ -11,35 +10,22 @@ namespace kesp {
 
 namespace {
 
-// Cumulative shares of the four base types.
-constexpr std::array<float, 4> baseTypeThresholds{0.3F, 0.6F, 0.8F, 1.0F};
-
-std::int32_t drawBaseType()
+// Draws position and strand from the local generator state until a free site
+// turns up, and marks it occupied. Every rejected pair is consumed, so the
+// sequence of draws does not depend on the outcome.
+std::size_t occupyFreeSite(DnaSegment& segment, CombinedState& generator)
 {
-    const double u = nextCombined();
-    std::int32_t type = 1;
-    for (const float threshold : baseTypeThresholds) {
-        if (static_cast<double>(threshold) > u) {
-            return type;
-        }
-        ++type;
-    }
-    return static_cast<std::int32_t>(baseTypeThresholds.size());  // unreachable: u < 1
-}
-
-// Draws position and strand until a free site turns up. Every rejected pair
-// is consumed, so the sequence of draws does not depend on the outcome.
-std::int32_t& drawFreeSite(DnaSegment& segment)
-{
+    const double length = static_cast<double>(segment.length);
     for (;;) {
-        const double u1 = nextCombined();
-        const std::int32_t position =
-            static_cast<std::int32_t>(static_cast<double>(segment.length) * u1) + 1;
-        const double u2 = nextCombined();
+        const double u1 = drawCombined(generator);
+        const auto position = static_cast<std::size_t>(static_cast<std::int32_t>(length * u1) + 1);
+        const double u2 = drawCombined(generator);
         const int strand = u2 < 0.5 ? 1 : 2;
-        std::int32_t& site = lesionAt(segment, strand, position);
-        if (site == noLesion) {
-            return site;
+        std::uint64_t& word = strandWords(segment, strand)[position / 64];
+        const std::uint64_t bit = std::uint64_t{1} << (position % 64);
+        if ((word & bit) == 0) {
+            word |= bit;
+            return siteIndex(segment, strand, static_cast<std::int32_t>(position));
         }
     }
 }
@@ -59,25 +45,27 @@ void requireRoomForLesions(const DnaSegment& segment, const DamageYields& yields
 
 }  // namespace
 
-void drawBaseTypes(DnaSegment& segment)
+void skipBaseTypes(const DnaSegment& segment)
 {
-    for (std::int32_t position = 1; position <= segment.length; ++position) {
-        segment.baseType[static_cast<std::size_t>(position)] = drawBaseType();
-    }
+    CombinedState generator = combinedState();
+    jumpCombined(generator, segment.baseTypeSkip);
+    setCombinedState(generator);
 }
 
 void placeLesions(DnaSegment& segment, const DamageYields& yields, double fbl)
 {
     requireRoomForLesions(segment, yields);
     clearStrands(segment);
+    CombinedState generator = combinedState();
     for (std::int32_t i = 0; i < yields.strandBreaks; ++i) {
-        drawFreeSite(segment) = strandBreak;
+        segment.codes[occupyFreeSite(segment, generator)] = strandBreak;
     }
     for (std::int32_t i = 0; i < yields.baseDamages; ++i) {
-        std::int32_t& site = drawFreeSite(segment);
-        const double u3 = nextCombined();
-        site = u3 < fbl ? baseLesion : baseDamage;
+        const std::size_t site = occupyFreeSite(segment, generator);
+        const double u3 = drawCombined(generator);
+        segment.codes[site] = u3 < fbl ? baseLesion : baseDamage;
     }
+    setCombinedState(generator);
 }
 
 }  // namespace kesp
