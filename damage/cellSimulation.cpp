@@ -18,10 +18,12 @@ namespace {
 void tallySegmentClusters(const DnaSegment& segment, double weight)
 {
     ClusterTally& tally = clusterTally();
-    scanClusters(segment, [&tally, weight](const ClusterBuilder& cluster, const ClusterClass& found) {
+    TouchedEntries& touched = touchedEntries();
+    scanClusters(segment, [&tally, &touched, weight](const ClusterBuilder& cluster,
+                                                     const ClusterClass& found) {
         tally.classCount[static_cast<std::size_t>(found.code)] += 1;
-        tallyWeightedCluster(found.code, cluster.first, cluster.last, found.lesions,
-                             found.strandBreaks, weight);
+        addCluster(tally, touched, found.code, cluster.first, cluster.last, found.lesions,
+                   found.strandBreaks, weight);
     });
 }
 

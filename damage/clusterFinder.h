@@ -66,6 +66,26 @@ private:
     bool dsb_ = false;
 };
 
+inline ClusterClass ClusterBuilder::classify() const
+{
+    const std::int32_t strandBreaks = strandBreaks_[0] + strandBreaks_[1];
+    ClusterClass result{0, strandBreaks + baseDamages_, strandBreaks};
+    if (strandBreaks == 0) {
+        result.code = classBaseDamageOnly;
+    } else if (dsb_) {
+        if (strandBreaks == 2) {
+            result.code = baseDamages_ == 0 ? classDsb : classDsbWithBd;
+        } else {
+            result.code = strandBreaks == 3 ? classDsbPlus : classDsbPlusPlus;
+        }
+    } else if (strandBreaks == 1) {
+        result.code = baseDamages_ == 0 ? classSsb : classSsbWithBd;
+    } else {
+        result.code = strandBreaks_[0] == 0 || strandBreaks_[1] == 0 ? classSsbPlus : classTwoSsb;
+    }
+    return result;
+}
+
 [[noreturn]] void stopForMissingDamage();
 
 // Hands every cluster of the segment, classified, to visit(builder, class) in

@@ -9,66 +9,6 @@ namespace kesp {
 
 namespace {
 
-constexpr int categoryDsb = 1;
-constexpr int categorySsb = 2;
-constexpr int categoryOther = 3;
-constexpr int categoryAll = 4;
-constexpr int allSizesRow = tallyRows;
-
-int categoryOf(int code)
-{
-    if (code >= 6) {
-        return categoryDsb;
-    }
-    return code >= 2 ? categorySsb : categoryOther;
-}
-
-// The (row, category) entries that clusters reached since the per-cell part
-// was last cleared: only these need clearing and folding, every other entry
-// of the per-cell part is 0 (adding 0 to a run sum leaves it as it is).
-struct TouchedEntries {
-    std::array<std::array<bool, tallyCategories + 1>, tallyRows + 1> marked{};
-    std::array<std::array<std::uint8_t, 2>, tallyRows * tallyCategories> list{};
-    std::size_t count = 0;
-
-    void mark(std::size_t r, std::size_t c)
-    {
-        if (!marked[r][c]) {
-            marked[r][c] = true;
-            list[count++] = {static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(c)};
-        }
-    }
-
-    void forget()
-    {
-        for (std::size_t i = 0; i < count; ++i) {
-            marked[list[i][0]][list[i][1]] = false;
-        }
-        count = 0;
-    }
-};
-
-TouchedEntries touched;
-
-struct ClusterMeasures {
-    double pctSb;
-    double length;
-    double lesionsPerNt;
-    double weight;
-};
-
-void addToEntry(ClusterTally& tally, int row, int category, const ClusterMeasures& measures)
-{
-    const auto r = static_cast<std::size_t>(row);
-    const auto c = static_cast<std::size_t>(category);
-    touched.mark(r, c);
-    tally.cellCount[r][c] += 1.0;
-    tally.cellPctSb[r][c] += measures.pctSb;
-    tally.cellLength[r][c] += measures.length;
-    tally.cellLesionsPerNt[r][c] += measures.lesionsPerNt;
-    tally.cellPerTrack[r][c] += measures.weight;
-}
-
 void foldEntry(ClusterTally& t, std::size_t r, std::size_t c)
 {
     const double count = t.cellCount[r][c];
@@ -194,15 +134,22 @@ ClusterTally& clusterTally()
     return tally;
 }
 
+TouchedEntries& touchedEntries()
+{
+    static TouchedEntries touched;
+    return touched;
+}
+
 void resetTally()
 {
     clusterTally() = ClusterTally{};
-    touched.forget();
+    touchedEntries().count = 0;
 }
 
 void clearCellTally()
 {
     ClusterTally& tally = clusterTally();
+    TouchedEntries& touched = touchedEntries();
     for (std::size_t i = 0; i < touched.count; ++i) {
         const std::size_t r = touched.list[i][0];
         const std::size_t c = touched.list[i][1];
@@ -212,7 +159,7 @@ void clearCellTally()
         tally.cellLesionsPerNt[r][c] = 0.0;
         tally.cellPerTrack[r][c] = 0.0;
     }
-    touched.forget();
+    touched.count = 0;
 }
 
 void tallyCluster(int code, std::int32_t first, std::int32_t last, std::int32_t lesions,
@@ -224,23 +171,13 @@ void tallyCluster(int code, std::int32_t first, std::int32_t last, std::int32_t 
 void tallyWeightedCluster(int code, std::int32_t first, std::int32_t last, std::int32_t lesions,
                           std::int32_t strandBreaks, double weight)
 {
-    const std::int32_t length = last - first + 1;
-    const float pctSb = static_cast<float>(strandBreaks) * 100.0F / static_cast<float>(lesions);
-    const float perNt = static_cast<float>(lesions) * 0.5F / static_cast<float>(length);
-    const ClusterMeasures measures{pctSb, static_cast<double>(length), perNt, weight};
-    ClusterTally& tally = clusterTally();
-    const int category = categoryOf(code);
-    if (lesions >= 1 && lesions <= allSizesRow - 1) {
-        addToEntry(tally, lesions, category, measures);
-        addToEntry(tally, lesions, categoryAll, measures);
-    }
-    addToEntry(tally, allSizesRow, category, measures);
-    addToEntry(tally, allSizesRow, categoryAll, measures);
+    addCluster(clusterTally(), touchedEntries(), code, first, last, lesions, strandBreaks, weight);
 }
 
 void endCell()
 {
     ClusterTally& tally = clusterTally();
+    const TouchedEntries& touched = touchedEntries();
     for (std::size_t i = 0; i < touched.count; ++i) {
         foldEntry(tally, touched.list[i][0], touched.list[i][1]);
     }

@@ -47,6 +47,54 @@ struct ClusterTally {
 // The run's one instance.
 ClusterTally& clusterTally();
 
+// The (row, category) entries that clusters reached since the per-cell part
+// was last cleared, each once: only these need clearing and folding, since
+// every other entry of the per-cell part is 0 (and adding 0 to a run sum
+// leaves it as it is). An entry is new when its cell count is still 0.
+struct TouchedEntries {
+    std::array<std::array<std::uint8_t, 2>, tallyRows * tallyCategories> list{};
+    std::size_t count = 0;
+};
+
+TouchedEntries& touchedEntries();
+
+// Adds one cluster to its four entries; see tallyCluster.
+inline void addCluster(ClusterTally& t, TouchedEntries& touched, int code, std::int32_t first,
+                       std::int32_t last, std::int32_t lesions, std::int32_t strandBreaks,
+                       double weight)
+{
+    const std::int32_t length = last - first + 1;
+    double pctSb = 0.0;
+    double perNt = 0.0;
+    if (lesions == 1 && length == 1) {
+        // Most clusters of sparse damage: the quotients below are exact.
+        pctSb = strandBreaks == 1 ? 100.0 : 0.0;
+        perNt = 0.5;
+    } else {
+        pctSb = static_cast<float>(strandBreaks) * 100.0F / static_cast<float>(lesions);
+        perNt = static_cast<float>(lesions) * 0.5F / static_cast<float>(length);
+    }
+    const double span = static_cast<double>(length);
+    const std::size_t category = code >= 6 ? 1 : code >= 2 ? 2 : 3;  // DSB, SSB, OTHER
+    const auto add = [&](std::size_t r, std::size_t c) {
+        if (t.cellCount[r][c] == 0.0) {
+            touched.list[touched.count++] = {static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(c)};
+        }
+        t.cellCount[r][c] += 1.0;
+        t.cellPctSb[r][c] += pctSb;
+        t.cellLength[r][c] += span;
+        t.cellLesionsPerNt[r][c] += perNt;
+        t.cellPerTrack[r][c] += weight;
+    };
+    if (lesions >= 1 && lesions <= tallyRows - 1) {
+        const auto n = static_cast<std::size_t>(lesions);
+        add(n, category);
+        add(n, tallyCategories);
+    }
+    add(tallyRows, category);
+    add(tallyRows, tallyCategories);
+}
+
 // Clears the whole tally, per-cell and run part, at the start of a run.
 void resetTally();
 

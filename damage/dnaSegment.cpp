@@ -36,8 +36,11 @@ void allocateSegment(DnaSegment& segment, std::int32_t length)
     segment.occupied =
         allocateOrStop<std::uint64_t>(2 * segment.wordsPerStrand, "the lesion map of the DNA segment");
     segment.codes = allocateOrStop<std::uint8_t>(2 * positions, "the lesion codes of the DNA segment");
+    segment.lesionCounts = {};
     segment.repairList.reset();
     segment.repairCapacity = 0;
+    segment.sitesBefore =
+        allocateOrStop<std::uint32_t>(2 * segment.wordsPerStrand + 1, "the chemical repair index");
     segment.length = sites;
     segment.baseTypeSkip = skipFor(sites);
 }
@@ -54,6 +57,7 @@ void clearStrands(DnaSegment& segment)
     if (segment.occupied) {
         std::fill_n(segment.occupied.get(), 2 * segment.wordsPerStrand, std::uint64_t{0});
     }
+    segment.lesionCounts = {};
 }
 
 }  // namespace kesp

@@ -7,6 +7,7 @@
 // The base-type column the model draws for every cell is never read, so it is
 // not stored; its draws are skipped with a jump of the combined generator.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -28,9 +29,13 @@ struct DnaSegment {
     std::unique_ptr<std::uint64_t[]> occupied;
     // Strand 1's codes at positions 0..length, then strand 2's (entry 0 unused).
     std::unique_ptr<std::uint8_t[]> codes;
-    // Work list of chemical repair: site indices (see siteIndex).
+    // Number of sites holding each lesion code 1..3 (entry 0 unused).
+    std::array<std::int32_t, 4> lesionCounts{};
+    // Work space of chemical repair: site indices (see siteIndex), and the
+    // number of occupied sites before each occupancy word.
     std::unique_ptr<std::int32_t[]> repairList;
     std::size_t repairCapacity = 0;
+    std::unique_ptr<std::uint32_t[]> sitesBefore;
     // Advances the combined generator past the cell's base-type draws.
     CombinedJump baseTypeSkip;
 };
@@ -81,8 +86,15 @@ inline void setLesion(DnaSegment& segment, int strand, std::int32_t position, st
     const auto p = static_cast<std::size_t>(position);
     const std::uint64_t bit = std::uint64_t{1} << (p % 64);
     std::uint64_t& word = strandWords(segment, strand)[p / 64];
+    const std::size_t site = siteIndex(segment, strand, position);
+    if (word & bit) {
+        --segment.lesionCounts[segment.codes[site]];
+    }
     word = code == noLesion ? word & ~bit : word | bit;
-    segment.codes[siteIndex(segment, strand, position)] = static_cast<std::uint8_t>(code);
+    segment.codes[site] = static_cast<std::uint8_t>(code);
+    if (code != noLesion) {
+        ++segment.lesionCounts[static_cast<std::size_t>(code)];
+    }
 }
 
 }  // namespace kesp

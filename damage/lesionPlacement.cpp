@@ -59,11 +59,14 @@ void placeLesions(DnaSegment& segment, const DamageYields& yields, double fbl)
     CombinedState generator = combinedState();
     for (std::int32_t i = 0; i < yields.strandBreaks; ++i) {
         segment.codes[occupyFreeSite(segment, generator)] = strandBreak;
+        ++segment.lesionCounts[strandBreak];
     }
     for (std::int32_t i = 0; i < yields.baseDamages; ++i) {
         const std::size_t site = occupyFreeSite(segment, generator);
         const double u3 = drawCombined(generator);
-        segment.codes[site] = u3 < fbl ? baseLesion : baseDamage;
+        const std::int32_t code = u3 < fbl ? baseLesion : baseDamage;
+        segment.codes[site] = static_cast<std::uint8_t>(code);
+        ++segment.lesionCounts[static_cast<std::size_t>(code)];
     }
     setCombinedState(generator);
 }
