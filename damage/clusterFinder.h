@@ -2,6 +2,7 @@
 // Cutting a cell's lesions into clusters and classifying each cluster, in one
 // forward pass over the lesions.
 
+#include <array>
 #include <bit>
 #include <cstdint>
 
@@ -27,64 +28,85 @@ struct ClusterClass {
     std::int32_t strandBreaks = 0;  // s, its Sb
 };
 
-// A cluster as the scan collects it, lesion by lesion in position order
-// (strand 1 before strand 2 at one position).
-class ClusterBuilder {
-public:
-    void start(std::int32_t position)
-    {
-        *this = ClusterBuilder{};
-        first = position;
-    }
+namespace detail {
 
-    void addLesion(std::int32_t position, int strand, std::int32_t code)
-    {
-        last = position;
-        if (code != strandBreak) {
-            ++baseDamages_;
-            return;
-        }
-        // Two Sb on opposite strands at most 9 positions apart form a DSB.
-        const int other = 2 - strand;
-        if (lastStrandBreak_[other] >= position - (maxDsbSeparationBp - 1)) {
-            dsb_ = true;
-        }
-        lastStrandBreak_[strand - 1] = position;
-        ++strandBreaks_[strand - 1];
-    }
+// Class code by [DSB found][Sb count, 4 for 4 or more][any Bd][all Sb on one
+// strand]: the classification as a table, so that it costs no branches.
+using ClassTable = std::array<std::array<std::array<std::array<std::int8_t, 2>, 2>, 5>, 2>;
 
-    ClusterClass classify() const;
+constexpr ClassTable makeClassTable()
+{
+    ClassTable table{};
+    for (int s = 0; s <= 4; ++s) {
+        for (int b = 0; b <= 1; ++b) {
+            for (int oneStrand = 0; oneStrand <= 1; ++oneStrand) {
+                int plain = classBaseDamageOnly;
+                if (s == 1) {
+                    plain = b == 0 ? classSsb : classSsbWithBd;
+                } else if (s >= 2) {
+                    plain = oneStrand == 1 ? classSsbPlus : classTwoSsb;
+                }
+                int withDsb = classDsbPlusPlus;
+                if (s == 2) {
+                    withDsb = b == 0 ? classDsb : classDsbWithBd;
+                } else if (s == 3) {
+                    withDsb = classDsbPlus;
+                }
+                table[0][s][b][oneStrand] = static_cast<std::int8_t>(plain);
+                table[1][s][b][oneStrand] = static_cast<std::int8_t>(withDsb);
+            }
+        }
+    }
+    return table;
+}
+
+inline constexpr ClassTable classTable = makeClassTable();
+
+}  // namespace detail
+
+// A cluster as the scan collects it, position by position.
+struct ClusterBuilder {
+    static constexpr std::int32_t noStrandBreak = -1000;
 
     std::int32_t first = 0;
     std::int32_t last = 0;
+    std::int32_t strandBreaks1 = 0;
+    std::int32_t strandBreaks2 = 0;
+    std::int32_t baseDamages = 0;
+    std::int32_t lastStrandBreak1 = noStrandBreak;
+    std::int32_t lastStrandBreak2 = noStrandBreak;
+    bool dsb = false;
 
-private:
-    static constexpr std::int32_t none = -1000;
-    std::int32_t strandBreaks_[2] = {0, 0};
-    std::int32_t baseDamages_ = 0;
-    std::int32_t lastStrandBreak_[2] = {none, none};
-    bool dsb_ = false;
-};
+    void start(std::int32_t position) { *this = ClusterBuilder{position, position}; }
 
-inline ClusterClass ClusterBuilder::classify() const
-{
-    const std::int32_t strandBreaks = strandBreaks_[0] + strandBreaks_[1];
-    ClusterClass result{0, strandBreaks + baseDamages_, strandBreaks};
-    if (strandBreaks == 0) {
-        result.code = classBaseDamageOnly;
-    } else if (dsb_) {
-        if (strandBreaks == 2) {
-            result.code = baseDamages_ == 0 ? classDsb : classDsbWithBd;
-        } else {
-            result.code = strandBreaks == 3 ? classDsbPlus : classDsbPlusPlus;
-        }
-    } else if (strandBreaks == 1) {
-        result.code = baseDamages_ == 0 ? classSsb : classSsbWithBd;
-    } else {
-        result.code = strandBreaks_[0] == 0 || strandBreaks_[1] == 0 ? classSsbPlus : classTwoSsb;
+    // The lesion codes of both strands at a position (noLesion where a
+    // strand has none), strand 1 first. Two Sb on opposite strands at most 9
+    // positions apart form a DSB.
+    void addPosition(std::int32_t position, std::int32_t code1, std::int32_t code2)
+    {
+        const std::int32_t windowStart = position - (maxDsbSeparationBp - 1);
+        const bool sb1 = code1 == strandBreak;
+        const bool sb2 = code2 == strandBreak;
+        last = position;
+        baseDamages += static_cast<std::int32_t>(code1 > strandBreak) + static_cast<std::int32_t>(code2 > strandBreak);
+        dsb = dsb || (sb1 && lastStrandBreak2 >= windowStart);
+        lastStrandBreak1 = sb1 ? position : lastStrandBreak1;
+        dsb = dsb || (sb2 && lastStrandBreak1 >= windowStart);
+        lastStrandBreak2 = sb2 ? position : lastStrandBreak2;
+        strandBreaks1 += static_cast<std::int32_t>(sb1);
+        strandBreaks2 += static_cast<std::int32_t>(sb2);
     }
-    return result;
-}
+
+    ClusterClass classify() const
+    {
+        const std::int32_t s = strandBreaks1 + strandBreaks2;
+        const auto row = static_cast<std::size_t>(s < 4 ? s : 4);
+        const bool oneStrand = strandBreaks1 == 0 || strandBreaks2 == 0;
+        const int code = detail::classTable[dsb ? 1U : 0U][row][baseDamages > 0 ? 1U : 0U]
+                                           [oneStrand ? 1U : 0U];
+        return ClusterClass{code, s + baseDamages, s};
+    }
+};
 
 [[noreturn]] void stopForMissingDamage();
 
@@ -114,12 +136,11 @@ void scanClusters(const DnaSegment& segment, Visit&& visit)
                 visit(cluster, cluster.classify());
                 cluster.start(position);
             }
-            if ((word1 >> bit) & 1U) {
-                cluster.addLesion(position, 1, segment.codes[p]);
-            }
-            if ((word2 >> bit) & 1U) {
-                cluster.addLesion(position, 2, segment.codes[strand2Base + p]);
-            }
+            // Codes are meaningful only where the bit is set.
+            const std::int32_t code1 = ((word1 >> bit) & 1U) != 0 ? segment.codes[p] : noLesion;
+            const std::int32_t code2 =
+                ((word2 >> bit) & 1U) != 0 ? segment.codes[strand2Base + p] : noLesion;
+            cluster.addPosition(position, code1, code2);
         }
     }
     if (!open) {

@@ -75,7 +75,9 @@ inline void addCluster(ClusterTally& t, TouchedEntries& touched, int code, std::
         perNt = static_cast<float>(lesions) * 0.5F / static_cast<float>(length);
     }
     const double span = static_cast<double>(length);
-    const std::size_t category = code >= 6 ? 1 : code >= 2 ? 2 : 3;  // DSB, SSB, OTHER
+    // Category of each class code: 1 DSB (codes 6-9), 2 SSB (2-5), 3 OTHER (1).
+    constexpr std::array<std::size_t, clusterClasses + 1> categoryOfCode{0, 3, 2, 2, 2, 2, 1, 1, 1, 1};
+    const std::size_t category = categoryOfCode[static_cast<std::size_t>(code)];
     const auto add = [&](std::size_t r, std::size_t c) {
         if (t.cellCount[r][c] == 0.0) {
             touched.list[touched.count++] = {static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(c)};
