@@ -18,13 +18,12 @@ namespace {
 void tallySegmentClusters(const DnaSegment& segment, double weight)
 {
     ClusterTally& tally = clusterTally();
-    TouchedEntries& touched = touchedEntries();
-    scanClusters(segment, [&tally, &touched, weight](const ClusterBuilder& cluster,
-                                                     const ClusterClass& found) {
+    CellClusterSums sums{tally, touchedEntries(), weight};
+    scanClusters(segment, [&tally, &sums](const ClusterBuilder& cluster, const ClusterClass& found) {
         tally.classCount[static_cast<std::size_t>(found.code)] += 1;
-        addCluster(tally, touched, found.code, cluster.first, cluster.last, found.lesions,
-                   found.strandBreaks, weight);
+        sums.add(found.code, cluster.first, cluster.last, found.lesions, found.strandBreaks);
     });
+    sums.finish();
 }
 
 void simulateCell(DnaSegment& segment, const DamageYields& yields, double fbl)

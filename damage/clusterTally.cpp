@@ -165,13 +165,8 @@ void clearCellTally()
 void tallyCluster(int code, std::int32_t first, std::int32_t last, std::int32_t lesions,
                   std::int32_t strandBreaks)
 {
-    tallyWeightedCluster(code, first, last, lesions, strandBreaks, particleState().zf);
-}
-
-void tallyWeightedCluster(int code, std::int32_t first, std::int32_t last, std::int32_t lesions,
-                          std::int32_t strandBreaks, double weight)
-{
-    addCluster(clusterTally(), touchedEntries(), code, first, last, lesions, strandBreaks, weight);
+    addCluster(clusterTally(), touchedEntries(), code, first, last, lesions, strandBreaks,
+               particleState().zf);
 }
 
 void endCell()

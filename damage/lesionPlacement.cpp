@@ -1,5 +1,7 @@
 #include "damage/lesionPlacement.h"
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -10,22 +12,33 @@ namespace kesp {
 
 namespace {
 
+// The segment's arrays held in locals for the placement loops (the byte
+// stores of lesion codes would otherwise make every access reload them).
+struct PlacementView {
+    std::uint64_t* words;       // strand 1's words, then strand 2's
+    std::uint8_t* codes;
+    std::size_t wordsPerStrand;
+    std::size_t positions;      // length + 1: codes per strand
+    double length;
+};
+
 // Draws position and strand from the local generator state until a free site
-// turns up, and marks it occupied. Every rejected pair is consumed, so the
-// sequence of draws does not depend on the outcome.
-std::size_t occupyFreeSite(DnaSegment& segment, CombinedState& generator)
+// turns up, marks it occupied and returns its index into the codes. Every
+// rejected pair is consumed, so the sequence of draws does not depend on the
+// outcome.
+inline std::size_t occupyFreeSite(const PlacementView& view, CombinedState& generator)
 {
-    const double length = static_cast<double>(segment.length);
     for (;;) {
         const double u1 = drawCombined(generator);
-        const auto position = static_cast<std::size_t>(static_cast<std::int32_t>(length * u1) + 1);
+        const auto position =
+            static_cast<std::size_t>(static_cast<std::int32_t>(view.length * u1) + 1);
         const double u2 = drawCombined(generator);
-        const int strand = u2 < 0.5 ? 1 : 2;
-        std::uint64_t& word = strandWords(segment, strand)[position / 64];
+        const std::size_t strandIndex = u2 < 0.5 ? 0 : 1;
+        std::uint64_t& word = view.words[strandIndex * view.wordsPerStrand + position / 64];
         const std::uint64_t bit = std::uint64_t{1} << (position % 64);
         if ((word & bit) == 0) {
             word |= bit;
-            return siteIndex(segment, strand, static_cast<std::int32_t>(position));
+            return strandIndex * view.positions + position;
         }
     }
 }
@@ -56,18 +69,23 @@ void placeLesions(DnaSegment& segment, const DamageYields& yields, double fbl)
 {
     requireRoomForLesions(segment, yields);
     clearStrands(segment);
+    const PlacementView view{segment.occupied.get(), segment.codes.get(), segment.wordsPerStrand,
+                             static_cast<std::size_t>(segment.length) + 1,
+                             static_cast<double>(segment.length)};
     CombinedState generator = combinedState();
+    std::array<std::int32_t, 4> counts{};
     for (std::int32_t i = 0; i < yields.strandBreaks; ++i) {
-        segment.codes[occupyFreeSite(segment, generator)] = strandBreak;
-        ++segment.lesionCounts[strandBreak];
+        view.codes[occupyFreeSite(view, generator)] = strandBreak;
+        ++counts[strandBreak];
     }
     for (std::int32_t i = 0; i < yields.baseDamages; ++i) {
-        const std::size_t site = occupyFreeSite(segment, generator);
+        const std::size_t site = occupyFreeSite(view, generator);
         const double u3 = drawCombined(generator);
         const std::int32_t code = u3 < fbl ? baseLesion : baseDamage;
-        segment.codes[site] = static_cast<std::uint8_t>(code);
-        ++segment.lesionCounts[static_cast<std::size_t>(code)];
+        view.codes[site] = static_cast<std::uint8_t>(code);
+        ++counts[static_cast<std::size_t>(code)];
     }
+    segment.lesionCounts = counts;
     setCombinedState(generator);
 }
 
