@@ -53,9 +53,8 @@ double evaluate(const RangeIntegrand& f, double energy)
         static_cast<double>(Z) * (1.0 - std::exp(-125.0 * std::sqrt(beta2) * f.chargePower));
     f.last = LastEffectiveCharge{true, zeff};
     const double zeb = zeff * zeff / beta2;
-    const double a = Z == 1 ? protonElectronic(u) : ionElectronic(u);
-    const double b = Z == 1 ? protonNuclear(u) : ionNuclear(u);
-    return keVPerUmToMeVPerCmInverse / ((a + b) * zeb);
+    const FitPair fits = Z == 1 ? protonFits(u) : ionFits(u);
+    return keVPerUmToMeVPerCmInverse / ((fits.electronic + fits.nuclear) * zeb);
 }
 
 // The integrator takes a plain function; each thread points it at the
