@@ -1,6 +1,7 @@
 #include "physics/microdosimetry.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <span>
@@ -19,27 +20,49 @@ constexpr double specificEnergyGy = 0.3059;  // 1 keV in a unit-density sphere o
 constexpr double linealEnergyFactor = 0.204;  // about 0.3059 x 2/3: eps over the mean chord 2d/3
 constexpr double doseCrossSection = 7.853981633974483;  // 10 pi / 4: pi d^2/4 in nGy cm^2
 
+// Log-log interpolation in a range table: on the interval from entry i to
+// entry i+1, ln E = slope(i) ln(x / R(i)) + ln E(i), with slope(i) =
+// ln(E(i+1)/E(i)) / ln(R(i+1)/R(i)); the interval's constants are worked out
+// once per table instead of at every evaluation.
+struct RangeInterpolation {
+    std::array<double, rangeTablePoints - 1> slope{};
+    std::array<double, rangeTablePoints - 1> logEnergy{};
+};
+
+RangeInterpolation interpolationOf(const RangeTable& table)
+{
+    RangeInterpolation result;
+    for (std::size_t i = 0; i + 1 < rangeTablePoints; ++i) {
+        const double e1 = table.energyGrid[i];
+        const double e2 = table.energyGrid[i + 1];
+        const double r1 = table.rangeGrid[i];
+        const double r2 = table.rangeGrid[i + 1];
+        result.slope[i] = std::log(e2 / e1) / std::log(r2 / r1);
+        result.logEnergy[i] = std::log(e1);
+    }
+    return result;
+}
+
 // The chord integrand of one particle and its range table, with Z^(-2/3) of
 // its effective charge worked out once.
 struct ChordIntegrand {
     const ParticleKind& particle;
     const RangeTable& table;
+    const RangeInterpolation& interpolation;
     double chargePower;
 };
 
 // Kinetic energy (MeV) whose CSDA range is x (cm): log-log interpolation in the
 // range table, extrapolated beyond its ends.
-double energyAtRange(const RangeTable& table, double x)
+double energyAtRange(const ChordIntegrand& f, double x)
 {
-    const std::span<const double> ranges(table.rangeGrid);
+    const std::span<const double> ranges(f.table.rangeGrid);
     int j = tableLocate(ranges, x);
     j = std::clamp(j, 1, rangeTablePoints - 1);
     const auto lower = static_cast<std::size_t>(j - 1);
-    const double e1 = table.energyGrid[lower];
-    const double e2 = table.energyGrid[lower + 1];
-    const double r1 = table.rangeGrid[lower];
-    const double r2 = table.rangeGrid[lower + 1];
-    return std::exp(std::log(e2 / e1) / std::log(r2 / r1) * std::log(x / r1) + std::log(e1));
+    const double r1 = f.table.rangeGrid[lower];
+    return std::exp(f.interpolation.slope[lower] * std::log(x / r1)
+                    + f.interpolation.logEnergy[lower]);
 }
 
 // Chord-weighted stopping power at path length x (cm) into the sphere: x^2
@@ -48,7 +71,7 @@ double energyAtRange(const RangeTable& table, double x)
 double evaluate(const ChordIntegrand& f, double x)
 {
     const std::int32_t Z = f.particle.Z;
-    const double gamma = (f.particle.T - energyAtRange(f.table, x)) / f.particle.restEnergy + 1.0;
+    const double gamma = (f.particle.T - energyAtRange(f, x)) / f.particle.restEnergy + 1.0;
     const double beta2 = 1.0 - 1.0 / (gamma * gamma);
     // Zeff = Z (1 - exp(-125 beta Z^(-2/3))), as effectiveCharge computes it.
     const double zeff =
@@ -75,7 +98,9 @@ StoppingAndMicrodosimetry combine(std::int32_t Z, double restEnergy, double T,
 {
     const StoppingComponents s = stoppingPowerComponents(Z, restEnergy, T);
     const double pathLength = std::min(table.rangeGrid[rangeTablePoints - 1], d * cmPerUm);
-    const ChordIntegrand f{track, table, std::pow(static_cast<double>(track.Z), -2.0 / 3.0)};
+    const RangeInterpolation interpolation = interpolationOf(table);
+    const ChordIntegrand f{track, table, interpolation,
+                           std::pow(static_cast<double>(track.Z), -2.0 / 3.0)};
     const ChordIntegrand* outer = activeIntegrand;
     activeIntegrand = &f;
     const double integral = qromo(evaluateActive, 0.0, pathLength, midpointStage);
