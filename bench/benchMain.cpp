@@ -27,8 +27,13 @@ public:
                 const bool wallClock = run.benchmark_name().find("real_time") != std::string::npos;
                 const double seconds =
                     wallClock ? run.real_accumulated_time : run.cpu_accumulated_time;
-                secondsPerIteration[run.benchmark_name()] =
-                    seconds / static_cast<double>(run.iterations);
+                // Of repeated runs the fastest, the one least disturbed.
+                const double perIteration = seconds / static_cast<double>(run.iterations);
+                const auto [entry, added] =
+                    secondsPerIteration.try_emplace(run.benchmark_name(), perIteration);
+                if (!added && perIteration < entry->second) {
+                    entry->second = perIteration;
+                }
             }
         }
     }
@@ -68,8 +73,8 @@ int main(int argc, char** argv)
         printRatio(s, "cells/fast/" + particle, "draws/" + particle,
                    ("time per cell / time of its draws, " + particle).c_str());
     }
-    printRatio(s, "physics/mixed field of 100/threads:1/iterations:1/real_time",
-               "physics/mixed field of 100/threads:2/iterations:1/real_time",
+    printRatio(s, "physics/mixed field of 100/threads:1/iterations:1/repeats:3/real_time",
+               "physics/mixed field of 100/threads:2/iterations:1/repeats:3/real_time",
                "mixed-field physics, 1 thread / 2 threads");
     return 0;
 }

@@ -64,6 +64,7 @@ void registerPhysicsBenchmarks()
         ->Arg(2)
         ->ArgName("threads")
         ->Iterations(1)
+        ->Repetitions(3)
         ->UseRealTime()
         ->Unit(benchmark::kMillisecond);
 }
