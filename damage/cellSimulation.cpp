@@ -9,30 +9,30 @@
 #include "damage/dnaSegment.h"
 #include "damage/lesionPlacement.h"
 #include "input/runConfig.h"
+#include "physics/particleState.h"
 
 namespace kesp {
 
 namespace {
 
-void tallySegmentClusters(const DnaSegment& segment)
+void tallySegmentClusters(const DnaSegment& segment, double weight)
 {
     ClusterTally& tally = clusterTally();
-    ClusterBounds cluster;
-    do {
-        cluster = nextCluster(segment);
-        const ClusterClass found = classifyCluster(segment, cluster.first, cluster.last);
+    CellClusterSums sums{tally, touchedEntries(), weight};
+    scanClusters(segment, [&tally, &sums](const ClusterBuilder& cluster, const ClusterClass& found) {
         tally.classCount[static_cast<std::size_t>(found.code)] += 1;
-        tallyCluster(found.code, cluster.first, cluster.last, found.lesions, found.strandBreaks);
-    } while (cluster.more);
+        sums.add(found.code, cluster.first, cluster.last, found.lesions, found.strandBreaks);
+    });
+    sums.finish();
 }
 
 void simulateCell(DnaSegment& segment, const DamageYields& yields, double fbl)
 {
-    drawBaseTypes(segment);
+    skipBaseTypes(segment);
     placeLesions(segment, yields, fbl);
     applyChemicalRepair(segment, yields);
     clearCellTally();
-    tallySegmentClusters(segment);
+    tallySegmentClusters(segment, particleState().zf);
     endCell();
 }
 

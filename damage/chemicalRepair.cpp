@@ -1,8 +1,10 @@
 #include "damage/chemicalRepair.h"
 
+#include <bit>
 #include <cmath>
 #include <cstddef>
-#include <memory>
+#include <cstdint>
+#include <vector>
 
 #include "support/checkedAllocation.h"
 #include "support/randomStream.h"
@@ -11,58 +13,139 @@ namespace kesp {
 
 namespace {
 
-struct RepairSite {
-    std::int32_t position;
-    std::int32_t strand;
-};
+// The repair draws pick entry i of the list of occupied sites, strand 1 by
+// increasing position, then strand 2: the order of the occupancy words. Two
+// ways give the same picks: with many draws the list is written out once;
+// with few, the i-th occupied site is looked up from the number of occupied
+// sites before each word, which saves walking all the lesions.
+constexpr std::int32_t fewDrawsPerLesion = 16;
 
-// Every occupied site: strand 1 by increasing position, then strand 2.
-struct RepairList {
-    std::unique_ptr<RepairSite[]> sites;
-    std::size_t size = 0;
-    std::int32_t strandBreaks = 0;   // entries holding code 1
-    std::int32_t baseDamages = 0;    // entries holding code 2
-};
-
-RepairList buildRepairList(const DnaSegment& segment)
+// Bits set in a word. Written out because the build targets no particular
+// processor, where std::popcount becomes a library call.
+std::uint32_t bitsSet(std::uint64_t x)
 {
-    RepairList list;
-    for (int strand = 1; strand <= 2; ++strand) {
-        for (std::int32_t position = 1; position <= segment.length; ++position) {
-            const std::int32_t code = lesionAt(segment, strand, position);
-            list.size += code != noLesion ? 1U : 0U;
-            list.strandBreaks += code == strandBreak ? 1 : 0;
-            list.baseDamages += code == baseDamage ? 1 : 0;
-        }
-    }
-    list.sites = allocateOrStop<RepairSite>(list.size, "the chemical repair list");
-    std::size_t next = 0;
-    for (int strand = 1; strand <= 2; ++strand) {
-        for (std::int32_t position = 1; position <= segment.length; ++position) {
-            if (lesionAt(segment, strand, position) != noLesion) {
-                list.sites[next++] = RepairSite{position, strand};
-            }
-        }
-    }
-    return list;
+    x = x - ((x >> 1) & 0x5555555555555555ULL);
+    x = (x & 0x3333333333333333ULL) + ((x >> 2) & 0x3333333333333333ULL);
+    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
+    return static_cast<std::uint32_t>((x * 0x0101010101010101ULL) >> 56);
 }
 
-// Draws list entries until `count` sites holding `code` are emptied; entries
-// of another code or already emptied are drawn again. Stops early when the
-// list holds no site with `code` any more.
-void removeLesions(DnaSegment& segment, const RepairList& list, std::int32_t code,
-                   std::int32_t count, std::int32_t available)
+std::size_t siteOfWordBit(const DnaSegment& segment, std::size_t word, std::uint64_t bits)
 {
+    const std::size_t strandIndex = word / segment.wordsPerStrand;
+    const std::size_t position =
+        (word % segment.wordsPerStrand) * 64 + static_cast<std::size_t>(std::countr_zero(bits));
+    return strandIndex * (static_cast<std::size_t>(segment.length) + 1) + position;
+}
+
+// Entry i looked up: the word holding it, then its bit within the word.
+struct IndexedSites {
+    const DnaSegment& segment;
+
+    std::size_t operator[](std::size_t i) const
+    {
+        const std::uint32_t* before = segment.sitesBefore.get();
+        std::size_t low = 0;
+        std::size_t high = 2 * segment.wordsPerStrand;  // before[high] > i
+        while (high - low > 1) {
+            const std::size_t middle = (low + high) / 2;
+            if (before[middle] <= i) {
+                low = middle;
+            } else {
+                high = middle;
+            }
+        }
+        std::uint64_t bits = segment.occupied[low];
+        for (std::size_t skip = i - before[low]; skip > 0; --skip) {
+            bits &= bits - 1;
+        }
+        return siteOfWordBit(segment, low, bits);
+    }
+};
+
+IndexedSites indexSites(DnaSegment& segment)
+{
+    std::uint32_t* before = segment.sitesBefore.get();
+    std::uint32_t count = 0;
+    for (std::size_t w = 0; w < 2 * segment.wordsPerStrand; ++w) {
+        before[w] = count;
+        count += bitsSet(segment.occupied[w]);
+    }
+    before[2 * segment.wordsPerStrand] = count;
+    return IndexedSites{segment};
+}
+
+// The list written out.
+struct ListedSites {
+    const std::int32_t* sites;
+
+    std::size_t operator[](std::size_t i) const { return static_cast<std::size_t>(sites[i]); }
+};
+
+std::int32_t* workList(DnaSegment& segment, std::size_t size)
+{
+    if (segment.repairCapacity < size) {
+        segment.repairList = allocateOrStop<std::int32_t>(size, "the chemical repair list");
+        segment.repairCapacity = size;
+    }
+    return segment.repairList.get();
+}
+
+ListedSites listSites(DnaSegment& segment, std::size_t size)
+{
+    std::int32_t* sites = workList(segment, size);
+    std::size_t next = 0;
+    for (std::size_t w = 0; w < 2 * segment.wordsPerStrand; ++w) {
+        for (std::uint64_t bits = segment.occupied[w]; bits != 0; bits &= bits - 1) {
+            sites[next++] = static_cast<std::int32_t>(siteOfWordBit(segment, w, bits));
+        }
+    }
+    return ListedSites{sites};
+}
+
+// Draws entries until `count` sites holding `code` are emptied; entries of
+// another code or already emptied are drawn again. Stops early once no site
+// with `code` is left. The sites' codes are cleared at once, their occupancy
+// bits only afterwards (see clearEmptiedBits), so that the entries keep
+// their places in the list.
+template <typename Sites>
+void removeLesions(DnaSegment& segment, const Sites& sites, std::size_t size, std::int32_t code,
+                   std::int32_t count, std::vector<std::size_t>& emptied)
+{
+    const std::int32_t available = segment.lesionCounts[static_cast<std::size_t>(code)];
     std::int32_t removed = 0;
     while (removed < count && removed < available) {
         const double u = uniformStream(chemicalRepairStream);
-        const auto i = static_cast<std::size_t>(u * static_cast<double>(list.size));
-        std::int32_t& site = lesionAt(segment, list.sites[i].strand, list.sites[i].position);
-        if (site == code) {
-            site = noLesion;
+        const std::size_t site = sites[static_cast<std::size_t>(u * static_cast<double>(size))];
+        if (segment.codes[site] == code) {
+            segment.codes[site] = static_cast<std::uint8_t>(noLesion);
+            emptied.push_back(site);
             ++removed;
         }
     }
+    segment.lesionCounts[static_cast<std::size_t>(code)] -= removed;
+}
+
+void clearEmptiedBits(DnaSegment& segment, const std::vector<std::size_t>& emptied)
+{
+    const std::size_t positions = static_cast<std::size_t>(segment.length) + 1;
+    for (const std::size_t site : emptied) {
+        const std::size_t strandIndex = site / positions;
+        const std::size_t position = site % positions;
+        segment.occupied[strandIndex * segment.wordsPerStrand + position / 64] &=
+            ~(std::uint64_t{1} << (position % 64));
+    }
+}
+
+template <typename Sites>
+void removeFrom(DnaSegment& segment, const Sites& sites, std::size_t size,
+                std::int32_t strandBreaksToRemove, std::int32_t baseDamagesToRemove)
+{
+    std::vector<std::size_t> emptied;
+    emptied.reserve(static_cast<std::size_t>(strandBreaksToRemove + baseDamagesToRemove));
+    removeLesions(segment, sites, size, strandBreak, strandBreaksToRemove, emptied);
+    removeLesions(segment, sites, size, baseDamage, baseDamagesToRemove, emptied);
+    clearEmptiedBits(segment, emptied);
 }
 
 }  // namespace
@@ -85,9 +168,18 @@ void applyChemicalRepair(DnaSegment& segment, const DamageYields& yields)
         repairCount(yields.strandBreaks, yields.repairProbability);
     const std::int32_t baseDamagesToRemove =
         repairCount(yields.baseDamages, yields.repairProbability);
-    const RepairList list = buildRepairList(segment);
-    removeLesions(segment, list, strandBreak, strandBreaksToRemove, list.strandBreaks);
-    removeLesions(segment, list, baseDamage, baseDamagesToRemove, list.baseDamages);
+    if (strandBreaksToRemove == 0 && baseDamagesToRemove == 0) {
+        return;  // nothing to draw
+    }
+    const std::array<std::int32_t, 4>& counts = segment.lesionCounts;
+    const auto size = static_cast<std::size_t>(counts[1] + counts[2] + counts[3]);
+    const std::int64_t toRemove = std::int64_t{strandBreaksToRemove} + baseDamagesToRemove;
+    if (toRemove * fewDrawsPerLesion < static_cast<std::int64_t>(size)) {
+        removeFrom(segment, indexSites(segment), size, strandBreaksToRemove, baseDamagesToRemove);
+    } else {
+        removeFrom(segment, listSites(segment, size), size, strandBreaksToRemove,
+                   baseDamagesToRemove);
+    }
 }
 
 }  // namespace kesp

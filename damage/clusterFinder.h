@@ -1,23 +1,15 @@
 #pragma once
-// Cutting a cell's lesions into clusters and classifying each cluster.
+// Cutting a cell's lesions into clusters and classifying each cluster, in one
+// forward pass over the lesions.
 
+#include <array>
+#include <bit>
 #include <cstdint>
 
+#include "damage/damageYields.h"
 #include "damage/dnaSegment.h"
 
 namespace kesp {
-
-struct ClusterBounds {
-    std::int32_t first = 0;  // position of the cluster's first lesion
-    std::int32_t last = 0;   // position of its last lesion
-    bool more = false;       // false for the cluster that reaches the end of the segment
-};
-
-// The next cluster from the scan cursor on: a maximal run of lesion positions
-// in which no 9 or more lesion-free positions follow each other. The cursor
-// returns to position 1 when the scan reaches the end of the segment. Stops
-// the run when no lesion lies between the cursor and the end.
-ClusterBounds nextCluster(const DnaSegment& segment);
 
 // Cluster class codes.
 inline constexpr int classBaseDamageOnly = 1;   // BD
@@ -36,8 +28,125 @@ struct ClusterClass {
     std::int32_t strandBreaks = 0;  // s, its Sb
 };
 
-// Classifies the lesions at positions first..last. Two Sb on opposite strands
-// at most 9 positions apart form a DSB.
-ClusterClass classifyCluster(const DnaSegment& segment, std::int32_t first, std::int32_t last);
+namespace detail {
+
+// Class code by [DSB found][Sb count, 4 for 4 or more][any Bd][all Sb on one
+// strand]: the classification as a table, so that it costs no branches.
+using ClassTable = std::array<std::array<std::array<std::array<std::int8_t, 2>, 2>, 5>, 2>;
+
+constexpr ClassTable makeClassTable()
+{
+    ClassTable table{};
+    for (int s = 0; s <= 4; ++s) {
+        for (int b = 0; b <= 1; ++b) {
+            for (int oneStrand = 0; oneStrand <= 1; ++oneStrand) {
+                int plain = classBaseDamageOnly;
+                if (s == 1) {
+                    plain = b == 0 ? classSsb : classSsbWithBd;
+                } else if (s >= 2) {
+                    plain = oneStrand == 1 ? classSsbPlus : classTwoSsb;
+                }
+                int withDsb = classDsbPlusPlus;
+                if (s == 2) {
+                    withDsb = b == 0 ? classDsb : classDsbWithBd;
+                } else if (s == 3) {
+                    withDsb = classDsbPlus;
+                }
+                table[0][s][b][oneStrand] = static_cast<std::int8_t>(plain);
+                table[1][s][b][oneStrand] = static_cast<std::int8_t>(withDsb);
+            }
+        }
+    }
+    return table;
+}
+
+inline constexpr ClassTable classTable = makeClassTable();
+
+}  // namespace detail
+
+// A cluster as the scan collects it, position by position.
+struct ClusterBuilder {
+    static constexpr std::int32_t noStrandBreak = -1000;
+
+    std::int32_t first = 0;
+    std::int32_t last = 0;
+    std::int32_t strandBreaks1 = 0;
+    std::int32_t strandBreaks2 = 0;
+    std::int32_t baseDamages = 0;
+    std::int32_t lastStrandBreak1 = noStrandBreak;
+    std::int32_t lastStrandBreak2 = noStrandBreak;
+    bool dsb = false;
+
+    void start(std::int32_t position) { *this = ClusterBuilder{position, position}; }
+
+    // The lesion codes of both strands at a position (noLesion where a
+    // strand has none), strand 1 first. Two Sb on opposite strands at most 9
+    // positions apart form a DSB.
+    void addPosition(std::int32_t position, std::int32_t code1, std::int32_t code2)
+    {
+        const std::int32_t windowStart = position - (maxDsbSeparationBp - 1);
+        const bool sb1 = code1 == strandBreak;
+        const bool sb2 = code2 == strandBreak;
+        last = position;
+        baseDamages += static_cast<std::int32_t>(code1 > strandBreak) + static_cast<std::int32_t>(code2 > strandBreak);
+        dsb = dsb || (sb1 && lastStrandBreak2 >= windowStart);
+        lastStrandBreak1 = sb1 ? position : lastStrandBreak1;
+        dsb = dsb || (sb2 && lastStrandBreak1 >= windowStart);
+        lastStrandBreak2 = sb2 ? position : lastStrandBreak2;
+        strandBreaks1 += static_cast<std::int32_t>(sb1);
+        strandBreaks2 += static_cast<std::int32_t>(sb2);
+    }
+
+    ClusterClass classify() const
+    {
+        const std::int32_t s = strandBreaks1 + strandBreaks2;
+        const auto row = static_cast<std::size_t>(s < 4 ? s : 4);
+        const bool oneStrand = strandBreaks1 == 0 || strandBreaks2 == 0;
+        const int code = detail::classTable[dsb ? 1U : 0U][row][baseDamages > 0 ? 1U : 0U]
+                                           [oneStrand ? 1U : 0U];
+        return ClusterClass{code, s + baseDamages, s};
+    }
+};
+
+[[noreturn]] void stopForMissingDamage();
+
+// Hands every cluster of the segment, classified, to visit(builder, class) in
+// position order. A cluster is a maximal run of lesion positions in which no
+// 9 or more lesion-free positions follow each other. Stops the run when the
+// segment holds no lesion.
+template <typename Visit>
+void scanClusters(const DnaSegment& segment, Visit&& visit)
+{
+    const std::uint64_t* strand1 = strandWords(segment, 1);
+    const std::uint64_t* strand2 = strandWords(segment, 2);
+    const std::size_t strand2Base = siteIndex(segment, 2, 0);
+    ClusterBuilder cluster;
+    bool open = false;
+    for (std::size_t w = 0; w < segment.wordsPerStrand; ++w) {
+        const std::uint64_t word1 = strand1[w];
+        const std::uint64_t word2 = strand2[w];
+        for (std::uint64_t bits = word1 | word2; bits != 0; bits &= bits - 1) {
+            const auto bit = static_cast<std::size_t>(std::countr_zero(bits));
+            const std::size_t p = w * 64 + bit;
+            const auto position = static_cast<std::int32_t>(p);
+            if (!open) {
+                cluster.start(position);
+                open = true;
+            } else if (position - cluster.last > minClusterSeparationBp) {
+                visit(cluster, cluster.classify());
+                cluster.start(position);
+            }
+            // Codes are meaningful only where the bit is set.
+            const std::int32_t code1 = ((word1 >> bit) & 1U) != 0 ? segment.codes[p] : noLesion;
+            const std::int32_t code2 =
+                ((word2 >> bit) & 1U) != 0 ? segment.codes[strand2Base + p] : noLesion;
+            cluster.addPosition(position, code1, code2);
+        }
+    }
+    if (!open) {
+        stopForMissingDamage();
+    }
+    visit(cluster, cluster.classify());
+}
 
 }  // namespace kesp

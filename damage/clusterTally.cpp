@@ -9,46 +9,6 @@ namespace kesp {
 
 namespace {
 
-constexpr int categoryDsb = 1;
-constexpr int categorySsb = 2;
-constexpr int categoryOther = 3;
-constexpr int categoryAll = 4;
-constexpr int allSizesRow = tallyRows;
-
-int categoryOf(int code)
-{
-    if (code >= 6) {
-        return categoryDsb;
-    }
-    return code >= 2 ? categorySsb : categoryOther;
-}
-
-struct ClusterMeasures {
-    double pctSb;
-    double length;
-    double lesionsPerNt;
-    double weight;
-};
-
-void addToEntry(ClusterTally& tally, int row, int category, const ClusterMeasures& measures)
-{
-    const auto r = static_cast<std::size_t>(row);
-    const auto c = static_cast<std::size_t>(category);
-    tally.cellCount[r][c] += 1.0;
-    tally.cellPctSb[r][c] += measures.pctSb;
-    tally.cellLength[r][c] += measures.length;
-    tally.cellLesionsPerNt[r][c] += measures.lesionsPerNt;
-    tally.cellPerTrack[r][c] += measures.weight;
-}
-
-template <typename T>
-void fillAll(TallyArray<T>& array, T value)
-{
-    for (auto& row : array) {
-        row.fill(value);
-    }
-}
-
 void foldEntry(ClusterTally& t, std::size_t r, std::size_t c)
 {
     const double count = t.cellCount[r][c];
@@ -174,46 +134,47 @@ ClusterTally& clusterTally()
     return tally;
 }
 
+TouchedEntries& touchedEntries()
+{
+    static TouchedEntries touched;
+    return touched;
+}
+
 void resetTally()
 {
     clusterTally() = ClusterTally{};
+    touchedEntries().count = 0;
 }
 
 void clearCellTally()
 {
     ClusterTally& tally = clusterTally();
-    fillAll(tally.cellCount, 0.0);
-    fillAll(tally.cellPctSb, 0.0);
-    fillAll(tally.cellLength, 0.0);
-    fillAll(tally.cellLesionsPerNt, 0.0);
-    fillAll(tally.cellPerTrack, 0.0);
+    TouchedEntries& touched = touchedEntries();
+    for (std::size_t i = 0; i < touched.count; ++i) {
+        const std::size_t r = touched.list[i][0];
+        const std::size_t c = touched.list[i][1];
+        tally.cellCount[r][c] = 0.0;
+        tally.cellPctSb[r][c] = 0.0;
+        tally.cellLength[r][c] = 0.0;
+        tally.cellLesionsPerNt[r][c] = 0.0;
+        tally.cellPerTrack[r][c] = 0.0;
+    }
+    touched.count = 0;
 }
 
 void tallyCluster(int code, std::int32_t first, std::int32_t last, std::int32_t lesions,
                   std::int32_t strandBreaks)
 {
-    const std::int32_t length = last - first + 1;
-    const float pctSb = static_cast<float>(strandBreaks) * 100.0F / static_cast<float>(lesions);
-    const float perNt = static_cast<float>(lesions) * 0.5F / static_cast<float>(length);
-    const ClusterMeasures measures{pctSb, static_cast<double>(length), perNt,
-                                   particleState().zf};
-    ClusterTally& tally = clusterTally();
-    const int category = categoryOf(code);
-    if (lesions >= 1 && lesions <= allSizesRow - 1) {
-        addToEntry(tally, lesions, category, measures);
-        addToEntry(tally, lesions, categoryAll, measures);
-    }
-    addToEntry(tally, allSizesRow, category, measures);
-    addToEntry(tally, allSizesRow, categoryAll, measures);
+    addCluster(clusterTally(), touchedEntries(), code, first, last, lesions, strandBreaks,
+               particleState().zf);
 }
 
 void endCell()
 {
     ClusterTally& tally = clusterTally();
-    for (std::size_t r = 1; r <= tallyRows; ++r) {
-        for (std::size_t c = 1; c <= tallyCategories; ++c) {
-            foldEntry(tally, r, c);
-        }
+    const TouchedEntries& touched = touchedEntries();
+    for (std::size_t i = 0; i < touched.count; ++i) {
+        foldEntry(tally, touched.list[i][0], touched.list[i][1]);
     }
     addClassPercentages(tally);
 }

@@ -6,6 +6,22 @@
 
 namespace kesp {
 
+namespace {
+
+// The jump for the last segment length asked for: mixed fields prepare the
+// same particle type again for every left-over cell.
+const CombinedJump& skipFor(std::int32_t length)
+{
+    static CombinedJump jump = makeCombinedJump(0);
+    const auto steps = static_cast<std::uint64_t>(length);
+    if (jump.steps != steps) {
+        jump = makeCombinedJump(steps);
+    }
+    return jump;
+}
+
+}  // namespace
+
 DnaSegment& dnaSegment()
 {
     static DnaSegment segment;
@@ -15,11 +31,18 @@ DnaSegment& dnaSegment()
 void allocateSegment(DnaSegment& segment, std::int32_t length)
 {
     const std::int32_t sites = std::max(length, 0);
-    const auto entries = static_cast<std::size_t>(sites) + 1;
-    segment.strand1 = allocateOrStop<std::int32_t>(entries, "strand 1 of the DNA segment");
-    segment.strand2 = allocateOrStop<std::int32_t>(entries, "strand 2 of the DNA segment");
-    segment.baseType = allocateOrStop<std::int32_t>(entries, "the base types of the DNA segment");
+    const auto positions = static_cast<std::size_t>(sites) + 1;
+    segment.wordsPerStrand = positions / 64 + 1;
+    segment.occupied =
+        allocateOrStop<std::uint64_t>(2 * segment.wordsPerStrand, "the lesion map of the DNA segment");
+    segment.codes = allocateOrStop<std::uint8_t>(2 * positions, "the lesion codes of the DNA segment");
+    segment.lesionCounts = {};
+    segment.repairList.reset();
+    segment.repairCapacity = 0;
+    segment.sitesBefore =
+        allocateOrStop<std::uint32_t>(2 * segment.wordsPerStrand + 1, "the chemical repair index");
     segment.length = sites;
+    segment.baseTypeSkip = skipFor(sites);
 }
 
 void releaseSegment(DnaSegment& segment)
@@ -29,12 +52,12 @@ void releaseSegment(DnaSegment& segment)
 
 void clearStrands(DnaSegment& segment)
 {
-    if (!segment.strand1) {
-        return;
+    // Codes are read only where the bit is set, so the bits are all there is
+    // to clear.
+    if (segment.occupied) {
+        std::fill_n(segment.occupied.get(), 2 * segment.wordsPerStrand, std::uint64_t{0});
     }
-    const auto entries = static_cast<std::ptrdiff_t>(segment.length) + 1;
-    std::fill(segment.strand1.get(), segment.strand1.get() + entries, noLesion);
-    std::fill(segment.strand2.get(), segment.strand2.get() + entries, noLesion);
+    segment.lesionCounts = {};
 }
 
 }  // namespace kesp

@@ -1,9 +1,18 @@
 #pragma once
-// The DNA segment one simulated cell receives: two strands of lesion codes and
-// a column of base types, one entry per base-pair position 1..length.
+// The DNA segment one simulated cell receives: two strands of base-pair
+// positions 1..length. Each strand keeps a bit per position telling whether it
+// holds a lesion, and a lesion code per position that is meaningful only where
+// the bit is set. A cell touches only its lesions: placement sets bits and
+// codes, clearing resets just those, and scans go a 64-bit word at a time.
+// The base-type column the model draws for every cell is never read, so it is
+// not stored; its draws are skipped with a jump of the combined generator.
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 #include <memory>
+
+#include "support/combinedGenerator.h"
 
 namespace kesp {
 
@@ -14,39 +23,78 @@ inline constexpr std::int32_t baseDamage = 2;      // Bd, removable by chemical 
 inline constexpr std::int32_t baseLesion = 3;      // Bl: counts as a Bd, never repaired
 
 struct DnaSegment {
-    std::int32_t length = 0;  // base-pair positions per column
-    // Entry p is position p; entry 0 is unused.
-    std::unique_ptr<std::int32_t[]> strand1;
-    std::unique_ptr<std::int32_t[]> strand2;
-    std::unique_ptr<std::int32_t[]> baseType;  // 1..4
+    std::int32_t length = 0;          // base-pair positions per strand
+    std::size_t wordsPerStrand = 0;   // 64-bit occupancy words per strand
+    // Strand 1's words, then strand 2's; bit p % 64 of word p / 64 is position p.
+    std::unique_ptr<std::uint64_t[]> occupied;
+    // Strand 1's codes at positions 0..length, then strand 2's (entry 0 unused).
+    std::unique_ptr<std::uint8_t[]> codes;
+    // Number of sites holding each lesion code 1..3 (entry 0 unused).
+    std::array<std::int32_t, 4> lesionCounts{};
+    // Work space of chemical repair: site indices (see siteIndex), and the
+    // number of occupied sites before each occupancy word.
+    std::unique_ptr<std::int32_t[]> repairList;
+    std::size_t repairCapacity = 0;
+    std::unique_ptr<std::uint32_t[]> sitesBefore;
+    // Advances the combined generator past the cell's base-type draws.
+    CombinedJump baseTypeSkip;
 };
 
 // The segment of the particle type being simulated.
 DnaSegment& dnaSegment();
 
-// Allocates max(length, 0) zeroed positions per column; stops the run when
+// Allocates max(length, 0) empty positions per strand; stops the run when
 // memory runs out.
 void allocateSegment(DnaSegment& segment, std::int32_t length);
 void releaseSegment(DnaSegment& segment);
 
-// Clears every site of both strands.
+// Empties every site.
 void clearStrands(DnaSegment& segment);
 
-inline std::int32_t& lesionAt(DnaSegment& segment, int strand, std::int32_t position)
+// Index of a site into codes.
+inline std::size_t siteIndex(const DnaSegment& segment, int strand, std::int32_t position)
 {
-    return (strand == 1 ? segment.strand1 : segment.strand2)[static_cast<std::size_t>(position)];
+    return static_cast<std::size_t>(strand - 1) * (static_cast<std::size_t>(segment.length) + 1)
+           + static_cast<std::size_t>(position);
+}
+
+inline std::uint64_t* strandWords(DnaSegment& segment, int strand)
+{
+    return segment.occupied.get() + static_cast<std::size_t>(strand - 1) * segment.wordsPerStrand;
+}
+
+inline const std::uint64_t* strandWords(const DnaSegment& segment, int strand)
+{
+    return segment.occupied.get() + static_cast<std::size_t>(strand - 1) * segment.wordsPerStrand;
+}
+
+inline bool isOccupied(const DnaSegment& segment, int strand, std::int32_t position)
+{
+    const auto p = static_cast<std::size_t>(position);
+    return (strandWords(segment, strand)[p / 64] >> (p % 64)) & 1U;
 }
 
 inline std::int32_t lesionAt(const DnaSegment& segment, int strand, std::int32_t position)
 {
-    return (strand == 1 ? segment.strand1 : segment.strand2)[static_cast<std::size_t>(position)];
+    return isOccupied(segment, strand, position) ? segment.codes[siteIndex(segment, strand, position)]
+                                                 : noLesion;
 }
 
-// True when either strand holds a lesion at the position.
-inline bool hasLesion(const DnaSegment& segment, std::int32_t position)
+// Stores a lesion code (noLesion empties the site).
+inline void setLesion(DnaSegment& segment, int strand, std::int32_t position, std::int32_t code)
 {
     const auto p = static_cast<std::size_t>(position);
-    return segment.strand1[p] != noLesion || segment.strand2[p] != noLesion;
+    const std::uint64_t bit = std::uint64_t{1} << (p % 64);
+    std::uint64_t& word = strandWords(segment, strand)[p / 64];
+    const std::size_t site = siteIndex(segment, strand, position);
+    if (word & bit) {
+        --segment.lesionCounts[segment.codes[site]];
+    }
+    word = code == noLesion ? word & ~bit : word | bit;
+    segment.codes[site] = static_cast<std::uint8_t>(code);
+    if (code != noLesion) {
+        ++segment.lesionCounts[static_cast<std::size_t>(code)];
+    }
 }
 
 }  // namespace kesp

@@ -1,6 +1,7 @@
 #include "damage/lesionPlacement.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -11,35 +12,33 @@ namespace kesp {
 
 namespace {
 
-// Cumulative shares of the four base types.
-constexpr std::array<float, 4> baseTypeThresholds{0.3F, 0.6F, 0.8F, 1.0F};
+// The segment's arrays held in locals for the placement loops (the byte
+// stores of lesion codes would otherwise make every access reload them).
+struct PlacementView {
+    std::uint64_t* words;       // strand 1's words, then strand 2's
+    std::uint8_t* codes;
+    std::size_t wordsPerStrand;
+    std::size_t positions;      // length + 1: codes per strand
+    double length;
+};
 
-std::int32_t drawBaseType()
-{
-    const double u = nextCombined();
-    std::int32_t type = 1;
-    for (const float threshold : baseTypeThresholds) {
-        if (static_cast<double>(threshold) > u) {
-            return type;
-        }
-        ++type;
-    }
-    return static_cast<std::int32_t>(baseTypeThresholds.size());  // unreachable: u < 1
-}
-
-// Draws position and strand until a free site turns up. Every rejected pair
-// is consumed, so the sequence of draws does not depend on the outcome.
-std::int32_t& drawFreeSite(DnaSegment& segment)
+// Draws position and strand from the local generator state until a free site
+// turns up, marks it occupied and returns its index into the codes. Every
+// rejected pair is consumed, so the sequence of draws does not depend on the
+// outcome.
+inline std::size_t occupyFreeSite(const PlacementView& view, CombinedState& generator)
 {
     for (;;) {
-        const double u1 = nextCombined();
-        const std::int32_t position =
-            static_cast<std::int32_t>(static_cast<double>(segment.length) * u1) + 1;
-        const double u2 = nextCombined();
-        const int strand = u2 < 0.5 ? 1 : 2;
-        std::int32_t& site = lesionAt(segment, strand, position);
-        if (site == noLesion) {
-            return site;
+        const double u1 = drawCombined(generator);
+        const auto position =
+            static_cast<std::size_t>(static_cast<std::int32_t>(view.length * u1) + 1);
+        const double u2 = drawCombined(generator);
+        const std::size_t strandIndex = u2 < 0.5 ? 0 : 1;
+        std::uint64_t& word = view.words[strandIndex * view.wordsPerStrand + position / 64];
+        const std::uint64_t bit = std::uint64_t{1} << (position % 64);
+        if ((word & bit) == 0) {
+            word |= bit;
+            return strandIndex * view.positions + position;
         }
     }
 }
@@ -59,25 +58,35 @@ void requireRoomForLesions(const DnaSegment& segment, const DamageYields& yields
 
 }  // namespace
 
-void drawBaseTypes(DnaSegment& segment)
+void skipBaseTypes(const DnaSegment& segment)
 {
-    for (std::int32_t position = 1; position <= segment.length; ++position) {
-        segment.baseType[static_cast<std::size_t>(position)] = drawBaseType();
-    }
+    CombinedState generator = combinedState();
+    jumpCombined(generator, segment.baseTypeSkip);
+    setCombinedState(generator);
 }
 
 void placeLesions(DnaSegment& segment, const DamageYields& yields, double fbl)
 {
     requireRoomForLesions(segment, yields);
     clearStrands(segment);
+    const PlacementView view{segment.occupied.get(), segment.codes.get(), segment.wordsPerStrand,
+                             static_cast<std::size_t>(segment.length) + 1,
+                             static_cast<double>(segment.length)};
+    CombinedState generator = combinedState();
+    std::array<std::int32_t, 4> counts{};
     for (std::int32_t i = 0; i < yields.strandBreaks; ++i) {
-        drawFreeSite(segment) = strandBreak;
+        view.codes[occupyFreeSite(view, generator)] = strandBreak;
+        ++counts[strandBreak];
     }
     for (std::int32_t i = 0; i < yields.baseDamages; ++i) {
-        std::int32_t& site = drawFreeSite(segment);
-        const double u3 = nextCombined();
-        site = u3 < fbl ? baseLesion : baseDamage;
+        const std::size_t site = occupyFreeSite(view, generator);
+        const double u3 = drawCombined(generator);
+        const std::int32_t code = u3 < fbl ? baseLesion : baseDamage;
+        view.codes[site] = static_cast<std::uint8_t>(code);
+        ++counts[static_cast<std::size_t>(code)];
     }
+    segment.lesionCounts = counts;
+    setCombinedState(generator);
 }
 
 }  // namespace kesp

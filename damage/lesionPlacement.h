@@ -7,8 +7,9 @@
 
 namespace kesp {
 
-// Redraws the base type (1..4) of every position, in increasing order.
-void drawBaseTypes(DnaSegment& segment);
+// Advances the combined generator past the cell's base-type draws, one per
+// position, as if they had been made.
+void skipBaseTypes(const DnaSegment& segment);
 
 // Clears both strands, then places the strand breaks and after them the base
 // damages of the yields on free sites; a base damage becomes a Bl with

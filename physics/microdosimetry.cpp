@@ -1,10 +1,11 @@
 #include "physics/microdosimetry.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstddef>
+#include <span>
 
-#include "physics/effectiveCharge.h"
 #include "physics/particleState.h"
 #include "physics/stoppingPower.h"
 #include "support/numerics.h"
@@ -19,49 +20,114 @@ constexpr double specificEnergyGy = 0.3059;  // 1 keV in a unit-density sphere o
 constexpr double linealEnergyFactor = 0.204;  // about 0.3059 x 2/3: eps over the mean chord 2d/3
 constexpr double doseCrossSection = 7.853981633974483;  // 10 pi / 4: pi d^2/4 in nGy cm^2
 
+// Log-log interpolation in a range table: on the interval from entry i to
+// entry i+1, ln E = slope(i) ln(x / R(i)) + ln E(i), with slope(i) =
+// ln(E(i+1)/E(i)) / ln(R(i+1)/R(i)); the interval's constants are worked out
+// once per table instead of at every evaluation.
+struct RangeInterpolation {
+    std::array<double, rangeTablePoints - 1> slope{};
+    std::array<double, rangeTablePoints - 1> logEnergy{};
+};
+
+RangeInterpolation interpolationOf(const RangeTable& table)
+{
+    RangeInterpolation result;
+    for (std::size_t i = 0; i + 1 < rangeTablePoints; ++i) {
+        const double e1 = table.energyGrid[i];
+        const double e2 = table.energyGrid[i + 1];
+        const double r1 = table.rangeGrid[i];
+        const double r2 = table.rangeGrid[i + 1];
+        result.slope[i] = std::log(e2 / e1) / std::log(r2 / r1);
+        result.logEnergy[i] = std::log(e1);
+    }
+    return result;
+}
+
+// The chord integrand of one particle and its range table, with Z^(-2/3) of
+// its effective charge worked out once.
+struct ChordIntegrand {
+    const ParticleKind& particle;
+    const RangeTable& table;
+    const RangeInterpolation& interpolation;
+    double chargePower;
+};
+
 // Kinetic energy (MeV) whose CSDA range is x (cm): log-log interpolation in the
 // range table, extrapolated beyond its ends.
-double energyAtRange(const ParticleState& state, double x)
+double energyAtRange(const ChordIntegrand& f, double x)
 {
-    const std::span<const double> ranges(state.rangeGrid);
+    const std::span<const double> ranges(f.table.rangeGrid);
     int j = tableLocate(ranges, x);
     j = std::clamp(j, 1, rangeTablePoints - 1);
     const auto lower = static_cast<std::size_t>(j - 1);
-    const double e1 = state.energyGrid[lower];
-    const double e2 = state.energyGrid[lower + 1];
-    const double r1 = state.rangeGrid[lower];
-    const double r2 = state.rangeGrid[lower + 1];
-    return std::exp(std::log(e2 / e1) / std::log(r2 / r1) * std::log(x / r1) + std::log(e1));
+    const double r1 = f.table.rangeGrid[lower];
+    return std::exp(f.interpolation.slope[lower] * std::log(x / r1)
+                    + f.interpolation.logEnergy[lower]);
 }
 
 // Chord-weighted stopping power at path length x (cm) into the sphere: x^2
 // times the energy deposited locally per unit path (radiative losses of the
 // electron escape).
-double chordIntegrand(double x)
+double evaluate(const ChordIntegrand& f, double x)
 {
-    const ParticleState& state = particleState();
-    const std::int32_t Z = state.Z;
-    const double gamma = (state.T - energyAtRange(state, x)) / state.restEnergy + 1.0;
+    const std::int32_t Z = f.particle.Z;
+    const double gamma = (f.particle.T - energyAtRange(f, x)) / f.particle.restEnergy + 1.0;
     const double beta2 = 1.0 - 1.0 / (gamma * gamma);
-    const double zeff = Z == -1 ? -1.0 : effectiveCharge(Z, std::sqrt(beta2));
+    // Zeff = Z (1 - exp(-125 beta Z^(-2/3))), as effectiveCharge computes it.
+    const double zeff =
+        Z == -1 ? -1.0
+                : static_cast<double>(Z) * (1.0 - std::exp(-125.0 * std::sqrt(beta2) * f.chargePower));
     const double zeb = zeff * zeff / beta2;
     const StoppingPair pair = stoppingPowerFit(Z, gamma, zeb);
     return x * x * (Z == -1 ? pair.electronic : pair.total);
 }
 
-}  // namespace
+// The integrator takes a plain function; each thread points it at the
+// integrand of the integral it is working on.
+thread_local const ChordIntegrand* activeIntegrand = nullptr;
 
-StoppingAndMicrodosimetry stoppingAndMicrodosimetry(std::int32_t Z, double restEnergy, double T,
-                                                    double d)
+double evaluateActive(double x)
+{
+    return evaluate(*activeIntegrand, x);
+}
+
+// Stopping powers from (Z, restEnergy, T); the chord integral along the track
+// of `track` with its table.
+StoppingAndMicrodosimetry combine(std::int32_t Z, double restEnergy, double T,
+                                  const ParticleKind& track, const RangeTable& table, double d)
 {
     const StoppingComponents s = stoppingPowerComponents(Z, restEnergy, T);
-    const double pathLength = std::min(particleState().rangeGrid[rangeTablePoints - 1], d * cmPerUm);
-    const double integral = qromo(chordIntegrand, 0.0, pathLength, midpointStage);
+    const double pathLength = std::min(table.rangeGrid[rangeTablePoints - 1], d * cmPerUm);
+    const RangeInterpolation interpolation = interpolationOf(table);
+    const ChordIntegrand f{track, table, interpolation,
+                           std::pow(static_cast<double>(track.Z), -2.0 / 3.0)};
+    const ChordIntegrand* outer = activeIntegrand;
+    activeIntegrand = &f;
+    const double integral = qromo(evaluateActive, 0.0, pathLength, midpointStage);
+    activeIntegrand = outer;
     const double eps = chordWeightKeV * integral / (d * d);
     const double zf = specificEnergyGy * eps / (d * d * d);
     const double yf = zf * (d * d) / linealEnergyFactor;
     const double dpuf = doseCrossSection * (d * d) * zf;
     return {s.electronic, s.radiative, s.nuclear, s.total, dpuf, yf, zf};
+}
+
+}  // namespace
+
+StoppingAndMicrodosimetry stoppingAndMicrodosimetry(const ParticleKind& particle,
+                                                    const RangeTable& table, double d)
+{
+    return combine(particle.Z, particle.restEnergy, particle.T, particle, table, d);
+}
+
+StoppingAndMicrodosimetry stoppingAndMicrodosimetry(std::int32_t Z, double restEnergy, double T,
+                                                    double d)
+{
+    const ParticleState& state = particleState();
+    RangeTable table;
+    table.energyGrid = state.energyGrid;
+    table.rangeGrid = state.rangeGrid;
+    return combine(Z, restEnergy, T, currentParticleKind(), table, d);
 }
 
 }  // namespace kesp

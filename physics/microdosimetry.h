@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "physics/rangeTable.h"
+
 namespace kesp {
 
 struct StoppingAndMicrodosimetry {
@@ -15,6 +17,12 @@ struct StoppingAndMicrodosimetry {
     double yf;           // frequency-mean lineal energy, keV/um
     double zf;           // frequency-mean specific energy, Gy
 };
+
+// For the particle crossing a sphere of diameter d (um), with the energy
+// along its track taken from its own range table. Works only on what it is
+// given, so several threads may call it at once.
+StoppingAndMicrodosimetry stoppingAndMicrodosimetry(const ParticleKind& particle,
+                                                    const RangeTable& table, double d);
 
 // For a particle of charge number Z, rest energy restEnergy (MeV) and kinetic
 // energy T (MeV) crossing a sphere of diameter d (um). The energy along the

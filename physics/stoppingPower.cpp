@@ -78,6 +78,25 @@ double rationalFit(const std::array<double, size>& coefficients, std::size_t deg
 
 }  // namespace
 
+FitPair protonFits(double u)
+{
+    if (u <= protonThreshold) {
+        return {protonElectronicBelowThreshold, protonNuclearBelowThreshold};
+    }
+    const double lnU = std::log(u);
+    return {rationalFit(protonElectronicCoefficients, 3, lnU),
+            rationalFit(protonNuclearCoefficients, 4, lnU)};
+}
+
+FitPair ionFits(double u)
+{
+    if (u <= ionThreshold) {
+        return {ionElectronicBelowThreshold, ionNuclearBelowThreshold};
+    }
+    const double lnU = std::log(u);
+    return {rationalFit(ionElectronicCoefficients, 4, lnU), rationalFit(ionNuclearCoefficients, 5, lnU)};
+}
+
 double protonElectronic(double u)
 {
     if (u <= protonThreshold) {
@@ -136,12 +155,10 @@ StoppingPair stoppingPowerFit(std::int32_t Z, double gamma, double zeb)
     const double u = std::log(gamma);
     double a = 0.0;
     double b = 0.0;
-    if (Z == 1) {
-        a = protonElectronic(u);
-        b = protonNuclear(u);
-    } else if (Z >= 2) {
-        a = ionElectronic(u);
-        b = ionNuclear(u);
+    if (Z >= 1) {
+        const FitPair fits = Z == 1 ? protonFits(u) : ionFits(u);
+        a = fits.electronic;
+        b = fits.nuclear;
     } else {
         a = electronCollisional(u);
         b = electronRadiative(u);

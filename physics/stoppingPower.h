@@ -15,6 +15,15 @@ double ionNuclear(double u);
 double electronCollisional(double u);
 double electronRadiative(double u);
 
+// The electronic and nuclear fits at one u, with ln(u) taken once: the same
+// values as protonElectronic and protonNuclear (ionElectronic and ionNuclear).
+struct FitPair {
+    double electronic;
+    double nuclear;
+};
+FitPair protonFits(double u);
+FitPair ionFits(double u);
+
 struct StoppingPair {
     double electronic;  // electronic (collisional for the electron), keV/um
     double total;       // electronic plus nuclear (radiative for the electron), keV/um

@@ -23,10 +23,22 @@ using ComponentPhysicsTable = std::array<ComponentPhysics, maxFieldComponents + 
 
 ComponentPhysicsTable& componentPhysics();
 
-// While the field still has its physics pending: builds the range table of
-// the current particle (set up for component `position`) and stores its
-// stopping powers, dosimetry and range in that component's entry, leaving the
-// particle's own record alone; the flag is cleared after the last component.
+// While the field still has its physics pending: stores the stopping powers,
+// dosimetry and range of component `position` (the current particle, just
+// set up by the caller) in its entry and leaves that component's range table
+// in ParticleState, the particle's own stopping powers and dosimetry alone;
+// the flag is cleared after the last component. The components from
+// `position` on are worked out together on all cores the first time one of
+// them is asked for; the results are the same as one by one.
 void computePendingComponentPhysics(int position);
+
+// Works out the physics of the components from `first` on, with up to
+// `threads` threads, for computePendingComponentPhysics to hand out. Stops at
+// the first component whose set-up fails (its physics depends on the
+// particle set up before it; it is worked out on its own when its turn comes).
+void precomputeComponentPhysics(int first, unsigned threads);
+
+// Forgets the worked-out components not yet handed out (tests and benchmarks).
+void discardPrecomputedPhysics();
 
 }  // namespace kesp

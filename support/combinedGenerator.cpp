@@ -1,28 +1,15 @@
 #include "support/combinedGenerator.h"
 
-#include <bit>
 #include <chrono>
 
 namespace kesp {
 
 namespace {
 
-constexpr std::int32_t multiplier = 16807;
-constexpr std::int32_t modulus = 2147483647;
-constexpr std::int32_t schrageQuotient = 127773;   // modulus / multiplier
-constexpr std::int32_t schrageRemainder = 2836;    // modulus % multiplier
 constexpr std::uint32_t xorSeedMask = 0x2E5B9BA3U;
 constexpr std::int32_t parkMillerSeedMask = 0x34FB628F;
-// The largest float below 2^-31; scales a 31-bit integer into (0, 1).
-constexpr float scaleBits = std::bit_cast<float>(0x2FFFFFFFU);
 
-struct CombinedGenerator {
-    std::uint32_t xorState = 0;
-    std::int32_t parkMillerState = 1;
-    float scale = scaleBits;
-};
-
-CombinedGenerator generator;
+CombinedState generator;
 
 // Seconds since 1970 rounded to single precision, then truncated. Rounding to
 // float makes present-day values multiples of 128. The value is kept positive
@@ -32,27 +19,63 @@ std::int32_t clockSeed()
     const auto sinceEpoch = std::chrono::system_clock::now().time_since_epoch();
     const double seconds = std::chrono::duration<double>(sinceEpoch).count();
     const auto rounded = static_cast<std::int64_t>(static_cast<float>(seconds));
-    const auto seed = static_cast<std::int32_t>(rounded % modulus);
+    const auto seed = static_cast<std::int32_t>(rounded % combined::modulus);
     return seed > 0 ? seed : 1;
 }
 
-std::uint32_t nextXorshift(std::uint32_t x)
+// A 32 x 32 matrix over GF(2), stored by columns: column j is the image of bit j.
+using BitMatrix = std::array<std::uint32_t, 32>;
+
+std::uint32_t apply(const BitMatrix& m, std::uint32_t x)
 {
-    x ^= x << 13;
-    x ^= x >> 17;
-    x ^= x << 5;
-    return x;
+    std::uint32_t image = 0;
+    for (std::size_t j = 0; j < 32; ++j) {
+        if ((x >> j) & 1U) {
+            image ^= m[j];
+        }
+    }
+    return image;
 }
 
-// (16807 * state) mod (2^31 - 1) without overflowing 32 bits.
-std::int32_t nextParkMiller(std::int32_t state)
+// The map x -> a(b(x)).
+BitMatrix compose(const BitMatrix& a, const BitMatrix& b)
 {
-    const std::int32_t k = state / schrageQuotient;
-    std::int32_t next = multiplier * (state - k * schrageQuotient) - schrageRemainder * k;
-    if (next < 0) {
-        next += modulus;
+    BitMatrix product{};
+    for (std::size_t j = 0; j < 32; ++j) {
+        product[j] = apply(a, b[j]);
     }
-    return next;
+    return product;
+}
+
+BitMatrix xorshiftPower(std::uint64_t steps)
+{
+    BitMatrix power{};
+    BitMatrix step{};
+    for (std::size_t j = 0; j < 32; ++j) {
+        power[j] = 1U << j;
+        step[j] = combined::nextXorshift(1U << j);
+    }
+    for (; steps != 0; steps >>= 1) {
+        if (steps & 1U) {
+            power = compose(step, power);
+        }
+        step = compose(step, step);
+    }
+    return power;
+}
+
+std::uint64_t parkMillerPower(std::uint64_t steps)
+{
+    const auto m = static_cast<std::uint64_t>(combined::modulus);
+    std::uint64_t power = 1;
+    std::uint64_t factor = combined::multiplier;
+    for (; steps != 0; steps >>= 1) {
+        if (steps & 1U) {
+            power = power * factor % m;
+        }
+        factor = factor * factor % m;
+    }
+    return power;
 }
 
 }  // namespace
@@ -62,19 +85,37 @@ void seedCombined(std::int32_t& seed)
     if (seed <= 0) {
         seed = clockSeed();
     }
-    generator.scale = scaleBits;
     generator.xorState = static_cast<std::uint32_t>(seed) ^ xorSeedMask;
     generator.parkMillerState = (seed ^ parkMillerSeedMask) | 1;
 }
 
 float nextCombined()
 {
-    generator.xorState = nextXorshift(generator.xorState);
-    generator.parkMillerState = nextParkMiller(generator.parkMillerState);
-    const std::uint32_t n =
-        ((generator.xorState ^ static_cast<std::uint32_t>(generator.parkMillerState)) & 0x7FFFFFFFU)
-        | 1U;
-    return static_cast<float>(n) * generator.scale;
+    return drawCombined(generator);
+}
+
+CombinedState combinedState()
+{
+    return generator;
+}
+
+void setCombinedState(const CombinedState& state)
+{
+    generator = state;
+}
+
+CombinedJump makeCombinedJump(std::uint64_t steps)
+{
+    CombinedJump jump;
+    jump.steps = steps;
+    const BitMatrix m = xorshiftPower(steps);
+    for (std::size_t k = 0; k < 4; ++k) {
+        for (std::uint32_t v = 0; v < 256; ++v) {
+            jump.xorTables[k][v] = apply(m, v << (8 * k));
+        }
+    }
+    jump.parkMillerFactor = parkMillerPower(steps);
+    return jump;
 }
 
 }  // namespace kesp

@@ -2,9 +2,19 @@
 // The generator that places lesions: a 32-bit xorshift sequence combined with
 // the minimal standard sequence (Schrage's method), in single precision.
 
+#include <array>
+#include <bit>
 #include <cstdint>
 
 namespace kesp {
+
+// The generator's state: both sequences.
+struct CombinedState {
+    std::uint32_t xorState = 0;
+    std::int32_t parkMillerState = 1;  // 1 .. 2^31 - 1
+
+    bool operator==(const CombinedState&) const = default;
+};
 
 // Seeds the generator. A seed of 0 or below is first replaced by a seed from
 // the calendar clock, which is written back into the caller's variable.
@@ -12,5 +22,76 @@ void seedCombined(std::int32_t& seed);
 
 // Next value, strictly between 0 and 1 (from 2^-31 up to 1 - 2^-24).
 float nextCombined();
+
+// The generator's current state, and setting it (tests and benchmarks save
+// and restore it; hot loops draw from a local copy, see drawCombined).
+CombinedState combinedState();
+void setCombinedState(const CombinedState& state);
+
+namespace combined {
+
+inline constexpr std::int32_t multiplier = 16807;
+inline constexpr std::int32_t modulus = 2147483647;
+inline constexpr std::int32_t schrageQuotient = 127773;   // modulus / multiplier
+inline constexpr std::int32_t schrageRemainder = 2836;    // modulus % multiplier
+// The largest float below 2^-31; scales a 31-bit integer into (0, 1).
+inline constexpr float scale = std::bit_cast<float>(0x2FFFFFFFU);
+
+inline std::uint32_t nextXorshift(std::uint32_t x)
+{
+    x ^= x << 13;
+    x ^= x >> 17;
+    x ^= x << 5;
+    return x;
+}
+
+// (16807 * state) mod (2^31 - 1) without overflowing 32 bits.
+inline std::int32_t nextParkMiller(std::int32_t state)
+{
+    const std::int32_t k = state / schrageQuotient;
+    std::int32_t next = multiplier * (state - k * schrageQuotient) - schrageRemainder * k;
+    if (next < 0) {
+        next += modulus;
+    }
+    return next;
+}
+
+}  // namespace combined
+
+// One draw from a copy of the state; the same value and the same new state
+// as nextCombined on the generator itself.
+inline float drawCombined(CombinedState& state)
+{
+    state.xorState = combined::nextXorshift(state.xorState);
+    state.parkMillerState = combined::nextParkMiller(state.parkMillerState);
+    const std::uint32_t n =
+        ((state.xorState ^ static_cast<std::uint32_t>(state.parkMillerState)) & 0x7FFFFFFFU) | 1U;
+    return static_cast<float>(n) * combined::scale;
+}
+
+// Advances the generator by a fixed number of draws at a cost that does not
+// depend on that number: the xorshift step is linear over GF(2), so n steps
+// are one 32 x 32 bit matrix, applied here a byte at a time from tables; the
+// minimal standard sequence moves by the factor 16807^n mod (2^31 - 1).
+struct CombinedJump {
+    std::uint64_t steps = 0;
+    std::array<std::array<std::uint32_t, 256>, 4> xorTables{};  // byte k of the state -> its image
+    std::uint64_t parkMillerFactor = 1;
+};
+
+CombinedJump makeCombinedJump(std::uint64_t steps);
+
+inline void jumpCombined(CombinedState& state, const CombinedJump& jump)
+{
+    if (jump.steps == 0) {
+        return;  // a state equal to the modulus stays put until its first step
+    }
+    const std::uint32_t x = state.xorState;
+    state.xorState = jump.xorTables[0][x & 0xFFU] ^ jump.xorTables[1][(x >> 8) & 0xFFU]
+                     ^ jump.xorTables[2][(x >> 16) & 0xFFU] ^ jump.xorTables[3][x >> 24];
+    state.parkMillerState = static_cast<std::int32_t>(
+        jump.parkMillerFactor * static_cast<std::uint64_t>(state.parkMillerState)
+        % static_cast<std::uint64_t>(combined::modulus));
+}
 
 }  // namespace kesp

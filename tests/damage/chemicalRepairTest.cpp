@@ -20,7 +20,7 @@ DnaSegment segmentWith(std::int32_t length, const std::vector<Lesion>& lesions)
     DnaSegment segment;
     allocateSegment(segment, length);
     for (const Lesion& lesion : lesions) {
-        lesionAt(segment, lesion.strand, lesion.position) = lesion.code;
+        setLesion(segment, lesion.strand, lesion.position, lesion.code);
     }
     return segment;
 }

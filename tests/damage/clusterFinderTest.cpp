@@ -20,7 +20,7 @@ DnaSegment segmentWith(std::int32_t length, const std::vector<Lesion>& lesions)
     DnaSegment segment;
     allocateSegment(segment, length);
     for (const Lesion& lesion : lesions) {
-        lesionAt(segment, lesion.strand, lesion.position) = lesion.code;
+        setLesion(segment, lesion.strand, lesion.position, lesion.code);
     }
     return segment;
 }
@@ -40,16 +40,12 @@ std::ostream& operator<<(std::ostream& out, const Found& f)
                << " s " << f.strandBreaks << "]";
 }
 
-// Scans the whole segment, as one cell does, so the cursor is back at 1 after.
 std::vector<Found> scan(const DnaSegment& segment)
 {
     std::vector<Found> found;
-    ClusterBounds cluster;
-    do {
-        cluster = nextCluster(segment);
-        const ClusterClass c = classifyCluster(segment, cluster.first, cluster.last);
+    scanClusters(segment, [&found](const ClusterBuilder& cluster, const ClusterClass& c) {
         found.push_back({cluster.first, cluster.last, c.code, c.lesions, c.strandBreaks});
-    } while (cluster.more);
+    });
     return found;
 }
 
@@ -90,27 +86,13 @@ TEST(ClusterFinderTest, clustersAndClassesOfHandBuiltSegments)
     }
 }
 
-TEST(ClusterFinderTest, onlyTheLastClusterReportsTheEnd)
-{
-    const DnaSegment segment = segmentWith(300, {{10, 1, Sb}, {50, 1, Sb}, {90, 2, Bd}});
-    EXPECT_TRUE(nextCluster(segment).more);
-    EXPECT_TRUE(nextCluster(segment).more);
-    const ClusterBounds last = nextCluster(segment);
-    EXPECT_FALSE(last.more);
-    EXPECT_EQ(last.first, 90);
-    // The scan starts again at position 1.
-    EXPECT_EQ(nextCluster(segment).first, 10);
-    nextCluster(segment);
-    nextCluster(segment);
-}
-
 TEST(ClusterFinderTest, segmentWithoutLesionsStopsTheRun)
 {
     const DnaSegment segment = segmentWith(300, {});
     EXPECT_EXIT(
         {
             std::cout.rdbuf(std::cerr.rdbuf());
-            nextCluster(segment);
+            scan(segment);
         },
         ::testing::ExitedWithCode(1), "Damage information for this DNA segment is missing");
 }

@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "physics/effectiveCharge.h"
 #include "physics/particleState.h"
 #include "physics/rangeTable.h"
 #include "physics/stoppingPower.h"
+#include "support/numerics.h"
 
 namespace kesp {
 namespace {
@@ -102,6 +104,49 @@ TEST_F(MicrodosimetryTest, electronDepositsOnlyItsCollisionalLoss)
     const StoppingAndMicrodosimetry m = stoppingAndMicrodosimetry(-1, electronRest, 1.0, 5.0);
     EXPECT_NEAR(energyPerEvent(m, 5.0), m.sElectronic * 10.0 / 3.0, 2e-3 * m.sElectronic * 10.0 / 3.0);
     EXPECT_GT(m.sRadiative, 0.0);
+}
+
+// The chord integrand written out from the formulas, on ParticleState,
+// with every logarithm taken at every evaluation.
+double plainChordIntegrand(double x)
+{
+    const ParticleState& p = particleState();
+    int j = tableLocate(p.rangeGrid, x);
+    j = std::clamp(j, 1, rangeTablePoints - 1);
+    const auto i = static_cast<std::size_t>(j - 1);
+    const double e1 = p.energyGrid[i];
+    const double e2 = p.energyGrid[i + 1];
+    const double r1 = p.rangeGrid[i];
+    const double r2 = p.rangeGrid[i + 1];
+    const double energy =
+        std::exp(std::log(e2 / e1) / std::log(r2 / r1) * std::log(x / r1) + std::log(e1));
+    const double gamma = (p.T - energy) / p.restEnergy + 1.0;
+    const double beta2 = 1.0 - 1.0 / (gamma * gamma);
+    const double zeff = p.Z == -1 ? -1.0 : effectiveCharge(p.Z, std::sqrt(beta2));
+    const StoppingPair pair = stoppingPowerFit(p.Z, gamma, zeff * zeff / beta2);
+    return x * x * (p.Z == -1 ? pair.electronic : pair.total);
+}
+
+TEST_F(MicrodosimetryTest, specificEnergyIsThePlainChordIntegralBitForBit)
+{
+    const double alphaRest = 4.0026032497 * 931.494 - 2.0 * 0.510999;
+    struct Case {
+        std::int32_t Z;
+        double restEnergy;
+        double T;
+        double d;
+    };
+    // A range longer and one shorter than the diameter, electron, proton, ion.
+    for (const Case& c : {Case{1, protonRest, 10.0, 5.0}, Case{1, protonRest, 0.3, 8.0},
+                          Case{-1, electronRest, 1.0, 5.0}, Case{2, alphaRest, 8.0, 3.0}}) {
+        setParticleKind(c.Z, c.restEnergy, c.T);
+        buildRangeTable();
+        const double path = std::min(particleState().rangeGrid[rangeTablePoints - 1], c.d * 1e-4);
+        const double eps = 2e12 * qromo(plainChordIntegrand, 0.0, path) / (c.d * c.d);
+        EXPECT_EQ(stoppingAndMicrodosimetry(c.Z, c.restEnergy, c.T, c.d).zf,
+                  0.3059 * eps / (c.d * c.d * c.d))
+            << "Z = " << c.Z << ", T = " << c.T;
+    }
 }
 
 }  // namespace

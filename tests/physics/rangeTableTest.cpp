@@ -104,5 +104,30 @@ TEST_F(RangeTableTest, rangeTableIsGeometricInEnergyAndRisingInRange)
     EXPECT_EQ(state.rangeGrid[49], csdaRange(state.energyGrid[49]));
 }
 
+TEST_F(RangeTableTest, integrandIsTheFormulaWrittenOutBitForBit)
+{
+    // The integrand works out Z^(-2/3) once per particle; the value must be
+    // the one the effective-charge formula gives at every evaluation.
+    for (const std::int32_t Z : {1, 2, 6, 26, 92}) {
+        const ParticleKind kind{Z, 2 * Z, 931.494 * 2 * Z, 100.0};
+        for (const double energy : {2e-7, 1e-6, 0.01, 1.0, 100.0}) {
+            const double gamma = energy / kind.restEnergy + 1.0;
+            const double u = std::log(gamma);
+            const double beta2 = 1.0 - 1.0 / (gamma * gamma);
+            const double zeff = effectiveCharge(Z, std::sqrt(beta2));
+            const double a = Z == 1 ? protonElectronic(u) : ionElectronic(u);
+            const double b = Z == 1 ? protonNuclear(u) : ionNuclear(u);
+            LastEffectiveCharge last;
+            EXPECT_EQ(inverseStoppingPower(kind, energy, last), 0.1 / ((a + b) * (zeff * zeff / beta2)))
+                << "Z = " << Z << ", E = " << energy;
+            EXPECT_TRUE(last.written);
+            EXPECT_EQ(last.zeff, zeff);
+        }
+    }
+    LastEffectiveCharge last;
+    inverseStoppingPower(ParticleKind{-1, 0, electronRest, 1.0}, 0.5, last);
+    EXPECT_FALSE(last.written);  // the electron's charge is fixed
+}
+
 }  // namespace
 }  // namespace kesp

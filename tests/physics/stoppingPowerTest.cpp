@@ -144,5 +144,16 @@ TEST(StoppingPowerTest, ionsOfEqualSpeedDifferByTheirZebRatio)
     EXPECT_EQ(carbon.radiative, 0.0);
 }
 
+TEST(StoppingPowerTest, pairedFitsEqualTheSingleFits)
+{
+    // Below, at and above the thresholds and over the whole energy range.
+    for (const double u : {0.0, 2.68284e-10, 1e-9, 1.06577e-9, 1e-8, 1e-6, 1e-4, 0.01, 0.5, 3.0}) {
+        EXPECT_EQ(protonFits(u).electronic, protonElectronic(u)) << "u = " << u;
+        EXPECT_EQ(protonFits(u).nuclear, protonNuclear(u)) << "u = " << u;
+        EXPECT_EQ(ionFits(u).electronic, ionElectronic(u)) << "u = " << u;
+        EXPECT_EQ(ionFits(u).nuclear, ionNuclear(u)) << "u = " << u;
+    }
+}
+
 }  // namespace
 }  // namespace kesp

@@ -56,5 +56,28 @@ TEST(CombinedGeneratorTest, neverReturnsZeroOrOne)
     }
 }
 
+TEST(CombinedGeneratorTest, jumpLeavesTheStateWhereSingleDrawsWould)
+{
+    // 1258593649 ^ 0x34FB628F = 0x7FFFFFFE: the minimal standard state starts
+    // at the modulus itself and drops to 0 on its first step.
+    for (const std::int32_t seed : {1, 12345, 987654321, 1258593649, 2147483647}) {
+        std::int32_t value = seed;
+        seedCombined(value);
+        std::uint64_t done = 0;
+        for (const std::uint64_t n : {0ULL, 1ULL, 2ULL, 3ULL, 31ULL, 32ULL, 33ULL, 1000ULL, 25600ULL,
+                                      65536ULL, 149200ULL}) {
+            const CombinedState start = combinedState();
+            CombinedState jumped = start;
+            jumpCombined(jumped, makeCombinedJump(n));
+            for (std::uint64_t i = 0; i < n; ++i) {
+                nextCombined();
+            }
+            done += n;
+            ASSERT_EQ(combinedState(), jumped) << "seed " << seed << ", " << n << " steps after "
+                                               << done - n;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace kesp
