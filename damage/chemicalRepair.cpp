@@ -153,7 +153,9 @@ void removeFrom(DnaSegment& segment, const Sites& sites, std::size_t size,
 std::int32_t repairCount(std::int32_t placed, double repairProbability)
 {
     const double kept = std::trunc(static_cast<double>(placed) * (1.0 - repairProbability) + 0.5);
-    if (kept >= static_cast<double>(placed)) {
+    // Also no repair when the product is not a number (no lesion placed and an
+    // infinite probability from extreme oxygen parameters).
+    if (!(kept < static_cast<double>(placed))) {
         return 0;
     }
     if (kept <= 0.0) {

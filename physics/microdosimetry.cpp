@@ -6,9 +6,12 @@
 #include <cstddef>
 #include <span>
 
+#include "input/runConfig.h"
 #include "physics/particleState.h"
 #include "physics/stoppingPower.h"
+#include "support/numberFormat.h"
 #include "support/numerics.h"
+#include "support/orderlyStop.h"
 
 namespace kesp {
 
@@ -128,6 +131,30 @@ StoppingAndMicrodosimetry stoppingAndMicrodosimetry(std::int32_t Z, double restE
     table.energyGrid = state.energyGrid;
     table.rangeGrid = state.rangeGrid;
     return combine(Z, restEnergy, T, currentParticleKind(), table, d);
+}
+
+void refreshStoppingAndMicrodosimetry(ParticleState& state)
+{
+    const StoppingAndMicrodosimetry s =
+        stoppingAndMicrodosimetry(state.Z, state.restEnergy, state.T, runConfig().ndia);
+    state.sElectronic = s.sElectronic;
+    state.sRadiative = s.sRadiative;
+    state.sNuclear = s.sNuclear;
+    state.sTotal = s.sTotal;
+    state.dpuf = s.dpuf;
+    state.yf = s.yf;
+    state.zf = s.zf;
+}
+
+void requireFiniteMicrodosimetry(double dpuf, double yf, double zf, double d)
+{
+    if (std::isfinite(dpuf) && std::isfinite(yf) && std::isfinite(zf)) {
+        return;
+    }
+    stopRun("The nucleus diameter " + renderNumber(d, "E5").text
+            + " um (CELL: NDIA=) gives no finite microdosimetry (zf = " + renderNumber(zf, "E5").text
+            + ", yf = " + renderNumber(yf, "E5").text
+            + "); give the diameter of a cell nucleus in um, for example NDIA=5.");
 }
 
 }  // namespace kesp

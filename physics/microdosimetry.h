@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "physics/particleState.h"
 #include "physics/rangeTable.h"
 
 namespace kesp {
@@ -31,5 +32,15 @@ StoppingAndMicrodosimetry stoppingAndMicrodosimetry(const ParticleKind& particle
 // from ParticleState.
 StoppingAndMicrodosimetry stoppingAndMicrodosimetry(std::int32_t Z, double restEnergy, double T,
                                                     double d);
+
+// Works out the seven quantities for the particle in the state, crossing the
+// run's nucleus (RunConfig ndia), with the state's range table, and stores
+// them in the state.
+void refreshStoppingAndMicrodosimetry(ParticleState& state);
+
+// Stops the run with a message when the nucleus diameter d (um) leaves the
+// microdosimetric quantities without a finite value, as a diameter far
+// outside any cell's (1E300 or 1E-300 um) does.
+void requireFiniteMicrodosimetry(double dpuf, double yf, double zf, double d);
 
 }  // namespace kesp

@@ -47,19 +47,6 @@ void setKinematics(double kineticEnergy, ParticleState& state)
     state.zeb = state.zeff * state.zeff / state.beta2;
 }
 
-void setStoppingAndMicrodosimetry(ParticleState& state)
-{
-    const StoppingAndMicrodosimetry s =
-        stoppingAndMicrodosimetry(state.Z, state.restEnergy, state.T, runConfig().ndia);
-    state.sElectronic = s.sElectronic;
-    state.sRadiative = s.sRadiative;
-    state.sNuclear = s.sNuclear;
-    state.sTotal = s.sTotal;
-    state.dpuf = s.dpuf;
-    state.yf = s.yf;
-    state.zf = s.zf;
-}
-
 }  // namespace
 
 double effectiveChargeLimitBeta(std::int32_t Z)
@@ -91,7 +78,7 @@ std::int32_t setParticle(std::string_view name, double kineticEnergy)
     std::int32_t status = kineticEnergy < state.tLimit ? particleBelowLimit : particleAboveLimit;
     // With the range table of the previous particle; the callers rebuild the
     // table and redo this for results of their own.
-    setStoppingAndMicrodosimetry(state);
+    refreshStoppingAndMicrodosimetry(state);
     computeDamageYields();
     if (runOptions().oxygenEffect) {
         status = particleAboveLimit;

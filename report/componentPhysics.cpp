@@ -205,6 +205,8 @@ void computePendingComponentPhysics(int position)
     } else {
         computeCurrentComponent(position);
     }
+    const ComponentPhysics& entry = componentPhysics()[static_cast<std::size_t>(position)];
+    requireFiniteMicrodosimetry(entry.dpuf, entry.yf, entry.zf, runConfig().ndia);
     field.physicsPending = position < field.componentCount;
     if (!field.physicsPending) {
         discardPrecomputedPhysics();

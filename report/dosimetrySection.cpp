@@ -40,15 +40,8 @@ void writeShare(std::ostream& out, double part, double total, std::string_view k
 void refreshDosimetry(ParticleState& particle)
 {
     buildRangeTable();
-    const StoppingAndMicrodosimetry result =
-        stoppingAndMicrodosimetry(particle.Z, particle.restEnergy, particle.T, runConfig().ndia);
-    particle.sElectronic = result.sElectronic;
-    particle.sRadiative = result.sRadiative;
-    particle.sNuclear = result.sNuclear;
-    particle.sTotal = result.sTotal;
-    particle.dpuf = result.dpuf;
-    particle.yf = result.yf;
-    particle.zf = result.zf;
+    refreshStoppingAndMicrodosimetry(particle);
+    requireFiniteMicrodosimetry(particle.dpuf, particle.yf, particle.zf, runConfig().ndia);
 }
 
 void writeStoppingRecords(std::ostream& out, const ParticleState& particle, double range)

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include <vector>
 
 #include "support/randomStream.h"
@@ -47,6 +49,10 @@ TEST(ChemicalRepairTest, repairCountRoundsTheLesionsKept)
     EXPECT_EQ(repairCount(3, 0.9), 3);   // 0.3 kept rounds to 0
     EXPECT_EQ(repairCount(10, 0.05), 0); // 9.5 kept rounds to 10
     EXPECT_EQ(repairCount(1300, -1e12), 0);
+    // Extreme oxygen parameters can make the probability infinite or NaN.
+    EXPECT_EQ(repairCount(0, -std::numeric_limits<double>::infinity()), 0);
+    EXPECT_EQ(repairCount(1300, std::numeric_limits<double>::quiet_NaN()), 0);
+    EXPECT_EQ(repairCount(1300, std::numeric_limits<double>::infinity()), 1300);
 }
 
 TEST(ChemicalRepairTest, zeroProbabilityDrawsNothingAndRemovesNothing)
