@@ -27,7 +27,8 @@ struct ClusterTally {
     TallyArray<double> cellPerTrack{};
     // Run (cleared by resetTally). After finalisation the sum arrays hold
     // means and the sum-of-squares arrays standard errors of the mean.
-    std::array<std::int32_t, clusterClasses + 1> classCount{};  // 1..9
+    // 64 bits: a run of a million cells holds several billion clusters.
+    std::array<std::int64_t, clusterClasses + 1> classCount{};  // 1..9
     TallyArray<double> sumCount{};
     TallyArray<double> sumSqCount{};
     TallyArray<double> sumPerTrack{};

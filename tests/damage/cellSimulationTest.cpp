@@ -50,13 +50,14 @@ TEST_F(CellSimulationTest, sameSeedGivesTheSameTally)
     EXPECT_TRUE(clusterTally() == first);
 
     const auto& classes = clusterTally().classCount;
-    const std::int32_t ssb = classes[2] + classes[3] + classes[4] + classes[5];
-    const std::int32_t dsb = classes[6] + classes[7] + classes[8] + classes[9];
-    EXPECT_GT(dsb, 0);
+    const auto ssb = static_cast<double>(classes[2] + classes[3] + classes[4] + classes[5]);
+    const auto dsb = static_cast<double>(classes[6] + classes[7] + classes[8] + classes[9]);
+    const auto all = static_cast<double>(classes[1]) + ssb + dsb;
+    EXPECT_GT(dsb, 0.0);
     EXPECT_EQ(progress.ssb, ssb / 6.0);
     EXPECT_EQ(progress.dsb, dsb / 6.0);
-    EXPECT_EQ(progress.all, (classes[1] + ssb + dsb) / 6.0);
-    EXPECT_EQ(clusterTally().sumCount[51][4], classes[1] + ssb + dsb);
+    EXPECT_EQ(progress.all, all / 6.0);
+    EXPECT_EQ(clusterTally().sumCount[51][4], all);
 
     run(4712, 3);
     EXPECT_FALSE(clusterTally() == first);
@@ -85,6 +86,25 @@ TEST_F(CellSimulationTest, repairDrawsFromStreamOneOnlyWhenItRemovesLesions)
     run(4711, 1);
     EXPECT_NE(streamState(1), 4711);
     EXPECT_EQ(streamState(2), 4711);
+}
+
+TEST_F(CellSimulationTest, classCountsPastThirtyTwoBitsStayExact)
+{
+    // A long run passes 2^31 clusters of one class; the counts must not wrap.
+    run(4711, 0);
+    clusterTally().classCount[1] = 3'000'000'000;
+    const ProgressCounts progress = simulateCells(1);
+    EXPECT_GT(clusterTally().classCount[1], 3'000'000'000);
+    EXPECT_EQ(progress.all, static_cast<double>(clusterTally().classCount[1]
+                                                + clusterTally().classCount[2]
+                                                + clusterTally().classCount[3]
+                                                + clusterTally().classCount[4]
+                                                + clusterTally().classCount[5]
+                                                + clusterTally().classCount[6]
+                                                + clusterTally().classCount[7]
+                                                + clusterTally().classCount[8]
+                                                + clusterTally().classCount[9])
+                                / 6.0);
 }
 
 }  // namespace
