@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cmath>
 #include <memory>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -107,7 +108,13 @@ void workInParallel(std::vector<WorkedComponent>& components, unsigned threads, 
     };
     std::vector<std::thread> helpers;
     for (unsigned t = 1; t < threads; ++t) {
-        helpers.emplace_back(worker);
+        // Without another thread (the system refuses one) the components left
+        // are worked out here all the same, only more slowly.
+        try {
+            helpers.emplace_back(worker);
+        } catch (const std::system_error&) {
+            break;
+        }
     }
     worker();
     for (std::thread& helper : helpers) {
