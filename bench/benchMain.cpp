@@ -73,8 +73,7 @@ int main(int argc, char** argv)
         printRatio(s, "cells/fast/" + particle, "draws/" + particle,
                    ("time per cell / time of its draws, " + particle).c_str());
     }
-    printRatio(s, "physics/mixed field of 100/threads:1/iterations:1/repeats:3/real_time",
-               "physics/mixed field of 100/threads:2/iterations:1/repeats:3/real_time",
+    printRatio(s, kesp::bench::mixedFieldRunName(1), kesp::bench::mixedFieldRunName(2),
                "mixed-field physics, 1 thread / 2 threads");
     return 0;
 }
