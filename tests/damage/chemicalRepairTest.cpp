@@ -3,29 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <limits>
-
 #include <vector>
 
+#include "damage/segmentWithLesions.h"
 #include "support/randomStream.h"
 
 namespace kesp {
 namespace {
 
-struct Lesion {
-    std::int32_t position;
-    int strand;
-    std::int32_t code;
-};
-
-DnaSegment segmentWith(std::int32_t length, const std::vector<Lesion>& lesions)
-{
-    DnaSegment segment;
-    allocateSegment(segment, length);
-    for (const Lesion& lesion : lesions) {
-        setLesion(segment, lesion.strand, lesion.position, lesion.code);
-    }
-    return segment;
-}
+using test::Lesion;
+using test::segmentWith;
 
 std::vector<std::int32_t> codesOf(const DnaSegment& segment, const std::vector<Lesion>& lesions)
 {

@@ -6,24 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "damage/segmentWithLesions.h"
+
 namespace kesp {
 namespace {
 
-struct Lesion {
-    std::int32_t position;
-    int strand;
-    std::int32_t code;
-};
-
-DnaSegment segmentWith(std::int32_t length, const std::vector<Lesion>& lesions)
-{
-    DnaSegment segment;
-    allocateSegment(segment, length);
-    for (const Lesion& lesion : lesions) {
-        setLesion(segment, lesion.strand, lesion.position, lesion.code);
-    }
-    return segment;
-}
+using test::Lesion;
+using test::segmentWith;
 
 struct Found {
     std::int32_t first;
