@@ -4,73 +4,56 @@
 
 #include "damage/chemicalRepair.h"
 #include "damage/clusterFinder.h"
-#include "damage/clusterTally.h"
-#include "damage/damageYields.h"
-#include "damage/dnaSegment.h"
 #include "damage/lesionPlacement.h"
-#include "input/runConfig.h"
-#include "physics/particleState.h"
 
 namespace kesp {
 
 namespace {
 
-void tallySegmentClusters(const DnaSegment& segment, double weight)
+void tallySegmentClusters(CellSimulation& cells, double weight)
 {
-    ClusterTally& tally = clusterTally();
-    CellClusterSums sums{tally, touchedEntries(), weight};
-    scanClusters(segment, [&tally, &sums](const ClusterBuilder& cluster, const ClusterClass& found) {
+    ClusterTally& tally = cells.tally;
+    CellClusterSums sums{tally, cells.touched, weight};
+    scanClusters(cells.segment, [&tally, &sums](const ClusterBuilder& cluster, const ClusterClass& found) {
         tally.classCount[static_cast<std::size_t>(found.code)] += 1;
         sums.add(found.code, cluster.first, cluster.last, found.lesions, found.strandBreaks);
     });
     sums.finish();
 }
 
-void simulateCell(DnaSegment& segment, const DamageYields& yields, double fbl)
+void simulateCell(CellSimulation& cells, const CellDose& dose)
 {
-    skipBaseTypes(segment);
-    placeLesions(segment, yields, fbl);
-    applyChemicalRepair(segment, yields);
-    clearCellTally();
-    tallySegmentClusters(segment, particleState().zf);
-    endCell();
+    skipBaseTypes(cells.segment, cells.generator);
+    placeLesions(cells.segment, dose.yields, dose.fbl, cells.generator);
+    applyChemicalRepair(cells.segment, dose.yields, cells.streams);
+    clearCellTally(cells.tally, cells.touched);
+    tallySegmentClusters(cells, dose.trackWeight);
+    endCell(cells.tally, cells.touched);
 }
 
-double classTotal(int firstCode, int lastCode)
+double classTotal(const ClusterTally& tally, int firstCode, int lastCode)
 {
     std::int64_t total = 0;
     for (int code = firstCode; code <= lastCode; ++code) {
-        total += clusterTally().classCount[static_cast<std::size_t>(code)];
+        total += tally.classCount[static_cast<std::size_t>(code)];
     }
     return static_cast<double>(total);
 }
 
 }  // namespace
 
-void prepareParticle()
-{
-    computeDamageYields();
-    allocateSegment(dnaSegment(), damageYields().segmentLength);
-}
-
-void releaseParticle()
-{
-    releaseSegment(dnaSegment());
-}
-
-ProgressCounts simulateCells(int count)
+ProgressCounts simulateCells(CellSimulation& cells, const CellDose& dose, int count)
 {
     if (count <= 0) {
         return ProgressCounts{};
     }
-    const DamageYields& yields = damageYields();
-    const double fbl = runConfig().fbl;
     for (int cell = 0; cell < count; ++cell) {
-        simulateCell(dnaSegment(), yields, fbl);
+        simulateCell(cells, dose);
     }
-    return ProgressCounts{classTotal(classSsb, classTwoSsb) / 6.0,
-                          classTotal(classDsb, classDsbPlusPlus) / 6.0,
-                          classTotal(classBaseDamageOnly, classDsbPlusPlus) / 6.0};
+    const ClusterTally& tally = cells.tally;
+    return ProgressCounts{classTotal(tally, classSsb, classTwoSsb) / 6.0,
+                          classTotal(tally, classDsb, classDsbPlusPlus) / 6.0,
+                          classTotal(tally, classBaseDamageOnly, classDsbPlusPlus) / 6.0};
 }
 
 }  // namespace kesp

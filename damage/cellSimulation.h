@@ -1,15 +1,24 @@
 #pragma once
-// Simulation of cells for the current particle type: lesion placement,
-// chemical repair, cluster finding and tallying, cell by cell.
+// Simulation of cells for one particle type: lesion placement, chemical
+// repair, cluster finding and tallying, cell by cell.
+
+#include "damage/clusterTally.h"
+#include "damage/damageYields.h"
+#include "damage/dnaSegment.h"
+#include "support/combinedGenerator.h"
+#include "support/randomStream.h"
 
 namespace kesp {
 
-// Computes the damage yields of the current particle and allocates its DNA
-// segment.
-void prepareParticle();
-
-// Releases the DNA segment of the current particle.
-void releaseParticle();
+// What simulating cells works on and changes: the DNA segment, the two random
+// generators and the tally. One run owns one.
+struct CellSimulation {
+    DnaSegment segment;
+    CombinedState generator;
+    RandomStreams streams;
+    ClusterTally tally;
+    TouchedEntries touched;
+};
 
 // Run totals of SSB-category, DSB-category and all clusters, each / 6.0.
 struct ProgressCounts {
@@ -18,8 +27,17 @@ struct ProgressCounts {
     double all = 0.0;
 };
 
-// Simulates `count` cells into the cluster tally; returns the run totals so
-// far, or zeros (and does nothing) when count is 0 or negative.
-ProgressCounts simulateCells(int count);
+// What the cells of one particle type receive: its yields, the share of Bl
+// among the base damages and the per-track weight of its clusters.
+struct CellDose {
+    const DamageYields& yields;
+    double fbl;
+    double trackWeight;
+};
+
+// Simulates `count` cells into the tally; returns the run totals so far, or
+// zeros (and does nothing) when count is 0 or negative. The segment must
+// have been allocated for the yields' segment length.
+ProgressCounts simulateCells(CellSimulation& cells, const CellDose& dose, int count);
 
 }  // namespace kesp

@@ -110,12 +110,12 @@ ListedSites listSites(DnaSegment& segment, std::size_t size)
 // their places in the list.
 template <typename Sites>
 void removeLesions(DnaSegment& segment, const Sites& sites, std::size_t size, std::int32_t code,
-                   std::int32_t count, std::vector<std::size_t>& emptied)
+                   std::int32_t count, RandomStreams& streams, std::vector<std::size_t>& emptied)
 {
     const std::int32_t available = segment.lesionCounts[static_cast<std::size_t>(code)];
     std::int32_t removed = 0;
     while (removed < count && removed < available) {
-        const double u = uniformStream(chemicalRepairStream);
+        const double u = streams.uniform(chemicalRepairStream);
         const std::size_t site = sites[static_cast<std::size_t>(u * static_cast<double>(size))];
         if (segment.codes[site] == code) {
             segment.codes[site] = static_cast<std::uint8_t>(noLesion);
@@ -139,12 +139,13 @@ void clearEmptiedBits(DnaSegment& segment, const std::vector<std::size_t>& empti
 
 template <typename Sites>
 void removeFrom(DnaSegment& segment, const Sites& sites, std::size_t size,
-                std::int32_t strandBreaksToRemove, std::int32_t baseDamagesToRemove)
+                std::int32_t strandBreaksToRemove, std::int32_t baseDamagesToRemove,
+                RandomStreams& streams)
 {
     std::vector<std::size_t> emptied;
     emptied.reserve(static_cast<std::size_t>(strandBreaksToRemove + baseDamagesToRemove));
-    removeLesions(segment, sites, size, strandBreak, strandBreaksToRemove, emptied);
-    removeLesions(segment, sites, size, baseDamage, baseDamagesToRemove, emptied);
+    removeLesions(segment, sites, size, strandBreak, strandBreaksToRemove, streams, emptied);
+    removeLesions(segment, sites, size, baseDamage, baseDamagesToRemove, streams, emptied);
     clearEmptiedBits(segment, emptied);
 }
 
@@ -164,7 +165,7 @@ std::int32_t repairCount(std::int32_t placed, double repairProbability)
     return placed - static_cast<std::int32_t>(kept);
 }
 
-void applyChemicalRepair(DnaSegment& segment, const DamageYields& yields)
+void applyChemicalRepair(DnaSegment& segment, const DamageYields& yields, RandomStreams& streams)
 {
     const std::int32_t strandBreaksToRemove =
         repairCount(yields.strandBreaks, yields.repairProbability);
@@ -177,10 +178,11 @@ void applyChemicalRepair(DnaSegment& segment, const DamageYields& yields)
     const auto size = static_cast<std::size_t>(counts[1] + counts[2] + counts[3]);
     const std::int64_t toRemove = std::int64_t{strandBreaksToRemove} + baseDamagesToRemove;
     if (toRemove * fewDrawsPerLesion < static_cast<std::int64_t>(size)) {
-        removeFrom(segment, indexSites(segment), size, strandBreaksToRemove, baseDamagesToRemove);
+        removeFrom(segment, indexSites(segment), size, strandBreaksToRemove, baseDamagesToRemove,
+                   streams);
     } else {
         removeFrom(segment, listSites(segment, size), size, strandBreaksToRemove,
-                   baseDamagesToRemove);
+                   baseDamagesToRemove, streams);
     }
 }
 

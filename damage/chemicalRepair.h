@@ -7,6 +7,7 @@
 
 #include "damage/damageYields.h"
 #include "damage/dnaSegment.h"
+#include "support/randomStream.h"
 
 namespace kesp {
 
@@ -19,6 +20,6 @@ std::int32_t repairCount(std::int32_t placed, double repairProbability);
 // Removes repairCount(strandBreaks) strand breaks, then repairCount(baseDamages)
 // base damages of code 2. A removal stops early once no lesion of its kind is
 // left on the segment, so it always ends.
-void applyChemicalRepair(DnaSegment& segment, const DamageYields& yields);
+void applyChemicalRepair(DnaSegment& segment, const DamageYields& yields, RandomStreams& streams);
 
 }  // namespace kesp

@@ -1,6 +1,6 @@
 #include "damage/clusterFinder.h"
 
-#include "support/orderlyStop.h"
+#include "support/runError.h"
 
 namespace kesp {
 

@@ -2,8 +2,6 @@
 
 #include <cmath>
 
-#include "input/runConfig.h"
-#include "physics/particleState.h"
 
 namespace kesp {
 
@@ -128,28 +126,8 @@ void finaliseEntry(ClusterTally& t, std::size_t r, std::size_t c, std::int32_t c
 
 }  // namespace
 
-ClusterTally& clusterTally()
+void clearCellTally(ClusterTally& tally, TouchedEntries& touched)
 {
-    static ClusterTally tally;
-    return tally;
-}
-
-TouchedEntries& touchedEntries()
-{
-    static TouchedEntries touched;
-    return touched;
-}
-
-void resetTally()
-{
-    clusterTally() = ClusterTally{};
-    touchedEntries().count = 0;
-}
-
-void clearCellTally()
-{
-    ClusterTally& tally = clusterTally();
-    TouchedEntries& touched = touchedEntries();
     for (std::size_t i = 0; i < touched.count; ++i) {
         const std::size_t r = touched.list[i][0];
         const std::size_t c = touched.list[i][1];
@@ -162,27 +140,16 @@ void clearCellTally()
     touched.count = 0;
 }
 
-void tallyCluster(int code, std::int32_t first, std::int32_t last, std::int32_t lesions,
-                  std::int32_t strandBreaks)
+void endCell(ClusterTally& tally, const TouchedEntries& touched)
 {
-    addCluster(clusterTally(), touchedEntries(), code, first, last, lesions, strandBreaks,
-               particleState().zf);
-}
-
-void endCell()
-{
-    ClusterTally& tally = clusterTally();
-    const TouchedEntries& touched = touchedEntries();
     for (std::size_t i = 0; i < touched.count; ++i) {
         foldEntry(tally, touched.list[i][0], touched.list[i][1]);
     }
     addClassPercentages(tally);
 }
 
-void finaliseTally()
+void finaliseTally(ClusterTally& tally, std::int32_t cells)
 {
-    ClusterTally& tally = clusterTally();
-    const std::int32_t cells = runConfig().nocs;
     if (cells >= 1) {
         for (std::size_t k = 1; k <= classPercentages; ++k) {
             tally.classPct[k] /= static_cast<double>(cells);

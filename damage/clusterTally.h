@@ -45,9 +45,6 @@ struct ClusterTally {
     bool operator==(const ClusterTally&) const = default;
 };
 
-// The run's one instance.
-ClusterTally& clusterTally();
-
 // The (row, category) entries that clusters reached since the per-cell part
 // was last cleared, each once: only these need clearing and folding, since
 // every other entry of the per-cell part is 0 (and adding 0 to a run sum
@@ -56,8 +53,6 @@ struct TouchedEntries {
     std::array<std::array<std::uint8_t, 2>, tallyRows * tallyCategories> list{};
     std::size_t count = 0;
 };
-
-TouchedEntries& touchedEntries();
 
 namespace detail {
 
@@ -80,7 +75,9 @@ inline void addToEntry(ClusterTally& t, TouchedEntries& touched, std::size_t r, 
 
 }  // namespace detail
 
-// Adds one cluster to its four entries; see tallyCluster.
+// Adds a cluster of class `code` at positions first..last with `lesions`
+// lesions of which `strandBreaks` are Sb to its size row and to row 51, in
+// its category and in ALL CLUSTERS, with the given per-track weight.
 inline void addCluster(ClusterTally& t, TouchedEntries& touched, int code, std::int32_t first,
                        std::int32_t last, std::int32_t lesions, std::int32_t strandBreaks,
                        double weight)
@@ -159,27 +156,17 @@ private:
     }
 };
 
-// Clears the whole tally, per-cell and run part, at the start of a run.
-void resetTally();
-
 // Clears the per-cell part at the start of a cell: the entries that clusters
 // reached since the last clear (the rest are still 0).
-void clearCellTally();
-
-// Adds a cluster of class `code` at positions first..last with `lesions`
-// lesions of which `strandBreaks` are Sb to its size row and to row 51, in
-// its category and in ALL CLUSTERS. Its per-track weight is zf of the
-// current particle.
-void tallyCluster(int code, std::int32_t first, std::int32_t last, std::int32_t lesions,
-                  std::int32_t strandBreaks);
+void clearCellTally(ClusterTally& tally, TouchedEntries& touched);
 
 // Folds the cell into the run sums and adds the running class percentages.
 // Only entries that clusters reached since the last clear are folded: the
 // others would add 0 to every sum.
-void endCell();
+void endCell(ClusterTally& tally, const TouchedEntries& touched);
 
 // Turns the run sums into means and standard errors of the mean over the
-// nocs cells of the run; entries no cell produced get the no-data marker.
-void finaliseTally();
+// `cells` cells of the run; entries no cell produced get the no-data marker.
+void finaliseTally(ClusterTally& tally, std::int32_t cells);
 
 }  // namespace kesp

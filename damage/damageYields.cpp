@@ -2,15 +2,10 @@
 
 #include <cmath>
 
-#include "driver/commandLine.h"
-#include "input/runConfig.h"
-#include "physics/particleState.h"
 
 namespace kesp {
 
 namespace {
-
-DamageYields theDamageYields;
 
 std::int32_t truncateToInt(double value)
 {
@@ -38,23 +33,11 @@ std::int32_t strandBreaksFor(const RunConfig& config)
 
 }  // namespace
 
-DamageYields& damageYields()
+double chemicalRepairProbability(double zeb, const RunConfig& config, const RunOptions& options)
 {
-    return theDamageYields;
-}
-
-void resetDamageYields()
-{
-    theDamageYields = DamageYields{};
-}
-
-double chemicalRepairProbability(double zeb)
-{
-    const RunOptions& options = runOptions();
     if (!options.oxygenEffect) {
         return 0.0;
     }
-    const RunConfig& config = runConfig();
     double m = config.m0;
     if (options.zebDependentOxygen) {
         m = config.m0 - (config.m0 - 1.0) / (1.0 + std::pow(config.q / zeb, config.r));
@@ -62,14 +45,14 @@ double chemicalRepairProbability(double zeb)
     return 1.0 - (config.k + config.po2) / (config.po2 + m * config.k);
 }
 
-void computeDamageYields()
+DamageYields computeDamageYields(double zeb, const RunConfig& config, const RunOptions& options)
 {
-    const double zeb = particleState().zeb;
-    DamageYields& yields = theDamageYields;
+    DamageYields yields;
     yields.segmentLength = segmentLengthFor(zeb);
-    yields.strandBreaks = strandBreaksFor(runConfig());
+    yields.strandBreaks = strandBreaksFor(config);
     yields.baseDamages = truncateToInt(baseDamageToStrandBreakRatio * yields.strandBreaks);
-    yields.repairProbability = chemicalRepairProbability(zeb);
+    yields.repairProbability = chemicalRepairProbability(zeb, config, options);
+    return yields;
 }
 
 }  // namespace kesp

@@ -4,6 +4,9 @@
 
 #include <cstdint>
 
+#include "input/runConfig.h"
+#include "input/runOptions.h"
+
 namespace kesp {
 
 // Model constants; the report prints them.
@@ -20,17 +23,15 @@ struct DamageYields {
     std::int32_t strandBreaks = 0;   // Sb per cell per Gy
     std::int32_t baseDamages = 0;    // Bd per cell per Gy
     double repairProbability = 0.0;  // probability that chemical repair removes a lesion
+
+    bool operator==(const DamageYields&) const = default;
 };
 
-// The process's one instance.
-DamageYields& damageYields();
-void resetDamageYields();
-
-// Fills DamageYields from zeb of the current particle, the run settings and
-// the oxygen switches of the command line.
-void computeDamageYields();
+// The yields of a particle of (Zeff/beta)^2 zeb in the run's chemical
+// environment, with the oxygen switches of the command line.
+DamageYields computeDamageYields(double zeb, const RunConfig& config, const RunOptions& options);
 
 // The chemical repair probability for a particle of the given (Zeff/beta)^2.
-double chemicalRepairProbability(double zeb);
+double chemicalRepairProbability(double zeb, const RunConfig& config, const RunOptions& options);
 
 }  // namespace kesp

@@ -6,28 +6,6 @@
 
 namespace kesp {
 
-namespace {
-
-// The jump for the last segment length asked for: mixed fields prepare the
-// same particle type again for every left-over cell.
-const CombinedJump& skipFor(std::int32_t length)
-{
-    static CombinedJump jump = makeCombinedJump(0);
-    const auto steps = static_cast<std::uint64_t>(length);
-    if (jump.steps != steps) {
-        jump = makeCombinedJump(steps);
-    }
-    return jump;
-}
-
-}  // namespace
-
-DnaSegment& dnaSegment()
-{
-    static DnaSegment segment;
-    return segment;
-}
-
 void allocateSegment(DnaSegment& segment, std::int32_t length)
 {
     const std::int32_t sites = std::max(length, 0);
@@ -42,12 +20,16 @@ void allocateSegment(DnaSegment& segment, std::int32_t length)
     segment.sitesBefore =
         allocateOrStop<std::uint32_t>(2 * segment.wordsPerStrand + 1, "the chemical repair index");
     segment.length = sites;
-    segment.baseTypeSkip = skipFor(sites);
+    if (segment.baseTypeSkip.steps != static_cast<std::uint64_t>(sites)) {
+        segment.baseTypeSkip = makeCombinedJump(static_cast<std::uint64_t>(sites));
+    }
 }
 
 void releaseSegment(DnaSegment& segment)
 {
+    CombinedJump skip = std::move(segment.baseTypeSkip);
     segment = DnaSegment{};
+    segment.baseTypeSkip = std::move(skip);
 }
 
 void clearStrands(DnaSegment& segment)

@@ -36,16 +36,16 @@ struct DnaSegment {
     std::unique_ptr<std::int32_t[]> repairList;
     std::size_t repairCapacity = 0;
     std::unique_ptr<std::uint32_t[]> sitesBefore;
-    // Advances the combined generator past the cell's base-type draws.
+    // Advances the combined generator past the cell's base-type draws; kept
+    // when the segment is released, since mixed fields prepare the same
+    // particle type again for every left-over cell.
     CombinedJump baseTypeSkip;
 };
-
-// The segment of the particle type being simulated.
-DnaSegment& dnaSegment();
 
 // Allocates max(length, 0) empty positions per strand; stops the run when
 // memory runs out.
 void allocateSegment(DnaSegment& segment, std::int32_t length);
+// Frees the arrays; the base-type skip stays for the next allocation.
 void releaseSegment(DnaSegment& segment);
 
 // Empties every site.

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "support/combinedGenerator.h"
-#include "support/orderlyStop.h"
+#include "support/runError.h"
 
 namespace kesp {
 
@@ -58,21 +58,21 @@ void requireRoomForLesions(const DnaSegment& segment, const DamageYields& yields
 
 }  // namespace
 
-void skipBaseTypes(const DnaSegment& segment)
+void skipBaseTypes(const DnaSegment& segment, CombinedState& generator)
 {
-    CombinedState generator = combinedState();
     jumpCombined(generator, segment.baseTypeSkip);
-    setCombinedState(generator);
 }
 
-void placeLesions(DnaSegment& segment, const DamageYields& yields, double fbl)
+void placeLesions(DnaSegment& segment, const DamageYields& yields, double fbl,
+                  CombinedState& runGenerator)
 {
     requireRoomForLesions(segment, yields);
     clearStrands(segment);
     const PlacementView view{segment.occupied.get(), segment.codes.get(), segment.wordsPerStrand,
                              static_cast<std::size_t>(segment.length) + 1,
                              static_cast<double>(segment.length)};
-    CombinedState generator = combinedState();
+    // A local copy, so that the loops keep the state in registers.
+    CombinedState generator = runGenerator;
     std::array<std::int32_t, 4> counts{};
     for (std::int32_t i = 0; i < yields.strandBreaks; ++i) {
         view.codes[occupyFreeSite(view, generator)] = strandBreak;
@@ -86,7 +86,7 @@ void placeLesions(DnaSegment& segment, const DamageYields& yields, double fbl)
         ++counts[static_cast<std::size_t>(code)];
     }
     segment.lesionCounts = counts;
-    setCombinedState(generator);
+    runGenerator = generator;
 }
 
 }  // namespace kesp

@@ -9,11 +9,12 @@ namespace kesp {
 
 // Advances the combined generator past the cell's base-type draws, one per
 // position, as if they had been made.
-void skipBaseTypes(const DnaSegment& segment);
+void skipBaseTypes(const DnaSegment& segment, CombinedState& generator);
 
 // Clears both strands, then places the strand breaks and after them the base
 // damages of the yields on free sites; a base damage becomes a Bl with
 // probability fbl. Stops the run when the segment has fewer sites than lesions.
-void placeLesions(DnaSegment& segment, const DamageYields& yields, double fbl);
+void placeLesions(DnaSegment& segment, const DamageYields& yields, double fbl,
+                  CombinedState& generator);
 
 }  // namespace kesp

@@ -33,3 +33,19 @@ std::string progressLine(double elapsedMinutes, double remainingMinutes,
 }
 
 }  // namespace kesp
+
+namespace kesp {
+
+void ConsoleProgress::tableStarted(ProgressTable table)
+{
+    writeProgressHeader(out_, table == ProgressTable::singleParticle ? "sim/s" : "Scoll");
+}
+
+void ConsoleProgress::progressed(const ProgressUpdate& update)
+{
+    writeLine(out_, RecordForm::plain,
+              progressLine(update.elapsedMinutes, update.remainingMinutes, update.counts,
+                           update.cellsDone, update.lastColumn));
+}
+
+}  // namespace kesp

@@ -1,11 +1,11 @@
 #pragma once
-// The console progress display of the simulation drivers.
+// The console progress display of the simulation.
 
 #include <ostream>
 #include <string>
 #include <string_view>
 
-#include "damage/cellSimulation.h"
+#include "damage/progressObserver.h"
 
 namespace kesp {
 
@@ -18,5 +18,16 @@ void writeProgressHeader(std::ostream& out, std::string_view lastColumn);
 // column's value.
 std::string progressLine(double elapsedMinutes, double remainingMinutes,
                          const ProgressCounts& counts, int cellsDone, double lastColumn);
+
+// The progress table on a console stream.
+class ConsoleProgress final : public ProgressObserver {
+public:
+    explicit ConsoleProgress(std::ostream& out) : out_(out) {}
+    void tableStarted(ProgressTable table) override;
+    void progressed(const ProgressUpdate& update) override;
+
+private:
+    std::ostream& out_;
+};
 
 }  // namespace kesp

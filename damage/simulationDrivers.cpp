@@ -3,16 +3,7 @@
 #include <algorithm>
 
 #include "damage/cellSimulation.h"
-#include "damage/clusterTally.h"
-#include "damage/progressDisplay.h"
-#include "input/radiationField.h"
-#include "input/runConfig.h"
-#include "physics/particleSetup.h"
-#include "physics/particleState.h"
-#include "report/componentPhysics.h"
 #include "support/cpuClock.h"
-#include "support/lineWriter.h"
-#include "support/randomStream.h"
 
 namespace kesp {
 
@@ -37,6 +28,11 @@ struct Progress {
             remaining = (nocs - total) / rate;
         }
     }
+
+    ProgressUpdate update(double elapsed, const ProgressCounts& counts, double lastColumn) const
+    {
+        return ProgressUpdate{elapsed / 60.0, remaining / 60.0, counts, total, lastColumn};
+    }
 };
 
 // About a tenth of the cells still to do, at least 100; without a measurable
@@ -52,108 +48,109 @@ int batchSize(double firstBatchSeconds, const Progress& progress, int nocs)
     return std::max(batch, smallestBatch);
 }
 
-const FieldComponent& component(int position)
-{
-    return radiationField().components[static_cast<std::size_t>(position)];
-}
-
 // The component whose cumulative weight first reaches u; the last one when
 // rounding leaves u above every cumulative weight.
-int componentAt(double u)
+int componentAt(const RadiationField& field, double u)
 {
-    const int count = radiationField().componentCount;
+    const int count = field.componentCount();
     for (int k = 1; k <= count; ++k) {
-        if (component(k).cumulativeWeight >= u) {
+        if (field.component(k).cumulativeWeight >= u) {
             return k;
         }
     }
     return count;
 }
 
-void simulateOneCellOf(int position)
+// The cells of the particle being treated receive its yields, with its zf
+// as the per-track weight.
+CellDose doseOf(const RunSettings& settings, const RunState& state)
 {
-    setParticle(component(position).name, component(position).kineticEnergy);
-    prepareParticle();
-    simulateCells(1);
-    releaseParticle();
+    return CellDose{state.yields, settings.config.fbl, state.particle.zf};
+}
+
+void prepareSegment(RunState& state)
+{
+    allocateSegment(state.cells.segment, state.yields.segmentLength);
+}
+
+void simulateOneCellOf(const RunSettings& settings, RunState& state, int position)
+{
+    setUpParticle(state, settings, settings.field.component(position));
+    prepareSegment(state);
+    simulateCells(state.cells, doseOf(settings, state), 1);
+    releaseSegment(state.cells.segment);
 }
 
 }  // namespace
 
-void runSingleParticle(std::ostream& console)
+void runSingleParticle(const RunSettings& settings, RunState& state, ProgressObserver& progress)
 {
-    resetTally();
-    prepareParticle();
-    const int nocs = runConfig().nocs;
-    Progress progress;
-    progress.t0 = cpuSeconds();
+    prepareSegment(state);
+    const CellDose dose = doseOf(settings, state);
+    const int nocs = settings.config.nocs;
+    Progress p;
+    p.t0 = cpuSeconds();
 
     const int firstBatch = std::max(std::min(nocs, firstBatchCells), 1);
-    ProgressCounts counts = simulateCells(firstBatch);
-    progress.total = firstBatch;
-    const double firstSeconds = cpuSeconds() - progress.t0;
-    progress.measure(firstSeconds, nocs);
-    const int batch = batchSize(firstSeconds, progress, nocs);
+    ProgressCounts counts = simulateCells(state.cells, dose, firstBatch);
+    p.total = firstBatch;
+    const double firstSeconds = cpuSeconds() - p.t0;
+    p.measure(firstSeconds, nocs);
+    const int batch = batchSize(firstSeconds, p, nocs);
     const int batches = (nocs - firstBatchCells) / batch;
     if (batches >= 1) {
-        writeProgressHeader(console, "sim/s");
+        progress.tableStarted(ProgressTable::singleParticle);
         for (int b = 0; b < batches; ++b) {
-            counts = simulateCells(batch);
-            progress.total += batch;
-            const double elapsed = cpuSeconds() - progress.t0;
-            progress.measure(elapsed, nocs);
-            writeLine(console, RecordForm::plain,
-                      progressLine(elapsed / 60.0, progress.remaining / 60.0, counts,
-                                   progress.total, progress.rate));
+            counts = simulateCells(state.cells, dose, batch);
+            p.total += batch;
+            const double elapsed = cpuSeconds() - p.t0;
+            p.measure(elapsed, nocs);
+            progress.progressed(p.update(elapsed, counts, p.rate));
         }
     }
-    simulateCells(nocs - progress.total);
-    releaseParticle();
+    simulateCells(state.cells, dose, nocs - p.total);
+    releaseSegment(state.cells.segment);
 }
 
-void runMixedField(std::ostream& console)
+std::int32_t runMixedField(const RunSettings& settings, RunState& state, ProgressObserver& progress)
 {
-    resetTally();
-    RunConfig& config = runConfig();
-    if (config.nocs <= 0) {
-        return;
+    const int nocs = settings.config.nocs;
+    if (nocs <= 0) {
+        return nocs;
     }
-    writeProgressHeader(console, "Scoll");
-    Progress progress;
+    progress.tableStarted(ProgressTable::mixedField);
+    Progress p;
     double cumulativeWeight = 0.0;
-    progress.t0 = cpuSeconds();
+    p.t0 = cpuSeconds();
 
-    const int count = radiationField().componentCount;
-    for (int k = 1; k <= count; ++k) {
-        const int cells = static_cast<int>(config.nocs * component(k).weight);
-        cumulativeWeight += component(k).weight;
-        setParticle(component(k).name, component(k).kineticEnergy);
-        computePendingComponentPhysics(k);
-        prepareParticle();
+    const RadiationField& field = settings.field;
+    for (int k = 1; k <= field.componentCount(); ++k) {
+        const int cells = static_cast<int>(nocs * field.component(k).weight);
+        cumulativeWeight += field.component(k).weight;
+        setUpParticle(state, settings, field.component(k));
+        prepareSegment(state);
+        const CellDose dose = doseOf(settings, state);
         double tLast = cpuSeconds();
         for (int i = 1; i <= cells; ++i) {
-            const ProgressCounts counts = simulateCells(1);
-            progress.total += 1;
+            const ProgressCounts counts = simulateCells(state.cells, dose, 1);
+            p.total += 1;
             const double t = cpuSeconds();
             if (t - tLast > refreshSeconds || i == cells) {
                 tLast = t;
-                const double elapsed = t - progress.t0;
+                const double elapsed = t - p.t0;
                 if (elapsed > 0.0) {
-                    progress.measure(elapsed, config.nocs);
-                    writeLine(console, RecordForm::plain,
-                              progressLine(elapsed / 60.0, progress.remaining / 60.0, counts,
-                                           progress.total,
-                                           particleState().sTotal / cumulativeWeight));
+                    p.measure(elapsed, nocs);
+                    progress.progressed(p.update(elapsed, counts, state.particle.sTotal / cumulativeWeight));
                 }
             }
         }
-        releaseParticle();
+        releaseSegment(state.cells.segment);
     }
-    while (progress.total < config.nocs) {
-        simulateOneCellOf(componentAt(uniformStream(leftoverStream)));
-        progress.total += 1;
+    while (p.total < nocs) {
+        simulateOneCellOf(settings, state, componentAt(field, state.cells.streams.uniform(leftoverStream)));
+        p.total += 1;
     }
-    config.nocs = progress.total;
+    return p.total;
 }
 
 }  // namespace kesp

@@ -8,14 +8,6 @@ namespace {
 
 constexpr std::size_t switchLength = 6;
 
-RunOptions defaultOptions()
-{
-    RunOptions options;
-    options.inputFileName = makeField("kesp.inp", fileNameLength);
-    options.reportFileName = makeField("kesp.out", fileNameLength);
-    return options;
-}
-
 // The input name with its last extension replaced by ".out". A dot in column 1
 // (a name such as ".inp") is not taken as an extension.
 std::string reportNameFor(const std::string& inputName)
@@ -44,17 +36,6 @@ void applySwitch(std::string_view argument, RunOptions& options)
 }
 
 }  // namespace
-
-RunOptions& runOptions()
-{
-    static RunOptions options = defaultOptions();
-    return options;
-}
-
-void resetRunOptions()
-{
-    runOptions() = defaultOptions();
-}
 
 void readCommandLine(std::span<const std::string_view> arguments, RunOptions& options)
 {

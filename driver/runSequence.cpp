@@ -8,12 +8,12 @@
 #include <string>
 #include <system_error>
 
-#include "damage/clusterTally.h"
-#include "damage/simulationDrivers.h"
+#include <optional>
+
+#include "damage/engine.h"
+#include "damage/progressDisplay.h"
 #include "driver/banner.h"
 #include "driver/commandLine.h"
-#include "input/inputReader.h"
-#include "input/radiationField.h"
 #include "report/damageSections.h"
 #include "report/dosimetrySection.h"
 #include "report/mixedFieldTables.h"
@@ -22,7 +22,7 @@
 #include "support/cpuClock.h"
 #include "support/lineWriter.h"
 #include "support/numberFormat.h"
-#include "support/orderlyStop.h"
+#include "support/runError.h"
 #include "support/text.h"
 
 namespace kesp {
@@ -35,7 +35,7 @@ enum class InputAccess { read, missing, notReadable };
 // regular file that can be opened is not readable: the reader rewinds the file
 // for every block, which a pipe cannot do, and a device such as /dev/zero
 // would never end its first line.
-InputAccess readInputFile(const std::string& name)
+InputAccess readInputFile(const RunOptions& options, const std::string& name, RunSettings& settings)
 {
     std::error_code error;
     const std::filesystem::file_status status = std::filesystem::status(name, error);
@@ -49,7 +49,7 @@ InputAccess readInputFile(const std::string& name)
     if (!input) {
         return InputAccess::notReadable;
     }
-    readInput(input);
+    settings = readInput(input, options);
     return InputAccess::read;
 }
 
@@ -67,9 +67,9 @@ bool reportReplaces(const std::string& fileName, const std::string& reportName)
     return !fileName.empty() && std::filesystem::equivalent(fileName, reportName, error);
 }
 
-// Reads the input named on the command line; false, with the reason on the
+// Reads the input named on the command line; nothing, with the reason on the
 // console, when the run cannot go on; status is then the exit status.
-bool readNamedInput(const RunOptions& options, int& status)
+std::optional<RunSettings> readNamedInput(const RunOptions& options, int& status)
 {
     const std::string inputName(trimmed(options.inputFileName));
     const std::string reportName(trimmed(options.reportFileName));
@@ -77,42 +77,49 @@ bool readNamedInput(const RunOptions& options, int& status)
         std::cout << "Input file " << inputName
                   << " would be replaced by the report of the same name; rename the input file\n";
         status = exitFailure;
-        return false;
+        return std::nullopt;
     }
-    switch (readInputFile(inputName)) {
+    RunSettings settings;
+    switch (readInputFile(options, inputName, settings)) {
         case InputAccess::read:
-            if (reportReplaces(radiationField().fieldFileName, reportName)) {
-                std::cout << "Field file " << radiationField().fieldFileName
+            if (reportReplaces(settings.field.fieldFileName, reportName)) {
+                std::cout << "Field file " << settings.field.fieldFileName
                           << " would be replaced by the report of the same name; rename the field file\n";
                 status = exitFailure;
-                return false;
+                return std::nullopt;
             }
-            return true;
+            return settings;
         case InputAccess::missing:
             std::cout << "Input file " << inputName << " is not found\n";
             status = 0;
-            return false;
+            return std::nullopt;
         case InputAccess::notReadable:
             std::cout << "Input file " << inputName << " is not a readable file\n";
             status = exitFailure;
-            return false;
+            return std::nullopt;
     }
-    return false;
+    return std::nullopt;
 }
 
-// The sections before the simulation and the simulation itself.
-void simulate(std::ostream& console)
+// The sections the console shows before the simulation. When the physics
+// of a mixed field's component fails, the rows before it are shown first.
+void writeConsoleSections(std::ostream& console, SimulationRun& run)
 {
-    if (radiationField().singleParticle) {
-        writeDamageSection(console);
-        writeDmsoSection(console);
-        writeOxygenSection(console);
-        writeDosimetrySection(console);
-        writeParticleSection(console);
-        runSingleParticle(console);
-    } else {
-        writeMixedFieldSummary(console);
-        runMixedField(console);
+    const RunConfig& config = run.settings().config;
+    if (run.settings().field.singleParticle()) {
+        writeDamageSection(console, run.damageYields(), config.fbl);
+        writeDmsoSection(console, config);
+        writeOxygenSection(console, config, run.damageYields().repairProbability);
+        const ParticlePhysics& physics = run.particlePhysics();
+        writeDosimetrySection(console, physics, config.ndia);
+        writeParticleSection(console, physics.particle);
+        return;
+    }
+    try {
+        writeMixedFieldSummary(console, config.po2, run.componentRows());
+    } catch (const RunError&) {
+        writeMixedFieldSummaryRows(console, config.po2, run.completedRows());
+        throw;
     }
 }
 
@@ -123,7 +130,8 @@ std::string runningTime(double minutes, std::size_t width)
 
 // Writes the report file; false (with the reason on the standard error
 // stream) when it cannot be created or written.
-bool writeReportFile(const std::string& name, double minutes)
+bool writeReportFile(const std::string& name, double minutes, const RunSettings& settings,
+                     const RunResults& results)
 {
     std::ofstream report(name, std::ios::out | std::ios::trunc);
     if (!report) {
@@ -133,7 +141,7 @@ bool writeReportFile(const std::string& name, double minutes)
     }
     writeBanner(report);
     writeLine(report, RecordForm::plain, runningTime(minutes, 11) + "     running time (min)");
-    writeReport(report);
+    writeReport(report, settings, results);
     report.close();
     if (!report) {
         std::cerr << "Cannot write the report file " << name << ": " << std::strerror(errno)
@@ -141,6 +149,28 @@ bool writeReportFile(const std::string& name, double minutes)
         return false;
     }
     return true;
+}
+
+// The run from the input to the report; the exit status.
+int runInput(const RunOptions& options, double startSeconds)
+{
+    int status = 0;
+    const std::optional<RunSettings> settings = readNamedInput(options, status);
+    if (!settings) {
+        return status;
+    }
+    SimulationRun run(*settings);
+    writeConsoleSections(std::cout, run);
+    ConsoleProgress progress(std::cout);
+    const RunResults results = run.simulate(progress);
+
+    const double minutes = (cpuSeconds() - startSeconds) / 60.0;
+    writeLine(std::cout, RecordForm::plain, "Running time =" + runningTime(minutes, 10) + " min");
+    if (!writeReportFile(std::string(trimmed(options.reportFileName)), minutes, *settings, results)) {
+        return exitFailure;
+    }
+    std::cout << "END KESP\n";
+    return 0;
 }
 
 }  // namespace
@@ -154,22 +184,15 @@ int runKesp(std::span<const std::string_view> arguments)
                   << '\n';
         return exitFailure;
     }
-    RunOptions& options = runOptions();
+    RunOptions options;
     readCommandLine(arguments, options);
-    int status = 0;
-    if (!readNamedInput(options, status)) {
-        return status;
+    try {
+        return runInput(options, startSeconds);
+    } catch (const RunError& error) {
+        std::cout << error.what() << '\n';
+        std::cout.flush();
+        return error.exitStatus();
     }
-    simulate(std::cout);
-    finaliseTally();
-
-    const double minutes = (cpuSeconds() - startSeconds) / 60.0;
-    writeLine(std::cout, RecordForm::plain, "Running time =" + runningTime(minutes, 10) + " min");
-    if (!writeReportFile(std::string(trimmed(options.reportFileName)), minutes)) {
-        return exitFailure;
-    }
-    std::cout << "END KESP\n";
-    return 0;
 }
 
 }  // namespace kesp

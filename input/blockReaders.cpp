@@ -7,7 +7,6 @@
 #include <string_view>
 
 #include "input/blockLine.h"
-#include "input/runConfig.h"
 #include "support/keyLine.h"
 
 namespace kesp {
@@ -105,42 +104,40 @@ BlockStatus readBlockLine(std::istream& input, std::string_view key, std::span<c
     std::string line(inputLineLength, ' ');
     int lineCount = 0;
     if (findKeyLine(input, "101", key, lineCount, line) != 0) {
-        return blockAbsent;
+        return BlockStatus::absent;
     }
     blankComment(line);
     for (const ItemCandidate& candidate : itemCandidates(line)) {
         applyItem(candidate, items, config);
     }
-    return blockRead;
+    return BlockStatus::read;
 }
 
 }  // namespace
 
-BlockStatus readSimconBlock(std::istream& input)
+BlockStatus readSimconBlock(std::istream& input, RunConfig& config)
 {
-    RunConfig& config = runConfig();
     const RunConfig defaults;
     config.nocs = defaults.nocs;
     config.seed = defaults.seed;
     const BlockStatus status = readBlockLine(input, "SIMCON:", simconItems, config);
-    if (status != blockRead) {
+    if (status != BlockStatus::read) {
         return status;
     }
-    BlockStatus checked = blockRead;
+    BlockStatus checked = BlockStatus::read;
     if (config.seed < 0) {
         config.seed = defaultSeed;
-        checked = seedReplaced;
+        checked = BlockStatus::seedReplaced;
     }
     if (config.nocs < 1) {
         config.nocs = 1;
-        checked = cellCountReplaced;
+        checked = BlockStatus::cellCountReplaced;
     }
     return checked;
 }
 
-BlockStatus readEvo2Block(std::istream& input)
+BlockStatus readEvo2Block(std::istream& input, RunConfig& config)
 {
-    RunConfig& config = runConfig();
     const RunConfig defaults;
     config.po2 = defaults.po2;
     config.m0 = defaults.m0;
@@ -150,9 +147,8 @@ BlockStatus readEvo2Block(std::istream& input)
     return readBlockLine(input, "EVO2:", evo2Items, config);
 }
 
-BlockStatus readDmsoBlock(std::istream& input)
+BlockStatus readDmsoBlock(std::istream& input, RunConfig& config)
 {
-    RunConfig& config = runConfig();
     const RunConfig defaults;
     config.conc = defaults.conc;
     config.fnsd = defaults.fnsd;
@@ -160,18 +156,16 @@ BlockStatus readDmsoBlock(std::istream& input)
     return readBlockLine(input, "DMSO:", dmsoItems, config);
 }
 
-BlockStatus readCellBlock(std::istream& input)
+BlockStatus readCellBlock(std::istream& input, RunConfig& config)
 {
-    RunConfig& config = runConfig();
     const RunConfig defaults;
     config.dna = defaults.dna;
     config.ndia = defaults.ndia;
     return readBlockLine(input, "CELL:", cellItems, config);
 }
 
-BlockStatus readKespBlock(std::istream& input)
+BlockStatus readKespBlock(std::istream& input, RunConfig& config)
 {
-    RunConfig& config = runConfig();
     const RunConfig defaults;
     config.fbl = defaults.fbl;
     return readBlockLine(input, "KESP:", kespItems, config);

@@ -6,25 +6,28 @@
 // is unrecognised, does not convert or lies outside its accepted range is
 // ignored, clamped or replaced.
 
-#include <cstdint>
 #include <istream>
+
+#include "input/runConfig.h"
 
 namespace kesp {
 
-using BlockStatus = std::int32_t;
-inline constexpr BlockStatus blockRead = 0;          // the block line was found and read
-inline constexpr BlockStatus blockAbsent = 1;        // no block line; the defaults stand
-inline constexpr BlockStatus seedReplaced = 2;       // "SIMCON:": a negative seed became the default
-inline constexpr BlockStatus cellCountReplaced = 3;  // "SIMCON:": a cell count below 1 became 1
+enum class [[nodiscard]] BlockStatus {
+    read,               // the block line was found and read
+    absent,             // no block line; the defaults stand
+    seedReplaced,       // "SIMCON:": a negative seed became the default
+    cellCountReplaced,  // "SIMCON:": a cell count below 1 became 1
+};
 
 // Smallest accepted oxygen model parameter K, percent O2.
 inline constexpr double smallestK = 2.220446049250313e-16;
 
-// Each rewinds the input itself, so they may run in any order.
-BlockStatus readSimconBlock(std::istream& input);
-BlockStatus readEvo2Block(std::istream& input);
-BlockStatus readDmsoBlock(std::istream& input);
-BlockStatus readCellBlock(std::istream& input);
-BlockStatus readKespBlock(std::istream& input);
+// Each rewinds the input itself, so they may run in any order, and writes
+// only its own block's fields of the configuration.
+BlockStatus readSimconBlock(std::istream& input, RunConfig& config);
+BlockStatus readEvo2Block(std::istream& input, RunConfig& config);
+BlockStatus readDmsoBlock(std::istream& input, RunConfig& config);
+BlockStatus readCellBlock(std::istream& input, RunConfig& config);
+BlockStatus readKespBlock(std::istream& input, RunConfig& config);
 
 }  // namespace kesp

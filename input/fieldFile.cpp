@@ -9,12 +9,9 @@
 #include <string>
 #include <system_error>
 
-#include "input/radiationField.h"
-#include "physics/particleIdentification.h"
 #include "physics/particleSetup.h"
-#include "report/componentPhysics.h"
 #include "support/numberReader.h"
-#include "support/orderlyStop.h"
+#include "support/runError.h"
 #include "support/text.h"
 
 namespace kesp {
@@ -200,8 +197,9 @@ void readRecord(FreeFormatScanner& scanner, std::string_view fileName, int index
 
 // Kinetic energies must be positive and weights non-negative with a positive
 // finite sum (values that are not finite never convert).
-void checkComponents(std::string_view fileName, const RadiationField& field, int count)
+void checkComponents(std::string_view fileName, const RadiationField& field)
 {
+    const int count = field.componentCount();
     double sum = 0.0;
     for (int i = 1; i <= count; ++i) {
         const FieldComponent& component = field.components[static_cast<std::size_t>(i)];
@@ -224,10 +222,11 @@ void checkComponents(std::string_view fileName, const RadiationField& field, int
 
 // A component whose particle cannot be set up would be simulated with the
 // data of the component before it, so the run stops instead.
-[[noreturn]] void stopNotUsable(std::string_view fileName, int index, const FieldComponent& component)
+[[noreturn]] void stopNotUsable(std::string_view fileName, int index, const FieldComponent& component,
+                                const MassConstants& masses)
 {
     const std::string name(trimmed(component.name));
-    if (identifyParticle(component.name).status < 0) {
+    if (identifyParticle(component.name, masses).status < 0) {
         stopAtComponent(fileName, index,
                         "the particle name \"" + name +
                             "\" is unknown; give e, p or a mass number and an element symbol such as 4He.");
@@ -237,33 +236,15 @@ void checkComponents(std::string_view fileName, const RadiationField& field, int
                         name + " a speed.");
 }
 
-void setUpComponents(std::string_view fileName, RadiationField& field, int count)
+void requireUsableComponents(std::string_view fileName, const RadiationField& field,
+                             const MassConstants& masses)
 {
-    for (ComponentPhysics& physics : componentPhysics()) {
-        physics.rangeCsda = 0.0;
-    }
-    for (int i = 1; i <= count; ++i) {
-        const FieldComponent& component = field.components[static_cast<std::size_t>(i)];
-        const std::int32_t status = setParticle(component.name, component.kineticEnergy);
-        if (status == particleNotUsable) {
-            stopNotUsable(fileName, i, component);
+    for (int i = 1; i <= field.componentCount(); ++i) {
+        const FieldComponent& component = field.component(i);
+        if (describeParticle(component.name, component.kineticEnergy, masses).status
+            == ParticleStatus::notUsable) {
+            stopNotUsable(fileName, i, component, masses);
         }
-        field.physicsPending = status == 0;
-    }
-}
-
-void normaliseWeights(RadiationField& field, int count)
-{
-    double sum = 0.0;
-    for (int i = 1; i <= count; ++i) {
-        sum += field.components[static_cast<std::size_t>(i)].weight;
-    }
-    const double scale = 1.0 / sum;
-    for (int i = 1; i <= count; ++i) {
-        FieldComponent& component = field.components[static_cast<std::size_t>(i)];
-        component.weight *= scale;
-        component.cumulativeWeight =
-            field.components[static_cast<std::size_t>(i - 1)].cumulativeWeight + component.weight;
     }
 }
 
@@ -282,7 +263,8 @@ bool openFieldFile(const std::string& fileName, std::ifstream& file)
 
 }  // namespace
 
-FieldFileOutcome loadFieldFile(std::string_view fileName)
+FieldFileOutcome loadFieldFile(std::string_view fileName, RadiationField& field,
+                               const MassConstants& masses)
 {
     const std::string name(fileName);
     std::ifstream file;
@@ -301,23 +283,20 @@ FieldFileOutcome loadFieldFile(std::string_view fileName)
         stopRun(message.str());
     }
     const int count = static_cast<int>(declaredCount);
-    RadiationField& field = radiationField();
+    // A value left out keeps what the component held before: the 1 MeV
+    // electron for the first, nothing for the others.
+    RadiationField loaded = field;
+    loaded.components.resize(static_cast<std::size_t>(count) + 1);
     for (int i = 1; i <= count; ++i) {
-        readRecord(scanner, name, i, count, field.components[static_cast<std::size_t>(i)]);
+        readRecord(scanner, name, i, count, loaded.components[static_cast<std::size_t>(i)]);
     }
     file.close();
-    field.componentCount = count;
-    checkComponents(name, field, count);
-    setUpComponents(name, field, count);
-    normaliseWeights(field, count);
-    field.fieldFileName = name;
-    if (count >= 2) {
-        field.singleParticle = false;
-        return FieldFileOutcome::mixedField;
-    }
-    field.singleParticle = true;
-    setParticle(field.components[1].name, field.components[1].kineticEnergy);
-    return FieldFileOutcome::singleComponent;
+    checkComponents(name, loaded);
+    requireUsableComponents(name, loaded, masses);
+    normaliseWeights(loaded);
+    loaded.fieldFileName = name;
+    field = std::move(loaded);
+    return count >= 2 ? FieldFileOutcome::mixedField : FieldFileOutcome::singleComponent;
 }
 
 }  // namespace kesp

@@ -20,17 +20,23 @@
 
 #include <string_view>
 
+#include "input/radiationField.h"
+#include "physics/particleIdentification.h"
+
 namespace kesp {
 
-enum class FieldFileOutcome {
+enum class [[nodiscard]] FieldFileOutcome {
     notOpened,        // no such file, or not a file to read: nothing was changed
     noComponents,     // N is 0 or less: nothing was loaded
     singleComponent,  // N = 1: a single-particle run with that component
     mixedField,       // N >= 2: a mixed-field run
 };
 
-// Reads the file into RadiationField, sets up every component's particle,
-// normalises the weights and forms the cumulative weights.
-FieldFileOutcome loadFieldFile(std::string_view fileName);
+// Reads the file into the field, checks that every component's particle can
+// be set up (with the given mass constants), normalises the weights and forms
+// the cumulative weights. The field is changed only when components were
+// loaded.
+FieldFileOutcome loadFieldFile(std::string_view fileName, RadiationField& field,
+                               const MassConstants& masses);
 
 }  // namespace kesp

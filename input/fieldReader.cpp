@@ -5,9 +5,6 @@
 
 #include "input/blockLine.h"
 #include "input/fieldFile.h"
-#include "input/radiationField.h"
-#include "physics/particleSetup.h"
-#include "physics/particleState.h"
 #include "support/lineReader.h"
 #include "support/text.h"
 
@@ -34,7 +31,8 @@ std::optional<std::string> findRadiationLine(std::istream& input)
 }
 
 // Tries the field files named by "FN=" items in turn; the file name keeps its case.
-std::optional<BlockStatus> loadNamedFieldFiles(const std::vector<ItemCandidate>& items)
+std::optional<BlockStatus> loadNamedFieldFiles(const std::vector<ItemCandidate>& items,
+                                               RadiationField& field, const MassConstants& masses)
 {
     for (const ItemCandidate& item : items) {
         std::string keyword = item.token.substr(0, item.equalsColumn);
@@ -43,11 +41,12 @@ std::optional<BlockStatus> loadNamedFieldFiles(const std::vector<ItemCandidate>&
         if (trimmed(keyword) != "FN=") {
             continue;
         }
-        switch (loadFieldFile(trimmed(std::string_view(item.token).substr(item.equalsColumn)))) {
+        switch (loadFieldFile(trimmed(std::string_view(item.token).substr(item.equalsColumn)), field,
+                              masses)) {
             case FieldFileOutcome::mixedField:
-                return blockRead;
+                return BlockStatus::read;
             case FieldFileOutcome::singleComponent:
-                return blockAbsent;
+                return BlockStatus::absent;
             case FieldFileOutcome::notOpened:
             case FieldFileOutcome::noComponents:
                 break;
@@ -70,17 +69,20 @@ std::string particleName(std::string_view value)
     return name;
 }
 
-// A single particle type from the "PAR=", "KE=" and "MEV/A=" items.
-BlockStatus readSingleParticle(const std::vector<ItemCandidate>& items)
+// A single particle type from the "PAR=", "KE=" and "MEV/A=" items. The
+// energy per nucleon is multiplied by the mass number of the last particle
+// named before the end of the line (0 when none was).
+void readSingleParticle(const std::vector<ItemCandidate>& items, RadiationField& field,
+                        const MassConstants& masses)
 {
-    FieldComponent& first = radiationField().components[1];
+    FieldComponent& first = field.components[1];
     double perNucleon = -1.0;
+    std::int32_t massNumber = 0;
     for (const ItemCandidate& candidate : items) {
         const SqueezedItem item = squeezeItem(candidate);
         if (item.keyword == "PAR=") {
             first.name = particleName(item.value);
-            // Only to learn the mass number; the status does not matter here.
-            setParticle(first.name, 0.0);
+            massNumber = identifyParticle(first.name, masses).A;
         } else if (item.keyword == "KE=") {
             readItemReal(item.value, first.kineticEnergy);
         } else if (item.keyword == "MEV/A=" && readItemReal(item.value, perNucleon)) {
@@ -88,27 +90,28 @@ BlockStatus readSingleParticle(const std::vector<ItemCandidate>& items)
         }
     }
     if (perNucleon > 0.0) {
-        first.kineticEnergy = perNucleon * particleState().A;
+        first.kineticEnergy = perNucleon * massNumber;
     }
-    setParticle(first.name, first.kineticEnergy);
-    return blockRead;
 }
 
 }  // namespace
 
-BlockStatus readRadiationBlock(std::istream& input)
+RadiationBlock readRadiationBlock(std::istream& input, const MassConstants& masses)
 {
-    resetRadiationField();
+    RadiationBlock block{RadiationField{}, BlockStatus::absent};
     std::optional<std::string> line = findRadiationLine(input);
     if (!line) {
-        return blockAbsent;
+        return block;
     }
     blankComment(*line);
     const std::vector<ItemCandidate> items = itemCandidates(*line);
-    if (const std::optional<BlockStatus> loaded = loadNamedFieldFiles(items)) {
-        return *loaded;
+    if (const std::optional<BlockStatus> loaded = loadNamedFieldFiles(items, block.field, masses)) {
+        block.status = *loaded;
+        return block;
     }
-    return readSingleParticle(items);
+    readSingleParticle(items, block.field, masses);
+    block.status = BlockStatus::read;
+    return block;
 }
 
 }  // namespace kesp

@@ -11,13 +11,19 @@
 #include <istream>
 
 #include "input/blockReaders.h"
+#include "input/radiationField.h"
+#include "physics/particleIdentification.h"
 
 namespace kesp {
 
-// Fills RadiationField. Status 1 (blockAbsent): no block line, so the default
-// 1 MeV electron stands, or a field file with one component was loaded.
-// Status 0: a field file with two or more components, or the particle of the
-// block line's own items.
-BlockStatus readRadiationBlock(std::istream& input);
+// The field of the block (mass numbers from the given mass constants).
+// Status absent: no block line, so the default 1 MeV electron stands, or a
+// field file with one component was loaded. Status read: a field file with
+// two or more components, or the particle of the block line's own items.
+struct RadiationBlock {
+    RadiationField field;
+    BlockStatus status;
+};
+RadiationBlock readRadiationBlock(std::istream& input, const MassConstants& masses);
 
 }  // namespace kesp

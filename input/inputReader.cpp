@@ -1,14 +1,12 @@
 #include "input/inputReader.h"
 
-#include "driver/commandLine.h"
+#include <fstream>
+
 #include "input/blockLine.h"
 #include "input/blockReaders.h"
 #include "input/fieldReader.h"
-#include "input/radiationField.h"
-#include "input/runConfig.h"
 #include "physics/particleSetup.h"
-#include "support/combinedGenerator.h"
-#include "support/randomStream.h"
+#include "support/runError.h"
 #include "support/text.h"
 
 namespace kesp {
@@ -25,47 +23,58 @@ void setNeutralOxygen(RunConfig& config)
     config.r = 1.0;
 }
 
-// Both generators start from the seed; a seed of 0 is replaced by one from the
-// clock, stored back so that the report shows the seed really used.
-void seedGenerators(RunConfig& config)
+// A first component that cannot be set up, or lies below its validity limit
+// without the oxygen model, is replaced by a 1 MeV electron.
+void replaceUnusableFirstComponent(RunSettings& settings)
 {
-    seedCombined(config.seed);
-    setStreamSeed(0, config.seed);
-}
-
-// The first component becomes the current particle; a particle that cannot be
-// set up is replaced by a 1 MeV electron.
-void setUpFirstComponent()
-{
-    FieldComponent& first = radiationField().components[1];
-    if (setParticle(first.name, first.kineticEnergy) != 0) {
+    FieldComponent& first = settings.field.components[1];
+    const ParticleStatus status = describeParticle(
+        first.name, first.kineticEnergy, massConstantsFor(settings.options.masses2006)).status;
+    if (statusUnderOxygenModel(status, settings.options.oxygenEffect) != ParticleStatus::aboveLimit) {
         first.name = makeField("e", particleNameLength);
         first.kineticEnergy = 1.0;
-        setParticle(first.name, first.kineticEnergy);
     }
 }
 
 }  // namespace
 
-std::int32_t readInput(std::istream& input)
+RunSettings readInput(std::istream& input, const RunOptions& options)
 {
     if (!rewindInput(input)) {
-        return -1;
+        stopRun("The input cannot be read from its start; give a regular file.");
     }
-    RunConfig& config = runConfig();
-    readSimconBlock(input);
-    seedGenerators(config);
-    if (runOptions().oxygenEffect) {
-        readEvo2Block(input);
+    RunSettings settings;
+    settings.options = options;
+    RunConfig& config = settings.config;
+    // The input side falls back to defaults: what a block reader noticed does
+    // not change what is read next.
+    static_cast<void>(readSimconBlock(input, config));
+    if (options.oxygenEffect) {
+        static_cast<void>(readEvo2Block(input, config));
     } else {
         setNeutralOxygen(config);
     }
-    readDmsoBlock(input);
-    readCellBlock(input);
-    readKespBlock(input);
-    readRadiationBlock(input);
-    setUpFirstComponent();
-    return rewindInput(input) ? 0 : -1;
+    static_cast<void>(readDmsoBlock(input, config));
+    static_cast<void>(readCellBlock(input, config));
+    static_cast<void>(readKespBlock(input, config));
+    settings.field = readRadiationBlock(input, massConstantsFor(options.masses2006)).field;
+    replaceUnusableFirstComponent(settings);
+    rewindInput(input);
+    return settings;
+}
+
+RunSettings readInputFile(const std::filesystem::path& inputFile, RunOptions options)
+{
+    std::error_code error;
+    std::ifstream input;
+    if (std::filesystem::is_regular_file(inputFile, error)) {
+        input.open(inputFile);
+    }
+    if (!input) {
+        stopRun("Input file " + inputFile.string() + " is not a readable file");
+    }
+    options.inputFileName = makeField(inputFile.string(), fileNameLength);
+    return readInput(input, options);
 }
 
 }  // namespace kesp

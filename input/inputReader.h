@@ -1,15 +1,24 @@
 #pragma once
-// Reading the whole input file: the keyword blocks into RunConfig, the
-// radiation field into RadiationField, the seeding of the random generators
-// and the set-up of the first field component as the current particle.
+// Reading the whole input file into a run's settings: the keyword blocks, the
+// radiation field with its field file, and the fallback of a first component
+// that cannot be set up.
 
-#include <cstdint>
+#include <filesystem>
 #include <istream>
+
+#include "input/runSettings.h"
 
 namespace kesp {
 
-// Status: 0 normally; -1 when the input cannot be rewound (at the start,
-// when nothing is read, or at the end).
-std::int32_t readInput(std::istream& input);
+// The settings of the input, with the given switches and file names. The
+// input must be a stream that can be repositioned (a regular file or a
+// string); stops the run when it is not, or when a field file named in it is
+// broken.
+RunSettings readInput(std::istream& input, const RunOptions& options);
+
+// The settings of the named input file with the given switches; its name
+// goes into the options, the report name stays as given. Stops the run when
+// the file is missing or not a regular file that can be read.
+RunSettings readInputFile(const std::filesystem::path& inputFile, RunOptions options = {});
 
 }  // namespace kesp

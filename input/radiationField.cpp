@@ -4,34 +4,40 @@
 
 namespace kesp {
 
-namespace {
-void setDefaults(RadiationField& field)
+RadiationField singleParticleField(std::string_view name, double kineticEnergy)
 {
-    for (FieldComponent& component : field.components) {
-        component = FieldComponent{};
-    }
-    field.components[1].name = makeField("e", particleNameLength);
-    field.components[1].kineticEnergy = 1.0;
-    field.componentCount = 1;
-    field.singleParticle = true;
-    field.physicsPending = true;
-    field.fieldFileName.clear();
-}
-}  // namespace
-
-RadiationField& radiationField()
-{
-    static RadiationField field = [] {
-        RadiationField initial;
-        setDefaults(initial);
-        return initial;
-    }();
+    RadiationField field;
+    field.components[1].name = makeField(name, particleNameLength);
+    field.components[1].kineticEnergy = kineticEnergy;
     return field;
 }
 
-void resetRadiationField()
+RadiationField mixedField(const std::vector<ComponentSpec>& components)
 {
-    setDefaults(radiationField());
+    RadiationField field;
+    field.components.resize(1);
+    for (const ComponentSpec& spec : components) {
+        field.components.push_back(
+            FieldComponent{makeField(spec.name, particleNameLength), spec.kineticEnergy, spec.weight, 0.0});
+    }
+    normaliseWeights(field);
+    return field;
+}
+
+void normaliseWeights(RadiationField& field)
+{
+    const int count = field.componentCount();
+    double sum = 0.0;
+    for (int i = 1; i <= count; ++i) {
+        sum += field.components[static_cast<std::size_t>(i)].weight;
+    }
+    const double scale = 1.0 / sum;
+    for (int i = 1; i <= count; ++i) {
+        FieldComponent& component = field.components[static_cast<std::size_t>(i)];
+        component.weight *= scale;
+        component.cumulativeWeight =
+            field.components[static_cast<std::size_t>(i - 1)].cumulativeWeight + component.weight;
+    }
 }
 
 }  // namespace kesp

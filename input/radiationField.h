@@ -1,9 +1,10 @@
 #pragma once
 // The radiation field: one particle type, or a mixed field from a field file.
 
-#include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace kesp {
 
@@ -15,21 +16,45 @@ struct FieldComponent {
     double kineticEnergy = 0.0;                                // whole particle, MeV
     double weight = 0.0;                                       // share of the field
     double cumulativeWeight = 0.0;                             // sum of weights 1..this one
+
+    bool operator==(const FieldComponent&) const = default;
 };
 
+// A value: built by the input reader or directly by code. Without input it
+// is a 1 MeV electron.
 struct RadiationField {
-    std::int32_t componentCount = 1;
-    // Positions 1..10000; position 0 only carries cumulativeWeight 0.
-    std::array<FieldComponent, maxFieldComponents + 1> components{};
-    bool singleParticle = true;
-    bool physicsPending = true;
+    // Entries 1..componentCount() are the components; entry 0 only carries
+    // cumulativeWeight 0.
+    std::vector<FieldComponent> components{FieldComponent{}, FieldComponent{"e    ", 1.0, 0.0, 0.0}};
     std::string fieldFileName;  // the field file the components came from; empty if none
+
+    int componentCount() const { return static_cast<int>(components.size()) - 1; }
+    // One particle type; two or more components make a mixed-field run.
+    bool singleParticle() const { return componentCount() == 1; }
+    const FieldComponent& component(int position) const
+    {
+        return components[static_cast<std::size_t>(position)];
+    }
+
+    bool operator==(const RadiationField&) const = default;
 };
 
-// The run's one instance; written by the "RADX:" reader (and the fallback of
-// the input reader), read by the drivers and the mixed-field tables.
-RadiationField& radiationField();
-// Back to the state before any input: a 1 MeV electron, single-particle run.
-void resetRadiationField();
+// A field of one particle type: the blank-padded 5-character name of `name`
+// (cut to 5 characters) at kinetic energy kineticEnergy (MeV).
+RadiationField singleParticleField(std::string_view name, double kineticEnergy);
+
+// A mixed field of the (name, kinetic energy, weight) components in this
+// order, with the weights normalised to a sum of 1 and accumulated as the
+// field file reader does it.
+struct ComponentSpec {
+    std::string_view name;
+    double kineticEnergy;
+    double weight;
+};
+RadiationField mixedField(const std::vector<ComponentSpec>& components);
+
+// Normalises the weights of components 1..count to a sum of 1 and forms the
+// cumulative weights.
+void normaliseWeights(RadiationField& field);
 
 }  // namespace kesp

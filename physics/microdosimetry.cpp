@@ -6,12 +6,10 @@
 #include <cstddef>
 #include <span>
 
-#include "input/runConfig.h"
-#include "physics/particleState.h"
 #include "physics/stoppingPower.h"
 #include "support/numberFormat.h"
 #include "support/numerics.h"
-#include "support/orderlyStop.h"
+#include "support/runError.h"
 
 namespace kesp {
 
@@ -53,6 +51,8 @@ struct ChordIntegrand {
     const RangeTable& table;
     const RangeInterpolation& interpolation;
     double chargePower;
+
+    double operator()(double x) const;
 };
 
 // Kinetic energy (MeV) whose CSDA range is x (cm): log-log interpolation in the
@@ -71,48 +71,18 @@ double energyAtRange(const ChordIntegrand& f, double x)
 // Chord-weighted stopping power at path length x (cm) into the sphere: x^2
 // times the energy deposited locally per unit path (radiative losses of the
 // electron escape).
-double evaluate(const ChordIntegrand& f, double x)
+double ChordIntegrand::operator()(double x) const
 {
-    const std::int32_t Z = f.particle.Z;
-    const double gamma = (f.particle.T - energyAtRange(f, x)) / f.particle.restEnergy + 1.0;
+    const std::int32_t Z = particle.Z;
+    const double gamma = (particle.T - energyAtRange(*this, x)) / particle.restEnergy + 1.0;
     const double beta2 = 1.0 - 1.0 / (gamma * gamma);
     // Zeff = Z (1 - exp(-125 beta Z^(-2/3))), as effectiveCharge computes it.
     const double zeff =
         Z == -1 ? -1.0
-                : static_cast<double>(Z) * (1.0 - std::exp(-125.0 * std::sqrt(beta2) * f.chargePower));
+                : static_cast<double>(Z) * (1.0 - std::exp(-125.0 * std::sqrt(beta2) * chargePower));
     const double zeb = zeff * zeff / beta2;
     const StoppingPair pair = stoppingPowerFit(Z, gamma, zeb);
     return x * x * (Z == -1 ? pair.electronic : pair.total);
-}
-
-// The integrator takes a plain function; each thread points it at the
-// integrand of the integral it is working on.
-thread_local const ChordIntegrand* activeIntegrand = nullptr;
-
-double evaluateActive(double x)
-{
-    return evaluate(*activeIntegrand, x);
-}
-
-// Stopping powers from (Z, restEnergy, T); the chord integral along the track
-// of `track` with its table.
-StoppingAndMicrodosimetry combine(std::int32_t Z, double restEnergy, double T,
-                                  const ParticleKind& track, const RangeTable& table, double d)
-{
-    const StoppingComponents s = stoppingPowerComponents(Z, restEnergy, T);
-    const double pathLength = std::min(table.rangeGrid[rangeTablePoints - 1], d * cmPerUm);
-    const RangeInterpolation interpolation = interpolationOf(table);
-    const ChordIntegrand f{track, table, interpolation,
-                           std::pow(static_cast<double>(track.Z), -2.0 / 3.0)};
-    const ChordIntegrand* outer = activeIntegrand;
-    activeIntegrand = &f;
-    const double integral = qromo(evaluateActive, 0.0, pathLength, midpointStage);
-    activeIntegrand = outer;
-    const double eps = chordWeightKeV * integral / (d * d);
-    const double zf = specificEnergyGy * eps / (d * d * d);
-    const double yf = zf * (d * d) / linealEnergyFactor;
-    const double dpuf = doseCrossSection * (d * d) * zf;
-    return {s.electronic, s.radiative, s.nuclear, s.total, dpuf, yf, zf};
 }
 
 }  // namespace
@@ -120,30 +90,17 @@ StoppingAndMicrodosimetry combine(std::int32_t Z, double restEnergy, double T,
 StoppingAndMicrodosimetry stoppingAndMicrodosimetry(const ParticleKind& particle,
                                                     const RangeTable& table, double d)
 {
-    return combine(particle.Z, particle.restEnergy, particle.T, particle, table, d);
-}
-
-StoppingAndMicrodosimetry stoppingAndMicrodosimetry(std::int32_t Z, double restEnergy, double T,
-                                                    double d)
-{
-    const ParticleState& state = particleState();
-    RangeTable table;
-    table.energyGrid = state.energyGrid;
-    table.rangeGrid = state.rangeGrid;
-    return combine(Z, restEnergy, T, currentParticleKind(), table, d);
-}
-
-void refreshStoppingAndMicrodosimetry(ParticleState& state)
-{
-    const StoppingAndMicrodosimetry s =
-        stoppingAndMicrodosimetry(state.Z, state.restEnergy, state.T, runConfig().ndia);
-    state.sElectronic = s.sElectronic;
-    state.sRadiative = s.sRadiative;
-    state.sNuclear = s.sNuclear;
-    state.sTotal = s.sTotal;
-    state.dpuf = s.dpuf;
-    state.yf = s.yf;
-    state.zf = s.zf;
+    const StoppingComponents s = stoppingPowerComponents(particle.Z, particle.restEnergy, particle.T);
+    const double pathLength = std::min(table.rangeGrid[rangeTablePoints - 1], d * cmPerUm);
+    const RangeInterpolation interpolation = interpolationOf(table);
+    const ChordIntegrand f{particle, table, interpolation,
+                           std::pow(static_cast<double>(particle.Z), -2.0 / 3.0)};
+    const double integral = qromo(f, 0.0, pathLength, midpointStage);
+    const double eps = chordWeightKeV * integral / (d * d);
+    const double zf = specificEnergyGy * eps / (d * d * d);
+    const double yf = zf * (d * d) / linealEnergyFactor;
+    const double dpuf = doseCrossSection * (d * d) * zf;
+    return {s.electronic, s.radiative, s.nuclear, s.total, dpuf, yf, zf};
 }
 
 void requireFiniteMicrodosimetry(double dpuf, double yf, double zf, double d)

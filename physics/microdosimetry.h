@@ -4,7 +4,6 @@
 
 #include <cstdint>
 
-#include "physics/particleState.h"
 #include "physics/rangeTable.h"
 
 namespace kesp {
@@ -20,23 +19,11 @@ struct StoppingAndMicrodosimetry {
 };
 
 // For the particle crossing a sphere of diameter d (um), with the energy
-// along its track taken from its own range table. Works only on what it is
-// given, so several threads may call it at once.
+// along its track taken from the range table given: its own, or (where the
+// run asks for it) the one an earlier set-up left behind. Works only on what
+// it is given, so several threads may call it at once.
 StoppingAndMicrodosimetry stoppingAndMicrodosimetry(const ParticleKind& particle,
                                                     const RangeTable& table, double d);
-
-// For a particle of charge number Z, rest energy restEnergy (MeV) and kinetic
-// energy T (MeV) crossing a sphere of diameter d (um). The energy along the
-// track comes from the range table of ParticleState, which must have been
-// built for this same particle; T, rest energy and Z along the track are read
-// from ParticleState.
-StoppingAndMicrodosimetry stoppingAndMicrodosimetry(std::int32_t Z, double restEnergy, double T,
-                                                    double d);
-
-// Works out the seven quantities for the particle in the state, crossing the
-// run's nucleus (RunConfig ndia), with the state's range table, and stores
-// them in the state.
-void refreshStoppingAndMicrodosimetry(ParticleState& state);
 
 // Stops the run with a message when the nucleus diameter d (um) leaves the
 // microdosimetric quantities without a finite value, as a diameter far

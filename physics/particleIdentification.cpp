@@ -5,7 +5,6 @@
 #include <charconv>
 #include <limits>
 
-#include "driver/commandLine.h"
 #include "physics/nuclideTable.h"
 #include "support/text.h"
 
@@ -84,16 +83,16 @@ std::string symbolFromLetters(std::string_view letters)
     return symbol;
 }
 
-void applyMass(ParticleIdentity& identity)
+void applyMass(ParticleIdentity& identity, const MassConstants& constants)
 {
-    const NuclideMass mass = nuclideMass(identity.Z, identity.A);
+    const NuclideMass mass = nuclideMass(identity.Z, identity.A, constants);
     identity.massU = mass.massU;
     identity.restEnergy = mass.restEnergy;
     identity.status = mass.status;
 }
 
 // A name without digits: the electron or the proton by its first letter.
-ParticleIdentity identifyByFirstLetter(std::string work)
+ParticleIdentity identifyByFirstLetter(std::string work, const MassConstants& constants)
 {
     ParticleIdentity identity;
     toLower(work, work.size());
@@ -110,7 +109,7 @@ ParticleIdentity identifyByFirstLetter(std::string work)
         identity.status = particleUnknownOrNoNuclide;
         return identity;
     }
-    applyMass(identity);
+    applyMass(identity, constants);
     return identity;
 }
 
@@ -139,12 +138,7 @@ const Nuclide* lightestNuclideFrom(std::int32_t Z, std::int32_t A)
 
 }  // namespace
 
-const MassConstants& massConstants()
-{
-    return runOptions().masses2006 ? massConstants2006 : defaultMassConstants;
-}
-
-ParticleIdentity identifyParticle(std::string_view name)
+ParticleIdentity identifyParticle(std::string_view name, const MassConstants& constants)
 {
     std::string work(name);
     squeezeBlanks(work);
@@ -152,7 +146,7 @@ ParticleIdentity identifyParticle(std::string_view name)
     std::size_t position = 0;
     const std::string_view digits = nextRunOf(work, position, isDigit);
     if (digits.empty()) {
-        return identifyByFirstLetter(work);
+        return identifyByFirstLetter(work, constants);
     }
 
     ParticleIdentity identity;
@@ -172,13 +166,12 @@ ParticleIdentity identifyParticle(std::string_view name)
         identity.status = particleUnknownElement;
         return identity;
     }
-    applyMass(identity);
+    applyMass(identity, constants);
     return identity;
 }
 
-NuclideMass nuclideMass(std::int32_t Z, std::int32_t A)
+NuclideMass nuclideMass(std::int32_t Z, std::int32_t A, const MassConstants& constants)
 {
-    const MassConstants& constants = massConstants();
     if (Z == -1) {
         return {constants.electronMassU, constants.electronRestEnergyMeV, particleIdentified};
     }

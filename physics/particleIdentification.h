@@ -35,8 +35,11 @@ inline constexpr MassConstants defaultMassConstants{
 inline constexpr MassConstants massConstants2006{
     931.0, 0.511, 0.511 / 931.494, 1.0078250321, 1.0078250321 * 931.0, IonRestEnergy::atomic};
 
-// The set the run uses, chosen by the "/2006" switch of the command line.
-const MassConstants& massConstants();
+// The set a run uses: the older one when the "/2006" switch is given.
+inline const MassConstants& massConstantsFor(bool masses2006)
+{
+    return masses2006 ? massConstants2006 : defaultMassConstants;
+}
 
 // Status values of identifyParticle and nuclideMass.
 inline constexpr std::int32_t particleIdentified = 0;
@@ -57,7 +60,7 @@ struct ParticleIdentity {
 // Identifies a particle from its blank-padded name field. Names without digits
 // count by their first letter only: e is the electron, p the proton. Otherwise
 // the first digit run is A and the first letter run after it the element.
-ParticleIdentity identifyParticle(std::string_view name);
+ParticleIdentity identifyParticle(std::string_view name, const MassConstants& constants);
 
 struct NuclideMass {
     double massU = 0.0;          // rest mass, u
@@ -68,6 +71,6 @@ struct NuclideMass {
 // Mass and rest energy of the electron (Z = -1), the proton (Z = 1, A = 1) or
 // the ion (Z, A). For A below the lightest tabulated isotope of the element
 // the lightest isotope's mass is given.
-NuclideMass nuclideMass(std::int32_t Z, std::int32_t A);
+NuclideMass nuclideMass(std::int32_t Z, std::int32_t A, const MassConstants& constants);
 
 }  // namespace kesp

@@ -2,13 +2,8 @@
 
 #include <cmath>
 
-#include "damage/damageYields.h"
-#include "driver/commandLine.h"
-#include "input/runConfig.h"
 #include "physics/effectiveCharge.h"
 #include "physics/microdosimetry.h"
-#include "physics/particleIdentification.h"
-#include "physics/particleState.h"
 
 namespace kesp {
 
@@ -64,26 +59,47 @@ double effectiveChargeLimitBeta(std::int32_t Z)
     return next;
 }
 
-std::int32_t setParticle(std::string_view name, double kineticEnergy)
+DescribedParticle describeParticle(std::string_view name, double kineticEnergy,
+                                   const MassConstants& masses)
 {
-    ParticleState& state = particleState();
-    const ParticleIdentity identity = identifyParticle(name);
+    DescribedParticle described{ParticleState{}, ParticleStatus::notUsable};
+    ParticleState& state = described.particle;
+    const ParticleIdentity identity = identifyParticle(name, masses);
     storeIdentity(identity, state);
     if (identity.status < 0 || !givesSpeed(kineticEnergy, state.restEnergy)) {
-        return particleNotUsable;
+        return described;
     }
     const double limitBeta = effectiveChargeLimitBeta(state.Z);
     state.tLimit = (1.0 / std::sqrt(1.0 - limitBeta * limitBeta) - 1.0) * state.restEnergy;
     setKinematics(kineticEnergy, state);
-    std::int32_t status = kineticEnergy < state.tLimit ? particleBelowLimit : particleAboveLimit;
-    // With the range table of the previous particle; the callers rebuild the
-    // table and redo this for results of their own.
-    refreshStoppingAndMicrodosimetry(state);
-    computeDamageYields();
-    if (runOptions().oxygenEffect) {
-        status = particleAboveLimit;
+    described.status =
+        kineticEnergy < state.tLimit ? ParticleStatus::belowLimit : ParticleStatus::aboveLimit;
+    return described;
+}
+
+ParticleStatus setParticle(ParticleState& state, std::string_view name, double kineticEnergy,
+                           const RangeTable& rangeTable, double d, const MassConstants& masses)
+{
+    const DescribedParticle described = describeParticle(name, kineticEnergy, masses);
+    if (described.status == ParticleStatus::notUsable) {
+        storeIdentity(identifyParticle(name, masses), state);
+        return described.status;
     }
-    return status;
+    state = described.particle;
+    refreshStoppingAndMicrodosimetry(state, rangeTable, d);
+    return described.status;
+}
+
+void refreshStoppingAndMicrodosimetry(ParticleState& state, const RangeTable& rangeTable, double d)
+{
+    const StoppingAndMicrodosimetry s = stoppingAndMicrodosimetry(kindOf(state), rangeTable, d);
+    state.sElectronic = s.sElectronic;
+    state.sRadiative = s.sRadiative;
+    state.sNuclear = s.sNuclear;
+    state.sTotal = s.sTotal;
+    state.dpuf = s.dpuf;
+    state.yf = s.yf;
+    state.zf = s.zf;
 }
 
 }  // namespace kesp

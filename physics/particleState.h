@@ -1,13 +1,10 @@
 #pragma once
 // The particle type currently being treated.
 
-#include <array>
 #include <cstdint>
 #include <string>
 
 namespace kesp {
-
-inline constexpr int rangeTablePoints = 100;
 
 struct ParticleState {
     std::string symbol = "  ";   // element symbol, or "e " / "p "
@@ -19,7 +16,7 @@ struct ParticleState {
     double T = 0.0;              // kinetic energy of the whole particle, MeV
     double gamma = 0.0;          // Lorentz factor
     double beta2 = 0.0;          // beta squared
-    double zeff = 0.0;           // effective charge (overwritten by the range integrand)
+    double zeff = 0.0;           // effective charge
     double zeb = 0.0;            // (Zeff/beta)^2
     double sElectronic = 0.0;    // electronic (collisional) stopping power, keV/um
     double sRadiative = 0.0;     // radiative stopping power, keV/um
@@ -28,13 +25,8 @@ struct ParticleState {
     double dpuf = 0.0;           // absorbed dose per unit fluence, nGy cm^2
     double yf = 0.0;             // frequency-mean lineal energy, keV/um
     double zf = 0.0;             // frequency-mean specific energy, Gy
-    // Range table; entry i (0-based here) is grid point i+1.
-    std::array<double, rangeTablePoints> energyGrid{};  // MeV
-    std::array<double, rangeTablePoints> rangeGrid{};   // cm
-};
 
-// The process's one instance.
-ParticleState& particleState();
-void resetParticleState();
+    bool operator==(const ParticleState&) const = default;
+};
 
 }  // namespace kesp

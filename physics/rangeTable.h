@@ -1,18 +1,17 @@
 #pragma once
 // CSDA range of a particle and its table of range against energy. Energies in
-// MeV, ranges in cm.
-//
-// The functions taking a ParticleKind work only on what they are given and
-// may run on several threads at once; the ones without it work on the
-// particle in ParticleState, as the rest of the program calls them.
+// MeV, ranges in cm. Every function works only on what it is given, so
+// several threads may call them at once.
 
 #include <array>
 #include <cstdint>
 #include <memory>
-
-#include "physics/particleState.h"
+#include <mutex>
+#include <unordered_map>
 
 namespace kesp {
+
+inline constexpr int rangeTablePoints = 100;
 
 // Lower limit of every range integral, 2^-23 MeV.
 inline constexpr double rangeLowerLimitMeV = 1.1920928955078125e-7;
@@ -23,57 +22,50 @@ struct ParticleKind {
     std::int32_t A = 0;        // mass number; 0 for the electron
     double restEnergy = 0.0;   // m0c^2, MeV
     double T = 0.0;            // kinetic energy, MeV
+
+    bool operator==(const ParticleKind&) const = default;
 };
 
-// The kind of the particle in ParticleState.
-ParticleKind currentParticleKind();
-
+// Entry i (0-based here) is grid point i+1. All zero until a table is built.
 struct RangeTable {
     std::array<double, rangeTablePoints> energyGrid{};  // MeV, geometric from 1e-6 up to T
     std::array<double, rangeTablePoints> rangeGrid{};   // cm
-};
 
-// The effective charge an ion integrand computes at each evaluation. The
-// program keeps the last one in zeff of ParticleState, so an integral tells
-// whether it evaluated any (never for the electron) and the last value.
-struct LastEffectiveCharge {
-    bool written = false;
-    double zeff = 0.0;
+    bool operator==(const RangeTable&) const = default;
 };
 
 // Path length per unit energy (cm/MeV) at kinetic energy E: 0.1 over the
 // stopping power in keV/um, radiative losses included for the electron.
-double inverseStoppingPower(const ParticleKind& particle, double energy, LastEffectiveCharge& last);
+double inverseStoppingPower(const ParticleKind& particle, double energy);
 
 // CSDA range (cm) at the given kinetic energy; 0 at or below 2^-23 MeV.
-double csdaRange(const ParticleKind& particle, double energy, LastEffectiveCharge& last);
-
-struct BuiltRangeTable {
-    RangeTable table;
-    LastEffectiveCharge last;  // after the last entry's integral
-};
+double csdaRange(const ParticleKind& particle, double energy);
 
 // The 100-point range table of the particle up to its T, each entry
 // integrated from the lower limit anew.
-BuiltRangeTable computeRangeTable(const ParticleKind& particle);
+RangeTable computeRangeTable(const ParticleKind& particle);
 
-// The same, built once per particle (Z, A, rest energy) and energy in a run
-// and shared afterwards; safe to call from several threads.
-std::shared_ptr<const BuiltRangeTable> rangeTableFor(const ParticleKind& particle);
+// The range tables of one run, each built once per particle (Z, A, rest
+// energy) and energy and shared afterwards; safe to use from several
+// threads at once.
+class RangeTableCache {
+public:
+    std::shared_ptr<const RangeTable> tableFor(const ParticleKind& particle);
 
-// Forgets every table built so far (tests and benchmarks).
-void clearRangeTableCache();
+private:
+    struct Key {
+        std::int32_t Z;
+        std::int32_t A;
+        std::uint64_t restEnergyBits;
+        std::uint64_t energyBits;
+        bool operator==(const Key&) const = default;
+    };
+    struct KeyHash {
+        std::size_t operator()(const Key& key) const;
+    };
 
-// On the particle in ParticleState: these write zeff of ParticleState as the
-// integrands leave it (ions).
-double inverseStoppingPower(double energy);
-double csdaRange(double energy);
-
-// Fills energyGrid and rangeGrid of ParticleState for its particle, from the
-// run's tables when the same particle and energy were tabulated before.
-void buildRangeTable();
-
-// Puts a table and the effective charge its build left into ParticleState.
-void installRangeTable(const BuiltRangeTable& built);
+    std::mutex mutex_;
+    std::unordered_map<Key, std::shared_ptr<const RangeTable>, KeyHash> tables_;
+};
 
 }  // namespace kesp

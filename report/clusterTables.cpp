@@ -4,8 +4,6 @@
 #include <string>
 #include <string_view>
 
-#include "damage/clusterTally.h"
-#include "input/runConfig.h"
 #include "support/lineBuilder.h"
 #include "support/lineWriter.h"
 #include "support/numberFormat.h"
@@ -14,20 +12,6 @@
 namespace kesp {
 
 namespace {
-
-// The tallies are per cell of this many Gbp of DNA.
-constexpr double referenceDnaGbp = 6.0;
-
-using StatisticArray = TallyArray<double> ClusterTally::*;
-
-// Mean and SEM arrays of TABLES 2 to 6, in table order.
-constexpr std::array<std::array<StatisticArray, 2>, 5> statisticArrays{{
-    {&ClusterTally::sumCount, &ClusterTally::sumSqCount},
-    {&ClusterTally::sumPctSb, &ClusterTally::sumSqPctSb},
-    {&ClusterTally::sumLength, &ClusterTally::sumSqLength},
-    {&ClusterTally::sumLesionsPerNt, &ClusterTally::sumSqLesionsPerNt},
-    {&ClusterTally::sumPerTrack, &ClusterTally::sumSqPerTrack},
-}};
 
 constexpr std::array<std::string_view, classPercentages> classLegends{
     "BD    - one or more Bd (no Sb)",
@@ -59,38 +43,25 @@ constexpr int summaryWordColumn = 4;
 constexpr std::string_view noDataText = "-1.00000E+00";
 constexpr std::string_view noDataDashes = "     ---    ";
 
-void scaleArray(TallyArray<double>& values, double factor)
-{
-    for (int row = 1; row <= tallyRows; ++row) {
-        for (int category = 1; category <= tallyCategories; ++category) {
-            double& value = values[static_cast<std::size_t>(row)][static_cast<std::size_t>(category)];
-            value *= factor;
-            if (value < 0.0) {
-                value = noDataMarker;
-            }
-        }
-    }
-}
-
 // Caption of TABLES 2 and 6: the DNA content is written into the second record.
-void writeYieldCaption(std::ostream& out, std::string_view first, std::string_view lead,
+void writeYieldCaption(std::ostream& out, double dna, std::string_view first, std::string_view lead,
                        std::string_view rest, std::string_view third)
 {
     writeLine(out, RecordForm::blankLineFirst, first);
     std::string line = makeField(lead, reportLineLength);
-    appendNumber(runConfig().dna, "F3", " ", line);
+    appendNumber(dna, "F3", " ", line);
     appendText(rest, line);
     writeLine(out, RecordForm::plain, line);
     writeLine(out, RecordForm::plain, third);
     writeLine(out, RecordForm::plain, "for SSB and DSB.  SEM = standard error of the mean.");
 }
 
-void writeCaption(std::ostream& out, int tableNumber)
+void writeCaption(std::ostream& out, int tableNumber, double dna)
 {
     switch (tableNumber) {
     case 2:
         writeYieldCaption(
-            out,
+            out, dna,
             "TABLE 2. Number of clusters per cell per Gy.  Cluster yields are for a representative "
             "cell containing an average",
             "of ",
@@ -112,7 +83,7 @@ void writeCaption(std::ostream& out, int tableNumber)
         break;
     default:
         writeYieldCaption(
-            out,
+            out, dna,
             "TABLE 6. Number of clusters per cell per Gy per track.  Cluster yields are for a "
             "representative cell containing",
             "an average of ",
@@ -155,53 +126,42 @@ void writeTableBody(std::ostream& out, const TallyArray<double>& mean, const Tal
 
 }  // namespace
 
-void scaleTallies()
+void writeClusterTables(std::ostream& out, const ClusterStatistics& statistics, double dna)
 {
-    const double tallyScale = runConfig().dna / referenceDnaGbp;
-    ClusterTally& tally = clusterTally();
-    for (const auto& [mean, sem] : statisticArrays) {
-        scaleArray(tally.*mean, tallyScale);
-        scaleArray(tally.*sem, tallyScale);
-    }
-}
-
-void writeClusterTables(std::ostream& out)
-{
-    writeComplexityTable(out);
+    writeComplexityTable(out, statistics);
     for (int tableNumber = 2; tableNumber <= 6; ++tableNumber) {
-        writeStatisticTable(out, tableNumber);
+        writeStatisticTable(out, statistics, tableNumber, dna);
     }
 }
 
-void writeComplexityTable(std::ostream& out)
+void writeComplexityTable(std::ostream& out, const ClusterStatistics& statistics)
 {
     writeRecord(out, "");
     writeRecord(out, "TABLE 1. Percent (%) cluster yields by complexity, as classified using the "
                      "scheme of Nikjoo et al. (IJRB 71, ");
     writeRecord(out, "467-483 1997 and and Radiat. Res. 156, 577-583 2001).");
     writeRule(out, '=');
-    const ClusterTally& tally = clusterTally();
     for (std::size_t k = 1; k <= classPercentages; ++k) {
-        writeRecord(out, numberField(tally.classPct[k], "F3", 10) + "     "
+        writeRecord(out, numberField(statistics.classPercent[k], "F3", 10) + "     "
                              + std::string(classLegends[k - 1]));
     }
     writeRule(out, '=');
 }
 
-void writeStatisticTable(std::ostream& out, int tableNumber)
+void writeStatisticTable(std::ostream& out, const ClusterStatistics& statistics, int tableNumber,
+                         double dna)
 {
     if (tableNumber < 2 || tableNumber > 6) {
         return;
     }
-    writeCaption(out, tableNumber);
+    writeCaption(out, tableNumber, dna);
     writeRule(out, '=');
     writeRecord(out, headerLine1);
     writeRecord(out, headerLine2);
     writeRule(out, '=');
-    const auto& [mean, sem] = statisticArrays[static_cast<std::size_t>(tableNumber - 2)];
-    const ClusterTally& tally = clusterTally();
+    const StatisticTable& table = statistics.tables[static_cast<std::size_t>(tableNumber - 2)];
     const bool totals = tableNumber == 2 || tableNumber == 6;
-    writeTableBody(out, tally.*mean, tally.*sem, totals ? "Total" : "Average");
+    writeTableBody(out, table.mean, table.sem, totals ? "Total" : "Average");
     writeRule(out, '-');
     if (tableNumber == 3) {
         writeRecord(out, "NOTES: (% Sb) is the percentage of lesions that are strand breaks.");

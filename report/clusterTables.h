@@ -1,22 +1,20 @@
 #pragma once
-// The six cluster statistics tables at the end of the report, and the scaling
-// of the tallies to the cell's DNA content that precedes them.
+// The six cluster statistics tables at the end of the report.
 
 #include <ostream>
 
+#include "damage/clusterStatistics.h"
+
 namespace kesp {
 
-// Multiplies every mean and SEM of the five statistics by DNA content / 6 Gbp
-// and sets the no-data markers back to -1.
-void scaleTallies();
-
-// TABLE 1 to TABLE 6 in this order.
-void writeClusterTables(std::ostream& out);
+// TABLE 1 to TABLE 6 in this order, for a cell of `dna` Gbp.
+void writeClusterTables(std::ostream& out, const ClusterStatistics& statistics, double dna);
 
 // TABLE 1: the percentages of the complexity classes.
-void writeComplexityTable(std::ostream& out);
+void writeComplexityTable(std::ostream& out, const ClusterStatistics& statistics);
 
 // One of TABLES 2 to 6 (other numbers write nothing).
-void writeStatisticTable(std::ostream& out, int tableNumber);
+void writeStatisticTable(std::ostream& out, const ClusterStatistics& statistics, int tableNumber,
+                         double dna);
 
 }  // namespace kesp

@@ -3,8 +3,6 @@
 #include <string>
 #include <string_view>
 
-#include "damage/damageYields.h"
-#include "input/runConfig.h"
 #include "support/lineBuilder.h"
 #include "support/lineWriter.h"
 #include "support/numberFormat.h"
@@ -34,9 +32,8 @@ void writeIndentedValue(std::ostream& out, double value, std::string_view text)
 
 }  // namespace
 
-void writeDamageSection(std::ostream& out)
+void writeDamageSection(std::ostream& out, const DamageYields& yields, double fbl)
 {
-    const DamageYields& yields = damageYields();
     writeLine(out, RecordForm::blankLineFirst, "DAMAGE FORMATION AND CLUSTERING (normoxic conditions)");
     writeValueRecord(out, yields.segmentLength, "I", "segment length, nseg (bp per cell per Gy)");
     writeValueRecord(out, yields.strandBreaks, "I", "number of strand breaks, sigSb (per cell per Gy)");
@@ -45,22 +42,20 @@ void writeDamageSection(std::ostream& out)
     writeValueRecord(out, minClusterSeparationBp, "I", "minimum distance between clusters, Nmin (bp)");
     writeValueRecord(out, maxDsbSeparationBp, "I",
                      "maximum distance between two Sb to compose a DSB, Ndsb (bp)");
-    writeValueRecord(out, runConfig().fbl, "F1", "fraction Bl/Bd");
+    writeValueRecord(out, fbl, "F1", "fraction Bl/Bd");
 }
 
-void writeDmsoSection(std::ostream& out)
+void writeDmsoSection(std::ostream& out, const RunConfig& config)
 {
-    const RunConfig& config = runConfig();
     writeLine(out, RecordForm::blankLineFirst, "DMSO SIMULATION");
     writeIndentedValue(out, config.fnsd, " fraction of non-scavengeable DNA damage (fnsd)");
     writeIndentedValue(out, config.chmx, " concentration (mol dm^-3) at half-level (chmx)");
     writeIndentedValue(out, config.conc, " DMSO concentration (mol dm^-3)");
 }
 
-void writeOxygenSection(std::ostream& out)
+void writeOxygenSection(std::ostream& out, const RunConfig& config, double repairProbability)
 {
-    const RunConfig& config = runConfig();
-    const double repair = damageYields().repairProbability;
+    const double repair = repairProbability;
     const double fixation = 1.0 - repair;
     const double hrf = fixation > 0.0 ? 1.0 / fixation : 1.0;
 

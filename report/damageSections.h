@@ -5,10 +5,13 @@
 
 #include <ostream>
 
+#include "damage/damageYields.h"
+#include "input/runConfig.h"
+
 namespace kesp {
 
-void writeDamageSection(std::ostream& out);
-void writeDmsoSection(std::ostream& out);
-void writeOxygenSection(std::ostream& out);
+void writeDamageSection(std::ostream& out, const DamageYields& yields, double fbl);
+void writeDmsoSection(std::ostream& out, const RunConfig& config);
+void writeOxygenSection(std::ostream& out, const RunConfig& config, double repairProbability);
 
 }  // namespace kesp

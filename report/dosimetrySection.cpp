@@ -3,10 +3,6 @@
 #include <string>
 #include <string_view>
 
-#include "input/runConfig.h"
-#include "physics/microdosimetry.h"
-#include "physics/particleState.h"
-#include "physics/rangeTable.h"
 #include "support/lineBuilder.h"
 #include "support/lineWriter.h"
 #include "support/text.h"
@@ -35,13 +31,6 @@ void writeShare(std::ostream& out, double part, double total, std::string_view k
     placeNumber(100.0 * part / total, column, Justify::decimalPoint, "F3", line);
     appendText(kind, line);
     writeLine(out, RecordForm::indented, line);
-}
-
-void refreshDosimetry(ParticleState& particle)
-{
-    buildRangeTable();
-    refreshStoppingAndMicrodosimetry(particle);
-    requireFiniteMicrodosimetry(particle.dpuf, particle.yf, particle.zf, runConfig().ndia);
 }
 
 void writeStoppingRecords(std::ostream& out, const ParticleState& particle, double range)
@@ -75,17 +64,13 @@ void writeMicrodosimetryRecords(std::ostream& out, const ParticleState& particle
 
 }  // namespace
 
-void writeDosimetrySection(std::ostream& out)
+void writeDosimetrySection(std::ostream& out, const ParticlePhysics& physics, double diameter)
 {
     const std::string title =
         makeField("DOSIMETRY (@ point of entry into cell nucleus)", reportLineLength);
-    ParticleState& particle = particleState();
-    refreshDosimetry(particle);
-    const double range = csdaRange(particle.T);
-
     writeLine(out, RecordForm::blankLineFirst, title);
-    writeStoppingRecords(out, particle, range);
-    writeMicrodosimetryRecords(out, particle, runConfig().ndia);
+    writeStoppingRecords(out, physics.particle, physics.csdaRange);
+    writeMicrodosimetryRecords(out, physics.particle, diameter);
 }
 
 }  // namespace kesp

@@ -2,10 +2,12 @@
 
 #include <ostream>
 
+#include "damage/runResults.h"
+
 namespace kesp {
 
-// Rebuilds the range table and the microdosimetry of the current particle and
-// writes the dosimetry and microdosimetry records.
-void writeDosimetrySection(std::ostream& out);
+// The dosimetry and microdosimetry records of a single particle crossing a
+// nucleus of the given diameter (um).
+void writeDosimetrySection(std::ostream& out, const ParticlePhysics& physics, double diameter);
 
 }  // namespace kesp

@@ -2,12 +2,6 @@
 
 #include <string>
 
-#include "damage/damageYields.h"
-#include "input/radiationField.h"
-#include "input/runConfig.h"
-#include "physics/particleSetup.h"
-#include "physics/particleState.h"
-#include "report/componentPhysics.h"
 #include "support/lineBuilder.h"
 #include "support/lineWriter.h"
 #include "support/text.h"
@@ -18,37 +12,6 @@ namespace {
 
 constexpr std::size_t fullTableWidth = 115;
 constexpr std::size_t summaryTableWidth = 78;
-
-// What a table row shows of one component once it has been set up.
-struct ComponentRow {
-    double weight = 0.0;
-    double kineticEnergy = 0.0;
-    double energyPerNucleon = 0.0;
-    double zeb = 0.0;
-    double hrf = 0.0;  // hypoxia reduction factor for DSB induction
-    ComponentPhysics physics;
-};
-
-// Sets the component up as the current particle and gathers its row; its
-// physics is computed here if no table or driver has done so yet.
-ComponentRow evaluateComponent(int position)
-{
-    const FieldComponent& component = radiationField().components[static_cast<std::size_t>(position)];
-    setParticle(component.name, component.kineticEnergy);
-    const double pcr = damageYields().repairProbability;
-    const double f = pcr > 0.0 ? 1.0 / (1.0 - pcr) : 1.0;
-    const ParticleState& particle = particleState();
-
-    ComponentRow row;
-    row.weight = component.weight;
-    row.kineticEnergy = particle.T;
-    row.energyPerNucleon = particle.A >= 1 ? particle.T / particle.A : 0.0;
-    row.zeb = particle.zeb;
-    row.hrf = f * f;
-    computePendingComponentPhysics(position);
-    row.physics = componentPhysics()[static_cast<std::size_t>(position)];
-    return row;
-}
 
 std::string rowStart(std::string_view name)
 {
@@ -102,7 +65,7 @@ void writeFullRow(std::ostream& out, std::string_view name, double weight, doubl
     writeLine(out, RecordForm::plain, line);
 }
 
-void writeFullTableHeading(std::ostream& out)
+void writeFullTableHeading(std::ostream& out, double po2)
 {
     writeRecord(out, "");
     writeRecord(out, "");
@@ -119,7 +82,7 @@ void writeFullTableHeading(std::ostream& out)
     std::string line = makeField(
         "(DPUF).  The reported stopping power is at the point of entry into the cell nucleus",
         reportLineLength);
-    appendNumber(runConfig().po2, "F3", " (pO2 = ", line);
+    appendNumber(po2, "F3", " (pO2 = ", line);
     appendText("%).", line);
     writeLine(out, RecordForm::plain, line);
     writeRule(out, '=', fullTableWidth);
@@ -148,16 +111,14 @@ void writeSummaryRow(std::ostream& out, std::string_view name, double weight,
 
 }  // namespace
 
-void writeMixedFieldTable(std::ostream& out)
+void writeMixedFieldTable(std::ostream& out, double po2, const std::vector<ComponentRow>& rows)
 {
-    writeFullTableHeading(out);
-    const int count = radiationField().componentCount;
+    writeFullTableHeading(out, po2);
+    const auto count = static_cast<double>(rows.size());
     FullTableSums sums;
-    for (int i = 1; i <= count; ++i) {
-        const ComponentRow row = evaluateComponent(i);
+    for (const ComponentRow& row : rows) {
         sums.add(row);
-        writeFullRow(out, radiationField().components[static_cast<std::size_t>(i)].name,
-                     row.weight, row.kineticEnergy, row.energyPerNucleon, row.zeb,
+        writeFullRow(out, row.name, row.weight, row.kineticEnergy, row.energyPerNucleon, row.zeb,
                      row.physics.sTotal - row.physics.sRadiative, row.physics, row.hrf);
     }
     ComponentPhysics average;
@@ -173,11 +134,11 @@ void writeMixedFieldTable(std::ostream& out)
               "ZEB = (zeff/beta)^2 (Barkas 1963); DPUF = absorbed dose per unit fluence (nGy-cm^2/particle); zf in units of Gy");
 }
 
-void writeMixedFieldSummary(std::ostream& out)
+void writeMixedFieldSummaryRows(std::ostream& out, double po2, const std::vector<ComponentRow>& rows)
 {
     std::string line =
         makeField("Particle types and properties of the mixed radiation field", reportLineLength);
-    appendNumber(runConfig().po2, "F3", " (pO2 = ", line);
+    appendNumber(po2, "F3", " (pO2 = ", line);
     appendText("%).", line);
     writeLine(out, RecordForm::blankLineFirst, line);
     writeRule(out, '=', summaryTableWidth);
@@ -186,12 +147,18 @@ void writeMixedFieldSummary(std::ostream& out)
     writeLine(out, RecordForm::plain,
               "  Ion     wt     (MeV)    (MeV/A)   zeb    (keV/um)   (Gy)     (cm)     DSB");
     writeRule(out, '=', summaryTableWidth);
+    for (const ComponentRow& row : rows) {
+        writeSummaryRow(out, row.name, row.weight, row.kineticEnergy, row.energyPerNucleon, row.zeb,
+                        row.physics.yf, row.physics.zf, row.physics.rangeCsda, row.hrf);
+    }
+}
 
-    const int count = radiationField().componentCount;
+void writeMixedFieldSummary(std::ostream& out, double po2, const std::vector<ComponentRow>& rows)
+{
+    writeMixedFieldSummaryRows(out, po2, rows);
     double weight = 0.0, kineticEnergy = 0.0, energyPerNucleon = 0.0, zeb = 0.0;
     double yf = 0.0, zf = 0.0, range = 0.0, hrf = 0.0;
-    for (int i = 1; i <= count; ++i) {
-        const ComponentRow row = evaluateComponent(i);
+    for (const ComponentRow& row : rows) {
         const double w = row.weight;
         weight += w;
         kineticEnergy += w * row.kineticEnergy;
@@ -201,12 +168,9 @@ void writeMixedFieldSummary(std::ostream& out)
         zf += w * row.physics.zf;
         range += w * row.physics.rangeCsda;
         hrf += w * row.hrf;
-        writeSummaryRow(out, radiationField().components[static_cast<std::size_t>(i)].name, w,
-                        row.kineticEnergy, row.energyPerNucleon, row.zeb, row.physics.yf,
-                        row.physics.zf, row.physics.rangeCsda, row.hrf);
     }
-    writeSummaryRow(out, "Avg", weight / count, kineticEnergy, energyPerNucleon, zeb, yf, zf,
-                    range, hrf);
+    writeSummaryRow(out, "Avg", weight / static_cast<double>(rows.size()), kineticEnergy,
+                    energyPerNucleon, zeb, yf, zf, range, hrf);
     writeRule(out, '=', summaryTableWidth);
 }
 

@@ -60,9 +60,8 @@ void writeBoundedQuantity(std::ostream& out, double value, std::string_view labe
 
 }  // namespace
 
-void writeParticleSection(std::ostream& out)
+void writeParticleSection(std::ostream& out, const ParticleState& particle)
 {
-    const ParticleState& particle = particleState();
     const double T = particle.T;
     const double m0c2 = particle.restEnergy;
     const double pc = std::sqrt(T * T + 2.0 * T * m0c2);

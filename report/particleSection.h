@@ -5,8 +5,10 @@
 
 #include <ostream>
 
+#include "physics/particleState.h"
+
 namespace kesp {
 
-void writeParticleSection(std::ostream& out);
+void writeParticleSection(std::ostream& out, const ParticleState& particle);
 
 }  // namespace kesp

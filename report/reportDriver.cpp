@@ -3,8 +3,6 @@
 #include <string>
 #include <string_view>
 
-#include "input/radiationField.h"
-#include "input/runConfig.h"
 #include "report/clusterTables.h"
 #include "report/damageSections.h"
 #include "report/dosimetrySection.h"
@@ -25,31 +23,30 @@ void writeEcho(std::ostream& out, double value, std::string_view code, std::stri
               numberField(value, code, echoFieldWidth) + "     " + std::string(label));
 }
 
-void writeSettingsEcho(std::ostream& out)
+void writeSettingsEcho(std::ostream& out, const RunConfig& config, const RunResults& results)
 {
-    const RunConfig& config = runConfig();
     writeEcho(out, config.dna, "E4", "DNA content (Gbp)");
     writeEcho(out, config.ndia, "E4", "Dia. of cell nucleus (um)");
-    writeEcho(out, config.nocs, "I", "number of cells (nocs)");
-    writeEcho(out, config.seed, "I", "random number seed");
+    writeEcho(out, results.cellsSimulated, "I", "number of cells (nocs)");
+    writeEcho(out, results.seed, "I", "random number seed");
 }
 
 }  // namespace
 
-void writeReport(std::ostream& out)
+void writeReport(std::ostream& out, const RunSettings& settings, const RunResults& results)
 {
-    writeSettingsEcho(out);
-    if (radiationField().singleParticle) {
-        writeParticleSection(out);
-        writeDosimetrySection(out);
-        writeDamageSection(out);
-        writeOxygenSection(out);
-        writeDmsoSection(out);
+    const RunConfig& config = settings.config;
+    writeSettingsEcho(out, config, results);
+    if (results.singleParticle) {
+        writeParticleSection(out, results.particle.particle);
+        writeDosimetrySection(out, results.particle, config.ndia);
+        writeDamageSection(out, results.yields, config.fbl);
+        writeOxygenSection(out, config, results.yields.repairProbability);
+        writeDmsoSection(out, config);
     } else {
-        writeMixedFieldTable(out);
+        writeMixedFieldTable(out, config.po2, results.components);
     }
-    scaleTallies();
-    writeClusterTables(out);
+    writeClusterTables(out, results.statistics, config.dna);
 }
 
 }  // namespace kesp

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "support/orderlyStop.h"
+#include "support/runError.h"
 
 namespace kesp {
 

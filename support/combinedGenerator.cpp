@@ -9,8 +9,6 @@ namespace {
 constexpr std::uint32_t xorSeedMask = 0x2E5B9BA3U;
 constexpr std::int32_t parkMillerSeedMask = 0x34FB628F;
 
-CombinedState generator;
-
 // Seconds since 1970 rounded to single precision, then truncated. Rounding to
 // float makes present-day values multiples of 128. The value is kept positive
 // and within 32 bits even past 2038.
@@ -80,28 +78,17 @@ std::uint64_t parkMillerPower(std::uint64_t steps)
 
 }  // namespace
 
-void seedCombined(std::int32_t& seed)
+std::int32_t resolveSeed(std::int32_t seed)
 {
-    if (seed <= 0) {
-        seed = clockSeed();
-    }
-    generator.xorState = static_cast<std::uint32_t>(seed) ^ xorSeedMask;
-    generator.parkMillerState = (seed ^ parkMillerSeedMask) | 1;
+    return seed <= 0 ? clockSeed() : seed;
 }
 
-float nextCombined()
+CombinedState seededCombined(std::int32_t seed)
 {
-    return drawCombined(generator);
-}
-
-CombinedState combinedState()
-{
-    return generator;
-}
-
-void setCombinedState(const CombinedState& state)
-{
-    generator = state;
+    CombinedState state;
+    state.xorState = static_cast<std::uint32_t>(seed) ^ xorSeedMask;
+    state.parkMillerState = (seed ^ parkMillerSeedMask) | 1;
+    return state;
 }
 
 CombinedJump makeCombinedJump(std::uint64_t steps)

@@ -16,17 +16,12 @@ struct CombinedState {
     bool operator==(const CombinedState&) const = default;
 };
 
-// Seeds the generator. A seed of 0 or below is first replaced by a seed from
-// the calendar clock, which is written back into the caller's variable.
-void seedCombined(std::int32_t& seed);
+// The seed a run uses: a seed of 0 or below is replaced by one from the
+// calendar clock.
+std::int32_t resolveSeed(std::int32_t seed);
 
-// Next value, strictly between 0 and 1 (from 2^-31 up to 1 - 2^-24).
-float nextCombined();
-
-// The generator's current state, and setting it (tests and benchmarks save
-// and restore it; hot loops draw from a local copy, see drawCombined).
-CombinedState combinedState();
-void setCombinedState(const CombinedState& state);
+// The generator's state for a seed above 0 (see resolveSeed).
+CombinedState seededCombined(std::int32_t seed);
 
 namespace combined {
 
@@ -58,8 +53,8 @@ inline std::int32_t nextParkMiller(std::int32_t state)
 
 }  // namespace combined
 
-// One draw from a copy of the state; the same value and the same new state
-// as nextCombined on the generator itself.
+// Next value, strictly between 0 and 1 (from 2^-31 up to 1 - 2^-24). Hot
+// loops draw from a local copy of the state.
 inline float drawCombined(CombinedState& state)
 {
     state.xorState = combined::nextXorshift(state.xorState);

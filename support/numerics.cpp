@@ -7,7 +7,7 @@
 #include <iostream>
 #include <vector>
 
-#include "support/orderlyStop.h"
+#include "support/runError.h"
 
 namespace kesp {
 

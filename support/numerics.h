@@ -3,11 +3,36 @@
 // driven by the extended midpoint rule, Neville polynomial interpolation and
 // bisection search in an ordered table.
 
+#include <concepts>
+#include <memory>
 #include <span>
+#include <type_traits>
 
 namespace kesp {
 
-using Integrand = double (*)(double);
+// The function to integrate: a plain function, or any callable object that
+// outlives the integration (an integrand with its own data, so integrals on
+// several threads never share anything).
+class Integrand {
+public:
+    Integrand(double (*function)(double)) noexcept : function_(function) {}
+
+    template <typename F>
+        requires(std::is_invocable_r_v<double, const F&, double>
+                 && !std::is_convertible_v<const F&, double (*)(double)>)
+    Integrand(const F& object) noexcept
+        : object_(std::addressof(object)),
+          call_([](const void* o, double x) { return (*static_cast<const F*>(o))(x); })
+    {
+    }
+
+    double operator()(double x) const { return function_ != nullptr ? function_(x) : call_(object_, x); }
+
+private:
+    double (*function_)(double) = nullptr;
+    const void* object_ = nullptr;
+    double (*call_)(const void*, double) = nullptr;
+};
 
 // One stage of a quadrature rule: stage 1 sets s, stage n >= 2 refines the
 // result of stage n-1 held in s.

@@ -13,9 +13,6 @@ constexpr std::int32_t modulus = 2147483647;
 // The double nearest 1 / (2^31 - 1); results are formed by multiplying with it.
 constexpr double inverseModulus = std::bit_cast<double>(0x3E00000000200000ULL);
 
-// Entry i is stream i; entry 0 is unused.
-std::array<std::int32_t, randomStreamCount + 1> streamStates{};
-
 int clampStream(int stream)
 {
     if (stream > randomStreamCount - 1) {
@@ -38,20 +35,20 @@ std::int32_t validSeed(std::int32_t seed)
 
 }  // namespace
 
-void setStreamSeed(int stream, std::int32_t seed)
+void RandomStreams::seed(int stream, std::int32_t seed)
 {
     const std::int32_t state = validSeed(seed);
     if (stream <= 0) {
-        streamStates.fill(state);
-        streamStates[0] = 0;
+        states_.fill(state);
+        states_[0] = 0;
     } else if (stream <= randomStreamCount) {
-        streamStates[static_cast<std::size_t>(stream)] = state;
+        states_[static_cast<std::size_t>(stream)] = state;
     }
 }
 
-double uniformStream(int stream)
+double RandomStreams::uniform(int stream)
 {
-    std::int32_t& state = streamStates[static_cast<std::size_t>(clampStream(stream))];
+    std::int32_t& state = states_[static_cast<std::size_t>(clampStream(stream))];
     if (state == 0) {
         // A stream drawn from before any seeding starts from the default seed.
         state = defaultStreamSeed;
@@ -65,9 +62,9 @@ double uniformStream(int stream)
     return inverseModulus * y;
 }
 
-std::int32_t streamState(int stream)
+std::int32_t RandomStreams::state(int stream) const
 {
-    return streamStates[static_cast<std::size_t>(clampStream(stream))];
+    return states_[static_cast<std::size_t>(clampStream(stream))];
 }
 
 }  // namespace kesp

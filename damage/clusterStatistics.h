@@ -1,0 +1,31 @@
+#pragma once
+// TABLE 1 to TABLE 6 as numbers: the finalised tally scaled to the cell's DNA
+// content.
+
+#include <array>
+
+#include "damage/clusterTally.h"
+
+namespace kesp {
+
+// The tallies are per cell of this many Gbp of DNA.
+inline constexpr double referenceDnaGbp = 6.0;
+
+struct StatisticTable {
+    TallyArray<double> mean{};  // [row 1..51][category 1..4]; noDataMarker where no cell had one
+    TallyArray<double> sem{};
+};
+
+struct ClusterStatistics {
+    std::array<double, classPercentages + 1> classPercent{};  // TABLE 1, entries 1..11
+    // TABLES 2 to 6 in this order: clusters per cell per Gy, % Sb per
+    // cluster, cluster length (bp), lesions per nucleotide, clusters per cell
+    // per Gy per track.
+    std::array<StatisticTable, 5> tables{};
+};
+
+// The statistics of a finalised tally for a cell of `dna` Gbp: every mean
+// and SEM times dna / 6 Gbp, the no-data markers kept at -1.
+ClusterStatistics clusterStatistics(const ClusterTally& finalised, double dna);
+
+}  // namespace kesp

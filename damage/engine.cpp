@@ -1,0 +1,166 @@
+#include "damage/engine.h"
+
+#include "damage/runState.h"
+#include "damage/simulationDrivers.h"
+#include "physics/microdosimetry.h"
+#include "physics/particleSetup.h"
+#include "support/text.h"
+
+namespace kesp {
+
+namespace {
+
+ParticleKind kindOfComponent(const FieldComponent& component, const RunOptions& options)
+{
+    return kindOf(describeParticle(component.name, component.kineticEnergy,
+                                   massConstantsFor(options.masses2006)).particle);
+}
+
+// A component whose particle cannot be set up would be simulated with the
+// data of the one before it.
+void requireUsableComponents(const RunSettings& settings)
+{
+    const MassConstants& masses = massConstantsFor(settings.options.masses2006);
+    for (int i = 1; i <= settings.field.componentCount(); ++i) {
+        const FieldComponent& component = settings.field.component(i);
+        if (describeParticle(component.name, component.kineticEnergy, masses).status
+            == ParticleStatus::notUsable) {
+            stopRun("Component " + std::to_string(i) + " of the radiation field: the particle \""
+                    + std::string(trimmed(component.name)) + "\" at "
+                    + std::to_string(component.kineticEnergy)
+                    + " MeV cannot be set up; give e, p or a nuclide such as 4He, and a kinetic energy > 0.");
+        }
+    }
+}
+
+// The component physics of a mixed field is worked out only when the last
+// component counts as above its validity limit.
+bool componentPhysicsWanted(const RunSettings& settings)
+{
+    const RadiationField& field = settings.field;
+    if (field.singleParticle()) {
+        return false;
+    }
+    const FieldComponent& last = field.component(field.componentCount());
+    const ParticleStatus status = describeParticle(last.name, last.kineticEnergy,
+                                                   massConstantsFor(settings.options.masses2006)).status;
+    return statusUnderOxygenModel(status, settings.options.oxygenEffect) == ParticleStatus::aboveLimit;
+}
+
+ComponentRow rowOf(const FieldComponent& component, const RunState& state)
+{
+    const double pcr = state.yields.repairProbability;
+    const double f = pcr > 0.0 ? 1.0 / (1.0 - pcr) : 1.0;
+    const ParticleState& particle = state.particle;
+    ComponentRow row;
+    row.name = component.name;
+    row.weight = component.weight;
+    row.kineticEnergy = particle.T;
+    row.energyPerNucleon = particle.A >= 1 ? particle.T / particle.A : 0.0;
+    row.zeb = particle.zeb;
+    row.hrf = f * f;
+    return row;
+}
+
+}  // namespace
+
+SimulationRun::SimulationRun(RunSettings settings) : settings_(std::move(settings))
+{
+    requireUsableComponents(settings_);
+    state_ = std::make_unique<RunState>(settings_);
+    physicsPending_ = componentPhysicsWanted(settings_);
+}
+
+SimulationRun::~SimulationRun() = default;
+SimulationRun::SimulationRun(SimulationRun&&) noexcept = default;
+SimulationRun& SimulationRun::operator=(SimulationRun&&) noexcept = default;
+
+std::int32_t SimulationRun::seed() const
+{
+    return state_->seed;
+}
+
+const DamageYields& SimulationRun::damageYields() const
+{
+    return state_->yields;
+}
+
+const ParticlePhysics& SimulationRun::particlePhysics()
+{
+    if (!particlePhysics_) {
+        RunState& state = *state_;
+        const double d = settings_.config.ndia;
+        buildOwnRangeTable(state);
+        refreshStoppingAndMicrodosimetry(state.particle, state.currentRangeTable, d);
+        requireFiniteMicrodosimetry(state.particle.dpuf, state.particle.yf, state.particle.zf, d);
+        particlePhysics_ = ParticlePhysics{state.particle, csdaRange(kindOf(state.particle), state.particle.T)};
+    }
+    return *particlePhysics_;
+}
+
+// Each component is set up in turn (its microdosimetry along the range
+// table the run holds), then its own physics is taken and its range table
+// becomes the one the run holds, as the one-by-one computation leaves it.
+const std::vector<ComponentRow>& SimulationRun::componentRows()
+{
+    if (rowsComplete_) {
+        return rows_;
+    }
+    RunState& state = *state_;
+    const RadiationField& field = settings_.field;
+    const double d = settings_.config.ndia;
+    std::vector<WorkedComponent> worked;
+    if (physicsPending_) {
+        std::vector<ParticleKind> kinds;
+        for (int i = static_cast<int>(rows_.size()) + 1; i <= field.componentCount(); ++i) {
+            kinds.push_back(kindOfComponent(field.component(i), settings_.options));
+        }
+        worked = workOutComponents(kinds, d, state.rangeTables, availableThreads());
+    }
+    for (std::size_t w = 0; rows_.size() < static_cast<std::size_t>(field.componentCount()); ++w) {
+        const FieldComponent& component = field.component(static_cast<int>(rows_.size()) + 1);
+        setUpParticle(state, settings_, component);
+        ComponentRow row = rowOf(component, state);
+        if (physicsPending_) {
+            if (worked[w].error) {
+                std::rethrow_exception(worked[w].error);
+            }
+            row.physics = worked[w].physics;
+            state.currentRangeTable = *worked[w].table;
+            requireFiniteMicrodosimetry(row.physics.dpuf, row.physics.yf, row.physics.zf, d);
+        }
+        rows_.push_back(row);
+    }
+    rowsComplete_ = true;
+    physicsPending_ = false;
+    return rows_;
+}
+
+RunResults SimulationRun::simulate(ProgressObserver& progress)
+{
+    RunResults results;
+    RunState& state = *state_;
+    results.singleParticle = settings_.field.singleParticle();
+    if (results.singleParticle) {
+        results.particle = particlePhysics();
+        results.yields = state.yields;
+        runSingleParticle(settings_, state, progress);
+        results.cellsSimulated = settings_.config.nocs;
+    } else {
+        results.components = componentRows();
+        results.cellsSimulated = runMixedField(settings_, state, progress);
+    }
+    finaliseTally(state.cells.tally, results.cellsSimulated);
+    results.tally = state.cells.tally;
+    results.statistics = clusterStatistics(results.tally, settings_.config.dna);
+    results.seed = state.seed;
+    return results;
+}
+
+RunResults simulate(const RunSettings& settings, ProgressObserver& progress)
+{
+    SimulationRun run(settings);
+    return run.simulate(progress);
+}
+
+}  // namespace kesp

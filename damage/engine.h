@@ -1,0 +1,69 @@
+#pragma once
+// KESP as a library: settings in, typed results out. One run is one object
+// that owns everything it changes, so runs may go on side by side on
+// several threads. Errors arrive as RunError (support/runError.h), never as
+// a process exit.
+//
+//     kesp::RunSettings settings;                     // or kesp::readInputFile("run.inp")
+//     settings.field = kesp::singleParticleField("p", 10.0);
+//     settings.config.nocs = 1000;
+//     kesp::NoProgress quiet;
+//     const kesp::RunResults results = kesp::simulate(settings, quiet);
+//     double dsbPerCellPerGy = results.statistics.tables[0].mean[kesp::tallyRows][1];
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "damage/damageYields.h"
+#include "damage/progressObserver.h"
+#include "damage/runResults.h"
+#include "input/inputReader.h"
+#include "input/runSettings.h"
+#include "support/runError.h"
+
+namespace kesp {
+
+struct RunState;
+
+// One run, in the steps the program shows them: the set-up (on
+// construction), the particle or mixed-field physics, the simulation. Each
+// step does its work once and runs the ones before it that are still to do.
+class SimulationRun {
+public:
+    // Checks that every component can be set up, seeds the generators and
+    // sets up the first component.
+    explicit SimulationRun(RunSettings settings);
+    ~SimulationRun();
+    SimulationRun(SimulationRun&&) noexcept;
+    SimulationRun& operator=(SimulationRun&&) noexcept;
+
+    const RunSettings& settings() const { return settings_; }
+    std::int32_t seed() const;
+    // The yields of the particle set up last (for a single particle: its own).
+    const DamageYields& damageYields() const;
+
+    // Single particle: the physics with the particle's own range table.
+    const ParticlePhysics& particlePhysics();
+    // Mixed field: the rows of all components. When a component's physics
+    // fails, the error is thrown and completedRows holds those before it.
+    const std::vector<ComponentRow>& componentRows();
+    const std::vector<ComponentRow>& completedRows() const { return rows_; }
+
+    // Simulates the cells and returns everything the report shows.
+    RunResults simulate(ProgressObserver& progress);
+
+private:
+    RunSettings settings_;
+    std::unique_ptr<RunState> state_;
+    std::optional<ParticlePhysics> particlePhysics_;
+    std::vector<ComponentRow> rows_;
+    bool rowsComplete_ = false;
+    bool physicsPending_ = false;  // the mixed field's component physics is worked out
+};
+
+// A whole run.
+RunResults simulate(const RunSettings& settings, ProgressObserver& progress);
+
+}  // namespace kesp

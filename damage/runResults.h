@@ -1,0 +1,47 @@
+#pragma once
+// What a run computes, as typed values: the physics of its particle or of
+// its mixed field's components, and the cluster statistics.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "damage/clusterStatistics.h"
+#include "damage/clusterTally.h"
+#include "damage/damageYields.h"
+#include "physics/componentPhysics.h"
+#include "physics/particleState.h"
+
+namespace kesp {
+
+// The particle of a single-particle run as the report shows it: identity,
+// kinematics, (Zeff/beta)^2, stopping powers, dpuf, yf and zf with its own
+// range table, and its CSDA range.
+struct ParticlePhysics {
+    ParticleState particle;
+    double csdaRange = 0.0;  // cm
+};
+
+// One component of a mixed field as its tables show it.
+struct ComponentRow {
+    std::string name;               // 5-character particle name
+    double weight = 0.0;            // normalised
+    double kineticEnergy = 0.0;     // MeV
+    double energyPerNucleon = 0.0;  // MeV/A, 0 for the electron
+    double zeb = 0.0;               // (Zeff/beta)^2
+    double hrf = 0.0;               // hypoxia reduction factor for DSB induction
+    ComponentPhysics physics;       // all 0 when the field's physics is not worked out
+};
+
+struct RunResults {
+    bool singleParticle = true;
+    ParticlePhysics particle;             // single-particle runs
+    DamageYields yields;                  // single-particle runs: of the particle
+    std::vector<ComponentRow> components; // mixed fields: components 1..N in order
+    ClusterTally tally;                   // finalised: means and SEM per 6 Gbp
+    ClusterStatistics statistics;         // TABLE 1 to TABLE 6 as the report prints them
+    std::int32_t cellsSimulated = 0;
+    std::int32_t seed = 0;                // the seed used (from the clock when 0 was asked for)
+};
+
+}  // namespace kesp

@@ -1,0 +1,29 @@
+#include "damage/runState.h"
+
+#include "support/combinedGenerator.h"
+
+namespace kesp {
+
+RunState::RunState(const RunSettings& settings) : seed(resolveSeed(settings.config.seed))
+{
+    cells.generator = seededCombined(seed);
+    cells.streams.seed(0, seed);
+    setUpParticle(*this, settings, settings.field.component(1));
+}
+
+void setUpParticle(RunState& state, const RunSettings& settings, const FieldComponent& component)
+{
+    const ParticleStatus status =
+        setParticle(state.particle, component.name, component.kineticEnergy, state.currentRangeTable,
+                    settings.config.ndia, massConstantsFor(settings.options.masses2006));
+    if (status != ParticleStatus::notUsable) {
+        state.yields = computeDamageYields(state.particle.zeb, settings.config, settings.options);
+    }
+}
+
+void buildOwnRangeTable(RunState& state)
+{
+    state.currentRangeTable = *state.rangeTables.tableFor(kindOf(state.particle));
+}
+
+}  // namespace kesp

@@ -1,0 +1,44 @@
+#pragma once
+// Per-component physics of a mixed field: stopping powers, dosimetry and CSDA
+// range of each component with its own range table, worked out on all cores.
+
+#include <exception>
+#include <memory>
+#include <span>
+#include <vector>
+
+#include "physics/rangeTable.h"
+
+namespace kesp {
+
+struct ComponentPhysics {
+    double sElectronic = 0.0;  // keV/um
+    double sRadiative = 0.0;   // keV/um
+    double sTotal = 0.0;       // keV/um
+    double dpuf = 0.0;         // nGy cm^2
+    double yf = 0.0;           // keV/um
+    double zf = 0.0;           // Gy
+    double rangeCsda = 0.0;    // cm
+
+    bool operator==(const ComponentPhysics&) const = default;
+};
+
+struct WorkedComponent {
+    ComponentPhysics physics;
+    std::shared_ptr<const RangeTable> table;  // the component's own range table
+    std::exception_ptr error;                 // why its physics could not be worked out, if so
+};
+
+// Entry i is the physics of kinds[i] crossing a nucleus of diameter d (um):
+// its range table, stopping power and microdosimetry along that table, and
+// the range at its kinetic energy. Worked out with up to `threads` threads
+// (at least one, never more than there are components); the results are
+// the same as one by one. An error in one component's integrals is kept in
+// its entry, so that the caller meets it in component order.
+std::vector<WorkedComponent> workOutComponents(std::span<const ParticleKind> kinds, double d,
+                                               RangeTableCache& tables, unsigned threads);
+
+// The threads the machine offers, at least one.
+unsigned availableThreads();
+
+}  // namespace kesp

@@ -1,0 +1,31 @@
+#pragma once
+// The one way a run ends early: an error of the program's own type that
+// carries the message for the user and the exit status. Code that finds a
+// state from which no result can be formed throws it; only a program's main
+// turns it into console text and an exit status, so a caller that runs many
+// configurations can report the error and carry on with the next one.
+
+#include <stdexcept>
+#include <string>
+
+namespace kesp {
+
+inline constexpr int exitFailure = 1;
+
+class RunError : public std::runtime_error {
+public:
+    explicit RunError(const std::string& message, int exitStatus = exitFailure)
+        : std::runtime_error(message), exitStatus_(exitStatus)
+    {
+    }
+
+    int exitStatus() const { return exitStatus_; }
+
+private:
+    int exitStatus_;
+};
+
+// Ends the run with the message (throws RunError).
+[[noreturn]] void stopRun(const std::string& message, int exitStatus = exitFailure);
+
+}  // namespace kesp
