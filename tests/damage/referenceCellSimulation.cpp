@@ -7,11 +7,9 @@
 
 #include "damage/chemicalRepair.h"
 #include "damage/clusterTally.h"
-#include "input/runConfig.h"
-#include "physics/particleState.h"
 #include "support/checkedAllocation.h"
 #include "support/combinedGenerator.h"
-#include "support/orderlyStop.h"
+#include "support/runError.h"
 #include "support/randomStream.h"
 
 namespace kesp::reference {
@@ -42,9 +40,9 @@ bool hasLesion(const DnaSegment& segment, std::int32_t position)
 
 constexpr std::array<float, 4> baseTypeThresholds{0.3F, 0.6F, 0.8F, 1.0F};
 
-std::int32_t drawBaseType()
+std::int32_t drawBaseType(CombinedState& generator)
 {
-    const double u = nextCombined();
+    const double u = drawCombined(generator);
     std::int32_t type = 1;
     for (const float threshold : baseTypeThresholds) {
         if (static_cast<double>(threshold) > u) {
@@ -55,13 +53,13 @@ std::int32_t drawBaseType()
     return static_cast<std::int32_t>(baseTypeThresholds.size());
 }
 
-std::int32_t& drawFreeSite(DnaSegment& segment)
+std::int32_t& drawFreeSite(DnaSegment& segment, CombinedState& generator)
 {
     for (;;) {
-        const double u1 = nextCombined();
+        const double u1 = drawCombined(generator);
         const std::int32_t position =
             static_cast<std::int32_t>(static_cast<double>(segment.length) * u1) + 1;
-        const double u2 = nextCombined();
+        const double u2 = drawCombined(generator);
         const int strand = u2 < 0.5 ? 1 : 2;
         std::int32_t& site = lesionAt(segment, strand, position);
         if (site == noLesion) {
@@ -120,11 +118,11 @@ RepairList buildRepairList(const DnaSegment& segment)
 }
 
 void removeLesions(DnaSegment& segment, const RepairList& list, std::int32_t code,
-                   std::int32_t count, std::int32_t available)
+                   std::int32_t count, std::int32_t available, RandomStreams& streams)
 {
     std::int32_t removed = 0;
     while (removed < count && removed < available) {
-        const double u = uniformStream(chemicalRepairStream);
+        const double u = streams.uniform(chemicalRepairStream);
         const auto i = static_cast<std::size_t>(u * static_cast<double>(list.size));
         std::int32_t& site = lesionAt(segment, list.sites[i].strand, list.sites[i].position);
         if (site == code) {
@@ -139,11 +137,9 @@ void removeLesions(DnaSegment& segment, const RepairList& list, std::int32_t cod
 constexpr std::int32_t minClusterGap = 9;
 constexpr std::int32_t dsbWindow = 10;
 
-std::int32_t clusterCursor = 1;
-
-ClusterBounds finishSegment(std::int32_t first, std::int32_t last)
+ClusterBounds finishSegment(std::int32_t& cursor, std::int32_t first, std::int32_t last)
 {
-    clusterCursor = 1;
+    cursor = 1;
     return ClusterBounds{first, last, false};
 }
 
@@ -288,43 +284,38 @@ void addClassPercentages(ClusterTally& t)
 
 // ---- Cells ----
 
-void tallySegmentClusters(const DnaSegment& segment)
+void tallySegmentClusters(Cells& cells, double weight)
 {
     ClusterBounds cluster;
     do {
-        cluster = nextCluster(segment);
-        const ClusterClass found = classifyCluster(segment, cluster.first, cluster.last);
-        clusterTally().classCount[static_cast<std::size_t>(found.code)] += 1;
-        tallyCluster(found.code, cluster.first, cluster.last, found.lesions, found.strandBreaks);
+        cluster = nextCluster(cells.segment, cells.clusterCursor);
+        const ClusterClass found = classifyCluster(cells.segment, cluster.first, cluster.last);
+        cells.tally.classCount[static_cast<std::size_t>(found.code)] += 1;
+        tallyCluster(cells.tally, found.code, cluster.first, cluster.last, found.lesions,
+                     found.strandBreaks, weight);
     } while (cluster.more);
 }
 
-void simulateCell(DnaSegment& segment, const DamageYields& yields, double fbl)
+void simulateCell(Cells& cells, const CellDose& dose)
 {
-    drawBaseTypes(segment);
-    placeLesions(segment, yields, fbl);
-    applyChemicalRepair(segment, yields);
-    clearCellTally();
-    tallySegmentClusters(segment);
-    endCell();
+    drawBaseTypes(cells.segment, cells.generator);
+    placeLesions(cells.segment, dose.yields, dose.fbl, cells.generator);
+    applyChemicalRepair(cells.segment, dose.yields, cells.streams);
+    clearCellTally(cells.tally);
+    tallySegmentClusters(cells, dose.trackWeight);
+    endCell(cells.tally);
 }
 
-double classTotal(int firstCode, int lastCode)
+double classTotal(const ClusterTally& tally, int firstCode, int lastCode)
 {
     std::int64_t total = 0;
     for (int code = firstCode; code <= lastCode; ++code) {
-        total += clusterTally().classCount[static_cast<std::size_t>(code)];
+        total += tally.classCount[static_cast<std::size_t>(code)];
     }
     return static_cast<double>(total);
 }
 
 }  // namespace
-
-DnaSegment& dnaSegment()
-{
-    static DnaSegment segment;
-    return segment;
-}
 
 void allocateSegment(DnaSegment& segment, std::int32_t length)
 {
@@ -346,58 +337,58 @@ std::int32_t lesionAt(const DnaSegment& segment, int strand, std::int32_t positi
     return (strand == 1 ? segment.strand1 : segment.strand2)[static_cast<std::size_t>(position)];
 }
 
-void drawBaseTypes(DnaSegment& segment)
+void drawBaseTypes(DnaSegment& segment, CombinedState& generator)
 {
     for (std::int32_t position = 1; position <= segment.length; ++position) {
-        segment.baseType[static_cast<std::size_t>(position)] = drawBaseType();
+        segment.baseType[static_cast<std::size_t>(position)] = drawBaseType(generator);
     }
 }
 
-void placeLesions(DnaSegment& segment, const DamageYields& yields, double fbl)
+void placeLesions(DnaSegment& segment, const DamageYields& yields, double fbl, CombinedState& generator)
 {
     requireRoomForLesions(segment, yields);
     clearStrands(segment);
     for (std::int32_t i = 0; i < yields.strandBreaks; ++i) {
-        drawFreeSite(segment) = strandBreak;
+        drawFreeSite(segment, generator) = strandBreak;
     }
     for (std::int32_t i = 0; i < yields.baseDamages; ++i) {
-        std::int32_t& site = drawFreeSite(segment);
-        const double u3 = nextCombined();
+        std::int32_t& site = drawFreeSite(segment, generator);
+        const double u3 = drawCombined(generator);
         site = u3 < fbl ? baseLesion : baseDamage;
     }
 }
 
-void applyChemicalRepair(DnaSegment& segment, const DamageYields& yields)
+void applyChemicalRepair(DnaSegment& segment, const DamageYields& yields, RandomStreams& streams)
 {
     const std::int32_t strandBreaksToRemove =
         repairCount(yields.strandBreaks, yields.repairProbability);
     const std::int32_t baseDamagesToRemove =
         repairCount(yields.baseDamages, yields.repairProbability);
     const RepairList list = buildRepairList(segment);
-    removeLesions(segment, list, strandBreak, strandBreaksToRemove, list.strandBreaks);
-    removeLesions(segment, list, baseDamage, baseDamagesToRemove, list.baseDamages);
+    removeLesions(segment, list, strandBreak, strandBreaksToRemove, list.strandBreaks, streams);
+    removeLesions(segment, list, baseDamage, baseDamagesToRemove, list.baseDamages, streams);
 }
 
-ClusterBounds nextCluster(const DnaSegment& segment)
+ClusterBounds nextCluster(const DnaSegment& segment, std::int32_t& cursor)
 {
-    std::int32_t i = firstLesionFrom(segment, clusterCursor);
+    std::int32_t i = firstLesionFrom(segment, cursor);
     const std::int32_t first = i;
     std::int32_t last = i;
     for (;;) {
         ++i;
         if (i > segment.length) {
-            return finishSegment(first, last);
+            return finishSegment(cursor, first, last);
         }
         std::int32_t gap = 0;
         while (!hasLesion(segment, i)) {
             ++i;
             if (i > segment.length) {
-                return finishSegment(first, last);
+                return finishSegment(cursor, first, last);
             }
             ++gap;
         }
         if (gap >= minClusterGap) {
-            clusterCursor = i;
+            cursor = i;
             return ClusterBounds{first, last, true};
         }
         last = i;
@@ -419,9 +410,8 @@ ClusterClass classifyCluster(const DnaSegment& segment, std::int32_t first, std:
     return result;
 }
 
-void clearCellTally()
+void clearCellTally(ClusterTally& t)
 {
-    ClusterTally& t = clusterTally();
     for (TallyArray<double>* array :
          {&t.cellCount, &t.cellPctSb, &t.cellLength, &t.cellLesionsPerNt, &t.cellPerTrack}) {
         for (auto& row : *array) {
@@ -430,15 +420,13 @@ void clearCellTally()
     }
 }
 
-void tallyCluster(int code, std::int32_t first, std::int32_t last, std::int32_t lesions,
-                  std::int32_t strandBreaks)
+void tallyCluster(ClusterTally& t, int code, std::int32_t first, std::int32_t last,
+                  std::int32_t lesions, std::int32_t strandBreaks, double weight)
 {
     const std::int32_t length = last - first + 1;
     const float pctSb = static_cast<float>(strandBreaks) * 100.0F / static_cast<float>(lesions);
     const float perNt = static_cast<float>(lesions) * 0.5F / static_cast<float>(length);
-    const double weight = particleState().zf;
     const std::size_t category = code >= 6 ? 1 : code >= 2 ? 2 : 3;
-    ClusterTally& t = clusterTally();
     if (lesions >= 1 && lesions <= tallyRows - 1) {
         const auto n = static_cast<std::size_t>(lesions);
         addToEntry(t, n, category, pctSb, length, perNt, weight);
@@ -448,9 +436,8 @@ void tallyCluster(int code, std::int32_t first, std::int32_t last, std::int32_t 
     addToEntry(t, tallyRows, tallyCategories, pctSb, length, perNt, weight);
 }
 
-void endCell()
+void endCell(ClusterTally& t)
 {
-    ClusterTally& t = clusterTally();
     for (std::size_t r = 1; r <= tallyRows; ++r) {
         for (std::size_t c = 1; c <= tallyCategories; ++c) {
             foldEntry(t, r, c);
@@ -459,28 +446,16 @@ void endCell()
     addClassPercentages(t);
 }
 
-void prepareParticle()
-{
-    computeDamageYields();
-    allocateSegment(dnaSegment(), damageYields().segmentLength);
-}
-
-void releaseParticle()
-{
-    dnaSegment() = DnaSegment{};
-}
-
-ProgressCounts simulateCells(int count)
+ProgressCounts simulateCells(Cells& cells, const CellDose& dose, int count)
 {
     if (count <= 0) {
         return ProgressCounts{};
     }
-    const DamageYields& yields = damageYields();
-    const double fbl = runConfig().fbl;
     for (int cell = 0; cell < count; ++cell) {
-        simulateCell(dnaSegment(), yields, fbl);
+        simulateCell(cells, dose);
     }
-    return ProgressCounts{classTotal(2, 5) / 6.0, classTotal(6, 9) / 6.0, classTotal(1, 9) / 6.0};
+    return ProgressCounts{classTotal(cells.tally, 2, 5) / 6.0, classTotal(cells.tally, 6, 9) / 6.0,
+                          classTotal(cells.tally, 1, 9) / 6.0};
 }
 
 }  // namespace kesp::reference

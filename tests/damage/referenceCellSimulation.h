@@ -21,23 +21,34 @@ struct DnaSegment {
     std::unique_ptr<std::int32_t[]> baseType;  // 1..4
 };
 
-DnaSegment& dnaSegment();
 void allocateSegment(DnaSegment& segment, std::int32_t length);
 
 std::int32_t& lesionAt(DnaSegment& segment, int strand, std::int32_t position);
 std::int32_t lesionAt(const DnaSegment& segment, int strand, std::int32_t position);
 
+// What the reference cells work on: its own segment and cluster cursor, and
+// generators and tally of the program's types, so that the two can be
+// compared after the same cells.
+struct Cells {
+    DnaSegment segment;
+    CombinedState generator;
+    RandomStreams streams;
+    ClusterTally tally;
+    std::int32_t clusterCursor = 1;  // where the next cluster search starts
+};
+
 // One draw of the combined generator per position, in increasing order.
-void drawBaseTypes(DnaSegment& segment);
-void placeLesions(DnaSegment& segment, const DamageYields& yields, double fbl);
-void applyChemicalRepair(DnaSegment& segment, const DamageYields& yields);
+void drawBaseTypes(DnaSegment& segment, CombinedState& generator);
+void placeLesions(DnaSegment& segment, const DamageYields& yields, double fbl, CombinedState& generator);
+void applyChemicalRepair(DnaSegment& segment, const DamageYields& yields, RandomStreams& streams);
 
 struct ClusterBounds {
     std::int32_t first = 0;
     std::int32_t last = 0;
     bool more = false;
 };
-ClusterBounds nextCluster(const DnaSegment& segment);
+// The next cluster from the cursor on; the cursor moves past it.
+ClusterBounds nextCluster(const DnaSegment& segment, std::int32_t& cursor);
 
 struct ClusterClass {
     int code = 0;
@@ -47,15 +58,13 @@ struct ClusterClass {
 ClusterClass classifyCluster(const DnaSegment& segment, std::int32_t first, std::int32_t last);
 
 // The per-cell part of the tally, every entry every time.
-void clearCellTally();
-void tallyCluster(int code, std::int32_t first, std::int32_t last, std::int32_t lesions,
-                  std::int32_t strandBreaks);
-void endCell();
+void clearCellTally(ClusterTally& tally);
+void tallyCluster(ClusterTally& tally, int code, std::int32_t first, std::int32_t last,
+                  std::int32_t lesions, std::int32_t strandBreaks, double weight);
+void endCell(ClusterTally& tally);
 
 // The same interface as the program's cell simulation, on the reference's
-// own segment and the same generators and tally.
-void prepareParticle();
-void releaseParticle();
-ProgressCounts simulateCells(int count);
+// own segment (allocated for the yields' segment length).
+ProgressCounts simulateCells(Cells& cells, const CellDose& dose, int count);
 
 }  // namespace kesp::reference
