@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Writes physics/nuclideTable.cpp from the nuclide mass CSV.
 
-Usage: tools/generateNuclideTable.py PATH/TO/nuclide_masses.csv
+Usage: tools/generateNuclideTable.py [PATH/TO/nuclide_masses.csv]
+
+Without an argument it reads data/nuclide_masses.csv of the repository.
 
 The CSV holds comment lines starting with '#', a header line
 "Z,symbol,A,mass_u" and one row per nuclide. The masses are copied as the
@@ -16,8 +18,9 @@ import re
 import sys
 
 SCRIPT_NAME = "tools/generateNuclideTable.py"
-OUTPUT_PATH = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "physics",
-                           "nuclideTable.cpp")
+REPOSITORY = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..")
+OUTPUT_PATH = os.path.join(REPOSITORY, "physics", "nuclideTable.cpp")
+DEFAULT_CSV = os.path.join(REPOSITORY, "data", "nuclide_masses.csv")
 EXPECTED_ROWS = 1460
 
 # Element symbol and lowest and highest mass number of each element, Z = 1, 2, ...
@@ -103,9 +106,9 @@ def tableSource(csvPath, comments, rows):
 
 
 def main():
-    if len(sys.argv) != 2:
-        fail("usage: generateNuclideTable.py PATH/TO/nuclide_masses.csv")
-    csvPath = sys.argv[1]
+    if len(sys.argv) > 2:
+        fail("usage: generateNuclideTable.py [PATH/TO/nuclide_masses.csv]")
+    csvPath = sys.argv[1] if len(sys.argv) == 2 else DEFAULT_CSV
     comments, rows = readRows(csvPath)
     checkRows(csvPath, rows)
     with open(OUTPUT_PATH, "w", encoding="ascii", newline="\n") as output:
