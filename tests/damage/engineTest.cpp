@@ -1,0 +1,194 @@
+// The engine as a library: runs built from settings, run side by side on
+// several threads, with errors as exceptions and progress through an
+// observer.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "damage/engine.h"
+#include "report/reportDriver.h"
+
+namespace kesp {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ExampleRun {
+    std::string name;      // input file of examples/ without ".inp"; golden file stem
+    std::string golden;    // golden report of the same run by the program
+    bool masses2006 = false;
+};
+
+const std::vector<ExampleRun> exampleRuns{
+    {"electron1MeV", "electron1MeV"},       {"proton10MeV", "proton10MeV"},
+    {"proton10MeV", "proton10MeV-switch", true},
+    {"alpha40MeV", "alpha40MeV"},           {"carbon10MeVperNucleon", "carbon10MeVperNucleon"},
+    {"hypoxicProton", "hypoxicProton"},     {"dmsoElectron", "dmsoElectron"},
+    {"mixedField", "mixedField"},
+};
+
+// The field file of the mixed-field example is named relative to the
+// directory the program runs in.
+class ExampleDirectory {
+public:
+    ExampleDirectory() : previous_(fs::current_path()) { fs::current_path(fs::path(KESP_SOURCE_DIR) / "examples"); }
+    ~ExampleDirectory() { fs::current_path(previous_); }
+    ExampleDirectory(const ExampleDirectory&) = delete;
+    ExampleDirectory& operator=(const ExampleDirectory&) = delete;
+
+private:
+    fs::path previous_;
+};
+
+RunSettings settingsOf(const ExampleRun& example)
+{
+    RunOptions options;
+    if (example.masses2006) {
+        options.masses2006 = true;
+        options.oxygenEffect = false;
+        options.zebDependentOxygen = false;
+    }
+    return readInputFile(example.name + ".inp", options);
+}
+
+// The report after its banner and running-time line, as the library makes it.
+std::string reportOf(const RunSettings& settings)
+{
+    NoProgress quiet;
+    const RunResults results = simulate(settings, quiet);
+    std::ostringstream report;
+    writeReport(report, settings, results);
+    return report.str();
+}
+
+// The golden report of the program without its banner and running-time line.
+std::string goldenReport(const std::string& stem)
+{
+    std::ifstream file(fs::path(KESP_SOURCE_DIR) / "tests" / "golden" / (stem + ".out"));
+    std::string line;
+    for (int skipped = 0; skipped < 4 && std::getline(file, line); ++skipped) {
+    }
+    std::ostringstream rest;
+    rest << file.rdbuf();
+    return rest.str();
+}
+
+TEST(EngineTest, examplesOnTwoThreadsGiveTheReportsOfSeparateRuns)
+{
+    const ExampleDirectory inExamples;
+    std::vector<RunSettings> settings;
+    std::vector<std::string> sequential;
+    for (const ExampleRun& example : exampleRuns) {
+        settings.push_back(settingsOf(example));
+        sequential.push_back(reportOf(settings.back()));
+        EXPECT_EQ(sequential.back(), goldenReport(example.golden)) << example.golden;
+    }
+    // Two threads take the examples in turn, both runs going on at once.
+    std::vector<std::string> concurrent(settings.size());
+    const auto worker = [&](std::size_t first) {
+        for (std::size_t i = first; i < settings.size(); i += 2) {
+            concurrent[i] = reportOf(settings[i]);
+        }
+    };
+    {
+        std::jthread other(worker, 1);
+        worker(0);
+    }
+    for (std::size_t i = 0; i < settings.size(); ++i) {
+        EXPECT_EQ(concurrent[i], sequential[i]) << exampleRuns[i].golden;
+    }
+}
+
+TEST(EngineTest, settingsBuiltInCodeRunWithoutAnInputFile)
+{
+    RunSettings settings;
+    settings.field = singleParticleField("4He", 40.0);
+    settings.config.nocs = 20;
+    settings.config.seed = 4711;
+    SimulationRun run(settings);
+    const ParticlePhysics& physics = run.particlePhysics();
+    EXPECT_EQ(physics.particle.Z, 2);
+    EXPECT_EQ(physics.particle.A, 4);
+    EXPECT_GT(physics.particle.zf, 0.0);
+    NoProgress quiet;
+    const RunResults results = run.simulate(quiet);
+    EXPECT_EQ(results.cellsSimulated, 20);
+    EXPECT_EQ(results.seed, 4711);
+    // TABLE 2, row "Total", category DSB: the DSB yield per cell per Gy.
+    const double dsb = results.statistics.tables[0].mean[tallyRows][1];
+    EXPECT_GT(dsb, 0.0);
+    EXPECT_EQ(dsb, results.tally.sumCount[tallyRows][1]);  // 6 Gbp: scaled by 1
+    EXPECT_EQ(results.yields, run.damageYields());
+}
+
+TEST(EngineTest, aFailedRunThrowsAndTheProcessGoesOn)
+{
+    RunSettings hugeNucleus;
+    hugeNucleus.config.ndia = 1e300;
+    SimulationRun run(hugeNucleus);
+    try {
+        run.particlePhysics();
+        FAIL() << "no error for a nucleus of 1E300 um";
+    } catch (const RunError& error) {
+        EXPECT_EQ(error.exitStatus(), exitFailure);
+        EXPECT_NE(std::string(error.what()).find("(CELL: NDIA=) gives no finite microdosimetry"),
+                  std::string::npos);
+    }
+
+    RunSettings unknown;
+    unknown.field = mixedField({{"p", 10.0, 1.0}, {"Xx", 5.0, 1.0}});
+    EXPECT_THROW(SimulationRun{unknown}, RunError);
+
+    // The same process goes on with the next run.
+    RunSettings plain;
+    NoProgress quiet;
+    EXPECT_EQ(simulate(plain, quiet).cellsSimulated, 1);
+}
+
+TEST(EngineTest, mixedFieldErrorKeepsTheRowsBeforeTheFailingComponent)
+{
+    RunSettings settings;
+    settings.config.ndia = 1e-300;
+    settings.field = mixedField({{"p", 10.0, 1.0}, {"4He", 40.0, 1.0}});
+    SimulationRun run(settings);
+    EXPECT_THROW(run.componentRows(), RunError);
+    EXPECT_TRUE(run.completedRows().empty());
+}
+
+// Records what the simulation reports.
+class RecordingProgress final : public ProgressObserver {
+public:
+    std::vector<ProgressTable> tables;
+    std::vector<int> cellsDone;
+    void tableStarted(ProgressTable table) override { tables.push_back(table); }
+    void progressed(const ProgressUpdate& update) override { cellsDone.push_back(update.cellsDone); }
+};
+
+TEST(EngineTest, progressReachesTheObserver)
+{
+    RunSettings single;
+    single.config.nocs = 450;  // first batch of 100, then batches of at least 100
+    RecordingProgress singleProgress;
+    simulate(single, singleProgress);
+    ASSERT_EQ(singleProgress.tables, std::vector<ProgressTable>{ProgressTable::singleParticle});
+    ASSERT_FALSE(singleProgress.cellsDone.empty());
+    EXPECT_TRUE(std::is_sorted(singleProgress.cellsDone.begin(), singleProgress.cellsDone.end()));
+    EXPECT_LE(singleProgress.cellsDone.back(), 450);
+
+    RunSettings mixed;
+    mixed.config.nocs = 5;
+    mixed.field = mixedField({{"p", 10.0, 1.0}, {"e", 1.0, 1.0}});
+    RecordingProgress mixedProgress;
+    EXPECT_EQ(simulate(mixed, mixedProgress).cellsSimulated, 5);
+    EXPECT_EQ(mixedProgress.tables, std::vector<ProgressTable>{ProgressTable::mixedField});
+}
+
+}  // namespace
+}  // namespace kesp
