@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "damage/clusterStatistics.h"
 #include "damage/clusterTally.h"
-#include "input/runConfig.h"
 
 namespace kesp {
 namespace {
@@ -29,17 +29,15 @@ void fillWithMarkers(TallyArray<double>& values)
     }
 }
 
-// A finalised tally with no data anywhere except the rows set by the tests.
-void startTally()
+// Statistics with no data anywhere except the entries set by the tests.
+ClusterStatistics emptyStatistics()
 {
-    ClusterTally& tally = clusterTally();
-    tally = ClusterTally{};
-    for (TallyArray<double>* values :
-         {&tally.sumCount, &tally.sumSqCount, &tally.sumPctSb, &tally.sumSqPctSb, &tally.sumLength,
-          &tally.sumSqLength, &tally.sumLesionsPerNt, &tally.sumSqLesionsPerNt, &tally.sumPerTrack,
-          &tally.sumSqPerTrack}) {
-        fillWithMarkers(*values);
+    ClusterStatistics statistics;
+    for (StatisticTable& table : statistics.tables) {
+        fillWithMarkers(table.mean);
+        fillWithMarkers(table.sem);
     }
+    return statistics;
 }
 
 void setCell(TallyArray<double>& mean, TallyArray<double>& sem, int row, int category, double m, double s)
@@ -48,36 +46,38 @@ void setCell(TallyArray<double>& mean, TallyArray<double>& sem, int row, int cat
     sem[static_cast<std::size_t>(row)][static_cast<std::size_t>(category)] = s;
 }
 
-std::vector<std::string> statisticTable(int tableNumber)
+void setCell(StatisticTable& table, int row, int category, double m, double s)
+{
+    setCell(table.mean, table.sem, row, category, m, s);
+}
+
+std::vector<std::string> statisticTable(const ClusterStatistics& statistics, int tableNumber,
+                                        double dna = referenceDnaGbp)
 {
     std::ostringstream out;
-    writeStatisticTable(out, tableNumber);
+    writeStatisticTable(out, statistics, tableNumber, dna);
     return linesOf(out.str());
 }
 
-class ClusterTablesTest : public ::testing::Test {
-protected:
-    void SetUp() override { startTally(); }
-    void TearDown() override
-    {
-        clusterTally() = ClusterTally{};
-        resetRunConfig();
-    }
-};
+// TABLES 2 to 6 are tables[0] to tables[4].
+constexpr std::size_t countTable = 0;
+constexpr std::size_t lengthTable = 2;
+constexpr std::size_t perTrackTable = 4;
 
 const std::string equalsRule(115, '=');
 const std::string dashRule(115, '-');
 
-TEST_F(ClusterTablesTest, numberOfClustersTableLayout)
+TEST(ClusterTablesTest, numberOfClustersTableLayout)
 {
-    ClusterTally& t = clusterTally();
-    setCell(t.sumCount, t.sumSqCount, 1, 1, 2.5, 0.5);
-    setCell(t.sumCount, t.sumSqCount, 1, 3, 1234.5, 0.0);
-    setCell(t.sumCount, t.sumSqCount, 1, 4, 1e-3, 2e-4);
-    setCell(t.sumCount, t.sumSqCount, 51, 1, 1.0, 0.1);
-    setCell(t.sumCount, t.sumSqCount, 51, 3, 3.0, 0.3);
-    setCell(t.sumCount, t.sumSqCount, 51, 4, 4.0, 0.4);
-    const std::vector<std::string> lines = statisticTable(2);
+    ClusterStatistics statistics = emptyStatistics();
+    StatisticTable& t = statistics.tables[countTable];
+    setCell(t, 1, 1, 2.5, 0.5);
+    setCell(t, 1, 3, 1234.5, 0.0);
+    setCell(t, 1, 4, 1e-3, 2e-4);
+    setCell(t, 51, 1, 1.0, 0.1);
+    setCell(t, 51, 3, 3.0, 0.3);
+    setCell(t, 51, 4, 4.0, 0.4);
+    const std::vector<std::string> lines = statisticTable(statistics, 2);
     ASSERT_EQ(lines.size(), 61U);  // caption 5, rules and header 4, rows 51, closing rule 1
     EXPECT_EQ(lines[0], "");
     EXPECT_EQ(lines[1], "TABLE 2. Number of clusters per cell per Gy.  Cluster yields are for a "
@@ -107,9 +107,10 @@ TEST_F(ClusterTablesTest, numberOfClustersTableLayout)
     EXPECT_EQ(lines[60], dashRule);
 }
 
-TEST_F(ClusterTablesTest, otherTablesDifferInCaptionSummaryWordAndNotes)
+TEST(ClusterTablesTest, otherTablesDifferInCaptionSummaryWordAndNotes)
 {
-    const std::vector<std::string> composition = statisticTable(3);
+    const ClusterStatistics statistics = emptyStatistics();
+    const std::vector<std::string> composition = statisticTable(statistics, 3);
     ASSERT_EQ(composition.size(), 60U);  // caption 2, rules and header 4, rows 51, rule 1, notes 2
     EXPECT_EQ(composition[1], "TABLE 3. Cluster composition (% Sb per cluster)");
     EXPECT_EQ(composition[56].substr(0, 9), "Average  ");  // centred on column 4: columns 1 to 7
@@ -117,11 +118,11 @@ TEST_F(ClusterTablesTest, otherTablesDifferInCaptionSummaryWordAndNotes)
     EXPECT_EQ(composition[59], "The number of Sb is ((% Sb)/100)*(# lesions). The number of Bd is "
                                "(1-(% Sb)/100)*(# lesions).");
 
-    EXPECT_EQ(statisticTable(4)[1], "TABLE 4. Cluster Length (in base pair)");
-    EXPECT_EQ(statisticTable(5)[1], "TABLE 5. NUMBER OF LESIONS DIVIDED BY TWICE THE CLUSTER LENGTH "
+    EXPECT_EQ(statisticTable(statistics, 4)[1], "TABLE 4. Cluster Length (in base pair)");
+    EXPECT_EQ(statisticTable(statistics, 5)[1], "TABLE 5. NUMBER OF LESIONS DIVIDED BY TWICE THE CLUSTER LENGTH "
                                     "(lesions per nucleotide)");
 
-    const std::vector<std::string> perTrack = statisticTable(6);
+    const std::vector<std::string> perTrack = statisticTable(statistics, 6);
     ASSERT_EQ(perTrack.size(), 61U);
     EXPECT_EQ(perTrack[1], "TABLE 6. Number of clusters per cell per Gy per track.  Cluster yields "
                            "are for a representative cell containing");
@@ -131,16 +132,16 @@ TEST_F(ClusterTablesTest, otherTablesDifferInCaptionSummaryWordAndNotes)
                            "individual and clustered DNA lesion, except");
     EXPECT_EQ(perTrack[59].substr(0, 9), " Total   ");
 
-    EXPECT_TRUE(statisticTable(7).empty());
+    EXPECT_TRUE(statisticTable(statistics, 7).empty());
 }
 
-TEST_F(ClusterTablesTest, complexityTableListsClassPercentages)
+TEST(ClusterTablesTest, complexityTableListsClassPercentages)
 {
-    ClusterTally& t = clusterTally();
-    t.classPct[1] = 12.3456;
-    t.classPct[5] = 123456789.0;  // too wide for 10 columns
+    ClusterStatistics statistics = emptyStatistics();
+    statistics.classPercent[1] = 12.3456;
+    statistics.classPercent[5] = 123456789.0;  // too wide for 10 columns
     std::ostringstream out;
-    writeComplexityTable(out);
+    writeComplexityTable(out, statistics);
     const std::vector<std::string> lines = linesOf(out.str());
     ASSERT_EQ(lines.size(), 16U);
     EXPECT_EQ(lines[0], "");
@@ -157,34 +158,40 @@ TEST_F(ClusterTablesTest, complexityTableListsClassPercentages)
     EXPECT_EQ(lines[15], equalsRule);
 }
 
-TEST_F(ClusterTablesTest, scalingToTwelveGbpDoublesValuesAndKeepsMarkers)
+TEST(ClusterTablesTest, scalingToTwelveGbpDoublesValuesAndKeepsMarkers)
 {
-    runConfig().dna = 12.0;
-    ClusterTally& t = clusterTally();
+    // A finalised tally with no data except one entry of the length table.
+    ClusterTally t;
+    for (TallyArray<double>* values :
+         {&t.sumCount, &t.sumSqCount, &t.sumPctSb, &t.sumSqPctSb, &t.sumLength, &t.sumSqLength,
+          &t.sumLesionsPerNt, &t.sumSqLesionsPerNt, &t.sumPerTrack, &t.sumSqPerTrack}) {
+        fillWithMarkers(*values);
+    }
     setCell(t.sumLength, t.sumSqLength, 1, 1, 2.5, 0.5);
     t.classPct[1] = 40.0;
-    scaleTallies();
-    EXPECT_EQ(t.sumLength[1][1], 5.0);
-    EXPECT_EQ(t.sumSqLength[1][1], 1.0);
-    EXPECT_EQ(t.sumLength[1][2], noDataMarker);
-    EXPECT_EQ(t.sumSqPerTrack[51][4], noDataMarker);
-    EXPECT_EQ(t.classPct[1], 40.0);
-    const std::vector<std::string> lines = statisticTable(4);
+    const ClusterStatistics statistics = clusterStatistics(t, 12.0);
+    const StatisticTable& length = statistics.tables[lengthTable];
+    EXPECT_EQ(length.mean[1][1], 5.0);
+    EXPECT_EQ(length.sem[1][1], 1.0);
+    EXPECT_EQ(length.mean[1][2], noDataMarker);
+    EXPECT_EQ(statistics.tables[perTrackTable].sem[51][4], noDataMarker);
+    EXPECT_EQ(statistics.classPercent[1], 40.0);
+    const std::vector<std::string> lines = statisticTable(statistics, 4, 12.0);
     EXPECT_EQ(lines[6], "   1      5.00000E+00  1.00000E+00       ---          ---           ---"
                         "          ---           ---          ---");
-    EXPECT_EQ(statisticTable(2)[2].substr(0, 10), "of 12.000 ");
+    EXPECT_EQ(statisticTable(statistics, 2, 12.0)[2].substr(0, 10), "of 12.000 ");
 }
 
-TEST_F(ClusterTablesTest, everyTableRecordFitsIn115Columns)
+TEST(ClusterTablesTest, everyTableRecordFitsIn115Columns)
 {
-    ClusterTally& t = clusterTally();
+    ClusterStatistics statistics = emptyStatistics();
     for (int row = 1; row <= tallyRows; ++row) {
         for (int category = 1; category <= tallyCategories; ++category) {
-            setCell(t.sumPerTrack, t.sumSqPerTrack, row, category, -1.0 + row, 1.0);
+            setCell(statistics.tables[perTrackTable], row, category, -1.0 + row, 1.0);
         }
     }
     std::ostringstream out;
-    writeClusterTables(out);
+    writeClusterTables(out, statistics, referenceDnaGbp);
     const std::vector<std::string> lines = linesOf(out.str());
     EXPECT_EQ(lines.size(), 16U + 61U + 60U + 58U + 58U + 61U);  // TABLE 1 to TABLE 6
     for (const std::string& line : lines) {

@@ -10,21 +10,12 @@
 namespace kesp {
 namespace {
 
-class DamageSectionsTest : public ::testing::Test {
-protected:
-    void TearDown() override
-    {
-        resetRunConfig();
-        resetDamageYields();
-    }
-};
-
-TEST_F(DamageSectionsTest, damageSectionListsYieldsAndModelConstants)
+TEST(DamageSectionsTest, damageSectionListsYieldsAndModelConstants)
 {
     // Yields of a particle with (Zeff/beta)^2 = 0 and no DMSO.
-    damageYields() = DamageYields{149200, 1300, 3900, 0.0};
+    const DamageYields yields{149200, 1300, 3900, 0.0};
     std::ostringstream out;
-    writeDamageSection(out);
+    writeDamageSection(out, yields, RunConfig{}.fbl);
     EXPECT_EQ(out.str(),
               "\n"
               "DAMAGE FORMATION AND CLUSTERING (normoxic conditions)\n"
@@ -37,10 +28,10 @@ TEST_F(DamageSectionsTest, damageSectionListsYieldsAndModelConstants)
               "        0.0     fraction Bl/Bd\n");
 }
 
-TEST_F(DamageSectionsTest, dmsoSectionWithDefaults)
+TEST(DamageSectionsTest, dmsoSectionWithDefaults)
 {
     std::ostringstream out;
-    writeDmsoSection(out);
+    writeDmsoSection(out, RunConfig{});
     EXPECT_EQ(out.str(),
               "\n"
               "DMSO SIMULATION\n"
@@ -49,10 +40,10 @@ TEST_F(DamageSectionsTest, dmsoSectionWithDefaults)
               "  0.0000E+00 DMSO concentration (mol dm^-3)\n");
 }
 
-TEST_F(DamageSectionsTest, oxygenSectionWithTheModelOff)
+TEST(DamageSectionsTest, oxygenSectionWithTheModelOff)
 {
     std::ostringstream out;
-    writeOxygenSection(out);
+    writeOxygenSection(out, RunConfig{}, DamageYields{}.repairProbability);
     EXPECT_EQ(out.str(),
               "\n"
               "OXYGEN SIMULATION (M0=1.740, K=0.3372, q=946.10, r=2.15)\n"
@@ -63,13 +54,13 @@ TEST_F(DamageSectionsTest, oxygenSectionWithTheModelOff)
               "  1.0000E+00 Approx. HRF for DSB induction [1/(1-pcr)]^2\n");
 }
 
-TEST_F(DamageSectionsTest, oxygenSectionWithoutOxygen)
+TEST(DamageSectionsTest, oxygenSectionWithoutOxygen)
 {
     // No oxygen and a low (Zeff/beta)^2: pcr = 1 - 1/M0, so the HRF is M0 = 1.74.
-    runConfig().po2 = 0.0;
-    damageYields().repairProbability = 1.0 - 1.0 / 1.74;
+    RunConfig config;
+    config.po2 = 0.0;
     std::ostringstream out;
-    writeOxygenSection(out);
+    writeOxygenSection(out, config, 1.0 - 1.0 / 1.74);
     EXPECT_EQ(out.str(),
               "\n"
               "OXYGEN SIMULATION (M0=1.740, K=0.3372, q=946.10, r=2.15)\n"
@@ -80,11 +71,10 @@ TEST_F(DamageSectionsTest, oxygenSectionWithoutOxygen)
               "  3.0276E+00 Approx. HRF for DSB induction [1/(1-pcr)]^2\n");
 }
 
-TEST_F(DamageSectionsTest, certainRepairGivesUnitHrfInsteadOfDividingByZero)
+TEST(DamageSectionsTest, certainRepairGivesUnitHrfInsteadOfDividingByZero)
 {
-    damageYields().repairProbability = 1.0;
     std::ostringstream out;
-    writeOxygenSection(out);
+    writeOxygenSection(out, RunConfig{}, 1.0);
     EXPECT_NE(out.str().find("  1.0000E+00 Approx. HRF for DSB induction [1/(1-pcr)]^2\n"),
               std::string::npos);
 }

@@ -3,27 +3,23 @@
 #include <gtest/gtest.h>
 
 #include <sstream>
+#include <string>
 
 #include "physics/particleState.h"
 
 namespace kesp {
 namespace {
 
-class ParticleSectionTest : public ::testing::Test {
-protected:
-    void TearDown() override { resetParticleState(); }
-
-    static std::string written()
-    {
-        std::ostringstream out;
-        writeParticleSection(out);
-        return out.str();
-    }
-};
-
-TEST_F(ParticleSectionTest, protonAtTenMeV)
+std::string written(const ParticleState& particle)
 {
-    ParticleState& p = particleState();
+    std::ostringstream out;
+    writeParticleSection(out, particle);
+    return out.str();
+}
+
+TEST(ParticleSectionTest, protonAtTenMeV)
+{
+    ParticleState p;
     p.symbol = "p ";
     p.Z = 1;
     p.A = 1;
@@ -35,7 +31,7 @@ TEST_F(ParticleSectionTest, protonAtTenMeV)
     p.zeb = 1.0 / p.beta2;         // Zeff = 1
     // Hand-evaluated: pc = sqrt(10^2 + 2*10*938.272) = 137.352, 1.24/pc = 9.02793e-3,
     // gamma = 1.01066, beta = 0.144844, zeb = 47.6649.
-    EXPECT_EQ(written(),
+    EXPECT_EQ(written(p),
               "\n"
               "PARTICLE: proton (mass = 1.00728E+00 u = 9.38272E+02 MeV/c^2)\n"
               "  1.00000E+01 MeV >= 2.50000E-02 MeV\n"
@@ -48,9 +44,9 @@ TEST_F(ParticleSectionTest, protonAtTenMeV)
               "  4.76649E+01 (zeff/beta)^2 <= 1.000E+04\n");
 }
 
-TEST_F(ParticleSectionTest, electronUsesMassUnitsPerNucleon)
+TEST(ParticleSectionTest, electronUsesMassUnitsPerNucleon)
 {
-    ParticleState& p = particleState();
+    ParticleState p;
     p.symbol = "e ";
     p.Z = -1;
     p.A = 0;
@@ -58,16 +54,16 @@ TEST_F(ParticleSectionTest, electronUsesMassUnitsPerNucleon)
     p.restEnergy = 0.51099895;
     p.T = 1.0;
     p.tLimit = 1.0e-3;
-    const std::string text = written();
+    const std::string text = written(p);
     EXPECT_EQ(text.substr(0, text.find('\n', 1) + 1),
               "\nPARTICLE: e- (mass = 5.48580E-04 u = 5.10999E-01 MeV/c^2)\n");
     // 1/massU = 1822.89
     EXPECT_NE(text.find("\n  1.82289E+03 MeV/u >= 1.82289E+00 MeV/u)\n"), std::string::npos);
 }
 
-TEST_F(ParticleSectionTest, ionShowsMassNumberAndSymbol)
+TEST(ParticleSectionTest, ionShowsMassNumberAndSymbol)
 {
-    ParticleState& p = particleState();
+    ParticleState p;
     p.Z = 6;
     p.A = 12;
     p.symbol = "C ";
@@ -75,7 +71,7 @@ TEST_F(ParticleSectionTest, ionShowsMassNumberAndSymbol)
     p.restEnergy = 11177.9;
     p.T = 120.0;
     p.tLimit = 2.4;
-    const std::string text = written();
+    const std::string text = written(p);
     EXPECT_EQ(text.substr(0, text.find('\n', 1) + 1),
               "\nPARTICLE: 12C (mass = 1.20000E+01 u = 1.11779E+04 MeV/c^2)\n");
     EXPECT_NE(text.find("\n  1.00000E+01 MeV/A >= 2.00000E-01 MeV/A)\n"), std::string::npos);

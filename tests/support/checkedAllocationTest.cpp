@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <iostream>
+#include <string_view>
+
+#include "support/runError.h"
 
 namespace kesp {
 namespace {
@@ -23,12 +25,14 @@ TEST(CheckedAllocationTest, impossibleRequestStopsTheRun)
     GTEST_SKIP() << "not testable under AddressSanitizer";
 #endif
     // 2^50 entries of 4 bytes exceed any address space.
-    EXPECT_EXIT(
-        {
-            std::cout.rdbuf(std::cerr.rdbuf());
-            allocateOrStop<std::int32_t>(std::size_t{1} << 50, "a test block");
-        },
-        ::testing::ExitedWithCode(1), "Out of memory: cannot allocate a test block of");
+    try {
+        allocateOrStop<std::int32_t>(std::size_t{1} << 50, "a test block");
+        ADD_FAILURE() << "the allocation did not stop the run";
+    } catch (const RunError& error) {
+        EXPECT_EQ(error.exitStatus(), 1);
+        const std::string_view message = error.what();
+        EXPECT_TRUE(message.starts_with("Out of memory: cannot allocate a test block of")) << message;
+    }
 }
 
 }  // namespace

@@ -1,54 +1,54 @@
-#include "support/orderlyStop.h"
+#include "support/runError.h"
 
 #include <gtest/gtest.h>
 
-#include <iostream>
-#include <sstream>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace kesp {
 namespace {
 
-struct StopSeen {
-    std::string message;
-    int exitStatus = 0;
-};
-
-void throwStop(std::string_view message, int exitStatus)
+TEST(RunErrorTest, stopRunThrowsTheMessageAndExitStatus)
 {
-    throw StopSeen{std::string(message), exitStatus};
-}
-
-void ignoreStop(std::string_view, int) {}
-
-TEST(OrderlyStopTest, withoutHandlerWritesMessageAndExits)
-{
-    EXPECT_EXIT(stopRun(std::cerr, "Field file f.txt is broken.", 3), ::testing::ExitedWithCode(3),
-                "Field file f.txt is broken.");
-}
-
-TEST(OrderlyStopTest, handlerThatReturnsStillEndsTheRun)
-{
-    EXPECT_EXIT(
-        {
-            setStopHandler(ignoreStop);
-            stopRun(std::cerr, "stopped", 2);
-        },
-        ::testing::ExitedWithCode(2), "stopped");
-}
-
-TEST(OrderlyStopTest, handlerSeesMessageAfterItWasWritten)
-{
-    setStopHandler(throwStop);
-    std::ostringstream out;
-    try {
-        stopRun(out, "no more cells", 1);
-    } catch (const StopSeen& stop) {
-        EXPECT_EQ(stop.message, "no more cells");
-        EXPECT_EQ(stop.exitStatus, 1);
+    struct Case {
+        std::string message;
+        int exitStatus;
+    };
+    const std::vector<Case> cases = {
+        {"Field file f.txt is broken.", 3},
+        {"stopped", 2},
+        {"no more cells", exitFailure},
+    };
+    for (const Case& c : cases) {
+        try {
+            stopRun(c.message, c.exitStatus);
+            ADD_FAILURE() << "stopRun returned for " << c.message;
+        } catch (const RunError& error) {
+            EXPECT_STREQ(error.what(), c.message.c_str());
+            EXPECT_EQ(error.exitStatus(), c.exitStatus) << c.message;
+        }
     }
-    setStopHandler(nullptr);
-    EXPECT_EQ(out.str(), "no more cells\n");
+}
+
+TEST(RunErrorTest, defaultStatusIsFailureAndNothingIsWritten)
+{
+    // The library only throws: the message reaches the console through the
+    // program's main, never directly.
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    try {
+        stopRun("no more cells");
+        ADD_FAILURE() << "stopRun returned";
+    } catch (const std::runtime_error& error) {
+        // Callers that know only the standard exceptions still see the message.
+        EXPECT_STREQ(error.what(), "no more cells");
+        const auto* runError = dynamic_cast<const RunError*>(&error);
+        ASSERT_NE(runError, nullptr);
+        EXPECT_EQ(runError->exitStatus(), 1);
+    }
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 }
 
 }  // namespace
