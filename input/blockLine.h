@@ -43,10 +43,10 @@ SqueezedItem squeezeItem(const ItemCandidate& item);
 
 // The value text with quotes and brackets deleted (cleanValue), converted as a
 // number; false, with the number unchanged, when it does not convert.
-bool readItemInteger(std::string_view value, std::int32_t& number);
-bool readItemReal(std::string_view value, double& number);
+[[nodiscard]] bool readItemInteger(std::string_view value, std::int32_t& number);
+[[nodiscard]] bool readItemReal(std::string_view value, double& number);
 
 // Back to the start of the file; false when the stream cannot be repositioned.
-bool rewindInput(std::istream& input);
+[[nodiscard]] bool rewindInput(std::istream& input);
 
 }  // namespace kesp

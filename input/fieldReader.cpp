@@ -84,7 +84,8 @@ void readSingleParticle(const std::vector<ItemCandidate>& items, RadiationField&
             first.name = particleName(item.value);
             massNumber = identifyParticle(first.name, masses).A;
         } else if (item.keyword == "KE=") {
-            readItemReal(item.value, first.kineticEnergy);
+            // A value that does not convert leaves the energy as it was.
+            static_cast<void>(readItemReal(item.value, first.kineticEnergy));
         } else if (item.keyword == "MEV/A=" && readItemReal(item.value, perNucleon)) {
             first.kineticEnergy = perNucleon;
         }

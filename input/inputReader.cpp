@@ -59,7 +59,9 @@ RunSettings readInput(std::istream& input, const RunOptions& options)
     static_cast<void>(readKespBlock(input, config));
     settings.field = readRadiationBlock(input, massConstantsFor(options.masses2006)).field;
     replaceUnusableFirstComponent(settings);
-    rewindInput(input);
+    // The file was repositioned for every block; leaving it at its start is
+    // a courtesy to the caller, and a failure then changes nothing read.
+    static_cast<void>(rewindInput(input));
     return settings;
 }
 

@@ -100,10 +100,12 @@ void placeRowValues(const TallyArray<double>& mean, const TallyArray<double>& se
                     std::string& line)
 {
     const auto r = static_cast<std::size_t>(row);
+    // The columns leave room for every E5 number, so nothing is ever cut.
     for (std::size_t category = 1; category <= tallyCategories; ++category) {
         const int column = meanColumns[category - 1];
-        placeNumber(mean[r][category], column, Justify::decimalPoint, "E5", line);
-        placeNumber(sem[r][category], column + semOffset, Justify::decimalPoint, "E5", line);
+        static_cast<void>(placeNumber(mean[r][category], column, Justify::decimalPoint, "E5", line));
+        static_cast<void>(
+            placeNumber(sem[r][category], column + semOffset, Justify::decimalPoint, "E5", line));
     }
 }
 
@@ -112,14 +114,14 @@ void writeTableBody(std::ostream& out, const TallyArray<double>& mean, const Tal
 {
     for (int row = 1; row < tallyRows; ++row) {
         std::string line = blankLine();
-        placeNumber(row, rowNumberColumn, Justify::decimalPoint, "I ", line);
+        static_cast<void>(placeNumber(row, rowNumberColumn, Justify::decimalPoint, "I ", line));
         placeRowValues(mean, sem, row, line);
         while (replaceText(noDataText, noDataDashes, line) == 0) {
         }
         writeLine(out, RecordForm::plain, line);
     }
     std::string summary = blankLine();
-    placeText(summaryWord, summaryWordColumn, Justify::centre, summary);
+    static_cast<void>(placeText(summaryWord, summaryWordColumn, Justify::centre, summary));
     placeRowValues(mean, sem, tallyRows, summary);
     writeLine(out, RecordForm::plain, summary);
 }

@@ -28,7 +28,8 @@ void writeShare(std::ostream& out, double part, double total, std::string_view k
     appendNumber(part, "E5", "", line);
     appendText(" keV/um (", line);
     const int column = static_cast<int>(trimmedLength(line)) + 4;
-    placeNumber(100.0 * part / total, column, Justify::decimalPoint, "F3", line);
+    // Far from the line's end: the share always goes in whole.
+    static_cast<void>(placeNumber(100.0 * part / total, column, Justify::decimalPoint, "F3", line));
     appendText(kind, line);
     writeLine(out, RecordForm::indented, line);
 }

@@ -16,7 +16,8 @@ constexpr std::size_t summaryTableWidth = 78;
 std::string rowStart(std::string_view name)
 {
     std::string line = blankLine();
-    placeText(name, 5, Justify::right, line);
+    // A particle name has at most 5 characters: it always goes in whole.
+    static_cast<void>(placeText(name, 5, Justify::right, line));
     return line;
 }
 

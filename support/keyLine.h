@@ -19,13 +19,13 @@ namespace kesp {
 // Status: 0 found; -2 key longer than 1000 characters; -3 channel not open
 // (a stream without a buffer, or a file stream whose file is not open);
 // -4 rewind failed; -5 end of file or read error before a match (line blank).
-int findKeyLine(std::istream& channel, std::string_view mode, std::string_view key, int& lineCount,
+[[nodiscard]] int findKeyLine(std::istream& channel, std::string_view mode, std::string_view key, int& lineCount,
                 std::string& line);
 
 // Looks for the pattern (its trimmed part; the whole pattern if it is all
 // blank) in the text, a letter matching the same letter in either case.
 // Status 0 with the first and last matched columns; -1 when not found, the
 // pattern is empty or longer than the text, with both columns set to 1.
-int findTextNoCase(std::string_view pattern, std::string_view text, int& first, int& last);
+[[nodiscard]] int findTextNoCase(std::string_view pattern, std::string_view text, int& first, int& last);
 
 }  // namespace kesp

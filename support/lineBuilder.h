@@ -24,10 +24,10 @@ std::string blankLine(std::size_t length = reportLineLength);
 // on the column (for texts the same as right).
 enum class Justify { left = -1, centre = 0, right = 1, decimalPoint = 2 };
 
-int placeNumber(double value, int column, Justify justify, std::string_view code, std::string& line);
+[[nodiscard]] int placeNumber(double value, int column, Justify justify, std::string_view code, std::string& line);
 
 // Places the text up to its last non-blank character (a blank text places one blank).
-int placeText(std::string_view text, int column, Justify justify, std::string& line);
+[[nodiscard]] int placeText(std::string_view text, int column, Justify justify, std::string& line);
 
 // Writes the label, with its full length, after the line's last non-blank
 // character (from column 2 on a blank line) and the number directly after it.
@@ -38,6 +38,6 @@ void appendText(std::string_view text, std::string& line);
 
 // Replaces the first occurrence of oldText (up to its last non-blank
 // character) by the whole of newText; 0 if one was replaced, -1 if none.
-int replaceText(std::string_view oldText, std::string_view newText, std::string& line);
+[[nodiscard]] int replaceText(std::string_view oldText, std::string_view newText, std::string& line);
 
 }  // namespace kesp

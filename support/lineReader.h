@@ -11,6 +11,6 @@ namespace kesp {
 // ends the line (files with CR LF line ends) is dropped. The rest of a long
 // line is skipped without being stored, and NUL bytes are kept as read.
 // Returns false, with `line` all blank, at end of file or on a read error.
-bool readFixedLine(std::istream& in, std::string& line);
+[[nodiscard]] bool readFixedLine(std::istream& in, std::string& line);
 
 }  // namespace kesp

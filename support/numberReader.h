@@ -16,10 +16,10 @@ namespace kesp {
 // Converts the text and rounds it to the nearest integer, halves away from
 // zero; a result outside the 32-bit range becomes -2147483648.
 // Status 0 converted, -1 empty or not a number.
-int readInteger(std::string_view text, std::int32_t& target);
+[[nodiscard]] int readInteger(std::string_view text, std::int32_t& target);
 
 // Converts the text to a double, correctly rounded.
 // Status 0 converted, -1 empty or not a number.
-int readReal(std::string_view text, double& target);
+[[nodiscard]] int readReal(std::string_view text, double& target);
 
 }  // namespace kesp

@@ -23,12 +23,12 @@ enum class CaseMatch {
 // goes into the field `token` (blanked first, the token cut to its length) and
 // `position` moves to the delimiter that ended it, or one past the last column.
 // Status 0 when a token was found; -1 when none is left, with position reset to 1.
-int nextToken(CaseMatch mode, std::string_view delimiters, std::string_view text, int& position,
+[[nodiscard]] int nextToken(CaseMatch mode, std::string_view delimiters, std::string_view text, int& position,
               std::string& token);
 
 // As nextToken with the roles swapped: skips characters that are not in the
 // set and returns the following run of characters that are.
-int nextRun(CaseMatch mode, std::string_view characterSet, std::string_view text, int& position,
+[[nodiscard]] int nextRun(CaseMatch mode, std::string_view characterSet, std::string_view text, int& position,
             std::string& run);
 
 }  // namespace kesp
