@@ -12,7 +12,7 @@ namespace {
 
 RunOptions readArguments(const std::vector<std::string_view>& arguments)
 {
-    RunOptions options = runOptions();
+    RunOptions options;
     readCommandLine(arguments, options);
     return options;
 }
