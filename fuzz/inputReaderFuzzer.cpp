@@ -1,5 +1,5 @@
 // Fuzz target for the input file reader together with the field file it may
-// name. The fuzz input is split at its first NUL byte: the part before it is
+// name, and the set-up of a run from what was read. The fuzz input is split at its first NUL byte: the part before it is
 // the input file, the part after it the field file, written as "f.txt" into a
 // private directory that is the working directory while the fuzzer runs.
 // Without a NUL byte the whole input is the input file and f.txt is empty.
@@ -16,25 +16,13 @@
 #include <string>
 #include <string_view>
 
-#include "damage/damageYields.h"
-#include "driver/commandLine.h"
+#include "damage/engine.h"
 #include "input/inputReader.h"
-#include "input/radiationField.h"
-#include "input/runConfig.h"
-#include "physics/particleState.h"
-#include "report/componentPhysics.h"
-#include "support/orderlyStop.h"
+#include "input/runOptions.h"
+#include "input/runSettings.h"
+#include "support/runError.h"
 
 namespace {
-
-// Thrown by the stop handler so that an orderly stop ends the one input, not
-// the fuzzer; private to this harness.
-struct OrderlyStop {};
-
-void throwOrderlyStop(std::string_view, int)
-{
-    throw OrderlyStop{};
-}
 
 std::filesystem::path& scratchDirectory()
 {
@@ -46,18 +34,6 @@ void removeScratchDirectory()
 {
     std::error_code error;
     std::filesystem::remove_all(scratchDirectory(), error);
-}
-
-void resetRecords()
-{
-    kesp::resetRunConfig();
-    kesp::resetRadiationField();
-    kesp::resetParticleState();
-    kesp::resetDamageYields();
-    kesp::resetRunOptions();
-    for (kesp::ComponentPhysics& physics : kesp::componentPhysics()) {
-        physics = kesp::ComponentPhysics{};
-    }
 }
 
 // Field file names may be any path; device and system files (a terminal, an
@@ -84,8 +60,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     scratchDirectory() = pattern;
     std::filesystem::current_path(scratchDirectory());
     std::atexit(removeScratchDirectory);
-    kesp::setStopHandler(throwOrderlyStop);
-    // The console output (stop messages) is of no interest here.
+    // Console output (the warnings of the reader) is of no interest here.
     std::cout.rdbuf(nullptr);
     return 0;
 }
@@ -104,11 +79,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         fieldFile.write(fieldPart.data(), static_cast<std::streamsize>(fieldPart.size()));
     }
     std::istringstream input{std::string(inputPart)};
+    // Each input gets settings and a run of its own: nothing carries over to
+    // the next. Setting up the run also sets up the first component of the
+    // field that was read (its stopping power, microdosimetry and yields).
     try {
-        kesp::readInput(input);
-    } catch (const OrderlyStop&) {
-        // An orderly stop is a normal end for a bad field file.
+        const kesp::RunSettings settings = kesp::readInput(input, kesp::RunOptions{});
+        const kesp::SimulationRun run(settings);
+    } catch (const kesp::RunError&) {
+        // A stop is a normal end for a bad field file or a field that cannot
+        // be set up.
     }
-    resetRecords();
     return 0;
 }
