@@ -11,11 +11,6 @@
 namespace kesp {
 namespace {
 
-class BlockReadersTest : public ::testing::Test {
-protected:
-    void TearDown() override { resetRunConfig(); }
-};
-
 struct SimconCase {
     std::string file;
     std::int32_t nocs;
@@ -23,54 +18,55 @@ struct SimconCase {
     BlockStatus status;
 };
 
-TEST_F(BlockReadersTest, simconItemsAndTheirChecks)
+TEST(BlockReadersTest, simconItemsAndTheirChecks)
 {
     const std::vector<SimconCase> cases = {
-        {"", 1, 987654321, blockAbsent},
-        {"SIMCON: NOCS=500, SEED=12345 ! five hundred cells\n", 500, 12345, blockRead},
-        {"  SIMCON:    NOCS=3\n", 3, 987654321, blockRead},
-        {"simcon: NOCS=5\n", 1, 987654321, blockAbsent},        // the key is case-sensitive
-        {"SIMCON : NOCS=5\n", 1, 987654321, blockAbsent},       // no blank before the colon
-        {"SIMCON: NOCS = 5\n", 1, 987654321, blockRead},        // blanks around "=" split the item
-        {"SIMCON: NOCS=5,SEED=7\n", 5, 7, blockRead},
-        {"SIMCON: ,, NOCS=5;SEED=7 \n", 5, 7, blockRead},
-        {"SIMCON: nocs=5 Seed=7\n", 5, 7, blockRead},           // keywords in any case
-        {"SIMCON: NOCS=5 NOCS=9\n", 9, 987654321, blockRead},   // the later item wins
-        {"SIMCON: NOCS=2.5\n", 3, 987654321, blockRead},        // halves away from zero
-        {"SIMCON: NOCS=-2.5\n", 1, 987654321, cellCountReplaced},
-        {"SIMCON: NOCS=0\n", 1, 987654321, cellCountReplaced},
-        {"SIMCON: SEED=-1\n", 1, 987654321, seedReplaced},
-        {"SIMCON: SEED=-1 NOCS=0\n", 1, 987654321, cellCountReplaced},  // 3 takes precedence
-        {"SIMCON: SEED=0\n", 1, 0, blockRead},                  // the clock seed comes later
-        {"SIMCON: NOCS=1E10\n", 1, 987654321, cellCountReplaced},  // out of range: -2147483648
-        {"SIMCON: NOCS='12'\n", 12, 987654321, blockRead},
-        {"SIMCON: NOCS=(12)\n", 12, 987654321, blockRead},
-        {"SIMCON: NOCS=[1]2<>\n", 12, 987654321, blockRead},
-        {"SIMCON: NOCS=1.5D1\n", 15, 987654321, blockRead},
-        {"SIMCON: NOCS=12A SEED=\n", 1, 987654321, blockRead},  // not numbers: unchanged
-        {"SIMCON: NOCS=NaN SEED=Inf\n", 1, 987654321, blockRead},
-        {"SIMCON: NOCS=1E999\n", 1, 987654321, blockRead},
-        {"SIMCON: NOCS=\t5\n", 5, 987654321, blockRead},        // a tab after "=" is squeezed out
-        {"SIMCON: \tNOCS=5\n", 1, 987654321, blockRead},        // a tab before the keyword is not
-        {"SIMCON: NCELLS=5 =5 NOCS\n", 1, 987654321, blockRead},
-        {"NOCS=5 SIMCON: SEED=3\n", 1, 3, blockRead},           // the first token is never an item
+        {"", 1, 987654321, BlockStatus::absent},
+        {"SIMCON: NOCS=500, SEED=12345 ! five hundred cells\n", 500, 12345, BlockStatus::read},
+        {"  SIMCON:    NOCS=3\n", 3, 987654321, BlockStatus::read},
+        {"simcon: NOCS=5\n", 1, 987654321, BlockStatus::absent},        // the key is case-sensitive
+        {"SIMCON : NOCS=5\n", 1, 987654321, BlockStatus::absent},       // no blank before the colon
+        {"SIMCON: NOCS = 5\n", 1, 987654321, BlockStatus::read},        // blanks around "=" split the item
+        {"SIMCON: NOCS=5,SEED=7\n", 5, 7, BlockStatus::read},
+        {"SIMCON: ,, NOCS=5;SEED=7 \n", 5, 7, BlockStatus::read},
+        {"SIMCON: nocs=5 Seed=7\n", 5, 7, BlockStatus::read},           // keywords in any case
+        {"SIMCON: NOCS=5 NOCS=9\n", 9, 987654321, BlockStatus::read},   // the later item wins
+        {"SIMCON: NOCS=2.5\n", 3, 987654321, BlockStatus::read},        // halves away from zero
+        {"SIMCON: NOCS=-2.5\n", 1, 987654321, BlockStatus::cellCountReplaced},
+        {"SIMCON: NOCS=0\n", 1, 987654321, BlockStatus::cellCountReplaced},
+        {"SIMCON: SEED=-1\n", 1, 987654321, BlockStatus::seedReplaced},
+        {"SIMCON: SEED=-1 NOCS=0\n", 1, 987654321, BlockStatus::cellCountReplaced},  // 3 takes precedence
+        {"SIMCON: SEED=0\n", 1, 0, BlockStatus::read},                  // the clock seed comes later
+        {"SIMCON: NOCS=1E10\n", 1, 987654321, BlockStatus::cellCountReplaced},  // out of range: -2147483648
+        {"SIMCON: NOCS='12'\n", 12, 987654321, BlockStatus::read},
+        {"SIMCON: NOCS=(12)\n", 12, 987654321, BlockStatus::read},
+        {"SIMCON: NOCS=[1]2<>\n", 12, 987654321, BlockStatus::read},
+        {"SIMCON: NOCS=1.5D1\n", 15, 987654321, BlockStatus::read},
+        {"SIMCON: NOCS=12A SEED=\n", 1, 987654321, BlockStatus::read},  // not numbers: unchanged
+        {"SIMCON: NOCS=NaN SEED=Inf\n", 1, 987654321, BlockStatus::read},
+        {"SIMCON: NOCS=1E999\n", 1, 987654321, BlockStatus::read},
+        {"SIMCON: NOCS=\t5\n", 5, 987654321, BlockStatus::read},        // a tab after "=" is squeezed out
+        {"SIMCON: \tNOCS=5\n", 1, 987654321, BlockStatus::read},        // a tab before the keyword is not
+        {"SIMCON: NCELLS=5 =5 NOCS\n", 1, 987654321, BlockStatus::read},
+        {"NOCS=5 SIMCON: SEED=3\n", 1, 3, BlockStatus::read},           // the first token is never an item
         // The first line holding the key wins, even when it is a comment.
-        {"! SIMCON: NOCS=5\nSIMCON: NOCS=7\n", 1, 987654321, blockRead},
-        {"SIMCON: NOCS=5\nSIMCON: NOCS=7\n", 5, 987654321, blockRead},
-        {"SIMCON: NOCS=5 ! SEED=3\n", 5, 987654321, blockRead},
+        {"! SIMCON: NOCS=5\nSIMCON: NOCS=7\n", 1, 987654321, BlockStatus::read},
+        {"SIMCON: NOCS=5\nSIMCON: NOCS=7\n", 5, 987654321, BlockStatus::read},
+        {"SIMCON: NOCS=5 ! SEED=3\n", 5, 987654321, BlockStatus::read},
         // Windows line ends read like plain ones.
-        {"title\r\nSIMCON: NOCS=5 SEED=77\r\n", 5, 77, blockRead},
+        {"title\r\nSIMCON: NOCS=5 SEED=77\r\n", 5, 77, BlockStatus::read},
         // Columns beyond 240 are never seen.
-        {"SIMCON:" + std::string(226, ' ') + "NOCS=34 NOCS=9\n", 34, 987654321, blockRead},
-        {"SIMCON:" + std::string(227, ' ') + "NOCS=34\n", 3, 987654321, blockRead},  // cut to NOCS=3
+        {"SIMCON:" + std::string(226, ' ') + "NOCS=34 NOCS=9\n", 34, 987654321, BlockStatus::read},
+        {"SIMCON:" + std::string(227, ' ') + "NOCS=34\n", 3, 987654321, BlockStatus::read},  // cut to NOCS=3
     };
     for (const SimconCase& c : cases) {
-        runConfig().nocs = 42;  // the defaults are set by the reader itself
-        runConfig().seed = 43;
+        RunConfig config;
+        config.nocs = 42;  // the defaults are set by the reader itself
+        config.seed = 43;
         std::istringstream input(c.file);
-        EXPECT_EQ(readSimconBlock(input), c.status) << c.file;
-        EXPECT_EQ(runConfig().nocs, c.nocs) << c.file;
-        EXPECT_EQ(runConfig().seed, c.seed) << c.file;
+        EXPECT_EQ(readSimconBlock(input, config), c.status) << c.file;
+        EXPECT_EQ(config.nocs, c.nocs) << c.file;
+        EXPECT_EQ(config.seed, c.seed) << c.file;
     }
 }
 
@@ -83,7 +79,7 @@ struct OxygenCase {
     double r;
 };
 
-TEST_F(BlockReadersTest, evo2ClampsAndIgnoresOutOfRangeValues)
+TEST(BlockReadersTest, evo2ClampsAndIgnoresOutOfRangeValues)
 {
     const RunConfig d;
     const std::vector<OxygenCase> cases = {
@@ -102,10 +98,11 @@ TEST_F(BlockReadersTest, evo2ClampsAndIgnoresOutOfRangeValues)
         {"EVO2: PO2=NaN K=Inf", d.po2, d.m0, d.k, d.q, d.r},
     };
     for (const OxygenCase& c : cases) {
-        runConfig().po2 = runConfig().m0 = runConfig().k = runConfig().q = runConfig().r = -7.0;
+        RunConfig config;
+        config.po2 = config.m0 = config.k = config.q = config.r = -7.0;
         std::istringstream input(c.line);
-        readEvo2Block(input);
-        const RunConfig& config = runConfig();
+        EXPECT_EQ(readEvo2Block(input, config), c.line.empty() ? BlockStatus::absent : BlockStatus::read)
+            << c.line;
         EXPECT_EQ(config.po2, c.po2) << c.line;
         EXPECT_EQ(config.m0, c.m0) << c.line;
         EXPECT_EQ(config.k, c.k) << c.line;
@@ -121,7 +118,7 @@ struct FractionCase {
     double chmx;
 };
 
-TEST_F(BlockReadersTest, dmsoAcceptsOnlyPositiveConcentrationsAndFractions)
+TEST(BlockReadersTest, dmsoAcceptsOnlyPositiveConcentrationsAndFractions)
 {
     const std::vector<FractionCase> cases = {
         {"DMSO: CONC=0.1 FNSD=0.4 CHMX=0.3", 0.1, 0.4, 0.3},
@@ -129,33 +126,111 @@ TEST_F(BlockReadersTest, dmsoAcceptsOnlyPositiveConcentrationsAndFractions)
         {"DMSO: CONC=-1 FNSD=1.01 CHMX=-0.1", 0.0, 0.5, 0.5},
     };
     for (const FractionCase& c : cases) {
+        RunConfig config;
+        config.conc = config.fnsd = config.chmx = -7.0;
         std::istringstream input(c.line);
-        EXPECT_EQ(readDmsoBlock(input), blockRead);
-        EXPECT_EQ(runConfig().conc, c.conc) << c.line;
-        EXPECT_EQ(runConfig().fnsd, c.fnsd) << c.line;
-        EXPECT_EQ(runConfig().chmx, c.chmx) << c.line;
+        EXPECT_EQ(readDmsoBlock(input, config), BlockStatus::read);
+        EXPECT_EQ(config.conc, c.conc) << c.line;
+        EXPECT_EQ(config.fnsd, c.fnsd) << c.line;
+        EXPECT_EQ(config.chmx, c.chmx) << c.line;
     }
 }
 
-TEST_F(BlockReadersTest, cellAndKespBlocks)
+TEST(BlockReadersTest, cellAndKespBlocks)
 {
+    RunConfig config;
     std::istringstream input("free text\nKESP: FBL=0.25\nCELL: DNA=3 NDIA=8.5\n");
-    EXPECT_EQ(readCellBlock(input), blockRead);
-    EXPECT_EQ(readKespBlock(input), blockRead);  // each reader rewinds by itself
-    EXPECT_EQ(runConfig().dna, 3.0);
-    EXPECT_EQ(runConfig().ndia, 8.5);
-    EXPECT_EQ(runConfig().fbl, 0.25);
+    EXPECT_EQ(readCellBlock(input, config), BlockStatus::read);
+    EXPECT_EQ(readKespBlock(input, config), BlockStatus::read);  // each reader rewinds by itself
+    EXPECT_EQ(config.dna, 3.0);
+    EXPECT_EQ(config.ndia, 8.5);
+    EXPECT_EQ(config.fbl, 0.25);
 
+    // Values out of range leave the defaults, not what the configuration held.
     std::istringstream invalid("CELL: DNA=0 NDIA=-5\nKESP: FBL=1.5\n");
-    readCellBlock(invalid);
-    readKespBlock(invalid);
-    EXPECT_EQ(runConfig().dna, 6.0);
-    EXPECT_EQ(runConfig().ndia, 5.0);
-    EXPECT_EQ(runConfig().fbl, 0.0);
+    EXPECT_EQ(readCellBlock(invalid, config), BlockStatus::read);
+    EXPECT_EQ(readKespBlock(invalid, config), BlockStatus::read);
+    EXPECT_EQ(config.dna, 6.0);
+    EXPECT_EQ(config.ndia, 5.0);
+    EXPECT_EQ(config.fbl, 0.0);
 
     std::istringstream absent("DMSO: CONC=1\n");
-    EXPECT_EQ(readCellBlock(absent), blockAbsent);
-    EXPECT_EQ(readKespBlock(absent), blockAbsent);
+    EXPECT_EQ(readCellBlock(absent, config), BlockStatus::absent);
+    EXPECT_EQ(readKespBlock(absent, config), BlockStatus::absent);
+}
+
+
+TEST(BlockReadersTest, eachReaderWritesOnlyItsOwnBlocksFields)
+{
+    const std::string file =
+        "SIMCON: NOCS=5 SEED=7\n"
+        "EVO2: PO2=21 M0=2 K=0.5 Q=100 R=3\n"
+        "DMSO: CONC=0.1 FNSD=0.4 CHMX=0.3\n"
+        "CELL: DNA=3 NDIA=8.5\n"
+        "KESP: FBL=0.25\n";
+    // No field holds its default or a value of the file.
+    RunConfig unusual;
+    unusual.nocs = 42;
+    unusual.seed = 43;
+    unusual.po2 = 44.0;
+    unusual.m0 = 45.0;
+    unusual.k = 46.0;
+    unusual.q = 47.0;
+    unusual.r = 48.0;
+    unusual.conc = 49.0;
+    unusual.fnsd = 0.75;
+    unusual.chmx = 51.0;
+    unusual.dna = 52.0;
+    unusual.ndia = 53.0;
+    unusual.fbl = 0.875;
+
+    using Reader = BlockStatus (*)(std::istream&, RunConfig&);
+    using TakeFields = void (*)(RunConfig& to, const RunConfig& from);
+    struct Case {
+        const char* block;
+        Reader read;
+        TakeFields takeOwnFields;
+    };
+    const Case cases[] = {
+        {"SIMCON", readSimconBlock,
+         [](RunConfig& to, const RunConfig& from) {
+             to.nocs = from.nocs;
+             to.seed = from.seed;
+         }},
+        {"EVO2", readEvo2Block,
+         [](RunConfig& to, const RunConfig& from) {
+             to.po2 = from.po2;
+             to.m0 = from.m0;
+             to.k = from.k;
+             to.q = from.q;
+             to.r = from.r;
+         }},
+        {"DMSO", readDmsoBlock,
+         [](RunConfig& to, const RunConfig& from) {
+             to.conc = from.conc;
+             to.fnsd = from.fnsd;
+             to.chmx = from.chmx;
+         }},
+        {"CELL", readCellBlock,
+         [](RunConfig& to, const RunConfig& from) {
+             to.dna = from.dna;
+             to.ndia = from.ndia;
+         }},
+        {"KESP", readKespBlock, [](RunConfig& to, const RunConfig& from) { to.fbl = from.fbl; }},
+    };
+    // What the file gives when every block is read.
+    RunConfig complete;
+    std::istringstream input(file);
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.read(input, complete), BlockStatus::read) << c.block;
+    }
+    for (const Case& c : cases) {
+        RunConfig config = unusual;
+        EXPECT_EQ(c.read(input, config), BlockStatus::read) << c.block;
+        RunConfig expected = unusual;
+        c.takeOwnFields(expected, complete);
+        EXPECT_EQ(config, expected) << c.block;
+    }
 }
 
 }  // namespace

@@ -2,14 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <iostream>
 #include <string>
+#include <vector>
 
-#include "damage/damageYields.h"
 #include "input/radiationField.h"
 #include "input/scratchDirectory.h"
-#include "physics/particleState.h"
-#include "report/componentPhysics.h"
+#include "support/runError.h"
 #include "support/text.h"
 
 namespace kesp {
@@ -17,41 +15,25 @@ namespace {
 
 class FieldFileTest : public ::testing::Test {
 protected:
-    void TearDown() override
+    // Into `field`, which starts as the default 1 MeV electron.
+    FieldFileOutcome load(const std::string& fileName)
     {
-        resetRadiationField();
-        resetParticleState();
-        resetDamageYields();
-        for (ComponentPhysics& physics : componentPhysics()) {
-            physics = ComponentPhysics{};
-        }
+        return loadFieldFile(fileName, field, defaultMassConstants);
     }
 
-    static const FieldComponent& component(int i)
-    {
-        return radiationField().components[static_cast<std::size_t>(i)];
-    }
+    const FieldComponent& component(int i) const { return field.component(i); }
 
     ScratchDirectory scratch;
+    RadiationField field;
 };
-
-// The stop messages go to the console; in a death test they are sent to
-// stderr, where EXPECT_EXIT can match them.
-void loadWithConsoleOnStderr(const std::string& fileName)
-{
-    std::cout.rdbuf(std::cerr.rdbuf());
-    loadFieldFile(fileName);
-}
 
 TEST_F(FieldFileTest, weightsAreNormalisedAndAccumulated)
 {
     const std::string file = scratch.write("f.txt", "Three components\n3\np 10 1\n4He 40 1\n12C 120 2\n");
-    componentPhysics()[7].rangeCsda = 3.0;
-    EXPECT_EQ(loadFieldFile(file), FieldFileOutcome::mixedField);
-    const RadiationField& field = radiationField();
-    EXPECT_EQ(field.componentCount, 3);
-    EXPECT_FALSE(field.singleParticle);
-    EXPECT_TRUE(field.physicsPending);
+    EXPECT_EQ(load(file), FieldFileOutcome::mixedField);
+    EXPECT_EQ(field.componentCount(), 3);
+    EXPECT_FALSE(field.singleParticle());
+    EXPECT_EQ(field.fieldFileName, file);
     // 1, 1, 2 over their sum 4: exact in binary.
     const double weights[] = {0.25, 0.25, 0.5};
     const double cumulative[] = {0.25, 0.5, 1.0};
@@ -64,20 +46,20 @@ TEST_F(FieldFileTest, weightsAreNormalisedAndAccumulated)
         EXPECT_EQ(component(i).kineticEnergy, energies[i - 1]);
     }
     EXPECT_EQ(component(0).cumulativeWeight, 0.0);
-    EXPECT_EQ(componentPhysics()[7].rangeCsda, 0.0);
-    // The last component set up is the current particle.
-    EXPECT_EQ(particleState().A, 12);
+    // The same field as built in code.
+    EXPECT_EQ(field.components,
+              mixedField({{"p", 10.0, 1.0}, {"4He", 40.0, 1.0}, {"12C", 120.0, 2.0}}).components);
 }
 
 TEST_F(FieldFileTest, oneComponentGivesASingleParticleOfWeightOne)
 {
     const std::string file = scratch.write("one.txt", "title\n1\n4He 40 0.3\n");
-    EXPECT_EQ(loadFieldFile(file), FieldFileOutcome::singleComponent);
-    EXPECT_TRUE(radiationField().singleParticle);
-    EXPECT_EQ(radiationField().componentCount, 1);
+    EXPECT_EQ(load(file), FieldFileOutcome::singleComponent);
+    EXPECT_TRUE(field.singleParticle());
+    EXPECT_EQ(field.componentCount(), 1);
+    EXPECT_EQ(component(1).name, "4He  ");
     EXPECT_EQ(component(1).weight, 1.0);
     EXPECT_EQ(component(1).cumulativeWeight, 1.0);
-    EXPECT_EQ(particleState().A, 4);
 }
 
 TEST_F(FieldFileTest, recordsInFreeFormat)
@@ -91,7 +73,7 @@ TEST_F(FieldFileTest, recordsInFreeFormat)
         "  0.25 rest of the line ignored\r\n"
         "\"12Carbon\" 1.2D2 3E-1\r\n";      // quoted name cut to 5 characters
     const std::string file = scratch.write("free.txt", contents);
-    EXPECT_EQ(loadFieldFile(file), FieldFileOutcome::mixedField);
+    EXPECT_EQ(load(file), FieldFileOutcome::mixedField);
     EXPECT_EQ(component(1).name, "4He  ");
     EXPECT_EQ(component(1).kineticEnergy, 40.0);
     EXPECT_EQ(component(2).name, "12Car");
@@ -102,11 +84,11 @@ TEST_F(FieldFileTest, recordsInFreeFormat)
 
 TEST_F(FieldFileTest, valuesLeftOutKeepWhatTheComponentHolds)
 {
-    // A leading comma leaves component 1's name "e" from the reset; a slash
+    // A leading comma leaves component 1's name "e" of the field loaded into; a slash
     // after the energy leaves component 2's weight at 0; ",," after the energy
     // leaves component 3's weight out, and the 5 after it is past the record.
     const std::string file = scratch.write("keep.txt", "t\n3\n, 2 1\np 10 /  5 5\n4He,40,,5\n");
-    EXPECT_EQ(loadFieldFile(file), FieldFileOutcome::mixedField);
+    EXPECT_EQ(load(file), FieldFileOutcome::mixedField);
     EXPECT_EQ(component(1).name, "e    ");
     EXPECT_EQ(component(1).kineticEnergy, 2.0);
     EXPECT_EQ(component(1).weight, 1.0);
@@ -120,13 +102,14 @@ TEST_F(FieldFileTest, valuesLeftOutKeepWhatTheComponentHolds)
 
 TEST_F(FieldFileTest, filesWithoutComponentsChangeNothing)
 {
-    EXPECT_EQ(loadFieldFile(scratch.name("missing.txt")), FieldFileOutcome::notOpened);
-    EXPECT_EQ(loadFieldFile(scratch.name("")), FieldFileOutcome::notOpened);  // the directory
-    EXPECT_EQ(loadFieldFile(scratch.write("zero.txt", "t\n0\n")), FieldFileOutcome::noComponents);
-    EXPECT_EQ(loadFieldFile(scratch.write("neg.txt", "t\n\n-4\np 1 1\n")), FieldFileOutcome::noComponents);
-    EXPECT_EQ(radiationField().componentCount, 1);
-    EXPECT_TRUE(radiationField().singleParticle);
+    EXPECT_EQ(load(scratch.name("missing.txt")), FieldFileOutcome::notOpened);
+    EXPECT_EQ(load(scratch.name("")), FieldFileOutcome::notOpened);  // the directory
+    EXPECT_EQ(load(scratch.write("zero.txt", "t\n0\n")), FieldFileOutcome::noComponents);
+    EXPECT_EQ(load(scratch.write("neg.txt", "t\n\n-4\np 1 1\n")), FieldFileOutcome::noComponents);
+    EXPECT_EQ(field.componentCount(), 1);
+    EXPECT_TRUE(field.singleParticle());
     EXPECT_EQ(component(1).name, "e    ");
+    EXPECT_EQ(field, RadiationField{});
 }
 
 TEST_F(FieldFileTest, faultyFilesStopTheRunNamingFileAndComponent)
@@ -161,7 +144,16 @@ TEST_F(FieldFileTest, faultyFilesStopTheRunNamingFileAndComponent)
     };
     for (const Case& c : cases) {
         const std::string file = scratch.write("bad.txt", c.contents);
-        EXPECT_EXIT(loadWithConsoleOnStderr(file), ::testing::ExitedWithCode(1), c.message) << c.contents;
+        RadiationField loaded;
+        try {
+            static_cast<void>(loadFieldFile(file, loaded, defaultMassConstants));
+            ADD_FAILURE() << "no stop for " << c.contents;
+        } catch (const RunError& error) {
+            EXPECT_PRED_FORMAT2(::testing::IsSubstring, c.message, error.what()) << c.contents;
+            EXPECT_EQ(error.exitStatus(), 1) << c.contents;
+        }
+        // A file that stops the run leaves the field as it was.
+        EXPECT_EQ(loaded, RadiationField{}) << c.contents;
     }
 }
 

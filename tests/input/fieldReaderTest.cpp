@@ -6,10 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "damage/damageYields.h"
 #include "input/radiationField.h"
 #include "input/scratchDirectory.h"
-#include "physics/particleState.h"
 #include "support/text.h"
 
 namespace kesp {
@@ -17,22 +15,19 @@ namespace {
 
 class FieldReaderTest : public ::testing::Test {
 protected:
-    void TearDown() override
-    {
-        resetRadiationField();
-        resetParticleState();
-        resetDamageYields();
-    }
-
-    static BlockStatus read(const std::string& file)
+    // Reads the block; its field is kept in `field`.
+    BlockStatus read(const std::string& file)
     {
         std::istringstream input(file);
-        return readRadiationBlock(input);
+        RadiationBlock block = readRadiationBlock(input, defaultMassConstants);
+        field = std::move(block.field);
+        return block.status;
     }
 
-    static const FieldComponent& first() { return radiationField().components[1]; }
+    const FieldComponent& first() const { return field.component(1); }
 
     ScratchDirectory scratch;
+    RadiationField field;
 };
 
 struct SingleParticleCase {
@@ -45,45 +40,45 @@ struct SingleParticleCase {
 TEST_F(FieldReaderTest, singleParticleFromTheBlockLine)
 {
     const std::vector<SingleParticleCase> cases = {
-        {"", blockAbsent, "e", 1.0},
-        {"SIMCON: NOCS=3\n", blockAbsent, "e", 1.0},
-        {"RADX: PAR=p KE=10 ! single particle\n", blockRead, "p", 10.0},
-        {"radx: par=4he ke=40\n", blockRead, "4He", 40.0},  // 4HE, then its last letter lowered
-        {"  R ADX : PAR=p KE=10\n", blockRead, "p", 10.0},  // blanks inside the key are squeezed
-        {"Beam: RADX: PAR=p KE=10\n", blockAbsent, "e", 1.0},  // the key must begin the line
-        {"RADX: PAR=p KE=10\nRADX: PAR=4He KE=40\n", blockRead, "p", 10.0},
-        {"! RADX: PAR=p KE=10\nRADX: PAR=4He KE=40\n", blockRead, "4He", 40.0},  // "!" is not "RADX:"
-        {"RADX: PAR=12C MEV/A=10\n", blockRead, "12c", 120.0},  // 10 MeV/A x A = 12; 12C -> 12c
-        {"RADX: MEV/A=10 PAR=12C\n", blockRead, "12c", 120.0},
-        {"RADX: PAR=12C KE=50 MEV/A=10\n", blockRead, "12c", 120.0},
-        {"RADX: PAR=12C KE=50 MEV/A=0\n", blockRead, "12c", 0.0},
-        {"RADX: PAR=12C MEV/A=0 KE=50\n", blockRead, "12c", 50.0},
-        {"RADX: MEV/A=10\n", blockRead, "e", 0.0},  // the electron's mass number is 0
-        {"RADX: PAR=NE20 KE=5\n", blockRead, "NE20", 5.0},
-        {"RADX: PAR=Oxygen16\n", blockRead, "OXYGe", 1.0},  // cut to 5 characters
-        {"RADX: PAR= KE=3\n", blockRead, "", 3.0},
-        {"RADX: KE=abc MEV/A=NaN KE=Inf KE=1E999\n", blockRead, "e", 1.0},
-        {"RADX: KE='7'\n", blockRead, "e", 7.0},
-        {"RADX: KE=7\r\n", blockRead, "e", 7.0},
-        {"RADX: FN=nowhere.txt PAR=p KE=10\n", blockRead, "p", 10.0},  // no such file
+        {"", BlockStatus::absent, "e", 1.0},
+        {"SIMCON: NOCS=3\n", BlockStatus::absent, "e", 1.0},
+        {"RADX: PAR=p KE=10 ! single particle\n", BlockStatus::read, "p", 10.0},
+        {"radx: par=4he ke=40\n", BlockStatus::read, "4He", 40.0},  // 4HE, then its last letter lowered
+        {"  R ADX : PAR=p KE=10\n", BlockStatus::read, "p", 10.0},  // blanks inside the key are squeezed
+        {"Beam: RADX: PAR=p KE=10\n", BlockStatus::absent, "e", 1.0},  // the key must begin the line
+        {"RADX: PAR=p KE=10\nRADX: PAR=4He KE=40\n", BlockStatus::read, "p", 10.0},
+        {"! RADX: PAR=p KE=10\nRADX: PAR=4He KE=40\n", BlockStatus::read, "4He", 40.0},  // "!" is not "RADX:"
+        {"RADX: PAR=12C MEV/A=10\n", BlockStatus::read, "12c", 120.0},  // 10 MeV/A x A = 12; 12C -> 12c
+        {"RADX: MEV/A=10 PAR=12C\n", BlockStatus::read, "12c", 120.0},
+        {"RADX: PAR=12C KE=50 MEV/A=10\n", BlockStatus::read, "12c", 120.0},
+        {"RADX: PAR=12C KE=50 MEV/A=0\n", BlockStatus::read, "12c", 0.0},
+        {"RADX: PAR=12C MEV/A=0 KE=50\n", BlockStatus::read, "12c", 50.0},
+        {"RADX: MEV/A=10\n", BlockStatus::read, "e", 0.0},  // the electron's mass number is 0
+        {"RADX: PAR=NE20 KE=5\n", BlockStatus::read, "NE20", 5.0},
+        {"RADX: PAR=Oxygen16\n", BlockStatus::read, "OXYGe", 1.0},  // cut to 5 characters
+        {"RADX: PAR= KE=3\n", BlockStatus::read, "", 3.0},
+        {"RADX: KE=abc MEV/A=NaN KE=Inf KE=1E999\n", BlockStatus::read, "e", 1.0},
+        {"RADX: KE='7'\n", BlockStatus::read, "e", 7.0},
+        {"RADX: KE=7\r\n", BlockStatus::read, "e", 7.0},
+        {"RADX: FN=nowhere.txt PAR=p KE=10\n", BlockStatus::read, "p", 10.0},  // no such file
     };
     for (const SingleParticleCase& c : cases) {
-        resetParticleState();  // as at the start of a run: no particle set up yet
         EXPECT_EQ(read(c.file), c.status) << c.file;
         EXPECT_EQ(first().name, makeField(c.name, particleNameLength)) << c.file;
         EXPECT_EQ(first().kineticEnergy, c.kineticEnergy) << c.file;
-        EXPECT_EQ(radiationField().componentCount, 1) << c.file;
-        EXPECT_TRUE(radiationField().singleParticle) << c.file;
+        EXPECT_EQ(field.componentCount(), 1) << c.file;
+        EXPECT_TRUE(field.singleParticle()) << c.file;
     }
 }
 
 TEST_F(FieldReaderTest, fieldFileIsTriedBeforeTheParticleItems)
 {
-    const std::string field = scratch.write("field.txt", "Mixed\n3\np 10 1\n4He 40 1\n12C 120 2\n");
-    EXPECT_EQ(read("RADX: PAR=4He KE=40 FN=" + field + "\r\n"), blockRead);
-    EXPECT_FALSE(radiationField().singleParticle);
-    EXPECT_EQ(radiationField().componentCount, 3);
-    EXPECT_EQ(radiationField().components[3].cumulativeWeight, 1.0);
+    const std::string file = scratch.write("field.txt", "Mixed\n3\np 10 1\n4He 40 1\n12C 120 2\n");
+    EXPECT_EQ(read("RADX: PAR=4He KE=40 FN=" + file + "\r\n"), BlockStatus::read);
+    EXPECT_FALSE(field.singleParticle());
+    EXPECT_EQ(field.componentCount(), 3);
+    EXPECT_EQ(field.component(3).cumulativeWeight, 1.0);
+    EXPECT_EQ(field.fieldFileName, file);
     EXPECT_EQ(first().name, makeField("p", particleNameLength));
     EXPECT_EQ(first().kineticEnergy, 10.0);
 }
@@ -95,26 +90,26 @@ TEST_F(FieldReaderTest, unusableFieldFilesAreSkipped)
     // A directory, a missing file and a file without components are passed over.
     const std::string line = "RADX: fn=" + scratch.name("") + " FN=" + scratch.name("none.txt") +
                              " Fn=" + empty + " FN=" + single + " PAR=p KE=10\n";
-    EXPECT_EQ(read(line), blockAbsent);
-    EXPECT_TRUE(radiationField().singleParticle);
-    EXPECT_EQ(radiationField().componentCount, 1);
+    EXPECT_EQ(read(line), BlockStatus::absent);
+    EXPECT_TRUE(field.singleParticle());
+    EXPECT_EQ(field.componentCount(), 1);
     EXPECT_EQ(first().name, makeField("4He", particleNameLength));
     EXPECT_EQ(first().kineticEnergy, 40.0);
     EXPECT_EQ(first().weight, 1.0);
 
     // None loads: the block line's own items give the particle.
-    EXPECT_EQ(read("RADX: FN=" + empty + " PAR=p KE=10\n"), blockRead);
-    EXPECT_EQ(radiationField().componentCount, 1);
+    EXPECT_EQ(read("RADX: FN=" + empty + " PAR=p KE=10\n"), BlockStatus::read);
+    EXPECT_EQ(field.componentCount(), 1);
     EXPECT_EQ(first().name, makeField("p", particleNameLength));
 }
 
 TEST_F(FieldReaderTest, fileNameKeepsItsCase)
 {
-    const std::string field = scratch.write("Field.TXT", "t\n2\np 10 1\np 20 1\n");
-    EXPECT_EQ(read("RADX: FN=" + scratch.name("field.txt") + "\n"), blockRead);
-    EXPECT_TRUE(radiationField().singleParticle);  // no such file: the default electron
-    EXPECT_EQ(read("RADX: FN=" + field + "\n"), blockRead);
-    EXPECT_FALSE(radiationField().singleParticle);
+    const std::string file = scratch.write("Field.TXT", "t\n2\np 10 1\np 20 1\n");
+    EXPECT_EQ(read("RADX: FN=" + scratch.name("field.txt") + "\n"), BlockStatus::read);
+    EXPECT_TRUE(field.singleParticle());  // no such file: the default electron
+    EXPECT_EQ(read("RADX: FN=" + file + "\n"), BlockStatus::read);
+    EXPECT_FALSE(field.singleParticle());
 }
 
 }  // namespace

@@ -5,43 +5,36 @@
 #include <sstream>
 #include <string>
 
-#include "damage/damageYields.h"
-#include "driver/commandLine.h"
-#include "input/radiationField.h"
-#include "input/runConfig.h"
-#include "physics/particleState.h"
-#include "support/randomStream.h"
+#include "damage/runState.h"
+#include "input/scratchDirectory.h"
+#include "support/runError.h"
 #include "support/text.h"
 
 namespace kesp {
 namespace {
 
-class InputReaderTest : public ::testing::Test {
-protected:
-    void TearDown() override
-    {
-        resetRunConfig();
-        resetRunOptions();
-        resetRadiationField();
-        resetParticleState();
-        resetDamageYields();
-    }
-
-    static std::int32_t read(const std::string& file)
-    {
-        std::istringstream input(file);
-        return readInput(input);
-    }
-
-    static const FieldComponent& first() { return radiationField().components[1]; }
-};
-
-TEST_F(InputReaderTest, emptyFileGivesTheDefaultsAndAOneMeVElectron)
+RunSettings read(const std::string& file, const RunOptions& options = {})
 {
-    runConfig().nocs = 9;
-    runConfig().dna = 9.0;
-    EXPECT_EQ(read(""), 0);
-    const RunConfig& config = runConfig();
+    std::istringstream input(file);
+    return readInput(input, options);
+}
+
+// The message of the RunError that `read` throws; empty when it throws none.
+template <typename Read>
+std::string stopMessage(Read read)
+{
+    try {
+        static_cast<void>(read());
+    } catch (const RunError& error) {
+        return error.what();
+    }
+    return "";
+}
+
+TEST(InputReaderTest, emptyFileGivesTheDefaultsAndAOneMeVElectron)
+{
+    const RunSettings settings = read("");
+    const RunConfig& config = settings.config;
     EXPECT_EQ(config.nocs, 1);
     EXPECT_EQ(config.seed, 987654321);
     EXPECT_EQ(config.po2, 100.0);
@@ -55,15 +48,19 @@ TEST_F(InputReaderTest, emptyFileGivesTheDefaultsAndAOneMeVElectron)
     EXPECT_EQ(config.dna, 6.0);
     EXPECT_EQ(config.ndia, 5.0);
     EXPECT_EQ(config.fbl, 0.0);
-    EXPECT_EQ(first().name, makeField("e", particleNameLength));
-    EXPECT_EQ(first().kineticEnergy, 1.0);
-    EXPECT_TRUE(radiationField().singleParticle);
-    EXPECT_EQ(particleState().Z, -1);
-    EXPECT_EQ(particleState().T, 1.0);
-    EXPECT_EQ(streamState(1), 987654321);
+    EXPECT_EQ(settings.field.component(1).name, makeField("e", particleNameLength));
+    EXPECT_EQ(settings.field.component(1).kineticEnergy, 1.0);
+    EXPECT_TRUE(settings.field.singleParticle());
+    EXPECT_EQ(settings.options, RunOptions{});
+    // A run of these settings starts with the electron and seeds its streams
+    // from the seed.
+    const RunState run(settings);
+    EXPECT_EQ(run.particle.Z, -1);
+    EXPECT_EQ(run.particle.T, 1.0);
+    EXPECT_EQ(run.cells.streams.state(1), 987654321);
 }
 
-TEST_F(InputReaderTest, completeFileWithLfOrCrLfLineEnds)
+TEST(InputReaderTest, completeFileWithLfOrCrLfLineEnds)
 {
     const std::string file =
         "Test run, 10 MeV protons, 21 percent oxygen\n"
@@ -78,8 +75,8 @@ TEST_F(InputReaderTest, completeFileWithLfOrCrLfLineEnds)
         windows += c == '\n' ? std::string("\r\n") : std::string(1, c);
     }
     for (const std::string& text : {file, windows}) {
-        EXPECT_EQ(read(text), 0);
-        const RunConfig& config = runConfig();
+        const RunSettings settings = read(text);
+        const RunConfig& config = settings.config;
         EXPECT_EQ(config.nocs, 100);
         EXPECT_EQ(config.seed, 12345);
         EXPECT_EQ(config.po2, 21.0);
@@ -87,60 +84,110 @@ TEST_F(InputReaderTest, completeFileWithLfOrCrLfLineEnds)
         EXPECT_EQ(config.chmx, 0.3);
         EXPECT_EQ(config.ndia, 6.0);
         EXPECT_EQ(config.fbl, 0.2);
-        EXPECT_EQ(first().name, makeField("p", particleNameLength));
-        EXPECT_EQ(first().kineticEnergy, 10.0);
-        EXPECT_EQ(particleState().Z, 1);
-        EXPECT_EQ(particleState().T, 10.0);
-        EXPECT_EQ(streamState(100), 12345);
+        EXPECT_EQ(settings.field.component(1).name, makeField("p", particleNameLength));
+        EXPECT_EQ(settings.field.component(1).kineticEnergy, 10.0);
+        const RunState run(settings);
+        EXPECT_EQ(run.particle.Z, 1);
+        EXPECT_EQ(run.particle.T, 10.0);
+        EXPECT_EQ(run.cells.streams.state(100), 12345);
     }
 }
 
-TEST_F(InputReaderTest, zeroSeedIsReplacedByAClockSeedUsedForTheStreams)
+TEST(InputReaderTest, zeroSeedIsReplacedByAClockSeedUsedForTheStreams)
 {
-    EXPECT_EQ(read("SIMCON: SEED=0\n"), 0);
-    EXPECT_GT(runConfig().seed, 0);
-    EXPECT_EQ(streamState(1), runConfig().seed);
+    const RunSettings settings = read("SIMCON: SEED=0\n");
+    EXPECT_EQ(settings.config.seed, 0);  // replaced when the run starts
+    const RunState run(settings);
+    EXPECT_GT(run.seed, 0);
+    EXPECT_EQ(run.cells.streams.state(1), run.seed);
 }
 
-TEST_F(InputReaderTest, withoutOxygenEffectTheOxygenBlockIsNotRead)
+TEST(InputReaderTest, withoutOxygenEffectTheOxygenBlockIsNotRead)
 {
-    runOptions().oxygenEffect = false;
-    EXPECT_EQ(read("EVO2: PO2=21 M0=2 K=0.5 Q=100 R=3\n"), 0);
-    EXPECT_EQ(runConfig().po2, 100.0);
-    EXPECT_EQ(runConfig().m0, 1.0);
-    EXPECT_EQ(runConfig().k, 1.0);
-    EXPECT_EQ(runConfig().q, 1.0);
-    EXPECT_EQ(runConfig().r, 1.0);
+    RunOptions options;
+    options.oxygenEffect = false;
+    const RunSettings settings = read("EVO2: PO2=21 M0=2 K=0.5 Q=100 R=3\n", options);
+    EXPECT_EQ(settings.config.po2, 100.0);
+    EXPECT_EQ(settings.config.m0, 1.0);
+    EXPECT_EQ(settings.config.k, 1.0);
+    EXPECT_EQ(settings.config.q, 1.0);
+    EXPECT_EQ(settings.config.r, 1.0);
+    EXPECT_EQ(settings.options, options);
 }
 
-TEST_F(InputReaderTest, onlyTheRadiationKeyMayBeLowerCase)
+TEST(InputReaderTest, onlyTheRadiationKeyMayBeLowerCase)
 {
-    EXPECT_EQ(read("simcon: NOCS=5\nradx: par=4he ke=100\n"), 0);
-    EXPECT_EQ(runConfig().nocs, 1);
-    EXPECT_EQ(first().name, makeField("4He", particleNameLength));
-    EXPECT_EQ(first().kineticEnergy, 100.0);
-    EXPECT_EQ(particleState().A, 4);
+    const RunSettings settings = read("simcon: NOCS=5\nradx: par=4he ke=100\n");
+    EXPECT_EQ(settings.config.nocs, 1);
+    EXPECT_EQ(settings.field.component(1).name, makeField("4He", particleNameLength));
+    EXPECT_EQ(settings.field.component(1).kineticEnergy, 100.0);
+    EXPECT_EQ(RunState(settings).particle.A, 4);
 }
 
-TEST_F(InputReaderTest, unusableParticleFallsBackToAOneMeVElectron)
+TEST(InputReaderTest, unusableParticleFallsBackToAOneMeVElectron)
 {
-    // MEV/A= without PAR=: the electron's mass number 0 makes the energy 0,
-    // which the particle set-up refuses.
-    for (const std::string file : {"RADX: MEV/A=10\n", "RADX: PAR=Xq KE=5\n", "RADX: PAR=p KE=-3\n"}) {
-        EXPECT_EQ(read(file), 0);
-        EXPECT_EQ(first().name, makeField("e", particleNameLength)) << file;
-        EXPECT_EQ(first().kineticEnergy, 1.0) << file;
-        EXPECT_EQ(particleState().Z, -1) << file;
-        EXPECT_EQ(particleState().T, 1.0) << file;
+    struct Case {
+        std::string file;
+        bool oxygenEffect;
+        const char* name;
+        double kineticEnergy;
+        std::int32_t Z;
+    };
+    const Case cases[] = {
+        // MEV/A= without PAR=: the electron's mass number 0 makes the energy
+        // 0, which the particle set-up refuses.
+        {"RADX: MEV/A=10\n", true, "e", 1.0, -1},
+        {"RADX: PAR=Xq KE=5\n", true, "e", 1.0, -1},
+        {"RADX: PAR=p KE=-3\n", true, "e", 1.0, -1},
+        // A proton of 1 keV is below the validity limit of its effective
+        // charge (about 10 keV), which counts only without the oxygen model.
+        {"RADX: PAR=p KE=0.001\n", false, "e", 1.0, -1},
+        {"RADX: PAR=p KE=0.001\n", true, "p", 0.001, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file + (c.oxygenEffect ? "with" : "without") + " the oxygen model");
+        RunOptions options;
+        options.oxygenEffect = c.oxygenEffect;
+        const RunSettings settings = read(c.file, options);
+        EXPECT_EQ(settings.field.component(1).name, makeField(c.name, particleNameLength));
+        EXPECT_EQ(settings.field.component(1).kineticEnergy, c.kineticEnergy);
+        const RunState run(settings);
+        EXPECT_EQ(run.particle.Z, c.Z);
+        EXPECT_EQ(run.particle.T, c.kineticEnergy);
     }
 }
 
-TEST_F(InputReaderTest, inputThatCannotBeRewoundIsNotRead)
+TEST(InputReaderTest, inputThatCannotBeRewoundIsNotRead)
 {
     std::istream input(nullptr);
-    runConfig().nocs = 42;
-    EXPECT_EQ(readInput(input), -1);
-    EXPECT_EQ(runConfig().nocs, 42);
+    EXPECT_EQ(stopMessage([&] { return readInput(input, RunOptions{}); }),
+              "The input cannot be read from its start; give a regular file.");
+}
+
+TEST(InputReaderTest, inputFileNameGoesIntoTheOptions)
+{
+    ScratchDirectory scratch;
+    const std::string file = scratch.write("run.inp", "SIMCON: NOCS=7\nEVO2: PO2=21\nRADX: PAR=p KE=10\n");
+    RunOptions options;
+    options.reportFileName = makeField("run.out", fileNameLength);
+    options.oxygenEffect = false;
+    const RunSettings settings = readInputFile(file, options);
+    EXPECT_EQ(settings.options.inputFileName, makeField(file, fileNameLength));
+    EXPECT_EQ(settings.options.reportFileName, options.reportFileName);
+    EXPECT_FALSE(settings.options.oxygenEffect);
+    EXPECT_EQ(settings.config.nocs, 7);
+    EXPECT_EQ(settings.config.po2, 100.0);  // the switch reached the reader
+    EXPECT_EQ(settings.field.component(1).kineticEnergy, 10.0);
+}
+
+TEST(InputReaderTest, missingInputFileStopsTheRunNamingIt)
+{
+    ScratchDirectory scratch;
+    for (const std::string& name : {scratch.name("missing.inp"), scratch.name("")}) {
+        EXPECT_EQ(stopMessage([&] { return readInputFile(name); }),
+                  "Input file " + name + " is not a readable file")
+            << name;
+    }
 }
 
 }  // namespace

@@ -4,12 +4,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "physics/effectiveCharge.h"
-#include "physics/particleState.h"
 #include "physics/rangeTable.h"
 #include "physics/stoppingPower.h"
 #include "support/numerics.h"
+#include "support/runError.h"
 
 namespace kesp {
 namespace {
@@ -17,64 +18,57 @@ namespace {
 constexpr double protonRest = 938.272013;
 constexpr double electronRest = 0.510999;
 
-class MicrodosimetryTest : public ::testing::Test {
-protected:
-    void TearDown() override { resetParticleState(); }
-
-    static void setParticleKind(std::int32_t Z, double restEnergy, double T)
-    {
-        particleState().Z = Z;
-        particleState().restEnergy = restEnergy;
-        particleState().T = T;
-    }
-
-    // Mean energy imparted per event (keV), recovered from zf.
-    static double energyPerEvent(const StoppingAndMicrodosimetry& m, double d)
-    {
-        return m.zf * d * d * d / 0.3059;
-    }
-};
-
-TEST_F(MicrodosimetryTest, linealEnergyAndDosePerFluenceFollowFromSpecificEnergy)
+// The chord integral reads only Z, the rest energy and T.
+ParticleKind particleKind(std::int32_t Z, double restEnergy, double T)
 {
-    setParticleKind(1, protonRest, 10.0);
-    buildRangeTable();
+    return ParticleKind{Z, 0, restEnergy, T};
+}
+
+// Mean energy imparted per event (keV), recovered from zf.
+double energyPerEvent(const StoppingAndMicrodosimetry& m, double d)
+{
+    return m.zf * d * d * d / 0.3059;
+}
+
+TEST(MicrodosimetryTest, linealEnergyAndDosePerFluenceFollowFromSpecificEnergy)
+{
+    const ParticleKind proton = particleKind(1, protonRest, 10.0);
+    const RangeTable table = computeRangeTable(proton);
     for (const double d : {1.0, 5.0, 8.3}) {
-        const StoppingAndMicrodosimetry m = stoppingAndMicrodosimetry(1, protonRest, 10.0, d);
+        const StoppingAndMicrodosimetry m = stoppingAndMicrodosimetry(proton, table, d);
         EXPECT_GT(m.zf, 0.0);
         EXPECT_EQ(m.yf, m.zf * (d * d) / 0.204) << "d = " << d;
         EXPECT_EQ(m.dpuf, 7.853981633974483 * (d * d) * m.zf) << "d = " << d;
     }
 }
 
-TEST_F(MicrodosimetryTest, constantStoppingPowerImpartsItTimesTheMeanChord)
+TEST(MicrodosimetryTest, constantStoppingPowerImpartsItTimesTheMeanChord)
 {
     // A hand-made table in which every range belongs to the same energy E0, so
     // the particle keeps T - E0 along the whole chord.
     const double T = 10.0;
     const double e0 = 4.0;
-    setParticleKind(1, protonRest, T);
-    ParticleState& state = particleState();
-    for (std::size_t i = 0; i < state.rangeGrid.size(); ++i) {
-        state.energyGrid[i] = e0;
-        state.rangeGrid[i] = 1e-6 * std::pow(1.1, static_cast<double>(i));  // up to 0.0125 cm
+    RangeTable table;
+    for (std::size_t i = 0; i < table.rangeGrid.size(); ++i) {
+        table.energyGrid[i] = e0;
+        table.rangeGrid[i] = 1e-6 * std::pow(1.1, static_cast<double>(i));  // up to 0.0125 cm
     }
     const double gamma = (T - e0) / protonRest + 1.0;
     const double beta2 = 1.0 - 1.0 / (gamma * gamma);
     const double zeff = effectiveCharge(1, std::sqrt(beta2));
     const double s = stoppingPowerFit(1, gamma, zeff * zeff / beta2).total;
     const double d = 5.0;
-    const StoppingAndMicrodosimetry m = stoppingAndMicrodosimetry(1, protonRest, T, d);
+    const StoppingAndMicrodosimetry m = stoppingAndMicrodosimetry(particleKind(1, protonRest, T), table, d);
     EXPECT_NEAR(energyPerEvent(m, d), 2.0 * s * d / 3.0, 1e-12 * s * d);
     // The stopping-power half uses T itself, not the table.
     EXPECT_EQ(m.sTotal, stoppingPowerComponents(1, protonRest, T).total);
 }
 
-TEST_F(MicrodosimetryTest, emptyRangeTableGivesNoEnergyPerEvent)
+TEST(MicrodosimetryTest, emptyRangeTableGivesNoEnergyPerEvent)
 {
     // The first particle set-up of a run meets the all-zero table.
-    setParticleKind(-1, electronRest, 1.0);
-    const StoppingAndMicrodosimetry m = stoppingAndMicrodosimetry(-1, electronRest, 1.0, 5.0);
+    const StoppingAndMicrodosimetry m =
+        stoppingAndMicrodosimetry(particleKind(-1, electronRest, 1.0), RangeTable{}, 5.0);
     EXPECT_EQ(m.zf, 0.0);
     EXPECT_EQ(m.yf, 0.0);
     EXPECT_EQ(m.dpuf, 0.0);
@@ -82,52 +76,55 @@ TEST_F(MicrodosimetryTest, emptyRangeTableGivesNoEnergyPerEvent)
     EXPECT_EQ(m.sNuclear, 0.0);
 }
 
-TEST_F(MicrodosimetryTest, trackEndingInsideTheSphereStopsTheChordIntegral)
+TEST(MicrodosimetryTest, trackEndingInsideTheSphereStopsTheChordIntegral)
 {
     // A 0.1 MeV proton stops within about 1.5 um: beyond that the integral no
     // longer grows with d, so zf d^3 is the same for both diameters.
-    setParticleKind(1, protonRest, 0.1);
-    buildRangeTable();
-    ASSERT_LT(particleState().rangeGrid[99], 3e-4);
-    const double small = energyPerEvent(stoppingAndMicrodosimetry(1, protonRest, 0.1, 3.0), 3.0);
-    const double large = energyPerEvent(stoppingAndMicrodosimetry(1, protonRest, 0.1, 6.0), 6.0);
+    const ParticleKind proton = particleKind(1, protonRest, 0.1);
+    const RangeTable table = computeRangeTable(proton);
+    ASSERT_LT(table.rangeGrid[99], 3e-4);
+    const double small = energyPerEvent(stoppingAndMicrodosimetry(proton, table, 3.0), 3.0);
+    const double large = energyPerEvent(stoppingAndMicrodosimetry(proton, table, 6.0), 6.0);
     EXPECT_NEAR(large * 6.0 * 6.0, small * 3.0 * 3.0, 1e-12 * small * 9.0);
 }
 
-TEST_F(MicrodosimetryTest, electronDepositsOnlyItsCollisionalLoss)
+TEST(MicrodosimetryTest, electronDepositsOnlyItsCollisionalLoss)
 {
     // 1 MeV electron through 5 um: its energy barely changes, so eps is close
     // to the collisional stopping power times the mean chord 10/3 um (within
     // 0.2 %; the total stopping power would be 0.7 % higher).
-    setParticleKind(-1, electronRest, 1.0);
-    buildRangeTable();
-    const StoppingAndMicrodosimetry m = stoppingAndMicrodosimetry(-1, electronRest, 1.0, 5.0);
+    const ParticleKind electron = particleKind(-1, electronRest, 1.0);
+    const StoppingAndMicrodosimetry m = stoppingAndMicrodosimetry(electron, computeRangeTable(electron), 5.0);
     EXPECT_NEAR(energyPerEvent(m, 5.0), m.sElectronic * 10.0 / 3.0, 2e-3 * m.sElectronic * 10.0 / 3.0);
     EXPECT_GT(m.sRadiative, 0.0);
 }
 
-// The chord integrand written out from the formulas, on ParticleState,
-// with every logarithm taken at every evaluation.
-double plainChordIntegrand(double x)
-{
-    const ParticleState& p = particleState();
-    int j = tableLocate(p.rangeGrid, x);
-    j = std::clamp(j, 1, rangeTablePoints - 1);
-    const auto i = static_cast<std::size_t>(j - 1);
-    const double e1 = p.energyGrid[i];
-    const double e2 = p.energyGrid[i + 1];
-    const double r1 = p.rangeGrid[i];
-    const double r2 = p.rangeGrid[i + 1];
-    const double energy =
-        std::exp(std::log(e2 / e1) / std::log(r2 / r1) * std::log(x / r1) + std::log(e1));
-    const double gamma = (p.T - energy) / p.restEnergy + 1.0;
-    const double beta2 = 1.0 - 1.0 / (gamma * gamma);
-    const double zeff = p.Z == -1 ? -1.0 : effectiveCharge(p.Z, std::sqrt(beta2));
-    const StoppingPair pair = stoppingPowerFit(p.Z, gamma, zeff * zeff / beta2);
-    return x * x * (p.Z == -1 ? pair.electronic : pair.total);
-}
+// The chord integrand written out from the formulas, with every logarithm
+// taken at every evaluation.
+struct PlainChordIntegrand {
+    const ParticleKind& p;
+    const RangeTable& table;
 
-TEST_F(MicrodosimetryTest, specificEnergyIsThePlainChordIntegralBitForBit)
+    double operator()(double x) const
+    {
+        int j = tableLocate(table.rangeGrid, x);
+        j = std::clamp(j, 1, rangeTablePoints - 1);
+        const auto i = static_cast<std::size_t>(j - 1);
+        const double e1 = table.energyGrid[i];
+        const double e2 = table.energyGrid[i + 1];
+        const double r1 = table.rangeGrid[i];
+        const double r2 = table.rangeGrid[i + 1];
+        const double energy =
+            std::exp(std::log(e2 / e1) / std::log(r2 / r1) * std::log(x / r1) + std::log(e1));
+        const double gamma = (p.T - energy) / p.restEnergy + 1.0;
+        const double beta2 = 1.0 - 1.0 / (gamma * gamma);
+        const double zeff = p.Z == -1 ? -1.0 : effectiveCharge(p.Z, std::sqrt(beta2));
+        const StoppingPair pair = stoppingPowerFit(p.Z, gamma, zeff * zeff / beta2);
+        return x * x * (p.Z == -1 ? pair.electronic : pair.total);
+    }
+};
+
+TEST(MicrodosimetryTest, specificEnergyIsThePlainChordIntegralBitForBit)
 {
     const double alphaRest = 4.0026032497 * 931.494 - 2.0 * 0.510999;
     struct Case {
@@ -139,13 +136,30 @@ TEST_F(MicrodosimetryTest, specificEnergyIsThePlainChordIntegralBitForBit)
     // A range longer and one shorter than the diameter, electron, proton, ion.
     for (const Case& c : {Case{1, protonRest, 10.0, 5.0}, Case{1, protonRest, 0.3, 8.0},
                           Case{-1, electronRest, 1.0, 5.0}, Case{2, alphaRest, 8.0, 3.0}}) {
-        setParticleKind(c.Z, c.restEnergy, c.T);
-        buildRangeTable();
-        const double path = std::min(particleState().rangeGrid[rangeTablePoints - 1], c.d * 1e-4);
-        const double eps = 2e12 * qromo(plainChordIntegrand, 0.0, path) / (c.d * c.d);
-        EXPECT_EQ(stoppingAndMicrodosimetry(c.Z, c.restEnergy, c.T, c.d).zf,
-                  0.3059 * eps / (c.d * c.d * c.d))
+        const ParticleKind kind = particleKind(c.Z, c.restEnergy, c.T);
+        const RangeTable table = computeRangeTable(kind);
+        const double path = std::min(table.rangeGrid[rangeTablePoints - 1], c.d * 1e-4);
+        const double eps = 2e12 * qromo(PlainChordIntegrand{kind, table}, 0.0, path) / (c.d * c.d);
+        EXPECT_EQ(stoppingAndMicrodosimetry(kind, table, c.d).zf, 0.3059 * eps / (c.d * c.d * c.d))
             << "Z = " << c.Z << ", T = " << c.T;
+    }
+}
+
+TEST(MicrodosimetryTest, diameterFarOutsideACellsStopsTheRun)
+{
+    const ParticleKind proton = particleKind(1, protonRest, 10.0);
+    const RangeTable table = computeRangeTable(proton);
+    const StoppingAndMicrodosimetry usual = stoppingAndMicrodosimetry(proton, table, 5.0);
+    EXPECT_NO_THROW(requireFiniteMicrodosimetry(usual.dpuf, usual.yf, usual.zf, 5.0));
+    for (const double d : {1e300, 1e-300}) {
+        const StoppingAndMicrodosimetry m = stoppingAndMicrodosimetry(proton, table, d);
+        try {
+            requireFiniteMicrodosimetry(m.dpuf, m.yf, m.zf, d);
+            ADD_FAILURE() << "no stop at d = " << d;
+        } catch (const RunError& error) {
+            EXPECT_PRED_FORMAT2(::testing::IsSubstring, "um (CELL: NDIA=) gives no finite microdosimetry",
+                                error.what());
+        }
     }
 }
 

@@ -4,24 +4,18 @@
 
 #include <string>
 
-#include "driver/commandLine.h"
 #include "support/text.h"
 
 namespace kesp {
 namespace {
 
 // Callers pass the name as a 5-character field.
-ParticleIdentity identify(std::string_view name)
+ParticleIdentity identify(std::string_view name, const MassConstants& masses = defaultMassConstants)
 {
-    return identifyParticle(makeField(name, 5));
+    return identifyParticle(makeField(name, 5), masses);
 }
 
-class ParticleIdentificationTest : public ::testing::Test {
-protected:
-    void TearDown() override { resetRunOptions(); }
-};
-
-TEST_F(ParticleIdentificationTest, constantSetsEqualTheirPublishedValues)
+TEST(ParticleIdentificationTest, constantSetsEqualTheirPublishedValues)
 {
     // The derived constants are written as formulas; these are their printed values.
     EXPECT_EQ(defaultMassConstants.uEnergyMeV, 931.494);
@@ -36,12 +30,11 @@ TEST_F(ParticleIdentificationTest, constantSetsEqualTheirPublishedValues)
     EXPECT_EQ(massConstants2006.protonMassU, 1.0078250321);
     EXPECT_EQ(massConstants2006.protonRestEnergyMeV, 938.2851048850999);
 
-    EXPECT_EQ(&massConstants(), &defaultMassConstants);
-    runOptions().masses2006 = true;
-    EXPECT_EQ(&massConstants(), &massConstants2006);
+    EXPECT_EQ(&massConstantsFor(false), &defaultMassConstants);
+    EXPECT_EQ(&massConstantsFor(true), &massConstants2006);
 }
 
-TEST_F(ParticleIdentificationTest, ionNamesGiveTheTableNuclide)
+TEST(ParticleIdentificationTest, ionNamesGiveTheTableNuclide)
 {
     const struct {
         std::string_view name;
@@ -77,7 +70,7 @@ TEST_F(ParticleIdentificationTest, ionNamesGiveTheTableNuclide)
     EXPECT_NEAR(identify("20Ne").restEnergy, 18617.72808, 1e-5);
 }
 
-TEST_F(ParticleIdentificationTest, namesWithoutDigitsCountByTheirFirstLetter)
+TEST(ParticleIdentificationTest, namesWithoutDigitsCountByTheirFirstLetter)
 {
     for (const std::string_view name : {"p", "P", "proton", "positron", "pion", "1H", "1 h"}) {
         const ParticleIdentity identity = identify(name);
@@ -102,7 +95,7 @@ TEST_F(ParticleIdentificationTest, namesWithoutDigitsCountByTheirFirstLetter)
     }
 }
 
-TEST_F(ParticleIdentificationTest, rejectedNamesReportWhatFailed)
+TEST(ParticleIdentificationTest, rejectedNamesReportWhatFailed)
 {
     const struct {
         std::string_view name;
@@ -131,37 +124,36 @@ TEST_F(ParticleIdentificationTest, rejectedNamesReportWhatFailed)
     }
 }
 
-TEST_F(ParticleIdentificationTest, longDigitRunsFailWithoutOverflow)
+TEST(ParticleIdentificationTest, longDigitRunsFailWithoutOverflow)
 {
     // A digit run beyond the 32-bit range reads as the lowest integer, which is
     // then refused as a mass number; longer than 99 digits does not read at all.
-    EXPECT_EQ(identifyParticle("99999999999He").status, -2);
-    EXPECT_EQ(identifyParticle(std::string(100, '9') + "He").status, -2);
-    EXPECT_EQ(identifyParticle(std::string(100, '9') + "He").A, 0);
+    EXPECT_EQ(identifyParticle("99999999999He", defaultMassConstants).status, -2);
+    EXPECT_EQ(identifyParticle(std::string(100, '9') + "He", defaultMassConstants).status, -2);
+    EXPECT_EQ(identifyParticle(std::string(100, '9') + "He", defaultMassConstants).A, 0);
 }
 
-TEST_F(ParticleIdentificationTest, nuclideMassRejectsChargesAndMassNumbersOutsideTheTable)
+TEST(ParticleIdentificationTest, nuclideMassRejectsChargesAndMassNumbersOutsideTheTable)
 {
-    EXPECT_EQ(nuclideMass(0, 12).status, -2);
-    EXPECT_EQ(nuclideMass(6, 0).status, -2);
-    EXPECT_EQ(nuclideMass(-2, 4).status, -2);
-    EXPECT_EQ(nuclideMass(57, 139).status, -1);
-    EXPECT_EQ(nuclideMass(-1, 7).status, 0);  // the electron whatever A says
+    const MassConstants& masses = defaultMassConstants;
+    EXPECT_EQ(nuclideMass(0, 12, masses).status, -2);
+    EXPECT_EQ(nuclideMass(6, 0, masses).status, -2);
+    EXPECT_EQ(nuclideMass(-2, 4, masses).status, -2);
+    EXPECT_EQ(nuclideMass(57, 139, masses).status, -1);
+    EXPECT_EQ(nuclideMass(-1, 7, masses).status, 0);  // the electron whatever A says
 }
 
-TEST_F(ParticleIdentificationTest, olderConstantSetKeepsTheElectronsInTheIonRestEnergy)
+TEST(ParticleIdentificationTest, olderConstantSetKeepsTheElectronsInTheIonRestEnergy)
 {
-    runOptions().masses2006 = true;
-
-    const ParticleIdentity neon = identify("20Ne");
+    const ParticleIdentity neon = identify("20Ne", massConstants2006);
     EXPECT_EQ(neon.massU, 19.9924401759);
     EXPECT_EQ(neon.restEnergy, 19.9924401759 * 931.0);
 
-    const ParticleIdentity proton = identify("p");
+    const ParticleIdentity proton = identify("p", massConstants2006);
     EXPECT_EQ(proton.massU, 1.0078250321);
     EXPECT_EQ(proton.restEnergy, 938.2851048850999);
 
-    const ParticleIdentity electron = identify("e");
+    const ParticleIdentity electron = identify("e", massConstants2006);
     EXPECT_EQ(electron.massU, 0.0005485810966039502);
     EXPECT_EQ(electron.restEnergy, 0.511);
 }

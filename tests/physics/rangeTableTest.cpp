@@ -5,7 +5,6 @@
 #include <cmath>
 
 #include "physics/effectiveCharge.h"
-#include "physics/particleState.h"
 #include "physics/stoppingPower.h"
 
 namespace kesp {
@@ -17,55 +16,45 @@ constexpr double protonRest = 938.272013;
 constexpr double electronRest = 0.510999;
 constexpr double alphaRest = 4.0026032497 * 931.494 - 2.0 * 0.510999;
 
-class RangeTableTest : public ::testing::Test {
-protected:
-    void TearDown() override { resetParticleState(); }
-
-    static void setParticleKind(std::int32_t Z, double restEnergy, double T = 0.0)
-    {
-        particleState().Z = Z;
-        particleState().restEnergy = restEnergy;
-        particleState().T = T;
-    }
-};
-
-TEST_F(RangeTableTest, csdaRangeIsZeroAtAndBelowTheLowerLimit)
+// The range integrals read only Z, the rest energy and (for the table) T.
+ParticleKind particleKind(std::int32_t Z, double restEnergy, double T = 0.0)
 {
-    setParticleKind(1, protonRest);
-    EXPECT_EQ(csdaRange(1.1920928955078125e-7), 0.0);  // 2^-23 MeV
-    EXPECT_EQ(csdaRange(0.0), 0.0);
-    EXPECT_EQ(csdaRange(-1.0), 0.0);
-    EXPECT_GT(csdaRange(1.2e-7), 0.0);
+    return ParticleKind{Z, 0, restEnergy, T};
 }
 
-TEST_F(RangeTableTest, inverseStoppingPowerIsTheReciprocalOfTheFit)
+TEST(RangeTableTest, csdaRangeIsZeroAtAndBelowTheLowerLimit)
+{
+    const ParticleKind proton = particleKind(1, protonRest);
+    EXPECT_EQ(csdaRange(proton, 1.1920928955078125e-7), 0.0);  // 2^-23 MeV
+    EXPECT_EQ(csdaRange(proton, 0.0), 0.0);
+    EXPECT_EQ(csdaRange(proton, -1.0), 0.0);
+    EXPECT_GT(csdaRange(proton, 1.2e-7), 0.0);
+}
+
+TEST(RangeTableTest, inverseStoppingPowerIsTheReciprocalOfTheFit)
 {
     struct Case { std::int32_t Z; double restEnergy; double energy; };
     const Case cases[] = {
         {-1, electronRest, 1.0}, {1, protonRest, 10.0}, {2, alphaRest, 40.0},
     };
     for (const Case& c : cases) {
-        setParticleKind(c.Z, c.restEnergy);
+        const ParticleKind kind = particleKind(c.Z, c.restEnergy);
         const double gamma = c.energy / c.restEnergy + 1.0;
         const double beta2 = 1.0 - 1.0 / (gamma * gamma);
         const double zeff = c.Z == -1 ? -1.0 : effectiveCharge(c.Z, std::sqrt(beta2));
         // Total stopping power: radiative losses count towards the electron range.
         const double total = stoppingPowerFit(c.Z, gamma, zeff * zeff / beta2).total;
-        EXPECT_NEAR(inverseStoppingPower(c.energy), 0.1 / total, 1e-14 / total) << "Z = " << c.Z;
+        EXPECT_NEAR(inverseStoppingPower(kind, c.energy), 0.1 / total, 1e-14 / total) << "Z = " << c.Z;
     }
-    // The ion integrand leaves the effective charge of the energy behind.
-    setParticleKind(2, alphaRest);
-    particleState().zeff = 0.0;
-    inverseStoppingPower(40.0);
-    EXPECT_NEAR(particleState().zeff, 2.0, 1e-3);
     // Energies at or below 0 contribute nothing; the tiniest positive ones are
     // taken as 1e-6 MeV.
-    EXPECT_EQ(inverseStoppingPower(0.0), 0.0);
-    EXPECT_EQ(inverseStoppingPower(-5.0), 0.0);
-    EXPECT_EQ(inverseStoppingPower(1e-20), inverseStoppingPower(1e-6));
+    const ParticleKind alpha = particleKind(2, alphaRest);
+    EXPECT_EQ(inverseStoppingPower(alpha, 0.0), 0.0);
+    EXPECT_EQ(inverseStoppingPower(alpha, -5.0), 0.0);
+    EXPECT_EQ(inverseStoppingPower(alpha, 1e-20), inverseStoppingPower(alpha, 1e-6));
 }
 
-TEST_F(RangeTableTest, knownParticlesHavePlausibleRanges)
+TEST(RangeTableTest, knownParticlesHavePlausibleRanges)
 {
     // Ranges the fits give (cm), checked against the CSDA ranges of these
     // particles in water: 10 MeV proton 0.123, 1 MeV electron 0.437; the 40 MeV
@@ -78,33 +67,32 @@ TEST_F(RangeTableTest, knownParticlesHavePlausibleRanges)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        setParticleKind(c.Z, c.restEnergy, c.T);
-        buildRangeTable();
-        const double range = csdaRange(c.T);
+        const ParticleKind kind = particleKind(c.Z, c.restEnergy, c.T);
+        const RangeTable table = computeRangeTable(kind);
+        const double range = csdaRange(kind, c.T);
         EXPECT_GT(range, c.low);
         EXPECT_LT(range, c.high);
         // The last grid point is T up to rounding, so its range is the particle's.
-        EXPECT_NEAR(particleState().energyGrid[99], c.T, 1e-13 * c.T);
-        EXPECT_NEAR(particleState().rangeGrid[99], range, 1e-12 * range);
+        EXPECT_NEAR(table.energyGrid[99], c.T, 1e-13 * c.T);
+        EXPECT_NEAR(table.rangeGrid[99], range, 1e-12 * range);
     }
 }
 
-TEST_F(RangeTableTest, rangeTableIsGeometricInEnergyAndRisingInRange)
+TEST(RangeTableTest, rangeTableIsGeometricInEnergyAndRisingInRange)
 {
-    setParticleKind(1, protonRest, 10.0);
-    buildRangeTable();
-    const ParticleState& state = particleState();
+    const ParticleKind proton = particleKind(1, protonRest, 10.0);
+    const RangeTable table = computeRangeTable(proton);
     const double ratio = std::exp(std::log(10.0 / 1e-6) / 100.0);
-    EXPECT_DOUBLE_EQ(state.energyGrid[0], 1e-6 * ratio);
-    for (std::size_t i = 1; i < state.energyGrid.size(); ++i) {
-        EXPECT_DOUBLE_EQ(state.energyGrid[i] / state.energyGrid[i - 1], ratio) << "entry " << i + 1;
-        EXPECT_GT(state.rangeGrid[i], state.rangeGrid[i - 1]) << "entry " << i + 1;
+    EXPECT_DOUBLE_EQ(table.energyGrid[0], 1e-6 * ratio);
+    for (std::size_t i = 1; i < table.energyGrid.size(); ++i) {
+        EXPECT_DOUBLE_EQ(table.energyGrid[i] / table.energyGrid[i - 1], ratio) << "entry " << i + 1;
+        EXPECT_GT(table.rangeGrid[i], table.rangeGrid[i - 1]) << "entry " << i + 1;
     }
     // Every entry is a fresh integral from the lower limit.
-    EXPECT_EQ(state.rangeGrid[49], csdaRange(state.energyGrid[49]));
+    EXPECT_EQ(table.rangeGrid[49], csdaRange(proton, table.energyGrid[49]));
 }
 
-TEST_F(RangeTableTest, integrandIsTheFormulaWrittenOutBitForBit)
+TEST(RangeTableTest, integrandIsTheFormulaWrittenOutBitForBit)
 {
     // The integrand works out Z^(-2/3) once per particle; the value must be
     // the one the effective-charge formula gives at every evaluation.
@@ -117,16 +105,10 @@ TEST_F(RangeTableTest, integrandIsTheFormulaWrittenOutBitForBit)
             const double zeff = effectiveCharge(Z, std::sqrt(beta2));
             const double a = Z == 1 ? protonElectronic(u) : ionElectronic(u);
             const double b = Z == 1 ? protonNuclear(u) : ionNuclear(u);
-            LastEffectiveCharge last;
-            EXPECT_EQ(inverseStoppingPower(kind, energy, last), 0.1 / ((a + b) * (zeff * zeff / beta2)))
+            EXPECT_EQ(inverseStoppingPower(kind, energy), 0.1 / ((a + b) * (zeff * zeff / beta2)))
                 << "Z = " << Z << ", E = " << energy;
-            EXPECT_TRUE(last.written);
-            EXPECT_EQ(last.zeff, zeff);
         }
     }
-    LastEffectiveCharge last;
-    inverseStoppingPower(ParticleKind{-1, 0, electronRest, 1.0}, 0.5, last);
-    EXPECT_FALSE(last.written);  // the electron's charge is fixed
 }
 
 }  // namespace
