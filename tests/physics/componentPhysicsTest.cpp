@@ -102,7 +102,8 @@ TEST(ComponentPhysicsTest, parallelPhysicsMatchesOneByOne)
             RangeTableCache tables;  // a new run
             const std::vector<WorkedComponent> worked =
                 workOutComponents(kinds, nucleusDiameter, tables, threads);
-            expectSame(worked, expected, "field " + std::to_string(f) + ", threads " + std::to_string(threads));
+            expectSame(worked, expected,
+                       "field " + std::to_string(f) + ", threads " + std::to_string(threads));
             if (f == 0 && worked.size() == kinds.size()) {
                 EXPECT_EQ(worked[0].table, worked[3].table) << "threads " << threads;
             }
@@ -122,7 +123,8 @@ TEST(ComponentPhysicsTest, errorInOneComponentIsKeptInItsEntry)
     for (const unsigned threads : {0U, 1U, 3U}) {
         SCOPED_TRACE("threads " + std::to_string(threads));
         RangeTableCache tables;
-        const std::vector<WorkedComponent> worked = workOutComponents(kinds, nucleusDiameter, tables, threads);
+        const std::vector<WorkedComponent> worked =
+            workOutComponents(kinds, nucleusDiameter, tables, threads);
         ASSERT_EQ(worked.size(), 3U);
         ASSERT_TRUE(worked[1].error);
         try {

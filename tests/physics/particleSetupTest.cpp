@@ -74,7 +74,8 @@ TEST(ParticleSetupTest, microdosimetryIsWorkedOutAlongTheTableGiven)
     ParticleState state;
     ASSERT_EQ(setParticle(state, "p    ", 10.0, earlier, nucleusDiameter, defaultMassConstants),
               ParticleStatus::aboveLimit);
-    const StoppingAndMicrodosimetry along = stoppingAndMicrodosimetry(kindOf(state), earlier, nucleusDiameter);
+    const StoppingAndMicrodosimetry along =
+        stoppingAndMicrodosimetry(kindOf(state), earlier, nucleusDiameter);
     EXPECT_GT(state.zf, 0.0);
     EXPECT_EQ(state.zf, along.zf);
     EXPECT_EQ(state.dpuf, along.dpuf);
@@ -130,7 +131,8 @@ TEST(ParticleSetupTest, unusableNameOrEnergyLeavesTheKinematicsAlone)
         ASSERT_EQ(setUp(after, "4He  ", 40.0), ParticleStatus::aboveLimit);
         const ParticleState before = after;
         EXPECT_EQ(setUp(after, c.name, c.energy), ParticleStatus::notUsable);
-        EXPECT_EQ(describeParticle(c.name, c.energy, defaultMassConstants).status, ParticleStatus::notUsable);
+        EXPECT_EQ(describeParticle(c.name, c.energy, defaultMassConstants).status,
+                  ParticleStatus::notUsable);
         EXPECT_EQ(after.Z, c.Z);
         EXPECT_EQ(after.A, c.A);
         EXPECT_EQ(after.T, before.T);
