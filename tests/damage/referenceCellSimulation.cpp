@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <string>
+#include <vector>
 
 #include "damage/chemicalRepair.h"
 #include "damage/clusterTally.h"
@@ -215,85 +216,151 @@ int ssbClass(const LesionCounts& counts)
 
 // ---- Tally ----
 
-void addToEntry(ClusterTally& t, std::size_t r, std::size_t c, double pctSb, double length,
-                double perNt, double weight)
+// Category of a class code: 1 DSB (codes 6-9), 2 SSB (2-5), 3 OTHER (1).
+std::size_t categoryOf(int code)
 {
-    t.cellCount[r][c] += 1.0;
-    t.cellPctSb[r][c] += pctSb;
-    t.cellLength[r][c] += length;
-    t.cellLesionsPerNt[r][c] += perNt;
-    t.cellPerTrack[r][c] += weight;
+    if (code >= 6) {
+        return 1;
+    }
+    return code >= 2 ? 2 : 3;
 }
 
-void foldEntry(ClusterTally& t, std::size_t r, std::size_t c)
+// Row r (1..50) holds the clusters of r lesions, row 51 all of them; category
+// 4 holds the clusters of every category.
+bool belongsTo(const CellCluster& cluster, std::size_t row, std::size_t category)
 {
-    const double count = t.cellCount[r][c];
-    t.sumCount[r][c] += count;
-    t.sumSqCount[r][c] += count * count;
-    t.sumPerTrack[r][c] += t.cellPerTrack[r][c];
-    t.sumSqPerTrack[r][c] += t.cellPerTrack[r][c] * t.cellPerTrack[r][c];
-    if (count > 0.0) {
+    const bool inRow = row == tallyRows || static_cast<std::size_t>(cluster.lesions) == row;
+    const bool inCategory = category == tallyCategories || categoryOf(cluster.code) == category;
+    return inRow && inCategory;
+}
+
+// What one cell gives one entry: its number of clusters and their per-track
+// sum, and the means of % Sb, length and lesions per nucleotide (0 without
+// clusters). The measures of a cluster are worked out in single precision.
+struct CellEntry {
+    double count = 0.0;
+    double pctSb = 0.0;
+    double length = 0.0;
+    double lesionsPerNt = 0.0;
+    double perTrack = 0.0;
+};
+
+CellEntry cellEntry(const std::vector<CellCluster>& clusters, std::size_t row,
+                    std::size_t category, double weight)
+{
+    CellEntry entry;
+    for (const CellCluster& cluster : clusters) {
+        if (!belongsTo(cluster, row, category)) {
+            continue;
+        }
+        const std::int32_t length = cluster.last - cluster.first + 1;
+        const auto lesions = static_cast<float>(cluster.lesions);
+        entry.count += 1.0;
+        entry.pctSb += static_cast<float>(cluster.strandBreaks) * 100.0F / lesions;
+        entry.length += length;
+        entry.lesionsPerNt += lesions * 0.5F / static_cast<float>(length);
+        entry.perTrack += weight;
+    }
+    if (entry.count > 0.0) {
+        entry.pctSb /= entry.count;
+        entry.length /= entry.count;
+        entry.lesionsPerNt /= entry.count;
+    }
+    return entry;
+}
+
+// Keeps the cell's figures as the per-cell part of the entry and adds them
+// to the run sums: counts and per-track sums of every cell, the means of
+// the cells that had a cluster in the entry.
+void addCellEntry(ClusterTally& t, std::size_t r, std::size_t c, const CellEntry& cell)
+{
+    t.cellCount[r][c] = cell.count;
+    t.cellPctSb[r][c] = cell.pctSb;
+    t.cellLength[r][c] = cell.length;
+    t.cellLesionsPerNt[r][c] = cell.lesionsPerNt;
+    t.cellPerTrack[r][c] = cell.perTrack;
+    t.sumCount[r][c] += cell.count;
+    t.sumSqCount[r][c] += cell.count * cell.count;
+    t.sumPerTrack[r][c] += cell.perTrack;
+    t.sumSqPerTrack[r][c] += cell.perTrack * cell.perTrack;
+    if (cell.count > 0.0) {
         t.cellsWithClusters[r][c] += 1;
-        t.cellPctSb[r][c] /= count;
-        t.cellLength[r][c] /= count;
-        t.cellLesionsPerNt[r][c] /= count;
-        t.sumPctSb[r][c] += t.cellPctSb[r][c];
-        t.sumSqPctSb[r][c] += t.cellPctSb[r][c] * t.cellPctSb[r][c];
-        t.sumLength[r][c] += t.cellLength[r][c];
-        t.sumSqLength[r][c] += t.cellLength[r][c] * t.cellLength[r][c];
-        t.sumLesionsPerNt[r][c] += t.cellLesionsPerNt[r][c];
-        t.sumSqLesionsPerNt[r][c] += t.cellLesionsPerNt[r][c] * t.cellLesionsPerNt[r][c];
+        t.sumPctSb[r][c] += cell.pctSb;
+        t.sumSqPctSb[r][c] += cell.pctSb * cell.pctSb;
+        t.sumLength[r][c] += cell.length;
+        t.sumSqLength[r][c] += cell.length * cell.length;
+        t.sumLesionsPerNt[r][c] += cell.lesionsPerNt;
+        t.sumSqLesionsPerNt[r][c] += cell.lesionsPerNt * cell.lesionsPerNt;
     }
 }
 
-double percentOf(std::int64_t numerator, std::int64_t denominator)
+std::int64_t clustersOfCodes(const ClusterTally& tally, int firstCode, int lastCode)
 {
-    if (denominator == 0) {
+    std::int64_t total = 0;
+    for (int code = firstCode; code <= lastCode; ++code) {
+        total += tally.classCount[static_cast<std::size_t>(code)];
+    }
+    return total;
+}
+
+// The class percentages in their order, each the share of the run's
+// clusters of the codes partFirst..partLast among those of the codes
+// wholeFirst..wholeLast: of all clusters, of the SSB category (2-5) or of
+// the DSB category (6-9).
+struct ClassShare {
+    int partFirst;
+    int partLast;
+    int wholeFirst;
+    int wholeLast;
+};
+
+constexpr std::array<ClassShare, classPercentages> classShares{{
+    {1, 1, 1, 9},  // BD
+    {2, 3, 1, 9},  // SSB
+    {4, 4, 1, 9},  // SSB+
+    {5, 5, 1, 9},  // 2SSB
+    {6, 7, 1, 9},  // DSB
+    {8, 8, 1, 9},  // DSB+
+    {9, 9, 1, 9},  // DSB++
+    {4, 5, 2, 5},  // SSBc
+    {3, 5, 2, 5},  // SSBcb
+    {8, 9, 6, 9},  // DSBc
+    {7, 9, 6, 9},  // DSBcb
+}};
+
+// In single precision; 0 while the run has no cluster of the denominator's kind.
+double percentage(std::int64_t part, std::int64_t whole)
+{
+    if (whole == 0) {
         return 0.0;
     }
-    return static_cast<float>(numerator) * 100.0F / static_cast<float>(denominator);
+    return static_cast<float>(part) * 100.0F / static_cast<float>(whole);
 }
 
-void addClassPercentages(ClusterTally& t)
+void addClassPercentages(ClusterTally& tally)
 {
-    std::array<std::int64_t, clusterClasses + 1> n{};
-    for (std::size_t code = 1; code <= clusterClasses; ++code) {
-        n[code] = t.classCount[code];
-    }
-    const std::int64_t all = n[1] + n[2] + n[3] + n[4] + n[5] + n[6] + n[7] + n[8] + n[9];
-    const std::int64_t ssb = n[2] + n[3] + n[4] + n[5];
-    const std::int64_t dsb = n[6] + n[7] + n[8] + n[9];
-    const std::array<double, classPercentages + 1> pct{
-        0.0,
-        percentOf(n[1], all),
-        percentOf(n[2] + n[3], all),
-        percentOf(n[4], all),
-        percentOf(n[5], all),
-        percentOf(n[6] + n[7], all),
-        percentOf(n[8], all),
-        percentOf(n[9], all),
-        percentOf(n[4] + n[5], ssb),
-        percentOf(n[3] + n[4] + n[5], ssb),
-        percentOf(n[8] + n[9], dsb),
-        percentOf(n[7] + n[8] + n[9], dsb),
-    };
-    for (std::size_t k = 1; k <= classPercentages; ++k) {
-        t.classPct[k] += pct[k];
+    for (std::size_t k = 0; k < classShares.size(); ++k) {
+        const ClassShare& share = classShares[k];
+        tally.classPct[k + 1] +=
+            percentage(clustersOfCodes(tally, share.partFirst, share.partLast),
+                       clustersOfCodes(tally, share.wholeFirst, share.wholeLast));
     }
 }
 
 // ---- Cells ----
 
-void tallySegmentClusters(Cells& cells, double weight)
+std::vector<CellCluster> clustersOf(const DnaSegment& segment)
 {
-    ClusterBounds cluster;
+    std::vector<CellCluster> clusters;
+    std::int32_t cursor = 1;
+    ClusterBounds bounds;
     do {
-        cluster = nextCluster(cells.segment, cells.clusterCursor);
-        const ClusterClass found = classifyCluster(cells.segment, cluster.first, cluster.last);
-        cells.tally.classCount[static_cast<std::size_t>(found.code)] += 1;
-        tallyCluster(cells.tally, found.code, cluster.first, cluster.last, found.lesions,
-                     found.strandBreaks, weight);
-    } while (cluster.more);
+        bounds = nextCluster(segment, cursor);
+        const ClusterClass found = classifyCluster(segment, bounds.first, bounds.last);
+        clusters.push_back(
+            CellCluster{found.code, bounds.first, bounds.last, found.lesions, found.strandBreaks});
+    } while (bounds.more);
+    return clusters;
 }
 
 void simulateCell(Cells& cells, const CellDose& dose)
@@ -301,18 +368,7 @@ void simulateCell(Cells& cells, const CellDose& dose)
     drawBaseTypes(cells.segment, cells.generator);
     placeLesions(cells.segment, dose.yields, dose.fbl, cells.generator);
     applyChemicalRepair(cells.segment, dose.yields, cells.streams);
-    clearCellTally(cells.tally);
-    tallySegmentClusters(cells, dose.trackWeight);
-    endCell(cells.tally);
-}
-
-double classTotal(const ClusterTally& tally, int firstCode, int lastCode)
-{
-    std::int64_t total = 0;
-    for (int code = firstCode; code <= lastCode; ++code) {
-        total += tally.classCount[static_cast<std::size_t>(code)];
-    }
-    return static_cast<double>(total);
+    tallyCell(cells.tally, clustersOf(cells.segment), dose.trackWeight);
 }
 
 }  // namespace
@@ -410,40 +466,17 @@ ClusterClass classifyCluster(const DnaSegment& segment, std::int32_t first, std:
     return result;
 }
 
-void clearCellTally(ClusterTally& t)
+void tallyCell(ClusterTally& tally, const std::vector<CellCluster>& clusters, double weight)
 {
-    for (TallyArray<double>* array :
-         {&t.cellCount, &t.cellPctSb, &t.cellLength, &t.cellLesionsPerNt, &t.cellPerTrack}) {
-        for (auto& row : *array) {
-            row.fill(0.0);
-        }
+    for (const CellCluster& cluster : clusters) {
+        tally.classCount[static_cast<std::size_t>(cluster.code)] += 1;
     }
-}
-
-void tallyCluster(ClusterTally& t, int code, std::int32_t first, std::int32_t last,
-                  std::int32_t lesions, std::int32_t strandBreaks, double weight)
-{
-    const std::int32_t length = last - first + 1;
-    const float pctSb = static_cast<float>(strandBreaks) * 100.0F / static_cast<float>(lesions);
-    const float perNt = static_cast<float>(lesions) * 0.5F / static_cast<float>(length);
-    const std::size_t category = code >= 6 ? 1 : code >= 2 ? 2 : 3;
-    if (lesions >= 1 && lesions <= tallyRows - 1) {
-        const auto n = static_cast<std::size_t>(lesions);
-        addToEntry(t, n, category, pctSb, length, perNt, weight);
-        addToEntry(t, n, tallyCategories, pctSb, length, perNt, weight);
-    }
-    addToEntry(t, tallyRows, category, pctSb, length, perNt, weight);
-    addToEntry(t, tallyRows, tallyCategories, pctSb, length, perNt, weight);
-}
-
-void endCell(ClusterTally& t)
-{
     for (std::size_t r = 1; r <= tallyRows; ++r) {
         for (std::size_t c = 1; c <= tallyCategories; ++c) {
-            foldEntry(t, r, c);
+            addCellEntry(tally, r, c, cellEntry(clusters, r, c, weight));
         }
     }
-    addClassPercentages(t);
+    addClassPercentages(tally);
 }
 
 ProgressCounts simulateCells(Cells& cells, const CellDose& dose, int count)
@@ -454,8 +487,10 @@ ProgressCounts simulateCells(Cells& cells, const CellDose& dose, int count)
     for (int cell = 0; cell < count; ++cell) {
         simulateCell(cells, dose);
     }
-    return ProgressCounts{classTotal(cells.tally, 2, 5) / 6.0, classTotal(cells.tally, 6, 9) / 6.0,
-                          classTotal(cells.tally, 1, 9) / 6.0};
+    const ClusterTally& t = cells.tally;
+    return ProgressCounts{static_cast<double>(clustersOfCodes(t, 2, 5)) / 6.0,
+                          static_cast<double>(clustersOfCodes(t, 6, 9)) / 6.0,
+                          static_cast<double>(clustersOfCodes(t, 1, 9)) / 6.0};
 }
 
 }  // namespace kesp::reference
