@@ -11,41 +11,19 @@
 #include "damage/clusterTally.h"
 #include "damage/damageYields.h"
 #include "damage/referenceCellSimulation.h"
-#include "driver/commandLine.h"
+#include "input/radiationField.h"
 #include "input/runConfig.h"
+#include "input/runOptions.h"
+#include "physics/particleIdentification.h"
 #include "physics/particleSetup.h"
 #include "physics/particleState.h"
+#include "physics/rangeTable.h"
 #include "support/combinedGenerator.h"
 #include "support/randomStream.h"
+#include "support/text.h"
 
 namespace kesp {
 namespace {
-
-struct Outcome {
-    ClusterTally tally;
-    CombinedState combined;
-    std::int32_t stream1 = 0;
-    std::int32_t stream2 = 0;
-    double ssb = 0.0;
-    double dsb = 0.0;
-    double all = 0.0;
-};
-
-void seedBoth(std::int32_t seed)
-{
-    seedCombined(seed);
-    setStreamSeed(0, seed);
-}
-
-struct Core {
-    void (*prepare)();
-    ProgressCounts (*simulate)(int);
-    void (*release)();
-};
-
-constexpr Core fastCore{prepareParticle, simulateCells, releaseParticle};
-constexpr Core referenceCore{reference::prepareParticle, reference::simulateCells,
-                             reference::releaseParticle};
 
 struct Stage {
     const char* particle;
@@ -53,48 +31,81 @@ struct Stage {
     int cells;
 };
 
-// Runs the stages one after the other into one tally, as a mixed field does.
-Outcome run(const Core& core, std::int32_t seed, const std::vector<Stage>& stages)
-{
-    seedBoth(seed);
-    resetTally();
-    ProgressCounts counts;
-    for (const Stage& stage : stages) {
-        setParticle(stage.particle, stage.energy);
-        core.prepare();
-        counts = core.simulate(stage.cells);
-        core.release();
-    }
-    return Outcome{clusterTally(), combinedState(), streamState(1), streamState(2),
-                   counts.ssb, counts.dsb, counts.all};
-}
-
-void expectSameOutcome(std::int32_t seed, const std::vector<Stage>& stages, const std::string& what)
-{
-    const Outcome expected = run(referenceCore, seed, stages);
-    const Outcome fast = run(fastCore, seed, stages);
-    EXPECT_TRUE(fast.tally == expected.tally) << what;
-    EXPECT_EQ(fast.combined, expected.combined) << what;
-    EXPECT_EQ(fast.stream1, expected.stream1) << what;
-    EXPECT_EQ(fast.stream2, expected.stream2) << what;
-    EXPECT_EQ(fast.ssb, expected.ssb) << what;
-    EXPECT_EQ(fast.dsb, expected.dsb) << what;
-    EXPECT_EQ(fast.all, expected.all) << what;
-}
-
-class CellSimulationIdentityTest : public ::testing::Test {
-protected:
-    void TearDown() override
-    {
-        resetTally();
-        resetRunConfig();
-        resetRunOptions();
-        resetParticleState();
-        resetDamageYields();
-    }
+// A stage as the cells receive it: the particle's yields under the run's
+// chemistry, and its zf along its own range table as the per-track weight.
+struct StageDose {
+    DamageYields yields;
+    double trackWeight;
+    int cells;
 };
 
-TEST_F(CellSimulationIdentityTest, fastCoreMatchesReferenceAcrossParticlesAndChemistry)
+StageDose doseOf(const Stage& stage, const RunConfig& config, const RunOptions& options)
+{
+    static RangeTableCache tables;  // each particle's table is built once for all cases
+    ParticleState particle = describeParticle(makeField(stage.particle, particleNameLength),
+                                              stage.energy, massConstantsFor(options.masses2006))
+                                 .particle;
+    refreshStoppingAndMicrodosimetry(particle, *tables.tableFor(kindOf(particle)), config.ndia);
+    return StageDose{computeDamageYields(particle.zeb, config, options), particle.zf, stage.cells};
+}
+
+struct Outcome {
+    ClusterTally tally;
+    CombinedState generator;
+    RandomStreams streams;
+    ProgressCounts counts;
+};
+
+// The segment of each core for a stage: the fast core's is released after
+// the stage, as a mixed field does it.
+void allocateFor(CellSimulation& cells, std::int32_t length)
+{
+    allocateSegment(cells.segment, length);
+}
+void releaseAfter(CellSimulation& cells)
+{
+    releaseSegment(cells.segment);
+}
+void allocateFor(reference::Cells& cells, std::int32_t length)
+{
+    reference::allocateSegment(cells.segment, length);
+}
+void releaseAfter(reference::Cells&) {}
+
+// Runs the stages one after the other into one tally, as a mixed field does.
+template <typename Cells>
+Outcome run(std::int32_t seed, const std::vector<StageDose>& stages, double fbl)
+{
+    Cells cells;
+    cells.generator = seededCombined(seed);
+    cells.streams.seed(0, seed);
+    ProgressCounts counts;
+    for (const StageDose& stage : stages) {
+        allocateFor(cells, stage.yields.segmentLength);
+        counts = simulateCells(cells, CellDose{stage.yields, fbl, stage.trackWeight}, stage.cells);
+        releaseAfter(cells);
+    }
+    return Outcome{cells.tally, cells.generator, cells.streams, counts};
+}
+
+void expectSameOutcome(std::int32_t seed, const std::vector<Stage>& stages, const RunConfig& config,
+                       const RunOptions& options, const std::string& what)
+{
+    std::vector<StageDose> doses;
+    for (const Stage& stage : stages) {
+        doses.push_back(doseOf(stage, config, options));
+    }
+    const Outcome expected = run<reference::Cells>(seed, doses, config.fbl);
+    const Outcome fast = run<CellSimulation>(seed, doses, config.fbl);
+    EXPECT_TRUE(fast.tally == expected.tally) << what;
+    EXPECT_EQ(fast.generator, expected.generator) << what;
+    EXPECT_TRUE(fast.streams == expected.streams) << what;
+    EXPECT_EQ(fast.counts.ssb, expected.counts.ssb) << what;
+    EXPECT_EQ(fast.counts.dsb, expected.counts.dsb) << what;
+    EXPECT_EQ(fast.counts.all, expected.counts.all) << what;
+}
+
+TEST(CellSimulationIdentityTest, fastCoreMatchesReferenceAcrossParticlesAndChemistry)
 {
     // Longest segment (electron) to shortest (slow iron), oxygen off (no
     // repair), aerobic and hypoxic (more repair), with and without DMSO, and
@@ -112,32 +123,36 @@ TEST_F(CellSimulationIdentityTest, fastCoreMatchesReferenceAcrossParticlesAndChe
     for (const Stage& particle : particles) {
         for (const Chemistry& chemistry : chemistries) {
             for (const double fbl : {0.0, 0.5, 1.0}) {
-                runOptions().oxygenEffect = chemistry.oxygenEffect;
-                runConfig().po2 = chemistry.po2;
-                runConfig().conc = chemistry.conc;
-                runConfig().fbl = fbl;
+                RunOptions options;
+                options.oxygenEffect = chemistry.oxygenEffect;
+                RunConfig config;
+                config.po2 = chemistry.po2;
+                config.conc = chemistry.conc;
+                config.fbl = fbl;
                 seed = (seed * 7 + 3) % 1000003;
                 const std::string what = std::string(particle.particle) + " po2 "
                                          + std::to_string(chemistry.po2) + " oxygen "
                                          + std::to_string(chemistry.oxygenEffect) + " conc "
                                          + std::to_string(chemistry.conc) + " fbl "
                                          + std::to_string(fbl) + " seed " + std::to_string(seed);
-                expectSameOutcome(seed, {particle}, what);
+                expectSameOutcome(seed, {particle}, config, options, what);
             }
         }
     }
 }
 
-TEST_F(CellSimulationIdentityTest, fastCoreMatchesReferenceOverParticleChangesAndManyCells)
+TEST(CellSimulationIdentityTest, fastCoreMatchesReferenceOverParticleChangesAndManyCells)
 {
-    runConfig().po2 = 2.0;
-    runConfig().fbl = 0.3;
+    RunConfig config;
+    config.po2 = 2.0;
+    config.fbl = 0.3;
+    const RunOptions options;
     const std::vector<Stage> field = {
         {"12C", 50.0, 4}, {"e", 0.5, 1}, {"p", 2.0, 0}, {"p", 2.0, 6}, {"20Ne", 200.0, 1}};
     for (const std::int32_t seed : {1, 4711, 1258593649, 2147483647}) {
-        expectSameOutcome(seed, field, "mixed sequence, seed " + std::to_string(seed));
+        expectSameOutcome(seed, field, config, options, "mixed sequence, seed " + std::to_string(seed));
     }
-    expectSameOutcome(99, {{"4He", 4.0, 40}}, "40 alpha cells");
+    expectSameOutcome(99, {{"4He", 4.0, 40}}, config, options, "40 alpha cells");
 }
 
 }  // namespace

@@ -4,9 +4,8 @@
 
 #include "damage/clusterTally.h"
 #include "damage/damageYields.h"
-#include "driver/commandLine.h"
 #include "input/runConfig.h"
-#include "physics/particleState.h"
+#include "input/runOptions.h"
 #include "support/combinedGenerator.h"
 #include "support/randomStream.h"
 
@@ -15,41 +14,39 @@ namespace {
 
 class CellSimulationTest : public ::testing::Test {
 protected:
-    void SetUp() override
+    static constexpr double zeb = 300.0;  // a short segment keeps the test quick
+    static constexpr double trackWeight = 1.0 / 64.0;  // a power of two: its sums are exact
+
+    RunConfig config;
+    RunOptions options;
+    DamageYields yields;
+    CellSimulation cells;
+
+    // Fresh cells seeded as a run seeds them, then `count` cells simulated.
+    ProgressCounts run(std::int32_t seed, int count)
     {
-        resetTally();
-        particleState().zeb = 300.0;  // a short segment keeps the test quick
-        particleState().zf = 0.01;
-    }
-    void TearDown() override
-    {
-        releaseParticle();
-        resetTally();
-        resetRunConfig();
-        resetRunOptions();
-        resetParticleState();
-        resetDamageYields();
+        yields = computeDamageYields(zeb, config, options);
+        cells = CellSimulation{};
+        cells.generator = seededCombined(seed);
+        cells.streams.seed(0, seed);
+        allocateSegment(cells.segment, yields.segmentLength);
+        return simulate(count);
     }
 
-    // Seeds both generators as the input reader does and simulates `cells`.
-    static ProgressCounts run(std::int32_t seed, int cells)
+    ProgressCounts simulate(int count)
     {
-        seedCombined(seed);
-        setStreamSeed(0, seed);
-        resetTally();
-        prepareParticle();
-        return simulateCells(cells);
+        return simulateCells(cells, CellDose{yields, config.fbl, trackWeight}, count);
     }
 };
 
 TEST_F(CellSimulationTest, sameSeedGivesTheSameTally)
 {
     run(4711, 3);
-    const ClusterTally first = clusterTally();
+    const ClusterTally first = cells.tally;
     const ProgressCounts progress = run(4711, 3);
-    EXPECT_TRUE(clusterTally() == first);
+    EXPECT_TRUE(cells.tally == first);
 
-    const auto& classes = clusterTally().classCount;
+    const auto& classes = cells.tally.classCount;
     const auto ssb = static_cast<double>(classes[2] + classes[3] + classes[4] + classes[5]);
     const auto dsb = static_cast<double>(classes[6] + classes[7] + classes[8] + classes[9]);
     const auto all = static_cast<double>(classes[1]) + ssb + dsb;
@@ -57,53 +54,67 @@ TEST_F(CellSimulationTest, sameSeedGivesTheSameTally)
     EXPECT_EQ(progress.ssb, ssb / 6.0);
     EXPECT_EQ(progress.dsb, dsb / 6.0);
     EXPECT_EQ(progress.all, all / 6.0);
-    EXPECT_EQ(clusterTally().sumCount[51][4], all);
+    EXPECT_EQ(cells.tally.sumCount[51][4], all);
+    // Every cluster carries the per-track weight.
+    EXPECT_EQ(cells.tally.sumPerTrack[51][4], all * trackWeight);
 
     run(4712, 3);
-    EXPECT_FALSE(clusterTally() == first);
+    EXPECT_FALSE(cells.tally == first);
 }
 
-TEST_F(CellSimulationTest, noCellsLeavesTheTallyAlone)
+TEST_F(CellSimulationTest, noCellsLeavesTheTallyAndGeneratorsAlone)
 {
     run(4711, 1);
-    const ClusterTally before = clusterTally();
-    const ProgressCounts progress = simulateCells(0);
-    EXPECT_EQ(progress.ssb, 0.0);
-    EXPECT_EQ(progress.dsb, 0.0);
-    EXPECT_EQ(progress.all, 0.0);
-    EXPECT_TRUE(clusterTally() == before);
-    simulateCells(-3);
-    EXPECT_TRUE(clusterTally() == before);
+    const ClusterTally before = cells.tally;
+    const CombinedState generator = cells.generator;
+    const RandomStreams streams = cells.streams;
+    for (const int count : {0, -3}) {
+        const ProgressCounts progress = simulate(count);
+        EXPECT_EQ(progress.ssb, 0.0);
+        EXPECT_EQ(progress.dsb, 0.0);
+        EXPECT_EQ(progress.all, 0.0);
+        EXPECT_TRUE(cells.tally == before);
+        EXPECT_EQ(cells.generator, generator);
+        EXPECT_TRUE(cells.streams == streams);
+    }
 }
 
 TEST_F(CellSimulationTest, repairDrawsFromStreamOneOnlyWhenItRemovesLesions)
 {
-    runOptions().oxygenEffect = false;  // repair probability 0
+    options.oxygenEffect = false;  // repair probability 0
     run(4711, 2);
-    EXPECT_EQ(streamState(1), 4711);
-    releaseParticle();
-    runOptions().oxygenEffect = true;  // normoxic: a few lesions are repaired
+    EXPECT_EQ(cells.streams.state(1), 4711);
+    options.oxygenEffect = true;  // normoxic: a few lesions are repaired
     run(4711, 1);
-    EXPECT_NE(streamState(1), 4711);
-    EXPECT_EQ(streamState(2), 4711);
+    EXPECT_NE(cells.streams.state(1), 4711);
+    EXPECT_EQ(cells.streams.state(2), 4711);
+}
+
+TEST_F(CellSimulationTest, cellsGoOnFromWhereTheLastCallLeftOff)
+{
+    // Simulating in batches is simulating the cells one after the other.
+    run(4711, 3);
+    const ClusterTally inOneCall = cells.tally;
+    const CombinedState generator = cells.generator;
+    const RandomStreams streams = cells.streams;
+    run(4711, 1);
+    simulate(2);
+    EXPECT_TRUE(cells.tally == inOneCall);
+    EXPECT_EQ(cells.generator, generator);
+    EXPECT_TRUE(cells.streams == streams);
 }
 
 TEST_F(CellSimulationTest, classCountsPastThirtyTwoBitsStayExact)
 {
     // A long run passes 2^31 clusters of one class; the counts must not wrap.
     run(4711, 0);
-    clusterTally().classCount[1] = 3'000'000'000;
-    const ProgressCounts progress = simulateCells(1);
-    EXPECT_GT(clusterTally().classCount[1], 3'000'000'000);
-    EXPECT_EQ(progress.all, static_cast<double>(clusterTally().classCount[1]
-                                                + clusterTally().classCount[2]
-                                                + clusterTally().classCount[3]
-                                                + clusterTally().classCount[4]
-                                                + clusterTally().classCount[5]
-                                                + clusterTally().classCount[6]
-                                                + clusterTally().classCount[7]
-                                                + clusterTally().classCount[8]
-                                                + clusterTally().classCount[9])
+    cells.tally.classCount[1] = 3'000'000'000;
+    const ProgressCounts progress = simulate(1);
+    const auto& classes = cells.tally.classCount;
+    EXPECT_GT(classes[1], 3'000'000'000);
+    EXPECT_EQ(progress.all, static_cast<double>(classes[1] + classes[2] + classes[3] + classes[4]
+                                                + classes[5] + classes[6] + classes[7]
+                                                + classes[8] + classes[9])
                                 / 6.0);
 }
 

@@ -46,9 +46,10 @@ TEST(ChemicalRepairTest, zeroProbabilityDrawsNothingAndRemovesNothing)
 {
     const std::vector<Lesion> lesions = {{5, 1, strandBreak}, {6, 2, baseDamage}};
     DnaSegment segment = segmentWith(100, lesions);
-    setStreamSeed(1, 4711);
-    applyChemicalRepair(segment, yields(1, 1, 0.0));
-    EXPECT_EQ(streamState(1), 4711);
+    RandomStreams streams;
+    streams.seed(1, 4711);
+    applyChemicalRepair(segment, yields(1, 1, 0.0), streams);
+    EXPECT_EQ(streams.state(1), 4711);
     EXPECT_EQ(codesOf(segment, lesions), (std::vector<std::int32_t>{strandBreak, baseDamage}));
 }
 
@@ -60,8 +61,9 @@ TEST(ChemicalRepairTest, removalEndsWhenNothingRemovableIsLeft)
                                          {20, 1, baseLesion}, {30, 2, baseLesion},
                                          {40, 1, baseLesion}, {41, 1, baseDamage}};
     DnaSegment segment = segmentWith(100, lesions);
-    setStreamSeed(1, 4711);
-    applyChemicalRepair(segment, yields(3, 5, 0.95));
+    RandomStreams streams;
+    streams.seed(1, 4711);
+    applyChemicalRepair(segment, yields(3, 5, 0.95), streams);
     EXPECT_EQ(codesOf(segment, lesions),
               (std::vector<std::int32_t>{noLesion, noLesion, baseLesion, baseLesion, baseLesion,
                                          noLesion}));
@@ -69,8 +71,8 @@ TEST(ChemicalRepairTest, removalEndsWhenNothingRemovableIsLeft)
     // A seed equal to the generator's modulus does not leave stream 1 stuck
     // on one list entry.
     DnaSegment again = segmentWith(100, lesions);
-    setStreamSeed(1, 2147483647);
-    applyChemicalRepair(again, yields(3, 5, 0.95));
+    streams.seed(1, 2147483647);
+    applyChemicalRepair(again, yields(3, 5, 0.95), streams);
     EXPECT_EQ(codesOf(again, lesions), codesOf(segment, lesions));
 }
 
@@ -84,10 +86,11 @@ TEST(ChemicalRepairTest, drawsPickListEntriesStrandOneFirst)
                                       {50, 1, strandBreak}, {20, 2, strandBreak},
                                       {40, 2, baseDamage},  {60, 2, strandBreak}};
     std::vector<std::int32_t> expected = codesOf(segmentWith(100, list), list);
-    setStreamSeed(5, 12345);
+    RandomStreams streams;
+    streams.seed(5, 12345);
     for (const auto& [kind, due] : {std::pair{strandBreak, 2}, {baseDamage, 1}}) {
         for (int removed = 0; removed < due;) {
-            auto& code = expected[static_cast<std::size_t>(uniformStream(5) * 6.0)];
+            auto& code = expected[static_cast<std::size_t>(streams.uniform(5) * 6.0)];
             if (code == kind) {
                 code = noLesion;
                 ++removed;
@@ -95,10 +98,10 @@ TEST(ChemicalRepairTest, drawsPickListEntriesStrandOneFirst)
         }
     }
     DnaSegment segment = segmentWith(100, list);
-    setStreamSeed(1, 12345);
-    applyChemicalRepair(segment, yields(4, 2, 0.6));
+    streams.seed(1, 12345);
+    applyChemicalRepair(segment, yields(4, 2, 0.6), streams);
     EXPECT_EQ(codesOf(segment, list), expected);
-    EXPECT_EQ(streamState(1), streamState(5));
+    EXPECT_EQ(streams.state(1), streams.state(5));
 }
 
 }  // namespace

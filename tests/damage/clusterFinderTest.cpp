@@ -2,10 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <iostream>
+#include <ostream>
 #include <string>
 #include <vector>
 
+#include "damage/runErrorMessage.h"
 #include "damage/segmentWithLesions.h"
 
 namespace kesp {
@@ -78,12 +79,8 @@ TEST(ClusterFinderTest, clustersAndClassesOfHandBuiltSegments)
 TEST(ClusterFinderTest, segmentWithoutLesionsStopsTheRun)
 {
     const DnaSegment segment = segmentWith(300, {});
-    EXPECT_EXIT(
-        {
-            std::cout.rdbuf(std::cerr.rdbuf());
-            scan(segment);
-        },
-        ::testing::ExitedWithCode(1), "Damage information for this DNA segment is missing");
+    EXPECT_EQ(test::runErrorMessage([&segment] { scan(segment); }),
+              "Damage information for this DNA segment is missing");
 }
 
 }  // namespace

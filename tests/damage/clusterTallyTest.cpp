@@ -4,21 +4,14 @@
 
 #include <cmath>
 
-#include "input/runConfig.h"
-#include "physics/particleState.h"
-
 namespace kesp {
 namespace {
 
 class ClusterTallyTest : public ::testing::Test {
 protected:
-    void SetUp() override { resetTally(); }
-    void TearDown() override
-    {
-        resetTally();
-        resetRunConfig();
-        resetParticleState();
-    }
+    ClusterTally t;
+    TouchedEntries touched;
+    double weight = 0.0;  // per track, of every cluster
 
     // One cell holding the given clusters (code, first, last, lesions, Sb),
     // counted by class as the cell loop does.
@@ -29,23 +22,25 @@ protected:
         std::int32_t lesions;
         std::int32_t strandBreaks;
     };
-    static void cell(std::initializer_list<Cluster> clusters)
+    void cell(std::initializer_list<Cluster> clusters)
     {
-        clearCellTally();
+        clearCellTally(t, touched);
         for (const Cluster& c : clusters) {
-            clusterTally().classCount[static_cast<std::size_t>(c.code)] += 1;
-            tallyCluster(c.code, c.first, c.last, c.lesions, c.strandBreaks);
+            t.classCount[static_cast<std::size_t>(c.code)] += 1;
+            add(c);
         }
-        endCell();
+        endCell(t, touched);
+    }
+    void add(const Cluster& c)
+    {
+        addCluster(t, touched, c.code, c.first, c.last, c.lesions, c.strandBreaks, weight);
     }
 };
 
 TEST_F(ClusterTallyTest, clusterGoesToItsSizeRowAndTheAllSizesRow)
 {
-    particleState().zf = 0.25;
-    clearCellTally();
-    tallyCluster(3, 10, 16, 3, 1);  // code 3: SSB category
-    const ClusterTally& t = clusterTally();
+    weight = 0.25;
+    add({3, 10, 16, 3, 1});  // code 3: SSB category
     for (const auto& [row, category] : {std::pair{3, 2}, {51, 2}, {3, 4}, {51, 4}}) {
         SCOPED_TRACE(testing::Message() << "row " << row << " category " << category);
         const auto r = static_cast<std::size_t>(row);
@@ -61,7 +56,7 @@ TEST_F(ClusterTallyTest, clusterGoesToItsSizeRowAndTheAllSizesRow)
     EXPECT_EQ(t.cellCount[3][3], 0.0);
 
     // A cluster of 60 lesions has no size row of its own.
-    tallyCluster(1, 100, 159, 60, 0);
+    add({1, 100, 159, 60, 0});
     double sizedRows = 0.0;
     for (std::size_t r = 1; r <= 50; ++r) {
         sizedRows += t.cellCount[r][3] + t.cellCount[r][4];
@@ -73,13 +68,11 @@ TEST_F(ClusterTallyTest, clusterGoesToItsSizeRowAndTheAllSizesRow)
 
 TEST_F(ClusterTallyTest, finalisationAveragesCountsOverAllCellsAndCompositionOverCellsWithClusters)
 {
-    particleState().zf = 0.5;
+    weight = 0.5;
     cell({{6, 100, 100, 2, 2}, {2, 200, 200, 1, 1}});
     cell({{2, 50, 50, 1, 1}});
     cell({{2, 50, 50, 1, 1}, {3, 70, 74, 2, 1}});
-    runConfig().nocs = 3;
-    finaliseTally();
-    const ClusterTally& t = clusterTally();
+    finaliseTally(t, 3);
 
     // Row 2 DSB, seen in the first cell only: counts 1, 0, 0. Mean 1/3; SEM
     // sqrt((1 - 3 (1/3)^2) / 2 / 3) = 1/3. Composition from that one cell, SEM 0.
@@ -124,11 +117,9 @@ TEST_F(ClusterTallyTest, finalisationAveragesCountsOverAllCellsAndCompositionOve
 
 TEST_F(ClusterTallyTest, singleCellRunKeepsSumsAndHasNoSpread)
 {
-    particleState().zf = 0.5;
+    weight = 0.5;
     cell({{2, 50, 50, 1, 1}, {2, 80, 80, 1, 1}});
-    runConfig().nocs = 1;
-    finaliseTally();
-    const ClusterTally& t = clusterTally();
+    finaliseTally(t, 1);
     EXPECT_EQ(t.sumCount[1][2], 2.0);
     EXPECT_EQ(t.sumSqCount[1][2], 0.0);
     EXPECT_EQ(t.sumPerTrack[1][2], 1.0);
@@ -139,7 +130,6 @@ TEST_F(ClusterTallyTest, singleCellRunKeepsSumsAndHasNoSpread)
 TEST_F(ClusterTallyTest, classPercentagesWithoutSsbOrDsbYetAddNothing)
 {
     cell({{1, 50, 50, 1, 0}});  // base damage only: no SSB or DSB cluster in the run
-    const ClusterTally& t = clusterTally();
     EXPECT_EQ(t.classPct[1], 100.0);
     for (std::size_t k = 2; k <= classPercentages; ++k) {
         EXPECT_EQ(t.classPct[k], 0.0) << "percentage " << k;

@@ -2,29 +2,18 @@
 
 #include <gtest/gtest.h>
 
-#include "driver/commandLine.h"
 #include "input/runConfig.h"
-#include "physics/particleState.h"
+#include "input/runOptions.h"
 
 namespace kesp {
 namespace {
 
 class DamageYieldsTest : public ::testing::Test {
 protected:
-    void TearDown() override
-    {
-        resetRunConfig();
-        resetRunOptions();
-        resetParticleState();
-        resetDamageYields();
-    }
+    RunConfig config;
+    RunOptions options;
 
-    static DamageYields yieldsAt(double zeb)
-    {
-        particleState().zeb = zeb;
-        computeDamageYields();
-        return damageYields();
-    }
+    DamageYields yieldsAt(double zeb) const { return computeDamageYields(zeb, config, options); }
 };
 
 TEST_F(DamageYieldsTest, segmentLengthFollowsTheSaturatingCurve)
@@ -47,9 +36,9 @@ TEST_F(DamageYieldsTest, dmsoLowersStrandBreaksTowardTheNonScavengeableShare)
         {0.0, 0.0, 0.5, 1300},  // no scavenger at all: the full yield, not 0/0
     };
     for (const Case& c : cases) {
-        runConfig().conc = c.conc;
-        runConfig().chmx = c.chmx;
-        runConfig().fnsd = c.fnsd;
+        config.conc = c.conc;
+        config.chmx = c.chmx;
+        config.fnsd = c.fnsd;
         const DamageYields yields = yieldsAt(10.0);
         EXPECT_EQ(yields.strandBreaks, c.strandBreaks) << "conc " << c.conc << " chmx " << c.chmx;
         EXPECT_EQ(yields.baseDamages, 3 * c.strandBreaks);
@@ -62,13 +51,13 @@ TEST_F(DamageYieldsTest, repairProbabilityFollowsTheOxygenModel)
     EXPECT_DOUBLE_EQ(yieldsAt(0.0).repairProbability,
                      1.0 - (0.3372 + 100.0) / (100.0 + 1.74 * 0.3372));
     EXPECT_GT(yieldsAt(0.0).repairProbability, 0.0);  // even a normoxic cell repairs a little
-    runConfig().po2 = 0.0;
+    config.po2 = 0.0;
     EXPECT_DOUBLE_EQ(yieldsAt(0.0).repairProbability, 1.0 - 1.0 / 1.74);
     // At zeb = q the factor lies half-way between M0 and 1.
     EXPECT_DOUBLE_EQ(yieldsAt(946.1).repairProbability, 1.0 - 1.0 / ((1.74 + 1.0) / 2.0));
-    runOptions().zebDependentOxygen = false;
+    options.zebDependentOxygen = false;
     EXPECT_DOUBLE_EQ(yieldsAt(946.1).repairProbability, 1.0 - 1.0 / 1.74);
-    runOptions().oxygenEffect = false;
+    options.oxygenEffect = false;
     EXPECT_EQ(yieldsAt(946.1).repairProbability, 0.0);
 }
 

@@ -3,17 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <iostream>
 
+#include "damage/runErrorMessage.h"
 #include "support/combinedGenerator.h"
 
 namespace kesp {
 namespace {
-
-void seed(std::int32_t value)
-{
-    seedCombined(value);
-}
 
 // Number of sites holding each lesion code 0..3, both strands.
 std::array<int, 4> countCodes(const DnaSegment& segment)
@@ -32,14 +27,13 @@ TEST(LesionPlacementTest, baseTypeSkipTakesOneDrawPerPosition)
     for (const std::int32_t length : {0, 1, 1000, 149200}) {
         DnaSegment segment;
         allocateSegment(segment, length);
-        seed(99);
-        skipBaseTypes(segment);
-        const CombinedState skipped = combinedState();
-        seed(99);
+        CombinedState skipped = seededCombined(99);
+        skipBaseTypes(segment, skipped);
+        CombinedState drawn = seededCombined(99);
         for (std::int32_t p = 1; p <= length; ++p) {
-            nextCombined();
+            drawCombined(drawn);
         }
-        EXPECT_EQ(combinedState(), skipped) << "length " << length;
+        EXPECT_EQ(drawn, skipped) << "length " << length;
     }
 }
 
@@ -47,21 +41,22 @@ TEST(LesionPlacementTest, lesionLandsWhereItsDrawsPoint)
 {
     DnaSegment segment;
     allocateSegment(segment, 1000);
-    seed(7);
-    const double u1 = nextCombined();
-    const double u2 = nextCombined();
-    const double u3 = nextCombined();
+    CombinedState draws = seededCombined(7);
+    const double u1 = drawCombined(draws);
+    const double u2 = drawCombined(draws);
+    const double u3 = drawCombined(draws);
     const auto position = static_cast<std::int32_t>(1000.0 * u1) + 1;
     const int strand = u2 < 0.5 ? 1 : 2;
 
-    seed(7);
-    placeLesions(segment, DamageYields{1000, 0, 1, 0.0}, u3);  // u3 < fbl fails: a Bd
+    CombinedState generator = seededCombined(7);
+    placeLesions(segment, DamageYields{1000, 0, 1, 0.0}, u3, generator);  // u3 < fbl fails: a Bd
     EXPECT_EQ(lesionAt(segment, strand, position), baseDamage);
-    seed(7);
-    placeLesions(segment, DamageYields{1000, 0, 1, 0.0}, u3 + 1e-9);
+    EXPECT_EQ(generator, draws);  // a free site at the first try: three draws
+    generator = seededCombined(7);
+    placeLesions(segment, DamageYields{1000, 0, 1, 0.0}, u3 + 1e-9, generator);
     EXPECT_EQ(lesionAt(segment, strand, position), baseLesion);
-    seed(7);
-    placeLesions(segment, DamageYields{1000, 1, 0, 0.0}, 0.0);
+    generator = seededCombined(7);
+    placeLesions(segment, DamageYields{1000, 1, 0, 0.0}, 0.0, generator);
     EXPECT_EQ(lesionAt(segment, strand, position), strandBreak);
     EXPECT_EQ(countCodes(segment)[strandBreak], 1);
 }
@@ -70,16 +65,16 @@ TEST(LesionPlacementTest, everyLesionGetsASiteOfItsOwn)
 {
     DnaSegment segment;
     allocateSegment(segment, 1000);
-    seed(3);
-    placeLesions(segment, DamageYields{1000, 50, 150, 0.0}, 0.0);
+    CombinedState generator = seededCombined(3);
+    placeLesions(segment, DamageYields{1000, 50, 150, 0.0}, 0.0, generator);
     EXPECT_EQ(countCodes(segment), (std::array<int, 4>{1800, 50, 150, 0}));
-    placeLesions(segment, DamageYields{1000, 50, 150, 0.0}, 1.0);  // cleared first; all Bl
+    placeLesions(segment, DamageYields{1000, 50, 150, 0.0}, 1.0, generator);  // cleared first; all Bl
     EXPECT_EQ(countCodes(segment), (std::array<int, 4>{1800, 50, 0, 150}));
 
     // As many lesions as sites: every site is filled and placement ends.
     DnaSegment small;
     allocateSegment(small, 5);
-    placeLesions(small, DamageYields{5, 4, 6, 0.0}, 0.0);
+    placeLesions(small, DamageYields{5, 4, 6, 0.0}, 0.0, generator);
     EXPECT_EQ(countCodes(small), (std::array<int, 4>{0, 4, 6, 0}));
 }
 
@@ -87,12 +82,12 @@ TEST(LesionPlacementTest, moreLesionsThanSitesStopsTheRun)
 {
     DnaSegment segment;
     allocateSegment(segment, 10);
-    EXPECT_EXIT(
-        {
-            std::cout.rdbuf(std::cerr.rdbuf());
-            placeLesions(segment, DamageYields{10, 15, 6, 0.0}, 0.0);
-        },
-        ::testing::ExitedWithCode(1), "Cannot place 21 lesions on a DNA segment of 10 bp");
+    CombinedState generator = seededCombined(3);
+    EXPECT_EQ(test::runErrorMessage([&] {
+                  placeLesions(segment, DamageYields{10, 15, 6, 0.0}, 0.0, generator);
+              }),
+              "Cannot place 21 lesions on a DNA segment of 10 bp (20 sites); the damage yields "
+              "exceed the segment.");
 }
 
 }  // namespace

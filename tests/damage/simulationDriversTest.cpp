@@ -4,40 +4,40 @@
 
 #include <sstream>
 #include <string>
+#include <vector>
 
-#include "damage/cellSimulation.h"
 #include "damage/clusterTally.h"
-#include "damage/damageYields.h"
-#include "driver/commandLine.h"
+#include "damage/progressDisplay.h"
+#include "damage/progressObserver.h"
+#include "damage/runState.h"
 #include "input/radiationField.h"
-#include "input/runConfig.h"
+#include "input/runSettings.h"
+#include "physics/particleIdentification.h"
 #include "physics/particleSetup.h"
-#include "physics/particleState.h"
-#include "support/combinedGenerator.h"
 #include "support/randomStream.h"
-#include "support/text.h"
 
 namespace kesp {
 namespace {
 
 constexpr std::int32_t testSeed = 24680;
 
+// What an observer was told, in order.
+class RecordedProgress final : public ProgressObserver {
+public:
+    void tableStarted(ProgressTable table) override { tables.push_back(table); }
+    void progressed(const ProgressUpdate& update) override { updates.push_back(update); }
+
+    std::vector<ProgressTable> tables;
+    std::vector<ProgressUpdate> updates;
+};
+
 class SimulationDriversTest : public ::testing::Test {
 protected:
-    void SetUp() override
+    SimulationDriversTest()
     {
-        std::int32_t seed = testSeed;
-        seedCombined(seed);
-        setStreamSeed(0, seed);
-    }
-    void TearDown() override
-    {
-        resetTally();
-        resetRunConfig();
-        resetRunOptions();
-        resetRadiationField();
-        resetParticleState();
-        resetDamageYields();
+        settings.config.seed = testSeed;
+        // A fast heavy ion gives the shortest DNA segment, which keeps the run quick.
+        settings.field = singleParticleField("56Fe", 5600.0);
     }
 
     static int countLines(const std::string& text, const std::string& start)
@@ -51,19 +51,23 @@ protected:
     }
 
     // Cells that produced at least one cluster: every simulated cell does.
-    static int cellsSimulated()
+    static int cellsSimulated(const RunState& state)
     {
-        return clusterTally().cellsWithClusters[tallyRows][tallyCategories];
+        return state.cells.tally.cellsWithClusters[tallyRows][tallyCategories];
     }
+
+    RunSettings settings;
 };
 
 TEST_F(SimulationDriversTest, thousandCellsShowNineProgressLines)
 {
-    // A fast heavy ion gives the shortest DNA segment, which keeps the run quick.
-    ASSERT_EQ(setParticle(makeField("56Fe", 5), 5600.0), 0);
-    runConfig().nocs = 1000;
+    ASSERT_EQ(describeParticle(settings.field.component(1).name, 5600.0, defaultMassConstants).status,
+              ParticleStatus::aboveLimit);
+    settings.config.nocs = 1000;
+    RunState state(settings);
     std::ostringstream console;
-    runSingleParticle(console);
+    ConsoleProgress progress(console);
+    runSingleParticle(settings, state, progress);
 
     const std::string text = console.str();
     EXPECT_EQ(text.rfind("\n      TIME (min)       ----- Clusters/(Gy-Gbp) ------\n", 0), 0u);
@@ -76,41 +80,66 @@ TEST_F(SimulationDriversTest, thousandCellsShowNineProgressLines)
     }
     EXPECT_NE(text.find("  1.00E+03  "), std::string::npos);
     EXPECT_EQ(countLines(text, "  "), 11);  // two header records and nine progress lines
-    EXPECT_EQ(cellsSimulated(), 1000);
+    EXPECT_EQ(cellsSimulated(state), 1000);
+}
+
+TEST_F(SimulationDriversTest, observerHearsTheTableAndTheRunTotalsAndChangesNothing)
+{
+    settings.config.nocs = 1000;
+    RunState observed(settings);
+    RecordedProgress recorded;
+    runSingleParticle(settings, observed, recorded);
+
+    EXPECT_EQ(recorded.tables, std::vector<ProgressTable>{ProgressTable::singleParticle});
+    ASSERT_EQ(recorded.updates.size(), 9u);
+    for (std::size_t i = 0; i < recorded.updates.size(); ++i) {
+        EXPECT_EQ(recorded.updates[i].cellsDone, 200 + 100 * static_cast<int>(i));
+    }
+    // The last update counts the clusters of the first 1000 cells: all of them.
+    const auto& classes = observed.cells.tally.classCount;
+    std::int64_t all = 0;
+    for (const std::int64_t count : classes) {
+        all += count;
+    }
+    EXPECT_EQ(recorded.updates.back().counts.all, static_cast<double>(all) / 6.0);
+
+    RunState quiet(settings);
+    NoProgress none;
+    runSingleParticle(settings, quiet, none);
+    EXPECT_TRUE(quiet.cells.tally == observed.cells.tally);
+    EXPECT_EQ(quiet.cells.generator, observed.cells.generator);
 }
 
 TEST_F(SimulationDriversTest, runsBelowTwoHundredCellsAreSilent)
 {
-    ASSERT_EQ(setParticle(makeField("56Fe", 5), 5600.0), 0);
-    runConfig().nocs = 199;
+    settings.config.nocs = 199;
+    RunState state(settings);
     std::ostringstream console;
-    runSingleParticle(console);
+    ConsoleProgress progress(console);
+    runSingleParticle(settings, state, progress);
     EXPECT_EQ(console.str(), "");
-    EXPECT_EQ(cellsSimulated(), 199);
+    EXPECT_EQ(cellsSimulated(state), 199);
 }
 
 TEST_F(SimulationDriversTest, mixedFieldAssignsLeftOverCellsByOneDraw)
 {
-    RadiationField& field = radiationField();
-    field.componentCount = 2;
-    field.components[1] = {makeField("56Fe", 5), 5600.0, 0.5, 0.5};
-    field.components[2] = {makeField("20Ne", 5), 2000.0, 0.5, 1.0};
-    field.singleParticle = false;
-    field.physicsPending = false;  // the table physics is not what this test is about
-    runConfig().nocs = 11;
+    settings.field = mixedField({{"56Fe", 5600.0, 1.0}, {"20Ne", 2000.0, 1.0}});
+    settings.config.nocs = 11;
+    RunState state(settings);
     std::ostringstream console;
-    runMixedField(console);
+    ConsoleProgress progress(console);
 
-    EXPECT_EQ(runConfig().nocs, 11);
-    EXPECT_EQ(cellsSimulated(), 11);
+    EXPECT_EQ(runMixedField(settings, state, progress), 11);
+    EXPECT_EQ(cellsSimulated(state), 11);
     // Five cells per component, one progress line after each, and one left-over
     // cell assigned with a single draw from stream 2.
     EXPECT_EQ(countLines(console.str(), "  Elapsed   Remaining     DSB        SSB       TOTAL      nsim     Scoll"), 1);
     EXPECT_NE(console.str().find("  5.00E+00  "), std::string::npos);
     EXPECT_NE(console.str().find("  1.00E+01  "), std::string::npos);
-    setStreamSeed(3, testSeed);
-    uniformStream(3);
-    EXPECT_EQ(streamState(2), streamState(3));
+    RandomStreams replay;
+    replay.seed(2, testSeed);
+    replay.uniform(2);
+    EXPECT_EQ(state.cells.streams.state(2), replay.state(2));
 }
 
 }  // namespace

@@ -11,7 +11,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <iostream>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -19,10 +18,10 @@
 #include "damage/cellSimulation.h"
 #include "damage/clusterTally.h"
 #include "damage/damageYields.h"
-#include "driver/commandLine.h"
+#include "damage/runErrorMessage.h"
 #include "input/blockReaders.h"
 #include "input/runConfig.h"
-#include "physics/particleState.h"
+#include "input/runOptions.h"
 #include "support/combinedGenerator.h"
 #include "support/randomStream.h"
 
@@ -59,7 +58,6 @@ protected:
     void SetUp() override
     {
         const Extreme& e = GetParam();
-        RunConfig& config = runConfig();
         config.po2 = e.po2;
         config.m0 = e.m0;
         config.k = e.k;
@@ -70,53 +68,43 @@ protected:
         config.chmx = e.chmx;
         config.fbl = e.fbl;
         config.nocs = cellsPerCase;
-        particleState().zeb = e.zeb;
-        particleState().zf = 0.01;
-        std::int32_t seed = e.seed;
-        seedCombined(seed);
-        setStreamSeed(0, seed);
-        resetTally();
+        cells.generator = seededCombined(e.seed);
+        cells.streams.seed(0, e.seed);
     }
-    void TearDown() override
-    {
-        alarm(0);
-        releaseParticle();
-        resetTally();
-        resetRunConfig();
-        resetRunOptions();
-        resetParticleState();
-        resetDamageYields();
-    }
-};
+    void TearDown() override { alarm(0); }
 
-// The stop message goes to the console; in a death test it must reach stderr.
-void simulateWithConsoleOnStderr()
-{
-    std::cout.rdbuf(std::cerr.rdbuf());
-    prepareParticle();
-    simulateCells(cellsPerCase);
-}
+    // The particle's yields and its segment, then the cells.
+    ProgressCounts simulate()
+    {
+        yields = computeDamageYields(GetParam().zeb, config, options);
+        allocateSegment(cells.segment, yields.segmentLength);
+        return simulateCells(cells, CellDose{yields, config.fbl, 0.01}, cellsPerCase);
+    }
+
+    RunConfig config;
+    RunOptions options;
+    DamageYields yields;
+    CellSimulation cells;
+};
 
 TEST_P(TerminationTest, fewCellsEndInTime)
 {
     alarm(watchdogSeconds);
     if (GetParam().stopsWithoutLesions) {
-        EXPECT_EXIT(simulateWithConsoleOnStderr(), ::testing::ExitedWithCode(1),
-                    "Damage information for this DNA segment is missing");
+        EXPECT_EQ(test::runErrorMessage([this] { simulate(); }),
+                  "Damage information for this DNA segment is missing");
         return;
     }
     const auto start = std::chrono::steady_clock::now();
-    prepareParticle();
+    const ProgressCounts progress = simulate();
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     // Placement needs sigSb + sigBd free sites: at most 5200 lesions on at
     // least 2 x 25600 sites for every accepted setting.
-    const DamageYields& yields = damageYields();
     EXPECT_LE(yields.strandBreaks + yields.baseDamages, 2 * yields.segmentLength);
-    const ProgressCounts progress = simulateCells(cellsPerCase);
-    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     EXPECT_LT(elapsed.count(), expectedSecondsAtMost);
     EXPECT_GT(progress.all, 0.0);
-    finaliseTally();
-    EXPECT_GT(clusterTally().sumCount[tallyRows][tallyCategories], 0.0);
+    finaliseTally(cells.tally, config.nocs);
+    EXPECT_GT(cells.tally.sumCount[tallyRows][tallyCategories], 0.0);
 }
 
 Extreme make(std::string name, void (*adjust)(Extreme&))

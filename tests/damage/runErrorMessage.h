@@ -1,0 +1,29 @@
+#pragma once
+// The message with which a step ends the run, for tests of the ways a run
+// stops.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/runError.h"
+
+namespace kesp::test {
+
+// Runs the step and returns the message of the RunError it throws, after
+// checking that the error carries the failure exit status. A step that
+// returns normally is a test failure and gives an empty message.
+template <typename Step>
+std::string runErrorMessage(Step&& step)
+{
+    try {
+        step();
+    } catch (const RunError& error) {
+        EXPECT_EQ(error.exitStatus(), exitFailure);
+        return error.what();
+    }
+    ADD_FAILURE() << "the step did not stop the run";
+    return {};
+}
+
+}  // namespace kesp::test
