@@ -44,6 +44,8 @@ TEST(CommandLineTest, noArgumentsGiveTheDefaultNames)
     EXPECT_TRUE(options.oxygenEffect);
     EXPECT_TRUE(options.zebDependentOxygen);
     EXPECT_FALSE(options.masses2006);
+    // Options built in code without a command line are the same.
+    EXPECT_EQ(options, RunOptions{});
 }
 
 TEST(CommandLineTest, longNameIsCutBeforeTheReportNameIsDerived)
