@@ -1,8 +1,9 @@
 // Fuzz target for the input file reader together with the field file it may
-// name, and the set-up of a run from what was read. The fuzz input is split at its first NUL byte: the part before it is
-// the input file, the part after it the field file, written as "f.txt" into a
-// private directory that is the working directory while the fuzzer runs.
-// Without a NUL byte the whole input is the input file and f.txt is empty.
+// name, and for setting up a run from the settings read. The fuzz input is
+// split at its first NUL byte: the part before it is the input file, the part
+// after it the field file, written as "f.txt" into a private directory that
+// is the working directory while the fuzzer runs. Without a NUL byte the
+// whole input is the input file and f.txt is empty.
 
 #include <unistd.h>
 
@@ -60,7 +61,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     scratchDirectory() = pattern;
     std::filesystem::current_path(scratchDirectory());
     std::atexit(removeScratchDirectory);
-    // Console output (the warnings of the reader) is of no interest here.
+    // Console output (the interpolation's warning) is of no interest here.
     std::cout.rdbuf(nullptr);
     return 0;
 }
