@@ -225,13 +225,20 @@ std::size_t categoryOf(int code)
     return code >= 2 ? 2 : 3;
 }
 
-// Row r (1..50) holds the clusters of r lesions, row 51 all of them; category
-// 4 holds the clusters of every category.
-bool belongsTo(const CellCluster& cluster, std::size_t row, std::size_t category)
+// The cell's clusters by size row, each row in position order: row r
+// (1..50) holds the clusters of r lesions, row 51 all of them.
+using ClustersByRow = std::array<std::vector<CellCluster>, tallyRows + 1>;
+
+ClustersByRow sortIntoRows(const std::vector<CellCluster>& clusters)
 {
-    const bool inRow = row == tallyRows || static_cast<std::size_t>(cluster.lesions) == row;
-    const bool inCategory = category == tallyCategories || categoryOf(cluster.code) == category;
-    return inRow && inCategory;
+    ClustersByRow rows;
+    for (const CellCluster& cluster : clusters) {
+        if (cluster.lesions <= tallyRows - 1) {
+            rows[static_cast<std::size_t>(cluster.lesions)].push_back(cluster);
+        }
+    }
+    rows[tallyRows] = clusters;
+    return rows;
 }
 
 // What one cell gives one entry: its number of clusters and their per-track
@@ -245,12 +252,12 @@ struct CellEntry {
     double perTrack = 0.0;
 };
 
-CellEntry cellEntry(const std::vector<CellCluster>& clusters, std::size_t row,
-                    std::size_t category, double weight)
+// The entry of a category (4: all categories) from the clusters of its row.
+CellEntry cellEntry(const std::vector<CellCluster>& row, std::size_t category, double weight)
 {
     CellEntry entry;
-    for (const CellCluster& cluster : clusters) {
-        if (!belongsTo(cluster, row, category)) {
+    for (const CellCluster& cluster : row) {
+        if (category != tallyCategories && categoryOf(cluster.code) != category) {
             continue;
         }
         const std::int32_t length = cluster.last - cluster.first + 1;
@@ -400,7 +407,8 @@ void drawBaseTypes(DnaSegment& segment, CombinedState& generator)
     }
 }
 
-void placeLesions(DnaSegment& segment, const DamageYields& yields, double fbl, CombinedState& generator)
+void placeLesions(DnaSegment& segment, const DamageYields& yields, double fbl,
+                  CombinedState& generator)
 {
     requireRoomForLesions(segment, yields);
     clearStrands(segment);
@@ -471,9 +479,10 @@ void tallyCell(ClusterTally& tally, const std::vector<CellCluster>& clusters, do
     for (const CellCluster& cluster : clusters) {
         tally.classCount[static_cast<std::size_t>(cluster.code)] += 1;
     }
+    const ClustersByRow rows = sortIntoRows(clusters);
     for (std::size_t r = 1; r <= tallyRows; ++r) {
         for (std::size_t c = 1; c <= tallyCategories; ++c) {
-            addCellEntry(tally, r, c, cellEntry(clusters, r, c, weight));
+            addCellEntry(tally, r, c, cellEntry(rows[r], c, weight));
         }
     }
     addClassPercentages(tally);

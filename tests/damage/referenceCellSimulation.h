@@ -41,7 +41,8 @@ struct Cells {
 
 // One draw of the combined generator per position, in increasing order.
 void drawBaseTypes(DnaSegment& segment, CombinedState& generator);
-void placeLesions(DnaSegment& segment, const DamageYields& yields, double fbl, CombinedState& generator);
+void placeLesions(DnaSegment& segment, const DamageYields& yields, double fbl,
+                  CombinedState& generator);
 void applyChemicalRepair(DnaSegment& segment, const DamageYields& yields, RandomStreams& streams);
 
 struct ClusterBounds {
