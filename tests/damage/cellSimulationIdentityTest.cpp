@@ -150,7 +150,8 @@ TEST(CellSimulationIdentityTest, fastCoreMatchesReferenceOverParticleChangesAndM
     const std::vector<Stage> field = {
         {"12C", 50.0, 4}, {"e", 0.5, 1}, {"p", 2.0, 0}, {"p", 2.0, 6}, {"20Ne", 200.0, 1}};
     for (const std::int32_t seed : {1, 4711, 1258593649, 2147483647}) {
-        expectSameOutcome(seed, field, config, options, "mixed sequence, seed " + std::to_string(seed));
+        expectSameOutcome(seed, field, config, options,
+                          "mixed sequence, seed " + std::to_string(seed));
     }
     expectSameOutcome(99, {{"4He", 4.0, 40}}, config, options, "40 alpha cells");
 }

@@ -68,7 +68,8 @@ TEST(LesionPlacementTest, everyLesionGetsASiteOfItsOwn)
     CombinedState generator = seededCombined(3);
     placeLesions(segment, DamageYields{1000, 50, 150, 0.0}, 0.0, generator);
     EXPECT_EQ(countCodes(segment), (std::array<int, 4>{1800, 50, 150, 0}));
-    placeLesions(segment, DamageYields{1000, 50, 150, 0.0}, 1.0, generator);  // cleared first; all Bl
+    // Cleared first; all Bl.
+    placeLesions(segment, DamageYields{1000, 50, 150, 0.0}, 1.0, generator);
     EXPECT_EQ(countCodes(segment), (std::array<int, 4>{1800, 50, 0, 150}));
 
     // As many lesions as sites: every site is filled and placement ends.

@@ -44,7 +44,8 @@ TEST(RunStateTest, startsWithTheFirstComponentAndItsYields)
     EXPECT_EQ(state.particle.Z, 6);
     EXPECT_EQ(state.particle.A, 12);
     EXPECT_EQ(state.particle.T, 120.0);
-    EXPECT_EQ(state.yields, computeDamageYields(state.particle.zeb, settings.config, settings.options));
+    EXPECT_EQ(state.yields,
+              computeDamageYields(state.particle.zeb, settings.config, settings.options));
     EXPECT_EQ(state.currentRangeTable, RangeTable{});  // no table built yet
 }
 

@@ -61,8 +61,8 @@ protected:
 
 TEST_F(SimulationDriversTest, thousandCellsShowNineProgressLines)
 {
-    ASSERT_EQ(describeParticle(settings.field.component(1).name, 5600.0, defaultMassConstants).status,
-              ParticleStatus::aboveLimit);
+    const std::string& iron = settings.field.component(1).name;
+    ASSERT_EQ(describeParticle(iron, 5600.0, defaultMassConstants).status, ParticleStatus::aboveLimit);
     settings.config.nocs = 1000;
     RunState state(settings);
     std::ostringstream console;
