@@ -7,10 +7,13 @@
 #include <vector>
 
 #include "damage/cellSimulation.h"
+#include "damage/chemicalRepair.h"
 #include "damage/clusterTally.h"
 #include "damage/damageYields.h"
 #include "damage/referenceCellSimulation.h"
-#include "physics/particleSetup.h"
+#include "damage/runState.h"
+#include "input/radiationField.h"
+#include "input/runSettings.h"
 #include "support/combinedGenerator.h"
 #include "support/randomStream.h"
 
@@ -19,7 +22,6 @@ namespace kesp::bench {
 namespace {
 
 constexpr std::int32_t benchSeed = 4711;
-constexpr int spareStream = 50;     // replays stream 1 to count its draws
 constexpr int countedCells = 32;    // cells whose draws the draw benchmark repeats
 
 struct Particle {
@@ -36,24 +38,45 @@ const std::vector<Particle>& particles()
     return list;
 }
 
-void startRun(const Particle& particle)
+// A run of the particle with default chemistry: its state holds the seeded
+// generators, the particle and its yields.
+RunSettings settingsFor(const Particle& particle)
 {
-    std::int32_t seed = benchSeed;
-    seedCombined(seed);
-    setStreamSeed(0, seed);
-    setParticle(particle.name, particle.energy);
-    resetTally();
+    RunSettings settings;
+    settings.config.seed = benchSeed;
+    settings.field = singleParticleField(particle.name, particle.energy);
+    return settings;
 }
 
-template <void (*prepare)(), ProgressCounts (*simulate)(int), void (*release)()>
-void cells(benchmark::State& state, const Particle& particle)
+CellDose doseOf(const RunSettings& settings, const RunState& run)
 {
-    startRun(particle);
-    prepare();
+    return CellDose{run.yields, settings.config.fbl, run.particle.zf};
+}
+
+void allocateFor(CellSimulation& cells, std::int32_t length)
+{
+    allocateSegment(cells.segment, length);
+}
+
+void allocateFor(reference::Cells& cells, std::int32_t length)
+{
+    reference::allocateSegment(cells.segment, length);
+}
+
+// One cell per iteration, of the fast core or of the reference.
+template <typename Cells>
+void oneCellPerIteration(benchmark::State& state, const Particle& particle)
+{
+    const RunSettings settings = settingsFor(particle);
+    const RunState run(settings);
+    Cells cells;
+    cells.generator = run.cells.generator;
+    cells.streams = run.cells.streams;
+    allocateFor(cells, run.yields.segmentLength);
+    const CellDose dose = doseOf(settings, run);
     for (auto _ : state) {
-        benchmark::DoNotOptimize(simulate(1));
+        benchmark::DoNotOptimize(simulateCells(cells, dose, 1));
     }
-    release();
     state.SetItemsProcessed(state.iterations());
 }
 
@@ -76,49 +99,64 @@ std::int64_t combinedDrawsBetween(CombinedState from, const CombinedState& to)
 
 std::int64_t streamDrawsBetween(std::int32_t from, std::int32_t to)
 {
-    setStreamSeed(spareStream, from);
+    RandomStreams replay;
+    replay.seed(chemicalRepairStream, from);
     std::int64_t n = 0;
-    for (; streamState(spareStream) != to; ++n) {
-        uniformStream(spareStream);
+    for (; replay.state(chemicalRepairStream) != to; ++n) {
+        replay.uniform(chemicalRepairStream);
     }
     return n;
 }
 
 std::vector<CellDraws> countDraws(const Particle& particle)
 {
-    startRun(particle);
-    prepareParticle();
-    const CombinedJump skip = makeCombinedJump(static_cast<std::uint64_t>(damageYields().segmentLength));
+    const RunSettings settings = settingsFor(particle);
+    RunState run(settings);
+    CellSimulation& cells = run.cells;
+    allocateSegment(cells.segment, run.yields.segmentLength);
+    const CellDose dose = doseOf(settings, run);
+    const auto length = static_cast<std::uint64_t>(run.yields.segmentLength);
+    const CombinedJump skip = makeCombinedJump(length);
     std::vector<CellDraws> draws;
     for (int i = 0; i < countedCells; ++i) {
-        CombinedState before = combinedState();
-        const std::int32_t streamBefore = streamState(1);
-        simulateCells(1);
+        CombinedState before = cells.generator;
+        const std::int32_t streamBefore = cells.streams.state(chemicalRepairStream);
+        simulateCells(cells, dose, 1);
         jumpCombined(before, skip);
-        draws.push_back({combinedDrawsBetween(before, combinedState()),
-                         streamDrawsBetween(streamBefore, streamState(1))});
+        const std::int32_t streamAfter = cells.streams.state(chemicalRepairStream);
+        draws.push_back({combinedDrawsBetween(before, cells.generator),
+                         streamDrawsBetween(streamBefore, streamAfter)});
     }
-    releaseParticle();
     return draws;
 }
 
-// Only the draws one cell makes: nextCombined for placement, uniformStream
-// for chemical repair, nothing else.
+// One draw of the combined generator as a call on a state in memory, as a
+// stream draw is: the draw benchmark times every draw the same way, a call
+// included, and that is the time a cell is compared with.
+[[gnu::noinline]] float drawOnce(CombinedState& generator)
+{
+    return drawCombined(generator);
+}
+
+// Only the draws one cell makes: the combined generator for placement,
+// stream 1 for chemical repair, nothing else.
 void drawsOfOneCell(benchmark::State& state, const Particle& particle)
 {
     const std::vector<CellDraws> draws = countDraws(particle);
-    startRun(particle);
+    const RunState run(settingsFor(particle));
+    CombinedState generator = run.cells.generator;
+    RandomStreams streams = run.cells.streams;
     std::size_t cell = 0;
     for (auto _ : state) {
         const CellDraws& d = draws[cell];
         cell = (cell + 1) % draws.size();
         float combinedSum = 0.0F;
         for (std::int64_t i = 0; i < d.combined; ++i) {
-            combinedSum += nextCombined();
+            combinedSum += drawOnce(generator);
         }
         double repairSum = 0.0;
         for (std::int64_t i = 0; i < d.repair; ++i) {
-            repairSum += uniformStream(1);
+            repairSum += streams.uniform(chemicalRepairStream);
         }
         benchmark::DoNotOptimize(combinedSum);
         benchmark::DoNotOptimize(repairSum);
@@ -133,12 +171,9 @@ void registerCellBenchmarks()
     for (const Particle& particle : particles()) {
         const std::string label = particle.label;
         benchmark::RegisterBenchmark(("cells/fast/" + label).c_str(),
-                                     cells<prepareParticle, simulateCells, releaseParticle>,
-                                     particle);
+                                     oneCellPerIteration<CellSimulation>, particle);
         benchmark::RegisterBenchmark(("cells/reference/" + label).c_str(),
-                                     cells<reference::prepareParticle, reference::simulateCells,
-                                           reference::releaseParticle>,
-                                     particle);
+                                     oneCellPerIteration<reference::Cells>, particle);
         benchmark::RegisterBenchmark(("draws/" + label).c_str(), drawsOfOneCell, particle);
     }
 }

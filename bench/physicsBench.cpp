@@ -1,13 +1,16 @@
 #include <benchmark/benchmark.h>
 
 #include <string>
+#include <vector>
 
 #include "cellBench.h"
 #include "input/radiationField.h"
+#include "input/runConfig.h"
+#include "physics/componentPhysics.h"
+#include "physics/particleIdentification.h"
 #include "physics/particleSetup.h"
+#include "physics/particleState.h"
 #include "physics/rangeTable.h"
-#include "report/componentPhysics.h"
-#include "support/text.h"
 
 namespace kesp::bench {
 
@@ -19,8 +22,9 @@ constexpr int mixedFieldRepeats = 5;
 
 void rangeTable(benchmark::State& state)
 {
-    setParticle("p", 10.0);
-    const ParticleKind proton = currentParticleKind();
+    const RadiationField field = singleParticleField("p", 10.0);
+    const ParticleKind proton = kindOf(
+        describeParticle(field.component(1).name, 10.0, defaultMassConstants).particle);
     for (auto _ : state) {
         benchmark::DoNotOptimize(computeRangeTable(proton));
     }
@@ -28,31 +32,34 @@ void rangeTable(benchmark::State& state)
 
 // Protons, alphas, carbon ions and electrons at energies that differ from
 // component to component, so that every component needs its own table.
-void setUpField()
+RadiationField fieldOfManyComponents()
 {
     const char* const names[] = {"p", "4He", "12C", "e"};
-    RadiationField& field = radiationField();
-    field.componentCount = fieldComponents;
+    std::vector<ComponentSpec> components;
     for (int k = 1; k <= fieldComponents; ++k) {
-        FieldComponent& c = field.components[static_cast<std::size_t>(k)];
-        c.name = makeField(names[k % 4], particleNameLength);
-        c.kineticEnergy = 0.5 + 0.37 * k;
-        c.weight = 1.0 / fieldComponents;
+        components.push_back({names[k % 4], 0.5 + 0.37 * k, 1.0});
     }
-    field.singleParticle = false;
+    return mixedField(components);
 }
 
+// Each run identifies the components and works out their physics with a
+// cache of range tables of its own, so that every table is built anew.
 void mixedFieldPhysics(benchmark::State& state)
 {
-    setUpField();
+    const RadiationField field = fieldOfManyComponents();
+    const double d = RunConfig{}.ndia;
     const auto threads = static_cast<unsigned>(state.range(0));
     for (auto _ : state) {
-        clearRangeTableCache();
-        precomputeComponentPhysics(1, threads);
+        std::vector<ParticleKind> kinds;
+        for (int k = 1; k <= field.componentCount(); ++k) {
+            const FieldComponent& c = field.component(k);
+            const ParticleState particle =
+                describeParticle(c.name, c.kineticEnergy, defaultMassConstants).particle;
+            kinds.push_back(kindOf(particle));
+        }
+        RangeTableCache tables;
+        benchmark::DoNotOptimize(workOutComponents(kinds, d, tables, threads));
     }
-    discardPrecomputedPhysics();
-    clearRangeTableCache();
-    resetRadiationField();
 }
 
 }  // namespace
