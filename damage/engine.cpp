@@ -33,6 +33,23 @@ void requireUsableComponents(const RunSettings& settings)
     }
 }
 
+// Settings built in code may hold what the input reader never gives.
+void requireValidConfig(const RunConfig& config)
+{
+    const auto refuse = [](const std::string& what) {
+        stopRun("The run settings are not valid: " + what + ".");
+    };
+    if (config.nocs < 1) {
+        refuse("the number of cells must be at least 1");
+    }
+    if (!(config.dna > 0.0) || !(config.ndia > 0.0)) {
+        refuse("the DNA content and the nucleus diameter must be greater than 0");
+    }
+    if (!(config.fbl >= 0.0 && config.fbl <= 1.0)) {
+        refuse("the fraction Bl/Bd must lie within 0 and 1");
+    }
+}
+
 // The component physics of a mixed field is worked out only when the last
 // component counts as above its validity limit.
 bool componentPhysicsWanted(const RunSettings& settings)
@@ -66,6 +83,7 @@ ComponentRow rowOf(const FieldComponent& component, const RunState& state)
 
 SimulationRun::SimulationRun(RunSettings settings) : settings_(std::move(settings))
 {
+    requireValidConfig(settings_.config);
     requireUsableComponents(settings_);
     state_ = std::make_unique<RunState>(settings_);
     physicsPending_ = componentPhysicsWanted(settings_);

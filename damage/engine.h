@@ -32,8 +32,10 @@ struct RunState;
 // step does its work once and runs the ones before it that are still to do.
 class SimulationRun {
 public:
-    // Checks that every component can be set up, seeds the generators and
-    // sets up the first component.
+    // Checks the settings (at least one cell, DNA content and nucleus
+    // diameter above 0, a fraction Bl/Bd within 0 and 1, every component a
+    // particle that can be set up), seeds the generators and sets up the
+    // first component.
     explicit SimulationRun(RunSettings settings);
     ~SimulationRun();
     SimulationRun(SimulationRun&&) noexcept;

@@ -72,7 +72,7 @@ RunSettings readInputFile(const std::filesystem::path& inputFile, RunOptions opt
     if (std::filesystem::is_regular_file(inputFile, error)) {
         input.open(inputFile);
     }
-    if (!input) {
+    if (!input.is_open() || !input) {
         stopRun("Input file " + inputFile.string() + " is not a readable file");
     }
     options.inputFileName = makeField(inputFile.string(), fileNameLength);
