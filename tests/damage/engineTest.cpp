@@ -145,6 +145,9 @@ TEST(EngineTest, aFailedRunThrowsAndTheProcessGoesOn)
     RunSettings unknown;
     unknown.field = mixedField({{"p", 10.0, 1.0}, {"Xx", 5.0, 1.0}});
     EXPECT_THROW(SimulationRun{unknown}, RunError);
+    RunSettings noDna;  // the reader never gives this; code might
+    noDna.config.dna = 0.0;
+    EXPECT_THROW(SimulationRun{noDna}, RunError);
 
     // The same process goes on with the next run.
     RunSettings plain;
