@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <iostream>
 #include <vector>
 
 #include "support/runError.h"
@@ -116,13 +115,10 @@ PolintResult polint(std::span<const double> xa, std::span<const double> ya, doub
             const double ho = xa[i - 1] - x;
             const double hp = xa[i + m - 1] - x;
             const double w = p[i + 1] - q[i];
-            double den = ho - hp;
-            if (den == 0.0) {
-                // Two equal abscissae; no caller can pass them. The division
-                // below then yields non-finite values.
-                std::cout << "failure in polint\n";
-            }
-            den = w / den;
+            // Two equal abscissae (no caller passes them) make this division
+            // non-finite, and so the result, which Romberg integration
+            // refuses with its message.
+            const double den = w / (ho - hp);
             q[i] = hp * den;
             p[i] = ho * den;
         }
