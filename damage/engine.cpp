@@ -4,6 +4,7 @@
 #include "damage/simulationDrivers.h"
 #include "physics/microdosimetry.h"
 #include "physics/particleSetup.h"
+#include "support/numberFormat.h"
 #include "support/text.h"
 
 namespace kesp {
@@ -27,7 +28,7 @@ void requireUsableComponents(const RunSettings& settings)
             == ParticleStatus::notUsable) {
             stopRun("Component " + std::to_string(i) + " of the radiation field: the particle \""
                     + std::string(trimmed(component.name)) + "\" at "
-                    + std::to_string(component.kineticEnergy)
+                    + renderNumber(component.kineticEnergy, "E5").text
                     + " MeV cannot be set up; give e, p or a nuclide such as 4He, and a kinetic energy > 0.");
         }
     }

@@ -12,7 +12,7 @@
 namespace kesp {
 
 enum class [[nodiscard]] ParticleStatus {
-    aboveLimit,  // T >= tLimit (always with the oxygen model on)
+    aboveLimit,  // T >= tLimit (see statusUnderOxygenModel)
     belowLimit,  // T < tLimit: effective charge out of its range
     notUsable,   // unknown name, or an energy without speed
 };
