@@ -1,5 +1,7 @@
 #include "damage/engine.h"
 
+#include <cmath>
+
 #include "damage/runState.h"
 #include "damage/simulationDrivers.h"
 #include "physics/microdosimetry.h"
@@ -51,6 +53,30 @@ void requireValidConfig(const RunConfig& config)
     }
 }
 
+// A field built in code must have components, and a mixed field weights
+// that can be drawn from.
+void requireValidField(const RadiationField& field)
+{
+    const int count = field.componentCount();
+    if (count < 1 || count > maxFieldComponents) {
+        stopRun("The radiation field has " + std::to_string(count) + " components; give 1 to "
+                + std::to_string(maxFieldComponents) + ".");
+    }
+    double sum = 0.0;
+    for (int i = 1; i <= count && !field.singleParticle(); ++i) {
+        const double weight = field.component(i).weight;
+        if (!(weight >= 0.0 && std::isfinite(weight))) {
+            stopRun("Component " + std::to_string(i) + " of the radiation field has the weight "
+                    + renderNumber(weight, "E5").text + "; weights must be finite and >= 0.");
+        }
+        sum += weight;
+    }
+    if (!field.singleParticle() && !(sum > 0.0 && std::isfinite(sum))) {
+        stopRun("The weights of the radiation field add up to " + renderNumber(sum, "E5").text
+                + "; they must add up to a positive finite number.");
+    }
+}
+
 // The component physics of a mixed field is worked out only when the last
 // component counts as above its validity limit.
 bool componentPhysicsWanted(const RunSettings& settings)
@@ -85,6 +111,7 @@ ComponentRow rowOf(const FieldComponent& component, const RunState& state)
 SimulationRun::SimulationRun(RunSettings settings) : settings_(std::move(settings))
 {
     requireValidConfig(settings_.config);
+    requireValidField(settings_.field);
     requireUsableComponents(settings_);
     state_ = std::make_unique<RunState>(settings_);
     physicsPending_ = componentPhysicsWanted(settings_);
@@ -157,6 +184,10 @@ const std::vector<ComponentRow>& SimulationRun::componentRows()
 
 RunResults SimulationRun::simulate(ProgressObserver& progress)
 {
+    if (simulated_) {
+        stopRun("This run has simulated its cells already; start a new run for more.");
+    }
+    simulated_ = true;
     RunResults results;
     RunState& state = *state_;
     results.singleParticle = settings_.field.singleParticle();

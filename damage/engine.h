@@ -33,9 +33,10 @@ struct RunState;
 class SimulationRun {
 public:
     // Checks the settings (at least one cell, DNA content and nucleus
-    // diameter above 0, a fraction Bl/Bd within 0 and 1, every component a
-    // particle that can be set up), seeds the generators and sets up the
-    // first component.
+    // diameter above 0, a fraction Bl/Bd within 0 and 1, 1 to 10000
+    // components, each a particle that can be set up, finite weights >= 0
+    // with a positive sum), seeds the generators and sets up the first
+    // component.
     explicit SimulationRun(RunSettings settings);
     ~SimulationRun();
     SimulationRun(SimulationRun&&) noexcept;
@@ -53,7 +54,8 @@ public:
     const std::vector<ComponentRow>& componentRows();
     const std::vector<ComponentRow>& completedRows() const { return rows_; }
 
-    // Simulates the cells and returns everything the report shows.
+    // Simulates the cells and returns everything the report shows; once per
+    // run (a second call throws RunError).
     RunResults simulate(ProgressObserver& progress);
 
 private:
@@ -63,6 +65,7 @@ private:
     std::vector<ComponentRow> rows_;
     bool rowsComplete_ = false;
     bool physicsPending_ = false;  // the mixed field's component physics is worked out
+    bool simulated_ = false;
 };
 
 // A whole run.

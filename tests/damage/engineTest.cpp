@@ -126,6 +126,7 @@ TEST(EngineTest, settingsBuiltInCodeRunWithoutAnInputFile)
     EXPECT_GT(dsb, 0.0);
     EXPECT_EQ(dsb, results.tally.sumCount[tallyRows][1]);  // 6 Gbp: scaled by 1
     EXPECT_EQ(results.yields, run.damageYields());
+    EXPECT_THROW(run.simulate(quiet), RunError);  // the tally is finalised
 }
 
 TEST(EngineTest, aFailedRunThrowsAndTheProcessGoesOn)
@@ -145,9 +146,16 @@ TEST(EngineTest, aFailedRunThrowsAndTheProcessGoesOn)
     RunSettings unknown;
     unknown.field = mixedField({{"p", 10.0, 1.0}, {"Xx", 5.0, 1.0}});
     EXPECT_THROW(SimulationRun{unknown}, RunError);
-    RunSettings noDna;  // the reader never gives this; code might
+    // What the reader never gives, code might.
+    RunSettings noDna;
     noDna.config.dna = 0.0;
     EXPECT_THROW(SimulationRun{noDna}, RunError);
+    RunSettings noComponents;
+    noComponents.field = mixedField({});
+    EXPECT_THROW(SimulationRun{noComponents}, RunError);
+    RunSettings noWeights;
+    noWeights.field = mixedField({{"p", 10.0, 0.0}, {"e", 1.0, 0.0}});
+    EXPECT_THROW(SimulationRun{noWeights}, RunError);
 
     // The same process goes on with the next run.
     RunSettings plain;
