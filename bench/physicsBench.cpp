@@ -35,7 +35,7 @@ void rangeTable(benchmark::State& state)
 RadiationField fieldOfManyComponents()
 {
     const char* const names[] = {"p", "4He", "12C", "e"};
-    std::vector<ComponentSpec> components;
+    std::vector<ComponentEntry> components;
     for (int k = 1; k <= fieldComponents; ++k) {
         components.push_back({names[k % 4], 0.5 + 0.37 * k, 1.0});
     }

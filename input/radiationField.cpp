@@ -12,13 +12,13 @@ RadiationField singleParticleField(std::string_view name, double kineticEnergy)
     return field;
 }
 
-RadiationField mixedField(const std::vector<ComponentSpec>& components)
+RadiationField mixedField(const std::vector<ComponentEntry>& components)
 {
     RadiationField field;
     field.components.resize(1);
-    for (const ComponentSpec& spec : components) {
+    for (const ComponentEntry& entry : components) {
         field.components.push_back(
-            FieldComponent{makeField(spec.name, particleNameLength), spec.kineticEnergy, spec.weight, 0.0});
+            FieldComponent{makeField(entry.name, particleNameLength), entry.kineticEnergy, entry.weight, 0.0});
     }
     normaliseWeights(field);
     return field;

@@ -46,12 +46,12 @@ RadiationField singleParticleField(std::string_view name, double kineticEnergy);
 // A mixed field of the (name, kinetic energy, weight) components in this
 // order, with the weights normalised to a sum of 1 and accumulated as the
 // field file reader does it.
-struct ComponentSpec {
+struct ComponentEntry {
     std::string_view name;
     double kineticEnergy;
     double weight;
 };
-RadiationField mixedField(const std::vector<ComponentSpec>& components);
+RadiationField mixedField(const std::vector<ComponentEntry>& components);
 
 // Normalises the weights of components 1..count to a sum of 1 and forms the
 // cumulative weights.
