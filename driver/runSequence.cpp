@@ -89,10 +89,13 @@ std::optional<RunSettings> readNamedInput(const RunOptions& options, int& status
                 return std::nullopt;
             }
             return settings;
-        case InputAccess::missing:
-            std::cout << "Input file " << inputName << " is not found\n";
-            status = 0;
+        case InputAccess::missing: {
+            const std::string message = "Input file " + inputName + " is not found\n";
+            std::cout << message;
+            std::cerr << message;
+            status = exitFailure;
             return std::nullopt;
+        }
         case InputAccess::notReadable:
             std::cout << "Input file " << inputName << " is not a readable file\n";
             status = exitFailure;

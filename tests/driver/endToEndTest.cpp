@@ -188,11 +188,11 @@ INSTANTIATE_TEST_SUITE_P(
         return caseInfo.param.name + (caseInfo.param.switches.empty() ? "" : "Switch");
     });
 
-TEST(EndToEndTest, missingInputFileShowsBannerAndNotFoundOnly)
+TEST(EndToEndTest, missingInputFileFailsWithBannerAndNotFoundOnly)
 {
     const fs::path dir = makeWorkDirectory("missing", {});
     const RunResult run = runKesp(dir, "absent.inp");
-    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_EQ(run.exitStatus, 1);
     const std::vector<std::string> expected = {
         "===============================",
         "KESP Version 3.00B  15-JUL-2011",
@@ -200,6 +200,7 @@ TEST(EndToEndTest, missingInputFileShowsBannerAndNotFoundOnly)
         "Input file absent.inp is not found",
     };
     EXPECT_EQ(run.console, expected);
+    EXPECT_EQ(run.errors, std::vector<std::string>{"Input file absent.inp is not found"});
     EXPECT_FALSE(fs::exists(dir / "absent.out"));
     fs::remove_all(dir);
 }

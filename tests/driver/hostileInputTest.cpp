@@ -497,7 +497,7 @@ TEST(HostileInputTest, switchesInAnyCaseAndPosition)
 TEST(HostileInputTest, switchFirstIsTakenAsTheInputName)
 {
     const HostileRun r = runOn("switchFirst", {{"run.inp", cheapParticle}}, {"/2006", "run.inp"}, "run.out");
-    EXPECT_EQ(r.run.exitStatus, 0);  // a missing input file is reported, not failed
+    EXPECT_EQ(r.run.exitStatus, 1);  // a missing input file fails the run
     ASSERT_FALSE(r.run.console.empty());
     EXPECT_EQ(r.run.console.back(), "Input file /2006 is not found");
     EXPECT_TRUE(r.report.empty());
