@@ -5,8 +5,8 @@ namespace kesp {
 void writeBanner(std::ostream& out)
 {
     out << "===============================\n"
-           "KESP Version 3.00B  15-JUL-2011\n"
-           "===============================\n";
+        << programTitle << '\n'
+        << "===============================\n";
 }
 
 }  // namespace kesp

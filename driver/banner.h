@@ -1,8 +1,12 @@
 #pragma once
 
 #include <ostream>
+#include <string_view>
 
 namespace kesp {
+
+// The program's name, version and date, as the banner shows them.
+inline constexpr std::string_view programTitle = "KESP Version 3.00B  15-JUL-2011";
 
 // The three banner lines that open the console output and the report.
 void writeBanner(std::ostream& out);

@@ -14,6 +14,7 @@
 #include "damage/progressDisplay.h"
 #include "driver/banner.h"
 #include "driver/commandLine.h"
+#include "driver/usage.h"
 #include "report/damageSections.h"
 #include "report/dosimetrySection.h"
 #include "report/mixedFieldTables.h"
@@ -181,6 +182,16 @@ int runInput(const RunOptions& options, double startSeconds)
 int runKesp(std::span<const std::string_view> arguments)
 {
     const double startSeconds = cpuSeconds();
+    switch (requestedInformation(arguments)) {
+        case InformationRequest::usage:
+            writeUsage(std::cout);
+            return 0;
+        case InformationRequest::version:
+            writeVersion(std::cout);
+            return 0;
+        case InformationRequest::none:
+            break;
+    }
     writeBanner(std::cout);
     if (!inputNameFits(arguments)) {
         std::cout << "Input file name is longer than " << fileNameLength << " characters: " << arguments[0]

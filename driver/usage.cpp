@@ -1,0 +1,81 @@
+#include "driver/usage.h"
+
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "driver/banner.h"
+
+// Both are set by the build; a build without them still says something.
+#ifndef KESP_GIT_REVISION
+#define KESP_GIT_REVISION "unknown"
+#endif
+#ifndef KESP_COMPILER
+#define KESP_COMPILER __VERSION__
+#endif
+
+namespace kesp {
+
+namespace {
+
+bool nothingNamed(std::string_view name)
+{
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(std::string(name), error);
+    return status.type() == std::filesystem::file_type::not_found;
+}
+
+}  // namespace
+
+InformationRequest requestedInformation(std::span<const std::string_view> arguments)
+{
+    if (arguments.empty() || !nothingNamed(arguments[0])) {
+        return InformationRequest::none;
+    }
+    const std::string_view first = arguments[0];
+    if (first == "--help" || first == "-h") {
+        return InformationRequest::usage;
+    }
+    if (first == "--version") {
+        return InformationRequest::version;
+    }
+    return InformationRequest::none;
+}
+
+void writeUsage(std::ostream& out)
+{
+    out << "Usage: kesp [input-file] [switches]\n"
+           "       kesp --help | -h | --version\n"
+           "\n"
+           "Estimates DNA lesion clusters per Gy by Monte Carlo simulation from the keyword\n"
+           "input file (kesp.inp when none is named). The console shows the run; the report\n"
+           "goes to the input file's name with its last extension replaced by .out (run.inp\n"
+           "gives run.out, data/run.inp gives data/run.out); an existing report is replaced.\n"
+           "\n"
+           "Switches, after the input file, in any case:\n"
+           "  /no2     no oxygen effect: the EVO2: line is ignored, no chemical repair\n"
+           "  /nq      the oxygen enhancement factor is the constant M0, not a function of\n"
+           "           the particle's (Zeff/beta)^2\n"
+           "  /2006    the older set of mass constants; implies /no2 and /nq\n"
+           "  /strict  stop with exit status 2, before the simulation and without a report,\n"
+           "           when the input holds anything the program could not take as written\n"
+           "           (see the warnings on standard error)\n"
+           "\n"
+           "Exit status:\n"
+           "  0  a complete run: the report is written, the console ends with END KESP\n"
+           "  1  the run could not be done: missing or unreadable input, faulty field file,\n"
+           "     a stop with a message, report not writable\n"
+           "  2  the run was refused by /strict because of warnings\n"
+           "\n"
+           "--help and -h print this text, --version the version; a file of that name is\n"
+           "read as the input file instead.\n";
+}
+
+void writeVersion(std::ostream& out)
+{
+    out << programTitle << '\n'
+        << "revision: " << KESP_GIT_REVISION << '\n'
+        << "compiler: " << KESP_COMPILER << '\n';
+}
+
+}  // namespace kesp
