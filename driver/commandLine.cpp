@@ -20,6 +20,14 @@ std::string reportNameFor(const std::string& inputName)
 
 void applySwitch(std::string_view argument, RunOptions& options)
 {
+    // "/strict" is longer than the switch field, so it is compared whole.
+    std::string whole(argument);
+    squeezeBlanks(whole);
+    toLower(whole, whole.size());
+    if (trimmed(whole) == "/strict") {
+        options.strict = true;
+        return;
+    }
     std::string text = makeField(argument, switchLength);
     squeezeBlanks(text);
     toLower(text, text.size());
@@ -52,6 +60,7 @@ void readCommandLine(std::span<const std::string_view> arguments, RunOptions& op
     options.masses2006 = false;
     options.oxygenEffect = true;
     options.zebDependentOxygen = true;
+    options.strict = false;
     for (std::string_view argument : arguments.subspan(1)) {
         applySwitch(argument, options);
     }

@@ -36,7 +36,8 @@ enum class InputAccess { read, missing, notReadable };
 // regular file that can be opened is not readable: the reader rewinds the file
 // for every block, which a pipe cannot do, and a device such as /dev/zero
 // would never end its first line.
-InputAccess readInputFile(const RunOptions& options, const std::string& name, RunSettings& settings)
+InputAccess readInputFile(const RunOptions& options, const std::string& name, RunSettings& settings,
+                          InputDiagnostics& diagnostics)
 {
     std::error_code error;
     const std::filesystem::file_status status = std::filesystem::status(name, error);
@@ -50,7 +51,7 @@ InputAccess readInputFile(const RunOptions& options, const std::string& name, Ru
     if (!input) {
         return InputAccess::notReadable;
     }
-    settings = readInput(input, options);
+    settings = readInput(input, options, &diagnostics);
     return InputAccess::read;
 }
 
@@ -70,7 +71,7 @@ bool reportReplaces(const std::string& fileName, const std::string& reportName)
 
 // Reads the input named on the command line; nothing, with the reason on the
 // console, when the run cannot go on; status is then the exit status.
-std::optional<RunSettings> readNamedInput(const RunOptions& options, int& status)
+std::optional<RunSettings> readNamedInput(const RunOptions& options, int& status, InputDiagnostics& diagnostics)
 {
     const std::string inputName(trimmed(options.inputFileName));
     const std::string reportName(trimmed(options.reportFileName));
@@ -81,7 +82,7 @@ std::optional<RunSettings> readNamedInput(const RunOptions& options, int& status
         return std::nullopt;
     }
     RunSettings settings;
-    switch (readInputFile(options, inputName, settings)) {
+    switch (readInputFile(options, inputName, settings, diagnostics)) {
         case InputAccess::read:
             if (reportReplaces(settings.field.fieldFileName, reportName)) {
                 std::cout << "Field file " << settings.field.fieldFileName
@@ -159,9 +160,20 @@ bool writeReportFile(const std::string& name, double minutes, const RunSettings&
 int runInput(const RunOptions& options, double startSeconds)
 {
     int status = 0;
-    const std::optional<RunSettings> settings = readNamedInput(options, status);
+    InputDiagnostics diagnostics{std::string(trimmed(options.inputFileName))};
+    const std::optional<RunSettings> settings = readNamedInput(options, status, diagnostics);
     if (!settings) {
         return status;
+    }
+    for (const Diagnostic& diagnostic : diagnostics.list()) {
+        std::cerr << formatDiagnostic(diagnostic) << '\n';
+    }
+    if (options.strict && diagnostics.hasWarnings()) {
+        const std::string message =
+            "Run refused: /strict is given and the input holds warnings (on the standard error stream)\n";
+        std::cout << message;
+        std::cerr << message;
+        return exitRefused;
     }
     SimulationRun run(*settings);
     writeConsoleSections(std::cout, run);

@@ -4,10 +4,11 @@
 // looks for the first line of the input file that holds its key and applies
 // the recognised items of that line. They never write messages: an item that
 // is unrecognised, does not convert or lies outside its accepted range is
-// ignored, clamped or replaced.
+// ignored, clamped or replaced (and, when asked, diagnosed).
 
 #include <istream>
 
+#include "input/diagnostics.h"
 #include "input/runConfig.h"
 
 namespace kesp {
@@ -24,10 +25,13 @@ inline constexpr double smallestK = 2.220446049250313e-16;
 
 // Each rewinds the input itself, so they may run in any order, and writes
 // only its own block's fields of the configuration.
-BlockStatus readSimconBlock(std::istream& input, RunConfig& config);
-BlockStatus readEvo2Block(std::istream& input, RunConfig& config);
-BlockStatus readDmsoBlock(std::istream& input, RunConfig& config);
-BlockStatus readCellBlock(std::istream& input, RunConfig& config);
-BlockStatus readKespBlock(std::istream& input, RunConfig& config);
+// With diagnostics, each also says what on its line it could not take as
+// written and records the line it read.
+BlockStatus readSimconBlock(std::istream& input, RunConfig& config,
+                            InputDiagnostics* diagnostics = nullptr);
+BlockStatus readEvo2Block(std::istream& input, RunConfig& config, InputDiagnostics* diagnostics = nullptr);
+BlockStatus readDmsoBlock(std::istream& input, RunConfig& config, InputDiagnostics* diagnostics = nullptr);
+BlockStatus readCellBlock(std::istream& input, RunConfig& config, InputDiagnostics* diagnostics = nullptr);
+BlockStatus readKespBlock(std::istream& input, RunConfig& config, InputDiagnostics* diagnostics = nullptr);
 
 }  // namespace kesp

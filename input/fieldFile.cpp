@@ -8,7 +8,9 @@
 #include <sstream>
 #include <string>
 #include <system_error>
+#include <vector>
 
+#include "input/particleNames.h"
 #include "physics/particleSetup.h"
 #include "support/numberReader.h"
 #include "support/runError.h"
@@ -23,6 +25,7 @@ struct FreeFormatScanner {
     std::istream& file;
     std::string line;
     std::size_t column = 0;   // next character to look at, counted from 0
+    int lineNumber = 0;       // of the line in `line`, counted from 1
     bool afterValue = false;  // a comma now separates two values instead of leaving one out
 };
 
@@ -40,12 +43,21 @@ bool readLine(std::istream& file, std::string& line)
     return true;
 }
 
+bool nextLine(FreeFormatScanner& scanner, std::string& line)
+{
+    if (!readLine(scanner.file, line)) {
+        return false;
+    }
+    ++scanner.lineNumber;
+    return true;
+}
+
 // A record starts on a new line.
 bool startRecord(FreeFormatScanner& scanner)
 {
     scanner.column = 0;
     scanner.afterValue = false;
-    return readLine(scanner.file, scanner.line);
+    return nextLine(scanner, scanner.line);
 }
 
 // A value in apostrophes or quotation marks; a doubled mark stands for itself.
@@ -87,7 +99,7 @@ ScanResult nextValue(FreeFormatScanner& scanner, std::string& text)
             ++scanner.column;
         }
         if (scanner.column >= scanner.line.size()) {
-            if (!readLine(scanner.file, scanner.line)) {
+            if (!nextLine(scanner, scanner.line)) {
                 return ScanResult::endOfFile;
             }
             scanner.column = 0;
@@ -145,7 +157,7 @@ double readComponentCount(FreeFormatScanner& scanner, std::string_view fileName)
 {
     std::string title;
     std::string text;
-    if (!readLine(scanner.file, title) || !startRecord(scanner) ||
+    if (!nextLine(scanner, title) || !startRecord(scanner) ||
         nextValue(scanner, text) != ScanResult::value) {
         stopRun("Field file " + std::string(fileName) +
                 " ends before the number of components; it must follow the title line.");
@@ -172,14 +184,22 @@ void storeValue(std::string_view fileName, int index, int valueNumber, const std
     }
 }
 
+// Where a record starts and the particle name as the file writes it (empty
+// when the record leaves the name out).
+struct RecordSource {
+    int line = 0;
+    std::string writtenName;
+};
+
 // Reads one record of name, kinetic energy and weight; a value left out keeps
 // what the component already holds.
-void readRecord(FreeFormatScanner& scanner, std::string_view fileName, int index, int count,
-                FieldComponent& component)
+RecordSource readRecord(FreeFormatScanner& scanner, std::string_view fileName, int index, int count,
+                        FieldComponent& component)
 {
     if (!startRecord(scanner)) {
         stopEndedEarly(fileName, index, count);
     }
+    RecordSource source{scanner.lineNumber, {}};
     for (int valueNumber = 0; valueNumber < 3; ++valueNumber) {
         std::string text;
         const ScanResult result = nextValue(scanner, text);
@@ -187,10 +207,28 @@ void readRecord(FreeFormatScanner& scanner, std::string_view fileName, int index
             stopEndedEarly(fileName, index, count);
         }
         if (result == ScanResult::endOfRecord) {
-            return;
+            break;
         }
         if (result == ScanResult::value) {
             storeValue(fileName, index, valueNumber, text, component);
+            source.writtenName = valueNumber == 0 ? text : source.writtenName;
+        }
+    }
+    return source;
+}
+
+// Names the program reads otherwise than written (an unknown name stops the
+// run with its own message).
+void checkComponentNames(const std::string& fileName, const RadiationField& field,
+                         const std::vector<RecordSource>& sources, const MassConstants& masses,
+                         InputDiagnostics& diagnostics)
+{
+    for (int i = 1; i <= field.componentCount(); ++i) {
+        const RecordSource& source = sources[static_cast<std::size_t>(i - 1)];
+        const FieldComponent& component = field.component(i);
+        if (!source.writtenName.empty() && identifyParticle(component.name, masses).status >= 0) {
+            checkParticleName(source.writtenName, component.name, masses,
+                              DiagnosticPlace{diagnostics, fileName, source.line, ""}, "");
         }
     }
 }
@@ -264,7 +302,7 @@ bool openFieldFile(const std::string& fileName, std::ifstream& file)
 }  // namespace
 
 FieldFileOutcome loadFieldFile(std::string_view fileName, RadiationField& field,
-                               const MassConstants& masses)
+                               const MassConstants& masses, InputDiagnostics* diagnostics)
 {
     const std::string name(fileName);
     std::ifstream file;
@@ -287,11 +325,15 @@ FieldFileOutcome loadFieldFile(std::string_view fileName, RadiationField& field,
     // electron for the first, nothing for the others.
     RadiationField loaded = field;
     loaded.components.resize(static_cast<std::size_t>(count) + 1);
+    std::vector<RecordSource> sources;
     for (int i = 1; i <= count; ++i) {
-        readRecord(scanner, name, i, count, loaded.components[static_cast<std::size_t>(i)]);
+        sources.push_back(readRecord(scanner, name, i, count, loaded.components[static_cast<std::size_t>(i)]));
     }
     file.close();
     checkComponents(name, loaded);
+    if (diagnostics != nullptr) {
+        checkComponentNames(name, loaded, sources, masses, *diagnostics);
+    }
     requireUsableComponents(name, loaded, masses);
     normaliseWeights(loaded);
     loaded.fieldFileName = name;

@@ -20,6 +20,7 @@
 
 #include <string_view>
 
+#include "input/diagnostics.h"
 #include "input/radiationField.h"
 #include "physics/particleIdentification.h"
 
@@ -36,7 +37,9 @@ enum class [[nodiscard]] FieldFileOutcome {
 // be set up (with the given mass constants), normalises the weights and forms
 // the cumulative weights. The field is changed only when components were
 // loaded.
+// With diagnostics, particle names read otherwise than written are said
+// (naming the field file and the record's line).
 FieldFileOutcome loadFieldFile(std::string_view fileName, RadiationField& field,
-                               const MassConstants& masses);
+                               const MassConstants& masses, InputDiagnostics* diagnostics = nullptr);
 
 }  // namespace kesp

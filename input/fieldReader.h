@@ -7,7 +7,11 @@
 // more components gives the field. Otherwise the items "PAR=" (particle name),
 // "KE=" (kinetic energy, MeV) and "MEV/A=" (kinetic energy per nucleon, MeV,
 // times the particle's mass number) give a single particle type.
+//
+// A field file named with a relative path that does not exist relative to
+// the current directory is looked for next to the input file.
 
+#include <filesystem>
 #include <istream>
 
 #include "input/blockReaders.h"
@@ -24,6 +28,10 @@ struct RadiationBlock {
     RadiationField field;
     BlockStatus status;
 };
-RadiationBlock readRadiationBlock(std::istream& input, const MassConstants& masses);
+// `inputDirectory` is the directory of the input file; with diagnostics the
+// reader says what it could not take as written.
+RadiationBlock readRadiationBlock(std::istream& input, const MassConstants& masses,
+                                  const std::filesystem::path& inputDirectory = {},
+                                  InputDiagnostics* diagnostics = nullptr);
 
 }  // namespace kesp

@@ -5,6 +5,7 @@
 #include "input/blockLine.h"
 #include "input/blockReaders.h"
 #include "input/fieldReader.h"
+#include "input/inputScan.h"
 #include "physics/particleSetup.h"
 #include "support/runError.h"
 #include "support/text.h"
@@ -12,6 +13,8 @@
 namespace kesp {
 
 namespace {
+
+constexpr double zebLimit = 10000.0;  // the effective-charge model holds up to Zeff/beta = 100
 
 // Without the oxygen effect the oxygen model is neutral.
 void setNeutralOxygen(RunConfig& config)
@@ -23,22 +26,79 @@ void setNeutralOxygen(RunConfig& config)
     config.r = 1.0;
 }
 
+// "12C at 120 MeV", as the report's particle section names the particle.
+std::string describe(const ParticleState& particle)
+{
+    const std::string name = particle.Z == -1 ? "e-"
+                             : particle.Z == 1 && particle.A == 1
+                                 ? "proton"
+                                 : std::to_string(particle.A) + std::string(trimmed(particle.symbol));
+    return name + " at " + formatValue(particle.T) + " MeV";
+}
+
+// Why a first component is replaced, or why its report would print a
+// validity limit as met that is not.
+void checkFirstComponent(const FieldComponent& first, const DescribedParticle& described,
+                         bool replaced, bool oxygenEffect, InputDiagnostics& diagnostics)
+{
+    const int line = diagnostics.takenLine("RADX:");
+    const ParticleState& particle = described.particle;
+    const std::string limit = "the validity limit " + formatValue(particle.tLimit)
+                              + " MeV of the effective-charge model";
+    if (replaced && described.status == ParticleStatus::notUsable) {
+        if (identifyParticle(first.name, defaultMassConstants).status >= 0) {
+            diagnostics.warn(line, "RADX:", "the kinetic energy " + formatValue(first.kineticEnergy)
+                                                + " MeV is not a positive number that gives "
+                                                + std::string(trimmed(first.name))
+                                                + " a speed; using the 1 MeV electron");
+        }
+    } else if (replaced) {
+        diagnostics.warn(line, "RADX:", describe(particle) + " is below " + limit
+                                            + "; without the oxygen model the run uses the 1 MeV electron");
+    } else if (oxygenEffect && (described.status == ParticleStatus::belowLimit || particle.zeb > zebLimit)) {
+        diagnostics.warn(line, "RADX:", describe(particle) + " is below " + limit + " ((Zeff/beta)^2 = "
+                                            + formatValue(particle.zeb)
+                                            + " above 10000); the report prints the limit as met");
+    }
+}
+
 // A first component that cannot be set up, or lies below its validity limit
 // without the oxygen model, is replaced by a 1 MeV electron.
-void replaceUnusableFirstComponent(RunSettings& settings)
+void replaceUnusableFirstComponent(RunSettings& settings, InputDiagnostics* diagnostics)
 {
     FieldComponent& first = settings.field.components[1];
-    const ParticleStatus status = describeParticle(
-        first.name, first.kineticEnergy, massConstantsFor(settings.options.masses2006)).status;
-    if (statusUnderOxygenModel(status, settings.options.oxygenEffect) != ParticleStatus::aboveLimit) {
+    const DescribedParticle described =
+        describeParticle(first.name, first.kineticEnergy, massConstantsFor(settings.options.masses2006));
+    const bool replace = statusUnderOxygenModel(described.status, settings.options.oxygenEffect)
+                         != ParticleStatus::aboveLimit;
+    if (diagnostics != nullptr) {
+        checkFirstComponent(first, described, replace, settings.options.oxygenEffect, *diagnostics);
+    }
+    if (replace) {
         first.name = makeField("e", particleNameLength);
         first.kineticEnergy = 1.0;
     }
 }
 
+// Model parameters that make a printed quantity meaningless.
+void checkOxygenModel(const RunSettings& settings, InputDiagnostics& diagnostics)
+{
+    if (settings.options.oxygenEffect && settings.config.m0 < 1.0) {
+        diagnostics.warn(diagnostics.takenLine("EVO2:"), "EVO2:",
+                         "M0=" + formatValue(settings.config.m0)
+                             + " is below 1: the chemical repair probability printed is negative and no "
+                               "lesion is repaired; M0 is the maximum oxygen enhancement, at least 1");
+    }
+}
+
+std::filesystem::path inputDirectory(const RunOptions& options)
+{
+    return std::filesystem::path(std::string(trimmed(options.inputFileName))).parent_path();
+}
+
 }  // namespace
 
-RunSettings readInput(std::istream& input, const RunOptions& options)
+RunSettings readInput(std::istream& input, const RunOptions& options, InputDiagnostics* diagnostics)
 {
     if (!rewindInput(input)) {
         stopRun("The input cannot be read from its start; give a regular file.");
@@ -48,24 +108,34 @@ RunSettings readInput(std::istream& input, const RunOptions& options)
     RunConfig& config = settings.config;
     // The input side falls back to defaults: what a block reader noticed does
     // not change what is read next.
-    static_cast<void>(readSimconBlock(input, config));
+    static_cast<void>(readSimconBlock(input, config, diagnostics));
     if (options.oxygenEffect) {
-        static_cast<void>(readEvo2Block(input, config));
+        static_cast<void>(readEvo2Block(input, config, diagnostics));
     } else {
         setNeutralOxygen(config);
+        if (diagnostics != nullptr) {
+            diagnostics->blockTaken("EVO2:", -1);
+        }
     }
-    static_cast<void>(readDmsoBlock(input, config));
-    static_cast<void>(readCellBlock(input, config));
-    static_cast<void>(readKespBlock(input, config));
-    settings.field = readRadiationBlock(input, massConstantsFor(options.masses2006)).field;
-    replaceUnusableFirstComponent(settings);
+    static_cast<void>(readDmsoBlock(input, config, diagnostics));
+    static_cast<void>(readCellBlock(input, config, diagnostics));
+    static_cast<void>(readKespBlock(input, config, diagnostics));
+    settings.field = readRadiationBlock(input, massConstantsFor(options.masses2006), inputDirectory(options),
+                                        diagnostics)
+                         .field;
+    replaceUnusableFirstComponent(settings, diagnostics);
+    if (diagnostics != nullptr) {
+        checkOxygenModel(settings, *diagnostics);
+        checkScannedLines(scanInput(input), *diagnostics);
+    }
     // The file was repositioned for every block; leaving it at its start is
     // a courtesy to the caller, and a failure then changes nothing read.
     static_cast<void>(rewindInput(input));
     return settings;
 }
 
-RunSettings readInputFile(const std::filesystem::path& inputFile, RunOptions options)
+RunSettings readInputFile(const std::filesystem::path& inputFile, RunOptions options,
+                          InputDiagnostics* diagnostics)
 {
     std::error_code error;
     std::ifstream input;
@@ -76,7 +146,7 @@ RunSettings readInputFile(const std::filesystem::path& inputFile, RunOptions opt
         stopRun("Input file " + inputFile.string() + " is not a readable file");
     }
     options.inputFileName = makeField(inputFile.string(), fileNameLength);
-    return readInput(input, options);
+    return readInput(input, options, diagnostics);
 }
 
 }  // namespace kesp

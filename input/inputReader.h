@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <istream>
 
+#include "input/diagnostics.h"
 #include "input/runSettings.h"
 
 namespace kesp {
@@ -14,11 +15,17 @@ namespace kesp {
 // input must be a stream that can be repositioned (a regular file or a
 // string); stops the run when it is not, or when a field file named in it is
 // broken.
-RunSettings readInput(std::istream& input, const RunOptions& options);
+// With diagnostics, it also says what it could not take as written; what is
+// read stays the same. A field file named with a relative path that is not
+// in the current directory is looked for next to the input file named in
+// the options.
+RunSettings readInput(std::istream& input, const RunOptions& options,
+                      InputDiagnostics* diagnostics = nullptr);
 
 // The settings of the named input file with the given switches; its name
 // goes into the options, the report name stays as given. Stops the run when
 // the file is missing or not a regular file that can be read.
-RunSettings readInputFile(const std::filesystem::path& inputFile, RunOptions options = {});
+RunSettings readInputFile(const std::filesystem::path& inputFile, RunOptions options = {},
+                          InputDiagnostics* diagnostics = nullptr);
 
 }  // namespace kesp

@@ -16,6 +16,7 @@ struct RunOptions {
     bool oxygenEffect = true;           // "/no2" and "/2006" switch the oxygen model off
     bool zebDependentOxygen = true;     // "/nq" and "/2006" make the oxygen factor M0 itself
     bool masses2006 = false;            // "/2006": the older set of mass constants
+    bool strict = false;                // "/strict": refuse a run whose input holds warnings
 
     bool operator==(const RunOptions&) const = default;
 };

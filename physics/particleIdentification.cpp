@@ -188,4 +188,10 @@ NuclideMass nuclideMass(std::int32_t Z, std::int32_t A, const MassConstants& con
     return {nuclide->massU, ionRestEnergy(constants, nuclide->massU, Z), particleIdentified};
 }
 
+std::int32_t tabulatedMassNumber(std::int32_t Z, std::int32_t A)
+{
+    const Nuclide* nuclide = lightestNuclideFrom(Z, A);
+    return nuclide == nullptr ? 0 : nuclide->A;
+}
+
 }  // namespace kesp

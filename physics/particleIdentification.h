@@ -73,4 +73,9 @@ struct NuclideMass {
 // the lightest isotope's mass is given.
 NuclideMass nuclideMass(std::int32_t Z, std::int32_t A, const MassConstants& constants);
 
+// The mass number of the nuclide whose mass the ion (Z, A) is given: A when
+// it is tabulated, else the lightest tabulated isotope above A; 0 when the
+// table holds none.
+std::int32_t tabulatedMassNumber(std::int32_t Z, std::int32_t A);
+
 }  // namespace kesp

@@ -11,6 +11,8 @@
 namespace kesp {
 
 inline constexpr int exitFailure = 1;
+// The status of a run that "/strict" refuses because its input holds warnings.
+inline constexpr int exitRefused = 2;
 
 class RunError : public std::runtime_error {
 public:

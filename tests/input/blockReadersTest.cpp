@@ -184,7 +184,7 @@ TEST(BlockReadersTest, eachReaderWritesOnlyItsOwnBlocksFields)
     unusual.ndia = 53.0;
     unusual.fbl = 0.875;
 
-    using Reader = BlockStatus (*)(std::istream&, RunConfig&);
+    using Reader = BlockStatus (*)(std::istream&, RunConfig&, InputDiagnostics*);
     using TakeFields = void (*)(RunConfig& to, const RunConfig& from);
     struct Case {
         const char* block;
@@ -222,11 +222,11 @@ TEST(BlockReadersTest, eachReaderWritesOnlyItsOwnBlocksFields)
     RunConfig complete;
     std::istringstream input(file);
     for (const Case& c : cases) {
-        EXPECT_EQ(c.read(input, complete), BlockStatus::read) << c.block;
+        EXPECT_EQ(c.read(input, complete, nullptr), BlockStatus::read) << c.block;
     }
     for (const Case& c : cases) {
         RunConfig config = unusual;
-        EXPECT_EQ(c.read(input, config), BlockStatus::read) << c.block;
+        EXPECT_EQ(c.read(input, config, nullptr), BlockStatus::read) << c.block;
         RunConfig expected = unusual;
         c.takeOwnFields(expected, complete);
         EXPECT_EQ(config, expected) << c.block;

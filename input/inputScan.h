@@ -1,0 +1,33 @@
+#pragma once
+// A look at the input file as raw lines, for what the block readers cannot
+// see: a byte-order mark, carriage returns as the only line ends, lines that
+// look like block lines but are not read, and text beyond column 240 of the
+// lines that are.
+
+#include <istream>
+#include <string>
+#include <vector>
+
+#include "input/diagnostics.h"
+
+namespace kesp {
+
+struct RawLine {
+    std::string start;        // the first 1000 characters
+    std::size_t length = 0;   // of the whole line, without its line end
+};
+
+struct InputScan {
+    std::vector<RawLine> lines;
+    bool byteOrderMark = false;
+    bool carriageReturnsOnly = false;  // the reader then sees one long line
+};
+
+// Reads the whole stream from its start (and leaves it at its end).
+InputScan scanInput(std::istream& input);
+
+// Says what the scan shows, given the lines the block readers recorded in
+// the diagnostics.
+void checkScannedLines(const InputScan& scan, InputDiagnostics& diagnostics);
+
+}  // namespace kesp

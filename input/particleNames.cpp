@@ -1,0 +1,110 @@
+#include "input/particleNames.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <string>
+
+#include "input/radiationField.h"
+#include "support/text.h"
+
+namespace kesp {
+
+namespace {
+
+// Names that mean what they say although the program reads only their
+// first letter (or their first five characters).
+constexpr std::array spelledOut{"e", "e-", "electron", "p", "proton"};
+
+std::string lowerCase(std::string_view text)
+{
+    std::string lower(text);
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return lower;
+}
+
+
+std::string whyUnknown(const ParticleIdentity& identity, std::string_view name)
+{
+    switch (identity.status) {
+        case particleBadNumber:
+            return "its mass number cannot be read";
+        case particleNoSymbol:
+            return "the mass number must come before the element symbol, as in 20Ne";
+        case particleUnknownElement:
+            return inQuotes(trimmed(identity.symbol)) + " is no element symbol";
+        default:
+            break;
+    }
+    if (name.find_first_of("0123456789") == std::string_view::npos) {
+        return "a name without a mass number is read by its first letter, and only e (electron) and p "
+               "(proton) are known that way; give ions as mass number and symbol, as 12C";
+    }
+    return "the nuclide table holds no such nuclide (it covers hydrogen to barium, Z = 1 to 56)";
+}
+
+// "12Carbon": only the first two letters after the mass number are read.
+void checkSymbolLetters(std::string_view name, const ParticleIdentity& identity, const DiagnosticPlace& place)
+{
+    const std::size_t first = name.find_first_not_of("0123456789");
+    if (first == std::string_view::npos) {
+        return;
+    }
+    std::size_t last = first;
+    while (last < name.size() && std::isalpha(static_cast<unsigned char>(name[last]))) {
+        ++last;
+    }
+    if (last - first > 2) {
+        place.warn("particle " + inQuotes(name) + ": only the letters " + inQuotes(trimmed(identity.symbol))
+                   + " of " + inQuotes(name.substr(first, last - first)) + " are read as the element symbol");
+    }
+}
+
+void checkMassNumber(std::string_view name, const ParticleIdentity& identity, const DiagnosticPlace& place)
+{
+    if (identity.Z < 2) {
+        return;
+    }
+    const std::int32_t tabulated = tabulatedMassNumber(identity.Z, identity.A);
+    if (tabulated != identity.A) {
+        const std::string symbol(trimmed(identity.symbol));
+        place.warn("particle " + inQuotes(name) + ": there is no tabulated " + std::to_string(identity.A) + symbol
+                   + "; the mass of " + std::to_string(tabulated) + symbol
+                   + ", the lightest tabulated isotope above it, is used");
+    }
+}
+
+}  // namespace
+
+bool checkParticleName(std::string_view written, std::string_view used, const MassConstants& masses,
+                       const DiagnosticPlace& place, std::string_view fallback)
+{
+    const std::string whole(trimmed(written));
+    const bool spelled = std::find(spelledOut.begin(), spelledOut.end(), lowerCase(whole)) != spelledOut.end();
+    const std::string cut = makeField(used, particleNameLength);
+    // The name as the later messages quote it: as written, cut like the program cuts it.
+    const std::string name = whole.substr(0, std::min(whole.size(), particleNameLength));
+    if (whole.size() > particleNameLength && !spelled) {
+        place.warn("particle name " + inQuotes(whole) + " is cut to five characters: " + inQuotes(name));
+    }
+    const ParticleIdentity identity = identifyParticle(cut, masses);
+    if (identity.status < 0) {
+        place.warn("particle " + inQuotes(spelled ? whole : name) + " is not known: " + whyUnknown(identity, name) + "; "
+                   + std::string(fallback));
+        return false;
+    }
+    const bool hasDigits = name.find_first_of("0123456789") != std::string::npos;
+    if (!hasDigits && !spelled) {
+        place.warn("particle " + inQuotes(name) + " has no mass number and is read by its first letter as the "
+                   + (identity.Z == -1 ? std::string("electron") : std::string("proton"))
+                   + "; give ions as mass number and symbol, as 208Pb");
+    }
+    if (hasDigits) {
+        checkSymbolLetters(name, identity, place);
+        checkMassNumber(name, identity, place);
+    }
+    return true;
+}
+
+}  // namespace kesp
