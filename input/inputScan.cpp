@@ -80,9 +80,10 @@ void checkLongLine(const InputScan& scan, std::string_view key, InputDiagnostics
     const RawLine& line = scan.lines[static_cast<std::size_t>(taken) - 1];
     const std::string_view beyond =
         line.start.size() > inputLineLength ? std::string_view(line.start).substr(inputLineLength) : "";
-    if (line.length > inputLineLength && trimmedLength(beyond) > 0) {
+    const std::size_t text = beyond.find_first_not_of(' ');
+    if (line.length > inputLineLength && text != std::string_view::npos) {
         diagnostics.warn(taken, key, "text beyond column " + std::to_string(inputLineLength) + " is ignored (\""
-                                         + std::string(trimmed(beyond.substr(0, 20))) + "...\")");
+                                         + std::string(trimmed(beyond.substr(text, 20))) + "...\")");
     }
 }
 
