@@ -6,7 +6,7 @@ namespace kesp {
 
 void stopForMissingDamage()
 {
-    stopRun("Damage information for this DNA segment is missing");
+    throw MissingDamage();
 }
 
 }  // namespace kesp

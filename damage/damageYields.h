@@ -3,6 +3,7 @@
 // quality (Zeff/beta)^2 and the cell's chemical environment (oxygen, DMSO).
 
 #include <cstdint>
+#include <string>
 
 #include "input/runConfig.h"
 #include "input/runOptions.h"
@@ -30,6 +31,10 @@ struct DamageYields {
 // The yields of a particle of (Zeff/beta)^2 zeb in the run's chemical
 // environment, with the oxygen switches of the command line.
 DamageYields computeDamageYields(double zeb, const RunConfig& config, const RunOptions& options);
+
+// Why a cell of these yields has no lesion left to cluster: none placed (the
+// DMSO items), or chemical repair removing all (the oxygen items).
+std::string whyNoLesionIsLeft(const DamageYields& yields, const RunConfig& config);
 
 // The chemical repair probability for a particle of the given (Zeff/beta)^2.
 double chemicalRepairProbability(double zeb, const RunConfig& config, const RunOptions& options);

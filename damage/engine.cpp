@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "damage/resultChecks.h"
 #include "damage/runState.h"
 #include "damage/simulationDrivers.h"
 #include "physics/microdosimetry.h"
@@ -77,20 +78,6 @@ void requireValidField(const RadiationField& field)
     }
 }
 
-// The component physics of a mixed field is worked out only when the last
-// component counts as above its validity limit.
-bool componentPhysicsWanted(const RunSettings& settings)
-{
-    const RadiationField& field = settings.field;
-    if (field.singleParticle()) {
-        return false;
-    }
-    const FieldComponent& last = field.component(field.componentCount());
-    const ParticleStatus status = describeParticle(last.name, last.kineticEnergy,
-                                                   massConstantsFor(settings.options.masses2006)).status;
-    return statusUnderOxygenModel(status, settings.options.oxygenEffect) == ParticleStatus::aboveLimit;
-}
-
 ComponentRow rowOf(const FieldComponent& component, const RunState& state)
 {
     const double pcr = state.yields.repairProbability;
@@ -114,7 +101,6 @@ SimulationRun::SimulationRun(RunSettings settings) : settings_(std::move(setting
     requireValidField(settings_.field);
     requireUsableComponents(settings_);
     state_ = std::make_unique<RunState>(settings_);
-    physicsPending_ = componentPhysicsWanted(settings_);
 }
 
 SimulationRun::~SimulationRun() = default;
@@ -140,6 +126,7 @@ const ParticlePhysics& SimulationRun::particlePhysics()
         refreshStoppingAndMicrodosimetry(state.particle, state.currentRangeTable, d);
         requireFiniteMicrodosimetry(state.particle.dpuf, state.particle.yf, state.particle.zf, d);
         particlePhysics_ = ParticlePhysics{state.particle, csdaRange(kindOf(state.particle), state.particle.T)};
+        checkParticlePhysics(*particlePhysics_, settings_);
     }
     return *particlePhysics_;
 }
@@ -155,30 +142,26 @@ const std::vector<ComponentRow>& SimulationRun::componentRows()
     RunState& state = *state_;
     const RadiationField& field = settings_.field;
     const double d = settings_.config.ndia;
-    std::vector<WorkedComponent> worked;
-    if (physicsPending_) {
-        std::vector<ParticleKind> kinds;
-        for (int i = static_cast<int>(rows_.size()) + 1; i <= field.componentCount(); ++i) {
-            kinds.push_back(kindOfComponent(field.component(i), settings_.options));
-        }
-        worked = workOutComponents(kinds, d, state.rangeTables, availableThreads());
+    std::vector<ParticleKind> kinds;
+    for (int i = static_cast<int>(rows_.size()) + 1; i <= field.componentCount(); ++i) {
+        kinds.push_back(kindOfComponent(field.component(i), settings_.options));
     }
-    for (std::size_t w = 0; rows_.size() < static_cast<std::size_t>(field.componentCount()); ++w) {
-        const FieldComponent& component = field.component(static_cast<int>(rows_.size()) + 1);
-        setUpParticle(state, settings_, component);
-        ComponentRow row = rowOf(component, state);
-        if (physicsPending_) {
-            if (worked[w].error) {
-                std::rethrow_exception(worked[w].error);
-            }
-            row.physics = worked[w].physics;
-            state.currentRangeTable = *worked[w].table;
-            requireFiniteMicrodosimetry(row.physics.dpuf, row.physics.yf, row.physics.zf, d);
+    const std::vector<WorkedComponent> worked = workOutComponents(kinds, d, state.rangeTables, availableThreads());
+    for (const WorkedComponent& component : worked) {
+        const int position = static_cast<int>(rows_.size()) + 1;
+        setUpParticle(state, settings_, field.component(position));
+        ComponentRow row = rowOf(field.component(position), state);
+        if (component.error) {
+            std::rethrow_exception(component.error);
         }
+        row.physics = component.physics;
+        state.currentRangeTable = *component.table;
+        requireFiniteMicrodosimetry(row.physics.dpuf, row.physics.yf, row.physics.zf, d);
+        checkComponentRow(row, position, settings_);
         rows_.push_back(row);
     }
+    checkComponentAverages(rows_, settings_);
     rowsComplete_ = true;
-    physicsPending_ = false;
     return rows_;
 }
 
@@ -194,15 +177,23 @@ RunResults SimulationRun::simulate(ProgressObserver& progress)
     if (results.singleParticle) {
         results.particle = particlePhysics();
         results.yields = state.yields;
-        runSingleParticle(settings_, state, progress);
-        results.cellsSimulated = settings_.config.nocs;
     } else {
         results.components = componentRows();
-        results.cellsSimulated = runMixedField(settings_, state, progress);
+    }
+    try {
+        if (results.singleParticle) {
+            runSingleParticle(settings_, state, progress);
+            results.cellsSimulated = settings_.config.nocs;
+        } else {
+            results.cellsSimulated = runMixedField(settings_, state, progress);
+        }
+    } catch (const MissingDamage& missing) {
+        throw RunError(missing.what(), missing.exitStatus(), whyNoLesionIsLeft(state.yields, settings_.config));
     }
     finaliseTally(state.cells.tally, results.cellsSimulated);
     results.tally = state.cells.tally;
     results.statistics = clusterStatistics(results.tally, settings_.config.dna);
+    checkStatistics(results.statistics, settings_);
     results.seed = state.seed;
     return results;
 }

@@ -64,7 +64,6 @@ private:
     std::optional<ParticlePhysics> particlePhysics_;
     std::vector<ComponentRow> rows_;
     bool rowsComplete_ = false;
-    bool physicsPending_ = false;  // the mixed field's component physics is worked out
     bool simulated_ = false;
 };
 

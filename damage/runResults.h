@@ -30,7 +30,7 @@ struct ComponentRow {
     double energyPerNucleon = 0.0;  // MeV/A, 0 for the electron
     double zeb = 0.0;               // (Zeff/beta)^2
     double hrf = 0.0;               // hypoxia reduction factor for DSB induction
-    ComponentPhysics physics;       // all 0 when the field's physics is not worked out
+    ComponentPhysics physics;
 };
 
 struct RunResults {

@@ -217,6 +217,9 @@ int runKesp(std::span<const std::string_view> arguments)
     } catch (const RunError& error) {
         std::cout << error.what() << '\n';
         std::cout.flush();
+        if (!error.detail().empty()) {
+            std::cerr << error.detail() << '\n';
+        }
         return error.exitStatus();
     }
 }

@@ -274,6 +274,19 @@ void checkComponents(std::string_view fileName, const RadiationField& field)
                         name + " a speed.");
 }
 
+// Weights so small that their sum is a subnormal number cannot be
+// normalised: 1 over that sum is not finite.
+void requireNormalisedWeights(std::string_view fileName, const RadiationField& field)
+{
+    for (int i = 1; i <= field.componentCount(); ++i) {
+        if (!std::isfinite(field.component(i).weight)) {
+            stopRun("Field file " + std::string(fileName)
+                    + ": the weights are too small to be normalised (their sum is below 2.2E-308); give "
+                      "them as shares or percentages.");
+        }
+    }
+}
+
 void requireUsableComponents(std::string_view fileName, const RadiationField& field,
                              const MassConstants& masses)
 {
@@ -336,6 +349,7 @@ FieldFileOutcome loadFieldFile(std::string_view fileName, RadiationField& field,
     }
     requireUsableComponents(name, loaded, masses);
     normaliseWeights(loaded);
+    requireNormalisedWeights(name, loaded);
     loaded.fieldFileName = name;
     field = std::move(loaded);
     return count >= 2 ? FieldFileOutcome::mixedField : FieldFileOutcome::singleComponent;

@@ -16,15 +16,25 @@ inline constexpr int exitRefused = 2;
 
 class RunError : public std::runtime_error {
 public:
-    explicit RunError(const std::string& message, int exitStatus = exitFailure)
-        : std::runtime_error(message), exitStatus_(exitStatus)
+    // `detail` explains the message further (the program writes it on the
+    // standard error stream); empty when the message says it all.
+    explicit RunError(const std::string& message, int exitStatus = exitFailure, std::string detail = {})
+        : std::runtime_error(message), exitStatus_(exitStatus), detail_(std::move(detail))
     {
     }
 
     int exitStatus() const { return exitStatus_; }
+    const std::string& detail() const { return detail_; }
 
 private:
     int exitStatus_;
+    std::string detail_;
+};
+
+// A segment without any lesion to cluster: the engine adds the cause.
+class MissingDamage : public RunError {
+public:
+    MissingDamage() : RunError("Damage information for this DNA segment is missing") {}
 };
 
 // Ends the run with the message (throws RunError).

@@ -44,7 +44,7 @@ struct Extreme {
     double po2 = 100.0, m0 = 1.74, k = 0.3372, q = 946.1, r = 2.15;
     double conc = 0.0, fnsd = 0.5, chmx = 0.5, fbl = 0.0;
     std::int32_t seed = 4711;
-    bool stopsWithoutLesions = false;  // every lesion is repaired or none is placed
+    std::string stopMessage;  // of a case that cannot run: every lesion repaired, none placed, or no finite model
 };
 
 // Test names show the case, not the bytes of the record.
@@ -90,9 +90,8 @@ protected:
 TEST_P(TerminationTest, fewCellsEndInTime)
 {
     alarm(watchdogSeconds);
-    if (GetParam().stopsWithoutLesions) {
-        EXPECT_EQ(test::runErrorMessage([this] { simulate(); }),
-                  "Damage information for this DNA segment is missing");
+    if (!GetParam().stopMessage.empty()) {
+        EXPECT_EQ(test::runErrorMessage([this] { simulate(); }), GetParam().stopMessage);
         return;
     }
     const auto start = std::chrono::steady_clock::now();
@@ -107,6 +106,8 @@ TEST_P(TerminationTest, fewCellsEndInTime)
     EXPECT_GT(cells.tally.sumCount[tallyRows][tallyCategories], 0.0);
 }
 
+const std::string missingDamage = "Damage information for this DNA segment is missing";
+
 Extreme make(std::string name, void (*adjust)(Extreme&))
 {
     Extreme e;
@@ -119,9 +120,9 @@ std::vector<Extreme> extremes()
 {
     return {
         make("tinyM0Anoxic", [](Extreme& e) { e.m0 = 1e-300; e.po2 = 0.0; }),  // negative pcr: no repair
-        make("hugeM0Anoxic", [](Extreme& e) { e.m0 = 1e300; e.po2 = 0.0; e.stopsWithoutLesions = true; }),
-        make("hugeM0Aerobic", [](Extreme& e) { e.m0 = 1e300; e.stopsWithoutLesions = true; }),
-        make("largestFiniteM0", [](Extreme& e) { e.m0 = 1.7e308; e.k = 100.0; e.po2 = 0.0; e.stopsWithoutLesions = true; }),
+        make("hugeM0Anoxic", [](Extreme& e) { e.m0 = 1e300; e.po2 = 0.0; e.stopMessage = missingDamage; }),
+        make("hugeM0Aerobic", [](Extreme& e) { e.m0 = 1e300; e.stopMessage = missingDamage; }),
+        make("largestFiniteM0", [](Extreme& e) { e.m0 = 1.7e308; e.k = 100.0; e.po2 = 0.0; e.stopMessage = missingDamage; }),
         make("smallestKAnoxic", [](Extreme& e) { e.k = smallestK; e.po2 = 0.0; }),
         make("smallestKAerobic", [](Extreme& e) { e.k = smallestK; }),
         make("largestKAnoxic", [](Extreme& e) { e.k = 100.0; e.po2 = 0.0; }),
@@ -129,7 +130,15 @@ std::vector<Extreme> extremes()
         make("hugeQAndR", [](Extreme& e) { e.q = 1e300; e.r = 1e300; e.po2 = 0.0; }),
         make("tinyQHugeR", [](Extreme& e) { e.q = 1e-300; e.r = 1e300; e.po2 = 0.0; }),
         make("tinyQAndR", [](Extreme& e) { e.q = 1e-300; e.r = 1e-300; e.po2 = 0.0; }),
-        make("hugeM0TinyQ", [](Extreme& e) { e.m0 = 1e300; e.q = 1e-300; e.r = 1.0; e.po2 = 0.0; }),
+        // The repair probability overflows to -Inf: no finite model to simulate.
+        make("hugeM0TinyQ", [](Extreme& e) {
+            e.m0 = 1e300;
+            e.q = 1e-300;
+            e.r = 1.0;
+            e.po2 = 0.0;
+            e.stopMessage = "The chemical repair probability is not a finite number (-Inf) for EVO2: PO2=0 "
+                            "M0=1e+300 K=0.3372 Q=1e-300 R=1; no report is written.";
+        }),
         // Every Bd is of the kind repair never removes, while repair still
         // asks for Bd: the Bd loop must give up instead of drawing for ever.
         make("allBlAnoxic", [](Extreme& e) { e.fbl = 1.0; e.po2 = 0.0; }),
@@ -137,10 +146,10 @@ std::vector<Extreme> extremes()
         make("longestSegment", [](Extreme& e) { e.zeb = zebLongestSegment; e.po2 = 0.0; }),
         make("shortestSegment", [](Extreme& e) { e.zeb = zebShortestSegment; e.po2 = 0.0; }),
         make("hugeDmso", [](Extreme& e) { e.conc = 1e300; }),
-        make("hugeDmsoNothingUnscavengeable", [](Extreme& e) { e.conc = 1e300; e.fnsd = 0.0; e.stopsWithoutLesions = true; }),
+        make("hugeDmsoNothingUnscavengeable", [](Extreme& e) { e.conc = 1e300; e.fnsd = 0.0; e.stopMessage = missingDamage; }),
         make("hugeDmsoAllUnscavengeable", [](Extreme& e) { e.conc = 1e300; e.fnsd = 1.0; }),
         make("noHalfLevelWithoutDmso", [](Extreme& e) { e.chmx = 0.0; }),
-        make("noHalfLevelWithDmso", [](Extreme& e) { e.chmx = 0.0; e.conc = 0.1; e.fnsd = 0.0; e.stopsWithoutLesions = true; }),
+        make("noHalfLevelWithDmso", [](Extreme& e) { e.chmx = 0.0; e.conc = 0.1; e.fnsd = 0.0; e.stopMessage = missingDamage; }),
         // The largest seed makes the repair stream degenerate unless it is reduced.
         make("largestSeedAnoxic", [](Extreme& e) { e.seed = 2147483647; e.po2 = 0.0; }),
     };

@@ -278,8 +278,11 @@ std::vector<KeywordCase> keywordCases()
          "The nucleus diameter 1.00000+300 um (CELL: NDIA=) gives no finite microdosimetry"},
         // An enormous M0 repairs every lesion: nothing is left to cluster.
         {"hugeM0", "EVO2: M0=1E300\n" + iron, {}, "Damage information for this DNA segment is missing"},
-        {"hugeKineticEnergy", "RADX: PAR=56Fe KE=1E300\n", {"  1.00000+300 MeV >= 1.75037E+03 MeV"}, ""},
-        {"hugeEnergyPerNucleon", "RADX: PAR=56Fe MEV/A=1E300\n", {"  5.60000+301 MeV >= 1.75037E+03 MeV"}, ""},
+        // The momentum p*c of an energy near the largest number is not finite.
+        {"hugeKineticEnergy", "RADX: PAR=56Fe KE=1E300\n", {},
+         "The momentum p*c is not a finite number (Inf) for RADX: PAR=56Fe KE=1e+300; no report is written."},
+        {"hugeEnergyPerNucleon", "RADX: PAR=56Fe MEV/A=1E300\n", {},
+         "The momentum p*c is not a finite number (Inf) for RADX: PAR=56Fe KE=5.6e+301; no report is written."},
         // NOCS rounds to 0 and becomes 1; SEED rounds to 0, a clock seed
         // (checked below); K is clamped to 2.2E-16.
         {"tinyA",

@@ -1,0 +1,130 @@
+#include "damage/resultChecks.h"
+
+#include <cmath>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "input/diagnostics.h"
+#include "support/numberFormat.h"
+#include "support/runError.h"
+#include "support/text.h"
+
+namespace kesp {
+
+namespace {
+
+using Quantity = std::pair<std::string_view, double>;
+
+void requireFinite(std::initializer_list<Quantity> quantities, const std::string& origin)
+{
+    for (const auto& [name, value] : quantities) {
+        if (!std::isfinite(value)) {
+            stopRun("The " + std::string(name) + " is not a finite number (" + renderNumber(value, "E5").text
+                    + ") for " + origin + "; no report is written.");
+        }
+    }
+}
+
+// The particle as the input names it.
+std::string particleOrigin(const FieldComponent& component, const RunSettings& settings)
+{
+    const std::string particle = "PAR=" + std::string(trimmed(component.name))
+                                 + " KE=" + formatValue(component.kineticEnergy);
+    const std::string& file = settings.field.fieldFileName;
+    return file.empty() ? "RADX: " + particle : "field file " + file + ": " + particle;
+}
+
+std::string cellOrigin(const RunSettings& settings)
+{
+    return "CELL: NDIA=" + formatValue(settings.config.ndia);
+}
+
+}  // namespace
+
+void checkParticlePhysics(const ParticlePhysics& physics, const RunSettings& settings)
+{
+    const ParticleState& p = physics.particle;
+    const double perNucleon = p.Z == -1 ? p.massU : static_cast<double>(p.A);
+    const double pc = std::sqrt(p.T * p.T + 2.0 * p.T * p.restEnergy);
+    const std::string particle = particleOrigin(settings.field.component(1), settings);
+    requireFinite({{"kinetic energy per nucleon", p.T / perNucleon},
+                   {"validity limit of the effective-charge model per nucleon", p.tLimit / perNucleon},
+                   {"momentum p*c", pc},
+                   {"de Broglie wavelength", 1.24 / pc},
+                   {"Lorentz factor", p.gamma},
+                   {"effective charge", std::sqrt(p.beta2 * p.zeb)},
+                   {"(Zeff/beta)^2", p.zeb},
+                   {"CSDA range", physics.csdaRange},
+                   {"total stopping power", p.sTotal},
+                   {"electronic share of the stopping power", 100.0 * p.sElectronic / p.sTotal},
+                   {"radiative or nuclear share of the stopping power",
+                    100.0 * (p.Z == -1 ? p.sRadiative : p.sNuclear) / p.sTotal}},
+                  particle);
+    const double chord = 2.0 * settings.config.ndia / 3.0;
+    requireFinite({{"energy imparted per event", chord * p.yf},
+                   {"event frequency per unit absorbed dose (1/zf)", 1.0 / p.zf}},
+                  particle + ", " + cellOrigin(settings));
+}
+
+void checkComponentRow(const ComponentRow& row, int position, const RunSettings& settings)
+{
+    const ComponentPhysics& p = row.physics;
+    requireFinite({{"weight", row.weight},
+                   {"kinetic energy per nucleon", row.energyPerNucleon},
+                   {"(Zeff/beta)^2", row.zeb},
+                   {"hypoxia reduction factor", row.hrf},
+                   {"stopping power", p.sTotal},
+                   {"CSDA range", p.rangeCsda},
+                   {"dose per unit fluence", p.dpuf},
+                   {"frequency-mean specific energy zf", p.zf},
+                   {"frequency-mean lineal energy yf", p.yf}},
+                  "component " + std::to_string(position) + ", "
+                      + particleOrigin(settings.field.component(position), settings) + ", "
+                      + cellOrigin(settings));
+}
+
+void checkComponentAverages(const std::vector<ComponentRow>& rows, const RunSettings& settings)
+{
+    double kineticEnergy = 0.0, zeb = 0.0, stopping = 0.0, range = 0.0, dpuf = 0.0, yf = 0.0, zf = 0.0;
+    for (const ComponentRow& row : rows) {
+        kineticEnergy += row.weight * row.kineticEnergy;
+        zeb += row.weight * row.zeb;
+        stopping += row.weight * row.physics.sTotal;
+        range += row.weight * row.physics.rangeCsda;
+        dpuf += row.weight * row.physics.dpuf;
+        yf += row.weight * row.physics.yf;
+        zf += row.weight * row.physics.zf;
+    }
+    requireFinite({{"average kinetic energy", kineticEnergy},
+                   {"average (Zeff/beta)^2", zeb},
+                   {"average stopping power", stopping},
+                   {"average CSDA range", range},
+                   {"average dose per unit fluence", dpuf},
+                   {"average lineal energy yf", yf},
+                   {"average specific energy zf", zf}},
+                  "the mixed field of " + settings.field.fieldFileName);
+}
+
+void checkStatistics(const ClusterStatistics& statistics, const RunSettings& settings)
+{
+    const std::string origin = "CELL: DNA=" + formatValue(settings.config.dna) + " NDIA="
+                               + formatValue(settings.config.ndia) + " and the particle or field of RADX:";
+    for (std::size_t k = 1; k < statistics.classPercent.size(); ++k) {
+        requireFinite({{"class percentage of TABLE 1", statistics.classPercent[k]}}, origin);
+    }
+    for (std::size_t t = 0; t < statistics.tables.size(); ++t) {
+        for (std::size_t r = 1; r <= tallyRows; ++r) {
+            for (std::size_t c = 1; c <= tallyCategories; ++c) {
+                const std::string entry = "TABLE " + std::to_string(t + 2) + " value in row "
+                                          + std::to_string(r) + ", column " + std::to_string(c);
+                requireFinite({{entry, statistics.tables[t].mean[r][c]},
+                               {entry + " (SEM)", statistics.tables[t].sem[r][c]}},
+                              origin);
+            }
+        }
+    }
+}
+
+}  // namespace kesp

@@ -1,0 +1,25 @@
+#pragma once
+// A run never reports a number that is not finite: each check stops the run
+// (RunError) naming the quantity and the input items it comes from, before
+// the console or the report would show it.
+
+#include <vector>
+
+#include "damage/runResults.h"
+#include "input/runSettings.h"
+
+namespace kesp {
+
+// What the particle and dosimetry sections show of a single particle.
+void checkParticlePhysics(const ParticlePhysics& physics, const RunSettings& settings);
+
+// A row of the mixed-field tables (component `position`, from 1).
+void checkComponentRow(const ComponentRow& row, int position, const RunSettings& settings);
+
+// The weighted sums of the tables' average rows.
+void checkComponentAverages(const std::vector<ComponentRow>& rows, const RunSettings& settings);
+
+// TABLE 1 to TABLE 6.
+void checkStatistics(const ClusterStatistics& statistics, const RunSettings& settings);
+
+}  // namespace kesp
