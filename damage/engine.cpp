@@ -1,5 +1,6 @@
 #include "damage/engine.h"
 
+#include <bit>
 #include <cmath>
 
 #include "damage/resultChecks.h"
@@ -95,12 +96,15 @@ ComponentRow rowOf(const FieldComponent& component, const RunState& state)
 
 }  // namespace
 
-SimulationRun::SimulationRun(RunSettings settings) : settings_(std::move(settings))
+SimulationRun::SimulationRun(RunSettings settings) : SimulationRun(std::move(settings), nullptr) {}
+
+SimulationRun::SimulationRun(RunSettings settings, std::shared_ptr<SharedPhysics> shared)
+    : settings_(std::move(settings)), shared_(std::move(shared))
 {
     requireValidConfig(settings_.config);
     requireValidField(settings_.field);
     requireUsableComponents(settings_);
-    state_ = std::make_unique<RunState>(settings_);
+    state_ = std::make_unique<RunState>(settings_, shared_ ? shared_->rangeTables() : nullptr);
 }
 
 SimulationRun::~SimulationRun() = default;
@@ -122,11 +126,25 @@ const ParticlePhysics& SimulationRun::particlePhysics()
     if (!particlePhysics_) {
         RunState& state = *state_;
         const double d = settings_.config.ndia;
+        // The particle was set up along the all-zero table of a new run, so
+        // its physics depends on nothing but the key.
+        const FieldComponent& first = settings_.field.component(1);
+        const ParticlePhysicsKey key{first.name, std::bit_cast<std::uint64_t>(first.kineticEnergy),
+                                     settings_.options.masses2006, std::bit_cast<std::uint64_t>(d)};
+        std::optional<ParticlePhysics> kept = shared_ ? shared_->particlePhysics(key) : std::nullopt;
         buildOwnRangeTable(state);
-        refreshStoppingAndMicrodosimetry(state.particle, state.currentRangeTable, d);
+        if (kept) {
+            state.particle = kept->particle;
+        } else {
+            refreshStoppingAndMicrodosimetry(state.particle, state.currentRangeTable, d);
+        }
         requireFiniteMicrodosimetry(state.particle.dpuf, state.particle.yf, state.particle.zf, d);
-        particlePhysics_ = ParticlePhysics{state.particle, csdaRange(kindOf(state.particle), state.particle.T)};
+        particlePhysics_ = kept ? *kept
+                                : ParticlePhysics{state.particle, csdaRange(kindOf(state.particle), state.particle.T)};
         checkParticlePhysics(*particlePhysics_, settings_);
+        if (shared_ && !kept) {
+            shared_->keep(key, *particlePhysics_);
+        }
     }
     return *particlePhysics_;
 }
@@ -146,7 +164,7 @@ const std::vector<ComponentRow>& SimulationRun::componentRows()
     for (int i = static_cast<int>(rows_.size()) + 1; i <= field.componentCount(); ++i) {
         kinds.push_back(kindOfComponent(field.component(i), settings_.options));
     }
-    const std::vector<WorkedComponent> worked = workOutComponents(kinds, d, state.rangeTables, availableThreads());
+    const std::vector<WorkedComponent> worked = workOutComponents(kinds, d, *state.rangeTables, availableThreads());
     for (const WorkedComponent& component : worked) {
         const int position = static_cast<int>(rows_.size()) + 1;
         setUpParticle(state, settings_, field.component(position));
@@ -165,7 +183,7 @@ const std::vector<ComponentRow>& SimulationRun::componentRows()
     return rows_;
 }
 
-RunResults SimulationRun::simulate(ProgressObserver& progress)
+RunResults SimulationRun::simulate(ProgressObserver& progress, const StopFlag& stop)
 {
     if (simulated_) {
         stopRun("This run has simulated its cells already; start a new run for more.");
@@ -182,13 +200,18 @@ RunResults SimulationRun::simulate(ProgressObserver& progress)
     }
     try {
         if (results.singleParticle) {
-            runSingleParticle(settings_, state, progress);
-            results.cellsSimulated = settings_.config.nocs;
+            results.cellsSimulated = runSingleParticle(settings_, state, progress, stop);
         } else {
-            results.cellsSimulated = runMixedField(settings_, state, progress);
+            results.cellsSimulated = runMixedField(settings_, state, progress, stop);
         }
     } catch (const MissingDamage& missing) {
         throw RunError(missing.what(), missing.exitStatus(), whyNoLesionIsLeft(state.yields, settings_.config));
+    }
+    results.cellsRequested = settings_.config.nocs;
+    results.interrupted = results.cellsSimulated < results.cellsRequested;
+    if (results.cellsSimulated == 0) {
+        results.seed = state.seed;
+        return results;  // stopped before its first cell: no statistics
     }
     finaliseTally(state.cells.tally, results.cellsSimulated);
     results.tally = state.cells.tally;
@@ -198,10 +221,10 @@ RunResults SimulationRun::simulate(ProgressObserver& progress)
     return results;
 }
 
-RunResults simulate(const RunSettings& settings, ProgressObserver& progress)
+RunResults simulate(const RunSettings& settings, ProgressObserver& progress, const StopFlag& stop)
 {
     SimulationRun run(settings);
-    return run.simulate(progress);
+    return run.simulate(progress, stop);
 }
 
 }  // namespace kesp

@@ -19,6 +19,8 @@
 #include "damage/damageYields.h"
 #include "damage/progressObserver.h"
 #include "damage/runResults.h"
+#include "damage/stopFlag.h"
+#include "damage/sharedPhysics.h"
 #include "input/inputReader.h"
 #include "input/runSettings.h"
 #include "support/runError.h"
@@ -38,6 +40,10 @@ public:
     // with a positive sum), seeds the generators and sets up the first
     // component.
     explicit SimulationRun(RunSettings settings);
+    // The same, taking its range tables and single-particle physics from
+    // (and adding what it works out to) physics shared with other runs; the
+    // results are those of a run of its own.
+    SimulationRun(RunSettings settings, std::shared_ptr<SharedPhysics> shared);
     ~SimulationRun();
     SimulationRun(SimulationRun&&) noexcept;
     SimulationRun& operator=(SimulationRun&&) noexcept;
@@ -55,11 +61,14 @@ public:
     const std::vector<ComponentRow>& completedRows() const { return rows_; }
 
     // Simulates the cells and returns everything the report shows; once per
-    // run (a second call throws RunError).
-    RunResults simulate(ProgressObserver& progress);
+    // run (a second call throws RunError). Once `stop` is set the run ends
+    // after the cell it is simulating, with the statistics of the cells
+    // done, which are those of a run asked for that many cells.
+    RunResults simulate(ProgressObserver& progress, const StopFlag& stop = neverStopped);
 
 private:
     RunSettings settings_;
+    std::shared_ptr<SharedPhysics> shared_;
     std::unique_ptr<RunState> state_;
     std::optional<ParticlePhysics> particlePhysics_;
     std::vector<ComponentRow> rows_;
@@ -68,6 +77,7 @@ private:
 };
 
 // A whole run.
-RunResults simulate(const RunSettings& settings, ProgressObserver& progress);
+RunResults simulate(const RunSettings& settings, ProgressObserver& progress,
+                    const StopFlag& stop = neverStopped);
 
 }  // namespace kesp

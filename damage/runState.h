@@ -2,9 +2,11 @@
 // What one run changes as it goes: the particle type being treated, the
 // range table the run holds, the damage yields, the cells' segment, random
 // generators and tally. Built from the run's settings, which stay read-only;
-// two runs never share a mutable byte.
+// two runs never share a mutable byte but a range-table cache made for
+// sharing (safe from several threads).
 
 #include <cstdint>
+#include <memory>
 
 #include "damage/cellSimulation.h"
 #include "damage/damageYields.h"
@@ -17,8 +19,9 @@ namespace kesp {
 
 struct RunState {
     // Seeds both generators (a seed of 0 from the clock) and sets up the
-    // first component of the field.
-    explicit RunState(const RunSettings& settings);
+    // first component of the field. The range tables are the run's own
+    // unless a cache shared with other runs is given.
+    explicit RunState(const RunSettings& settings, std::shared_ptr<RangeTableCache> tables = nullptr);
 
     std::int32_t seed = 0;      // the seed in use
     ParticleState particle;     // the particle type being treated
@@ -29,8 +32,10 @@ struct RunState {
     // component's once the component physics is done, and the zf it gives
     // each component is the per-track weight of that component's clusters.
     RangeTable currentRangeTable;
-    RangeTableCache rangeTables;  // every table built in the run, by particle and energy
-    DamageYields yields;          // of the particle type being treated
+    // Every table built in the run, by particle and energy, or a cache
+    // shared with other runs.
+    std::shared_ptr<RangeTableCache> rangeTables;
+    DamageYields yields;  // of the particle type being treated
     CellSimulation cells;
 };
 
