@@ -8,13 +8,17 @@ namespace {
 
 constexpr std::size_t switchLength = 6;
 
-// The input name with its last extension replaced by ".out". A dot in column 1
-// (a name such as ".inp") is not taken as an extension.
+// The input name with the last extension of its file name (the part after
+// the last slash) replaced by ".out"; a dot in a directory name is no
+// extension. A dot in column 1 of the file name (a name such as ".inp") is
+// not taken as an extension either.
 std::string reportNameFor(const std::string& inputName)
 {
+    const std::size_t slash = inputName.rfind('/');
+    const std::size_t fileNameStart = slash == std::string::npos ? 0 : slash + 1;
     const std::size_t dot = inputName.rfind('.');
     const std::size_t stemLength =
-        (dot != std::string::npos && dot >= 1) ? dot : trimmedLength(inputName);
+        (dot != std::string::npos && dot > fileNameStart) ? dot : trimmedLength(inputName);
     return makeField(inputName.substr(0, stemLength) + ".out", fileNameLength);
 }
 

@@ -24,8 +24,13 @@ TEST(CommandLineTest, reportNameReplacesTheLastExtension)
         {"run", "run.out"},
         {"a.b.c", "a.b.out"},
         {".inp", ".inp.out"},
-        {"data.set/run", "data.out"},  // a dot in a directory part is taken all the same
         {"dir/run.inp", "dir/run.out"},
+        // Only the file name's extension is replaced, never a directory's.
+        {"data.set/run", "data.set/run.out"},
+        {"../v1.2/run", "../v1.2/run.out"},
+        {"../run", "../run.out"},
+        {"../v1.2/run.inp", "../v1.2/run.out"},
+        {"dir/.inp", "dir/.inp.out"},
     };
     for (const auto& [input, report] : cases) {
         const RunOptions options = readArguments({input});
