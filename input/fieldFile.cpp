@@ -299,13 +299,15 @@ void requireUsableComponents(std::string_view fileName, const RadiationField& fi
     }
 }
 
-// Only a regular file or a pipe is read: a directory cannot be, and a device
-// such as /dev/zero would never end its first line.
+// Only a regular file is read: a directory cannot be, a device such as
+// /dev/zero would never end its first line, and opening a pipe (or
+// /dev/stdin) with no writer, or reading one whose writer never ends it,
+// would wait for ever.
 bool openFieldFile(const std::string& fileName, std::ifstream& file)
 {
     std::error_code error;
     const std::filesystem::file_status status = std::filesystem::status(fileName, error);
-    if (!std::filesystem::is_regular_file(status) && !std::filesystem::is_fifo(status)) {
+    if (!std::filesystem::is_regular_file(status)) {
         return false;
     }
     file.open(fileName);

@@ -10,8 +10,8 @@
 // a slash ends a record early and two commas in a row leave a value out, in
 // both cases keeping the value the component already has.
 //
-// A file that cannot be opened, or is neither a regular file nor a pipe (a
-// directory, a device), is skipped. A file that ends too soon, holds a value
+// A file that cannot be opened, or is not a regular file (a directory, a
+// pipe, a device), is skipped. A file that ends too soon, holds a value
 // that does not convert, more components than the field can hold, a kinetic
 // energy that is not positive, a negative weight, weights that do not add up
 // to a positive sum or a particle that cannot be set up (an unknown name, or
