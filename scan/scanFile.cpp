@@ -1,0 +1,416 @@
+#include "scan/scanFile.h"
+
+#include <cmath>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <system_error>
+
+#include <yaml-cpp/yaml.h>
+
+#include "input/blockLine.h"
+#include "input/diagnostics.h"
+#include "scan/numberText.h"
+#include "support/numberReader.h"
+#include "support/text.h"
+
+namespace kesp {
+
+namespace {
+
+// What a refusal is about: the scan file, a line and what stands there.
+class Place {
+public:
+    Place(const std::filesystem::path& file, int line, std::string what)
+        : file_(file.string()), line_(line), what_(std::move(what))
+    {
+    }
+
+    [[noreturn]] void refuse(const std::string& message) const
+    {
+        std::string text = file_;
+        if (line_ > 0) {
+            text += ":" + std::to_string(line_);
+        }
+        text += ": ";
+        if (!what_.empty()) {
+            text += what_ + ": ";
+        }
+        throw ScanRefused(text + message);
+    }
+
+private:
+    std::string file_;
+    int line_;
+    std::string what_;
+};
+
+int lineOf(const YAML::Node& node)
+{
+    return node.Mark().line + 1;
+}
+
+// Characters that end an item or a block line of the input file, or that
+// its reading deletes, so that a value holding them would not be read back
+// as written.
+constexpr std::string_view unsafeCharacters = " ,:;!=\"'()[]{}`<>";
+
+bool fitsInputLine(std::string_view text)
+{
+    for (const char c : text) {
+        if (isBlankOrControl(c) || unsafeCharacters.find(c) != std::string_view::npos) {
+            return false;
+        }
+    }
+    return !text.empty();
+}
+
+std::string scalarText(const YAML::Node& node, const Place& place)
+{
+    if (node.IsNull()) {
+        place.refuse("no value is given");
+    }
+    if (!node.IsScalar()) {
+        place.refuse("a single value is needed here, not a list or a mapping");
+    }
+    return node.Scalar();
+}
+
+double numberOf(const std::string& text, const Place& place)
+{
+    double number = 0.0;
+    if (readReal(text, number) != 0) {
+        place.refuse(inQuotes(text) + " is not a number");
+    }
+    return number;
+}
+
+// The file a field-file name means: relative names from the scan file's folder.
+std::filesystem::path fieldFileOf(const std::string& name, const std::filesystem::path& scanFile)
+{
+    const std::filesystem::path given(name);
+    return given.is_absolute() ? given : scanFile.parent_path() / given;
+}
+
+ScanValue valueOf(const ScanItem& item, const YAML::Node& node, const std::filesystem::path& scanFile)
+{
+    const Place place(scanFile, lineOf(node), std::string(item.name));
+    const std::string text = scalarText(node, place);
+    ScanValue value{text, lineOf(node), {}};
+    switch (item.value) {
+        case ItemValue::number:
+            value.text = shortestText(numberOf(text, place));
+            break;
+        case ItemValue::particle:
+            if (!fitsInputLine(text)) {
+                place.refuse(inQuotes(text) + " is not a particle name (as p, 4He, 12C)");
+            }
+            break;
+        case ItemValue::fieldFile: {
+            value.fieldFile = fieldFileOf(text, scanFile);
+            std::error_code error;
+            if (!std::filesystem::is_regular_file(value.fieldFile, error)) {
+                place.refuse("field file " + inQuotes(text) + " is not found (looked for "
+                             + inQuotes(value.fieldFile.string()) + ")");
+            }
+            if (!fitsInputLine(value.fieldFile.filename().string())) {
+                place.refuse("the name of field file " + inQuotes(text)
+                             + " holds a blank, comma, colon, semicolon, quote, bracket, \"=\" or \"!\","
+                               " which an input line cannot carry; rename the file");
+            }
+            break;
+        }
+    }
+    return value;
+}
+
+// The values of a range {from:, to:, points:, spacing:}.
+std::vector<ScanValue> rangeValues(const ScanItem& item, const YAML::Node& node,
+                                   const std::filesystem::path& scanFile)
+{
+    const std::string name(item.name);
+    const Place place(scanFile, lineOf(node), name);
+    if (item.value != ItemValue::number) {
+        place.refuse("a range needs a number item; give a list of values");
+    }
+    std::optional<double> from, to, points;
+    bool logarithmic = false;
+    for (const auto& entry : node) {
+        const std::string key = entry.first.Scalar();
+        const Place at(scanFile, lineOf(entry.first), name);
+        if (key == "from" || key == "to" || key == "points") {
+            const double number = numberOf(scalarText(entry.second, at), at);
+            (key == "from" ? from : key == "to" ? to : points) = number;
+        } else if (key == "spacing") {
+            const std::string spacing = scalarText(entry.second, at);
+            if (spacing != "linear" && spacing != "log") {
+                at.refuse("spacing " + inQuotes(spacing) + " is neither linear nor log");
+            }
+            logarithmic = spacing == "log";
+        } else {
+            at.refuse("a range holds from, to, points and spacing, not " + inQuotes(key));
+        }
+    }
+    if (!from || !to) {
+        place.refuse("a range needs from and to");
+    }
+    if (!points) {
+        place.refuse("a range needs points, the number of values (2 or more)");
+    }
+    if (*points != std::floor(*points) || *points < 2.0 || *points > static_cast<double>(maxConfigurations)) {
+        place.refuse("points must be a whole number from 2 to " + std::to_string(maxConfigurations) + ", not "
+                     + shortestText(*points));
+    }
+    if (logarithmic && !(*from > 0.0 && *to > 0.0)) {
+        place.refuse("a log range needs from and to above 0");
+    }
+    const auto count = static_cast<std::size_t>(*points);
+    std::vector<ScanValue> values;
+    const double last = static_cast<double>(count - 1);
+    for (std::size_t i = 0; i < count; ++i) {
+        const double share = static_cast<double>(i) / last;
+        // Log spacing in decades, so that a range from 1 to 100 passes through 10 exactly.
+        double value = logarithmic ? std::pow(10.0, std::log10(*from) + share * (std::log10(*to) - std::log10(*from)))
+                                   : *from + share * (*to - *from);
+        value = i == 0 ? *from : i + 1 == count ? *to : value;
+        values.push_back({shortestText(value), lineOf(node), {}});
+    }
+    return values;
+}
+
+const ScanItem& itemNamed(const YAML::Node& key, const std::filesystem::path& scanFile, std::string_view section)
+{
+    const std::string name = key.IsScalar() ? key.Scalar() : std::string();
+    const ScanItem* item = findScanItem(name);
+    if (item == nullptr) {
+        Place(scanFile, lineOf(key), std::string(section))
+            .refuse(inQuotes(name)
+                    + " is not an input item; give NOCS, SEED, PO2, MMHG, M0, K, Q, R, CONC, FNSD, CHMX, DNA,"
+                      " NDIA, FBL, PAR, KE, MEV/A or FN");
+    }
+    return *item;
+}
+
+// Which item stands where, so that a second mention or a conflicting one
+// is refused naming both lines.
+class ItemsSeen {
+public:
+    ItemsSeen(const std::filesystem::path& scanFile) : scanFile_(scanFile) {}
+
+    // `written` is how the scan file names the item (cells for NOCS).
+    void add(const ScanItem& item, int line, std::string_view written)
+    {
+        const Place place(scanFile_, line, std::string(item.name));
+        for (const Seen& other : seen_) {
+            const std::string where = "line " + std::to_string(other.line)
+                                      + (other.written == other.item->name ? "" : " as " + other.written);
+            if (other.item == &item) {
+                place.refuse("given twice (first on " + where + "); give it once");
+            }
+            if (itemsConflict(item, *other.item)) {
+                place.refuse(std::string(other.item->name) + " is given as well (" + where
+                             + "); the two cannot stand together, give one of them");
+            }
+        }
+        seen_.push_back({&item, line, std::string(written)});
+    }
+
+private:
+    struct Seen {
+        const ScanItem* item;
+        int line;
+        std::string written;
+    };
+    std::filesystem::path scanFile_;
+    std::vector<Seen> seen_;
+};
+
+void requireMapping(const YAML::Node& node, const Place& place)
+{
+    if (!node.IsMap()) {
+        place.refuse(node.IsNull() ? "holds no items" : "must be a mapping of items (ITEM: value)");
+    }
+}
+
+void readVary(const YAML::Node& node, ScanFile& scan, ItemsSeen& seen)
+{
+    requireMapping(node, Place(scan.path, lineOf(node), "vary"));
+    for (const auto& entry : node) {
+        const ScanItem& item = itemNamed(entry.first, scan.path, "vary");
+        const int line = lineOf(entry.first);
+        seen.add(item, line, item.name);
+        ScanAxis axis{&item, line, {}};
+        const YAML::Node values = entry.second;
+        if (values.IsSequence()) {
+            for (const YAML::Node& value : values) {
+                axis.values.push_back(valueOf(item, value, scan.path));
+            }
+        } else if (values.IsMap()) {
+            axis.values = rangeValues(item, values, scan.path);
+        } else {
+            Place(scan.path, line, std::string(item.name))
+                .refuse("give a list of values ([21, 0.5]) or a range ({from: 1, to: 100, points: 10})");
+        }
+        if (axis.values.empty()) {
+            Place(scan.path, line, std::string(item.name)).refuse("the list is empty, so the scan has no configuration");
+        }
+        scan.vary.push_back(std::move(axis));
+    }
+}
+
+std::vector<ScanSetting> readSettings(const YAML::Node& node, const std::filesystem::path& scanFile,
+                                      std::string_view section, ItemsSeen& seen)
+{
+    requireMapping(node, Place(scanFile, lineOf(node), std::string(section)));
+    std::vector<ScanSetting> settings;
+    for (const auto& entry : node) {
+        const ScanItem& item = itemNamed(entry.first, scanFile, section);
+        if (entry.second.IsSequence() || entry.second.IsMap()) {
+            Place(scanFile, lineOf(entry.first), std::string(item.name))
+                .refuse("takes one value under " + std::string(section) + "; put it under vary to scan it");
+        }
+        seen.add(item, lineOf(entry.first), item.name);
+        settings.push_back({&item, valueOf(item, entry.second, scanFile)});
+    }
+    return settings;
+}
+
+void readSwitches(const YAML::Node& node, ScanFile& scan)
+{
+    const Place place(scan.path, lineOf(node), "switches");
+    if (node.IsNull()) {
+        return;
+    }
+    if (!node.IsSequence()) {
+        place.refuse("give a list of switches, as [/nq] or []");
+    }
+    for (const YAML::Node& item : node) {
+        const Place at(scan.path, lineOf(item), "switches");
+        const std::string text = scalarText(item, at);
+        if (!applySwitch(text, scan.options)) {
+            at.refuse(inQuotes(text) + " is not a switch of kesp; give /no2, /nq, /2006 or /strict");
+        }
+        scan.switches.push_back(text);
+    }
+}
+
+// `cells` and `seed` stand for NOCS and SEED.
+void readShorthand(const YAML::Node& node, std::string_view item, std::string_view written, ScanFile& scan,
+                   ItemsSeen& seen)
+{
+    const ScanItem& known = *findScanItem(item);
+    seen.add(known, lineOf(node), written);
+    scan.fixed.push_back({&known, valueOf(known, node, scan.path)});
+}
+
+void readReference(const YAML::Node& node, ScanFile& scan)
+{
+    ItemsSeen seen(scan.path);
+    scan.reference = readSettings(node, scan.path, "reference", seen);
+    for (const ScanSetting& setting : scan.reference) {
+        if (!describesRadiation(*setting.item)) {
+            Place(scan.path, setting.value.line, std::string(setting.item->name))
+                .refuse("the reference is a radiation: give PAR, KE, MEV/A or FN; every other item is the"
+                        " configuration's own");
+        }
+    }
+}
+
+std::size_t countConfigurations(const ScanFile& scan)
+{
+    std::size_t count = 1;
+    for (const ScanAxis& axis : scan.vary) {
+        if (count > maxConfigurations / axis.values.size()) {
+            Place(scan.path, axis.line, std::string(axis.item->name))
+                .refuse("the scan would have more than " + std::to_string(maxConfigurations)
+                        + " configurations; split it");
+        }
+        count *= axis.values.size();
+    }
+    return count;
+}
+
+YAML::Node loadDocument(const std::filesystem::path& file)
+{
+    std::error_code error;
+    const Place place(file, 0, "");
+    if (!std::filesystem::is_regular_file(file, error)) {
+        place.refuse("the scan file is not found or not a regular file");
+    }
+    std::ifstream input(file);
+    if (!input) {
+        place.refuse("the scan file cannot be read");
+    }
+    try {
+        return YAML::Load(input);
+    } catch (const YAML::ParserException& problem) {
+        Place(file, problem.mark.line + 1, "").refuse("not a YAML document: " + problem.msg);
+    }
+}
+
+}  // namespace
+
+bool applySwitch(std::string_view text, RunOptions& options)
+{
+    std::string word(text);
+    toLower(word, word.size());
+    if (word == "/strict") {
+        options.strict = true;
+    } else if (word == "/2006") {
+        options.masses2006 = true;
+        options.oxygenEffect = false;
+        options.zebDependentOxygen = false;
+    } else if (word == "/no2") {
+        options.oxygenEffect = false;
+    } else if (word == "/nq") {
+        options.zebDependentOxygen = false;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+ScanFile readScanFile(const std::filesystem::path& file)
+{
+    const YAML::Node document = loadDocument(file);
+    ScanFile scan;
+    scan.path = file;
+    if (!document.IsMap()) {
+        Place(file, document.IsNull() ? 0 : lineOf(document), "")
+            .refuse("a scan file is a mapping of title, cells, seed, switches, vary, fixed and reference");
+    }
+    ItemsSeen seen(file);
+    std::map<std::string, int> sections;
+    for (const auto& entry : document) {
+        const std::string key = entry.first.IsScalar() ? entry.first.Scalar() : std::string();
+        const Place place(file, lineOf(entry.first), key);
+        if (!sections.emplace(key, lineOf(entry.first)).second) {
+            place.refuse("given twice (first on line " + std::to_string(sections[key]) + ")");
+        }
+        const YAML::Node value = entry.second;
+        if (key == "title") {
+            scan.title = value.IsNull() ? std::string() : scalarText(value, place);
+        } else if (key == "cells") {
+            readShorthand(value, "NOCS", "cells", scan, seen);
+        } else if (key == "seed") {
+            readShorthand(value, "SEED", "seed", scan, seen);
+        } else if (key == "switches") {
+            readSwitches(value, scan);
+        } else if (key == "vary") {
+            readVary(value, scan, seen);
+        } else if (key == "fixed") {
+            const std::vector<ScanSetting> fixed = readSettings(value, file, "fixed", seen);
+            scan.fixed.insert(scan.fixed.end(), fixed.begin(), fixed.end());
+        } else if (key == "reference") {
+            readReference(value, scan);
+        } else {
+            Place(file, lineOf(entry.first), "").refuse(inQuotes(key)
+                         + " is not a part of a scan file; give title, cells, seed, switches, vary, fixed or"
+                           " reference");
+        }
+    }
+    static_cast<void>(countConfigurations(scan));
+    return scan;
+}
+
+}  // namespace kesp

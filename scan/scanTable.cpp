@@ -1,0 +1,207 @@
+#include "scan/scanTable.h"
+
+#include <array>
+#include <cmath>
+
+#include "damage/clusterTally.h"
+#include "scan/numberText.h"
+#include "support/text.h"
+
+namespace kesp {
+
+namespace {
+
+constexpr std::array physicsColumns{
+    "particle",  "Z",      "A",         "ke_mev",      "ke_mev_per_u",
+    "let_kev_um", "let_electronic_kev_um", "csda_range_cm", "zeb", "yf_kev_um",
+    "zf_gy",     "dose_per_fluence_ngy_cm2",
+    "segment_length_bp", "sb_per_cell_gy", "bd_per_cell_gy", "repair_probability",
+};
+
+constexpr std::array simulationColumns{
+    "dsb",    "dsb_sem", "ssb",    "ssb_sem", "other",    "other_sem",    "all",         "all_sem",
+    "dsb_per_gy_gbp",    "ssb_per_gy_gbp",
+    "pct_bd", "pct_ssb", "pct_ssb_plus", "pct_2ssb", "pct_dsb", "pct_dsb_plus", "pct_dsb_plus_plus",
+    "cells",  "seed",
+};
+
+// TABLE 1's first seven classes: BD, SSB, SSB+, 2SSB, DSB, DSB+, DSB++.
+constexpr std::size_t tableOneClasses = 7;
+
+std::string wholeText(std::int64_t value)
+{
+    return std::to_string(value);
+}
+
+// A statistic that no cell produced stays empty.
+std::optional<double> measured(double value)
+{
+    return value == noDataMarker ? std::nullopt : std::optional<double>(value);
+}
+
+std::string optionalText(std::optional<double> value)
+{
+    return value ? shortestText(*value) : std::string();
+}
+
+void addSingleParticle(const RunSettings& settings, const RunResults& results, std::vector<std::string>& fields)
+{
+    const ParticleState& p = results.particle.particle;
+    const double perNucleon = p.Z == -1 ? p.T / p.massU : p.T / p.A;
+    for (const std::string& text :
+         {std::string(trimmed(settings.field.component(1).name)), wholeText(p.Z), wholeText(p.A),
+          shortestText(p.T), shortestText(perNucleon), shortestText(p.sTotal), shortestText(p.sElectronic),
+          shortestText(results.particle.csdaRange), shortestText(p.zeb), shortestText(p.yf), shortestText(p.zf),
+          shortestText(p.dpuf)}) {
+        fields.push_back(text);
+    }
+    const DamageYields& y = results.yields;
+    for (const std::string& text : {wholeText(y.segmentLength), wholeText(y.strandBreaks),
+                                    wholeText(y.baseDamages), shortestText(y.repairProbability)}) {
+        fields.push_back(text);
+    }
+}
+
+// The field's average row: each quantity weighted by the components'
+// normalised weights, summed in component order as the report sums it.
+void addMixedField(const RunResults& results, std::vector<std::string>& fields)
+{
+    double kineticEnergy = 0.0, energyPerNucleon = 0.0, total = 0.0, electronic = 0.0, range = 0.0;
+    double zeb = 0.0, yf = 0.0, zf = 0.0, dpuf = 0.0;
+    for (const ComponentRow& row : results.components) {
+        const double w = row.weight;
+        kineticEnergy += w * row.kineticEnergy;
+        energyPerNucleon += w * row.energyPerNucleon;
+        total += w * row.physics.sTotal;
+        electronic += w * row.physics.sElectronic;
+        range += w * row.physics.rangeCsda;
+        zeb += w * row.zeb;
+        yf += w * row.physics.yf;
+        zf += w * row.physics.zf;
+        dpuf += w * row.physics.dpuf;
+    }
+    for (const std::string& text :
+         {std::string("field"), std::string(), std::string(), shortestText(kineticEnergy),
+          shortestText(energyPerNucleon), shortestText(total), shortestText(electronic), shortestText(range),
+          shortestText(zeb), shortestText(yf), shortestText(zf), shortestText(dpuf)}) {
+        fields.push_back(text);
+    }
+    // The damage model differs from component to component.
+    fields.insert(fields.end(), 4, std::string());
+}
+
+void addSimulation(const RunSettings& settings, const RunResults& results, RowValues& row)
+{
+    const StatisticTable& yields = results.statistics.tables[0];
+    const auto total = static_cast<std::size_t>(tallyRows);
+    for (std::size_t category = 1; category <= tallyCategories; ++category) {
+        row.fields.push_back(optionalText(measured(yields.mean[total][category])));
+        row.fields.push_back(optionalText(measured(yields.sem[total][category])));
+    }
+    row.dsb = measured(yields.mean[total][1]);
+    row.dsbSem = measured(yields.sem[total][1]);
+    const std::optional<double> ssb = measured(yields.mean[total][2]);
+    const double dna = settings.config.dna;
+    row.fields.push_back(row.dsb ? shortestText(*row.dsb / dna) : std::string());
+    row.fields.push_back(ssb ? shortestText(*ssb / dna) : std::string());
+    for (std::size_t k = 1; k <= tableOneClasses; ++k) {
+        row.fields.push_back(shortestText(results.statistics.classPercent[k]));
+    }
+    row.fields.push_back(wholeText(results.cellsSimulated));
+    row.fields.push_back(wholeText(results.seed));
+}
+
+bool needsQuotes(const std::string& field)
+{
+    return field.find_first_of(",\"\r\n") != std::string::npos
+           || (!field.empty() && (field.front() == ' ' || field.back() == ' '));
+}
+
+}  // namespace
+
+std::vector<std::string> tableColumns(const ScanFile& scan, ScanMode mode)
+{
+    std::vector<std::string> columns;
+    for (const ScanAxis& axis : scan.vary) {
+        columns.emplace_back(axis.item->name);
+    }
+    columns.emplace_back("switches");
+    columns.insert(columns.end(), physicsColumns.begin(), physicsColumns.end());
+    if (mode == ScanMode::simulation) {
+        columns.insert(columns.end(), simulationColumns.begin(), simulationColumns.end());
+        if (scan.hasReference()) {
+            columns.emplace_back("rbe_dsb");
+            columns.emplace_back("rbe_dsb_sem");
+        }
+    }
+    return columns;
+}
+
+RowValues rowValues(const ScanFile& scan, const Configuration& configuration, const RunSettings& settings,
+                    const RunResults& results, ScanMode mode)
+{
+    RowValues row;
+    row.fields = configuration.varied;
+    row.fields.push_back(switchText(scan));
+    if (results.singleParticle) {
+        addSingleParticle(settings, results, row.fields);
+    } else {
+        addMixedField(results, row.fields);
+    }
+    if (mode == ScanMode::simulation) {
+        addSimulation(settings, results, row);
+    }
+    return row;
+}
+
+std::vector<std::string> rbeFields(const RowValues& row, const RowValues& reference)
+{
+    if (!row.dsb || !row.dsbSem || !reference.dsb || !reference.dsbSem || *reference.dsb == 0.0) {
+        return {std::string(), std::string()};
+    }
+    const double d = *row.dsb;
+    const double r = *reference.dsb;
+    const double sd = *row.dsbSem;
+    const double sr = *reference.dsbSem;
+    // sigma(d/r)^2 = (sd/r)^2 + (d sr/r^2)^2, which also holds for d = 0.
+    const double a = sd / r;
+    const double b = d * sr / (r * r);
+    return {shortestText(d / r), shortestText(std::sqrt(a * a + b * b))};
+}
+
+std::string csvLine(const std::vector<std::string>& fields)
+{
+    std::string line;
+    for (std::size_t i = 0; i < fields.size(); ++i) {
+        if (i > 0) {
+            line += ',';
+        }
+        if (!needsQuotes(fields[i])) {
+            line += fields[i];
+            continue;
+        }
+        line += '"';
+        for (const char c : fields[i]) {
+            line += c == '"' ? std::string("\"\"") : std::string(1, c);
+        }
+        line += '"';
+    }
+    return line + "\n";
+}
+
+std::string tableComment(const std::string& version, const std::string& scanFileName, std::uint64_t fingerprint,
+                         const std::string& title)
+{
+    std::array<char, 17> hex{};
+    for (std::size_t i = 0; i < 16; ++i) {
+        hex[15 - i] = "0123456789abcdef"[(fingerprint >> (4 * i)) & 0xfU];
+    }
+    std::string oneLine = title;
+    for (char& c : oneLine) {
+        c = isBlankOrControl(c) ? ' ' : c;
+    }
+    return "# kesp-scan " + version + " | scan: " + scanFileName + " | fingerprint: " + std::string(hex.data(), 16)
+           + " | title: " + oneLine + "\n";
+}
+
+}  // namespace kesp

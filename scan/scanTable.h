@@ -1,0 +1,58 @@
+#pragma once
+// The scan's table: a tidy CSV with one row per configuration, in scan
+// order. Numbers are written with the shortest text that reads back to the
+// same double; a field is empty where a quantity does not exist (the
+// particle columns of a mixed field's Z and A, its damage model) or where no
+// simulated cell produced a cluster of a category (the report prints
+// -1.00000E+00 there).
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "damage/runResults.h"
+#include "input/runSettings.h"
+#include "scan/configuration.h"
+#include "scan/scanFile.h"
+
+namespace kesp {
+
+enum class ScanMode {
+    simulation,   // every column
+    physicsOnly,  // the physics and damage-model columns only (--physics-only)
+};
+
+// The header: the varied items, `switches`, the particle, physics and
+// damage-model columns, then (when simulating) TABLE 2's "Total" row, the
+// yields per Gy and Gbp, TABLE 1, `cells`, `seed` and, with a reference,
+// `rbe_dsb` and `rbe_dsb_sem`.
+std::vector<std::string> tableColumns(const ScanFile& scan, ScanMode mode);
+
+// A row without its RBE fields, and the DSB yield those are formed from.
+struct RowValues {
+    std::vector<std::string> fields;
+    std::optional<double> dsb;     // per cell per Gy
+    std::optional<double> dsbSem;
+};
+
+// The row of a configuration: what it sets, the settings it ran with and
+// what the run gave (with ScanMode::physicsOnly only the physics and the
+// damage model of `results` are read).
+RowValues rowValues(const ScanFile& scan, const Configuration& configuration, const RunSettings& settings,
+                    const RunResults& results, ScanMode mode);
+
+// rbe_dsb and rbe_dsb_sem: the row's DSB yield over its reference's, with
+// the SEM propagated from both; empty fields where either yield is missing
+// or the reference's is 0.
+std::vector<std::string> rbeFields(const RowValues& row, const RowValues& reference);
+
+// The fields as one CSV line (RFC 4180 quoting), with its line end.
+std::string csvLine(const std::vector<std::string>& fields);
+
+// The table's first line, a comment: the program, the scan file, the scan's
+// fingerprint and its title.
+std::string tableComment(const std::string& version, const std::string& scanFileName, std::uint64_t fingerprint,
+                         const std::string& title);
+
+}  // namespace kesp

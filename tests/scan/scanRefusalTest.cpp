@@ -1,0 +1,159 @@
+// What kesp-scan refuses before anything runs (exit status 2, no table):
+// a scan file that cannot be taken as written, with a message naming the
+// file, the line and the item; configurations whose input kesp would not
+// take as written, every one of them listed, unless --lenient; a command
+// line it cannot use.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "scan/scanHarness.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace kesp;
+using namespace kesp::scantest;
+
+struct Refusal {
+    const char* scan;
+    const char* message;  // a line of the standard error stream begins with it
+};
+
+const Refusal scanFileRefusals[] = {
+    {"cells: 10\nvary:\n  PAR: [p]\n  PO: [1]\n", "scan.yaml:4: vary: \"PO\" is not an input item"},
+    {"vary:\n  MEV/A: {from: 1, to: 10}\n", "scan.yaml:2: MEV/A: a range needs points"},
+    {"vary:\n  MEV/A: {from: 1, to: 10, points: 2.5}\n", "scan.yaml:2: MEV/A: points must be a whole number"},
+    {"vary:\n  MEV/A: {from: 0, to: 10, points: 3, spacing: log}\n", "scan.yaml:2: MEV/A: a log range needs"},
+    {"vary:\n  KE: {from: 1, to: 10, points: 3, step: 2}\n", "scan.yaml:2: KE: a range holds from, to"},
+    {"vary:\n  PO2: [21, abc]\n", "scan.yaml:2: PO2: \"abc\" is not a number"},
+    {"cells: 1e3x\n", "scan.yaml:1: NOCS: \"1e3x\" is not a number"},
+    {"fixed:\n  FN: nosuch.txt\n", "scan.yaml:2: FN: field file \"nosuch.txt\" is not found"},
+    {"vary:\n  PAR: [p, 4He]\n  PO2: []\n", "scan.yaml:3: PO2: the list is empty"},
+    {"vary:\n  PO2: 21\n", "scan.yaml:2: PO2: give a list of values"},
+    {"fixed:\n  PO2: [21, 5]\n", "scan.yaml:2: PO2: takes one value under fixed"},
+    {"vary:\n  PO2: [1]\nfixed:\n  MMHG: 5\n", "scan.yaml:4: MMHG: PO2 is given as well (line 2)"},
+    {"fixed: {FN: field.txt, PAR: p}\n", "scan.yaml:1: PAR: FN is given as well"},
+    {"cells: 5\nfixed: {nocs: 3}\n", "scan.yaml:2: NOCS: given twice (first on line 1 as cells)"},
+    {"switches: [/nq, /fast]\n", "scan.yaml:1: switches: \"/fast\" is not a switch of kesp"},
+    {"reference: {PAR: e, PO2: 5}\n", "scan.yaml:1: PO2: the reference is a radiation"},
+    {"cells: 10\nrepeats: 3\n", "scan.yaml:2: \"repeats\" is not a part of a scan file"},
+    {"cells: 10\ncells: 20\n", "scan.yaml:2: cells: given twice"},
+    {"vary:\n  PO2: [1\n", "scan.yaml:3: not a YAML document"},
+    {"", "scan.yaml: a scan file is a mapping"},
+    {"vary:\n  PAR: [\"p q\"]\n", "scan.yaml:2: PAR: \"p q\" is not a particle name"},
+    {"vary:\n  A: [1, 2, 3, 4, 5, 6, 7, 8, 9, 10]\n", "scan.yaml:2: vary: \"A\" is not an input item"},
+};
+
+bool hasLineStartingWith(const std::vector<std::string>& lines, const std::string& start)
+{
+    for (const std::string& line : lines) {
+        if (line.starts_with(start)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+TEST(ScanRefusalTest, aWrongScanFileIsRefusedNamingFileLineAndItem)
+{
+    const fs::path dir = makeRunDirectory("kespScanRefusal");
+    writeText(dir / "field.txt", "two protons\n2\np 10 1\np 20 1\n");
+    for (const Refusal& refusal : scanFileRefusals) {
+        fs::remove(dir / "scan.csv");
+        writeText(dir / "scan.yaml", refusal.scan);
+        const RunResult run = runScan(dir, {"scan.yaml"});
+        EXPECT_EQ(run.exitStatus, 2) << refusal.scan;
+        EXPECT_TRUE(hasLineStartingWith(run.errors, refusal.message))
+            << refusal.scan << "---\n" << allLines(run.errors);
+        EXPECT_FALSE(fs::exists(dir / "scan.csv")) << refusal.scan;
+    }
+}
+
+// Configurations 3 to 5 draw warnings from kesp (an unknown particle, an
+// energy below the validity limit); 1, 2 and 6 do not.
+constexpr const char* warnedScan =
+    "cells: 10\n"
+    "vary:\n"
+    "  PAR: [p, carbon, 12C]\n"
+    "  MEV/A: [0.5, 10]\n";
+
+TEST(ScanRefusalTest, configurationsWithWarningsAreAllListedUnlessLenient)
+{
+    const fs::path dir = makeRunDirectory("kespScanWarned");
+    writeText(dir / "scan.yaml", warnedScan);
+    const RunResult refused = runScan(dir, {"scan.yaml"});
+    EXPECT_EQ(refused.exitStatus, 2);
+    EXPECT_FALSE(fs::exists(dir / "scan.csv"));
+    EXPECT_TRUE(hasLineStartingWith(refused.errors, "scan.yaml: the scan is refused: the input files of 3 of its 6"))
+        << allLines(refused.errors);
+    const std::vector<std::pair<std::string, bool>> listed = {
+        {"  configuration 1 (", false},
+        {"  configuration 2 (", false},
+        {"  configuration 3 (PAR=carbon MEV/A=0.5): scan-003.inp:3: warning: RADX: particle \"carbo\" is not known", true},
+        {"  configuration 4 (PAR=carbon MEV/A=10): scan-004.inp:3: warning: RADX:", true},
+        {"  configuration 5 (PAR=12C MEV/A=0.5): scan-005.inp:3: warning: RADX: 12C at 6 MeV is below", true},
+        {"  configuration 6 (", false},
+    };
+    for (const auto& [start, present] : listed) {
+        EXPECT_EQ(hasLineStartingWith(refused.errors, start), present) << start;
+    }
+    const RunResult emitRefused = runScan(dir, {"--emit-inputs", "inputs", "scan.yaml"});
+    EXPECT_EQ(emitRefused.exitStatus, 2);
+    EXPECT_FALSE(fs::exists(dir / "inputs"));
+
+    const RunResult lenient = runScan(dir, {"--lenient", "scan.yaml"});
+    EXPECT_EQ(lenient.exitStatus, 0) << allLines(lenient.errors);
+    EXPECT_EQ(readTable(dir / "scan.csv").rows.size(), 6U);
+    EXPECT_TRUE(hasLineStartingWith(lenient.errors, "kesp-scan: --lenient: configuration 5 (PAR=12C MEV/A=0.5)"));
+
+    // /strict among the switches asks for the refusal whatever the command line says.
+    writeText(dir / "strict.yaml", std::string(warnedScan) + "switches: [/STRICT]\n");
+    EXPECT_EQ(runScan(dir, {"--lenient", "strict.yaml"}).exitStatus, 2);
+}
+
+TEST(ScanRefusalTest, aBrokenFieldFileRefusesTheConfigurationsThatNameIt)
+{
+    const fs::path dir = makeRunDirectory("kespScanBrokenField");
+    writeText(dir / "good.txt", "two protons\n2\np 10 1\np 20 1\n");
+    writeText(dir / "short.txt", "announces three\n3\np 10 1\np 20 1\n");
+    writeText(dir / "scan.yaml", "cells: 10\nvary:\n  FN: [good.txt, short.txt]\n");
+    const RunResult run = runScan(dir, {"--lenient", "scan.yaml"});
+    EXPECT_EQ(run.exitStatus, 2);
+    EXPECT_TRUE(hasLineStartingWith(run.errors, "  configuration 2 (FN=short.txt): ")) << allLines(run.errors);
+    EXPECT_FALSE(hasLineStartingWith(run.errors, "  configuration 1 ("));
+}
+
+TEST(ScanRefusalTest, aCommandLineItCannotUseIsRefused)
+{
+    const fs::path dir = makeRunDirectory("kespScanCommandLine");
+    writeText(dir / "scan.yaml", "cells: 2\nfixed: {PAR: p, KE: 10}\n");
+    const std::vector<std::vector<std::string>> refused = {
+        {},
+        {"-j", "0", "scan.yaml"},
+        {"--jobs", "two", "scan.yaml"},
+        {"--shuffle", "scan.yaml"},
+        {"nosuch.yaml"},
+        {"-o", "scan.yaml", "scan.yaml"},
+    };
+    for (const std::vector<std::string>& arguments : refused) {
+        const RunResult run = runScan(dir, arguments);
+        EXPECT_EQ(run.exitStatus, 2) << allLines(run.errors);
+        EXPECT_FALSE(run.errors.empty());
+    }
+    EXPECT_EQ(readText(dir / "scan.yaml"), "cells: 2\nfixed: {PAR: p, KE: 10}\n");
+
+    const RunResult help = runScan(dir, {"--help"});
+    EXPECT_EQ(help.exitStatus, 0);
+    EXPECT_TRUE(hasLineStartingWith(help.console, "Usage: kesp-scan [OPTIONS] scan-file"));
+    const RunResult version = runScan(dir, {"--version"});
+    EXPECT_EQ(version.exitStatus, 0);
+    ASSERT_EQ(version.console.size(), 3U);
+    EXPECT_TRUE(version.console[0].starts_with("kesp-scan "));
+    EXPECT_NE(version.console[1], "revision: ");
+}
+
+}  // namespace

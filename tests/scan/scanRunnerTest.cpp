@@ -1,0 +1,94 @@
+// The scan runner on several threads (this test also runs under
+// ThreadSanitizer): rows arrive in scan order, each equal to a run of its
+// own with no shared physics, whatever the number of jobs; a run that stops
+// names its configuration after the rows before it arrived.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "damage/engine.h"
+#include "scan/scanHarness.h"
+#include "scan/scanRunner.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace kesp;
+using namespace kesp::scantest;
+
+using Rows = std::vector<std::pair<std::size_t, std::string>>;
+
+Rows runAll(const ScanPlan& plan, unsigned jobs, ScanMode mode = ScanMode::simulation)
+{
+    std::vector<std::size_t> indices;
+    for (std::size_t row = 0; row < plan.configurations; ++row) {
+        indices.push_back(row);
+    }
+    Rows rows;
+    runConfigurations(plan, indices, ScanRunOptions{jobs, mode},
+                      [&rows](std::size_t row, const std::string& line) { rows.emplace_back(row, line); });
+    return rows;
+}
+
+ScanPlan planOf(const fs::path& dir, const std::string& text)
+{
+    writeText(dir / "scan.yaml", text);
+    return planScan(readScanFile(dir / "scan.yaml"), Leniency::strict);
+}
+
+// Physics shared between rows (the same particles under several oxygen
+// levels; the same field under two), and rows that share none.
+const char* const sharingScans[] = {
+    "cells: 12\nvary:\n  PAR: [p, 4He, e]\n  PO2: [21, 2, 0.1]\nfixed: {KE: 8}\n",
+    "cells: 20\nseed: 5\nvary:\n  PO2: [21, 0.5]\n  NDIA: [5, 7]\nfixed: {FN: mixedField.txt}\n",
+};
+
+TEST(ScanRunnerTest, rowsArriveInScanOrderEqualToRunsOfTheirOwn)
+{
+    const fs::path dir = makeRunDirectory("kespScanRunner");
+    fs::copy_file(fs::path(KESP_SOURCE_DIR) / "examples" / "mixedField.txt", dir / "mixedField.txt");
+    for (const char* text : sharingScans) {
+        const ScanPlan plan = planOf(dir, text);
+        const Rows twoJobs = runAll(plan, 2);
+        ASSERT_EQ(twoJobs.size(), plan.configurations) << text;
+        for (std::size_t row = 0; row < twoJobs.size(); ++row) {
+            EXPECT_EQ(twoJobs[row].first, row) << text;
+            const RunSettings settings = settingsOf(plan, plan.row(row));
+            NoProgress quiet;
+            const RunResults own = simulate(settings, quiet);
+            const std::string expected = csvLine(
+                rowValues(plan.scan, configurationAt(plan.scan, row), settings, own, ScanMode::simulation).fields);
+            EXPECT_EQ(twoJobs[row].second, expected) << text << " row " << row + 1;
+        }
+        EXPECT_EQ(runAll(plan, 1), twoJobs) << text;
+        EXPECT_EQ(runAll(plan, 4, ScanMode::physicsOnly).size(), plan.configurations) << text;
+    }
+}
+
+TEST(ScanRunnerTest, aStoppedRunIsNamedAfterTheRowsBeforeIt)
+{
+    const fs::path dir = makeRunDirectory("kespScanRunnerStop");
+    // A DMSO concentration far above CHMX with FNSD=0 leaves no lesion: the
+    // run of configuration 3 stops.
+    const ScanPlan plan = planOf(dir, "cells: 5\nvary:\n  CONC: [0, 0.1, 1e9, 0.2, 0.3]\n"
+                                      "fixed: {FNSD: 0, PAR: p, KE: 10}\n");
+    Rows rows;
+    try {
+        runConfigurations(plan, {0, 1, 2, 3, 4}, ScanRunOptions{2, ScanMode::simulation},
+                          [&rows](std::size_t row, const std::string& line) { rows.emplace_back(row, line); });
+        FAIL() << "the run of configuration 3 did not stop the scan";
+    } catch (const RunError& error) {
+        EXPECT_TRUE(std::string(error.what()).starts_with(
+            "Configuration 3 (CONC=1e+09, scan-003.inp): Damage information for this DNA segment is missing"))
+            << error.what();
+    }
+    ASSERT_EQ(rows.size(), 2U);
+    EXPECT_EQ(rows[0].first, 0U);
+    EXPECT_EQ(rows[1].first, 1U);
+}
+
+}  // namespace

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Installs the libraries the build needs beyond g++, CMake and GoogleTest,
+# and only those that are missing (Debian packages):
+#   libyaml-cpp-dev  yaml-cpp, which reads kesp-scan's scan files
+#   libcli11-dev     CLI11, which reads kesp-scan's command line
+# Says what it installs; the package lists are updated only when a package
+# is not known to apt yet. Needs root, or sudo.
+set -euo pipefail
+
+need=()
+[ -f /usr/include/yaml-cpp/yaml.h ] || need+=(libyaml-cpp-dev)
+[ -f /usr/include/CLI/CLI.hpp ] || need+=(libcli11-dev)
+if [ ${#need[@]} -eq 0 ]; then
+  exit 0
+fi
+
+run=()
+if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo >/dev/null; then
+    echo "installDependencies: ${need[*]} missing; install them as root (apt-get install ${need[*]})" >&2
+    exit 1
+  fi
+  run=(sudo)
+fi
+
+echo "installDependencies: installing ${need[*]}"
+for package in "${need[@]}"; do
+  if ! apt-cache show "$package" >/dev/null 2>&1; then
+    "${run[@]}" apt-get update
+    break
+  fi
+done
+"${run[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y "${need[@]}"
