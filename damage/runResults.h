@@ -41,6 +41,9 @@ struct RunResults {
     ClusterTally tally;                   // finalised: means and SEM per 6 Gbp
     ClusterStatistics statistics;         // TABLE 1 to TABLE 6 as the report prints them
     std::int32_t cellsSimulated = 0;
+    std::int32_t cellsRequested = 0;      // nocs of the settings
+    bool interrupted = false;             // stopped on request before cellsRequested; the
+                                          // statistics are of the cells simulated (none when 0)
     std::int32_t seed = 0;                // the seed used (from the clock when 0 was asked for)
 };
 

@@ -73,6 +73,19 @@ void prepareSegment(RunState& state)
     allocateSegment(state.cells.segment, state.yields.segmentLength);
 }
 
+// Simulates up to `count` cells one at a time, looking at `stop` before
+// each; the draws are those of one call for all of them. Returns the cells
+// simulated; `counts` holds the run totals after the last of them.
+int simulateUntilStopped(CellSimulation& cells, const CellDose& dose, int count, const StopFlag& stop,
+                         ProgressCounts& counts)
+{
+    int done = 0;
+    for (; done < count && !stopRequested(stop); ++done) {
+        counts = simulateCells(cells, dose, 1);
+    }
+    return done;
+}
+
 void simulateOneCellOf(const RunSettings& settings, RunState& state, int position)
 {
     setUpParticle(state, settings, settings.field.component(position));
@@ -83,7 +96,8 @@ void simulateOneCellOf(const RunSettings& settings, RunState& state, int positio
 
 }  // namespace
 
-void runSingleParticle(const RunSettings& settings, RunState& state, ProgressObserver& progress)
+std::int32_t runSingleParticle(const RunSettings& settings, RunState& state, ProgressObserver& progress,
+                               const StopFlag& stop)
 {
     prepareSegment(state);
     const CellDose dose = doseOf(settings, state);
@@ -92,8 +106,12 @@ void runSingleParticle(const RunSettings& settings, RunState& state, ProgressObs
     p.t0 = cpuSeconds();
 
     const int firstBatch = std::max(std::min(nocs, firstBatchCells), 1);
-    ProgressCounts counts = simulateCells(state.cells, dose, firstBatch);
-    p.total = firstBatch;
+    ProgressCounts counts;
+    p.total = simulateUntilStopped(state.cells, dose, firstBatch, stop, counts);
+    if (stopRequested(stop)) {  // no batch to size, perhaps not a single cell done
+        releaseSegment(state.cells.segment);
+        return p.total;
+    }
     const double firstSeconds = cpuSeconds() - p.t0;
     p.measure(firstSeconds, nocs);
     const int batch = batchSize(firstSeconds, p, nocs);
@@ -101,18 +119,23 @@ void runSingleParticle(const RunSettings& settings, RunState& state, ProgressObs
     if (batches >= 1) {
         progress.tableStarted(ProgressTable::singleParticle);
         for (int b = 0; b < batches; ++b) {
-            counts = simulateCells(state.cells, dose, batch);
-            p.total += batch;
+            const int done = simulateUntilStopped(state.cells, dose, batch, stop, counts);
+            p.total += done;
+            if (done < batch) {
+                break;
+            }
             const double elapsed = cpuSeconds() - p.t0;
             p.measure(elapsed, nocs);
             progress.progressed(p.update(elapsed, counts, p.rate));
         }
     }
-    simulateCells(state.cells, dose, nocs - p.total);
+    p.total += simulateUntilStopped(state.cells, dose, nocs - p.total, stop, counts);
     releaseSegment(state.cells.segment);
+    return p.total;
 }
 
-std::int32_t runMixedField(const RunSettings& settings, RunState& state, ProgressObserver& progress)
+std::int32_t runMixedField(const RunSettings& settings, RunState& state, ProgressObserver& progress,
+                           const StopFlag& stop)
 {
     const int nocs = settings.config.nocs;
     if (nocs <= 0) {
@@ -124,14 +147,14 @@ std::int32_t runMixedField(const RunSettings& settings, RunState& state, Progres
     p.t0 = cpuSeconds();
 
     const RadiationField& field = settings.field;
-    for (int k = 1; k <= field.componentCount(); ++k) {
+    for (int k = 1; k <= field.componentCount() && !stopRequested(stop); ++k) {
         const int cells = static_cast<int>(nocs * field.component(k).weight);
         cumulativeWeight += field.component(k).weight;
         setUpParticle(state, settings, field.component(k));
         prepareSegment(state);
         const CellDose dose = doseOf(settings, state);
         double tLast = cpuSeconds();
-        for (int i = 1; i <= cells; ++i) {
+        for (int i = 1; i <= cells && !stopRequested(stop); ++i) {
             const ProgressCounts counts = simulateCells(state.cells, dose, 1);
             p.total += 1;
             const double t = cpuSeconds();
@@ -146,7 +169,7 @@ std::int32_t runMixedField(const RunSettings& settings, RunState& state, Progres
         }
         releaseSegment(state.cells.segment);
     }
-    while (p.total < nocs) {
+    while (p.total < nocs && !stopRequested(stop)) {
         simulateOneCellOf(settings, state, componentAt(field, state.cells.streams.uniform(leftoverStream)));
         p.total += 1;
     }

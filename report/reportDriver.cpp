@@ -36,6 +36,7 @@ void writeSettingsEcho(std::ostream& out, const RunConfig& config, const RunResu
 void writeReport(std::ostream& out, const RunSettings& settings, const RunResults& results)
 {
     const RunConfig& config = settings.config;
+    writeInterruption(out, results);
     writeSettingsEcho(out, config, results);
     if (results.singleParticle) {
         writeParticleSection(out, results.particle.particle);
@@ -47,6 +48,15 @@ void writeReport(std::ostream& out, const RunSettings& settings, const RunResult
         writeMixedFieldTable(out, config.po2, results.components);
     }
     writeClusterTables(out, results.statistics, config.dna);
+}
+
+void writeInterruption(std::ostream& out, const RunResults& results)
+{
+    if (results.interrupted) {
+        writeLine(out, RecordForm::plain,
+                  "Run interrupted after " + std::to_string(results.cellsSimulated) + " of "
+                      + std::to_string(results.cellsRequested) + " cells");
+    }
 }
 
 }  // namespace kesp

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <latch>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -199,6 +200,51 @@ TEST(EngineTest, progressReachesTheObserver)
     RecordingProgress mixedProgress;
     EXPECT_EQ(simulate(mixed, mixedProgress).cellsSimulated, 5);
     EXPECT_EQ(mixedProgress.tables, std::vector<ProgressTable>{ProgressTable::mixedField});
+}
+
+// Lets another thread know that the run has begun its progress table.
+class TableStart final : public ProgressObserver {
+public:
+    std::latch begun{1};
+    void tableStarted(ProgressTable) override { begun.count_down(); }
+    void progressed(const ProgressUpdate&) override {}
+};
+
+TEST(EngineTest, aRunStoppedFromAnotherThreadHasTheResultsOfARunOfTheCellsItSimulated)
+{
+    RunSettings settings;
+    settings.field = singleParticleField("56Fe", 5600.0);  // a short segment: quick cells
+    settings.config.nocs = 1000000;
+    settings.config.seed = 1618;
+    StopFlag stop{false};
+    TableStart progress;
+    RunResults stopped;
+    {
+        std::jthread run([&] { stopped = simulate(settings, progress, stop); });
+        progress.begun.wait();
+        stop.store(true);
+    }
+    EXPECT_TRUE(stopped.interrupted);
+    EXPECT_EQ(stopped.cellsRequested, 1000000);
+    ASSERT_GE(stopped.cellsSimulated, 100);  // the first batch comes before the table
+    ASSERT_LT(stopped.cellsSimulated, 1000000);
+
+    settings.config.nocs = stopped.cellsSimulated;
+    NoProgress quiet;
+    const RunResults complete = simulate(settings, quiet);
+    EXPECT_FALSE(complete.interrupted);
+    std::ostringstream expected;
+    expected << "Run interrupted after " << stopped.cellsSimulated << " of 1000000 cells\n";
+    writeReport(expected, settings, complete);
+    std::ostringstream report;
+    writeReport(report, settings, stopped);
+    EXPECT_EQ(report.str(), expected.str());
+
+    // Stopped before its first cell: nothing simulated, and no error.
+    const StopFlag alreadySet{true};
+    const RunResults none = simulate(settings, quiet, alreadySet);
+    EXPECT_TRUE(none.interrupted);
+    EXPECT_EQ(none.cellsSimulated, 0);
 }
 
 }  // namespace
