@@ -1,10 +1,9 @@
 #include "driver/runSequence.h"
 
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <sstream>
 #include <string>
 #include <system_error>
 
@@ -14,6 +13,8 @@
 #include "damage/progressDisplay.h"
 #include "driver/banner.h"
 #include "driver/commandLine.h"
+#include "driver/processOutput.h"
+#include "driver/reportFile.h"
 #include "driver/usage.h"
 #include "report/damageSections.h"
 #include "report/dosimetrySection.h"
@@ -134,23 +135,17 @@ std::string runningTime(double minutes, std::size_t width)
 }
 
 // Writes the report file; false (with the reason on the standard error
-// stream) when it cannot be created or written.
-bool writeReportFile(const std::string& name, double minutes, const RunSettings& settings,
+// stream) when it cannot be written.
+bool writeReportFile(ReportFile& reportFile, double minutes, const RunSettings& settings,
                      const RunResults& results)
 {
-    std::ofstream report(name, std::ios::out | std::ios::trunc);
-    if (!report) {
-        std::cerr << "Cannot create the report file " << name << ": " << std::strerror(errno)
-                  << '\n';
-        return false;
-    }
+    std::ostringstream report;
     writeBanner(report);
     writeLine(report, RecordForm::plain, runningTime(minutes, 11) + "     running time (min)");
     writeReport(report, settings, results);
-    report.close();
-    if (!report) {
-        std::cerr << "Cannot write the report file " << name << ": " << std::strerror(errno)
-                  << '\n';
+    std::string message;
+    if (!reportFile.commit(report.str(), message)) {
+        std::cerr << message << '\n';
         return false;
     }
     return true;
@@ -175,6 +170,13 @@ int runInput(const RunOptions& options, double startSeconds)
         std::cerr << message;
         return exitRefused;
     }
+    // A report that cannot be created stops the run before any work is done.
+    ReportFile reportFile(std::string(trimmed(options.reportFileName)));
+    std::string reportProblem;
+    if (!reportFile.reserve(reportProblem)) {
+        std::cerr << reportProblem << '\n';
+        return exitFailure;
+    }
     SimulationRun run(*settings);
     writeConsoleSections(std::cout, run);
     ConsoleProgress progress(std::cout);
@@ -182,16 +184,15 @@ int runInput(const RunOptions& options, double startSeconds)
 
     const double minutes = (cpuSeconds() - startSeconds) / 60.0;
     writeLine(std::cout, RecordForm::plain, "Running time =" + runningTime(minutes, 10) + " min");
-    if (!writeReportFile(std::string(trimmed(options.reportFileName)), minutes, *settings, results)) {
+    if (!writeReportFile(reportFile, minutes, *settings, results)) {
         return exitFailure;
     }
     std::cout << "END KESP\n";
     return 0;
 }
 
-}  // namespace
-
-int runKesp(std::span<const std::string_view> arguments)
+// The run from the arguments to the stop text; the exit status.
+int runArguments(std::span<const std::string_view> arguments)
 {
     const double startSeconds = cpuSeconds();
     switch (requestedInformation(arguments)) {
@@ -222,6 +223,22 @@ int runKesp(std::span<const std::string_view> arguments)
         }
         return error.exitStatus();
     }
+}
+
+}  // namespace
+
+// A console that could not be written in full (a pipe its reader closed, a
+// full device) fails the run even when the report is complete: what the
+// console lacks may be the message that says why the run stopped, or the
+// "END KESP" that tells a script the run succeeded.
+int runKesp(std::span<const std::string_view> arguments)
+{
+    const int status = runArguments(arguments);
+    if (consoleWritten()) {
+        return status;
+    }
+    std::cerr << "The console (standard output) could not be written in full\n";
+    return status == 0 ? exitFailure : status;
 }
 
 }  // namespace kesp

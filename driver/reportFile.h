@@ -1,0 +1,40 @@
+#pragma once
+// The report file, written under a temporary name beside its place and
+// renamed over it only once complete: a run that fails or is killed never
+// leaves a truncated report and keeps the report of the run before.
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace kesp {
+
+class ReportFile {
+public:
+    // Nothing is touched until reserve().
+    explicit ReportFile(std::string name);
+    // Removes the temporary file of a report that was not committed.
+    ~ReportFile();
+    ReportFile(const ReportFile&) = delete;
+    ReportFile& operator=(const ReportFile&) = delete;
+
+    // Makes sure the report can be created before any work is done for it:
+    // the name must be free or name a regular file that may be replaced (a
+    // directory, a pipe or a device is refused), and the temporary file is
+    // created beside it. False, with the message, when it cannot.
+    bool reserve(std::string& message);
+
+    // Writes the whole text to the temporary file and renames it over the
+    // report. False, with the message, when it cannot; the report of the run
+    // before, if any, is then left as it was.
+    bool commit(std::string_view text, std::string& message);
+
+private:
+    std::string name_;                 // as named, for messages
+    std::filesystem::path target_;     // where it goes, a symbolic link followed
+    std::filesystem::path temporary_;  // empty until reserved
+    int descriptor_ = -1;
+    bool committed_ = false;
+};
+
+}  // namespace kesp
