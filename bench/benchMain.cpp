@@ -1,7 +1,8 @@
 // Runs the benchmarks and prints the ratios they are judged by: the fast
 // cell simulation against the reference, the time per cell against the time
 // of its random draws alone, and the mixed-field physics on two threads
-// against one.
+// against one, and a scan by kesp-scan on two jobs against kesp run on its
+// input files one after another.
 
 #include <benchmark/benchmark.h>
 
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "cellBench.h"
+#include "scanBench.h"
 
 namespace {
 
@@ -61,6 +63,7 @@ int main(int argc, char** argv)
     }
     kesp::bench::registerCellBenchmarks();
     kesp::bench::registerPhysicsBenchmarks();
+    kesp::bench::registerScanBenchmarks();
     RecordingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
@@ -75,5 +78,7 @@ int main(int argc, char** argv)
     }
     printRatio(s, kesp::bench::mixedFieldRunName(1), kesp::bench::mixedFieldRunName(2),
                "mixed-field physics, 1 thread / 2 threads");
+    printRatio(s, kesp::bench::scanRunName(), kesp::bench::sequentialRunName(),
+               "24-configuration scan: kesp-scan -j 2 / kesp one after another");
     return 0;
 }

@@ -9,8 +9,7 @@
 #include <yaml-cpp/yaml.h>
 
 #include "input/blockLine.h"
-#include "input/diagnostics.h"
-#include "scan/numberText.h"
+#include "scan/scanText.h"
 #include "support/numberReader.h"
 #include "support/text.h"
 
@@ -80,7 +79,7 @@ double numberOf(const std::string& text, const Place& place)
 {
     double number = 0.0;
     if (readReal(text, number) != 0) {
-        place.refuse(inQuotes(text) + " is not a number");
+        place.refuse(quotedText(text) + " is not a number");
     }
     return number;
 }
@@ -103,18 +102,18 @@ ScanValue valueOf(const ScanItem& item, const YAML::Node& node, const std::files
             break;
         case ItemValue::particle:
             if (!fitsInputLine(text)) {
-                place.refuse(inQuotes(text) + " is not a particle name (as p, 4He, 12C)");
+                place.refuse(quotedText(text) + " is not a particle name (as p, 4He, 12C)");
             }
             break;
         case ItemValue::fieldFile: {
             value.fieldFile = fieldFileOf(text, scanFile);
             std::error_code error;
             if (!std::filesystem::is_regular_file(value.fieldFile, error)) {
-                place.refuse("field file " + inQuotes(text) + " is not found (looked for "
-                             + inQuotes(value.fieldFile.string()) + ")");
+                place.refuse("field file " + quotedText(text) + " is not found (looked for "
+                             + quotedText(value.fieldFile.string()) + ")");
             }
             if (!fitsInputLine(value.fieldFile.filename().string())) {
-                place.refuse("the name of field file " + inQuotes(text)
+                place.refuse("the name of field file " + quotedText(text)
                              + " holds a blank, comma, colon, semicolon, quote, bracket, \"=\" or \"!\","
                                " which an input line cannot carry; rename the file");
             }
@@ -144,11 +143,11 @@ std::vector<ScanValue> rangeValues(const ScanItem& item, const YAML::Node& node,
         } else if (key == "spacing") {
             const std::string spacing = scalarText(entry.second, at);
             if (spacing != "linear" && spacing != "log") {
-                at.refuse("spacing " + inQuotes(spacing) + " is neither linear nor log");
+                at.refuse("spacing " + quotedText(spacing) + " is neither linear nor log");
             }
             logarithmic = spacing == "log";
         } else {
-            at.refuse("a range holds from, to, points and spacing, not " + inQuotes(key));
+            at.refuse("a range holds from, to, points and spacing, not " + quotedText(key));
         }
     }
     if (!from || !to) {
@@ -184,7 +183,7 @@ const ScanItem& itemNamed(const YAML::Node& key, const std::filesystem::path& sc
     const ScanItem* item = findScanItem(name);
     if (item == nullptr) {
         Place(scanFile, lineOf(key), std::string(section))
-            .refuse(inQuotes(name)
+            .refuse(quotedText(name)
                     + " is not an input item; give NOCS, SEED, PO2, MMHG, M0, K, Q, R, CONC, FNSD, CHMX, DNA,"
                       " NDIA, FBL, PAR, KE, MEV/A or FN");
     }
@@ -288,7 +287,7 @@ void readSwitches(const YAML::Node& node, ScanFile& scan)
         const Place at(scan.path, lineOf(item), "switches");
         const std::string text = scalarText(item, at);
         if (!applySwitch(text, scan.options)) {
-            at.refuse(inQuotes(text) + " is not a switch of kesp; give /no2, /nq, /2006 or /strict");
+            at.refuse(quotedText(text) + " is not a switch of kesp; give /no2, /nq, /2006 or /strict");
         }
         scan.switches.push_back(text);
     }
@@ -404,7 +403,7 @@ ScanFile readScanFile(const std::filesystem::path& file)
         } else if (key == "reference") {
             readReference(value, scan);
         } else {
-            Place(file, lineOf(entry.first), "").refuse(inQuotes(key)
+            Place(file, lineOf(entry.first), "").refuse(quotedText(key)
                          + " is not a part of a scan file; give title, cells, seed, switches, vary, fixed or"
                            " reference");
         }

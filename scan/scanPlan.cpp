@@ -8,6 +8,7 @@
 
 #include "input/blockLine.h"
 #include "input/inputReader.h"
+#include "scan/scanText.h"
 #include "support/runError.h"
 #include "support/text.h"
 
@@ -76,7 +77,7 @@ void nameFieldFilesForThisProcess(ScanPlan& plan)
         const std::string name = fitsItem(absolute.string()) ? absolute.string() : relative.string();
         if (!fitsItem(name)) {
             throw ScanRefused(plan.scan.path.string() + ":" + std::to_string(value.line) + ": FN: the path "
-                              + inQuotes(absolute.string())
+                              + quotedText(absolute.string())
                               + " holds a blank, comma, colon, semicolon, quote, bracket or \"!\", which an input"
                                 " line cannot carry; move the field file, or run kesp-scan in its folder");
         }
@@ -149,7 +150,7 @@ RunProblems problemsOf(const ScanPlan& plan, const ScanRun& run)
         std::istringstream text(inputTextOf(plan, run, naming));
         for (std::string line; std::getline(text, line);) {
             if (line.size() > inputLineLength) {
-                problems.lines.push_back(name + ": its input line " + inQuotes(line.substr(0, 12)) + "... would be "
+                problems.lines.push_back(name + ": its input line " + quotedText(line.substr(0, 12)) + "... would be "
                                          + std::to_string(line.size()) + " columns long; an input line holds "
                                          + std::to_string(inputLineLength));
                 problems.unreadable = true;

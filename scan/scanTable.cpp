@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "damage/clusterTally.h"
-#include "scan/numberText.h"
+#include "scan/scanText.h"
 #include "support/text.h"
 
 namespace kesp {

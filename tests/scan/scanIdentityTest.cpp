@@ -14,12 +14,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "damage/engine.h"
-#include "scan/numberText.h"
+#include "scan/scanText.h"
 #include "scan/scanPlan.h"
 #include "scan/scanTable.h"
 #include "support/numberFormat.h"
@@ -48,9 +49,9 @@ const IdentityCase identityCases[] = {
      "vary:\n"
      "  PAR: [p, 4He]\n"
      "  PO2: [21, 0.5]\n"
-     "  CONC: [0, 0.4]\n"
      "fixed:\n"
      "  MEV/A: 10\n"
+     "  CONC: 0.4\n"
      "  NDIA: 6\n"
      "reference:\n"
      "  PAR: e\n"
@@ -70,10 +71,9 @@ const IdentityCase identityCases[] = {
      "seed: 99\n"
      "switches: [/NO2]\n"
      "vary:\n"
-     "  DNA: [3, 12]\n"
      "  NDIA: [5, 8]\n"
-     "  KE: {from: 0.5, to: 2, points: 2, spacing: log}\n"
-     "fixed: {PAR: e, FBL: 0.2, FNSD: 0.3, CHMX: 0.25, CONC: 0.1}\n",
+     "  CONC: {from: 0, to: 0.1, points: 2}\n"
+     "fixed: {PAR: e, KE: 1, DNA: 12, FBL: 0.2, FNSD: 0.3, CHMX: 0.25}\n",
      nullptr},
 };
 
@@ -224,28 +224,37 @@ TEST_P(ScanIdentityTest, everyRowIsTheKespRunOfItsInputFile)
         EXPECT_EQ(run.exitStatus, 0) << input << "\n" << allLines(run.errors);
         return readTextLines(dir / "inputs" / (input.substr(0, input.size() - 4) + ".out"));
     };
+    // A reference run's DSB yield, from the library's own run of its input;
+    // its kesp report is checked once.
+    std::map<std::string, double> referenceYields;
+    const auto referenceDsb = [&](const std::string& input) {
+        if (!referenceYields.contains(input)) {
+            RunSettings settings;
+            const double dsb = runOwn(dir / "inputs" / input, plan.scan, settings).statistics.tables[0].mean[tallyRows][1];
+            const std::vector<std::string> report = reportOf(input);
+            EXPECT_EQ(rendered(shortestText(dsb), "E5"),
+                      wordsOf(report[lineWith(report, " Total ", lineWith(report, "TABLE 2."))])[1])
+                << input;
+            referenceYields[input] = dsb;
+        }
+        return referenceYields[input];
+    };
     for (std::size_t row = 0; row < plan.configurations; ++row) {
         const std::string input = inputFileNameOf(plan, plan.row(row));
         expectReportShowsRow(table, row, reportOf(input), input);
 
         RunSettings settings;
         const RunResults own = runOwn(dir / "inputs" / input, plan.scan, settings);
-        const RowValues expected = rowValues(plan.scan, configurationAt(plan.scan, row), settings, own, ScanMode::simulation);
+        const RowValues expected =
+            rowValues(plan.scan, configurationAt(plan.scan, row), settings, own, ScanMode::simulation);
         if (!plan.scan.hasReference()) {
             EXPECT_EQ(table.rows[row], expected.fields) << input;
             continue;
         }
-        const std::string referenceInput = inputFileNameOf(plan, plan.referenceRun(plan.referenceOfRow[row]));
-        RunSettings referenceSettings;
-        const double referenceDsb = runOwn(dir / "inputs" / referenceInput, plan.scan, referenceSettings)
-                                        .statistics.tables[0].mean[tallyRows][1];
-        const std::vector<std::string> referenceReport = reportOf(referenceInput);
-        EXPECT_EQ(rendered(shortestText(referenceDsb), "E5"),
-                  wordsOf(referenceReport[lineWith(referenceReport, " Total ", lineWith(referenceReport, "TABLE 2."))])[1])
-            << referenceInput;
         const std::vector<std::string> withoutRbe(table.rows[row].begin(), table.rows[row].end() - 2);
         EXPECT_EQ(withoutRbe, expected.fields) << input;
-        EXPECT_EQ(numberIn(table.field(row, "rbe_dsb")), *expected.dsb / referenceDsb) << input;
+        const std::string reference = inputFileNameOf(plan, plan.referenceRun(plan.referenceOfRow[row]));
+        EXPECT_EQ(numberIn(table.field(row, "rbe_dsb")), *expected.dsb / referenceDsb(reference)) << input;
     }
 }
 

@@ -156,4 +156,17 @@ TEST(ScanRefusalTest, aCommandLineItCannotUseIsRefused)
     EXPECT_NE(version.console[1], "revision: ");
 }
 
+// The examples of the README pass every check (their input files are
+// written, nothing runs).
+TEST(ScanRefusalTest, theExampleScansAreAccepted)
+{
+    const fs::path dir = makeRunDirectory("kespScanExamples");
+    for (const char* example : {"dsbYields.yaml", "mixedFieldOxygen.yaml", "stoppingPowers.yaml"}) {
+        const fs::path scan = fs::path(KESP_SOURCE_DIR) / "examples" / "scans" / example;
+        const RunResult run = runScan(dir, {"--emit-inputs", "inputs", scan.string()});
+        EXPECT_EQ(run.exitStatus, 0) << example << "\n" << allLines(run.errors);
+    }
+    EXPECT_TRUE(fs::exists(dir / "inputs" / "mixedField.txt"));
+}
+
 }  // namespace

@@ -40,17 +40,17 @@ ScanPlan planOf(const fs::path& dir, const std::string& text)
     return planScan(readScanFile(dir / "scan.yaml"), Leniency::strict);
 }
 
-// Physics shared between rows (the same particles under several oxygen
-// levels; the same field under two), and rows that share none.
+// Physics shared between rows (the same particles under two oxygen levels;
+// the same field in nuclei of two sizes), and rows that share none.
 const char* const sharingScans[] = {
-    "cells: 12\nvary:\n  PAR: [p, 4He, e]\n  PO2: [21, 2, 0.1]\nfixed: {KE: 8}\n",
-    "cells: 20\nseed: 5\nvary:\n  PO2: [21, 0.5]\n  NDIA: [5, 7]\nfixed: {FN: mixedField.txt}\n",
+    "cells: 12\nvary:\n  PAR: [p, 4He]\n  PO2: [21, 0.1]\nfixed: {KE: 8}\n",
+    "cells: 20\nseed: 5\nvary:\n  NDIA: [5, 7]\nfixed: {FN: field.txt, PO2: 0.5}\n",
 };
 
 TEST(ScanRunnerTest, rowsArriveInScanOrderEqualToRunsOfTheirOwn)
 {
     const fs::path dir = makeRunDirectory("kespScanRunner");
-    fs::copy_file(fs::path(KESP_SOURCE_DIR) / "examples" / "mixedField.txt", dir / "mixedField.txt");
+    writeText(dir / "field.txt", "protons and helium ions\n2\np 10 0.7\n4He 20 0.3\n");
     for (const char* text : sharingScans) {
         const ScanPlan plan = planOf(dir, text);
         const Rows twoJobs = runAll(plan, 2);
