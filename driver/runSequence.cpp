@@ -13,6 +13,7 @@
 #include "damage/progressDisplay.h"
 #include "driver/banner.h"
 #include "driver/commandLine.h"
+#include "driver/interrupts.h"
 #include "driver/processOutput.h"
 #include "driver/reportFile.h"
 #include "driver/usage.h"
@@ -152,7 +153,7 @@ bool writeReportFile(ReportFile& reportFile, double minutes, const RunSettings& 
 }
 
 // The run from the input to the report; the exit status.
-int runInput(const RunOptions& options, double startSeconds)
+int runInput(const RunOptions& options, double startSeconds, const InterruptCatcher& interrupts)
 {
     int status = 0;
     InputDiagnostics diagnostics{std::string(trimmed(options.inputFileName))};
@@ -180,12 +181,20 @@ int runInput(const RunOptions& options, double startSeconds)
     SimulationRun run(*settings);
     writeConsoleSections(std::cout, run);
     ConsoleProgress progress(std::cout);
-    const RunResults results = run.simulate(progress);
+    const RunResults results = run.simulate(progress, interrupts.stopFlag());
+    if (results.interrupted && results.cellsSimulated == 0) {
+        std::cout << "Run interrupted before its first cell; no report is written\n";
+        return interrupts.exitStatus();
+    }
 
     const double minutes = (cpuSeconds() - startSeconds) / 60.0;
     writeLine(std::cout, RecordForm::plain, "Running time =" + runningTime(minutes, 10) + " min");
+    writeInterruption(std::cout, results);
     if (!writeReportFile(reportFile, minutes, *settings, results)) {
         return exitFailure;
+    }
+    if (results.interrupted) {
+        return interrupts.exitStatus();
     }
     std::cout << "END KESP\n";
     return 0;
@@ -205,6 +214,9 @@ int runArguments(std::span<const std::string_view> arguments)
         case InformationRequest::none:
             break;
     }
+    // From here on the first SIGINT or SIGTERM ends the run after its
+    // current cell, with the report of the cells done.
+    const InterruptCatcher interrupts;
     writeBanner(std::cout);
     if (!inputNameFits(arguments)) {
         std::cout << "Input file name is longer than " << fileNameLength << " characters: " << arguments[0]
@@ -214,7 +226,7 @@ int runArguments(std::span<const std::string_view> arguments)
     RunOptions options;
     readCommandLine(arguments, options);
     try {
-        return runInput(options, startSeconds);
+        return runInput(options, startSeconds, interrupts);
     } catch (const RunError& error) {
         std::cout << error.what() << '\n';
         std::cout.flush();

@@ -66,6 +66,8 @@ void writeUsage(std::ostream& out)
            "  1  the run could not be done: missing or unreadable input, faulty field file,\n"
            "     a stop with a message, report not writable\n"
            "  2  the run was refused by /strict because of warnings\n"
+           "  130, 143  the run was interrupted by SIGINT (Ctrl-C) or SIGTERM: the report\n"
+           "     holds the cells simulated so far; a second signal ends it without a report\n"
            "\n"
            "--help and -h print this text, --version the version; a file of that name is\n"
            "read as the input file instead.\n";
