@@ -194,7 +194,7 @@ const ScanItem& itemNamed(const YAML::Node& key, const std::filesystem::path& sc
 // is refused naming both lines.
 class ItemsSeen {
 public:
-    ItemsSeen(const std::filesystem::path& scanFile) : scanFile_(scanFile) {}
+    explicit ItemsSeen(const std::filesystem::path& scanFile) : scanFile_(scanFile) {}
 
     // `written` is how the scan file names the item (cells for NOCS).
     void add(const ScanItem& item, int line, std::string_view written)
