@@ -49,21 +49,6 @@ int lineOf(const YAML::Node& node)
     return node.Mark().line + 1;
 }
 
-// Characters that end an item or a block line of the input file, or that
-// its reading deletes, so that a value holding them would not be read back
-// as written.
-constexpr std::string_view unsafeCharacters = " ,:;!=\"'()[]{}`<>";
-
-bool fitsInputLine(std::string_view text)
-{
-    for (const char c : text) {
-        if (isBlankOrControl(c) || unsafeCharacters.find(c) != std::string_view::npos) {
-            return false;
-        }
-    }
-    return !text.empty();
-}
-
 std::string scalarText(const YAML::Node& node, const Place& place)
 {
     if (node.IsNull()) {
@@ -101,7 +86,7 @@ ScanValue valueOf(const ScanItem& item, const YAML::Node& node, const std::files
             value.text = shortestText(numberOf(text, place));
             break;
         case ItemValue::particle:
-            if (!fitsInputLine(text)) {
+            if (!fitsInputItem(text)) {
                 place.refuse(quotedText(text) + " is not a particle name (as p, 4He, 12C)");
             }
             break;
@@ -112,10 +97,10 @@ ScanValue valueOf(const ScanItem& item, const YAML::Node& node, const std::files
                 place.refuse("field file " + quotedText(text) + " is not found (looked for "
                              + quotedText(value.fieldFile.string()) + ")");
             }
-            if (!fitsInputLine(value.fieldFile.filename().string())) {
+            if (!fitsInputItem(value.fieldFile.filename().string())) {
                 place.refuse("the name of field file " + quotedText(text)
-                             + " holds a blank, comma, colon, semicolon, quote, bracket, \"=\" or \"!\","
-                               " which an input line cannot carry; rename the file");
+                             + " holds a blank, comma, colon, semicolon, quote, bracket or \"!\", which an"
+                               " input line cannot carry; rename the file");
             }
             break;
         }

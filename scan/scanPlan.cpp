@@ -16,19 +16,6 @@ namespace kesp {
 
 namespace {
 
-// Characters that end an item of an input line, or that its reading deletes.
-constexpr std::string_view itemBreakers = " ,:;!\"'()[]{}`<>";
-
-bool fitsItem(std::string_view text)
-{
-    for (const char c : text) {
-        if (isBlankOrControl(c) || itemBreakers.find(c) != std::string_view::npos) {
-            return false;
-        }
-    }
-    return !text.empty();
-}
-
 std::string paddedNumber(std::size_t number, std::size_t count)
 {
     const std::size_t width = std::max<std::size_t>(3, std::to_string(count).size());
@@ -74,8 +61,8 @@ void nameFieldFilesForThisProcess(ScanPlan& plan)
         std::error_code error;
         const std::filesystem::path absolute = std::filesystem::absolute(value.fieldFile, error).lexically_normal();
         const std::filesystem::path relative = absolute.lexically_proximate(std::filesystem::current_path(error));
-        const std::string name = fitsItem(absolute.string()) ? absolute.string() : relative.string();
-        if (!fitsItem(name)) {
+        const std::string name = fitsInputItem(absolute.string()) ? absolute.string() : relative.string();
+        if (!fitsInputItem(name)) {
             throw ScanRefused(plan.scan.path.string() + ":" + std::to_string(value.line) + ": FN: the path "
                               + quotedText(absolute.string())
                               + " holds a blank, comma, colon, semicolon, quote, bracket or \"!\", which an input"

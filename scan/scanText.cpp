@@ -3,6 +3,8 @@
 #include <array>
 #include <charconv>
 
+#include "support/text.h"
+
 namespace kesp {
 
 std::string shortestText(double value)
@@ -20,6 +22,17 @@ std::string quotedText(std::string_view text)
     result += text;
     result += '"';
     return result;
+}
+
+bool fitsInputItem(std::string_view text)
+{
+    constexpr std::string_view itemBreakers = ",:;!\"'()[]{}`<>";
+    for (const char c : text) {
+        if (isBlankOrControl(c) || itemBreakers.find(c) != std::string_view::npos) {
+            return false;
+        }
+    }
+    return !text.empty();
 }
 
 }  // namespace kesp
