@@ -49,6 +49,12 @@ int lineOf(const YAML::Node& node)
     return node.Mark().line + 1;
 }
 
+// An empty value has no place of its own: its key's line stands for it.
+int lineOf(const YAML::Node& value, int keyLine)
+{
+    return value.IsNull() ? keyLine : lineOf(value);
+}
+
 std::string scalarText(const YAML::Node& node, const Place& place)
 {
     if (node.IsNull()) {
@@ -76,11 +82,13 @@ std::filesystem::path fieldFileOf(const std::string& name, const std::filesystem
     return given.is_absolute() ? given : scanFile.parent_path() / given;
 }
 
-ScanValue valueOf(const ScanItem& item, const YAML::Node& node, const std::filesystem::path& scanFile)
+ScanValue valueOf(const ScanItem& item, const YAML::Node& node, const std::filesystem::path& scanFile,
+                  int keyLine)
 {
-    const Place place(scanFile, lineOf(node), std::string(item.name));
+    const int line = lineOf(node, keyLine);
+    const Place place(scanFile, line, std::string(item.name));
     const std::string text = scalarText(node, place);
-    ScanValue value{text, lineOf(node), {}};
+    ScanValue value{text, line, {}};
     switch (item.value) {
         case ItemValue::number:
             value.text = shortestText(numberOf(text, place));
@@ -211,14 +219,17 @@ private:
 
 void requireMapping(const YAML::Node& node, const Place& place)
 {
+    if (node.IsNull() || (node.IsMap() && node.size() == 0)) {
+        place.refuse("holds no items");
+    }
     if (!node.IsMap()) {
-        place.refuse(node.IsNull() ? "holds no items" : "must be a mapping of items (ITEM: value)");
+        place.refuse("must be a mapping of items (ITEM: value)");
     }
 }
 
-void readVary(const YAML::Node& node, ScanFile& scan, ItemsSeen& seen)
+void readVary(const YAML::Node& node, int keyLine, ScanFile& scan, ItemsSeen& seen)
 {
-    requireMapping(node, Place(scan.path, lineOf(node), "vary"));
+    requireMapping(node, Place(scan.path, keyLine, "vary"));
     for (const auto& entry : node) {
         const ScanItem& item = itemNamed(entry.first, scan.path, "vary");
         const int line = lineOf(entry.first);
@@ -227,7 +238,7 @@ void readVary(const YAML::Node& node, ScanFile& scan, ItemsSeen& seen)
         const YAML::Node values = entry.second;
         if (values.IsSequence()) {
             for (const YAML::Node& value : values) {
-                axis.values.push_back(valueOf(item, value, scan.path));
+                axis.values.push_back(valueOf(item, value, scan.path, line));
             }
         } else if (values.IsMap()) {
             axis.values = rangeValues(item, values, scan.path);
@@ -242,10 +253,10 @@ void readVary(const YAML::Node& node, ScanFile& scan, ItemsSeen& seen)
     }
 }
 
-std::vector<ScanSetting> readSettings(const YAML::Node& node, const std::filesystem::path& scanFile,
+std::vector<ScanSetting> readSettings(const YAML::Node& node, int keyLine, const std::filesystem::path& scanFile,
                                       std::string_view section, ItemsSeen& seen)
 {
-    requireMapping(node, Place(scanFile, lineOf(node), std::string(section)));
+    requireMapping(node, Place(scanFile, keyLine, std::string(section)));
     std::vector<ScanSetting> settings;
     for (const auto& entry : node) {
         const ScanItem& item = itemNamed(entry.first, scanFile, section);
@@ -254,7 +265,7 @@ std::vector<ScanSetting> readSettings(const YAML::Node& node, const std::filesys
                 .refuse("takes one value under " + std::string(section) + "; put it under vary to scan it");
         }
         seen.add(item, lineOf(entry.first), item.name);
-        settings.push_back({&item, valueOf(item, entry.second, scanFile)});
+        settings.push_back({&item, valueOf(item, entry.second, scanFile, lineOf(entry.first))});
     }
     return settings;
 }
@@ -279,18 +290,18 @@ void readSwitches(const YAML::Node& node, ScanFile& scan)
 }
 
 // `cells` and `seed` stand for NOCS and SEED.
-void readShorthand(const YAML::Node& node, std::string_view item, std::string_view written, ScanFile& scan,
-                   ItemsSeen& seen)
+void readShorthand(const YAML::Node& node, int keyLine, std::string_view item, std::string_view written,
+                   ScanFile& scan, ItemsSeen& seen)
 {
     const ScanItem& known = *findScanItem(item);
-    seen.add(known, lineOf(node), written);
-    scan.fixed.push_back({&known, valueOf(known, node, scan.path)});
+    seen.add(known, keyLine, written);
+    scan.fixed.push_back({&known, valueOf(known, node, scan.path, keyLine)});
 }
 
-void readReference(const YAML::Node& node, ScanFile& scan)
+void readReference(const YAML::Node& node, int keyLine, ScanFile& scan)
 {
     ItemsSeen seen(scan.path);
-    scan.reference = readSettings(node, scan.path, "reference", seen);
+    scan.reference = readSettings(node, keyLine, scan.path, "reference", seen);
     for (const ScanSetting& setting : scan.reference) {
         if (!describesRadiation(*setting.item)) {
             Place(scan.path, setting.value.line, std::string(setting.item->name))
@@ -367,28 +378,29 @@ ScanFile readScanFile(const std::filesystem::path& file)
     std::map<std::string, int> sections;
     for (const auto& entry : document) {
         const std::string key = entry.first.IsScalar() ? entry.first.Scalar() : std::string();
-        const Place place(file, lineOf(entry.first), key);
-        if (!sections.emplace(key, lineOf(entry.first)).second) {
+        const int line = lineOf(entry.first);
+        const Place place(file, line, key);
+        if (!sections.emplace(key, line).second) {
             place.refuse("given twice (first on line " + std::to_string(sections[key]) + ")");
         }
         const YAML::Node value = entry.second;
         if (key == "title") {
             scan.title = value.IsNull() ? std::string() : scalarText(value, place);
         } else if (key == "cells") {
-            readShorthand(value, "NOCS", "cells", scan, seen);
+            readShorthand(value, line, "NOCS", "cells", scan, seen);
         } else if (key == "seed") {
-            readShorthand(value, "SEED", "seed", scan, seen);
+            readShorthand(value, line, "SEED", "seed", scan, seen);
         } else if (key == "switches") {
             readSwitches(value, scan);
         } else if (key == "vary") {
-            readVary(value, scan, seen);
+            readVary(value, line, scan, seen);
         } else if (key == "fixed") {
-            const std::vector<ScanSetting> fixed = readSettings(value, file, "fixed", seen);
+            const std::vector<ScanSetting> fixed = readSettings(value, line, file, "fixed", seen);
             scan.fixed.insert(scan.fixed.end(), fixed.begin(), fixed.end());
         } else if (key == "reference") {
-            readReference(value, scan);
+            readReference(value, line, scan);
         } else {
-            Place(file, lineOf(entry.first), "").refuse(quotedText(key)
+            Place(file, line, "").refuse(quotedText(key)
                          + " is not a part of a scan file; give title, cells, seed, switches, vary, fixed or"
                            " reference");
         }

@@ -44,6 +44,8 @@ const Refusal scanFileRefusals[] = {
     {"cells: 10\ncells: 20\n", "scan.yaml:2: cells: given twice"},
     {"vary:\n  PO2: [1\n", "scan.yaml:3: not a YAML document"},
     {"", "scan.yaml: a scan file is a mapping"},
+    {"cells: 3\nvary:\nfixed: {PAR: p}\n", "scan.yaml:2: vary: holds no items"},
+    {"cells:\nseed: 1\n", "scan.yaml:1: NOCS: no value is given"},
     {"vary:\n  PAR: [\"p q\"]\n", "scan.yaml:2: PAR: \"p q\" is not a particle name"},
     {"vary:\n  A: [1, 2, 3, 4, 5, 6, 7, 8, 9, 10]\n", "scan.yaml:2: vary: \"A\" is not an input item"},
 };
