@@ -24,27 +24,16 @@ std::string reportNameFor(const std::string& inputName)
 
 void applySwitch(std::string_view argument, RunOptions& options)
 {
-    // "/strict" is longer than the switch field, so it is compared whole.
+    // "/strict" is longer than the switch field, so it is compared whole;
+    // the other switches are read from the field.
     std::string whole(argument);
     squeezeBlanks(whole);
     toLower(whole, whole.size());
-    if (trimmed(whole) == "/strict") {
-        options.strict = true;
-        return;
-    }
     std::string text = makeField(argument, switchLength);
     squeezeBlanks(text);
     toLower(text, text.size());
-    const std::string_view word = trimmed(text);
-    if (word == "/2006") {
-        options.masses2006 = true;
-        options.oxygenEffect = false;
-        options.zebDependentOxygen = false;
-    } else if (word == "/no2") {
-        options.oxygenEffect = false;
-    } else if (word == "/nq") {
-        options.zebDependentOxygen = false;
-    }
+    const std::string_view word = trimmed(whole) == "/strict" ? trimmed(whole) : trimmed(text);
+    static_cast<void>(applySwitchWord(word, options));  // unknown switches are ignored
 }
 
 }  // namespace

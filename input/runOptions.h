@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "support/text.h"
 
@@ -20,5 +21,9 @@ struct RunOptions {
 
     bool operator==(const RunOptions&) const = default;
 };
+
+// Applies a switch given as its word in lower case ("/no2", "/nq", "/2006",
+// "/strict"); false, with the options unchanged, for any other word.
+bool applySwitchWord(std::string_view word, RunOptions& options);
 
 }  // namespace kesp

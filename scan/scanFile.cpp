@@ -349,20 +349,7 @@ bool applySwitch(std::string_view text, RunOptions& options)
 {
     std::string word(text);
     toLower(word, word.size());
-    if (word == "/strict") {
-        options.strict = true;
-    } else if (word == "/2006") {
-        options.masses2006 = true;
-        options.oxygenEffect = false;
-        options.zebDependentOxygen = false;
-    } else if (word == "/no2") {
-        options.oxygenEffect = false;
-    } else if (word == "/nq") {
-        options.zebDependentOxygen = false;
-    } else {
-        return false;
-    }
-    return true;
+    return applySwitchWord(word, options);
 }
 
 ScanFile readScanFile(const std::filesystem::path& file)

@@ -54,13 +54,13 @@ inline std::string shellQuoted(const std::string& text)
     return quoted + "'";
 }
 
-// Runs the program in the directory with the arguments as given (each one
+// Runs the executable in the directory with the arguments as given (each one
 // argument, whatever it holds), killing it after the time limit.
-inline RunResult runProgram(const std::filesystem::path& dir, const std::vector<std::string>& arguments,
-                            int timeLimitSeconds = 60)
+inline RunResult runExecutable(const std::filesystem::path& executable, const std::filesystem::path& dir,
+                               const std::vector<std::string>& arguments, int timeLimitSeconds)
 {
     std::string command = "cd " + shellQuoted(dir.string()) + " && timeout -k 5 "
-                          + std::to_string(timeLimitSeconds) + " " + shellQuoted(KESP_EXECUTABLE);
+                          + std::to_string(timeLimitSeconds) + " " + shellQuoted(executable.string());
     for (const std::string& argument : arguments) {
         command += " " + shellQuoted(argument);
     }
@@ -73,6 +73,13 @@ inline RunResult runProgram(const std::filesystem::path& dir, const std::vector<
     result.errors = readTextLines(dir / "errors.txt");
     result.directory = dir;
     return result;
+}
+
+// The same with kesp itself.
+inline RunResult runProgram(const std::filesystem::path& dir, const std::vector<std::string>& arguments,
+                            int timeLimitSeconds = 60)
+{
+    return runExecutable(KESP_EXECUTABLE, dir, arguments, timeLimitSeconds);
 }
 
 // True when a sanitizer wrote a report to the standard error stream.

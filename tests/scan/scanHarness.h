@@ -18,20 +18,7 @@ namespace kesp::scantest {
 inline RunResult runTool(const std::filesystem::path& executable, const std::filesystem::path& dir,
                          const std::vector<std::string>& arguments, int timeLimitSeconds = 280)
 {
-    std::string command = "cd " + shellQuoted(dir.string()) + " && timeout -k 5 "
-                          + std::to_string(timeLimitSeconds) + " " + shellQuoted(executable.string());
-    for (const std::string& argument : arguments) {
-        command += " " + shellQuoted(argument);
-    }
-    command += " > console.txt 2> errors.txt";
-    const int status = std::system(command.c_str());
-    RunResult result;
-    result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.timedOut = result.exitStatus == timedOutStatus;
-    result.console = readTextLines(dir / "console.txt");
-    result.errors = readTextLines(dir / "errors.txt");
-    result.directory = dir;
-    return result;
+    return runExecutable(executable, dir, arguments, timeLimitSeconds);
 }
 
 inline RunResult runScan(const std::filesystem::path& dir, const std::vector<std::string>& arguments)
