@@ -3,6 +3,9 @@
 # and only those that are missing (Debian packages):
 #   libyaml-cpp-dev  yaml-cpp, which reads kesp-scan's scan files
 #   libcli11-dev     CLI11, which reads kesp-scan's command line
+#   python3-pandas, python3-matplotlib
+#                    kesp-plot's tables and figures (for /usr/bin/python3)
+#   snakemake        the workflow that runs scans in parts, on a cluster too
 # Says what it installs; the package lists are updated only when a package
 # is not known to apt yet. Needs root, or sudo.
 set -euo pipefail
@@ -10,6 +13,9 @@ set -euo pipefail
 need=()
 [ -f /usr/include/yaml-cpp/yaml.h ] || need+=(libyaml-cpp-dev)
 [ -f /usr/include/CLI/CLI.hpp ] || need+=(libcli11-dev)
+/usr/bin/python3 -c 'import pandas' 2>/dev/null || need+=(python3-pandas)
+/usr/bin/python3 -c 'import matplotlib' 2>/dev/null || need+=(python3-matplotlib)
+command -v snakemake >/dev/null || need+=(snakemake)
 if [ ${#need[@]} -eq 0 ]; then
   exit 0
 fi
