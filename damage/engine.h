@@ -19,7 +19,7 @@
 #include "damage/damageYields.h"
 #include "damage/progressObserver.h"
 #include "damage/runResults.h"
-#include "damage/stopFlag.h"
+#include "support/stopFlag.h"
 #include "damage/sharedPhysics.h"
 #include "input/inputReader.h"
 #include "input/runSettings.h"

@@ -5,7 +5,7 @@
 
 #include "damage/progressObserver.h"
 #include "damage/runState.h"
-#include "damage/stopFlag.h"
+#include "support/stopFlag.h"
 #include "input/runSettings.h"
 
 namespace kesp {

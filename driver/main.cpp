@@ -1,7 +1,7 @@
 #include <string_view>
 #include <vector>
 
-#include "driver/processOutput.h"
+#include "support/processOutput.h"
 #include "driver/runSequence.h"
 
 int main(int argc, char** argv)

@@ -343,6 +343,23 @@ YAML::Node loadDocument(const std::filesystem::path& file)
     }
 }
 
+// The settings of the scan workflow, which kesp-scan does not use: the
+// number of parts to split the scan into, and the folder of the programs.
+void checkWorkflowSetting(const std::string& key, const YAML::Node& value, const Place& place)
+{
+    const std::string text = value.IsScalar() ? value.Scalar() : std::string();
+    if (key == "programs") {
+        if (text.empty()) {
+            place.refuse("give the folder that holds kesp-scan and kesp-plot");
+        }
+        return;
+    }
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || text.size() > 6
+        || std::stoi(text) < 1) {
+        place.refuse("give a whole number of parts, 1 or more");
+    }
+}
+
 }  // namespace
 
 bool applySwitch(std::string_view text, RunOptions& options)
@@ -386,6 +403,8 @@ ScanFile readScanFile(const std::filesystem::path& file)
             scan.fixed.insert(scan.fixed.end(), fixed.begin(), fixed.end());
         } else if (key == "reference") {
             readReference(value, line, scan);
+        } else if (key == "shards" || key == "programs") {
+            checkWorkflowSetting(key, value, place);
         } else {
             Place(file, line, "").refuse(quotedText(key)
                          + " is not a part of a scan file; give title, cells, seed, switches, vary, fixed or"

@@ -1,9 +1,9 @@
 #include "scan/scanProgram.h"
 
 #include <filesystem>
-#include <fstream>
 #include <iostream>
-#include <numeric>
+#include <memory>
+#include <set>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -12,8 +12,14 @@
 
 #include "scan/scanFile.h"
 #include "scan/scanPlan.h"
+#include "scan/scanProgress.h"
 #include "scan/scanRunner.h"
 #include "scan/scanTable.h"
+#include "scan/shard.h"
+#include "scan/tableFile.h"
+#include "scan/tableMerge.h"
+#include "support/interrupts.h"
+#include "support/processOutput.h"
 #include "support/runError.h"
 
 namespace kesp {
@@ -22,13 +28,22 @@ namespace {
 
 constexpr const char* scanVersion = KESP_SCAN_VERSION;
 
+// An interrupted scan ends with this status, after SIGINT and SIGTERM alike.
+constexpr int exitInterrupted = 130;
+
 struct ScanRequest {
     std::string scanFile;
     std::string output;      // empty: named after the scan file
     std::string emitFolder;  // empty: run the scan
     unsigned jobs = 0;       // 0: the CPUs of the affinity mask
+    std::optional<Shard> shard;
     bool physicsOnly = false;
     bool lenient = false;
+};
+
+struct MergeRequest {
+    std::string output;
+    std::vector<std::string> parts;
 };
 
 std::string versionText()
@@ -37,12 +52,41 @@ std::string versionText()
            + "\ncompiler: " + KESP_COMPILER;
 }
 
-void describeCommandLine(CLI::App& app, ScanRequest& request)
+// The usage line names both forms of the command.
+class UsageFormatter final : public CLI::Formatter {
+public:
+    std::string make_usage(const CLI::App* app, std::string name) const override
+    {
+        if (app->get_parent() != nullptr) {
+            return CLI::Formatter::make_usage(app, std::move(name));
+        }
+        return "Usage: kesp-scan [OPTIONS] scan-file\n       kesp-scan merge OUT.csv PART.csv...\n";
+    }
+};
+
+void describeShardOption(CLI::App& app, ScanRequest& request)
+{
+    app.add_option_function<std::string>(
+           "--shard",
+           [&request](const std::string& text) {
+               request.shard = shardOf(text);
+               if (!request.shard) {
+                   throw CLI::ValidationError("--shard", "give I/N, part I of N with 1 <= I <= N, as 3/8");
+               }
+           },
+           "Run only part I of N of the scan (configurations I, I+N, I+2N, ...) into a table of its own "
+           "(default: the scan's table name with .shard-I-of-N before .csv); join the parts with merge")
+        ->type_name("I/N");
+}
+
+CLI::App* describeCommandLine(CLI::App& app, ScanRequest& request, MergeRequest& merge)
 {
     app.description(
         "Runs a scan: every combination of the input items a YAML scan file varies, each one exactly the kesp run of "
-        "its equivalent input file, and writes one CSV row per configuration, in scan order.");
-    app.add_option("scan-file", request.scanFile, "The scan file (YAML)")->required();
+        "its equivalent input file, and writes one CSV row per configuration, in scan order. Each row is on the disk "
+        "as soon as it is done; running the same command again after an interruption resumes the table.");
+    app.formatter(std::make_shared<UsageFormatter>());
+    app.add_option("scan-file", request.scanFile, "The scan file (YAML)");
     app.add_option("-o,--output", request.output,
                    "The CSV table (default: the scan file's name with .csv, in its folder)");
     app.add_option("-j,--jobs", request.jobs,
@@ -55,11 +99,19 @@ void describeCommandLine(CLI::App& app, ScanRequest& request)
                  "Skip the simulation: only the physics and damage-model columns");
     app.add_flag("--lenient", request.lenient,
                  "Run configurations whose input draws warnings from kesp as kesp would run them");
+    describeShardOption(app, request);
     app.set_version_flag("--version", versionText());
     app.footer(
         "Exit status: 0 done; 1 a run stopped or the table could not be written (the rows before it are kept); "
-        "2 refused before anything ran (the command line, the scan file, or configurations whose input draws "
-        "warnings).");
+        "2 refused before anything ran (the command line, the scan file, configurations whose input draws "
+        "warnings, a table begun by another scan); 130 interrupted by Ctrl-C or SIGTERM (the finished rows are "
+        "kept: run the same command again to resume).");
+    CLI::App* mergeCommand = app.add_subcommand(
+        "merge", "Join the tables of all N parts of a scan (made with --shard I/N) into the scan's table, as one "
+                 "kesp-scan run writes it");
+    mergeCommand->add_option("out", merge.output, "The table to write")->required();
+    mergeCommand->add_option("parts", merge.parts, "The tables of the parts, in any order")->required();
+    return mergeCommand;
 }
 
 std::filesystem::path tablePath(const ScanRequest& request)
@@ -68,7 +120,8 @@ std::filesystem::path tablePath(const ScanRequest& request)
         return request.output;
     }
     std::filesystem::path path(request.scanFile);
-    return path.replace_extension(".csv");
+    path.replace_extension(".csv");
+    return request.shard ? shardTablePath(path, *request.shard) : path;
 }
 
 bool sameFile(const std::filesystem::path& a, const std::filesystem::path& b)
@@ -111,52 +164,127 @@ int emit(const ScanPlan& plan, const std::filesystem::path& folder)
     return 0;
 }
 
+std::string tableHeading(const ScanPlan& plan, const ScanRequest& request, const std::vector<std::string>& columns)
+{
+    TableHeading heading{scanVersion, plan.scan.path.filename().string(), fingerprintOf(plan, columns),
+                         plan.configurations, 0, 0, plan.scan.title};
+    if (request.shard) {
+        heading.shardIndex = request.shard->index;
+        heading.shardCount = request.shard->count;
+    }
+    return tableComment(heading) + csvLine(columns);
+}
+
+// The cells the runs still to do will simulate, references included.
+std::int64_t cellsToSimulate(const ScanPlan& plan, const std::vector<std::size_t>& rows, const RowsDone& done,
+                             ScanMode mode)
+{
+    if (mode == ScanMode::physicsOnly) {
+        return 0;
+    }
+    std::int64_t cells = 0;
+    std::set<std::size_t> references;
+    for (std::size_t position = 0; position < rows.size(); ++position) {
+        if (!done.contains(position)) {
+            cells += settingsOf(plan, plan.row(rows[position])).config.nocs;
+        }
+        if (plan.scan.hasReference()) {
+            references.insert(plan.referenceOfRow[rows[position]]);
+        }
+    }
+    for (const std::size_t reference : references) {
+        cells += settingsOf(plan, plan.referenceRun(reference)).config.nocs;
+    }
+    return cells;
+}
+
+std::string rowCount(std::size_t rows)
+{
+    return std::to_string(rows) + (rows == 1 ? " row" : " rows");
+}
+
+// Runs the rows the table still needs; a first Ctrl-C or SIGTERM starts no
+// further run and ends the scan once the runs under way are written.
+int runRemainingRows(const ScanPlan& plan, TableFile& file, const std::vector<std::size_t>& rows,
+                     const RowsDone& done, ScanRunOptions options)
+{
+    const std::size_t written = file.rowsWritten();
+    const std::size_t total = written + rows.size();
+    InterruptCatcher interrupts;
+    {
+        ScanProgress progress(std::cout, consoleProgressStyle(), total, written + done.size(),
+                              cellsToSimulate(plan, rows, done, options.mode));
+        options.stop = &interrupts.stopFlag();
+        options.activity = &progress;
+        runConfigurations(
+            plan, rows, options, [&file](std::size_t, const std::string& line) { file.writeRow(line); }, done,
+            [&file, written](std::size_t position, const PendingRow& row) { file.holdRow(written + position, row); });
+    }
+    if (file.rowsWritten() < total) {
+        std::error_code error;
+        const bool held = std::filesystem::exists(file.pendingPath(), error);
+        std::cerr << "kesp-scan: interrupted: " << file.path().string() << " holds " << file.rowsWritten() << " of "
+                  << rowCount(total)
+                  << (held ? " (rows done before their turn are kept in " + file.pendingPath().string() + ")" : "")
+                  << "; run the same command again to resume\n";
+        return exitInterrupted;
+    }
+    file.finish();
+    std::cout << "kesp-scan: " << file.path().string() << ": " << rowCount(total) << '\n';
+    return 0;
+}
+
+int mergeParts(const MergeRequest& merge)
+{
+    const std::vector<std::filesystem::path> parts(merge.parts.begin(), merge.parts.end());
+    const std::size_t rows = mergeTables(merge.output, parts);
+    std::cout << "kesp-scan: " << merge.output << ": " << rowCount(rows) << " from " << parts.size()
+              << (parts.size() == 1 ? " part" : " parts") << '\n';
+    return 0;
+}
+
 int runTable(const ScanPlan& plan, const ScanRequest& request)
 {
     const std::filesystem::path table = tablePath(request);
     refuseOverwriting(plan, table);
     const ScanMode mode = request.physicsOnly ? ScanMode::physicsOnly : ScanMode::simulation;
-    const std::vector<std::string> columns = tableColumns(plan.scan, mode);
-    std::ofstream out(table, std::ios::out | std::ios::trunc);
-    const auto requireWritten = [&out, &table] {
-        if (!out.flush()) {
-            stopRun("The table " + table.string() + " cannot be written");
-        }
-    };
-    out << tableComment(scanVersion, plan.scan.path.filename().string(), fingerprintOf(plan, columns),
-                        plan.scan.title)
-        << csvLine(columns);
-    requireWritten();
+    const std::vector<std::size_t> tableRows = rowsOf(request.shard, plan.configurations);
+    TableFile file(table, tableHeading(plan, request, tableColumns(plan.scan, mode)), tableRows.size());
+    const std::size_t written = file.rowsWritten();
+    const std::vector<std::size_t> rows(tableRows.begin() + static_cast<std::ptrdiff_t>(written), tableRows.end());
+    RowsDone done;
+    for (const auto& [position, row] : file.rowsAhead()) {
+        done.emplace(position - written, row);
+    }
 
     const ScanRunOptions options{request.jobs > 0 ? request.jobs : affinityCpuCount(), mode};
     std::cout << "kesp-scan: " << plan.scan.path.string() << ": " << runCount(plan, mode == ScanMode::simulation)
+              << (request.shard ? ", part " + std::to_string(request.shard->index) + " of "
+                                      + std::to_string(request.shard->count) + " (" + rowCount(tableRows.size()) + ")"
+                                : std::string())
               << ", " << options.jobs << " at a time" << (request.physicsOnly ? ", physics only" : "") << '\n';
-    std::cout.flush();
-    std::vector<std::size_t> rows(plan.configurations);
-    std::iota(rows.begin(), rows.end(), std::size_t{0});
-    std::size_t written = 0;
-    runConfigurations(plan, rows, options, [&](std::size_t, const std::string& line) {
-        out << line;
-        requireWritten();
-        ++written;
-    });
-    out.close();
-    if (!out) {
-        stopRun("The table " + table.string() + " cannot be written");
+    if (written + done.size() > 0) {
+        std::cout << "kesp-scan: " << table.string() << ": resuming: " << rowCount(written + done.size())
+                  << " of " << tableRows.size() << " already done\n";
     }
-    std::cout << "kesp-scan: " << table.string() << ": " << written << (written == 1 ? " row" : " rows") << '\n';
-    return 0;
+    std::cout.flush();
+    return runRemainingRows(plan, file, rows, done, options);
 }
 
 }  // namespace
 
 int runScanProgram(int argc, char** argv)
 {
+    prepareProcessOutput();
     CLI::App app("kesp-scan", "kesp-scan");
     ScanRequest request;
-    describeCommandLine(app, request);
+    MergeRequest merge;
+    const CLI::App* mergeCommand = describeCommandLine(app, request, merge);
     try {
         app.parse(argc, argv);
+        if (!mergeCommand->parsed() && request.scanFile.empty()) {
+            throw CLI::RequiredError("scan-file");
+        }
     } catch (const CLI::ParseError& error) {
         if (error.get_exit_code() == 0) {
             return app.exit(error);
@@ -165,6 +293,9 @@ int runScanProgram(int argc, char** argv)
         return exitRefused;
     }
     try {
+        if (mergeCommand->parsed()) {
+            return mergeParts(merge);
+        }
         const Leniency leniency = request.lenient ? Leniency::lenient : Leniency::strict;
         const ScanPlan plan = planScan(readScanFile(request.scanFile), leniency);
         for (const std::string& warning : plan.warnings) {

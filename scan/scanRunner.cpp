@@ -22,13 +22,13 @@ namespace kesp {
 namespace {
 
 // Runs task(0) to task(count - 1), each once and handed out in this order,
-// on up to `threads` threads; hands out no further task once `stop` is set.
+// on up to `threads` threads; hands out no further task once `stopped()`.
 void runTasks(std::size_t count, unsigned threads, const std::function<void(std::size_t)>& task,
-              const std::atomic<bool>& stop)
+              const std::function<bool()>& stopped)
 {
     std::atomic<std::size_t> next{0};
     const auto work = [&] {
-        for (std::size_t k = next++; k < count && !stop; k = next++) {
+        for (std::size_t k = next++; k < count && !stopped(); k = next++) {
             task(k);
         }
     };
@@ -94,10 +94,9 @@ SharedWork sharedWorkOf(const ScanPlan& plan, const std::vector<ScanRun>& runs)
 // Works the shared physics out on all jobs. A piece that fails is left
 // out: the run that needs it meets the failure itself and says so.
 void workOutSharedPhysics(const ScanPlan& plan, const std::vector<ScanRun>& runs, unsigned jobs,
-                          const std::shared_ptr<SharedPhysics>& shared)
+                          const std::shared_ptr<SharedPhysics>& shared, const std::function<bool()>& stopped)
 {
     const SharedWork work = sharedWorkOf(plan, runs);
-    const std::atomic<bool> never{false};
     const std::size_t particles = work.particles.size();
     runTasks(particles + work.kinds.size(), jobs,
              [&](std::size_t k) {
@@ -111,7 +110,7 @@ void workOutSharedPhysics(const ScanPlan& plan, const std::vector<ScanRun>& runs
                  } catch (const std::exception&) {
                  }
              },
-             never);
+             stopped);
 }
 
 RunResults physicsOf(SimulationRun& run)
@@ -127,42 +126,70 @@ RunResults physicsOf(SimulationRun& run)
     return results;
 }
 
-RowValues valuesOf(const ScanPlan& plan, const ScanRun& run, ScanMode mode,
+// Passes on the cells a run simulates as the run reports them.
+class CellCounter final : public ProgressObserver {
+public:
+    explicit CellCounter(ScanActivity* activity) : activity_(activity) {}
+
+    void tableStarted(ProgressTable) override {}
+    void progressed(const ProgressUpdate& update) override { countUpTo(update.cellsDone); }
+
+    void countUpTo(std::int64_t cells)
+    {
+        if (activity_ != nullptr && cells > counted_) {
+            activity_->cellsSimulated(cells - counted_);
+            counted_ = cells;
+        }
+    }
+
+private:
+    ScanActivity* activity_;
+    std::int64_t counted_ = 0;
+};
+
+RowValues valuesOf(const ScanPlan& plan, const ScanRun& run, const ScanRunOptions& options,
                    const std::shared_ptr<SharedPhysics>& shared)
 {
     const RunSettings settings = settingsOf(plan, run);
     SimulationRun simulation(settings, shared);
     RunResults results;
-    if (mode == ScanMode::physicsOnly) {
+    if (options.mode == ScanMode::physicsOnly) {
         results = physicsOf(simulation);
     } else {
-        NoProgress quiet;
-        results = simulation.simulate(quiet);
+        CellCounter counter(options.activity);
+        results = simulation.simulate(counter);
+        counter.countUpTo(results.cellsSimulated);
     }
-    return rowValues(plan.scan, run.configuration, settings, results, mode);
+    return rowValues(plan.scan, run.configuration, settings, results, options.mode);
 }
 
 // The finished runs, and the rows handed on so far.
 class RowCollector {
 public:
-    RowCollector(const ScanPlan& plan, const std::vector<std::size_t>& rows, ScanMode mode, const RowSink& sink)
+    RowCollector(const ScanPlan& plan, const std::vector<std::size_t>& rows, ScanMode mode, const RowSink& sink,
+                 const RowsDone& done, const AheadSink& ahead)
         : plan_(plan), rows_(rows), withReference_(plan.scan.hasReference() && mode == ScanMode::simulation),
-          sink_(sink), references_(plan.references.size())
-    {
-    }
-
-    void rowDone(std::size_t position, RowValues values)
+          sink_(sink), ahead_(ahead), references_(plan.references.size()), pending_(done)
     {
         const std::lock_guard<std::mutex> lock(mutex_);
-        pending_.emplace(position, std::move(values));
         handOn();
     }
 
-    void referenceDone(std::size_t reference, RowValues values)
+    void rowDone(std::size_t position, const RowValues& values)
+    {
+        const PendingRow row = pendingRowOf(values);
+        const std::lock_guard<std::mutex> lock(mutex_);
+        pending_.emplace(position, row);
+        handOn();
+        if (ahead_ && pending_.contains(position)) {
+            ahead_(position, row);
+        }
+    }
+
+    void referenceDone(std::size_t reference, const RowValues& values)
     {
         const std::lock_guard<std::mutex> lock(mutex_);
-        values.fields.clear();
-        references_[reference] = std::move(values);
+        references_[reference] = pendingRowOf(values);
         handOn();
     }
 
@@ -175,17 +202,16 @@ private:
             if (found == pending_.end()) {
                 return;
             }
-            std::vector<std::string> fields = found->second.fields;
+            const PendingRow* reference = nullptr;
             if (withReference_) {
-                const std::optional<RowValues>& reference = references_[plan_.referenceOfRow[rows_[next_]]];
-                if (!reference) {
+                const std::optional<PendingRow>& done = references_[plan_.referenceOfRow[rows_[next_]]];
+                if (!done) {
                     return;
                 }
-                const std::vector<std::string> rbe = rbeFields(found->second, *reference);
-                fields.insert(fields.end(), rbe.begin(), rbe.end());
+                reference = &*done;
             }
+            sink_(rows_[next_], tableLine(found->second, reference));
             pending_.erase(found);
-            sink_(rows_[next_], csvLine(fields));
             ++next_;
         }
     }
@@ -194,9 +220,10 @@ private:
     const std::vector<std::size_t>& rows_;
     bool withReference_;
     const RowSink& sink_;
+    const AheadSink& ahead_;
     std::mutex mutex_;
-    std::vector<std::optional<RowValues>> references_;
-    std::map<std::size_t, RowValues> pending_;
+    std::vector<std::optional<PendingRow>> references_;
+    RowsDone pending_;
     std::size_t next_ = 0;
 };
 
@@ -234,7 +261,7 @@ std::string nameOf(const ScanPlan& plan, const ScanRun& run)
 }  // namespace
 
 void runConfigurations(const ScanPlan& plan, const std::vector<std::size_t>& rows, const ScanRunOptions& options,
-                       const RowSink& sink)
+                       const RowSink& sink, const RowsDone& done, const AheadSink& ahead)
 {
     // The references first, so that rows are seldom held back for them.
     std::vector<ScanRun> runs;
@@ -248,22 +275,29 @@ void runConfigurations(const ScanPlan& plan, const std::vector<std::size_t>& row
         }
     }
     const std::size_t referenceRuns = runs.size();
-    for (const std::size_t row : rows) {
-        runs.push_back(plan.row(row));
+    std::vector<std::size_t> positions;
+    for (std::size_t position = 0; position < rows.size(); ++position) {
+        if (!done.contains(position)) {
+            runs.push_back(plan.row(rows[position]));
+            positions.push_back(position);
+        }
     }
     const unsigned jobs = std::max(1U, options.jobs);
+    std::atomic<bool> failed{false};
+    const std::function<bool()> stopped = [&failed, &options] {
+        return failed || (options.stop != nullptr && stopRequested(*options.stop));
+    };
     const auto shared = std::make_shared<SharedPhysics>();
-    workOutSharedPhysics(plan, runs, jobs, shared);
+    workOutSharedPhysics(plan, runs, jobs, shared, stopped);
 
-    RowCollector collector(plan, rows, options.mode, sink);
+    RowCollector collector(plan, rows, options.mode, sink, done, ahead);
     Failure failure;
-    std::atomic<bool> stop{false};
     runTasks(runs.size(), jobs,
              [&](std::size_t k) {
                  const ScanRun& run = runs[k];
                  std::optional<RowValues> values;
                  try {
-                     values = valuesOf(plan, run, options.mode, shared);
+                     values = valuesOf(plan, run, options, shared);
                  } catch (const RunError& error) {
                      failure.record(k, nameOf(plan, run) + ": " + error.what()
                                            + (error.detail().empty() ? "" : "\n" + error.detail()));
@@ -271,21 +305,24 @@ void runConfigurations(const ScanPlan& plan, const std::vector<std::size_t>& row
                      failure.record(k, nameOf(plan, run) + ": " + error.what());
                  }
                  if (!values) {
-                     stop = true;
+                     failed = true;
                      return;
                  }
                  try {
                      if (k < referenceRuns) {
-                         collector.referenceDone(run.number - 1, std::move(*values));
+                         collector.referenceDone(run.number - 1, *values);
                      } else {
-                         collector.rowDone(k - referenceRuns, std::move(*values));
+                         collector.rowDone(positions[k - referenceRuns], *values);
+                         if (options.activity != nullptr) {
+                             options.activity->rowFinished();
+                         }
                      }
                  } catch (const std::exception& error) {
                      failure.record(0, error.what());
-                     stop = true;
+                     failed = true;
                  }
              },
-             stop);
+             stopped);
     failure.rethrow();
 }
 

@@ -154,7 +154,23 @@ RowValues rowValues(const ScanFile& scan, const Configuration& configuration, co
     return row;
 }
 
-std::vector<std::string> rbeFields(const RowValues& row, const RowValues& reference)
+PendingRow pendingRowOf(const RowValues& row)
+{
+    std::string text = csvLine(row.fields);
+    text.pop_back();
+    return PendingRow{std::move(text), row.dsb, row.dsbSem};
+}
+
+std::string tableLine(const PendingRow& row, const PendingRow* reference)
+{
+    if (reference == nullptr) {
+        return row.text + "\n";
+    }
+    std::string rbe = csvLine(rbeFields(row, *reference));
+    return row.text + "," + rbe;
+}
+
+std::vector<std::string> rbeFields(const PendingRow& row, const PendingRow& reference)
 {
     if (!row.dsb || !row.dsbSem || !reference.dsb || !reference.dsbSem || *reference.dsb == 0.0) {
         return {std::string(), std::string()};
@@ -189,19 +205,23 @@ std::string csvLine(const std::vector<std::string>& fields)
     return line + "\n";
 }
 
-std::string tableComment(const std::string& version, const std::string& scanFileName, std::uint64_t fingerprint,
-                         const std::string& title)
+std::string tableComment(const TableHeading& heading)
 {
     std::array<char, 17> hex{};
     for (std::size_t i = 0; i < 16; ++i) {
-        hex[15 - i] = "0123456789abcdef"[(fingerprint >> (4 * i)) & 0xfU];
+        hex[15 - i] = "0123456789abcdef"[(heading.fingerprint >> (4 * i)) & 0xfU];
     }
-    std::string oneLine = title;
+    std::string oneLine = heading.title;
     for (char& c : oneLine) {
         c = isBlankOrControl(c) ? ' ' : c;
     }
-    return "# kesp-scan " + version + " | scan: " + scanFileName + " | fingerprint: " + std::string(hex.data(), 16)
-           + " | title: " + oneLine + "\n";
+    std::string comment = "# kesp-scan " + heading.version + " | scan: " + heading.scanFileName
+                          + " | fingerprint: " + std::string(hex.data(), 16)
+                          + " | rows: " + std::to_string(heading.rows);
+    if (heading.shardCount > 0) {
+        comment += " | shard: " + std::to_string(heading.shardIndex) + "/" + std::to_string(heading.shardCount);
+    }
+    return comment + " | title: " + oneLine + "\n";
 }
 
 }  // namespace kesp

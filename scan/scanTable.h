@@ -42,17 +42,41 @@ struct RowValues {
 RowValues rowValues(const ScanFile& scan, const Configuration& configuration, const RunSettings& settings,
                     const RunResults& results, ScanMode mode);
 
+// A finished row waiting for its place in the table: its fields as CSV
+// text (without the RBE fields and the line end) and its DSB yield.
+struct PendingRow {
+    std::string text;
+    std::optional<double> dsb;
+    std::optional<double> dsbSem;
+};
+
+PendingRow pendingRowOf(const RowValues& row);
+
+// The row's line in the table, with its RBE fields when it has a reference.
+std::string tableLine(const PendingRow& row, const PendingRow* reference);
+
 // rbe_dsb and rbe_dsb_sem: the row's DSB yield over its reference's, with
 // the SEM propagated from both; empty fields where either yield is missing
 // or the reference's is 0.
-std::vector<std::string> rbeFields(const RowValues& row, const RowValues& reference);
+std::vector<std::string> rbeFields(const PendingRow& row, const PendingRow& reference);
 
 // The fields as one CSV line (RFC 4180 quoting), with its line end.
 std::string csvLine(const std::vector<std::string>& fields);
 
-// The table's first line, a comment: the program, the scan file, the scan's
-// fingerprint and its title.
-std::string tableComment(const std::string& version, const std::string& scanFileName, std::uint64_t fingerprint,
-                         const std::string& title);
+// What the table's first line, a comment, says: the program, the scan file,
+// the scan's fingerprint, its number of rows, which part of it the table
+// holds (a shard: part `shardIndex` of `shardCount`; 0 of 0 for the whole
+// scan) and its title.
+struct TableHeading {
+    std::string version;
+    std::string scanFileName;
+    std::uint64_t fingerprint = 0;
+    std::size_t rows = 0;
+    std::size_t shardIndex = 0;
+    std::size_t shardCount = 0;
+    std::string title;
+};
+
+std::string tableComment(const TableHeading& heading);
 
 }  // namespace kesp

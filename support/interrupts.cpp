@@ -1,4 +1,4 @@
-#include "driver/interrupts.h"
+#include "support/interrupts.h"
 
 #include <atomic>
 

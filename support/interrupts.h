@@ -6,7 +6,7 @@
 
 #include <signal.h>
 
-#include "damage/stopFlag.h"
+#include "support/stopFlag.h"
 
 namespace kesp {
 

@@ -1,4 +1,4 @@
-#include "driver/processOutput.h"
+#include "support/processOutput.h"
 
 #include <csignal>
 #include <cstdio>

@@ -1,0 +1,125 @@
+#include "scan/syncedFile.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "support/runError.h"
+
+namespace kesp {
+
+namespace {
+
+[[noreturn]] void refuseWriting(const std::filesystem::path& path, const std::string& reason)
+{
+    throw RunError("The table " + path.string() + " cannot be written: " + reason, exitFailure);
+}
+
+[[noreturn]] void refuseWriting(const std::filesystem::path& path, int error)
+{
+    refuseWriting(path, std::strerror(error));
+}
+
+void syncDescriptor(int descriptor, const std::filesystem::path& path)
+{
+    if (fsync(descriptor) != 0) {
+        refuseWriting(path, errno);
+    }
+}
+
+std::filesystem::path folderOf(const std::filesystem::path& path)
+{
+    const std::filesystem::path folder = path.parent_path();
+    return folder.empty() ? std::filesystem::path(".") : folder;
+}
+
+}  // namespace
+
+SyncedFile::SyncedFile(const std::filesystem::path& path, Opening opening, const std::filesystem::path& shownAs)
+    : path_(shownAs.empty() ? path : shownAs)
+{
+    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (opening == Opening::append ? O_APPEND : O_TRUNC);
+    descriptor_ = open(path.c_str(), flags, 0666);
+    if (descriptor_ < 0) {
+        refuseWriting(path_, errno);
+    }
+}
+
+SyncedFile::~SyncedFile()
+{
+    close(descriptor_);
+}
+
+void SyncedFile::write(std::string_view text)
+{
+    while (!text.empty()) {
+        const ssize_t written = ::write(descriptor_, text.data(), text.size());
+        if (written < 0 && errno == EINTR) {
+            continue;
+        }
+        if (written <= 0) {
+            refuseWriting(path_, written < 0 ? errno : ENOSPC);
+        }
+        text.remove_prefix(static_cast<std::size_t>(written));
+    }
+    syncDescriptor(descriptor_, path_);
+}
+
+void replaceFileContent(const std::filesystem::path& path, std::string_view text)
+{
+    std::filesystem::path temporary = path;
+    temporary += ".writing";
+    {
+        SyncedFile file(temporary, SyncedFile::Opening::create, path);
+        file.write(text);
+    }
+    std::error_code error;
+    std::filesystem::rename(temporary, path, error);
+    if (error) {
+        std::filesystem::remove(temporary, error);
+        refuseWriting(path, error.message());
+    }
+    syncFolderOf(path);
+}
+
+void truncateFile(const std::filesystem::path& path, std::uintmax_t size)
+{
+    const int descriptor = open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    if (descriptor < 0 || ftruncate(descriptor, static_cast<off_t>(size)) != 0) {
+        const int error = errno;
+        if (descriptor >= 0) {
+            close(descriptor);
+        }
+        refuseWriting(path, error);
+    }
+    syncDescriptor(descriptor, path);
+    close(descriptor);
+}
+
+void syncFolderOf(const std::filesystem::path& path)
+{
+    const int descriptor = open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor < 0) {
+        refuseWriting(path, errno);
+    }
+    // A folder that cannot be synced (some network file systems) has its
+    // entries written all the same; only a crash of the machine could lose them.
+    static_cast<void>(fsync(descriptor));
+    close(descriptor);
+}
+
+std::string fileContent(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    if (!in || (in.peek() != std::ifstream::traits_type::eof() && !(text << in.rdbuf())) || in.bad()) {
+        throw RunError("The table " + path.string() + " cannot be read", exitFailure);
+    }
+    return text.str();
+}
+
+}  // namespace kesp

@@ -1,0 +1,209 @@
+#include "scan/tableFile.h"
+
+#include <charconv>
+#include <string_view>
+#include <vector>
+
+#include "scan/scanFile.h"
+#include "scan/scanText.h"
+
+namespace kesp {
+
+namespace {
+
+constexpr std::string_view programComment = "# kesp-scan ";
+constexpr std::string_view noValue = "-";
+
+std::string firstLineOf(const std::string& text)
+{
+    return text.substr(0, text.find('\n') + 1);
+}
+
+// The complete lines of the text, each with its line end; a last line
+// without one was cut off and is left out.
+std::vector<std::string_view> completeLines(std::string_view text)
+{
+    std::vector<std::string_view> lines;
+    for (std::size_t end = text.find('\n'); end != std::string_view::npos; end = text.find('\n')) {
+        lines.push_back(text.substr(0, end + 1));
+        text.remove_prefix(end + 1);
+    }
+    return lines;
+}
+
+std::string valueText(const std::optional<double>& value)
+{
+    return value ? shortestText(*value) : std::string(noValue);
+}
+
+bool readValue(std::string_view text, std::optional<double>& value)
+{
+    if (text == noValue) {
+        value.reset();
+        return true;
+    }
+    double number = 0.0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    value = number;
+    return error == std::errc() && end == text.data() + text.size();
+}
+
+bool readPosition(std::string_view text, std::size_t& position)
+{
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), position);
+    return !text.empty() && error == std::errc() && end == text.data() + text.size();
+}
+
+// A line of the pending file: the position, the DSB yield and its SEM
+// ("-" for none) and the row's text, separated by single blanks.
+std::string pendingLine(std::size_t position, const PendingRow& row)
+{
+    return std::to_string(position) + " " + valueText(row.dsb) + " " + valueText(row.dsbSem) + " " + row.text
+           + "\n";
+}
+
+bool readPendingLine(std::string_view line, std::size_t& position, PendingRow& row)
+{
+    line.remove_suffix(1);
+    std::string_view parts[3];
+    for (std::string_view& part : parts) {
+        const std::size_t blank = line.find(' ');
+        if (blank == std::string_view::npos) {
+            return false;
+        }
+        part = line.substr(0, blank);
+        line.remove_prefix(blank + 1);
+    }
+    row.text = std::string(line);
+    return readPosition(parts[0], position) && readValue(parts[1], row.dsb) && readValue(parts[2], row.dsbSem);
+}
+
+[[noreturn]] void refuseTable(const std::filesystem::path& path, const std::string& problem,
+                              const std::string& detail = "")
+{
+    throw ScanRefused(path.string() + ": " + problem + "; remove it to start the table afresh, or name another "
+                      "table with -o" + detail);
+}
+
+std::string withoutLineEnd(const std::string& line)
+{
+    return line.ends_with('\n') ? line.substr(0, line.size() - 1) : line;
+}
+
+}  // namespace
+
+TableFile::TableFile(const std::filesystem::path& path, const std::string& heading, std::size_t rowCount)
+    : path_(path), comment_(firstLineOf(heading)), rowCount_(rowCount)
+{
+    std::error_code error;
+    const bool exists = std::filesystem::exists(path, error);
+    if (exists && !std::filesystem::is_regular_file(path, error)) {
+        refuseTable(path, "not a regular file");
+    }
+    const std::string content = exists ? fileContent(path) : std::string();
+    if (std::string_view(heading).starts_with(content) && content.size() < heading.size()) {
+        // Missing, empty, or cut off while its heading was written.
+        replaceFileContent(path, heading);
+    } else {
+        resume(content);
+        const std::string_view given(content);
+        if (!given.substr(comment_.size()).starts_with(heading.substr(comment_.size()))) {
+            refuseTable(path, "its columns are not the columns of this scan");
+        }
+    }
+    table_ = std::make_unique<SyncedFile>(path, SyncedFile::Opening::append);
+    readPending();
+}
+
+TableFile::~TableFile() = default;
+
+void TableFile::resume(const std::string& content)
+{
+    const std::string comment = firstLineOf(content);
+    if (comment != comment_) {
+        if (!comment.starts_with(programComment)) {
+            refuseTable(path_, "not a table of kesp-scan");
+        }
+        refuseTable(path_, "begun by another scan, another part of it, or before the scan file changed",
+                    "\n  the table's first line: " + withoutLineEnd(comment) + "\n  this scan's first line:  "
+                        + withoutLineEnd(comment_));
+    }
+    const std::vector<std::string_view> lines = completeLines(content);
+    if (lines.size() < 2 || lines.size() - 2 > rowCount_) {
+        refuseTable(path_, "damaged: it holds " + std::to_string(lines.size()) + " lines");
+    }
+    rowsWritten_ = lines.size() - 2;
+    std::size_t complete = 0;
+    for (const std::string_view line : lines) {
+        complete += line.size();
+    }
+    if (complete < content.size()) {
+        truncateFile(path_, complete);
+    }
+}
+
+std::filesystem::path TableFile::pendingPath() const
+{
+    std::filesystem::path pending = path_;
+    pending += ".pending";
+    return pending;
+}
+
+// Takes up the rows of the pending file that the table still needs, and
+// writes the file anew with only those, so that a line an interruption cut
+// off does not run into the next one.
+void TableFile::readPending()
+{
+    const std::filesystem::path pending = pendingPath();
+    std::error_code error;
+    if (!std::filesystem::exists(pending, error)) {
+        return;
+    }
+    const std::string content = fileContent(pending);
+    if (firstLineOf(content) != comment_) {
+        refuseTable(pending, "begun by another scan, or before the scan file changed");
+    }
+    const std::vector<std::string_view> lines = completeLines(content);
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        std::size_t position = 0;
+        PendingRow row;
+        if (readPendingLine(lines[i], position, row) && position >= rowsWritten_ && position < rowCount_) {
+            rowsAhead_.emplace(position, std::move(row));
+        }
+    }
+    std::string kept = comment_;
+    for (const auto& [position, row] : rowsAhead_) {
+        kept += pendingLine(position, row);
+    }
+    replaceFileContent(pending, kept);
+}
+
+void TableFile::writeRow(const std::string& line)
+{
+    table_->write(line);
+    ++rowsWritten_;
+}
+
+void TableFile::holdRow(std::size_t position, const PendingRow& row)
+{
+    if (!pending_) {
+        const std::filesystem::path pending = pendingPath();
+        std::error_code error;
+        const bool started = std::filesystem::exists(pending, error);
+        pending_ = std::make_unique<SyncedFile>(pending, SyncedFile::Opening::append);
+        if (!started) {
+            pending_->write(comment_);
+            syncFolderOf(pending);
+        }
+    }
+    pending_->write(pendingLine(position, row));
+}
+
+void TableFile::finish()
+{
+    pending_.reset();
+    std::error_code error;
+    std::filesystem::remove(pendingPath(), error);
+}
+
+}  // namespace kesp

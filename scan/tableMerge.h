@@ -1,0 +1,18 @@
+#pragma once
+// `kesp-scan merge`: joins the tables of the N parts of a scan (made with
+// --shard I/N) into the table of the whole scan, row for row and byte for
+// byte the table that one kesp-scan run of the scan writes.
+
+#include <cstddef>
+#include <filesystem>
+#include <vector>
+
+namespace kesp {
+
+// Writes the whole table to `out` (replacing it at once, never partly).
+// Throws ScanRefused, and writes nothing, when a part is missing, unfinished,
+// given twice, of another scan or no part at all; RunError when `out`
+// cannot be written. Returns the number of rows.
+std::size_t mergeTables(const std::filesystem::path& out, const std::vector<std::filesystem::path>& parts);
+
+}  // namespace kesp
