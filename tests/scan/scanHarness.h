@@ -54,6 +54,16 @@ inline std::string allLines(const std::vector<std::string>& lines)
     return text;
 }
 
+inline bool hasLine(const std::vector<std::string>& lines, const std::string& wanted)
+{
+    for (const std::string& line : lines) {
+        if (line == wanted) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // The table as written: its comment line, its columns and its rows (the
 // tests' tables hold no quoted fields).
 struct Table {

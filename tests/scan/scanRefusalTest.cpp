@@ -48,6 +48,8 @@ const Refusal scanFileRefusals[] = {
     {"cells:\nseed: 1\n", "scan.yaml:1: NOCS: no value is given"},
     {"vary:\n  PAR: [\"p q\"]\n", "scan.yaml:2: PAR: \"p q\" is not a particle name"},
     {"vary:\n  A: [1, 2, 3, 4, 5, 6, 7, 8, 9, 10]\n", "scan.yaml:2: vary: \"A\" is not an input item"},
+    {"cells: 3\nshards: 0\n", "scan.yaml:2: shards: give a whole number of parts"},
+    {"cells: 3\nprograms: [a, b]\n", "scan.yaml:2: programs: give the folder"},
 };
 
 bool hasLineStartingWith(const std::vector<std::string>& lines, const std::string& start)

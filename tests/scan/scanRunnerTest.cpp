@@ -10,8 +10,13 @@
 #include <utility>
 #include <vector>
 
+#include <atomic>
+#include <map>
+#include <sstream>
+
 #include "damage/engine.h"
 #include "scan/scanHarness.h"
+#include "scan/scanProgress.h"
 #include "scan/scanRunner.h"
 
 namespace {
@@ -89,6 +94,47 @@ TEST(ScanRunnerTest, aStoppedRunIsNamedAfterTheRowsBeforeIt)
     ASSERT_EQ(rows.size(), 2U);
     EXPECT_EQ(rows[0].first, 0U);
     EXPECT_EQ(rows[1].first, 1U);
+}
+
+// What a resumed scan gives the runner: rows done before, which it does not
+// run again, and rows done ahead of their turn, which it reports before it
+// hands them on. The progress display counts from several threads.
+TEST(ScanRunnerTest, rowsDoneBeforeAreHandedOnNotRunAgain)
+{
+    const fs::path dir = makeRunDirectory("kespScanRunnerDone");
+    const ScanPlan plan = planOf(dir, "vary:\n  NOCS: [400, 10, 10, 10, 10, 10]\n"
+                                      "fixed: {PAR: p, KE: 8}\nreference: {PAR: e, KE: 1}\n");
+    const std::vector<std::size_t> indices{0, 1, 2, 3, 4, 5};
+    Rows whole;
+    RowsDone ahead;
+    runConfigurations(
+        plan, indices, ScanRunOptions{2, ScanMode::simulation},
+        [&whole](std::size_t row, const std::string& line) { whole.emplace_back(row, line); }, {},
+        [&ahead](std::size_t position, const PendingRow& row) { ahead.emplace(position, row); });
+    ASSERT_EQ(whole.size(), 6U);
+    EXPECT_FALSE(ahead.empty()) << "the long first row held none of the others back";
+    EXPECT_FALSE(ahead.contains(0));
+
+    std::ostringstream shown;
+    Rows resumed;
+    {
+        ScanProgress progress(shown, ProgressStyle::lines, 6, ahead.size(), 0);
+        ScanRunOptions options{2, ScanMode::simulation};
+        options.activity = &progress;
+        runConfigurations(plan, indices, options,
+                          [&resumed](std::size_t row, const std::string& line) { resumed.emplace_back(row, line); },
+                          ahead);
+    }
+    EXPECT_EQ(resumed, whole);
+    EXPECT_TRUE(shown.str().ends_with("kesp-scan: 6/6 configurations\n")) << shown.str();
+
+    const StopFlag stopped{true};
+    ScanRunOptions options{2, ScanMode::simulation};
+    options.stop = &stopped;
+    Rows none;
+    runConfigurations(plan, indices, options,
+                      [&none](std::size_t row, const std::string& line) { none.emplace_back(row, line); });
+    EXPECT_TRUE(none.empty());
 }
 
 }  // namespace
