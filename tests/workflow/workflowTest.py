@@ -133,18 +133,23 @@ class LocalRunTest(WorkflowCase):
         rerun = runWorkflow(scan, out, "--config", "shards=4", "--", "field.csv")
         self.assertRan(rerun)
         self.assertEqual(shardJobs(rerun.stdout + rerun.stderr), [1, 2, 3, 4])
-        self.assertSameTable(out / "field.csv", plainTable(scan, self.folder / "plain.csv"))
+        self.assertSameTable(out / "field.csv", plainTable(scan, self.folder / "plain2.csv"))
 
 
 class ShardFailureTest(WorkflowCase):
+    """Shard 2 of 3 fails once, after its first row, in the test programs
+    folder's kesp-scan."""
+
+    def setUp(self):
+        super().setUp()
+        self.env = dict(os.environ, KESP_SCAN_EXECUTABLE=KESP_SCAN, KESP_PLOT_EXECUTABLE=KESP_PLOT,
+                        KESP_FAIL_SHARD="2/3", KESP_FAIL_MARKER=str(self.folder / "failed"))
+        self.options = ("--config", f"programs={TEST_PROGRAMS}", "--keep-going")
+
     def test_failedShardIsNamedKeptAndFinishedByTheNextRun(self):
         scan = self.writeScan("particles", PARTICLE_SCAN)
         out = self.folder / "out"
-        env = dict(os.environ, KESP_SCAN_EXECUTABLE=KESP_SCAN, KESP_PLOT_EXECUTABLE=KESP_PLOT,
-                   KESP_FAIL_SHARD="2/3", KESP_FAIL_MARKER=str(self.folder / "failed"))
-        options = ("--config", f"programs={TEST_PROGRAMS}", "--keep-going")
-
-        failed = runWorkflow(scan, out, *options, env=env)
+        failed = runWorkflow(scan, out, *self.options, env=self.env)
         text = failed.stdout + failed.stderr
         self.assertNotEqual(failed.returncode, 0, text)
         self.assertIn("Error in rule shard", text)
@@ -157,9 +162,22 @@ class ShardFailureTest(WorkflowCase):
         self.assertEqual(len((shards / "particles.shard-2-of-3.partial.csv").read_text().splitlines()), 3,
                          "the failed shard's finished row is kept")
 
-        rerun = runWorkflow(scan, out, *options, env=env)
+        rerun = runWorkflow(scan, out, *self.options, env=self.env)
         self.assertRan(rerun)
         self.assertEqual(shardJobs(rerun.stdout + rerun.stderr), [2])
+        self.assertSameTable(out / "particles.csv", plainTable(scan, self.folder / "plain.csv"))
+
+    def test_failedShardOfAChangedScanStartsAfresh(self):
+        # The kept rows are of the old seed: kesp-scan would refuse to go on
+        # with them, and the table must be that of the new seed.
+        scan = self.writeScan("particles", PARTICLE_SCAN)
+        out = self.folder / "out"
+        self.assertNotEqual(runWorkflow(scan, out, *self.options, env=self.env).returncode, 0)
+        scan.write_text(PARTICLE_SCAN.replace("seed: 11", "seed: 12"))
+
+        rerun = runWorkflow(scan, out, *self.options, env=self.env)
+        self.assertRan(rerun)
+        self.assertEqual(shardJobs(rerun.stdout + rerun.stderr), [1, 2, 3])
         self.assertSameTable(out / "particles.csv", plainTable(scan, self.folder / "plain.csv"))
 
 
