@@ -30,15 +30,16 @@ fail() {
   exit 1
 }
 
-# The pid in FILE if that process is alive.
+# The pid of DAEMON (munged, slurmctld or slurmd) from its pid file, if that
+# process is alive and is that daemon (not another that took over its pid).
 alivePid() {
   local pid
-  [ -f "$1" ] && pid=$(cat "$1") && [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null && echo "$pid"
+  [ -f "$dir/$1.pid" ] && pid=$(cat "$dir/$1.pid") && [[ $pid =~ ^[0-9]+$ ]] &&
+    [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = "$1" ] && echo "$pid"
 }
 
 running() {
-  alivePid "$dir/munged.pid" >/dev/null || alivePid "$dir/slurmctld.pid" >/dev/null ||
-    alivePid "$dir/slurmd.pid" >/dev/null
+  alivePid munged >/dev/null || alivePid slurmctld >/dev/null || alivePid slurmd >/dev/null
 }
 
 writeConfig() {
@@ -116,7 +117,7 @@ start() {
   echo "$me: running in $dir; use it with: export SLURM_CONF=$SLURM_CONF"
 }
 
-# Ends PID with SIGTERM, then SIGKILL after 20 s.
+# Ends DAEMON with SIGTERM, then SIGKILL after 20 s.
 endProcess() {
   local pid
   pid=$(alivePid "$1") || return 0
@@ -125,7 +126,7 @@ endProcess() {
     kill -0 "$pid" 2>/dev/null || return 0
     sleep 0.5
   done
-  echo "$me: $(basename "$1" .pid) did not end in 20 s; killing it" >&2
+  echo "$me: $1 did not end in 20 s; killing it" >&2
   kill -9 "$pid" 2>/dev/null || true
 }
 
@@ -135,23 +136,23 @@ stop() {
     return 0
   fi
   # The jobs first, so that no job step outlives its slurmd.
-  if alivePid "$dir/slurmctld.pid" >/dev/null; then
+  if alivePid slurmctld >/dev/null; then
     scancel --partition=kesp 2>/dev/null || true
     for _ in $(seq 20); do
       [ -z "$(squeue -h -o %i 2>/dev/null)" ] && break
       sleep 0.5
     done
   fi
-  endProcess "$dir/slurmd.pid"
-  endProcess "$dir/slurmctld.pid"
-  endProcess "$dir/munged.pid"
+  endProcess slurmd
+  endProcess slurmctld
+  endProcess munged
   echo "$me: stopped the test cluster in $dir"
 }
 
 status() {
   local daemon pid down=0
   for daemon in munged slurmctld slurmd; do
-    if pid=$(alivePid "$dir/$daemon.pid"); then
+    if pid=$(alivePid "$daemon"); then
       echo "$daemon: running (pid $pid)"
     else
       echo "$daemon: not running"
