@@ -206,11 +206,10 @@ std::string rowCount(std::size_t rows)
 // Runs the rows the table still needs; a first Ctrl-C or SIGTERM starts no
 // further run and ends the scan once the runs under way are written.
 int runRemainingRows(const ScanPlan& plan, TableFile& file, const std::vector<std::size_t>& rows,
-                     const RowsDone& done, ScanRunOptions options)
+                     const RowsDone& done, ScanRunOptions options, const InterruptCatcher& interrupts)
 {
     const std::size_t written = file.rowsWritten();
     const std::size_t total = written + rows.size();
-    InterruptCatcher interrupts;
     {
         ScanProgress progress(std::cout, consoleProgressStyle(), total, written + done.size(),
                               cellsToSimulate(plan, rows, done, options.mode));
@@ -249,6 +248,9 @@ int runTable(const ScanPlan& plan, const ScanRequest& request)
     refuseOverwriting(plan, table);
     const ScanMode mode = request.physicsOnly ? ScanMode::physicsOnly : ScanMode::simulation;
     const std::vector<std::size_t> tableRows = rowsOf(request.shard, plan.configurations);
+    // Caught from before the table is opened, so that once the table has its
+    // heading a signal always ends the scan in order.
+    const InterruptCatcher interrupts;
     TableFile file(table, tableHeading(plan, request, tableColumns(plan.scan, mode)), tableRows.size());
     const std::size_t written = file.rowsWritten();
     const std::vector<std::size_t> rows(tableRows.begin() + static_cast<std::ptrdiff_t>(written), tableRows.end());
@@ -268,7 +270,7 @@ int runTable(const ScanPlan& plan, const ScanRequest& request)
                   << " of " << tableRows.size() << " already done\n";
     }
     std::cout.flush();
-    return runRemainingRows(plan, file, rows, done, options);
+    return runRemainingRows(plan, file, rows, done, options, interrupts);
 }
 
 }  // namespace
