@@ -8,6 +8,7 @@ KESP_SCAN_EXECUTABLE and KESP_PLOT_EXECUTABLE."""
 import importlib.machinery
 import importlib.util
 import os
+import shutil
 import struct
 import subprocess
 import tempfile
@@ -101,6 +102,7 @@ class EndToEndTest(FigureChecks):
     @classmethod
     def setUpClass(cls):
         cls.folder = Path(tempfile.mkdtemp(prefix="kesp-plot-test-"))
+        cls.addClassCleanup(shutil.rmtree, cls.folder)
         cls.table = runScan(cls.folder, "full", FULL_SCAN)
         cls.figures = cls.folder / "figures"
         cls.result = plot(str(cls.table), "-o", str(cls.figures))
@@ -163,6 +165,7 @@ HEADER = "PAR,KE,switches,particle,let_kev_um,dsb,dsb_sem,dsb_per_gy_gbp\n"
 class RefusalTest(unittest.TestCase):
     def setUp(self):
         self.folder = Path(tempfile.mkdtemp(prefix="kesp-plot-refusal-"))
+        self.addCleanup(shutil.rmtree, self.folder)
 
     def refuse(self, name, content, expected, status=2):
         """Writes the table (bytes or text; None for no file), runs kesp-plot on
