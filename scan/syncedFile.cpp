@@ -6,8 +6,10 @@
 #include <sstream>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
+#include "scan/scanFile.h"
 #include "support/runError.h"
 
 namespace kesp {
@@ -42,10 +44,24 @@ std::filesystem::path folderOf(const std::filesystem::path& path)
 SyncedFile::SyncedFile(const std::filesystem::path& path, Opening opening, const std::filesystem::path& shownAs)
     : path_(shownAs.empty() ? path : shownAs)
 {
-    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (opening == Opening::append ? O_APPEND : O_TRUNC);
+    const int flags = O_RDWR | O_CREAT | O_CLOEXEC | (opening == Opening::append ? O_APPEND : O_TRUNC);
     descriptor_ = open(path.c_str(), flags, 0666);
     if (descriptor_ < 0) {
         refuseWriting(path_, errno);
+    }
+}
+
+SyncedFile::SyncedFile(const std::filesystem::path& path, Lock lock)
+    : SyncedFile(path, Opening::append)
+{
+    if (lock == Lock::exclusive && flock(descriptor_, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
+        close(descriptor_);
+        if (error == EWOULDBLOCK) {
+            throw ScanRefused(path.string() + ": another kesp-scan is writing this table; wait for it to end, or "
+                              "name another table with -o");
+        }
+        refuseWriting(path, error);
     }
 }
 
@@ -86,18 +102,32 @@ void replaceFileContent(const std::filesystem::path& path, std::string_view text
     syncFolderOf(path);
 }
 
-void truncateFile(const std::filesystem::path& path, std::uintmax_t size)
+std::string SyncedFile::content() const
 {
-    const int descriptor = open(path.c_str(), O_WRONLY | O_CLOEXEC);
-    if (descriptor < 0 || ftruncate(descriptor, static_cast<off_t>(size)) != 0) {
-        const int error = errno;
-        if (descriptor >= 0) {
-            close(descriptor);
+    std::string text;
+    char buffer[65536];
+    for (off_t offset = 0;;) {
+        const ssize_t got = pread(descriptor_, buffer, sizeof buffer, offset);
+        if (got < 0 && errno == EINTR) {
+            continue;
         }
-        refuseWriting(path, error);
+        if (got < 0) {
+            throw RunError("The table " + path_.string() + " cannot be read: " + std::strerror(errno), exitFailure);
+        }
+        if (got == 0) {
+            return text;
+        }
+        text.append(buffer, static_cast<std::size_t>(got));
+        offset += got;
     }
-    syncDescriptor(descriptor, path);
-    close(descriptor);
+}
+
+void SyncedFile::truncate(std::uintmax_t size)
+{
+    if (ftruncate(descriptor_, static_cast<off_t>(size)) != 0) {
+        refuseWriting(path_, errno);
+    }
+    syncDescriptor(descriptor_, path_);
 }
 
 void syncFolderOf(const std::filesystem::path& path)

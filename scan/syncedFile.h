@@ -18,15 +18,26 @@ public:
         append,  // keep what the file holds; made when missing
         create,  // start it empty; made when missing
     };
+    enum class Lock {
+        none,
+        exclusive,  // no other process may hold it at the same time (flock)
+    };
 
     // A failure names `shownAs` (the file itself when empty).
     SyncedFile(const std::filesystem::path& path, Opening opening, const std::filesystem::path& shownAs = {});
+    // Opens for appending and takes the lock; throws ScanRefused when another
+    // process holds it.
+    SyncedFile(const std::filesystem::path& path, Lock lock);
     ~SyncedFile();
     SyncedFile(const SyncedFile&) = delete;
     SyncedFile& operator=(const SyncedFile&) = delete;
 
     // Writes all of the text at the end of the file and syncs it.
     void write(std::string_view text);
+    // All the file holds.
+    std::string content() const;
+    // Cuts the file to its first `size` bytes and syncs it.
+    void truncate(std::uintmax_t size);
 
 private:
     std::filesystem::path path_;
@@ -37,9 +48,6 @@ private:
 // beside it, synced, which is then renamed over it, so the file holds
 // either its old content or all of the new.
 void replaceFileContent(const std::filesystem::path& path, std::string_view text);
-
-// Cuts the file to its first `size` bytes and syncs it.
-void truncateFile(const std::filesystem::path& path, std::uintmax_t size);
 
 // Syncs the folder that holds the file, so that a file made or renamed in
 // it is still there after a crash.

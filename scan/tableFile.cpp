@@ -100,10 +100,16 @@ TableFile::TableFile(const std::filesystem::path& path, const std::string& headi
     if (exists && !std::filesystem::is_regular_file(path, error)) {
         refuseTable(path, "not a regular file");
     }
-    const std::string content = exists ? fileContent(path) : std::string();
+    // Locked while the scan runs, so that two scans never write one table.
+    table_ = std::make_unique<SyncedFile>(path, SyncedFile::Lock::exclusive);
+    if (!exists) {
+        syncFolderOf(path);
+    }
+    const std::string content = table_->content();
     if (std::string_view(heading).starts_with(content) && content.size() < heading.size()) {
-        // Missing, empty, or cut off while its heading was written.
-        replaceFileContent(path, heading);
+        // New, empty, or cut off while its heading was written.
+        table_->truncate(0);
+        table_->write(heading);
     } else {
         resume(content);
         const std::string_view given(content);
@@ -111,7 +117,6 @@ TableFile::TableFile(const std::filesystem::path& path, const std::string& headi
             refuseTable(path, "its columns are not the columns of this scan");
         }
     }
-    table_ = std::make_unique<SyncedFile>(path, SyncedFile::Opening::append);
     readPending();
 }
 
@@ -138,7 +143,7 @@ void TableFile::resume(const std::string& content)
         complete += line.size();
     }
     if (complete < content.size()) {
-        truncateFile(path_, complete);
+        table_->truncate(complete);
     }
 }
 

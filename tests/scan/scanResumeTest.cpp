@@ -181,6 +181,20 @@ TEST_F(ScanResumeTest, ctrlCAndSigtermFinishTheRunningConfigurationsAndSayHowToR
     }
 }
 
+TEST_F(ScanResumeTest, aTableIsWrittenByOneScanAtATime)
+{
+    BackgroundScan first(dir_, {"-j", "1", "scan.yaml"});
+    ASSERT_TRUE(waitFor([&] { return linesIn(table()) >= 2; }));
+    const RunResult second = runScan(dir_, {"-j", "1", "scan.yaml"});
+    EXPECT_EQ(second.exitStatus, 2);
+    EXPECT_TRUE(hasLine(second.errors, "scan.csv: another kesp-scan is writing this table; wait for it to end, or "
+                                       "name another table with -o"))
+        << allLines(second.errors);
+    first.signal(SIGKILL);
+    first.wait();
+    resumeAndCompare("after a second scan was turned away");
+}
+
 TEST_F(ScanResumeTest, aFullDiskEndsTheScanWithAMessageAndTheRowsWrittenResume)
 {
     BackgroundScan limited(dir_, {"-j", "2", "scan.yaml"}, expected_.size() / 2);
