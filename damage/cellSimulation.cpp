@@ -21,16 +21,6 @@ void tallySegmentClusters(CellSimulation& cells, double weight)
     sums.finish();
 }
 
-void simulateCell(CellSimulation& cells, const CellDose& dose)
-{
-    skipBaseTypes(cells.segment, cells.generator);
-    placeLesions(cells.segment, dose.yields, dose.fbl, cells.generator);
-    applyChemicalRepair(cells.segment, dose.yields, cells.streams);
-    clearCellTally(cells.tally, cells.touched);
-    tallySegmentClusters(cells, dose.trackWeight);
-    endCell(cells.tally, cells.touched);
-}
-
 double classTotal(const ClusterTally& tally, int firstCode, int lastCode)
 {
     std::int64_t total = 0;
@@ -40,7 +30,29 @@ double classTotal(const ClusterTally& tally, int firstCode, int lastCode)
     return static_cast<double>(total);
 }
 
+void simulateCell(CellSimulation& cells, const CellDose& dose)
+{
+    placeCellLesions(cells.segment, dose, cells.generator);
+    applyChemicalRepair(cells.segment, dose.yields, cells.streams);
+    clearCellTally(cells.tally, cells.touched);
+    tallySegmentClusters(cells, dose.trackWeight);
+    endCell(cells.tally, cells.touched);
+}
+
 }  // namespace
+
+void placeCellLesions(DnaSegment& segment, const CellDose& dose, CombinedState& generator)
+{
+    skipBaseTypes(segment, generator);
+    placeLesions(segment, dose.yields, dose.fbl, generator);
+}
+
+ProgressCounts progressCountsOf(const ClusterTally& tally)
+{
+    return ProgressCounts{classTotal(tally, classSsb, classTwoSsb) / 6.0,
+                          classTotal(tally, classDsb, classDsbPlusPlus) / 6.0,
+                          classTotal(tally, classBaseDamageOnly, classDsbPlusPlus) / 6.0};
+}
 
 ProgressCounts simulateCells(CellSimulation& cells, const CellDose& dose, int count)
 {
@@ -50,10 +62,7 @@ ProgressCounts simulateCells(CellSimulation& cells, const CellDose& dose, int co
     for (int cell = 0; cell < count; ++cell) {
         simulateCell(cells, dose);
     }
-    const ClusterTally& tally = cells.tally;
-    return ProgressCounts{classTotal(tally, classSsb, classTwoSsb) / 6.0,
-                          classTotal(tally, classDsb, classDsbPlusPlus) / 6.0,
-                          classTotal(tally, classBaseDamageOnly, classDsbPlusPlus) / 6.0};
+    return progressCountsOf(cells.tally);
 }
 
 }  // namespace kesp

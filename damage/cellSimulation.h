@@ -35,6 +35,13 @@ struct CellDose {
     double trackWeight;
 };
 
+// The first step of a cell: skips its base-type draws and places its
+// lesions on the segment, with the combined generator.
+void placeCellLesions(DnaSegment& segment, const CellDose& dose, CombinedState& generator);
+
+// The run totals of clusters so far.
+ProgressCounts progressCountsOf(const ClusterTally& tally);
+
 // Simulates `count` cells into the tally; returns the run totals so far, or
 // zeros (and does nothing) when count is 0 or negative. The segment must
 // have been allocated for the yields' segment length.

@@ -1,5 +1,6 @@
 #include "damage/engine.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 
@@ -8,6 +9,7 @@
 #include "damage/simulationDrivers.h"
 #include "physics/microdosimetry.h"
 #include "physics/particleSetup.h"
+#include "support/cpuAffinity.h"
 #include "support/numberFormat.h"
 #include "support/text.h"
 
@@ -105,6 +107,12 @@ SimulationRun::SimulationRun(RunSettings settings, std::shared_ptr<SharedPhysics
     requireValidField(settings_.field);
     requireUsableComponents(settings_);
     state_ = std::make_unique<RunState>(settings_, shared_ ? shared_->rangeTables() : nullptr);
+    state_->threads = affinityCpuCount();
+}
+
+void SimulationRun::limitThreads(unsigned threads)
+{
+    state_->threads = std::max(1U, threads);
 }
 
 SimulationRun::~SimulationRun() = default;
@@ -164,7 +172,7 @@ const std::vector<ComponentRow>& SimulationRun::componentRows()
     for (int i = static_cast<int>(rows_.size()) + 1; i <= field.componentCount(); ++i) {
         kinds.push_back(kindOfComponent(field.component(i), settings_.options));
     }
-    const std::vector<WorkedComponent> worked = workOutComponents(kinds, d, *state.rangeTables, availableThreads());
+    const std::vector<WorkedComponent> worked = workOutComponents(kinds, d, *state.rangeTables, state.threads);
     for (const WorkedComponent& component : worked) {
         const int position = static_cast<int>(rows_.size()) + 1;
         setUpParticle(state, settings_, field.component(position));

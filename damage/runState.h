@@ -37,6 +37,10 @@ struct RunState {
     std::shared_ptr<RangeTableCache> rangeTables;
     DamageYields yields;  // of the particle type being treated
     CellSimulation cells;
+    // The threads the run may use for its cells and a mixed field's
+    // component physics: the CPUs of the process's affinity mask unless the
+    // caller gives fewer.
+    unsigned threads = 1;
 };
 
 // Makes the component the particle being treated (with the range table the

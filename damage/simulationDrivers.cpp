@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "damage/cellPipeline.h"
 #include "damage/cellSimulation.h"
 #include "support/cpuClock.h"
 
@@ -13,6 +14,8 @@ constexpr int firstBatchCells = 100;
 constexpr int smallestBatch = 100;
 constexpr double refreshSeconds = 6.0;
 constexpr int leftoverStream = 2;
+// Cells of a mixed-field component simulated between looks at the clock.
+constexpr int mixedFieldChunk = 200;
 
 // The running figures that every progress line shows.
 struct Progress {
@@ -73,17 +76,13 @@ void prepareSegment(RunState& state)
     allocateSegment(state.cells.segment, state.yields.segmentLength);
 }
 
-// Simulates up to `count` cells one at a time, looking at `stop` before
-// each; the draws are those of one call for all of them. Returns the cells
-// simulated; `counts` holds the run totals after the last of them.
-int simulateUntilStopped(CellSimulation& cells, const CellDose& dose, int count, const StopFlag& stop,
+// Simulates up to `count` cells on the run's threads, looking at `stop`
+// before each. Returns the cells simulated; `counts` holds the run totals
+// after the last of them.
+int simulateUntilStopped(RunState& state, const CellDose& dose, int count, const StopFlag& stop,
                          ProgressCounts& counts)
 {
-    int done = 0;
-    for (; done < count && !stopRequested(stop); ++done) {
-        counts = simulateCells(cells, dose, 1);
-    }
-    return done;
+    return simulateCellsOnThreads(state.cells, dose, count, stop, state.threads, counts);
 }
 
 void simulateOneCellOf(const RunSettings& settings, RunState& state, int position)
@@ -107,7 +106,7 @@ std::int32_t runSingleParticle(const RunSettings& settings, RunState& state, Pro
 
     const int firstBatch = std::max(std::min(nocs, firstBatchCells), 1);
     ProgressCounts counts;
-    p.total = simulateUntilStopped(state.cells, dose, firstBatch, stop, counts);
+    p.total = simulateUntilStopped(state, dose, firstBatch, stop, counts);
     if (stopRequested(stop)) {  // no batch to size, perhaps not a single cell done
         releaseSegment(state.cells.segment);
         return p.total;
@@ -119,7 +118,7 @@ std::int32_t runSingleParticle(const RunSettings& settings, RunState& state, Pro
     if (batches >= 1) {
         progress.tableStarted(ProgressTable::singleParticle);
         for (int b = 0; b < batches; ++b) {
-            const int done = simulateUntilStopped(state.cells, dose, batch, stop, counts);
+            const int done = simulateUntilStopped(state, dose, batch, stop, counts);
             p.total += done;
             if (done < batch) {
                 break;
@@ -129,7 +128,7 @@ std::int32_t runSingleParticle(const RunSettings& settings, RunState& state, Pro
             progress.progressed(p.update(elapsed, counts, p.rate));
         }
     }
-    p.total += simulateUntilStopped(state.cells, dose, nocs - p.total, stop, counts);
+    p.total += simulateUntilStopped(state, dose, nocs - p.total, stop, counts);
     releaseSegment(state.cells.segment);
     return p.total;
 }
@@ -154,11 +153,14 @@ std::int32_t runMixedField(const RunSettings& settings, RunState& state, Progres
         prepareSegment(state);
         const CellDose dose = doseOf(settings, state);
         double tLast = cpuSeconds();
-        for (int i = 1; i <= cells && !stopRequested(stop); ++i) {
-            const ProgressCounts counts = simulateCells(state.cells, dose, 1);
-            p.total += 1;
+        for (int done = 0; done < cells && !stopRequested(stop);) {
+            ProgressCounts counts;
+            const int simulated =
+                simulateUntilStopped(state, dose, std::min(cells - done, mixedFieldChunk), stop, counts);
+            done += simulated;
+            p.total += simulated;
             const double t = cpuSeconds();
-            if (t - tLast > refreshSeconds || i == cells) {
+            if (simulated > 0 && (t - tLast > refreshSeconds || done == cells)) {
                 tLast = t;
                 const double elapsed = t - p.t0;
                 if (elapsed > 0.0) {

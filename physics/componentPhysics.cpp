@@ -60,9 +60,4 @@ std::vector<WorkedComponent> workOutComponents(std::span<const ParticleKind> kin
     return components;
 }
 
-unsigned availableThreads()
-{
-    return std::max(1U, std::thread::hardware_concurrency());
-}
-
 }  // namespace kesp

@@ -38,7 +38,4 @@ struct WorkedComponent {
 std::vector<WorkedComponent> workOutComponents(std::span<const ParticleKind> kinds, double d,
                                                RangeTableCache& tables, unsigned threads);
 
-// The threads the machine offers, at least one.
-unsigned availableThreads();
-
 }  // namespace kesp

@@ -18,6 +18,7 @@
 #include "scan/shard.h"
 #include "scan/tableFile.h"
 #include "scan/tableMerge.h"
+#include "support/cpuAffinity.h"
 #include "support/interrupts.h"
 #include "support/processOutput.h"
 #include "support/runError.h"

@@ -11,8 +11,6 @@
 #include <thread>
 #include <tuple>
 
-#include <sched.h>
-
 #include "damage/engine.h"
 #include "damage/sharedPhysics.h"
 #include "physics/particleSetup.h"
@@ -103,6 +101,7 @@ void workOutSharedPhysics(const ScanPlan& plan, const std::vector<ScanRun>& runs
                  try {
                      if (k < particles) {
                          SimulationRun run(settingsOf(plan, work.particles[k]), shared);
+                         run.limitThreads(1);
                          static_cast<void>(run.particlePhysics());
                      } else {
                          static_cast<void>(shared->rangeTables()->tableFor(work.kinds[k - particles]));
@@ -152,6 +151,7 @@ RowValues valuesOf(const ScanPlan& plan, const ScanRun& run, const ScanRunOption
 {
     const RunSettings settings = settingsOf(plan, run);
     SimulationRun simulation(settings, shared);
+    simulation.limitThreads(1);  // the jobs fill the CPUs
     RunResults results;
     if (options.mode == ScanMode::physicsOnly) {
         results = physicsOf(simulation);
@@ -324,19 +324,6 @@ void runConfigurations(const ScanPlan& plan, const std::vector<std::size_t>& row
              },
              stopped);
     failure.rethrow();
-}
-
-unsigned affinityCpuCount()
-{
-    cpu_set_t set;
-    CPU_ZERO(&set);
-    if (sched_getaffinity(0, sizeof(set), &set) == 0) {
-        const int count = CPU_COUNT(&set);
-        if (count > 0) {
-            return static_cast<unsigned>(count);
-        }
-    }
-    return std::max(1U, std::thread::hardware_concurrency());
 }
 
 }  // namespace kesp

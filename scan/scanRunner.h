@@ -52,7 +52,4 @@ using RowsDone = std::map<std::size_t, PendingRow>;
 void runConfigurations(const ScanPlan& plan, const std::vector<std::size_t>& rows, const ScanRunOptions& options,
                        const RowSink& sink, const RowsDone& done = {}, const AheadSink& ahead = {});
 
-// The CPUs of the process's affinity mask, at least one.
-unsigned affinityCpuCount();
-
 }  // namespace kesp

@@ -1,0 +1,26 @@
+#pragma once
+// Simulating cells on several threads with the results of one thread, bit
+// for bit. A cell's lesion placement needs only the combined generator and
+// its chemical repair only stream 1, each in cell order; cutting its lesions
+// into clusters needs neither; and folding its clusters into the run sums
+// must go in cell order. So one thread places the lesions of cell k + 1
+// while another repairs cell k and others cut earlier cells into clusters,
+// and the clusters are folded into the tally strictly in cell order. Each
+// cell in flight has a DNA segment of its own.
+
+#include "damage/cellSimulation.h"
+#include "support/stopFlag.h"
+
+namespace kesp {
+
+// Simulates up to `count` cells on up to `threads` threads (one thread:
+// one cell after the other, as simulateCells does), looking at `stop`
+// before placing each. The generators, the tally and `counts` (the run
+// totals after the last cell) are left as simulating the cells done one at
+// a time leaves them; returns the cells done. A cell that stops the run
+// throws its RunError after the cells before it are folded into the tally,
+// as one thread would. The run's segment must be allocated.
+int simulateCellsOnThreads(CellSimulation& cells, const CellDose& dose, int count, const StopFlag& stop,
+                           unsigned threads, ProgressCounts& counts);
+
+}  // namespace kesp
