@@ -19,21 +19,58 @@ struct PlacementView {
     std::uint8_t* codes;
     std::size_t wordsPerStrand;
     std::size_t positions;      // length + 1: codes per strand
-    double length;
 };
 
-// Draws position and strand from the local generator state until a free site
-// turns up, marks it occupied and returns its index into the codes. Every
-// rejected pair is consumed, so the sequence of draws does not depend on the
-// outcome.
-inline std::size_t occupyFreeSite(const PlacementView& view, CombinedState& generator)
+// The combined generator's draws in order, computed a block ahead. Each
+// draw's position, should it be the first of a pair, is worked out for the
+// whole block at once, where the compiler can use vector instructions.
+class PlacementDraws {
+public:
+    PlacementDraws(const CombinedState& state, double length) : blocks_(state), length_(length)
+    {
+        refill();
+    }
+
+    // The next draw: its slot in the block.
+    std::size_t take()
+    {
+        if (taken_ == CombinedBlocks::size) {
+            refill();
+        }
+        return CombinedBlocks::slot(taken_++);
+    }
+
+    double value(std::size_t slot) const { return values_[slot]; }
+    std::size_t position(std::size_t slot) const { return positions_[slot]; }
+
+    // The generator's state after the draws taken.
+    CombinedState state() const { return blocks_.stateAfter(taken_); }
+
+private:
+    void refill()
+    {
+        blocks_.fill(values_);
+        for (std::size_t i = 0; i < CombinedBlocks::size; ++i) {
+            positions_[i] = static_cast<std::int32_t>(length_ * static_cast<double>(values_[i])) + 1;
+        }
+        taken_ = 0;
+    }
+
+    CombinedBlocks blocks_;
+    double length_;
+    std::size_t taken_ = 0;
+    CombinedBlocks::Values values_;
+    std::array<std::int32_t, CombinedBlocks::size> positions_;
+};
+
+// Draws position and strand until a free site turns up, marks it occupied
+// and returns its index into the codes. Every rejected pair is consumed, so
+// the sequence of draws does not depend on the outcome.
+inline std::size_t occupyFreeSite(const PlacementView& view, PlacementDraws& draws)
 {
     for (;;) {
-        const double u1 = drawCombined(generator);
-        const auto position =
-            static_cast<std::size_t>(static_cast<std::int32_t>(view.length * u1) + 1);
-        const double u2 = drawCombined(generator);
-        const std::size_t strandIndex = u2 < 0.5 ? 0 : 1;
+        const auto position = static_cast<std::size_t>(draws.position(draws.take()));
+        const std::size_t strandIndex = draws.value(draws.take()) < 0.5 ? 0 : 1;
         std::uint64_t& word = view.words[strandIndex * view.wordsPerStrand + position / 64];
         const std::uint64_t bit = std::uint64_t{1} << (position % 64);
         if ((word & bit) == 0) {
@@ -64,29 +101,27 @@ void skipBaseTypes(const DnaSegment& segment, CombinedState& generator)
 }
 
 void placeLesions(DnaSegment& segment, const DamageYields& yields, double fbl,
-                  CombinedState& runGenerator)
+                  CombinedState& generator)
 {
     requireRoomForLesions(segment, yields);
     clearStrands(segment);
     const PlacementView view{segment.occupied.get(), segment.codes.get(), segment.wordsPerStrand,
-                             static_cast<std::size_t>(segment.length) + 1,
-                             static_cast<double>(segment.length)};
-    // A local copy, so that the loops keep the state in registers.
-    CombinedState generator = runGenerator;
+                             static_cast<std::size_t>(segment.length) + 1};
+    PlacementDraws draws(generator, static_cast<double>(segment.length));
     std::array<std::int32_t, 4> counts{};
     for (std::int32_t i = 0; i < yields.strandBreaks; ++i) {
-        view.codes[occupyFreeSite(view, generator)] = strandBreak;
+        view.codes[occupyFreeSite(view, draws)] = strandBreak;
         ++counts[strandBreak];
     }
     for (std::int32_t i = 0; i < yields.baseDamages; ++i) {
-        const std::size_t site = occupyFreeSite(view, generator);
-        const double u3 = drawCombined(generator);
+        const std::size_t site = occupyFreeSite(view, draws);
+        const double u3 = draws.value(draws.take());
         const std::int32_t code = u3 < fbl ? baseLesion : baseDamage;
         view.codes[site] = static_cast<std::uint8_t>(code);
         ++counts[static_cast<std::size_t>(code)];
     }
     segment.lesionCounts = counts;
-    runGenerator = generator;
+    generator = draws.state();
 }
 
 }  // namespace kesp

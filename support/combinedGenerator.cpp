@@ -1,6 +1,7 @@
 #include "support/combinedGenerator.h"
 
 #include <chrono>
+#include <cstring>
 
 namespace kesp {
 
@@ -24,7 +25,7 @@ std::int32_t clockSeed()
 // A 32 x 32 matrix over GF(2), stored by columns: column j is the image of bit j.
 using BitMatrix = std::array<std::uint32_t, 32>;
 
-std::uint32_t apply(const BitMatrix& m, std::uint32_t x)
+constexpr std::uint32_t apply(const BitMatrix& m, std::uint32_t x)
 {
     std::uint32_t image = 0;
     for (std::size_t j = 0; j < 32; ++j) {
@@ -36,7 +37,7 @@ std::uint32_t apply(const BitMatrix& m, std::uint32_t x)
 }
 
 // The map x -> a(b(x)).
-BitMatrix compose(const BitMatrix& a, const BitMatrix& b)
+constexpr BitMatrix compose(const BitMatrix& a, const BitMatrix& b)
 {
     BitMatrix product{};
     for (std::size_t j = 0; j < 32; ++j) {
@@ -45,7 +46,7 @@ BitMatrix compose(const BitMatrix& a, const BitMatrix& b)
     return product;
 }
 
-BitMatrix xorshiftPower(std::uint64_t steps)
+constexpr BitMatrix xorshiftPower(std::uint64_t steps)
 {
     BitMatrix power{};
     BitMatrix step{};
@@ -62,7 +63,7 @@ BitMatrix xorshiftPower(std::uint64_t steps)
     return power;
 }
 
-std::uint64_t parkMillerPower(std::uint64_t steps)
+constexpr std::uint64_t parkMillerPower(std::uint64_t steps)
 {
     const auto m = static_cast<std::uint64_t>(combined::modulus);
     std::uint64_t power = 1;
@@ -74,6 +75,62 @@ std::uint64_t parkMillerPower(std::uint64_t steps)
         factor = factor * factor % m;
     }
     return power;
+}
+
+constexpr CombinedJump jumpOf(std::uint64_t steps)
+{
+    CombinedJump jump;
+    jump.steps = steps;
+    const BitMatrix m = xorshiftPower(steps);
+    for (std::size_t k = 0; k < 4; ++k) {
+        for (std::uint32_t v = 0; v < 256; ++v) {
+            jump.xorTables[k][v] = apply(m, v << (8 * k));
+        }
+    }
+    jump.parkMillerFactor = parkMillerPower(steps);
+    return jump;
+}
+
+// Lane to lane within a block, and block to block.
+constexpr CombinedJump laneJump = jumpOf(CombinedBlocks::laneDraws);
+constexpr CombinedJump blockJump = jumpOf(CombinedBlocks::size);
+
+// Four lanes of 32 bits: GCC and Clang vector types, which any target
+// supports (in plain registers where it has no vector unit).
+using LaneWords = std::uint32_t __attribute__((vector_size(16)));
+using LaneInts = std::int32_t __attribute__((vector_size(16)));
+using LaneFloats = float __attribute__((vector_size(16)));
+constexpr std::size_t laneWidth = 4;
+constexpr std::size_t laneGroups = CombinedBlocks::lanes / laneWidth;
+
+LaneWords nextXorshiftLanes(LaneWords x)
+{
+    x ^= x << 13;
+    x ^= x >> 17;
+    x ^= x << 5;
+    return x;
+}
+
+// nextParkMiller in 32-bit lanes, where the 46-bit product does not fit.
+// With state = high * 2^16 + low the product is high * 16807 * 2^16 +
+// low * 16807; the first term's bits from 31 up add onto bit 0, since 2^31
+// leaves 1 modulo 2^31 - 1. The sum of the three parts stays below 2^32.
+LaneWords nextParkMillerLanes(LaneWords state)
+{
+    constexpr auto m = static_cast<std::uint32_t>(combined::modulus);
+    constexpr auto a = static_cast<std::uint32_t>(combined::multiplier);
+    const LaneWords high = (state >> 16) * a;      // below 2^30
+    const LaneWords low = (state & 0xFFFFU) * a;   // below 2^31
+    const LaneWords sum = (high >> 15) + ((high & 0x7FFFU) << 16) + low;
+    const LaneWords folded = (sum & m) + (sum >> 31);  // at most the modulus
+    // A comparison of vectors gives all bits set where it holds.
+    return folded - (m & reinterpret_cast<LaneWords>(folded >= m));
+}
+
+LaneFloats drawLanes(LaneWords x, LaneWords parkMiller)
+{
+    const auto n = reinterpret_cast<LaneInts>(((x ^ parkMiller) & 0x7FFFFFFFU) | 1U);
+    return __builtin_convertvector(n, LaneFloats) * combined::scale;
 }
 
 }  // namespace
@@ -93,16 +150,52 @@ CombinedState seededCombined(std::int32_t seed)
 
 CombinedJump makeCombinedJump(std::uint64_t steps)
 {
-    CombinedJump jump;
-    jump.steps = steps;
-    const BitMatrix m = xorshiftPower(steps);
-    for (std::size_t k = 0; k < 4; ++k) {
-        for (std::uint32_t v = 0; v < 256; ++v) {
-            jump.xorTables[k][v] = apply(m, v << (8 * k));
+    return jumpOf(steps);
+}
+
+CombinedBlocks::CombinedBlocks(const CombinedState& state)
+{
+    next_[0] = state;
+    for (std::size_t lane = 1; lane < lanes; ++lane) {
+        next_[lane] = next_[lane - 1];
+        jumpCombined(next_[lane], laneJump);
+    }
+    current_ = next_;
+}
+
+void CombinedBlocks::fill(Values& values)
+{
+    current_ = next_;
+    std::array<LaneWords, laneGroups> x{};
+    std::array<LaneWords, laneGroups> parkMiller{};
+    for (std::size_t lane = 0; lane < lanes; ++lane) {
+        x[lane / laneWidth][lane % laneWidth] = current_[lane].xorState;
+        parkMiller[lane / laneWidth][lane % laneWidth] =
+            static_cast<std::uint32_t>(current_[lane].parkMillerState);
+    }
+    for (std::size_t step = 0; step < laneDraws; ++step) {
+        for (std::size_t group = 0; group < laneGroups; ++group) {
+            x[group] = nextXorshiftLanes(x[group]);
+            parkMiller[group] = nextParkMillerLanes(parkMiller[group]);
+            const LaneFloats u = drawLanes(x[group], parkMiller[group]);
+            std::memcpy(&values[step * lanes + group * laneWidth], &u, sizeof u);
         }
     }
-    jump.parkMillerFactor = parkMillerPower(steps);
-    return jump;
+    for (CombinedState& start : next_) {
+        jumpCombined(start, blockJump);
+    }
+}
+
+CombinedState CombinedBlocks::stateAfter(std::size_t taken) const
+{
+    if (taken == 0) {
+        return current_[0];
+    }
+    CombinedState state = current_[(taken - 1) / laneDraws];
+    for (std::size_t step = 0; step <= (taken - 1) % laneDraws; ++step) {
+        drawCombined(state);
+    }
+    return state;
 }
 
 }  // namespace kesp

@@ -1,9 +1,10 @@
 #pragma once
 // The generator that places lesions: a 32-bit xorshift sequence combined with
-// the minimal standard sequence (Schrage's method), in single precision.
+// the minimal standard sequence, in single precision.
 
 #include <array>
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 
 namespace kesp {
@@ -11,7 +12,7 @@ namespace kesp {
 // The generator's state: both sequences.
 struct CombinedState {
     std::uint32_t xorState = 0;
-    std::int32_t parkMillerState = 1;  // 1 .. 2^31 - 1
+    std::int32_t parkMillerState = 1;  // 0 .. 2^31 - 1 (0 only after a state of 2^31 - 1)
 
     bool operator==(const CombinedState&) const = default;
 };
@@ -27,12 +28,10 @@ namespace combined {
 
 inline constexpr std::int32_t multiplier = 16807;
 inline constexpr std::int32_t modulus = 2147483647;
-inline constexpr std::int32_t schrageQuotient = 127773;   // modulus / multiplier
-inline constexpr std::int32_t schrageRemainder = 2836;    // modulus % multiplier
 // The largest float below 2^-31; scales a 31-bit integer into (0, 1).
 inline constexpr float scale = std::bit_cast<float>(0x2FFFFFFFU);
 
-inline std::uint32_t nextXorshift(std::uint32_t x)
+constexpr std::uint32_t nextXorshift(std::uint32_t x)
 {
     x ^= x << 13;
     x ^= x >> 17;
@@ -40,15 +39,17 @@ inline std::uint32_t nextXorshift(std::uint32_t x)
     return x;
 }
 
-// (16807 * state) mod (2^31 - 1) without overflowing 32 bits.
+// (16807 * state) mod (2^31 - 1) for a state in 0 .. 2^31 - 1. The product
+// fits in 46 bits; since 2^31 leaves 1 modulo 2^31 - 1, its bits from 31 up
+// add onto the 31 below, and one subtraction finishes the reduction.
 inline std::int32_t nextParkMiller(std::int32_t state)
 {
-    const std::int32_t k = state / schrageQuotient;
-    std::int32_t next = multiplier * (state - k * schrageQuotient) - schrageRemainder * k;
-    if (next < 0) {
-        next += modulus;
-    }
-    return next;
+    const std::uint64_t product =
+        std::uint64_t{static_cast<std::uint32_t>(state)} * static_cast<std::uint32_t>(multiplier);
+    const auto m = static_cast<std::uint32_t>(modulus);
+    const std::uint32_t folded =
+        static_cast<std::uint32_t>(product & m) + static_cast<std::uint32_t>(product >> 31);
+    return static_cast<std::int32_t>(folded >= m ? folded - m : folded);
 }
 
 }  // namespace combined
@@ -88,5 +89,34 @@ inline void jumpCombined(CombinedState& state, const CombinedJump& jump)
         jump.parkMillerFactor * static_cast<std::uint64_t>(state.parkMillerState)
         % static_cast<std::uint64_t>(combined::modulus));
 }
+
+// The generator's values computed ahead, a block at a time. A block's draws
+// are cut into `lanes` runs of `laneDraws` consecutive draws; each run starts
+// from a jump of the generator, so the runs step independently of each other
+// and the compiler computes them side by side in vector registers. The values
+// are those of drawCombined, draw k of a block stored at slot(k).
+class CombinedBlocks {
+public:
+    static constexpr std::size_t lanes = 8;
+    static constexpr std::size_t laneDraws = 32;
+    static constexpr std::size_t size = lanes * laneDraws;
+    using Values = std::array<float, size>;
+
+    static constexpr std::size_t slot(std::size_t k) { return (k % laneDraws) * lanes + k / laneDraws; }
+
+    // The first block holds the draws that follow `state`.
+    explicit CombinedBlocks(const CombinedState& state);
+
+    // Computes the next block.
+    void fill(Values& values);
+
+    // The generator's state after the first `taken` draws of the last block
+    // filled (0 .. size).
+    CombinedState stateAfter(std::size_t taken) const;
+
+private:
+    std::array<CombinedState, lanes> current_{};  // lane starts of the last block filled
+    std::array<CombinedState, lanes> next_{};     // lane starts of the next block
+};
 
 }  // namespace kesp

@@ -71,5 +71,63 @@ TEST(CombinedGeneratorTest, jumpLeavesTheStateWhereSingleDrawsWould)
     }
 }
 
+// Schrage's method, the minimal standard step as first written for 32-bit
+// arithmetic: the reference the 64-bit product and fold must match.
+std::int32_t schrageStep(std::int32_t state)
+{
+    const std::int32_t k = state / 127773;
+    const std::int32_t next = 16807 * (state - k * 127773) - 2836 * k;
+    return next < 0 ? next + 2147483647 : next;
+}
+
+TEST(CombinedGeneratorTest, minimalStandardStepMatchesSchragesMethod)
+{
+    const auto check = [](std::int32_t state) {
+        ASSERT_EQ(combined::nextParkMiller(state), schrageStep(state)) << "state " << state;
+    };
+    // The ends of the range (0 and the modulus itself map to 0), the states
+    // around each multiple of 127773 where Schrage's quotient steps, those
+    // whose product lands next to a multiple of the modulus, where the fold
+    // needs its subtraction or just avoids it, and a sweep of the rest.
+    for (std::int32_t state = 0; state < 1 << 16; ++state) {
+        check(state);
+        check(2147483647 - state);
+    }
+    for (std::int64_t q = 127773; q < 2147483647; q += 127773) {
+        for (std::int64_t d = -2; d <= 2; ++d) {
+            check(static_cast<std::int32_t>(q + d));
+        }
+    }
+    for (std::int64_t k = 1; k < 16807; ++k) {
+        const std::int64_t below = k * 2147483647 / 16807;  // 16807 * below <= k * modulus
+        for (std::int64_t d = -1; d <= 2; ++d) {
+            check(static_cast<std::int32_t>(below + d));
+        }
+    }
+    for (std::int64_t state = 1; state < 2147483647; state += 1009) {
+        check(static_cast<std::int32_t>(state));
+    }
+}
+
+TEST(CombinedGeneratorTest, blocksHoldTheDrawsInOrderAndTheStateAfterAnyOfThem)
+{
+    // As in the jump test: 1258593649 starts the minimal standard sequence at
+    // the modulus; 0x2E5B9BA3 starts the xorshift at 0, where it stays.
+    for (const std::int32_t seed : {1, 12345, 1258593649, 0x2E5B9BA3, 2147483647}) {
+        CombinedState drawn = seededCombined(seed);
+        CombinedBlocks blocks(drawn);
+        EXPECT_EQ(blocks.stateAfter(0), drawn);
+        CombinedBlocks::Values values{};
+        for (int block = 0; block < 5; ++block) {
+            blocks.fill(values);
+            for (std::size_t k = 0; k < CombinedBlocks::size; ++k) {
+                ASSERT_EQ(values[CombinedBlocks::slot(k)], drawCombined(drawn))
+                    << "seed " << seed << ", block " << block << ", draw " << k;
+                ASSERT_EQ(blocks.stateAfter(k + 1), drawn) << "seed " << seed << ", draw " << k;
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace kesp
