@@ -73,7 +73,12 @@ private:
                 limit_ = cell;
                 break;
             }
-            changed_.wait(lock, [&] { return cell - folded_ < static_cast<int>(slots_.size()) || cell >= limit_; });
+            // While the cell's slot is still taken, the placer helps cutting.
+            while (cell - folded_ >= static_cast<int>(slots_.size()) && cell < limit_) {
+                if (!cutNext(lock)) {
+                    changed_.wait(lock);
+                }
+            }
             if (cell >= limit_) {
                 break;
             }
@@ -115,7 +120,8 @@ private:
     }
 
     // The workers take the steps in cell order where order counts (repair,
-    // folding; one worker at a time) and cut any repaired cell meanwhile.
+    // folding; one worker at a time) and cut any repaired cell meanwhile,
+    // as the placer does while it waits for a slot.
     void work()
     {
         std::unique_lock<std::mutex> lock(mutex_);
@@ -129,20 +135,28 @@ private:
                 orderedStep(lock, repaired_, [this](int cell) {
                     applyChemicalRepair(slotOf(cell).segment, dose_.yields, cells_.streams);
                 }, repaired_);
-            } else if (nextCut_ < repaired_ && nextCut_ < limit_) {
-                const int cell = nextCut_++;
-                lock.unlock();
-                const bool done = attempt(cell, [&] { cut(cell); });
-                lock.lock();
-                slotOf(cell).cut = done;
-                if (!done) {
-                    fail(cell);
-                }
-                changed_.notify_all();
-            } else {
+            } else if (!cutNext(lock)) {
                 changed_.wait(lock);
             }
         }
+    }
+
+    // Cuts the next repaired cell into clusters, if there is one.
+    bool cutNext(std::unique_lock<std::mutex>& lock)
+    {
+        if (nextCut_ >= repaired_ || nextCut_ >= limit_) {
+            return false;
+        }
+        const int cell = nextCut_++;
+        lock.unlock();
+        const bool done = attempt(cell, [&] { cut(cell); });
+        lock.lock();
+        slotOf(cell).cut = done;
+        if (!done) {
+            fail(cell);
+        }
+        changed_.notify_all();
+        return true;
     }
 
     // A step that goes in cell order: `next` counts the cells it has done.
