@@ -101,9 +101,9 @@ struct ClusterBuilder {
     {
         const std::int32_t s = strandBreaks1 + strandBreaks2;
         const auto row = static_cast<std::size_t>(s < 4 ? s : 4);
-        const bool oneStrand = strandBreaks1 == 0 || strandBreaks2 == 0;
-        const int code = detail::classTable[dsb ? 1U : 0U][row][baseDamages > 0 ? 1U : 0U]
-                                           [oneStrand ? 1U : 0U];
+        const auto oneStrand = static_cast<std::size_t>((strandBreaks1 == 0) | (strandBreaks2 == 0));
+        const int code = detail::classTable[static_cast<std::size_t>(dsb)][row]
+                                           [static_cast<std::size_t>(baseDamages > 0)][oneStrand];
         return ClusterClass{code, s + baseDamages, s};
     }
 };

@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-
 namespace kesp {
 
 namespace {
@@ -129,8 +128,8 @@ void finaliseEntry(ClusterTally& t, std::size_t r, std::size_t c, std::int32_t c
 void clearCellTally(ClusterTally& tally, TouchedEntries& touched)
 {
     for (std::size_t i = 0; i < touched.count; ++i) {
-        const std::size_t r = touched.list[i][0];
-        const std::size_t c = touched.list[i][1];
+        const std::size_t r = touched.row(i);
+        const std::size_t c = touched.category(i);
         tally.cellCount[r][c] = 0.0;
         tally.cellPctSb[r][c] = 0.0;
         tally.cellLength[r][c] = 0.0;
@@ -143,7 +142,7 @@ void clearCellTally(ClusterTally& tally, TouchedEntries& touched)
 void endCell(ClusterTally& tally, const TouchedEntries& touched)
 {
     for (std::size_t i = 0; i < touched.count; ++i) {
-        foldEntry(tally, touched.list[i][0], touched.list[i][1]);
+        foldEntry(tally, touched.row(i), touched.category(i));
     }
     addClassPercentages(tally);
 }

@@ -49,9 +49,19 @@ struct ClusterTally {
 // was last cleared, each once: only these need clearing and folding, since
 // every other entry of the per-cell part is 0 (and adding 0 to a run sum
 // leaves it as it is). An entry is new when its cell count is still 0.
+// Entries are kept as row * (tallyCategories + 1) + category; 16-bit, not
+// bytes, since a byte store may alias anything and would make the compiler
+// reload the sums it keeps in registers.
 struct TouchedEntries {
-    std::array<std::array<std::uint8_t, 2>, tallyRows * tallyCategories> list{};
+    std::array<std::uint16_t, tallyRows * tallyCategories> list{};
     std::size_t count = 0;
+
+    void add(std::size_t r, std::size_t c)
+    {
+        list[count++] = static_cast<std::uint16_t>(r * (tallyCategories + 1) + c);
+    }
+    std::size_t row(std::size_t i) const { return list[i] / (tallyCategories + 1); }
+    std::size_t category(std::size_t i) const { return list[i] % (tallyCategories + 1); }
 };
 
 namespace detail {
@@ -60,18 +70,69 @@ namespace detail {
 inline constexpr std::array<std::size_t, clusterClasses + 1> categoryOfCode{0, 3, 2, 2, 2,
                                                                             2, 1, 1, 1, 1};
 
+// What a cluster adds to each of its entries: its share of Sb in per cent
+// and its lesions per nucleotide in single precision, its length.
+struct ClusterMeasures {
+    double pctSb;
+    double length;
+    double perNt;
+};
+
+inline ClusterMeasures measuresOf(std::int32_t first, std::int32_t last, std::int32_t lesions,
+                                  std::int32_t strandBreaks)
+{
+    const std::int32_t length = last - first + 1;
+    return ClusterMeasures{
+        static_cast<float>(strandBreaks) * 100.0F / static_cast<float>(lesions),
+        static_cast<double>(length),
+        static_cast<float>(lesions) * 0.5F / static_cast<float>(length)};
+}
+
 inline void addToEntry(ClusterTally& t, TouchedEntries& touched, std::size_t r, std::size_t c,
-                       double pctSb, double length, double perNt, double weight)
+                       const ClusterMeasures& m, double weight)
 {
     if (t.cellCount[r][c] == 0.0) {
-        touched.list[touched.count++] = {static_cast<std::uint8_t>(r), static_cast<std::uint8_t>(c)};
+        touched.add(r, c);
     }
     t.cellCount[r][c] += 1.0;
-    t.cellPctSb[r][c] += pctSb;
-    t.cellLength[r][c] += length;
-    t.cellLesionsPerNt[r][c] += perNt;
+    t.cellPctSb[r][c] += m.pctSb;
+    t.cellLength[r][c] += m.length;
+    t.cellLesionsPerNt[r][c] += m.perNt;
     t.cellPerTrack[r][c] += weight;
 }
+
+// The per-cell sums of one entry, gathered apart from the tally, in the
+// order the clusters come, and written to it once.
+struct EntrySums {
+    std::int32_t count = 0;
+    double pctSb = 0.0;
+    double length = 0.0;
+    double perNt = 0.0;
+    double perTrack = 0.0;
+
+    // Adds where `reached`, without a branch.
+    void addIf(bool reached, double pct, double span, double nt, double weight)
+    {
+        count += reached ? 1 : 0;
+        pctSb = reached ? pctSb + pct : pctSb;
+        length = reached ? length + span : length;
+        perNt = reached ? perNt + nt : perNt;
+        perTrack = reached ? perTrack + weight : perTrack;
+    }
+
+    void writeTo(ClusterTally& t, TouchedEntries& touched, std::size_t r, std::size_t c) const
+    {
+        if (count == 0) {
+            return;
+        }
+        touched.add(r, c);
+        t.cellCount[r][c] = static_cast<double>(count);
+        t.cellPctSb[r][c] = pctSb;
+        t.cellLength[r][c] = length;
+        t.cellLesionsPerNt[r][c] = perNt;
+        t.cellPerTrack[r][c] = perTrack;
+    }
+};
 
 }  // namespace detail
 
@@ -82,27 +143,27 @@ inline void addCluster(ClusterTally& t, TouchedEntries& touched, int code, std::
                        std::int32_t last, std::int32_t lesions, std::int32_t strandBreaks,
                        double weight)
 {
-    const std::int32_t length = last - first + 1;
-    const double pctSb = static_cast<float>(strandBreaks) * 100.0F / static_cast<float>(lesions);
-    const double perNt = static_cast<float>(lesions) * 0.5F / static_cast<float>(length);
-    const double span = static_cast<double>(length);
+    const detail::ClusterMeasures m = detail::measuresOf(first, last, lesions, strandBreaks);
     const std::size_t category = detail::categoryOfCode[static_cast<std::size_t>(code)];
     if (lesions >= 1 && lesions <= tallyRows - 1) {
         const auto n = static_cast<std::size_t>(lesions);
-        detail::addToEntry(t, touched, n, category, pctSb, span, perNt, weight);
-        detail::addToEntry(t, touched, n, tallyCategories, pctSb, span, perNt, weight);
+        detail::addToEntry(t, touched, n, category, m, weight);
+        detail::addToEntry(t, touched, n, tallyCategories, m, weight);
     }
-    detail::addToEntry(t, touched, tallyRows, category, pctSb, span, perNt, weight);
-    detail::addToEntry(t, touched, tallyRows, tallyCategories, pctSb, span, perNt, weight);
+    detail::addToEntry(t, touched, tallyRows, category, m, weight);
+    detail::addToEntry(t, touched, tallyRows, tallyCategories, m, weight);
 }
 
 // The clusters of one cell, added as the scan finds them, with the same
-// result as addCluster for each. Clusters of a single lesion, the bulk of
-// sparse damage, are the only ones in row 1, and their measures there (100 or
-// 0 % Sb, length 1, 0.5 lesions per nucleotide) are whole numbers or halves,
-// whose sums do not depend on the order of adding: row 1 is written once at
-// the end of the cell from counts, with the per-track weights added up one by
-// one as the entries would have received them.
+// result as addCluster for each. Row 51 (all sizes) is gathered apart, where
+// the compiler can keep it in registers, and written at the end of the cell;
+// its sums receive the same values in the same order as addCluster would add
+// them. Clusters of a single lesion, the bulk of sparse damage, are the only
+// ones in row 1, and their measures there (100 or 0 % Sb, length 1, 0.5
+// lesions per nucleotide) are whole numbers or halves, whose sums do not
+// depend on the order of adding: row 1 is written once at the end of the
+// cell from counts, with the per-track weights added up one by one as the
+// entries would have received them.
 struct CellClusterSums {
     ClusterTally& tally;
     TouchedEntries& touched;
@@ -112,41 +173,65 @@ struct CellClusterSums {
     double trackSsb = 0.0;
     double trackOther = 0.0;
     double trackAll = 0.0;
+    detail::EntrySums allDsb;       // row 51 by category
+    detail::EntrySums allSsb;
+    detail::EntrySums allOther;
+    detail::EntrySums allClusters;
 
     void add(int code, std::int32_t first, std::int32_t last, std::int32_t lesions,
              std::int32_t strandBreaks)
     {
         if (lesions != 1) {
-            addCluster(tally, touched, code, first, last, lesions, strandBreaks, weight);
+            addSeveral(code, first, last, lesions, strandBreaks);
             return;
         }
         const bool ssb = strandBreaks == 1;
         const double pctSb = ssb ? 100.0 : 0.0;
-        const std::size_t category = ssb ? 2 : 3;
         singleSsb += ssb ? 1 : 0;
         singleOther += ssb ? 0 : 1;
         trackSsb = ssb ? trackSsb + weight : trackSsb;
         trackOther = ssb ? trackOther : trackOther + weight;
         trackAll += weight;
-        detail::addToEntry(tally, touched, tallyRows, category, pctSb, 1.0, 0.5, weight);
-        detail::addToEntry(tally, touched, tallyRows, tallyCategories, pctSb, 1.0, 0.5, weight);
+        allSsb.addIf(ssb, pctSb, 1.0, 0.5, weight);
+        allOther.addIf(!ssb, pctSb, 1.0, 0.5, weight);
+        allClusters.addIf(true, pctSb, 1.0, 0.5, weight);
     }
 
-    // Writes row 1, which nothing else touches during the cell.
+    // Writes row 1 and row 51, which nothing else touches during the cell.
     void finish()
     {
         writeSingles(2, singleSsb, singleSsb, trackSsb);
         writeSingles(3, singleOther, 0, trackOther);
         writeSingles(tallyCategories, singleSsb + singleOther, singleSsb, trackAll);
+        allDsb.writeTo(tally, touched, tallyRows, 1);
+        allSsb.writeTo(tally, touched, tallyRows, 2);
+        allOther.writeTo(tally, touched, tallyRows, 3);
+        allClusters.writeTo(tally, touched, tallyRows, tallyCategories);
     }
 
 private:
+    void addSeveral(int code, std::int32_t first, std::int32_t last, std::int32_t lesions,
+                    std::int32_t strandBreaks)
+    {
+        const detail::ClusterMeasures m = detail::measuresOf(first, last, lesions, strandBreaks);
+        const std::size_t category = detail::categoryOfCode[static_cast<std::size_t>(code)];
+        if (lesions >= 1 && lesions <= tallyRows - 1) {
+            const auto n = static_cast<std::size_t>(lesions);
+            detail::addToEntry(tally, touched, n, category, m, weight);
+            detail::addToEntry(tally, touched, n, tallyCategories, m, weight);
+        }
+        allDsb.addIf(category == 1, m.pctSb, m.length, m.perNt, weight);
+        allSsb.addIf(category == 2, m.pctSb, m.length, m.perNt, weight);
+        allOther.addIf(category == 3, m.pctSb, m.length, m.perNt, weight);
+        allClusters.addIf(true, m.pctSb, m.length, m.perNt, weight);
+    }
+
     void writeSingles(std::size_t c, std::int32_t count, std::int32_t strandBreaks, double track)
     {
         if (count == 0) {
             return;
         }
-        touched.list[touched.count++] = {1, static_cast<std::uint8_t>(c)};
+        touched.add(1, c);
         const double n = static_cast<double>(count);
         tally.cellCount[1][c] = n;
         tally.cellPctSb[1][c] = 100.0 * static_cast<double>(strandBreaks);

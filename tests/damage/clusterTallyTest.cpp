@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <vector>
 
 namespace kesp {
 namespace {
@@ -140,6 +142,50 @@ TEST_F(ClusterTallyTest, classPercentagesWithoutSsbOrDsbYetAddNothing)
     }
     EXPECT_EQ(t.classPct[2], 50.0);
     EXPECT_EQ(t.classPct[10], 0.0);
+}
+
+// The per-cell sums that keep rows 1 and 51 apart must leave the tally as
+// addCluster does, bit for bit, whatever the mix and order of clusters:
+// single lesions between larger clusters whose per-cent and per-nucleotide
+// measures are not whole numbers, over several cells with a weight that does
+// not add up exactly.
+TEST(CellClusterSumsTest, tallyEqualsAddingEachClusterInTurn)
+{
+    struct Cluster {
+        int code;
+        std::int32_t length;
+        std::int32_t lesions;
+        std::int32_t strandBreaks;
+    };
+    const std::vector<Cluster> kinds = {{2, 1, 1, 1}, {1, 1, 1, 0}, {3, 7, 3, 1},  {5, 9, 2, 2},
+                                        {6, 4, 2, 2}, {7, 3, 5, 2}, {9, 12, 7, 4}, {1, 5, 2, 0},
+                                        {4, 6, 3, 2}, {8, 30, 60, 3}};
+    ClusterTally expected;
+    TouchedEntries expectedTouched;
+    ClusterTally tally;
+    TouchedEntries touched;
+    const double weight = 0.1;
+    std::uint32_t pick = 12345;
+    for (int cell = 0; cell < 20; ++cell) {
+        clearCellTally(expected, expectedTouched);
+        clearCellTally(tally, touched);
+        CellClusterSums sums{tally, touched, weight};
+        for (int i = 0; i < 200 + 37 * cell; ++i) {
+            pick = pick * 1103515245U + 12345U;
+            // Mostly single lesions, as in sparse damage.
+            const std::size_t k = (pick >> 16) % 16;
+            const Cluster& c = kinds[k < 10 ? k : k % 2];
+            const std::int32_t first = 100 * i;
+            addCluster(expected, expectedTouched, c.code, first, first + c.length - 1, c.lesions,
+                       c.strandBreaks, weight);
+            sums.add(c.code, first, first + c.length - 1, c.lesions, c.strandBreaks);
+        }
+        sums.finish();
+        endCell(expected, expectedTouched);
+        endCell(tally, touched);
+        ASSERT_EQ(tally, expected) << "cell " << cell;
+        ASSERT_EQ(touched.count, expectedTouched.count) << "cell " << cell;
+    }
 }
 
 }  // namespace
