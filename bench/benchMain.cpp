@@ -1,6 +1,6 @@
 // Runs the benchmarks and prints the ratios they are judged by: the fast
 // cell simulation against the reference, the time per cell against the time
-// of its random draws alone, and the mixed-field physics on two threads
+// of the random draws that place its lesions, and the mixed-field physics on two threads
 // against one, and a scan by kesp-scan on two jobs against kesp run on its
 // input files one after another.
 
@@ -73,8 +73,8 @@ int main(int argc, char** argv)
     for (const std::string particle : {"electron 1 MeV", "proton 10 MeV", "iron 1 MeV/u"}) {
         printRatio(s, "cells/reference/" + particle, "cells/fast/" + particle,
                    ("cells/s fast / reference, " + particle).c_str());
-        printRatio(s, "cells/fast/" + particle, "draws/" + particle,
-                   ("time per cell / time of its draws, " + particle).c_str());
+        printRatio(s, "cells/fast/" + particle, "placementDraws/" + particle,
+                   ("time per cell / time of its placement draws, " + particle).c_str());
     }
     printRatio(s, kesp::bench::mixedFieldRunName(1), kesp::bench::mixedFieldRunName(2),
                "mixed-field physics, 1 thread / 2 threads");
