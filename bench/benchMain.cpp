@@ -1,6 +1,7 @@
 // Runs the benchmarks and prints the ratios they are judged by: the fast
 // cell simulation against the reference, the time per cell against the time
-// of the random draws that place its lesions, and the mixed-field physics on two threads
+// of the random draws that place its lesions (from the generator as defined,
+// by Schrage's method, and from its faster form drawCombined), and the mixed-field physics on two threads
 // against one, and a scan by kesp-scan on two jobs against kesp run on its
 // input files one after another.
 
@@ -49,7 +50,7 @@ void printRatio(const std::map<std::string, double>& seconds, const std::string&
     const auto n = seconds.find(numerator);
     const auto d = seconds.find(denominator);
     if (n != seconds.end() && d != seconds.end() && d->second > 0.0) {
-        std::printf("  %-58s %8.2f\n", what, n->second / d->second);
+        std::printf("  %-80s %8.2f\n", what, n->second / d->second);
     }
 }
 
@@ -74,7 +75,9 @@ int main(int argc, char** argv)
         printRatio(s, "cells/reference/" + particle, "cells/fast/" + particle,
                    ("cells/s fast / reference, " + particle).c_str());
         printRatio(s, "cells/fast/" + particle, "placementDraws/" + particle,
-                   ("time per cell / time of its placement draws, " + particle).c_str());
+                   ("time per cell / time of its placement draws (Schrage), " + particle).c_str());
+        printRatio(s, "cells/fast/" + particle, "placementDraws/drawCombined/" + particle,
+                   ("time per cell / time of its placement draws (drawCombined inlined), " + particle).c_str());
     }
     printRatio(s, kesp::bench::mixedFieldRunName(1), kesp::bench::mixedFieldRunName(2),
                "mixed-field physics, 1 thread / 2 threads");

@@ -2,6 +2,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <bit>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -77,15 +78,79 @@ void oneCellPerIteration(benchmark::State& state, const Particle& particle)
     state.SetItemsProcessed(state.iterations());
 }
 
-// The draws that place one cell's lesions and nothing else: two per strand
-// break and three per base damage, as if every site drawn were free, from
-// drawCombined inlined on a local state, as placement uses the generator.
-// A cell is judged by its time over this one.
+// The generator as the program defines it: the xorshift step, then the
+// minimal standard step by Schrage's method (the division by 127773 that
+// keeps every product within 32 bits), then the combination into a float.
+// drawCombined computes the same values faster; the cell is judged against
+// this one.
+inline float drawSchrage(CombinedState& state)
+{
+    constexpr std::int32_t quotient = 127773;   // modulus / multiplier
+    constexpr std::int32_t remainder = 2836;    // modulus % multiplier
+    state.xorState = combined::nextXorshift(state.xorState);
+    const std::int32_t k = state.parkMillerState / quotient;
+    std::int32_t next = combined::multiplier * (state.parkMillerState - k * quotient) - remainder * k;
+    if (next < 0) {
+        next += combined::modulus;
+    }
+    state.parkMillerState = next;
+    const std::uint32_t n =
+        ((state.xorState ^ static_cast<std::uint32_t>(state.parkMillerState)) & 0x7FFFFFFFU) | 1U;
+    return static_cast<float>(n) * combined::scale;
+}
+
+// Whether drawSchrage gives drawCombined's values, bit for bit, for the
+// first `draws` draws from `start`.
+bool schrageMatchesDrawCombined(const CombinedState& start, std::int64_t draws)
+{
+    CombinedState schrage = start;
+    CombinedState folded = start;
+    for (std::int64_t i = 0; i < draws; ++i) {
+        if (std::bit_cast<std::uint32_t>(drawSchrage(schrage))
+            != std::bit_cast<std::uint32_t>(drawCombined(folded))) {
+            return false;
+        }
+    }
+    return schrage == folded;
+}
+
+// Two draws per strand break and three per base damage: the draws that place
+// one cell's lesions and nothing else, as if every site drawn were free.
+std::int64_t placementDrawCount(const RunState& run)
+{
+    return 2 * std::int64_t{run.yields.strandBreaks} + 3 * std::int64_t{run.yields.baseDamages};
+}
+
+// The yardstick a cell is judged by: a cell's placement draws from the
+// generator as defined (drawSchrage), inlined on a local state. Fails when
+// drawSchrage and drawCombined disagree, since the ratio would then compare
+// different sequences.
 void placementDrawsOfOneCell(benchmark::State& state, const Particle& particle)
 {
     const RunState run(settingsFor(particle));
-    const std::int64_t draws =
-        2 * std::int64_t{run.yields.strandBreaks} + 3 * std::int64_t{run.yields.baseDamages};
+    const std::int64_t draws = placementDrawCount(run);
+    CombinedState generator = run.cells.generator;
+    if (!schrageMatchesDrawCombined(generator, 100 * draws)) {
+        state.SkipWithError("Schrage's method and drawCombined give different values; "
+                            "the yardstick would not draw the program's sequence.");
+        return;
+    }
+    for (auto _ : state) {
+        for (std::int64_t i = 0; i < draws; ++i) {
+            const float u = drawSchrage(generator);
+            benchmark::DoNotOptimize(u);
+        }
+    }
+    benchmark::DoNotOptimize(generator);
+    state.SetItemsProcessed(state.iterations());
+}
+
+// The same draws from drawCombined, the program's faster form of the
+// generator.
+void drawCombinedOfOneCell(benchmark::State& state, const Particle& particle)
+{
+    const RunState run(settingsFor(particle));
+    const std::int64_t draws = placementDrawCount(run);
     CombinedState generator = run.cells.generator;
     for (auto _ : state) {
         for (std::int64_t i = 0; i < draws; ++i) {
@@ -109,6 +174,8 @@ void registerCellBenchmarks()
                                      oneCellPerIteration<reference::Cells>, particle);
         benchmark::RegisterBenchmark(("placementDraws/" + label).c_str(), placementDrawsOfOneCell,
                                      particle);
+        benchmark::RegisterBenchmark(("placementDraws/drawCombined/" + label).c_str(),
+                                     drawCombinedOfOneCell, particle);
     }
 }
 

@@ -7,8 +7,8 @@
 namespace kesp::bench {
 
 // Cells per second of the fast core and of the reference, and the time of
-// just the random draws that place one cell's lesions, for three particle
-// types.
+// just the random draws that place one cell's lesions (by Schrage's method and
+// by drawCombined), for three particle types.
 void registerCellBenchmarks();
 
 // One range table, and the physics of a 100-component mixed field on one

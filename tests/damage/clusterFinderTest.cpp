@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <ostream>
 #include <string>
 #include <vector>
 
+#include "damage/referenceCellSimulation.h"
 #include "damage/runErrorMessage.h"
 #include "damage/segmentWithLesions.h"
 
@@ -73,6 +75,60 @@ TEST(ClusterFinderTest, clustersAndClassesOfHandBuiltSegments)
     };
     for (const Case& c : cases) {
         EXPECT_EQ(scan(segmentWith(300, c.lesions)), c.expected) << c.what;
+    }
+}
+
+// The clusters of a segment as the reference cuts and classifies them, one
+// position at a time.
+std::vector<Found> referenceScan(const reference::DnaSegment& segment)
+{
+    std::vector<Found> found;
+    std::int32_t cursor = 1;
+    for (;;) {
+        const reference::ClusterBounds bounds = reference::nextCluster(segment, cursor);
+        const reference::ClusterClass c = reference::classifyCluster(segment, bounds.first, bounds.last);
+        found.push_back({bounds.first, bounds.last, c.code, c.lesions, c.strandBreaks});
+        if (!bounds.more) {
+            return found;
+        }
+    }
+}
+
+// Random segments from sparse to dense, with lesions at both ends and across
+// word and batch edges, and codes left behind by an earlier cell where the
+// bit is now clear: the scan gives exactly the reference's clusters.
+TEST(ClusterFinderTest, randomSegmentsMatchTheReference)
+{
+    std::uint32_t pick = 2024;
+    const auto next = [&pick](std::uint32_t range) {
+        pick = pick * 1664525U + 1013904223U;
+        return (pick >> 8) % range;
+    };
+    for (const std::int32_t length : {1, 63, 64, 255, 256, 257, 1000, 5000}) {
+        for (const std::uint32_t perMille : {2U, 30U, 120U, 400U}) {
+            DnaSegment segment;
+            allocateSegment(segment, length);
+            reference::DnaSegment expected;
+            reference::allocateSegment(expected, length);
+            // A stale code under every clear bit.
+            for (std::int32_t p = 1; p <= length; ++p) {
+                setLesion(segment, 1, p, baseLesion);
+                setLesion(segment, 2, p, strandBreak);
+            }
+            clearStrands(segment);
+            for (std::int32_t p = 1; p <= length; ++p) {
+                for (int strand = 1; strand <= 2; ++strand) {
+                    const bool end = p == 1 || p == length;
+                    if (end || next(1000) < perMille) {
+                        const auto code = static_cast<std::int32_t>(1 + next(3));
+                        setLesion(segment, strand, p, code);
+                        reference::lesionAt(expected, strand, p) = code;
+                    }
+                }
+            }
+            EXPECT_EQ(scan(segment), referenceScan(expected))
+                << "length " << length << ", " << perMille << " per mille";
+        }
     }
 }
 
