@@ -1,6 +1,7 @@
 #include "damage/cellPipeline.h"
 
 #include <algorithm>
+#include <bit>
 #include <condition_variable>
 #include <cstdint>
 #include <exception>
@@ -16,6 +17,10 @@ namespace kesp {
 
 namespace {
 
+// Cells the placer may be ahead of the last one folded, beyond one per
+// worker: enough that neither side waits for the other at every cell.
+constexpr unsigned cellsAhead = 16;
+
 // A cluster as the cut found it, kept until the cell is folded.
 struct FoundCluster {
     int code;
@@ -25,12 +30,85 @@ struct FoundCluster {
     std::int32_t strandBreaks;
 };
 
-// A cell in flight: its segment and, once cut, its clusters.
+// A lesion as the placer hands it on: its site (an index into the
+// segment's codes) and its code.
+struct Lesion {
+    std::uint32_t site;
+    std::uint8_t code;
+};
+
+// A cell in flight: the lesions chemical repair left, in site order,
+// strand 1 then strand 2, and once cut, its clusters. The placer keeps the
+// segment to itself: handing on this compact list instead of the scattered
+// segment keeps the other threads from pulling thousands of cache lines of
+// it across cores.
 struct Slot {
-    DnaSegment segment;
+    std::vector<Lesion> lesions;
+    std::size_t strand2Begin = 0;
     std::vector<FoundCluster> clusters;
     bool cut = false;
 };
+
+void handOnLesions(const DnaSegment& segment, Slot& slot)
+{
+    slot.lesions.clear();
+    const std::size_t positions = static_cast<std::size_t>(segment.length) + 1;
+    for (std::size_t w = 0; w < 2 * segment.wordsPerStrand; ++w) {
+        if (w == segment.wordsPerStrand) {
+            slot.strand2Begin = slot.lesions.size();
+        }
+        const std::size_t strandIndex = w / segment.wordsPerStrand;
+        const std::size_t firstPosition = (w % segment.wordsPerStrand) * 64;
+        for (std::uint64_t bits = segment.occupied[w]; bits != 0; bits &= bits - 1) {
+            const std::size_t site =
+                strandIndex * positions + firstPosition + static_cast<std::size_t>(std::countr_zero(bits));
+            slot.lesions.push_back({static_cast<std::uint32_t>(site), segment.codes[site]});
+        }
+    }
+}
+
+// The clusters of the cell, as scanClusters finds them on the segment:
+// both strands' lesions merged by position.
+void cutIntoClusters(Slot& slot, std::int32_t length)
+{
+    const auto offset2 = static_cast<std::int64_t>(length) + 1;
+    const std::vector<Lesion>& lesions = slot.lesions;
+    const std::size_t end1 = slot.strand2Begin;
+    const std::size_t end2 = lesions.size();
+    constexpr std::int64_t none = std::numeric_limits<std::int64_t>::max();
+    slot.clusters.clear();
+    ClusterBuilder cluster;
+    bool open = false;
+    std::size_t i = 0;
+    std::size_t j = end1;
+    while (i < end1 || j < end2) {
+        const std::int64_t p1 = i < end1 ? lesions[i].site : none;
+        const std::int64_t p2 = j < end2 ? lesions[j].site - offset2 : none;
+        const auto position = static_cast<std::int32_t>(std::min(p1, p2));
+        std::int32_t code1 = noLesion;
+        std::int32_t code2 = noLesion;
+        if (p1 == position) {
+            code1 = lesions[i++].code;
+        }
+        if (p2 == position) {
+            code2 = lesions[j++].code;
+        }
+        if (!open) {
+            cluster.start(position);
+            open = true;
+        } else if (position - cluster.last > minClusterSeparationBp) {
+            const ClusterClass found = cluster.classify();
+            slot.clusters.push_back({found.code, cluster.first, cluster.last, found.lesions, found.strandBreaks});
+            cluster.start(position);
+        }
+        cluster.addPosition(position, code1, code2);
+    }
+    if (!open) {
+        stopForMissingDamage();
+    }
+    const ClusterClass found = cluster.classify();
+    slot.clusters.push_back({found.code, cluster.first, cluster.last, found.lesions, found.strandBreaks});
+}
 
 // Where every cell stands. Cells below `limit` are done in full: `limit` is
 // the count asked for until the placer stops early (the stop flag) or a
@@ -38,12 +116,8 @@ struct Slot {
 class Pipeline {
 public:
     Pipeline(CellSimulation& cells, const CellDose& dose, int count, unsigned workers)
-        : cells_(cells), dose_(dose), limit_(count), slots_(workers + 2)
+        : cells_(cells), dose_(dose), limit_(count), slots_(workers + cellsAhead)
     {
-        for (Slot& slot : slots_) {
-            slot.segment.baseTypeSkip = cells.segment.baseTypeSkip;
-            allocateSegment(slot.segment, cells.segment.length);
-        }
     }
 
     // The calling thread places the cells, in order, while the workers do
@@ -84,7 +158,11 @@ private:
             }
             slotOf(cell).cut = false;
             lock.unlock();
-            const bool done = attempt(cell, [&] { placeCellLesions(slotOf(cell).segment, dose_, cells_.generator); });
+            const bool done = attempt(cell, [&] {
+                placeCellLesions(cells_.segment, dose_, cells_.generator);
+                applyChemicalRepair(cells_.segment, dose_.yields, cells_.streams);
+                handOnLesions(cells_.segment, slotOf(cell));
+            });
             lock.lock();
             if (!done) {
                 fail(cell);
@@ -119,9 +197,9 @@ private:
         changed_.notify_all();
     }
 
-    // The workers take the steps in cell order where order counts (repair,
-    // folding; one worker at a time) and cut any repaired cell meanwhile,
-    // as the placer does while it waits for a slot.
+    // The workers fold the cells into the tally in cell order, one worker at
+    // a time, and cut any handed-on cell meanwhile, as the placer does while
+    // it waits for a slot.
     void work()
     {
         std::unique_lock<std::mutex> lock(mutex_);
@@ -129,12 +207,8 @@ private:
             if (folded_ >= limit_) {
                 return;  // the limit only ever falls, and never below a cell not yet folded
             }
-            if (!ordered_ && folded_ < repaired_ && folded_ < limit_ && slotOf(folded_).cut) {
-                orderedStep(lock, folded_, [this](int cell) { fold(cell); }, folded_);
-            } else if (!ordered_ && repaired_ < placed_ && repaired_ < limit_) {
-                orderedStep(lock, repaired_, [this](int cell) {
-                    applyChemicalRepair(slotOf(cell).segment, dose_.yields, cells_.streams);
-                }, repaired_);
+            if (!folding_ && folded_ < placed_ && folded_ < limit_ && slotOf(folded_).cut) {
+                foldNext(lock);
             } else if (!cutNext(lock)) {
                 changed_.wait(lock);
             }
@@ -144,7 +218,7 @@ private:
     // Cuts the next repaired cell into clusters, if there is one.
     bool cutNext(std::unique_lock<std::mutex>& lock)
     {
-        if (nextCut_ >= repaired_ || nextCut_ >= limit_) {
+        if (nextCut_ >= placed_ || nextCut_ >= limit_) {
             return false;
         }
         const int cell = nextCut_++;
@@ -159,31 +233,20 @@ private:
         return true;
     }
 
-    // A step that goes in cell order: `next` counts the cells it has done.
-    template <typename Step>
-    void orderedStep(std::unique_lock<std::mutex>& lock, int cell, Step&& step, int& next)
+    // Folds the next cell; one worker at a time, in cell order.
+    void foldNext(std::unique_lock<std::mutex>& lock)
     {
-        ordered_ = true;
+        const int cell = folded_;
+        folding_ = true;
         lock.unlock();
-        const bool done = attempt(cell, [&] { step(cell); });
+        fold(cell);
         lock.lock();
-        ordered_ = false;
-        if (done) {
-            next = cell + 1;
-        } else {
-            fail(cell);
-        }
+        folding_ = false;
+        folded_ = cell + 1;
         changed_.notify_all();
     }
 
-    void cut(int cell)
-    {
-        Slot& slot = slotOf(cell);
-        slot.clusters.clear();
-        scanClusters(slot.segment, [&slot](const ClusterBuilder& cluster, const ClusterClass& found) {
-            slot.clusters.push_back({found.code, cluster.first, cluster.last, found.lesions, found.strandBreaks});
-        });
-    }
+    void cut(int cell) { cutIntoClusters(slotOf(cell), cells_.segment.length); }
 
     // Folds the cell's clusters into the tally, as one thread adds them.
     void fold(int cell)
@@ -206,10 +269,9 @@ private:
     std::condition_variable changed_;
     int limit_;
     int placed_ = 0;
-    int repaired_ = 0;
     int nextCut_ = 0;
     int folded_ = 0;
-    bool ordered_ = false;  // a worker is repairing or folding
+    bool folding_ = false;
     std::vector<Slot> slots_;
     std::mutex errorMutex_;
     int errorCell_ = std::numeric_limits<int>::max();

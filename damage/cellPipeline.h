@@ -3,10 +3,10 @@
 // for bit. A cell's lesion placement needs only the combined generator and
 // its chemical repair only stream 1, each in cell order; cutting its lesions
 // into clusters needs neither; and folding its clusters into the run sums
-// must go in cell order. So one thread places the lesions of cell k + 1
-// while another repairs cell k and others cut earlier cells into clusters,
-// and the clusters are folded into the tally strictly in cell order. Each
-// cell in flight has a DNA segment of its own.
+// must go in cell order. So one thread places and repairs the lesions of
+// each cell in turn and hands them on as a compact list, other threads cut
+// earlier cells into clusters, and the clusters are folded into the tally
+// strictly in cell order.
 
 #include "damage/cellSimulation.h"
 #include "support/stopFlag.h"

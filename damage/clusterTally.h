@@ -173,10 +173,10 @@ struct CellClusterSums {
     double trackSsb = 0.0;
     double trackOther = 0.0;
     double trackAll = 0.0;
-    detail::EntrySums allDsb;       // row 51 by category
-    detail::EntrySums allSsb;
-    detail::EntrySums allOther;
-    detail::EntrySums allClusters;
+    detail::EntrySums allDsb{};     // row 51 by category
+    detail::EntrySums allSsb{};
+    detail::EntrySums allOther{};
+    detail::EntrySums allClusters{};
 
     void add(int code, std::int32_t first, std::int32_t last, std::int32_t lesions,
              std::int32_t strandBreaks)
