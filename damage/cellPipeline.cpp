@@ -67,6 +67,15 @@ void handOnLesions(const DnaSegment& segment, Slot& slot)
     }
 }
 
+// The clusters of a segment, as the fold takes them.
+void collectClusters(const DnaSegment& segment, Slot& slot)
+{
+    slot.clusters.clear();
+    scanClusters(segment, [&slot](const ClusterBuilder& cluster, const ClusterClass& found) {
+        slot.clusters.push_back({found.code, cluster.first, cluster.last, found.lesions, found.strandBreaks});
+    });
+}
+
 // The clusters of the cell, as scanClusters finds them on the segment:
 // both strands' lesions merged by position.
 void cutIntoClusters(Slot& slot, std::int32_t length)
@@ -156,22 +165,33 @@ private:
             if (cell >= limit_) {
                 break;
             }
+            // When the workers fall behind, the placer cuts the cell itself,
+            // on its own segment, and hands on the clusters instead.
+            const bool cutHere = cell - folded_ > static_cast<int>(cellsAhead / 2);
             slotOf(cell).cut = false;
             lock.unlock();
-            const bool done = attempt(cell, [&] {
-                placeCellLesions(cells_.segment, dose_, cells_.generator);
-                applyChemicalRepair(cells_.segment, dose_.yields, cells_.streams);
-                handOnLesions(cells_.segment, slotOf(cell));
-            });
+            const bool done = attempt(cell, [&] { placeAndRepair(slotOf(cell), cutHere); });
             lock.lock();
             if (!done) {
                 fail(cell);
                 break;
             }
+            slotOf(cell).cut = cutHere;
             placed_ = cell + 1;
             changed_.notify_all();
         }
         changed_.notify_all();
+    }
+
+    void placeAndRepair(Slot& slot, bool cutHere)
+    {
+        placeCellLesions(cells_.segment, dose_, cells_.generator);
+        applyChemicalRepair(cells_.segment, dose_.yields, cells_.streams);
+        if (cutHere) {
+            collectClusters(cells_.segment, slot);
+        } else {
+            handOnLesions(cells_.segment, slot);
+        }
     }
 
     // Does the step of the cell; a failure lowers the limit to the cell.
@@ -218,6 +238,12 @@ private:
     // Cuts the next repaired cell into clusters, if there is one.
     bool cutNext(std::unique_lock<std::mutex>& lock)
     {
+        // Cells the placer cut itself may be folded already, and their slots
+        // taken by later cells.
+        nextCut_ = std::max(nextCut_, folded_);
+        while (nextCut_ < placed_ && slotOf(nextCut_).cut) {
+            ++nextCut_;  // cut by the placer
+        }
         if (nextCut_ >= placed_ || nextCut_ >= limit_) {
             return false;
         }

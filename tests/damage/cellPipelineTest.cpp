@@ -61,6 +61,9 @@ const Case cases[] = {
     {"e", 1.0, 150, 1, 100.0, 0.0},   {"e", 0.1, 7, 99, 0.5, 0.0},      {"p", 10.0, 120, 12345, 21.0, 0.0},
     {"p", 2.0, 2, 7, 0.0, 0.1},       {"4He", 40.0, 101, 3, 100.0, 1.0}, {"12C", 120.0, 60, 4711, 2.0, 0.0},
     {"56Fe", 56.0, 33, 5, 100.0, 0.0}, {"e", 1.0, 1, 8, 100.0, 0.0},
+    // Long enough for the placer to run ahead, cut cells itself and see
+    // their slots taken again before the workers look at them.
+    {"e", 1.0, 3000, 77, 100.0, 0.0},
 };
 
 TEST(CellPipelineTest, anyNumberOfThreadsGivesTheResultsOfOne)
