@@ -101,6 +101,18 @@ inline void addToEntry(ClusterTally& t, TouchedEntries& touched, std::size_t r, 
     t.cellPerTrack[r][c] += weight;
 }
 
+// Adds a cluster of 1 to 50 lesions to its size row, in its category and in
+// ALL CLUSTERS; larger clusters have no size row.
+inline void addToSizeRow(ClusterTally& t, TouchedEntries& touched, std::int32_t lesions, std::size_t category,
+                         const ClusterMeasures& m, double weight)
+{
+    if (lesions >= 1 && lesions <= tallyRows - 1) {
+        const auto n = static_cast<std::size_t>(lesions);
+        addToEntry(t, touched, n, category, m, weight);
+        addToEntry(t, touched, n, tallyCategories, m, weight);
+    }
+}
+
 // The per-cell sums of one entry, gathered apart from the tally, in the
 // order the clusters come, and written to it once.
 struct EntrySums {
@@ -145,11 +157,7 @@ inline void addCluster(ClusterTally& t, TouchedEntries& touched, int code, std::
 {
     const detail::ClusterMeasures m = detail::measuresOf(first, last, lesions, strandBreaks);
     const std::size_t category = detail::categoryOfCode[static_cast<std::size_t>(code)];
-    if (lesions >= 1 && lesions <= tallyRows - 1) {
-        const auto n = static_cast<std::size_t>(lesions);
-        detail::addToEntry(t, touched, n, category, m, weight);
-        detail::addToEntry(t, touched, n, tallyCategories, m, weight);
-    }
+    detail::addToSizeRow(t, touched, lesions, category, m, weight);
     detail::addToEntry(t, touched, tallyRows, category, m, weight);
     detail::addToEntry(t, touched, tallyRows, tallyCategories, m, weight);
 }
@@ -215,11 +223,7 @@ private:
     {
         const detail::ClusterMeasures m = detail::measuresOf(first, last, lesions, strandBreaks);
         const std::size_t category = detail::categoryOfCode[static_cast<std::size_t>(code)];
-        if (lesions >= 1 && lesions <= tallyRows - 1) {
-            const auto n = static_cast<std::size_t>(lesions);
-            detail::addToEntry(tally, touched, n, category, m, weight);
-            detail::addToEntry(tally, touched, n, tallyCategories, m, weight);
-        }
+        detail::addToSizeRow(tally, touched, lesions, category, m, weight);
         allDsb.addIf(category == 1, m.pctSb, m.length, m.perNt, weight);
         allSsb.addIf(category == 2, m.pctSb, m.length, m.perNt, weight);
         allOther.addIf(category == 3, m.pctSb, m.length, m.perNt, weight);
