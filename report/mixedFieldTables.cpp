@@ -154,24 +154,36 @@ void writeMixedFieldSummaryRows(std::ostream& out, double po2, const std::vector
     }
 }
 
+ComponentRow fieldAverage(const std::vector<ComponentRow>& rows)
+{
+    ComponentRow a;
+    a.name = "Avg";
+    for (const ComponentRow& row : rows) {
+        const double w = row.weight;
+        const ComponentPhysics& p = row.physics;
+        a.weight += w;
+        a.kineticEnergy += w * row.kineticEnergy;
+        a.energyPerNucleon += w * row.energyPerNucleon;
+        a.zeb += w * row.zeb;
+        a.hrf += w * row.hrf;
+        a.physics.sElectronic += w * p.sElectronic;
+        a.physics.sRadiative += w * p.sRadiative;
+        a.physics.sTotal += w * p.sTotal;
+        a.physics.dpuf += w * p.dpuf;
+        a.physics.yf += w * p.yf;
+        a.physics.zf += w * p.zf;
+        a.physics.rangeCsda += w * p.rangeCsda;
+    }
+    a.weight /= static_cast<double>(rows.size());
+    return a;
+}
+
 void writeMixedFieldSummary(std::ostream& out, double po2, const std::vector<ComponentRow>& rows)
 {
     writeMixedFieldSummaryRows(out, po2, rows);
-    double weight = 0.0, kineticEnergy = 0.0, energyPerNucleon = 0.0, zeb = 0.0;
-    double yf = 0.0, zf = 0.0, range = 0.0, hrf = 0.0;
-    for (const ComponentRow& row : rows) {
-        const double w = row.weight;
-        weight += w;
-        kineticEnergy += w * row.kineticEnergy;
-        energyPerNucleon += w * row.energyPerNucleon;
-        zeb += w * row.zeb;
-        yf += w * row.physics.yf;
-        zf += w * row.physics.zf;
-        range += w * row.physics.rangeCsda;
-        hrf += w * row.hrf;
-    }
-    writeSummaryRow(out, "Avg", weight / static_cast<double>(rows.size()), kineticEnergy,
-                    energyPerNucleon, zeb, yf, zf, range, hrf);
+    const ComponentRow a = fieldAverage(rows);
+    writeSummaryRow(out, a.name, a.weight, a.kineticEnergy, a.energyPerNucleon, a.zeb, a.physics.yf, a.physics.zf,
+                    a.physics.rangeCsda, a.hrf);
     writeRule(out, '=', summaryTableWidth);
 }
 

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "damage/clusterTally.h"
+#include "report/mixedFieldTables.h"
 #include "scan/scanText.h"
 #include "support/text.h"
 
@@ -62,28 +63,15 @@ void addSingleParticle(const RunSettings& settings, const RunResults& results, s
     }
 }
 
-// The field's average row: each quantity weighted by the components'
-// normalised weights, summed in component order as the report sums it.
+// The field's average row, as the report's tables show it.
 void addMixedField(const RunResults& results, std::vector<std::string>& fields)
 {
-    double kineticEnergy = 0.0, energyPerNucleon = 0.0, total = 0.0, electronic = 0.0, range = 0.0;
-    double zeb = 0.0, yf = 0.0, zf = 0.0, dpuf = 0.0;
-    for (const ComponentRow& row : results.components) {
-        const double w = row.weight;
-        kineticEnergy += w * row.kineticEnergy;
-        energyPerNucleon += w * row.energyPerNucleon;
-        total += w * row.physics.sTotal;
-        electronic += w * row.physics.sElectronic;
-        range += w * row.physics.rangeCsda;
-        zeb += w * row.zeb;
-        yf += w * row.physics.yf;
-        zf += w * row.physics.zf;
-        dpuf += w * row.physics.dpuf;
-    }
+    const ComponentRow a = fieldAverage(results.components);
     for (const std::string& text :
-         {std::string("field"), std::string(), std::string(), shortestText(kineticEnergy),
-          shortestText(energyPerNucleon), shortestText(total), shortestText(electronic), shortestText(range),
-          shortestText(zeb), shortestText(yf), shortestText(zf), shortestText(dpuf)}) {
+         {std::string("field"), std::string(), std::string(), shortestText(a.kineticEnergy),
+          shortestText(a.energyPerNucleon), shortestText(a.physics.sTotal), shortestText(a.physics.sElectronic),
+          shortestText(a.physics.rangeCsda), shortestText(a.zeb), shortestText(a.physics.yf),
+          shortestText(a.physics.zf), shortestText(a.physics.dpuf)}) {
         fields.push_back(text);
     }
     // The damage model differs from component to component.
