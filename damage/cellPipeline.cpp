@@ -282,7 +282,6 @@ private:
         clearCellTally(tally, cells_.touched);
         CellClusterSums sums{tally, cells_.touched, dose_.trackWeight};
         for (const FoundCluster& c : slot.clusters) {
-            tally.classCount[static_cast<std::size_t>(c.code)] += 1;
             sums.add(c.code, c.first, c.last, c.lesions, c.strandBreaks);
         }
         sums.finish();

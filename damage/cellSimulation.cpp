@@ -14,8 +14,7 @@ void tallySegmentClusters(CellSimulation& cells, double weight)
 {
     ClusterTally& tally = cells.tally;
     CellClusterSums sums{tally, cells.touched, weight};
-    scanClusters(cells.segment, [&tally, &sums](const ClusterBuilder& cluster, const ClusterClass& found) {
-        tally.classCount[static_cast<std::size_t>(found.code)] += 1;
+    scanClusters(cells.segment, [&sums](const ClusterBuilder& cluster, const ClusterClass& found) {
         sums.add(found.code, cluster.first, cluster.last, found.lesions, found.strandBreaks);
     });
     sums.finish();

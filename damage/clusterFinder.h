@@ -62,6 +62,15 @@ constexpr ClassTable makeClassTable()
 
 inline constexpr ClassTable classTable = makeClassTable();
 
+// `a` where `condition` holds, else `b`, by arithmetic: the compiler turns
+// a plain choice in the scan into a branch, which mispredicts where the
+// condition depends on where lesions fell.
+inline std::int32_t choose(bool condition, std::int32_t a, std::int32_t b)
+{
+    const std::int32_t all = -static_cast<std::int32_t>(condition);
+    return b ^ ((a ^ b) & all);
+}
+
 }  // namespace detail
 
 // A cluster as the scan collects it, position by position.
@@ -89,10 +98,10 @@ struct ClusterBuilder {
         const bool sb2 = code2 == strandBreak;
         last = position;
         baseDamages += static_cast<std::int32_t>(code1 > strandBreak) + static_cast<std::int32_t>(code2 > strandBreak);
-        dsb = dsb || (sb1 && lastStrandBreak2 >= windowStart);
-        lastStrandBreak1 = sb1 ? position : lastStrandBreak1;
-        dsb = dsb || (sb2 && lastStrandBreak1 >= windowStart);
-        lastStrandBreak2 = sb2 ? position : lastStrandBreak2;
+        dsb = dsb | (sb1 & (lastStrandBreak2 >= windowStart));
+        lastStrandBreak1 = detail::choose(sb1, position, lastStrandBreak1);
+        dsb = dsb | (sb2 & (lastStrandBreak1 >= windowStart));
+        lastStrandBreak2 = detail::choose(sb2, position, lastStrandBreak2);
         strandBreaks1 += static_cast<std::int32_t>(sb1);
         strandBreaks2 += static_cast<std::int32_t>(sb2);
     }
@@ -136,10 +145,12 @@ void scanClusters(const DnaSegment& segment, Visit&& visit)
                 visit(cluster, cluster.classify());
                 cluster.start(position);
             }
-            // Codes are meaningful only where the bit is set.
-            const std::int32_t code1 = ((word1 >> bit) & 1U) != 0 ? segment.codes[p] : noLesion;
+            // Codes are meaningful only where the bit is set; both are read
+            // and masked, since which strand holds a lesion is as random as
+            // a coin and a branch on it would mispredict half the time.
+            const std::int32_t code1 = segment.codes[p] & -static_cast<std::int32_t>((word1 >> bit) & 1U);
             const std::int32_t code2 =
-                ((word2 >> bit) & 1U) != 0 ? segment.codes[strand2Base + p] : noLesion;
+                segment.codes[strand2Base + p] & -static_cast<std::int32_t>((word2 >> bit) & 1U);
             cluster.addPosition(position, code1, code2);
         }
     }

@@ -166,7 +166,7 @@ inline void addCluster(ClusterTally& t, TouchedEntries& touched, int code, std::
 // result as addCluster for each. Row 51 (all sizes) is gathered apart, where
 // the compiler can keep it in registers, and written at the end of the cell;
 // its sums receive the same values in the same order as addCluster would add
-// them. Clusters of a single lesion, the bulk of sparse damage, are the only
+// them. The clusters are also added to the run's class counts. Clusters of a single lesion, the bulk of sparse damage, are the only
 // ones in row 1, and their measures there (100 or 0 % Sb, length 1, 0.5
 // lesions per nucleotide) are whole numbers or halves, whose sums do not
 // depend on the order of adding: row 1 is written once at the end of the
@@ -205,9 +205,12 @@ struct CellClusterSums {
         allClusters.addIf(true, pctSb, 1.0, 0.5, weight);
     }
 
-    // Writes row 1 and row 51, which nothing else touches during the cell.
+    // Writes row 1 and row 51, which nothing else touches during the cell,
+    // and counts the single lesions' classes.
     void finish()
     {
+        tally.classCount[2] += singleSsb;
+        tally.classCount[1] += singleOther;
         writeSingles(2, singleSsb, singleSsb, trackSsb);
         writeSingles(3, singleOther, 0, trackOther);
         writeSingles(tallyCategories, singleSsb + singleOther, singleSsb, trackAll);
@@ -221,6 +224,7 @@ private:
     void addSeveral(int code, std::int32_t first, std::int32_t last, std::int32_t lesions,
                     std::int32_t strandBreaks)
     {
+        tally.classCount[static_cast<std::size_t>(code)] += 1;
         const detail::ClusterMeasures m = detail::measuresOf(first, last, lesions, strandBreaks);
         const std::size_t category = detail::categoryOfCode[static_cast<std::size_t>(code)];
         detail::addToSizeRow(tally, touched, lesions, category, m, weight);

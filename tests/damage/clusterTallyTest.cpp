@@ -178,6 +178,7 @@ TEST(CellClusterSumsTest, tallyEqualsAddingEachClusterInTurn)
             const std::int32_t first = 100 * i;
             addCluster(expected, expectedTouched, c.code, first, first + c.length - 1, c.lesions,
                        c.strandBreaks, weight);
+            expected.classCount[static_cast<std::size_t>(c.code)] += 1;
             sums.add(c.code, first, first + c.length - 1, c.lesions, c.strandBreaks);
         }
         sums.finish();
