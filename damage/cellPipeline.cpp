@@ -1,7 +1,8 @@
 #include "damage/cellPipeline.h"
 
 #include <algorithm>
-#include <bit>
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <exception>
@@ -11,113 +12,29 @@
 #include <vector>
 
 #include "damage/chemicalRepair.h"
-#include "damage/clusterFinder.h"
 
 namespace kesp {
 
 namespace {
 
 // Cells the placer may be ahead of the last one folded, beyond one per
-// worker: enough that neither side waits for the other at every cell.
-constexpr unsigned cellsAhead = 16;
+// worker. Few: every cell in flight holds its lesions in memory, and the
+// placer's segment and these records should stay in its core's cache.
+constexpr unsigned cellsAhead = 4;
 
-// A cluster as the cut found it, kept until the cell is folded.
-struct FoundCluster {
-    int code;
-    std::int32_t first;
-    std::int32_t last;
-    std::int32_t lesions;
-    std::int32_t strandBreaks;
-};
+// How long a waiting thread polls before it sleeps.
+constexpr std::chrono::microseconds pollingTime{500};
 
-// A lesion as the placer hands it on: its site (an index into the
-// segment's codes) and its code.
-struct Lesion {
-    std::uint32_t site;
-    std::uint8_t code;
-};
-
-// A cell in flight: the lesions chemical repair left, in site order,
-// strand 1 then strand 2, and once cut, its clusters. The placer keeps the
-// segment to itself: handing on this compact list instead of the scattered
-// segment keeps the other threads from pulling thousands of cache lines of
-// it across cores.
+// A cell in flight: the record of its lesions, from which a worker
+// rebuilds its segment (a short list in placement order is far cheaper to
+// hand across cores than the scattered segment), and once cut, its
+// clusters gathered in a cell tally, ready to be folded.
 struct Slot {
-    std::vector<Lesion> lesions;
-    std::size_t strand2Begin = 0;
-    std::vector<FoundCluster> clusters;
-    bool cut = false;
+    LesionRecord record;
+    CellTally cell;
+    bool cut = false;      // the cell tally holds the cell
+    bool cutting = false;  // a thread is cutting it
 };
-
-void handOnLesions(const DnaSegment& segment, Slot& slot)
-{
-    slot.lesions.clear();
-    const std::size_t positions = static_cast<std::size_t>(segment.length) + 1;
-    for (std::size_t w = 0; w < 2 * segment.wordsPerStrand; ++w) {
-        if (w == segment.wordsPerStrand) {
-            slot.strand2Begin = slot.lesions.size();
-        }
-        const std::size_t strandIndex = w / segment.wordsPerStrand;
-        const std::size_t firstPosition = (w % segment.wordsPerStrand) * 64;
-        for (std::uint64_t bits = segment.occupied[w]; bits != 0; bits &= bits - 1) {
-            const std::size_t site =
-                strandIndex * positions + firstPosition + static_cast<std::size_t>(std::countr_zero(bits));
-            slot.lesions.push_back({static_cast<std::uint32_t>(site), segment.codes[site]});
-        }
-    }
-}
-
-// The clusters of a segment, as the fold takes them.
-void collectClusters(const DnaSegment& segment, Slot& slot)
-{
-    slot.clusters.clear();
-    scanClusters(segment, [&slot](const ClusterBuilder& cluster, const ClusterClass& found) {
-        slot.clusters.push_back({found.code, cluster.first, cluster.last, found.lesions, found.strandBreaks});
-    });
-}
-
-// The clusters of the cell, as scanClusters finds them on the segment:
-// both strands' lesions merged by position.
-void cutIntoClusters(Slot& slot, std::int32_t length)
-{
-    const auto offset2 = static_cast<std::int64_t>(length) + 1;
-    const std::vector<Lesion>& lesions = slot.lesions;
-    const std::size_t end1 = slot.strand2Begin;
-    const std::size_t end2 = lesions.size();
-    constexpr std::int64_t none = std::numeric_limits<std::int64_t>::max();
-    slot.clusters.clear();
-    ClusterBuilder cluster;
-    bool open = false;
-    std::size_t i = 0;
-    std::size_t j = end1;
-    while (i < end1 || j < end2) {
-        const std::int64_t p1 = i < end1 ? lesions[i].site : none;
-        const std::int64_t p2 = j < end2 ? lesions[j].site - offset2 : none;
-        const auto position = static_cast<std::int32_t>(std::min(p1, p2));
-        std::int32_t code1 = noLesion;
-        std::int32_t code2 = noLesion;
-        if (p1 == position) {
-            code1 = lesions[i++].code;
-        }
-        if (p2 == position) {
-            code2 = lesions[j++].code;
-        }
-        if (!open) {
-            cluster.start(position);
-            open = true;
-        } else if (position - cluster.last > minClusterSeparationBp) {
-            const ClusterClass found = cluster.classify();
-            slot.clusters.push_back({found.code, cluster.first, cluster.last, found.lesions, found.strandBreaks});
-            cluster.start(position);
-        }
-        cluster.addPosition(position, code1, code2);
-    }
-    if (!open) {
-        stopForMissingDamage();
-    }
-    const ClusterClass found = cluster.classify();
-    slot.clusters.push_back({found.code, cluster.first, cluster.last, found.lesions, found.strandBreaks});
-}
 
 // Where every cell stands. Cells below `limit` are done in full: `limit` is
 // the count asked for until the placer stops early (the stop flag) or a
@@ -125,17 +42,20 @@ void cutIntoClusters(Slot& slot, std::int32_t length)
 class Pipeline {
 public:
     Pipeline(CellSimulation& cells, const CellDose& dose, int count, unsigned workers)
-        : cells_(cells), dose_(dose), limit_(count), slots_(workers + cellsAhead)
+        : cells_(cells), dose_(dose), limit_(count), slots_(workers + cellsAhead), segments_(workers)
     {
+        for (DnaSegment& segment : segments_) {
+            allocateSegment(segment, cells.segment.length);
+        }
     }
 
     // The calling thread places the cells, in order, while the workers do
     // the rest; returns the cells done and throws the first cell's error.
-    int run(const StopFlag& stop, unsigned workers)
+    int run(const StopFlag& stop)
     {
         std::vector<std::jthread> pool;
-        for (unsigned i = 0; i < workers; ++i) {
-            pool.emplace_back([this] { work(); });
+        for (DnaSegment& segment : segments_) {
+            pool.emplace_back([this, &segment] { work(segment); });
         }
         place(stop);
         pool.clear();
@@ -148,6 +68,29 @@ public:
 private:
     Slot& slotOf(int cell) { return slots_[static_cast<std::size_t>(cell) % slots_.size()]; }
 
+    // Called with the lock held after a change of the pipeline's state.
+    void announceChange()
+    {
+        changes_.fetch_add(1, std::memory_order_release);
+        changed_.notify_all();
+    }
+
+    // Waits, with the lock held on entry and on return, for the next change.
+    // Waits of a few cells' time are spent polling, so that a thread
+    // waiting for another keeps its core: one put to sleep hands its core
+    // to whatever else the machine runs, which leaves its caches cold.
+    void awaitChange(std::unique_lock<std::mutex>& lock)
+    {
+        const std::uint64_t seen = changes_.load(std::memory_order_acquire);
+        lock.unlock();
+        const auto until = std::chrono::steady_clock::now() + pollingTime;
+        while (changes_.load(std::memory_order_acquire) == seen && std::chrono::steady_clock::now() < until) {
+            std::this_thread::yield();
+        }
+        lock.lock();
+        changed_.wait(lock, [this, seen] { return changes_.load(std::memory_order_acquire) != seen; });
+    }
+
     void place(const StopFlag& stop)
     {
         std::unique_lock<std::mutex> lock(mutex_);
@@ -156,41 +99,43 @@ private:
                 limit_ = cell;
                 break;
             }
-            // While the cell's slot is still taken, the placer helps cutting.
+            // While the cell's slot is still taken, the placer helps cutting
+            // on its own segment, which the next placement clears anyway.
             while (cell - folded_ >= static_cast<int>(slots_.size()) && cell < limit_) {
-                if (!cutNext(lock)) {
-                    changed_.wait(lock);
+                if (!cutNext(lock, cells_.segment)) {
+                    awaitChange(lock);
                 }
             }
             if (cell >= limit_) {
                 break;
             }
-            // When the workers fall behind, the placer cuts the cell itself,
-            // on its own segment, and hands on the clusters instead.
-            const bool cutHere = cell - folded_ > static_cast<int>(cellsAhead / 2);
-            slotOf(cell).cut = false;
+            // When the cells in flight fill all but this slot, the workers
+            // are behind: the placer cuts the cell itself, on its segment,
+            // and hands on its cell tally instead.
+            const bool cutHere = cell - folded_ + 1 >= static_cast<int>(slots_.size());
+            Slot& slot = slotOf(cell);
+            slot.cut = false;
             lock.unlock();
-            const bool done = attempt(cell, [&] { placeAndRepair(slotOf(cell), cutHere); });
+            const bool done = attempt(cell, [&] { placeAndRepair(slot, cutHere); });
             lock.lock();
             if (!done) {
                 fail(cell);
                 break;
             }
-            slotOf(cell).cut = cutHere;
+            slot.cut = cutHere;
             placed_ = cell + 1;
-            changed_.notify_all();
+            announceChange();
         }
-        changed_.notify_all();
+        announceChange();
     }
 
     void placeAndRepair(Slot& slot, bool cutHere)
     {
-        placeCellLesions(cells_.segment, dose_, cells_.generator);
-        applyChemicalRepair(cells_.segment, dose_.yields, cells_.streams);
+        LesionRecord* record = cutHere ? nullptr : &slot.record;
+        placeCellLesions(cells_.segment, dose_, cells_.generator, record);
+        applyChemicalRepair(cells_.segment, dose_.yields, cells_.streams, record);
         if (cutHere) {
-            collectClusters(cells_.segment, slot);
-        } else {
-            handOnLesions(cells_.segment, slot);
+            tallyCellClusters(cells_.segment, slot.cell, dose_.trackWeight);
         }
     }
 
@@ -214,90 +159,79 @@ private:
     void fail(int cell)
     {
         limit_ = std::min(limit_, cell);
-        changed_.notify_all();
+        announceChange();
     }
 
-    // The workers fold the cells into the tally in cell order, one worker at
-    // a time, and cut any handed-on cell meanwhile, as the placer does while
-    // it waits for a slot.
-    void work()
+    // The workers cut the handed-on cells, each on a segment of its own, and
+    // fold the cut cells into the tally in cell order, one at a time.
+    void work(DnaSegment& segment)
     {
         std::unique_lock<std::mutex> lock(mutex_);
         for (;;) {
             if (folded_ >= limit_) {
                 return;  // the limit only ever falls, and never below a cell not yet folded
             }
-            if (!folding_ && folded_ < placed_ && folded_ < limit_ && slotOf(folded_).cut) {
+            if (!folding_ && folded_ < placed_ && slotOf(folded_).cut) {
                 foldNext(lock);
-            } else if (!cutNext(lock)) {
-                changed_.wait(lock);
+            } else if (!cutNext(lock, segment)) {
+                awaitChange(lock);
             }
         }
     }
 
-    // Cuts the next repaired cell into clusters, if there is one.
-    bool cutNext(std::unique_lock<std::mutex>& lock)
+    // Cuts the first placed cell that no one has cut or is cutting, if there
+    // is one, on the given segment.
+    bool cutNext(std::unique_lock<std::mutex>& lock, DnaSegment& segment)
     {
-        // Cells the placer cut itself may be folded already, and their slots
-        // taken by later cells.
-        nextCut_ = std::max(nextCut_, folded_);
-        while (nextCut_ < placed_ && slotOf(nextCut_).cut) {
-            ++nextCut_;  // cut by the placer
+        int cell = folded_;
+        while (cell < placed_ && (slotOf(cell).cut || slotOf(cell).cutting)) {
+            ++cell;
         }
-        if (nextCut_ >= placed_ || nextCut_ >= limit_) {
+        if (cell >= placed_ || cell >= limit_) {
             return false;
         }
-        const int cell = nextCut_++;
+        Slot& slot = slotOf(cell);
+        slot.cutting = true;
         lock.unlock();
-        const bool done = attempt(cell, [&] { cut(cell); });
+        const bool done = attempt(cell, [&] {
+            rebuildSegment(segment, slot.record);
+            tallyCellClusters(segment, slot.cell, dose_.trackWeight);
+        });
         lock.lock();
-        slotOf(cell).cut = done;
+        slot.cutting = false;
+        slot.cut = done;
         if (!done) {
             fail(cell);
         }
-        changed_.notify_all();
+        announceChange();
         return true;
     }
 
-    // Folds the next cell; one worker at a time, in cell order.
+    // Folds the next cell, cut, into the tally; one worker at a time, in
+    // cell order.
     void foldNext(std::unique_lock<std::mutex>& lock)
     {
         const int cell = folded_;
         folding_ = true;
         lock.unlock();
-        fold(cell);
+        endCell(cells_.tally, slotOf(cell).cell);
         lock.lock();
         folding_ = false;
         folded_ = cell + 1;
-        changed_.notify_all();
-    }
-
-    void cut(int cell) { cutIntoClusters(slotOf(cell), cells_.segment.length); }
-
-    // Folds the cell's clusters into the tally, as one thread adds them.
-    void fold(int cell)
-    {
-        Slot& slot = slotOf(cell);
-        ClusterTally& tally = cells_.tally;
-        clearCellTally(tally, cells_.touched);
-        CellClusterSums sums{tally, cells_.touched, dose_.trackWeight};
-        for (const FoundCluster& c : slot.clusters) {
-            sums.add(c.code, c.first, c.last, c.lesions, c.strandBreaks);
-        }
-        sums.finish();
-        endCell(tally, cells_.touched);
+        announceChange();
     }
 
     CellSimulation& cells_;
     const CellDose& dose_;
     std::mutex mutex_;
     std::condition_variable changed_;
+    std::atomic<std::uint64_t> changes_{0};
     int limit_;
     int placed_ = 0;
-    int nextCut_ = 0;
     int folded_ = 0;
     bool folding_ = false;
     std::vector<Slot> slots_;
+    std::vector<DnaSegment> segments_;  // one for each worker
     std::mutex errorMutex_;
     int errorCell_ = std::numeric_limits<int>::max();
     std::exception_ptr error_;
@@ -315,9 +249,8 @@ int simulateCellsOnThreads(CellSimulation& cells, const CellDose& dose, int coun
         }
         return done;
     }
-    const unsigned workers = threads - 1;
-    Pipeline pipeline(cells, dose, count, workers);
-    const int done = pipeline.run(stop, workers);
+    Pipeline pipeline(cells, dose, count, threads - 1);
+    const int done = pipeline.run(stop);
     if (done > 0) {
         counts = progressCountsOf(cells.tally);
     }

@@ -4,9 +4,11 @@
 // its chemical repair only stream 1, each in cell order; cutting its lesions
 // into clusters needs neither; and folding its clusters into the run sums
 // must go in cell order. So one thread places and repairs the lesions of
-// each cell in turn and hands them on as a compact list, other threads cut
-// earlier cells into clusters, and the clusters are folded into the tally
-// strictly in cell order.
+// each cell in turn and hands on a record of them, other threads rebuild
+// earlier cells from their records and cut them into clusters, gathered in
+// a tally of the cell, and the cells' tallies are folded into the run's
+// strictly in cell order. When the others fall behind, the placing thread
+// cuts a cell itself.
 
 #include "damage/cellSimulation.h"
 #include "support/stopFlag.h"

@@ -10,16 +10,6 @@ namespace kesp {
 
 namespace {
 
-void tallySegmentClusters(CellSimulation& cells, double weight)
-{
-    ClusterTally& tally = cells.tally;
-    CellClusterSums sums{tally, cells.touched, weight};
-    scanClusters(cells.segment, [&sums](const ClusterBuilder& cluster, const ClusterClass& found) {
-        sums.add(found.code, cluster.first, cluster.last, found.lesions, found.strandBreaks);
-    });
-    sums.finish();
-}
-
 double classTotal(const ClusterTally& tally, int firstCode, int lastCode)
 {
     std::int64_t total = 0;
@@ -33,17 +23,27 @@ void simulateCell(CellSimulation& cells, const CellDose& dose)
 {
     placeCellLesions(cells.segment, dose, cells.generator);
     applyChemicalRepair(cells.segment, dose.yields, cells.streams);
-    clearCellTally(cells.tally, cells.touched);
-    tallySegmentClusters(cells, dose.trackWeight);
-    endCell(cells.tally, cells.touched);
+    tallyCellClusters(cells.segment, cells.cell, dose.trackWeight);
+    endCell(cells.tally, cells.cell);
 }
 
 }  // namespace
 
-void placeCellLesions(DnaSegment& segment, const CellDose& dose, CombinedState& generator)
+void placeCellLesions(DnaSegment& segment, const CellDose& dose, CombinedState& generator,
+                      LesionRecord* record)
 {
     skipBaseTypes(segment, generator);
-    placeLesions(segment, dose.yields, dose.fbl, generator);
+    placeLesions(segment, dose.yields, dose.fbl, generator, record);
+}
+
+void tallyCellClusters(const DnaSegment& segment, CellTally& cell, double weight)
+{
+    clearCellTally(cell);
+    CellClusterSums sums{cell, weight};
+    scanClusters(segment, [&sums](const ClusterBuilder& cluster, const ClusterClass& found) {
+        sums.add(found.code, cluster.first, cluster.last, found.lesions, found.strandBreaks);
+    });
+    sums.finish();
 }
 
 ProgressCounts progressCountsOf(const ClusterTally& tally)

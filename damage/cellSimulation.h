@@ -17,7 +17,7 @@ struct CellSimulation {
     CombinedState generator;
     RandomStreams streams;
     ClusterTally tally;
-    TouchedEntries touched;
+    CellTally cell;  // the clusters of the cell under way
 };
 
 // Run totals of SSB-category, DSB-category and all clusters, each / 6.0.
@@ -36,8 +36,15 @@ struct CellDose {
 };
 
 // The first step of a cell: skips its base-type draws and places its
-// lesions on the segment, with the combined generator.
-void placeCellLesions(DnaSegment& segment, const CellDose& dose, CombinedState& generator);
+// lesions on the segment, with the combined generator (and lists them in
+// the record, if there is one).
+void placeCellLesions(DnaSegment& segment, const CellDose& dose, CombinedState& generator,
+                      LesionRecord* record = nullptr);
+
+// Cuts the lesions of a cell's segment (the run's own or a copy) into
+// clusters and gathers them, with the given per-track weight, in a cell
+// tally, which endCell then folds into the run's tally.
+void tallyCellClusters(const DnaSegment& segment, CellTally& cell, double weight);
 
 // The run totals of clusters so far.
 ProgressCounts progressCountsOf(const ClusterTally& tally);

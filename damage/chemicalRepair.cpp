@@ -20,16 +20,6 @@ namespace {
 // sites before each word, which saves walking all the lesions.
 constexpr std::int32_t fewDrawsPerLesion = 16;
 
-// Bits set in a word. Written out because the build targets no particular
-// processor, where std::popcount becomes a library call.
-std::uint32_t bitsSet(std::uint64_t x)
-{
-    x = x - ((x >> 1) & 0x5555555555555555ULL);
-    x = (x & 0x3333333333333333ULL) + ((x >> 2) & 0x3333333333333333ULL);
-    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0FULL;
-    return static_cast<std::uint32_t>((x * 0x0101010101010101ULL) >> 56);
-}
-
 std::size_t siteOfWordBit(const DnaSegment& segment, std::size_t word, std::uint64_t bits)
 {
     const std::size_t strandIndex = word / segment.wordsPerStrand;
@@ -63,15 +53,23 @@ struct IndexedSites {
     }
 };
 
+// The number of bits set before each word, and in all. Built twice, for
+// processors with an instruction that counts bits and for the others, and
+// the loader picks the one this processor runs; the counts are the same.
+__attribute__((target_clones("popcnt", "default"))) void countBitsBefore(const std::uint64_t* words, std::size_t count,
+                                                                     std::uint32_t* before)
+{
+    std::uint32_t total = 0;
+    for (std::size_t w = 0; w < count; ++w) {
+        before[w] = total;
+        total += static_cast<std::uint32_t>(__builtin_popcountll(words[w]));
+    }
+    before[count] = total;
+}
+
 IndexedSites indexSites(DnaSegment& segment)
 {
-    std::uint32_t* before = segment.sitesBefore.get();
-    std::uint32_t count = 0;
-    for (std::size_t w = 0; w < 2 * segment.wordsPerStrand; ++w) {
-        before[w] = count;
-        count += bitsSet(segment.occupied[w]);
-    }
-    before[2 * segment.wordsPerStrand] = count;
+    countBitsBefore(segment.occupied.get(), 2 * segment.wordsPerStrand, segment.sitesBefore.get());
     return IndexedSites{segment};
 }
 
@@ -108,9 +106,15 @@ ListedSites listSites(DnaSegment& segment, std::size_t size)
 // with `code` is left. The sites' codes are cleared at once, their occupancy
 // bits only afterwards (see clearEmptiedBits), so that the entries keep
 // their places in the list.
+// A site emptied by repair and the code it held.
+struct Emptied {
+    std::size_t site;
+    std::uint8_t code;
+};
+
 template <typename Sites>
 void removeLesions(DnaSegment& segment, const Sites& sites, std::size_t size, std::int32_t code,
-                   std::int32_t count, RandomStreams& streams, std::vector<std::size_t>& emptied)
+                   std::int32_t count, RandomStreams& streams, std::vector<Emptied>& emptied)
 {
     const std::int32_t available = segment.lesionCounts[static_cast<std::size_t>(code)];
     std::int32_t removed = 0;
@@ -119,34 +123,38 @@ void removeLesions(DnaSegment& segment, const Sites& sites, std::size_t size, st
         const std::size_t site = sites[static_cast<std::size_t>(u * static_cast<double>(size))];
         if (segment.codes[site] == code) {
             segment.codes[site] = static_cast<std::uint8_t>(noLesion);
-            emptied.push_back(site);
+            emptied.push_back({site, static_cast<std::uint8_t>(code)});
             ++removed;
         }
     }
     segment.lesionCounts[static_cast<std::size_t>(code)] -= removed;
 }
 
-void clearEmptiedBits(DnaSegment& segment, const std::vector<std::size_t>& emptied)
+void clearEmptiedBits(DnaSegment& segment, const std::vector<Emptied>& emptied, LesionRecord* record)
 {
     const std::size_t positions = static_cast<std::size_t>(segment.length) + 1;
-    for (const std::size_t site : emptied) {
-        const std::size_t strandIndex = site / positions;
-        const std::size_t position = site % positions;
+    for (const Emptied& lesion : emptied) {
+        const std::size_t strandIndex = lesion.site / positions;
+        const std::size_t position = lesion.site % positions;
         segment.occupied[strandIndex * segment.wordsPerStrand + position / 64] &=
             ~(std::uint64_t{1} << (position % 64));
+        if (record != nullptr) {
+            record->repaired.push_back({static_cast<std::uint32_t>(position),
+                                        static_cast<std::uint8_t>(strandIndex), lesion.code});
+        }
     }
 }
 
 template <typename Sites>
 void removeFrom(DnaSegment& segment, const Sites& sites, std::size_t size,
                 std::int32_t strandBreaksToRemove, std::int32_t baseDamagesToRemove,
-                RandomStreams& streams)
+                RandomStreams& streams, LesionRecord* record)
 {
-    std::vector<std::size_t> emptied;
+    std::vector<Emptied> emptied;
     emptied.reserve(static_cast<std::size_t>(strandBreaksToRemove + baseDamagesToRemove));
     removeLesions(segment, sites, size, strandBreak, strandBreaksToRemove, streams, emptied);
     removeLesions(segment, sites, size, baseDamage, baseDamagesToRemove, streams, emptied);
-    clearEmptiedBits(segment, emptied);
+    clearEmptiedBits(segment, emptied, record);
 }
 
 }  // namespace
@@ -165,8 +173,12 @@ std::int32_t repairCount(std::int32_t placed, double repairProbability)
     return placed - static_cast<std::int32_t>(kept);
 }
 
-void applyChemicalRepair(DnaSegment& segment, const DamageYields& yields, RandomStreams& streams)
+void applyChemicalRepair(DnaSegment& segment, const DamageYields& yields, RandomStreams& streams,
+                         LesionRecord* record)
 {
+    if (record != nullptr) {
+        record->repaired.clear();
+    }
     const std::int32_t strandBreaksToRemove =
         repairCount(yields.strandBreaks, yields.repairProbability);
     const std::int32_t baseDamagesToRemove =
@@ -179,10 +191,10 @@ void applyChemicalRepair(DnaSegment& segment, const DamageYields& yields, Random
     const std::int64_t toRemove = std::int64_t{strandBreaksToRemove} + baseDamagesToRemove;
     if (toRemove * fewDrawsPerLesion < static_cast<std::int64_t>(size)) {
         removeFrom(segment, indexSites(segment), size, strandBreaksToRemove, baseDamagesToRemove,
-                   streams);
+                   streams, record);
     } else {
         removeFrom(segment, listSites(segment, size), size, strandBreaksToRemove,
-                   baseDamagesToRemove, streams);
+                   baseDamagesToRemove, streams, record);
     }
 }
 

@@ -6,24 +6,24 @@ namespace kesp {
 
 namespace {
 
-void foldEntry(ClusterTally& t, std::size_t r, std::size_t c)
+void foldEntry(ClusterTally& t, CellTally& cell, std::size_t r, std::size_t c)
 {
-    const double count = t.cellCount[r][c];
+    const double count = cell.count[r][c];
     t.sumCount[r][c] += count;
     t.sumSqCount[r][c] += count * count;
-    t.sumPerTrack[r][c] += t.cellPerTrack[r][c];
-    t.sumSqPerTrack[r][c] += t.cellPerTrack[r][c] * t.cellPerTrack[r][c];
+    t.sumPerTrack[r][c] += cell.perTrack[r][c];
+    t.sumSqPerTrack[r][c] += cell.perTrack[r][c] * cell.perTrack[r][c];
     if (count > 0.0) {
         t.cellsWithClusters[r][c] += 1;
-        t.cellPctSb[r][c] /= count;
-        t.cellLength[r][c] /= count;
-        t.cellLesionsPerNt[r][c] /= count;
-        t.sumPctSb[r][c] += t.cellPctSb[r][c];
-        t.sumSqPctSb[r][c] += t.cellPctSb[r][c] * t.cellPctSb[r][c];
-        t.sumLength[r][c] += t.cellLength[r][c];
-        t.sumSqLength[r][c] += t.cellLength[r][c] * t.cellLength[r][c];
-        t.sumLesionsPerNt[r][c] += t.cellLesionsPerNt[r][c];
-        t.sumSqLesionsPerNt[r][c] += t.cellLesionsPerNt[r][c] * t.cellLesionsPerNt[r][c];
+        cell.pctSb[r][c] /= count;
+        cell.length[r][c] /= count;
+        cell.lesionsPerNt[r][c] /= count;
+        t.sumPctSb[r][c] += cell.pctSb[r][c];
+        t.sumSqPctSb[r][c] += cell.pctSb[r][c] * cell.pctSb[r][c];
+        t.sumLength[r][c] += cell.length[r][c];
+        t.sumSqLength[r][c] += cell.length[r][c] * cell.length[r][c];
+        t.sumLesionsPerNt[r][c] += cell.lesionsPerNt[r][c];
+        t.sumSqLesionsPerNt[r][c] += cell.lesionsPerNt[r][c] * cell.lesionsPerNt[r][c];
     }
 }
 
@@ -125,24 +125,30 @@ void finaliseEntry(ClusterTally& t, std::size_t r, std::size_t c, std::int32_t c
 
 }  // namespace
 
-void clearCellTally(ClusterTally& tally, TouchedEntries& touched)
+void clearCellTally(CellTally& cell)
 {
+    const TouchedEntries& touched = cell.touched;
     for (std::size_t i = 0; i < touched.count; ++i) {
         const std::size_t r = touched.row(i);
         const std::size_t c = touched.category(i);
-        tally.cellCount[r][c] = 0.0;
-        tally.cellPctSb[r][c] = 0.0;
-        tally.cellLength[r][c] = 0.0;
-        tally.cellLesionsPerNt[r][c] = 0.0;
-        tally.cellPerTrack[r][c] = 0.0;
+        cell.count[r][c] = 0.0;
+        cell.pctSb[r][c] = 0.0;
+        cell.length[r][c] = 0.0;
+        cell.lesionsPerNt[r][c] = 0.0;
+        cell.perTrack[r][c] = 0.0;
     }
-    touched.count = 0;
+    cell.touched.count = 0;
+    cell.classCount = {};
 }
 
-void endCell(ClusterTally& tally, const TouchedEntries& touched)
+void endCell(ClusterTally& tally, CellTally& cell)
 {
+    const TouchedEntries& touched = cell.touched;
     for (std::size_t i = 0; i < touched.count; ++i) {
-        foldEntry(tally, touched.row(i), touched.category(i));
+        foldEntry(tally, cell, touched.row(i), touched.category(i));
+    }
+    for (std::size_t code = 1; code <= clusterClasses; ++code) {
+        tally.classCount[code] += cell.classCount[code];
     }
     addClassPercentages(tally);
 }

@@ -18,15 +18,9 @@ inline constexpr double noDataMarker = -1.0;
 template <typename T>
 using TallyArray = std::array<std::array<T, tallyCategories + 1>, tallyRows + 1>;
 
+// The run's sums (cleared by resetTally). After finalisation the sum arrays
+// hold means and the sum-of-squares arrays standard errors of the mean.
 struct ClusterTally {
-    // Per cell (cleared at the start of each cell).
-    TallyArray<double> cellCount{};
-    TallyArray<double> cellPctSb{};
-    TallyArray<double> cellLength{};
-    TallyArray<double> cellLesionsPerNt{};
-    TallyArray<double> cellPerTrack{};
-    // Run (cleared by resetTally). After finalisation the sum arrays hold
-    // means and the sum-of-squares arrays standard errors of the mean.
     // 64 bits: a run of a million cells holds several billion clusters.
     std::array<std::int64_t, clusterClasses + 1> classCount{};  // 1..9
     TallyArray<double> sumCount{};
@@ -45,9 +39,9 @@ struct ClusterTally {
     bool operator==(const ClusterTally&) const = default;
 };
 
-// The (row, category) entries that clusters reached since the per-cell part
+// The (row, category) entries that clusters reached since a cell's tally
 // was last cleared, each once: only these need clearing and folding, since
-// every other entry of the per-cell part is 0 (and adding 0 to a run sum
+// every other entry of the cell's tally is 0 (and adding 0 to a run sum
 // leaves it as it is). An entry is new when its cell count is still 0.
 // Entries are kept as row * (tallyCategories + 1) + category; 16-bit, not
 // bytes, since a byte store may alias anything and would make the compiler
@@ -62,6 +56,19 @@ struct TouchedEntries {
     }
     std::size_t row(std::size_t i) const { return list[i] / (tallyCategories + 1); }
     std::size_t category(std::size_t i) const { return list[i] % (tallyCategories + 1); }
+};
+
+// The clusters of one cell, gathered apart from the run's sums until the
+// cell is folded into them (cleared at the start of each cell): counts and
+// sums by entry, the entries reached, and the clusters of each class.
+struct CellTally {
+    TallyArray<double> count{};
+    TallyArray<double> pctSb{};
+    TallyArray<double> length{};
+    TallyArray<double> lesionsPerNt{};
+    TallyArray<double> perTrack{};
+    TouchedEntries touched;
+    std::array<std::int64_t, clusterClasses + 1> classCount{};  // 1..9
 };
 
 namespace detail {
@@ -88,28 +95,27 @@ inline ClusterMeasures measuresOf(std::int32_t first, std::int32_t last, std::in
         static_cast<float>(lesions) * 0.5F / static_cast<float>(length)};
 }
 
-inline void addToEntry(ClusterTally& t, TouchedEntries& touched, std::size_t r, std::size_t c,
-                       const ClusterMeasures& m, double weight)
+inline void addToEntry(CellTally& t, std::size_t r, std::size_t c, const ClusterMeasures& m, double weight)
 {
-    if (t.cellCount[r][c] == 0.0) {
-        touched.add(r, c);
+    if (t.count[r][c] == 0.0) {
+        t.touched.add(r, c);
     }
-    t.cellCount[r][c] += 1.0;
-    t.cellPctSb[r][c] += m.pctSb;
-    t.cellLength[r][c] += m.length;
-    t.cellLesionsPerNt[r][c] += m.perNt;
-    t.cellPerTrack[r][c] += weight;
+    t.count[r][c] += 1.0;
+    t.pctSb[r][c] += m.pctSb;
+    t.length[r][c] += m.length;
+    t.lesionsPerNt[r][c] += m.perNt;
+    t.perTrack[r][c] += weight;
 }
 
 // Adds a cluster of 1 to 50 lesions to its size row, in its category and in
 // ALL CLUSTERS; larger clusters have no size row.
-inline void addToSizeRow(ClusterTally& t, TouchedEntries& touched, std::int32_t lesions, std::size_t category,
-                         const ClusterMeasures& m, double weight)
+inline void addToSizeRow(CellTally& t, std::int32_t lesions, std::size_t category, const ClusterMeasures& m,
+                         double weight)
 {
     if (lesions >= 1 && lesions <= tallyRows - 1) {
         const auto n = static_cast<std::size_t>(lesions);
-        addToEntry(t, touched, n, category, m, weight);
-        addToEntry(t, touched, n, tallyCategories, m, weight);
+        addToEntry(t, n, category, m, weight);
+        addToEntry(t, n, tallyCategories, m, weight);
     }
 }
 
@@ -132,17 +138,17 @@ struct EntrySums {
         perTrack = reached ? perTrack + weight : perTrack;
     }
 
-    void writeTo(ClusterTally& t, TouchedEntries& touched, std::size_t r, std::size_t c) const
+    void writeTo(CellTally& t, std::size_t r, std::size_t c) const
     {
         if (count == 0) {
             return;
         }
-        touched.add(r, c);
-        t.cellCount[r][c] = static_cast<double>(count);
-        t.cellPctSb[r][c] = pctSb;
-        t.cellLength[r][c] = length;
-        t.cellLesionsPerNt[r][c] = perNt;
-        t.cellPerTrack[r][c] = perTrack;
+        t.touched.add(r, c);
+        t.count[r][c] = static_cast<double>(count);
+        t.pctSb[r][c] = pctSb;
+        t.length[r][c] = length;
+        t.lesionsPerNt[r][c] = perNt;
+        t.perTrack[r][c] = perTrack;
     }
 };
 
@@ -151,30 +157,28 @@ struct EntrySums {
 // Adds a cluster of class `code` at positions first..last with `lesions`
 // lesions of which `strandBreaks` are Sb to its size row and to row 51, in
 // its category and in ALL CLUSTERS, with the given per-track weight.
-inline void addCluster(ClusterTally& t, TouchedEntries& touched, int code, std::int32_t first,
-                       std::int32_t last, std::int32_t lesions, std::int32_t strandBreaks,
-                       double weight)
+inline void addCluster(CellTally& t, int code, std::int32_t first, std::int32_t last, std::int32_t lesions,
+                       std::int32_t strandBreaks, double weight)
 {
     const detail::ClusterMeasures m = detail::measuresOf(first, last, lesions, strandBreaks);
     const std::size_t category = detail::categoryOfCode[static_cast<std::size_t>(code)];
-    detail::addToSizeRow(t, touched, lesions, category, m, weight);
-    detail::addToEntry(t, touched, tallyRows, category, m, weight);
-    detail::addToEntry(t, touched, tallyRows, tallyCategories, m, weight);
+    detail::addToSizeRow(t, lesions, category, m, weight);
+    detail::addToEntry(t, tallyRows, category, m, weight);
+    detail::addToEntry(t, tallyRows, tallyCategories, m, weight);
 }
 
 // The clusters of one cell, added as the scan finds them, with the same
 // result as addCluster for each. Row 51 (all sizes) is gathered apart, where
 // the compiler can keep it in registers, and written at the end of the cell;
 // its sums receive the same values in the same order as addCluster would add
-// them. The clusters are also added to the run's class counts. Clusters of a single lesion, the bulk of sparse damage, are the only
+// them. The clusters are also added to the cell's class counts. Clusters of a single lesion, the bulk of sparse damage, are the only
 // ones in row 1, and their measures there (100 or 0 % Sb, length 1, 0.5
 // lesions per nucleotide) are whole numbers or halves, whose sums do not
 // depend on the order of adding: row 1 is written once at the end of the
 // cell from counts, with the per-track weights added up one by one as the
 // entries would have received them.
 struct CellClusterSums {
-    ClusterTally& tally;
-    TouchedEntries& touched;
+    CellTally& cell;
     double weight;
     std::int32_t singleSsb = 0;     // single Sb: class 2, category SSB
     std::int32_t singleOther = 0;   // single Bd: class 1, category OTHER
@@ -209,25 +213,25 @@ struct CellClusterSums {
     // and counts the single lesions' classes.
     void finish()
     {
-        tally.classCount[2] += singleSsb;
-        tally.classCount[1] += singleOther;
+        cell.classCount[2] += singleSsb;
+        cell.classCount[1] += singleOther;
         writeSingles(2, singleSsb, singleSsb, trackSsb);
         writeSingles(3, singleOther, 0, trackOther);
         writeSingles(tallyCategories, singleSsb + singleOther, singleSsb, trackAll);
-        allDsb.writeTo(tally, touched, tallyRows, 1);
-        allSsb.writeTo(tally, touched, tallyRows, 2);
-        allOther.writeTo(tally, touched, tallyRows, 3);
-        allClusters.writeTo(tally, touched, tallyRows, tallyCategories);
+        allDsb.writeTo(cell, tallyRows, 1);
+        allSsb.writeTo(cell, tallyRows, 2);
+        allOther.writeTo(cell, tallyRows, 3);
+        allClusters.writeTo(cell, tallyRows, tallyCategories);
     }
 
 private:
     void addSeveral(int code, std::int32_t first, std::int32_t last, std::int32_t lesions,
                     std::int32_t strandBreaks)
     {
-        tally.classCount[static_cast<std::size_t>(code)] += 1;
+        cell.classCount[static_cast<std::size_t>(code)] += 1;
         const detail::ClusterMeasures m = detail::measuresOf(first, last, lesions, strandBreaks);
         const std::size_t category = detail::categoryOfCode[static_cast<std::size_t>(code)];
-        detail::addToSizeRow(tally, touched, lesions, category, m, weight);
+        detail::addToSizeRow(cell, lesions, category, m, weight);
         allDsb.addIf(category == 1, m.pctSb, m.length, m.perNt, weight);
         allSsb.addIf(category == 2, m.pctSb, m.length, m.perNt, weight);
         allOther.addIf(category == 3, m.pctSb, m.length, m.perNt, weight);
@@ -239,24 +243,25 @@ private:
         if (count == 0) {
             return;
         }
-        touched.add(1, c);
+        cell.touched.add(1, c);
         const double n = static_cast<double>(count);
-        tally.cellCount[1][c] = n;
-        tally.cellPctSb[1][c] = 100.0 * static_cast<double>(strandBreaks);
-        tally.cellLength[1][c] = n;
-        tally.cellLesionsPerNt[1][c] = 0.5 * n;
-        tally.cellPerTrack[1][c] = track;
+        cell.count[1][c] = n;
+        cell.pctSb[1][c] = 100.0 * static_cast<double>(strandBreaks);
+        cell.length[1][c] = n;
+        cell.lesionsPerNt[1][c] = 0.5 * n;
+        cell.perTrack[1][c] = track;
     }
 };
 
-// Clears the per-cell part at the start of a cell: the entries that clusters
-// reached since the last clear (the rest are still 0).
-void clearCellTally(ClusterTally& tally, TouchedEntries& touched);
+// Clears a cell's tally at the start of a cell: the entries that clusters
+// reached since the last clear (the rest are still 0) and the class counts.
+void clearCellTally(CellTally& cell);
 
-// Folds the cell into the run sums and adds the running class percentages.
-// Only entries that clusters reached since the last clear are folded: the
-// others would add 0 to every sum.
-void endCell(ClusterTally& tally, const TouchedEntries& touched);
+// Folds the cell into the run sums and class counts and adds the running
+// class percentages. Only entries that clusters reached since the last
+// clear are folded: the others would add 0 to every sum. Leaves the cell's
+// figures of pct Sb, length and lesions per nucleotide as means.
+void endCell(ClusterTally& tally, CellTally& cell);
 
 // Turns the run sums into means and standard errors of the mean over the
 // `cells` cells of the run; entries no cell produced get the no-data marker.

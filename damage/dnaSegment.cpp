@@ -42,4 +42,23 @@ void clearStrands(DnaSegment& segment)
     segment.lesionCounts = {};
 }
 
+void rebuildSegment(DnaSegment& segment, const LesionRecord& record)
+{
+    clearStrands(segment);
+    const std::size_t positions = static_cast<std::size_t>(segment.length) + 1;
+    std::uint64_t* words = segment.occupied.get();
+    std::uint8_t* codes = segment.codes.get();
+    for (const SiteLesion& lesion : record.placed) {
+        const std::size_t p = lesion.position;
+        words[lesion.strandIndex * segment.wordsPerStrand + p / 64] |= std::uint64_t{1} << (p % 64);
+        codes[lesion.strandIndex * positions + p] = lesion.code;
+        ++segment.lesionCounts[lesion.code];
+    }
+    for (const SiteLesion& lesion : record.repaired) {
+        const std::size_t p = lesion.position;
+        words[lesion.strandIndex * segment.wordsPerStrand + p / 64] &= ~(std::uint64_t{1} << (p % 64));
+        --segment.lesionCounts[lesion.code];
+    }
+}
+
 }  // namespace kesp

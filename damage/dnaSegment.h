@@ -11,6 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "support/combinedGenerator.h"
 
@@ -42,6 +43,20 @@ struct DnaSegment {
     CombinedJump baseTypeSkip;
 };
 
+// A lesion at a site: its position, its strand (0 or 1) and its code.
+struct SiteLesion {
+    std::uint32_t position;
+    std::uint8_t strandIndex;
+    std::uint8_t code;
+};
+
+// What placement and chemical repair did to a segment, for rebuilding it
+// elsewhere: the lesions in the order placed, then the ones repair removed.
+struct LesionRecord {
+    std::vector<SiteLesion> placed;
+    std::vector<SiteLesion> repaired;
+};
+
 // Allocates max(length, 0) empty positions per strand; stops the run when
 // memory runs out.
 void allocateSegment(DnaSegment& segment, std::int32_t length);
@@ -50,6 +65,9 @@ void releaseSegment(DnaSegment& segment);
 
 // Empties every site.
 void clearStrands(DnaSegment& segment);
+
+// Gives a segment of the recorded segment's length the recorded lesions.
+void rebuildSegment(DnaSegment& segment, const LesionRecord& record);
 
 // Index of a site into codes.
 inline std::size_t siteIndex(const DnaSegment& segment, int strand, std::int32_t position)

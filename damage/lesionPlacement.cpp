@@ -1,5 +1,6 @@
 #include "damage/lesionPlacement.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -63,10 +64,15 @@ private:
     std::array<std::int32_t, CombinedBlocks::size> positions_;
 };
 
+struct Site {
+    std::size_t position;
+    std::size_t strandIndex;
+};
+
 // Draws position and strand until a free site turns up, marks it occupied
-// and returns its index into the codes. Every rejected pair is consumed, so
-// the sequence of draws does not depend on the outcome.
-inline std::size_t occupyFreeSite(const PlacementView& view, PlacementDraws& draws)
+// and returns it. Every rejected pair is consumed, so the sequence of draws
+// does not depend on the outcome.
+inline Site occupyFreeSite(const PlacementView& view, PlacementDraws& draws)
 {
     for (;;) {
         const auto position = static_cast<std::size_t>(draws.position(draws.take()));
@@ -75,7 +81,7 @@ inline std::size_t occupyFreeSite(const PlacementView& view, PlacementDraws& dra
         const std::uint64_t bit = std::uint64_t{1} << (position % 64);
         if ((word & bit) == 0) {
             word |= bit;
-            return strandIndex * view.positions + position;
+            return Site{position, strandIndex};
         }
     }
 }
@@ -101,23 +107,36 @@ void skipBaseTypes(const DnaSegment& segment, CombinedState& generator)
 }
 
 void placeLesions(DnaSegment& segment, const DamageYields& yields, double fbl,
-                  CombinedState& generator)
+                  CombinedState& generator, LesionRecord* record)
 {
     requireRoomForLesions(segment, yields);
     clearStrands(segment);
     const PlacementView view{segment.occupied.get(), segment.codes.get(), segment.wordsPerStrand,
                              static_cast<std::size_t>(segment.length) + 1};
     PlacementDraws draws(generator, static_cast<double>(segment.length));
+    SiteLesion* recorded = nullptr;
+    if (record != nullptr) {
+        record->placed.resize(static_cast<std::size_t>(std::max(yields.strandBreaks, 0))
+                              + static_cast<std::size_t>(std::max(yields.baseDamages, 0)));
+        recorded = record->placed.data();
+    }
+    const auto store = [&view, &recorded](const Site& site, std::int32_t code) {
+        view.codes[site.strandIndex * view.positions + site.position] = static_cast<std::uint8_t>(code);
+        if (recorded != nullptr) {
+            *recorded++ = SiteLesion{static_cast<std::uint32_t>(site.position),
+                                     static_cast<std::uint8_t>(site.strandIndex), static_cast<std::uint8_t>(code)};
+        }
+    };
     std::array<std::int32_t, 4> counts{};
     for (std::int32_t i = 0; i < yields.strandBreaks; ++i) {
-        view.codes[occupyFreeSite(view, draws)] = strandBreak;
+        store(occupyFreeSite(view, draws), strandBreak);
         ++counts[strandBreak];
     }
     for (std::int32_t i = 0; i < yields.baseDamages; ++i) {
-        const std::size_t site = occupyFreeSite(view, draws);
+        const Site site = occupyFreeSite(view, draws);
         const double u3 = draws.value(draws.take());
         const std::int32_t code = u3 < fbl ? baseLesion : baseDamage;
-        view.codes[site] = static_cast<std::uint8_t>(code);
+        store(site, code);
         ++counts[static_cast<std::size_t>(code)];
     }
     segment.lesionCounts = counts;

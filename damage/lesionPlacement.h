@@ -14,7 +14,8 @@ void skipBaseTypes(const DnaSegment& segment, CombinedState& generator);
 // Clears both strands, then places the strand breaks and after them the base
 // damages of the yields on free sites; a base damage becomes a Bl with
 // probability fbl. Stops the run when the segment has fewer sites than lesions.
+// With a record, also lists the lesions placed there.
 void placeLesions(DnaSegment& segment, const DamageYields& yields, double fbl,
-                  CombinedState& generator);
+                  CombinedState& generator, LesionRecord* record = nullptr);
 
 }  // namespace kesp

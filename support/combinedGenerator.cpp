@@ -163,7 +163,11 @@ CombinedBlocks::CombinedBlocks(const CombinedState& state)
     current_ = next_;
 }
 
-void CombinedBlocks::fill(Values& values)
+// Built twice, for processors with the wider vector instructions and for
+// the others, and the loader picks the one this processor runs: the lanes
+// do integer steps and single rounded conversions and products, whose
+// results do not depend on the instructions.
+__attribute__((target_clones("avx2", "default"))) void CombinedBlocks::fill(Values& values)
 {
     current_ = next_;
     std::array<LaneWords, laneGroups> x{};

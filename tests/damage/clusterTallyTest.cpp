@@ -12,7 +12,7 @@ namespace {
 class ClusterTallyTest : public ::testing::Test {
 protected:
     ClusterTally t;
-    TouchedEntries touched;
+    CellTally one;  // the cell under way
     double weight = 0.0;  // per track, of every cluster
 
     // One cell holding the given clusters (code, first, last, lesions, Sb),
@@ -26,16 +26,16 @@ protected:
     };
     void cell(std::initializer_list<Cluster> clusters)
     {
-        clearCellTally(t, touched);
+        clearCellTally(one);
         for (const Cluster& c : clusters) {
-            t.classCount[static_cast<std::size_t>(c.code)] += 1;
+            one.classCount[static_cast<std::size_t>(c.code)] += 1;
             add(c);
         }
-        endCell(t, touched);
+        endCell(t, one);
     }
     void add(const Cluster& c)
     {
-        addCluster(t, touched, c.code, c.first, c.last, c.lesions, c.strandBreaks, weight);
+        addCluster(one, c.code, c.first, c.last, c.lesions, c.strandBreaks, weight);
     }
 };
 
@@ -47,25 +47,25 @@ TEST_F(ClusterTallyTest, clusterGoesToItsSizeRowAndTheAllSizesRow)
         SCOPED_TRACE(testing::Message() << "row " << row << " category " << category);
         const auto r = static_cast<std::size_t>(row);
         const auto c = static_cast<std::size_t>(category);
-        EXPECT_EQ(t.cellCount[r][c], 1.0);
+        EXPECT_EQ(one.count[r][c], 1.0);
         // Single precision as the tables use them: 1 * 100 / 3 and 3 * 0.5 / 7.
-        EXPECT_EQ(t.cellPctSb[r][c], static_cast<double>(100.0F / 3.0F));
-        EXPECT_EQ(t.cellLesionsPerNt[r][c], static_cast<double>(1.5F / 7.0F));
-        EXPECT_EQ(t.cellLength[r][c], 7.0);
-        EXPECT_EQ(t.cellPerTrack[r][c], 0.25);
+        EXPECT_EQ(one.pctSb[r][c], static_cast<double>(100.0F / 3.0F));
+        EXPECT_EQ(one.lesionsPerNt[r][c], static_cast<double>(1.5F / 7.0F));
+        EXPECT_EQ(one.length[r][c], 7.0);
+        EXPECT_EQ(one.perTrack[r][c], 0.25);
     }
-    EXPECT_EQ(t.cellCount[3][1], 0.0);
-    EXPECT_EQ(t.cellCount[3][3], 0.0);
+    EXPECT_EQ(one.count[3][1], 0.0);
+    EXPECT_EQ(one.count[3][3], 0.0);
 
     // A cluster of 60 lesions has no size row of its own.
     add({1, 100, 159, 60, 0});
     double sizedRows = 0.0;
     for (std::size_t r = 1; r <= 50; ++r) {
-        sizedRows += t.cellCount[r][3] + t.cellCount[r][4];
+        sizedRows += one.count[r][3] + one.count[r][4];
     }
     EXPECT_EQ(sizedRows, 1.0);  // only the first cluster's row 3 in ALL CLUSTERS
-    EXPECT_EQ(t.cellCount[51][3], 1.0);
-    EXPECT_EQ(t.cellCount[51][4], 2.0);
+    EXPECT_EQ(one.count[51][3], 1.0);
+    EXPECT_EQ(one.count[51][4], 2.0);
 }
 
 TEST_F(ClusterTallyTest, finalisationAveragesCountsOverAllCellsAndCompositionOverCellsWithClusters)
@@ -161,31 +161,30 @@ TEST(CellClusterSumsTest, tallyEqualsAddingEachClusterInTurn)
                                         {6, 4, 2, 2}, {7, 3, 5, 2}, {9, 12, 7, 4}, {1, 5, 2, 0},
                                         {4, 6, 3, 2}, {8, 30, 60, 3}};
     ClusterTally expected;
-    TouchedEntries expectedTouched;
+    CellTally expectedCell;
     ClusterTally tally;
-    TouchedEntries touched;
+    CellTally tallyCell;
     const double weight = 0.1;
     std::uint32_t pick = 12345;
     for (int cell = 0; cell < 20; ++cell) {
-        clearCellTally(expected, expectedTouched);
-        clearCellTally(tally, touched);
-        CellClusterSums sums{tally, touched, weight};
+        clearCellTally(expectedCell);
+        clearCellTally(tallyCell);
+        CellClusterSums sums{tallyCell, weight};
         for (int i = 0; i < 200 + 37 * cell; ++i) {
             pick = pick * 1103515245U + 12345U;
             // Mostly single lesions, as in sparse damage.
             const std::size_t k = (pick >> 16) % 16;
             const Cluster& c = kinds[k < 10 ? k : k % 2];
             const std::int32_t first = 100 * i;
-            addCluster(expected, expectedTouched, c.code, first, first + c.length - 1, c.lesions,
-                       c.strandBreaks, weight);
-            expected.classCount[static_cast<std::size_t>(c.code)] += 1;
+            addCluster(expectedCell, c.code, first, first + c.length - 1, c.lesions, c.strandBreaks, weight);
+            expectedCell.classCount[static_cast<std::size_t>(c.code)] += 1;
             sums.add(c.code, first, first + c.length - 1, c.lesions, c.strandBreaks);
         }
         sums.finish();
-        endCell(expected, expectedTouched);
-        endCell(tally, touched);
+        endCell(expected, expectedCell);
+        endCell(tally, tallyCell);
         ASSERT_EQ(tally, expected) << "cell " << cell;
-        ASSERT_EQ(touched.count, expectedTouched.count) << "cell " << cell;
+        ASSERT_EQ(tallyCell.touched.count, expectedCell.touched.count) << "cell " << cell;
     }
 }
 

@@ -276,16 +276,11 @@ CellEntry cellEntry(const std::vector<CellCluster>& row, std::size_t category, d
     return entry;
 }
 
-// Keeps the cell's figures as the per-cell part of the entry and adds them
-// to the run sums: counts and per-track sums of every cell, the means of
-// the cells that had a cluster in the entry.
+// Adds the cell's figures of the entry to the run sums: counts and
+// per-track sums of every cell, the means of the cells that had a cluster
+// in the entry.
 void addCellEntry(ClusterTally& t, std::size_t r, std::size_t c, const CellEntry& cell)
 {
-    t.cellCount[r][c] = cell.count;
-    t.cellPctSb[r][c] = cell.pctSb;
-    t.cellLength[r][c] = cell.length;
-    t.cellLesionsPerNt[r][c] = cell.lesionsPerNt;
-    t.cellPerTrack[r][c] = cell.perTrack;
     t.sumCount[r][c] += cell.count;
     t.sumSqCount[r][c] += cell.count * cell.count;
     t.sumPerTrack[r][c] += cell.perTrack;
