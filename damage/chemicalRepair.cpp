@@ -109,7 +109,7 @@ ListedSites listSites(DnaSegment& segment, std::size_t size)
 // A site emptied by repair and the code it held.
 struct Emptied {
     std::size_t site;
-    std::uint8_t code;
+    std::uint16_t code;
 };
 
 template <typename Sites>
@@ -123,7 +123,7 @@ void removeLesions(DnaSegment& segment, const Sites& sites, std::size_t size, st
         const std::size_t site = sites[static_cast<std::size_t>(u * static_cast<double>(size))];
         if (segment.codes[site] == code) {
             segment.codes[site] = static_cast<std::uint8_t>(noLesion);
-            emptied.push_back({site, static_cast<std::uint8_t>(code)});
+            emptied.push_back({site, static_cast<std::uint16_t>(code)});
             ++removed;
         }
     }
@@ -140,7 +140,7 @@ void clearEmptiedBits(DnaSegment& segment, const std::vector<Emptied>& emptied, 
             ~(std::uint64_t{1} << (position % 64));
         if (record != nullptr) {
             record->repaired.push_back({static_cast<std::uint32_t>(position),
-                                        static_cast<std::uint8_t>(strandIndex), lesion.code});
+                                        static_cast<std::uint16_t>(strandIndex), lesion.code});
         }
     }
 }

@@ -51,7 +51,7 @@ void rebuildSegment(DnaSegment& segment, const LesionRecord& record)
     for (const SiteLesion& lesion : record.placed) {
         const std::size_t p = lesion.position;
         words[lesion.strandIndex * segment.wordsPerStrand + p / 64] |= std::uint64_t{1} << (p % 64);
-        codes[lesion.strandIndex * positions + p] = lesion.code;
+        codes[lesion.strandIndex * positions + p] = static_cast<std::uint8_t>(lesion.code);
         ++segment.lesionCounts[lesion.code];
     }
     for (const SiteLesion& lesion : record.repaired) {

@@ -43,11 +43,12 @@ struct DnaSegment {
     CombinedJump baseTypeSkip;
 };
 
-// A lesion at a site: its position, its strand (0 or 1) and its code.
+// A lesion at a site: its position, its strand (0 or 1) and its code. Not
+// bytes, whose stores may alias anything and slow the loops that write them.
 struct SiteLesion {
     std::uint32_t position;
-    std::uint8_t strandIndex;
-    std::uint8_t code;
+    std::uint16_t strandIndex;
+    std::uint16_t code;
 };
 
 // What placement and chemical repair did to a segment, for rebuilding it

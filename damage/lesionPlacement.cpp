@@ -32,36 +32,44 @@ public:
         refill();
     }
 
-    // The next draw: its slot in the block.
-    std::size_t take()
-    {
-        if (taken_ == CombinedBlocks::size) {
-            refill();
-        }
-        return CombinedBlocks::slot(taken_++);
-    }
-
-    double value(std::size_t slot) const { return values_[slot]; }
-    std::size_t position(std::size_t slot) const { return positions_[slot]; }
-
-    // The generator's state after the draws taken.
-    CombinedState state() const { return blocks_.stateAfter(taken_); }
-
-private:
+    // Computes the next block.
     void refill()
     {
         blocks_.fill(values_);
         for (std::size_t i = 0; i < CombinedBlocks::size; ++i) {
             positions_[i] = static_cast<std::int32_t>(length_ * static_cast<double>(values_[i])) + 1;
         }
-        taken_ = 0;
     }
 
+    double value(std::size_t slot) const { return values_[slot]; }
+    std::size_t position(std::size_t slot) const { return positions_[slot]; }
+
+    // The generator's state after the first `taken` draws of the block.
+    CombinedState stateAfter(std::size_t taken) const { return blocks_.stateAfter(taken); }
+
+private:
     CombinedBlocks blocks_;
     double length_;
-    std::size_t taken_ = 0;
     CombinedBlocks::Values values_;
     std::array<std::int32_t, CombinedBlocks::size> positions_;
+};
+
+// Where placement stands in the draws. A local of its own, so that the
+// compiler keeps the count in a register: the byte stores of lesion codes
+// may alias anything kept in memory, which would then be reloaded.
+struct DrawCursor {
+    PlacementDraws& draws;
+    std::size_t taken = 0;
+
+    // The next draw: its slot in the block.
+    std::size_t take()
+    {
+        if (taken == CombinedBlocks::size) {
+            draws.refill();
+            taken = 0;
+        }
+        return CombinedBlocks::slot(taken++);
+    }
 };
 
 struct Site {
@@ -72,11 +80,11 @@ struct Site {
 // Draws position and strand until a free site turns up, marks it occupied
 // and returns it. Every rejected pair is consumed, so the sequence of draws
 // does not depend on the outcome.
-inline Site occupyFreeSite(const PlacementView& view, PlacementDraws& draws)
+inline Site occupyFreeSite(const PlacementView& view, DrawCursor& cursor)
 {
     for (;;) {
-        const auto position = static_cast<std::size_t>(draws.position(draws.take()));
-        const std::size_t strandIndex = draws.value(draws.take()) < 0.5 ? 0 : 1;
+        const auto position = static_cast<std::size_t>(cursor.draws.position(cursor.take()));
+        const std::size_t strandIndex = cursor.draws.value(cursor.take()) < 0.5 ? 0 : 1;
         std::uint64_t& word = view.words[strandIndex * view.wordsPerStrand + position / 64];
         const std::uint64_t bit = std::uint64_t{1} << (position % 64);
         if ((word & bit) == 0) {
@@ -114,6 +122,7 @@ void placeLesions(DnaSegment& segment, const DamageYields& yields, double fbl,
     const PlacementView view{segment.occupied.get(), segment.codes.get(), segment.wordsPerStrand,
                              static_cast<std::size_t>(segment.length) + 1};
     PlacementDraws draws(generator, static_cast<double>(segment.length));
+    DrawCursor cursor{draws};
     SiteLesion* recorded = nullptr;
     if (record != nullptr) {
         record->placed.resize(static_cast<std::size_t>(std::max(yields.strandBreaks, 0))
@@ -124,23 +133,22 @@ void placeLesions(DnaSegment& segment, const DamageYields& yields, double fbl,
         view.codes[site.strandIndex * view.positions + site.position] = static_cast<std::uint8_t>(code);
         if (recorded != nullptr) {
             *recorded++ = SiteLesion{static_cast<std::uint32_t>(site.position),
-                                     static_cast<std::uint8_t>(site.strandIndex), static_cast<std::uint8_t>(code)};
+                                     static_cast<std::uint16_t>(site.strandIndex), static_cast<std::uint16_t>(code)};
         }
     };
-    std::array<std::int32_t, 4> counts{};
     for (std::int32_t i = 0; i < yields.strandBreaks; ++i) {
-        store(occupyFreeSite(view, draws), strandBreak);
-        ++counts[strandBreak];
+        store(occupyFreeSite(view, cursor), strandBreak);
     }
+    std::int32_t baseLesions = 0;
     for (std::int32_t i = 0; i < yields.baseDamages; ++i) {
-        const Site site = occupyFreeSite(view, draws);
-        const double u3 = draws.value(draws.take());
-        const std::int32_t code = u3 < fbl ? baseLesion : baseDamage;
-        store(site, code);
-        ++counts[static_cast<std::size_t>(code)];
+        const Site site = occupyFreeSite(view, cursor);
+        const bool isBaseLesion = draws.value(cursor.take()) < fbl;
+        store(site, isBaseLesion ? baseLesion : baseDamage);
+        baseLesions += isBaseLesion ? 1 : 0;
     }
-    segment.lesionCounts = counts;
-    generator = draws.state();
+    segment.lesionCounts = {0, std::max(yields.strandBreaks, 0), std::max(yields.baseDamages, 0) - baseLesions,
+                            baseLesions};
+    generator = draws.stateAfter(cursor.taken);
 }
 
 }  // namespace kesp
