@@ -131,11 +131,14 @@ private:
 
     void placeAndRepair(Slot& slot, bool cutHere)
     {
-        LesionRecord* record = cutHere ? nullptr : &slot.record;
+        LesionRecord* record = cutHere ? nullptr : &placing_;
         placeCellLesions(cells_.segment, dose_, cells_.generator, record);
         applyChemicalRepair(cells_.segment, dose_.yields, cells_.streams, record);
         if (cutHere) {
             tallyCellClusters(cells_.segment, slot.cell, dose_.trackWeight);
+        } else {
+            slot.record.placed.assign(placing_.placed.begin(), placing_.placed.end());
+            slot.record.repaired.assign(placing_.repaired.begin(), placing_.repaired.end());
         }
     }
 
@@ -232,6 +235,10 @@ private:
     bool folding_ = false;
     std::vector<Slot> slots_;
     std::vector<DnaSegment> segments_;  // one for each worker
+    // The record of the cell being placed, copied into its slot in one go:
+    // written there lesion by lesion, where a worker has last read an
+    // earlier cell's record, it would stall the placer at every cache line.
+    LesionRecord placing_;
     std::mutex errorMutex_;
     int errorCell_ = std::numeric_limits<int>::max();
     std::exception_ptr error_;
