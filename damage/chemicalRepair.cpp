@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "support/checkedAllocation.h"
+#include "support/processorFeatures.h"
 #include "support/randomStream.h"
 
 namespace kesp {
@@ -53,11 +54,9 @@ struct IndexedSites {
     }
 };
 
-// The number of bits set before each word, and in all. Built twice, for
-// processors with an instruction that counts bits and for the others, and
-// the loader picks the one this processor runs; the counts are the same.
-__attribute__((target_clones("popcnt", "default"))) void countBitsBefore(const std::uint64_t* words, std::size_t count,
-                                                                     std::uint32_t* before)
+// The number of bits set before each word, and in all.
+[[gnu::always_inline]] inline void countBitsBefore(const std::uint64_t* words, std::size_t count,
+                                                   std::uint32_t* before)
 {
     std::uint32_t total = 0;
     for (std::size_t w = 0; w < count; ++w) {
@@ -67,9 +66,21 @@ __attribute__((target_clones("popcnt", "default"))) void countBitsBefore(const s
     before[count] = total;
 }
 
+// The same, built for processors with an instruction that counts bits (the
+// other form counts them in a library call).
+[[gnu::target("popcnt")]] void countBitsBeforeFast(const std::uint64_t* words, std::size_t count,
+                                                   std::uint32_t* before)
+{
+    countBitsBefore(words, count, before);
+}
+
 IndexedSites indexSites(DnaSegment& segment)
 {
-    countBitsBefore(segment.occupied.get(), 2 * segment.wordsPerStrand, segment.sitesBefore.get());
+    if (hasBitCount()) {
+        countBitsBeforeFast(segment.occupied.get(), 2 * segment.wordsPerStrand, segment.sitesBefore.get());
+    } else {
+        countBitsBefore(segment.occupied.get(), 2 * segment.wordsPerStrand, segment.sitesBefore.get());
+    }
     return IndexedSites{segment};
 }
 

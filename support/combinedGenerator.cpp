@@ -3,6 +3,8 @@
 #include <chrono>
 #include <cstring>
 
+#include "support/processorFeatures.h"
+
 namespace kesp {
 
 namespace {
@@ -103,7 +105,7 @@ using LaneFloats = float __attribute__((vector_size(16)));
 constexpr std::size_t laneWidth = 4;
 constexpr std::size_t laneGroups = CombinedBlocks::lanes / laneWidth;
 
-LaneWords nextXorshiftLanes(LaneWords x)
+[[gnu::always_inline]] inline LaneWords nextXorshiftLanes(LaneWords x)
 {
     x ^= x << 13;
     x ^= x >> 17;
@@ -115,7 +117,7 @@ LaneWords nextXorshiftLanes(LaneWords x)
 // With state = high * 2^16 + low the product is high * 16807 * 2^16 +
 // low * 16807; the first term's bits from 31 up add onto bit 0, since 2^31
 // leaves 1 modulo 2^31 - 1. The sum of the three parts stays below 2^32.
-LaneWords nextParkMillerLanes(LaneWords state)
+[[gnu::always_inline]] inline LaneWords nextParkMillerLanes(LaneWords state)
 {
     constexpr auto m = static_cast<std::uint32_t>(combined::modulus);
     constexpr auto a = static_cast<std::uint32_t>(combined::multiplier);
@@ -127,10 +129,40 @@ LaneWords nextParkMillerLanes(LaneWords state)
     return folded - (m & reinterpret_cast<LaneWords>(folded >= m));
 }
 
-LaneFloats drawLanes(LaneWords x, LaneWords parkMiller)
+[[gnu::always_inline]] inline LaneFloats drawLanes(LaneWords x, LaneWords parkMiller)
 {
     const auto n = reinterpret_cast<LaneInts>(((x ^ parkMiller) & 0x7FFFFFFFU) | 1U);
     return __builtin_convertvector(n, LaneFloats) * combined::scale;
+}
+
+// A block's values from the lane starts.
+[[gnu::always_inline]] inline void fillLanes(const std::array<CombinedState, CombinedBlocks::lanes>& starts,
+                                             CombinedBlocks::Values& values)
+{
+    constexpr std::size_t lanes = CombinedBlocks::lanes;
+    std::array<LaneWords, laneGroups> x{};
+    std::array<LaneWords, laneGroups> parkMiller{};
+    for (std::size_t lane = 0; lane < lanes; ++lane) {
+        x[lane / laneWidth][lane % laneWidth] = starts[lane].xorState;
+        parkMiller[lane / laneWidth][lane % laneWidth] = static_cast<std::uint32_t>(starts[lane].parkMillerState);
+    }
+    for (std::size_t step = 0; step < CombinedBlocks::laneDraws; ++step) {
+        for (std::size_t group = 0; group < laneGroups; ++group) {
+            x[group] = nextXorshiftLanes(x[group]);
+            parkMiller[group] = nextParkMillerLanes(parkMiller[group]);
+            const LaneFloats u = drawLanes(x[group], parkMiller[group]);
+            std::memcpy(&values[step * lanes + group * laneWidth], &u, sizeof u);
+        }
+    }
+}
+
+// The same, built for processors with the wider vector instructions: the
+// lanes do integer steps and single rounded conversions and products,
+// whose results do not depend on the instructions.
+[[gnu::target("avx2")]] void fillLanesWide(const std::array<CombinedState, CombinedBlocks::lanes>& starts,
+                                           CombinedBlocks::Values& values)
+{
+    fillLanes(starts, values);
 }
 
 }  // namespace
@@ -163,27 +195,13 @@ CombinedBlocks::CombinedBlocks(const CombinedState& state)
     current_ = next_;
 }
 
-// Built twice, for processors with the wider vector instructions and for
-// the others, and the loader picks the one this processor runs: the lanes
-// do integer steps and single rounded conversions and products, whose
-// results do not depend on the instructions.
-__attribute__((target_clones("avx2", "default"))) void CombinedBlocks::fill(Values& values)
+void CombinedBlocks::fill(Values& values)
 {
     current_ = next_;
-    std::array<LaneWords, laneGroups> x{};
-    std::array<LaneWords, laneGroups> parkMiller{};
-    for (std::size_t lane = 0; lane < lanes; ++lane) {
-        x[lane / laneWidth][lane % laneWidth] = current_[lane].xorState;
-        parkMiller[lane / laneWidth][lane % laneWidth] =
-            static_cast<std::uint32_t>(current_[lane].parkMillerState);
-    }
-    for (std::size_t step = 0; step < laneDraws; ++step) {
-        for (std::size_t group = 0; group < laneGroups; ++group) {
-            x[group] = nextXorshiftLanes(x[group]);
-            parkMiller[group] = nextParkMillerLanes(parkMiller[group]);
-            const LaneFloats u = drawLanes(x[group], parkMiller[group]);
-            std::memcpy(&values[step * lanes + group * laneWidth], &u, sizeof u);
-        }
+    if (hasWideVectors()) {
+        fillLanesWide(current_, values);
+    } else {
+        fillLanes(current_, values);
     }
     for (CombinedState& start : next_) {
         jumpCombined(start, blockJump);
