@@ -197,8 +197,13 @@ CombinedBlocks::CombinedBlocks(const CombinedState& state)
 
 void CombinedBlocks::fill(Values& values)
 {
+    fill(values, hasWideVectors() ? Instructions::wide : Instructions::plain);
+}
+
+void CombinedBlocks::fill(Values& values, Instructions instructions)
+{
     current_ = next_;
-    if (hasWideVectors()) {
+    if (instructions == Instructions::wide) {
         fillLanesWide(current_, values);
     } else {
         fillLanes(current_, values);

@@ -97,6 +97,11 @@ inline void jumpCombined(CombinedState& state, const CombinedJump& jump)
 // are those of drawCombined, draw k of a block stored at slot(k).
 class CombinedBlocks {
 public:
+    // The instructions that step the lanes: those every target has, or the
+    // 256-bit vector instructions of newer processors. The values are the
+    // same.
+    enum class Instructions { plain, wide };
+
     static constexpr std::size_t lanes = 8;
     static constexpr std::size_t laneDraws = 32;
     static constexpr std::size_t size = lanes * laneDraws;
@@ -107,8 +112,10 @@ public:
     // The first block holds the draws that follow `state`.
     explicit CombinedBlocks(const CombinedState& state);
 
-    // Computes the next block.
+    // Computes the next block, with the fastest instructions this processor
+    // runs, or with the given ones (wide ones only where it runs them).
     void fill(Values& values);
+    void fill(Values& values, Instructions instructions);
 
     // The generator's state after the first `taken` draws of the last block
     // filled (0 .. size).

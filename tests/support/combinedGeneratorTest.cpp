@@ -4,6 +4,9 @@
 
 #include <bit>
 #include <cstdint>
+#include <vector>
+
+#include "support/processorFeatures.h"
 
 namespace kesp {
 namespace {
@@ -109,21 +112,31 @@ TEST(CombinedGeneratorTest, minimalStandardStepMatchesSchragesMethod)
     }
 }
 
+// With the plain instructions and, where the processor runs them, the wide
+// ones: a machine without them runs the plain form.
 TEST(CombinedGeneratorTest, blocksHoldTheDrawsInOrderAndTheStateAfterAnyOfThem)
 {
+    std::vector<CombinedBlocks::Instructions> forms = {CombinedBlocks::Instructions::plain};
+    if (hasWideVectors()) {
+        forms.push_back(CombinedBlocks::Instructions::wide);
+    }
     // As in the jump test: 1258593649 starts the minimal standard sequence at
     // the modulus; 0x2E5B9BA3 starts the xorshift at 0, where it stays.
-    for (const std::int32_t seed : {1, 12345, 1258593649, 0x2E5B9BA3, 2147483647}) {
-        CombinedState drawn = seededCombined(seed);
-        CombinedBlocks blocks(drawn);
-        EXPECT_EQ(blocks.stateAfter(0), drawn);
-        CombinedBlocks::Values values{};
-        for (int block = 0; block < 5; ++block) {
-            blocks.fill(values);
-            for (std::size_t k = 0; k < CombinedBlocks::size; ++k) {
-                ASSERT_EQ(values[CombinedBlocks::slot(k)], drawCombined(drawn))
-                    << "seed " << seed << ", block " << block << ", draw " << k;
-                ASSERT_EQ(blocks.stateAfter(k + 1), drawn) << "seed " << seed << ", draw " << k;
+    const std::vector<std::int32_t> seeds = {1, 12345, 1258593649, 0x2E5B9BA3, 2147483647};
+    for (const CombinedBlocks::Instructions form : forms) {
+        SCOPED_TRACE(form == CombinedBlocks::Instructions::wide ? "wide instructions" : "plain instructions");
+        for (const std::int32_t seed : seeds) {
+            CombinedState drawn = seededCombined(seed);
+            CombinedBlocks blocks(drawn);
+            EXPECT_EQ(blocks.stateAfter(0), drawn);
+            CombinedBlocks::Values values{};
+            for (int block = 0; block < 5; ++block) {
+                blocks.fill(values, form);
+                for (std::size_t k = 0; k < CombinedBlocks::size; ++k) {
+                    ASSERT_EQ(values[CombinedBlocks::slot(k)], drawCombined(drawn))
+                        << "seed " << seed << ", block " << block << ", draw " << k;
+                    ASSERT_EQ(blocks.stateAfter(k + 1), drawn) << "seed " << seed << ", draw " << k;
+                }
             }
         }
     }
