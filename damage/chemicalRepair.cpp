@@ -112,17 +112,17 @@ ListedSites listSites(DnaSegment& segment, std::size_t size)
     return ListedSites{sites};
 }
 
-// Draws entries until `count` sites holding `code` are emptied; entries of
-// another code or already emptied are drawn again. Stops early once no site
-// with `code` is left. The sites' codes are cleared at once, their occupancy
-// bits only afterwards (see clearEmptiedBits), so that the entries keep
-// their places in the list.
 // A site emptied by repair and the code it held.
 struct Emptied {
     std::size_t site;
     std::uint16_t code;
 };
 
+// Draws entries until `count` sites holding `code` are emptied; entries of
+// another code or already emptied are drawn again. Stops early once no site
+// with `code` is left. The sites' codes are cleared at once, their occupancy
+// bits only afterwards (see clearEmptiedBits), so that the entries keep
+// their places in the list.
 template <typename Sites>
 void removeLesions(DnaSegment& segment, const Sites& sites, std::size_t size, std::int32_t code,
                    std::int32_t count, RandomStreams& streams, std::vector<Emptied>& emptied)
