@@ -203,7 +203,7 @@ void CombinedBlocks::fill(Values& values)
 void CombinedBlocks::fill(Values& values, Instructions instructions)
 {
     current_ = next_;
-    if (instructions == Instructions::wide) {
+    if (instructions == Instructions::wide && hasWideVectors()) {
         fillLanesWide(current_, values);
     } else {
         fillLanes(current_, values);

@@ -113,7 +113,7 @@ public:
     explicit CombinedBlocks(const CombinedState& state);
 
     // Computes the next block, with the fastest instructions this processor
-    // runs, or with the given ones (wide ones only where it runs them).
+    // runs, or with the given ones (the plain ones where it lacks the wide).
     void fill(Values& values);
     void fill(Values& values, Instructions instructions);
 
