@@ -29,8 +29,10 @@ using namespace kesp::scantest;
 using namespace std::chrono_literals;
 
 // The long first row keeps the second job busy with later rows, which
-// finish before their turn and wait in the pending file.
-constexpr const char* slowScan = "title: resume\nseed: 3\nvary:\n  NOCS: [1500, 150, 150, 150, 150, 1200, 150, 150]\n"
+// finish before their turn and wait in the pending file. The long sixth row
+// still runs well after the first is done, so that a scan stopped once rows
+// reach the table has rows left to do, however fast the cells are.
+constexpr const char* slowScan = "title: resume\nseed: 3\nvary:\n  NOCS: [1500, 150, 150, 150, 150, 4000, 150, 150]\n"
                                  "fixed: {PAR: p, KE: 5}\nreference: {PAR: e, KE: 1}\n";
 
 // kesp-scan started in the background in `dir`, its console and errors in
