@@ -6,13 +6,24 @@ namespace {
 
 using StatisticArray = TallyArray<double> ClusterTally::*;
 
+// Whether a statistic grows with the amount of DNA in the cell: the number of
+// clusters per cell does, the make-up of a cluster (its share of strand
+// breaks, its length, its lesions per nucleotide) does not.
+enum class DnaScaling { perCell, perCluster };
+
+struct StatisticArrays {
+    StatisticArray mean;
+    StatisticArray sem;
+    DnaScaling scaling;
+};
+
 // Mean and SEM arrays of TABLES 2 to 6, in table order.
-constexpr std::array<std::array<StatisticArray, 2>, 5> statisticArrays{{
-    {&ClusterTally::sumCount, &ClusterTally::sumSqCount},
-    {&ClusterTally::sumPctSb, &ClusterTally::sumSqPctSb},
-    {&ClusterTally::sumLength, &ClusterTally::sumSqLength},
-    {&ClusterTally::sumLesionsPerNt, &ClusterTally::sumSqLesionsPerNt},
-    {&ClusterTally::sumPerTrack, &ClusterTally::sumSqPerTrack},
+constexpr std::array<StatisticArrays, 5> statisticArrays{{
+    {&ClusterTally::sumCount, &ClusterTally::sumSqCount, DnaScaling::perCell},
+    {&ClusterTally::sumPctSb, &ClusterTally::sumSqPctSb, DnaScaling::perCluster},
+    {&ClusterTally::sumLength, &ClusterTally::sumSqLength, DnaScaling::perCluster},
+    {&ClusterTally::sumLesionsPerNt, &ClusterTally::sumSqLesionsPerNt, DnaScaling::perCluster},
+    {&ClusterTally::sumPerTrack, &ClusterTally::sumSqPerTrack, DnaScaling::perCell},
 }};
 
 TallyArray<double> scaled(TallyArray<double> values, double factor)
@@ -37,9 +48,10 @@ ClusterStatistics clusterStatistics(const ClusterTally& finalised, double dna)
     ClusterStatistics statistics;
     statistics.classPercent = finalised.classPct;
     for (std::size_t t = 0; t < statisticArrays.size(); ++t) {
-        const auto& [mean, sem] = statisticArrays[t];
-        statistics.tables[t].mean = scaled(finalised.*mean, tallyScale);
-        statistics.tables[t].sem = scaled(finalised.*sem, tallyScale);
+        const auto& [mean, sem, scaling] = statisticArrays[t];
+        const double factor = scaling == DnaScaling::perCell ? tallyScale : 1.0;
+        statistics.tables[t].mean = scaled(finalised.*mean, factor);
+        statistics.tables[t].sem = scaled(finalised.*sem, factor);
     }
     return statistics;
 }

@@ -1,6 +1,6 @@
 #pragma once
-// TABLE 1 to TABLE 6 as numbers: the finalised tally scaled to the cell's DNA
-// content.
+// TABLE 1 to TABLE 6 as numbers: the finalised tally, its cluster counts
+// scaled to the cell's DNA content.
 
 #include <array>
 
@@ -24,8 +24,10 @@ struct ClusterStatistics {
     std::array<StatisticTable, 5> tables{};
 };
 
-// The statistics of a finalised tally for a cell of `dna` Gbp: every mean
-// and SEM times dna / 6 Gbp, the no-data markers kept at -1.
+// The statistics of a finalised tally for a cell of `dna` Gbp: the means and
+// SEM of the counts (TABLES 2 and 6) times dna / 6 Gbp; the make-up of the
+// clusters (TABLES 3 to 5) as tallied, since a cell with more DNA has more
+// clusters of the same kinds. The no-data markers stay at -1.
 ClusterStatistics clusterStatistics(const ClusterTally& finalised, double dna);
 
 }  // namespace kesp

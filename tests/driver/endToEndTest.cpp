@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -179,6 +180,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(GoldenCase{"electron1MeV", {"electron1MeV.inp"}, ""},
                       GoldenCase{"proton10MeV", {"proton10MeV.inp"}, ""},
                       GoldenCase{"proton10MeV", {"proton10MeV.inp"}, "/2006"},
+                      GoldenCase{"tetraploidCell", {"tetraploidCell.inp"}, ""},
                       GoldenCase{"alpha40MeV", {"alpha40MeV.inp"}, ""},
                       GoldenCase{"carbon10MeVperNucleon", {"carbon10MeVperNucleon.inp"}, ""},
                       GoldenCase{"hypoxicProton", {"hypoxicProton.inp"}, ""},
@@ -190,6 +192,58 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<GoldenCase>& caseInfo) {
         return caseInfo.param.name + (caseInfo.param.switches.empty() ? "" : "Switch");
     });
+
+// The lines of one table of a report: from its "TABLE n." heading to the
+// next table's heading or the end.
+std::vector<std::string> tableLines(const std::vector<std::string>& report, int table)
+{
+    const std::string heading = "TABLE " + std::to_string(table) + ".";
+    const std::string next = "TABLE " + std::to_string(table + 1) + ".";
+    const auto begin = std::find_if(report.begin(), report.end(),
+                                    [&](const std::string& line) { return line.rfind(heading, 0) == 0; });
+    const auto end =
+        std::find_if(begin, report.end(), [&](const std::string& line) { return line.rfind(next, 0) == 0; });
+    return {begin, end};
+}
+
+// The numbers of a table's rows (a "---" marker as -1), in reading order.
+std::vector<double> tableNumbers(const std::vector<std::string>& lines)
+{
+    std::vector<double> numbers;
+    for (const std::string& line : lines) {
+        const std::vector<std::string> words = splitWords(line);
+        const bool row = words.size() == 9
+                         && (words[0] == "Total" || words[0].find_first_not_of("0123456789") == std::string::npos);
+        if (!row) {
+            continue;
+        }
+        for (std::size_t w = 1; w < words.size(); ++w) {
+            numbers.push_back(words[w] == "---" ? -1.0 : std::stod(words[w]));
+        }
+    }
+    return numbers;
+}
+
+// The same protons on a cell of twice the DNA: twice the clusters per cell,
+// clusters of the same make-up. The two golden reports must say so.
+TEST(EndToEndTest, twiceTheDnaDoublesTheCountsAndKeepsTheClusterMakeUp)
+{
+    const std::vector<std::string> six = readTextLines(goldenDir / "proton10MeV.out");
+    const std::vector<std::string> twelve = readTextLines(goldenDir / "tetraploidCell.out");
+    for (const int table : {1, 3, 4, 5}) {
+        EXPECT_EQ(tableLines(twelve, table), tableLines(six, table)) << "TABLE " << table;
+    }
+    for (const int table : {2, 6}) {
+        const std::vector<double> once = tableNumbers(tableLines(six, table));
+        const std::vector<double> twice = tableNumbers(tableLines(twelve, table));
+        ASSERT_EQ(twice.size(), once.size()) << "TABLE " << table;
+        ASSERT_GT(once.size(), 100u) << "TABLE " << table;
+        for (std::size_t i = 0; i < once.size(); ++i) {
+            const double expected = once[i] < 0.0 ? -1.0 : 2.0 * once[i];
+            EXPECT_NEAR(twice[i], expected, 1e-5 * std::abs(expected)) << "TABLE " << table << ", number " << i;
+        }
+    }
+}
 
 TEST(EndToEndTest, missingInputFileFailsWithBannerAndNotFoundOnly)
 {

@@ -158,26 +158,34 @@ TEST(ClusterTablesTest, complexityTableListsClassPercentages)
     EXPECT_EQ(lines[15], equalsRule);
 }
 
-TEST(ClusterTablesTest, scalingToTwelveGbpDoublesValuesAndKeepsMarkers)
+TEST(ClusterTablesTest, twelveGbpDoublesTheCountsOnlyAndKeepsMarkers)
 {
-    // A finalised tally with no data except one entry of the length table.
+    // A finalised tally with no data except one entry of the count, length
+    // and per-track tables.
     ClusterTally t;
     for (TallyArray<double>* values :
          {&t.sumCount, &t.sumSqCount, &t.sumPctSb, &t.sumSqPctSb, &t.sumLength, &t.sumSqLength,
           &t.sumLesionsPerNt, &t.sumSqLesionsPerNt, &t.sumPerTrack, &t.sumSqPerTrack}) {
         fillWithMarkers(*values);
     }
+    setCell(t.sumCount, t.sumSqCount, 1, 1, 3.0, 0.25);
     setCell(t.sumLength, t.sumSqLength, 1, 1, 2.5, 0.5);
+    setCell(t.sumPerTrack, t.sumSqPerTrack, 51, 4, 0.75, 0.125);
     t.classPct[1] = 40.0;
     const ClusterStatistics statistics = clusterStatistics(t, 12.0);
+    // Twice the DNA: twice the clusters per cell, of the same length.
+    EXPECT_EQ(statistics.tables[countTable].mean[1][1], 6.0);
+    EXPECT_EQ(statistics.tables[countTable].sem[1][1], 0.5);
+    EXPECT_EQ(statistics.tables[perTrackTable].mean[51][4], 1.5);
+    EXPECT_EQ(statistics.tables[perTrackTable].sem[51][4], 0.25);
     const StatisticTable& length = statistics.tables[lengthTable];
-    EXPECT_EQ(length.mean[1][1], 5.0);
-    EXPECT_EQ(length.sem[1][1], 1.0);
+    EXPECT_EQ(length.mean[1][1], 2.5);
+    EXPECT_EQ(length.sem[1][1], 0.5);
     EXPECT_EQ(length.mean[1][2], noDataMarker);
-    EXPECT_EQ(statistics.tables[perTrackTable].sem[51][4], noDataMarker);
+    EXPECT_EQ(statistics.tables[countTable].sem[51][4], noDataMarker);
     EXPECT_EQ(statistics.classPercent[1], 40.0);
     const std::vector<std::string> lines = statisticTable(statistics, 4, 12.0);
-    EXPECT_EQ(lines[6], "   1      5.00000E+00  1.00000E+00       ---          ---           ---"
+    EXPECT_EQ(lines[6], "   1      2.50000E+00  5.00000E-01       ---          ---           ---"
                         "          ---           ---          ---");
     EXPECT_EQ(statisticTable(statistics, 2, 12.0)[2].substr(0, 10), "of 12.000 ");
 }
