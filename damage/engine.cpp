@@ -3,10 +3,12 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <limits>
 
 #include "damage/resultChecks.h"
 #include "damage/runState.h"
 #include "damage/simulationDrivers.h"
+#include "input/blockReaders.h"
 #include "physics/microdosimetry.h"
 #include "physics/particleSetup.h"
 #include "support/cpuAffinity.h"
@@ -40,20 +42,39 @@ void requireUsableComponents(const RunSettings& settings)
     }
 }
 
-// Settings built in code may hold what the input reader never gives.
+bool within(double value, double low, double high)
+{
+    return value >= low && value <= high;  // false for NaN
+}
+
+// Settings built in code may hold what the input reader never gives: each
+// value must lie where the reader would have put it.
 void requireValidConfig(const RunConfig& config)
 {
     const auto refuse = [](const std::string& what) {
         stopRun("The run settings are not valid: " + what + ".");
     };
+    const double largest = std::numeric_limits<double>::max();
     if (config.nocs < 1) {
         refuse("the number of cells must be at least 1");
     }
-    if (!(config.dna > 0.0) || !(config.ndia > 0.0)) {
-        refuse("the DNA content and the nucleus diameter must be greater than 0");
+    if (!within(config.dna, std::numeric_limits<double>::min(), largest)
+        || !within(config.ndia, std::numeric_limits<double>::min(), largest)) {
+        refuse("the DNA content and the nucleus diameter must be finite and greater than 0");
     }
-    if (!(config.fbl >= 0.0 && config.fbl <= 1.0)) {
+    if (!within(config.fbl, 0.0, 1.0)) {
         refuse("the fraction Bl/Bd must lie within 0 and 1");
+    }
+    if (!within(config.po2, 0.0, 100.0)) {
+        refuse("the oxygen concentration po2 must lie within 0 and 100 % O2 (760 mmHg is 100 %)");
+    }
+    if (!within(config.m0, std::numeric_limits<double>::min(), largest)
+        || !within(config.q, std::numeric_limits<double>::min(), largest)
+        || !within(config.r, std::numeric_limits<double>::min(), largest) || !within(config.k, smallestK, 100.0)) {
+        refuse("the oxygen model needs m0, q and r finite and above 0, and k within 2.2E-16 and 100 % O2");
+    }
+    if (!within(config.conc, 0.0, largest) || !within(config.fnsd, 0.0, 1.0) || !within(config.chmx, 0.0, 1.0)) {
+        refuse("the DMSO model needs conc finite and >= 0, and fnsd and chmx within 0 and 1");
     }
 }
 
@@ -110,9 +131,19 @@ SimulationRun::SimulationRun(RunSettings settings, std::shared_ptr<SharedPhysics
     state_->threads = affinityCpuCount();
 }
 
+// A run that was moved from has no state; using it is a caller's mistake
+// that must not reach a null pointer.
+RunState& SimulationRun::state() const
+{
+    if (!state_) {
+        stopRun("This run was moved to another SimulationRun; use that one.");
+    }
+    return *state_;
+}
+
 void SimulationRun::limitThreads(unsigned threads)
 {
-    state_->threads = std::max(1U, threads);
+    state().threads = std::max(1U, threads);
 }
 
 SimulationRun::~SimulationRun() = default;
@@ -121,18 +152,18 @@ SimulationRun& SimulationRun::operator=(SimulationRun&&) noexcept = default;
 
 std::int32_t SimulationRun::seed() const
 {
-    return state_->seed;
+    return state().seed;
 }
 
 const DamageYields& SimulationRun::damageYields() const
 {
-    return state_->yields;
+    return state().yields;
 }
 
 const ParticlePhysics& SimulationRun::particlePhysics()
 {
     if (!particlePhysics_) {
-        RunState& state = *state_;
+        RunState& state = this->state();
         const double d = settings_.config.ndia;
         // The particle was set up along the all-zero table of a new run, so
         // its physics depends on nothing but the key.
@@ -160,20 +191,24 @@ const ParticlePhysics& SimulationRun::particlePhysics()
 // Each component is set up in turn (its microdosimetry along the range
 // table the run holds), then its own physics is taken and its range table
 // becomes the one the run holds, as the one-by-one computation leaves it.
-const std::vector<ComponentRow>& SimulationRun::componentRows()
+const std::vector<ComponentRow>& SimulationRun::componentRows(const StopFlag& stop)
 {
     if (rowsComplete_) {
         return rows_;
     }
-    RunState& state = *state_;
+    RunState& state = this->state();
     const RadiationField& field = settings_.field;
     const double d = settings_.config.ndia;
     std::vector<ParticleKind> kinds;
     for (int i = static_cast<int>(rows_.size()) + 1; i <= field.componentCount(); ++i) {
         kinds.push_back(kindOfComponent(field.component(i), settings_.options));
     }
-    const std::vector<WorkedComponent> worked = workOutComponents(kinds, d, *state.rangeTables, state.threads);
+    const std::vector<WorkedComponent> worked =
+        workOutComponents(kinds, d, *state.rangeTables, state.threads, stop);
     for (const WorkedComponent& component : worked) {
+        if (!component.workedOut) {
+            return rows_;  // stopped: the rows so far, in order
+        }
         const int position = static_cast<int>(rows_.size()) + 1;
         setUpParticle(state, settings_, field.component(position));
         ComponentRow row = rowOf(field.component(position), state);
@@ -198,19 +233,28 @@ RunResults SimulationRun::simulate(ProgressObserver& progress, const StopFlag& s
     }
     simulated_ = true;
     RunResults results;
-    RunState& state = *state_;
+    RunState& state = this->state();
     results.singleParticle = settings_.field.singleParticle();
     if (results.singleParticle) {
         results.particle = particlePhysics();
         results.yields = state.yields;
     } else {
-        results.components = componentRows();
+        results.components = componentRows(stop);
+        if (!rowsComplete_) {  // stopped before the physics was done: no cell
+            results.cellsRequested = settings_.config.nocs;
+            results.interrupted = true;
+            results.seed = state.seed;
+            return results;
+        }
     }
     try {
         if (results.singleParticle) {
             results.cellsSimulated = runSingleParticle(settings_, state, progress, stop);
         } else {
-            results.cellsSimulated = runMixedField(settings_, state, progress, stop);
+            results.componentCells = runMixedField(settings_, state, progress, stop);
+            for (const std::int32_t cells : results.componentCells) {
+                results.cellsSimulated += cells;
+            }
         }
     } catch (const MissingDamage& missing) {
         throw RunError(missing.what(), missing.exitStatus(), whyNoLesionIsLeft(state.yields, settings_.config));

@@ -45,6 +45,7 @@ public:
     // results are those of a run of its own.
     SimulationRun(RunSettings settings, std::shared_ptr<SharedPhysics> shared);
     ~SimulationRun();
+    // A run that was moved from throws RunError when it is used.
     SimulationRun(SimulationRun&&) noexcept;
     SimulationRun& operator=(SimulationRun&&) noexcept;
 
@@ -63,16 +64,26 @@ public:
     const ParticlePhysics& particlePhysics();
     // Mixed field: the rows of all components. When a component's physics
     // fails, the error is thrown and completedRows holds those before it.
-    const std::vector<ComponentRow>& componentRows();
+    // Once `stop` is set no further component is begun and the rows done so
+    // far are returned, with componentRowsComplete() false; a later call
+    // goes on from there.
+    const std::vector<ComponentRow>& componentRows(const StopFlag& stop = neverStopped);
+    bool componentRowsComplete() const { return rowsComplete_; }
     const std::vector<ComponentRow>& completedRows() const { return rows_; }
 
     // Simulates the cells and returns everything the report shows; once per
-    // run (a second call throws RunError). Once `stop` is set the run ends
+    // run (a second call throws RunError). A mixed field stopped while its
+    // physics is worked out ends before its first cell. Once `stop` is set the run ends
     // after the cell it is simulating, with the statistics of the cells
-    // done, which are those of a run asked for that many cells.
+    // done. For a single particle these are those of a run asked for that
+    // many cells; a mixed field's are of its first components only, not of
+    // the field (see RunResults::statisticsDescribeTheRadiation).
     RunResults simulate(ProgressObserver& progress, const StopFlag& stop = neverStopped);
 
 private:
+    // The state; throws RunError for a run that was moved from.
+    RunState& state() const;
+
     RunSettings settings_;
     std::shared_ptr<SharedPhysics> shared_;
     std::unique_ptr<RunState> state_;

@@ -42,9 +42,19 @@ struct RunResults {
     ClusterStatistics statistics;         // TABLE 1 to TABLE 6 as the report prints them
     std::int32_t cellsSimulated = 0;
     std::int32_t cellsRequested = 0;      // nocs of the settings
+    // Mixed fields: the cells simulated of components 1..N, in order (their
+    // sum is cellsSimulated); empty for a single particle.
+    std::vector<std::int32_t> componentCells;
     bool interrupted = false;             // stopped on request before cellsRequested; the
                                           // statistics are of the cells simulated (none when 0)
     std::int32_t seed = 0;                // the seed used (from the clock when 0 was asked for)
+
+    // Whether the statistics are those of the radiation the settings give.
+    // A single particle stopped early has the statistics of a run asked for
+    // the cells it did. A mixed field simulates its components one after
+    // the other, so one stopped early holds only its first components'
+    // cells (componentCells says which): its statistics are not the field's.
+    bool statisticsDescribeTheRadiation() const { return singleParticle || !interrupted; }
 };
 
 }  // namespace kesp

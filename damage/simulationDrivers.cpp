@@ -133,19 +133,20 @@ std::int32_t runSingleParticle(const RunSettings& settings, RunState& state, Pro
     return p.total;
 }
 
-std::int32_t runMixedField(const RunSettings& settings, RunState& state, ProgressObserver& progress,
-                           const StopFlag& stop)
+std::vector<std::int32_t> runMixedField(const RunSettings& settings, RunState& state, ProgressObserver& progress,
+                                        const StopFlag& stop)
 {
+    const RadiationField& field = settings.field;
+    std::vector<std::int32_t> componentCells(static_cast<std::size_t>(field.componentCount()), 0);
     const int nocs = settings.config.nocs;
     if (nocs <= 0) {
-        return nocs;
+        return componentCells;
     }
     progress.tableStarted(ProgressTable::mixedField);
     Progress p;
     double cumulativeWeight = 0.0;
     p.t0 = cpuSeconds();
 
-    const RadiationField& field = settings.field;
     for (int k = 1; k <= field.componentCount() && !stopRequested(stop); ++k) {
         const int cells = static_cast<int>(nocs * field.component(k).weight);
         cumulativeWeight += field.component(k).weight;
@@ -159,6 +160,7 @@ std::int32_t runMixedField(const RunSettings& settings, RunState& state, Progres
                 simulateUntilStopped(state, dose, std::min(cells - done, mixedFieldChunk), stop, counts);
             done += simulated;
             p.total += simulated;
+            componentCells[static_cast<std::size_t>(k - 1)] += simulated;
             const double t = cpuSeconds();
             if (simulated > 0 && (t - tLast > refreshSeconds || done == cells)) {
                 tLast = t;
@@ -172,10 +174,12 @@ std::int32_t runMixedField(const RunSettings& settings, RunState& state, Progres
         releaseSegment(state.cells.segment);
     }
     while (p.total < nocs && !stopRequested(stop)) {
-        simulateOneCellOf(settings, state, componentAt(field, state.cells.streams.uniform(leftoverStream)));
+        const int k = componentAt(field, state.cells.streams.uniform(leftoverStream));
+        simulateOneCellOf(settings, state, k);
         p.total += 1;
+        componentCells[static_cast<std::size_t>(k - 1)] += 1;
     }
-    return p.total;
+    return componentCells;
 }
 
 }  // namespace kesp

@@ -2,6 +2,7 @@
 // The two ways a run simulates its cells.
 
 #include <cstdint>
+#include <vector>
 
 #include "damage/progressObserver.h"
 #include "damage/runState.h"
@@ -11,17 +12,18 @@
 namespace kesp {
 
 // Both look at `stop` before each cell and end there once it is set; the
-// cells they simulate are drawn as in a run that is not stopped. Both return
-// the number of cells simulated.
+// cells they simulate are drawn as in a run that is not stopped.
 
 // Simulates all cells of a single-particle run in a few large batches, with
-// the particle the state holds, reporting progress between batches.
+// the particle the state holds, reporting progress between batches. Returns
+// the number of cells simulated.
 std::int32_t runSingleParticle(const RunSettings& settings, RunState& state, ProgressObserver& progress,
                                const StopFlag& stop = neverStopped);
 
 // Simulates a mixed field: each component its share of the cells, the cells
-// left over by the rounding assigned at random by weight.
-std::int32_t runMixedField(const RunSettings& settings, RunState& state, ProgressObserver& progress,
+// left over by the rounding assigned at random by weight. Returns the cells
+// simulated of each component, in component order.
+std::vector<std::int32_t> runMixedField(const RunSettings& settings, RunState& state, ProgressObserver& progress,
                            const StopFlag& stop = neverStopped);
 
 }  // namespace kesp

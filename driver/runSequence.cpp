@@ -1,5 +1,6 @@
 #include "driver/runSequence.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -109,8 +110,10 @@ std::optional<RunSettings> readNamedInput(const RunOptions& options, int& status
 }
 
 // The sections the console shows before the simulation. When the physics
-// of a mixed field's component fails, the rows before it are shown first.
-void writeConsoleSections(std::ostream& console, SimulationRun& run)
+// of a mixed field's component fails, the rows before it are shown first; a
+// stop while it is worked out shows nothing, and the run then ends before
+// its first cell.
+void writeConsoleSections(std::ostream& console, SimulationRun& run, const StopFlag& stop)
 {
     const RunConfig& config = run.settings().config;
     if (run.settings().field.singleParticle()) {
@@ -123,7 +126,10 @@ void writeConsoleSections(std::ostream& console, SimulationRun& run)
         return;
     }
     try {
-        writeMixedFieldSummary(console, config.po2, run.componentRows());
+        const std::vector<ComponentRow>& rows = run.componentRows(stop);
+        if (run.componentRowsComplete()) {
+            writeMixedFieldSummary(console, config.po2, rows);
+        }
     } catch (const RunError&) {
         writeMixedFieldSummaryRows(console, config.po2, run.completedRows());
         throw;
@@ -150,6 +156,18 @@ bool writeReportFile(ReportFile& reportFile, double minutes, const RunSettings& 
         return false;
     }
     return true;
+}
+
+// Why a mixed field stopped early gets no report: its components are
+// simulated one after the other, so the cells done are not a sample of the
+// field, and tables of them would pass for the field's yields.
+std::string partialFieldMessage(const RunResults& results)
+{
+    const auto withCells = std::count_if(results.componentCells.begin(), results.componentCells.end(),
+                                         [](std::int32_t cells) { return cells > 0; });
+    return "No report is written: a mixed field is simulated component by component, so the cells done (of "
+           + std::to_string(withCells) + " of its " + std::to_string(results.componentCells.size())
+           + " components) are not a sample of the field; an earlier report is left as it was\n";
 }
 
 // The run from the input to the report; the exit status.
@@ -179,7 +197,7 @@ int runInput(const RunOptions& options, double startSeconds, const InterruptCatc
         return exitFailure;
     }
     SimulationRun run(*settings);
-    writeConsoleSections(std::cout, run);
+    writeConsoleSections(std::cout, run, interrupts.stopFlag());
     ConsoleProgress progress(std::cout);
     const RunResults results = run.simulate(progress, interrupts.stopFlag());
     if (results.interrupted && results.cellsSimulated == 0) {
@@ -190,6 +208,12 @@ int runInput(const RunOptions& options, double startSeconds, const InterruptCatc
     const double minutes = (cpuSeconds() - startSeconds) / 60.0;
     writeLine(std::cout, RecordForm::plain, "Running time =" + runningTime(minutes, 10) + " min");
     writeInterruption(std::cout, results);
+    if (!results.statisticsDescribeTheRadiation()) {
+        const std::string message = partialFieldMessage(results);
+        std::cout << message;
+        std::cerr << message;
+        return interrupts.exitStatus();
+    }
     if (!writeReportFile(reportFile, minutes, *settings, results)) {
         return exitFailure;
     }

@@ -29,17 +29,18 @@ void work(const ParticleKind& particle, double d, RangeTableCache& tables, Worke
     } catch (...) {
         c.error = std::current_exception();
     }
+    c.workedOut = true;
 }
 
 }  // namespace
 
 std::vector<WorkedComponent> workOutComponents(std::span<const ParticleKind> kinds, double d,
-                                               RangeTableCache& tables, unsigned threads)
+                                               RangeTableCache& tables, unsigned threads, const StopFlag& stop)
 {
     std::vector<WorkedComponent> components(kinds.size());
     std::atomic<std::size_t> next{0};
     const auto worker = [&] {
-        for (std::size_t i = next++; i < components.size(); i = next++) {
+        for (std::size_t i = next++; i < components.size() && !stopRequested(stop); i = next++) {
             work(kinds[i], d, tables, components[i]);
         }
     };

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "physics/rangeTable.h"
+#include "support/stopFlag.h"
 
 namespace kesp {
 
@@ -27,6 +28,7 @@ struct WorkedComponent {
     ComponentPhysics physics;
     std::shared_ptr<const RangeTable> table;  // the component's own range table
     std::exception_ptr error;                 // why its physics could not be worked out, if so
+    bool workedOut = false;                   // false when a stop came before it was begun
 };
 
 // Entry i is the physics of kinds[i] crossing a nucleus of diameter d (um):
@@ -34,8 +36,11 @@ struct WorkedComponent {
 // the range at its kinetic energy. Worked out with up to `threads` threads
 // (at least one, never more than there are components); the results are
 // the same as one by one. An error in one component's integrals is kept in
-// its entry, so that the caller meets it in component order.
+// its entry, so that the caller meets it in component order. Once `stop` is
+// set no further component is begun: those begun are finished, the others
+// are left with workedOut false.
 std::vector<WorkedComponent> workOutComponents(std::span<const ParticleKind> kinds, double d,
-                                               RangeTableCache& tables, unsigned threads);
+                                               RangeTableCache& tables, unsigned threads,
+                                               const StopFlag& stop = neverStopped);
 
 }  // namespace kesp

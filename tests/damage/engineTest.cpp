@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <latch>
+#include <limits>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -157,11 +158,48 @@ TEST(EngineTest, aFailedRunThrowsAndTheProcessGoesOn)
     RunSettings noWeights;
     noWeights.field = mixedField({{"p", 10.0, 0.0}, {"e", 1.0, 0.0}});
     EXPECT_THROW(SimulationRun{noWeights}, RunError);
+    // Values the reader clamps or refuses: each is refused with what is wrong.
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const struct {
+        double RunConfig::*value;
+        double given;
+        const char* named;
+    } outOfRange[] = {
+        {&RunConfig::po2, 150.0, "po2"},  {&RunConfig::po2, -1.0, "po2"}, {&RunConfig::po2, nan, "po2"},
+        {&RunConfig::m0, 0.0, "m0"},      {&RunConfig::k, 0.0, "k within"}, {&RunConfig::q, -946.1, "q"},
+        {&RunConfig::r, nan, "r"},        {&RunConfig::conc, -0.1, "conc"}, {&RunConfig::fnsd, 1.5, "fnsd"},
+        {&RunConfig::chmx, nan, "chmx"},  {&RunConfig::dna, nan, "DNA"},  {&RunConfig::ndia, std::numeric_limits<double>::infinity(), "nucleus"},
+    };
+    for (const auto& c : outOfRange) {
+        RunSettings settings;
+        settings.config.*c.value = c.given;
+        try {
+            const SimulationRun accepted{settings};
+            ADD_FAILURE() << "no error for " << c.named << " = " << c.given;
+        } catch (const RunError& error) {
+            EXPECT_NE(std::string(error.what()).find(c.named), std::string::npos) << error.what();
+        }
+    }
 
     // The same process goes on with the next run.
     RunSettings plain;
     NoProgress quiet;
     EXPECT_EQ(simulate(plain, quiet).cellsSimulated, 1);
+}
+
+TEST(EngineTest, aRunMovedFromThrowsWhenUsed)
+{
+    RunSettings settings;
+    SimulationRun first(settings);
+    SimulationRun second(std::move(first));
+    NoProgress quiet;
+    EXPECT_THROW(first.simulate(quiet), RunError);  // NOLINT(bugprone-use-after-move): the point of the test
+    EXPECT_THROW(first.damageYields(), RunError);   // NOLINT(bugprone-use-after-move)
+    EXPECT_THROW(first.limitThreads(1), RunError);  // NOLINT(bugprone-use-after-move)
+    EXPECT_EQ(second.simulate(quiet).cellsSimulated, 1);
+    SimulationRun third(settings);
+    third = std::move(second);
+    EXPECT_THROW(second.seed(), RunError);  // NOLINT(bugprone-use-after-move)
 }
 
 TEST(EngineTest, mixedFieldErrorKeepsTheRowsBeforeTheFailingComponent)
@@ -239,12 +277,72 @@ TEST(EngineTest, aRunStoppedFromAnotherThreadHasTheResultsOfARunOfTheCellsItSimu
     std::ostringstream report;
     writeReport(report, settings, stopped);
     EXPECT_EQ(report.str(), expected.str());
+    EXPECT_TRUE(stopped.statisticsDescribeTheRadiation());
 
     // Stopped before its first cell: nothing simulated, and no error.
     const StopFlag alreadySet{true};
     const RunResults none = simulate(settings, quiet, alreadySet);
     EXPECT_TRUE(none.interrupted);
     EXPECT_EQ(none.cellsSimulated, 0);
+}
+
+// Stops the run at its first progress line.
+class StopAtFirstLine final : public ProgressObserver {
+public:
+    explicit StopAtFirstLine(StopFlag& stop) : stop_(stop) {}
+    void tableStarted(ProgressTable) override {}
+    void progressed(const ProgressUpdate&) override { stop_.store(true); }
+
+private:
+    StopFlag& stop_;
+};
+
+TEST(EngineTest, aMixedFieldStoppedWhileItsPhysicsIsWorkedOutSimulatesNoCell)
+{
+    RunSettings settings;
+    settings.field = mixedField({{"p", 10.0, 1.0}, {"4He", 40.0, 1.0}, {"12C", 120.0, 1.0}});
+    settings.config.nocs = 30;
+    const StopFlag stopped{true};
+    SimulationRun run(settings);
+    EXPECT_TRUE(run.componentRows(stopped).empty());
+    EXPECT_FALSE(run.componentRowsComplete());
+    NoProgress quiet;
+    const RunResults none = run.simulate(quiet, stopped);
+    EXPECT_TRUE(none.interrupted);
+    EXPECT_EQ(none.cellsSimulated, 0);
+    EXPECT_FALSE(none.statisticsDescribeTheRadiation());
+
+    // Asked again without a stop, the rows are those of a run never stopped.
+    SimulationRun later(settings);
+    later.componentRows(stopped);
+    SimulationRun plain(settings);
+    ASSERT_EQ(later.componentRows().size(), 3u);
+    EXPECT_TRUE(later.componentRowsComplete());
+    for (std::size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(later.componentRows()[i].physics, plain.componentRows()[i].physics) << i;
+    }
+}
+
+TEST(EngineTest, aStoppedMixedFieldSaysWhichComponentsItsCellsCameFrom)
+{
+    RunSettings settings;
+    // Components of 150 cells each; the first progress line comes when the
+    // first component is done.
+    settings.field = mixedField({{"56Fe", 5600.0, 1.0}, {"4He", 40.0, 1.0}});
+    settings.config.nocs = 300;
+    NoProgress quiet;
+    const RunResults complete = simulate(settings, quiet);
+    EXPECT_FALSE(complete.interrupted);
+    EXPECT_TRUE(complete.statisticsDescribeTheRadiation());
+    EXPECT_EQ(complete.componentCells, (std::vector<std::int32_t>{150, 150}));
+
+    StopFlag stop{false};
+    StopAtFirstLine progress(stop);
+    const RunResults stopped = simulate(settings, progress, stop);
+    EXPECT_TRUE(stopped.interrupted);
+    EXPECT_FALSE(stopped.statisticsDescribeTheRadiation());
+    EXPECT_EQ(stopped.componentCells, (std::vector<std::int32_t>{150, 0}));
+    EXPECT_EQ(stopped.cellsSimulated, 150);
 }
 
 }  // namespace

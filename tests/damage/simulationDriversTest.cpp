@@ -129,7 +129,7 @@ TEST_F(SimulationDriversTest, mixedFieldAssignsLeftOverCellsByOneDraw)
     std::ostringstream console;
     ConsoleProgress progress(console);
 
-    EXPECT_EQ(runMixedField(settings, state, progress), 11);
+    const std::vector<std::int32_t> componentCells = runMixedField(settings, state, progress);
     EXPECT_EQ(cellsSimulated(state), 11);
     // Five cells per component, one progress line after each, and one left-over
     // cell assigned with a single draw from stream 2.
@@ -138,8 +138,10 @@ TEST_F(SimulationDriversTest, mixedFieldAssignsLeftOverCellsByOneDraw)
     EXPECT_NE(console.str().find("  1.00E+01  "), std::string::npos);
     RandomStreams replay;
     replay.seed(2, testSeed);
-    replay.uniform(2);
+    const bool toFirst = replay.uniform(2) <= 0.5;
     EXPECT_EQ(state.cells.streams.state(2), replay.state(2));
+    // Each component's own cells, and the left-over one where the draw sent it.
+    EXPECT_EQ(componentCells, (std::vector<std::int32_t>{toFirst ? 6 : 5, toFirst ? 5 : 6}));
 }
 
 }  // namespace

@@ -234,8 +234,6 @@ TEST(InterruptTest, aSignalEndsTheRunWithTheReportOfTheCellsDone)
     const std::vector<Case> cases = {
         {"ironSigint", SIGINT, 130, "PAR=56Fe KE=5600", "", progressHeader},
         {"electronSigterm", SIGTERM, 143, "PAR=e KE=1", "", progressHeader},
-        // 200 cells of the first component, then its progress line.
-        {"mixedSigint", SIGINT, 130, "FN=field.txt", "two\n2\n56Fe 5600 0.001\n4He 40 0.999\n", "Scoll\n  "},
     };
     const std::vector<std::string> goldenReport =
         kesp::readTextLines(fs::path(KESP_SOURCE_DIR) / "tests" / "golden" / "mixedField.out");
@@ -278,6 +276,44 @@ TEST(InterruptTest, aSignalEndsTheRunWithTheReportOfTheCellsDone)
     }
 }
 
+// A mixed field's components are simulated one after the other, so the cells
+// of a run stopped early are not a sample of the field: no report, and the
+// one before is kept.
+TEST(InterruptTest, aStoppedMixedFieldWritesNoReportAndKeepsTheOneBefore)
+{
+    const fs::path dir = runDirectory("mixed", "FN=field.txt", "two\n2\n56Fe 5600 0.001\n4He 40 0.999\n");
+    std::ofstream(dir / "run.out") << "report of the run before\n";
+    BackgroundRun run(dir, BackgroundRun::Console::open);
+    // 200 cells of the first component, then its progress line.
+    ASSERT_TRUE(run.consoleShows("Scoll\n  "));
+    run.send(SIGINT);
+    const int status = run.finish();
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 130) << std::hex << status;
+
+    const std::vector<std::string> console = run.console();
+    ASSERT_GE(console.size(), 3u);
+    const std::string refusal = "No report is written: a mixed field is simulated component by component, so the "
+                                "cells done (of 1 of its 2 components) are not a sample of the field; an earlier "
+                                "report is left as it was";
+    EXPECT_EQ(console.back(), refusal);
+    int cells = 0;
+    const std::string& interrupted = console[console.size() - 2];
+    ASSERT_EQ(std::sscanf(interrupted.c_str(), "Run interrupted after %d", &cells), 1) << interrupted;
+    EXPECT_EQ(interrupted, "Run interrupted after " + std::to_string(cells) + " of 200000 cells");
+    EXPECT_EQ(console[console.size() - 3].rfind("Running time =", 0), 0u);
+    const std::vector<std::string> errors = kesp::readTextLines(dir / "errors.txt");
+    EXPECT_NE(std::find(errors.begin(), errors.end(), refusal), errors.end());
+
+    EXPECT_EQ(kesp::readTextLines(dir / "run.out"), std::vector<std::string>{"report of the run before"});
+    std::vector<std::string> files;
+    for (const fs::directory_entry& file : fs::directory_iterator(dir)) {
+        files.push_back(file.path().filename().string());
+    }
+    std::sort(files.begin(), files.end());
+    EXPECT_EQ(files, (std::vector<std::string>{"errors.txt", "field.txt", "run.inp", "run.out"}));
+    fs::remove_all(dir);
+}
+
 TEST(InterruptTest, aSecondSignalEndsTheProcessAtOnceAndKeepsTheReportBefore)
 {
     const fs::path dir = runDirectory("second", "PAR=56Fe KE=5600");
@@ -300,6 +336,31 @@ TEST(InterruptTest, aSecondSignalEndsTheProcessAtOnceAndKeepsTheReportBefore)
             EXPECT_EQ(fs::file_size(file.path()), 0u) << name << " holds a partial report";
         }
     }
+    fs::remove_all(dir);
+}
+
+// The physics of a large field takes half a minute; a signal meanwhile stops
+// it after the components under way.
+TEST(InterruptTest, aSignalWhileAFieldsPhysicsIsWorkedOutActsAtOnce)
+{
+    std::string field = "ten thousand components\n10000\n";
+    for (int i = 0; i < 10000; ++i) {
+        field += std::string(i % 2 == 0 ? "p " : "4He ") + std::to_string(10.0 + 0.01 * i) + " 1\n";
+    }
+    const fs::path dir = runDirectory("physics", "FN=field.txt", field);
+    BackgroundRun run(dir, BackgroundRun::Console::open);
+    ASSERT_TRUE(run.catchesInterrupts());
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));  // the field is read, the physics begun
+    const Clock::time_point sent = Clock::now();
+    run.send(SIGINT);
+    const int status = run.finish();
+    // A second, with room for a sanitizer build.
+    EXPECT_LT(Clock::now() - sent, std::chrono::seconds(3));
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 130) << std::hex << status;
+    const std::vector<std::string> console = run.console();
+    ASSERT_FALSE(console.empty());
+    EXPECT_EQ(console.back(), "Run interrupted before its first cell; no report is written");
+    EXPECT_FALSE(fs::exists(dir / "run.out"));
     fs::remove_all(dir);
 }
 

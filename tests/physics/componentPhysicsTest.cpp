@@ -154,5 +154,25 @@ TEST(ComponentPhysicsTest, cachedTableIsTheComputedOne)
     EXPECT_EQ(*tables.tableFor(slower), computeRangeTable(slower));
 }
 
+TEST(ComponentPhysicsTest, aStopLeavesTheComponentsNotBegunUndone)
+{
+    const std::vector<ParticleKind> kinds = kindsOf({{"p", 10.0}, {"4He", 8.0}, {"16O", 32.0}});
+    const StopFlag stopped{true};
+    for (const unsigned threads : {1U, 3U}) {
+        RangeTableCache tables;
+        const std::vector<WorkedComponent> worked =
+            workOutComponents(kinds, nucleusDiameter, tables, threads, stopped);
+        ASSERT_EQ(worked.size(), kinds.size());
+        for (const WorkedComponent& component : worked) {
+            EXPECT_FALSE(component.workedOut) << "threads " << threads;
+            EXPECT_EQ(component.table, nullptr);
+        }
+    }
+    RangeTableCache tables;
+    for (const WorkedComponent& component : workOutComponents(kinds, nucleusDiameter, tables, 2)) {
+        EXPECT_TRUE(component.workedOut);
+    }
+}
+
 }  // namespace
 }  // namespace kesp
