@@ -123,16 +123,15 @@ int InterruptCatcher::exitStatus() const
     return signalStatusBase + firstSignal.load();
 }
 
-bool removeOnAbort(const std::filesystem::path& path)
+void removeOnAbort(const std::filesystem::path& path)
 {
     abortFileNamed.store(false);
     const std::string& name = path.native();
     if (name.empty() || name.size() >= sizeof abortFile) {
-        return false;
+        return;
     }
     std::memcpy(abortFile, name.c_str(), name.size() + 1);
     abortFileNamed.store(true);
-    return true;
 }
 
 void keepOnAbort()

@@ -43,9 +43,9 @@ private:
 };
 
 // The file a second request removes before it ends the process: one at a
-// time, replacing the one named before. False, with nothing named, when the
-// path is too long to keep (longer than a path the system can open).
-bool removeOnAbort(const std::filesystem::path& path);
+// time, replacing the one named before. A path longer than any the system
+// opens names nothing.
+void removeOnAbort(const std::filesystem::path& path);
 // Names no file any more (the file was renamed into place or removed).
 void keepOnAbort();
 
