@@ -348,13 +348,15 @@ TEST(InterruptTest, signalsThatComeTogetherAreOneRequest)
     const std::vector<Way> ways = {
         {"twice", 143, [](const BackgroundRun& run) { run.send(SIGTERM); run.send(SIGTERM); }},
         {"toTheGroupToo", 143, [](const BackgroundRun& run) { run.send(SIGTERM); run.sendToGroup(SIGTERM); }},
-        // Surely after the program took the first, and well within a second.
+        // Most likely after the program took the first, and before it
+        // finished its cell.
         {"aMomentLater", 143,
          [](const BackgroundRun& run) {
              run.send(SIGTERM);
-             std::this_thread::sleep_for(std::chrono::milliseconds(50));
+             std::this_thread::sleep_for(std::chrono::milliseconds(1));
              run.send(SIGTERM);
          }},
+        // Two different signals are never merged into one by the system.
         {"interruptThenTerminate", 130, [](const BackgroundRun& run) { run.send(SIGINT); run.sendToGroup(SIGTERM); }},
     };
     constexpr int rounds = 5;
