@@ -1,12 +1,15 @@
 #include "driver/commandLine.h"
 
+#include "input/diagnostics.h"
 #include "support/text.h"
 
 namespace kesp {
 
 namespace {
 
-constexpr std::size_t switchLength = 6;
+// An argument is quoted in a warning up to this many characters.
+constexpr std::size_t quotedArgumentLength = 60;
+const std::string switchNames = "/no2, /nq, /2006 and /strict";
 
 // The input name with the last extension of its file name (the part after
 // the last slash) replaced by ".out"; a dot in a directory name is no
@@ -22,41 +25,67 @@ std::string reportNameFor(const std::string& inputName)
     return makeField(inputName.substr(0, stemLength) + ".out", fileNameLength);
 }
 
-void applySwitch(std::string_view argument, RunOptions& options)
+// The switch an argument names: its blanks and control characters deleted,
+// in lower case, a GNU-style "--" read as "/" ("--strict" is "/strict").
+std::string switchWord(std::string_view argument)
 {
-    // "/strict" is longer than the switch field, so it is compared whole;
-    // the other switches are read from the field.
-    std::string whole(argument);
-    squeezeBlanks(whole);
-    toLower(whole, whole.size());
-    std::string text = makeField(argument, switchLength);
-    squeezeBlanks(text);
-    toLower(text, text.size());
-    const std::string_view word = trimmed(whole) == "/strict" ? trimmed(whole) : trimmed(text);
-    static_cast<void>(applySwitchWord(word, options));  // unknown switches are ignored
+    std::string word(argument);
+    squeezeBlanks(word);
+    word.resize(trimmedLength(word));
+    toLower(word, word.size());
+    if (word.starts_with("--")) {
+        word.replace(0, 2, "/");
+    }
+    return word;
+}
+
+// The argument as a warning quotes it: control characters shown as "?", a
+// long one cut.
+std::string quotedArgument(std::string_view argument)
+{
+    std::string shown(argument.substr(0, quotedArgumentLength));
+    for (char& c : shown) {
+        c = (static_cast<unsigned char>(c) < ' ' || c == '\x7F') ? '?' : c;
+    }
+    return inQuotes(shown + (argument.size() > quotedArgumentLength ? "..." : ""));
+}
+
+// Applies the switch the argument names; a warning when it names none. An
+// argument that holds only blanks (an empty variable in a script) is no
+// switch and no slip.
+void applySwitch(std::string_view argument, RunOptions& options, std::vector<std::string>& warnings)
+{
+    const std::string word = switchWord(argument);
+    if (word.empty() || applySwitchWord(word, options)) {
+        return;
+    }
+    warnings.push_back("command line: warning: " + quotedArgument(argument)
+                       + " is not a switch and is ignored; the switches are " + switchNames);
 }
 
 }  // namespace
 
-void readCommandLine(std::span<const std::string_view> arguments, RunOptions& options)
+std::vector<std::string> readCommandLine(std::span<const std::string_view> arguments, RunOptions& options)
 {
     if (arguments.empty()) {
         options.inputFileName = makeField("kesp.inp", fileNameLength);
         options.reportFileName = makeField("kesp.out", fileNameLength);
-        return;
+        return {};
     }
     options.inputFileName = makeField(arguments[0], fileNameLength);
     options.reportFileName = reportNameFor(options.inputFileName);
     if (arguments.size() < 2) {
-        return;
+        return {};
     }
     options.masses2006 = false;
     options.oxygenEffect = true;
     options.zebDependentOxygen = true;
     options.strict = false;
+    std::vector<std::string> warnings;
     for (std::string_view argument : arguments.subspan(1)) {
-        applySwitch(argument, options);
+        applySwitch(argument, options, warnings);
     }
+    return warnings;
 }
 
 }  // namespace kesp

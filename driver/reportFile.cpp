@@ -11,6 +11,8 @@
 #include <system_error>
 #include <utility>
 
+#include "support/interrupts.h"
+
 namespace kesp {
 
 namespace {
@@ -105,6 +107,7 @@ ReportFile::~ReportFile()
     }
     if (!temporary_.empty() && !committed_) {
         ::unlink(temporary_.c_str());
+        keepOnAbort();
     }
 }
 
@@ -128,6 +131,9 @@ bool ReportFile::reserve(std::string& message)
         temporary_.clear();
         return false;
     }
+    // A second Ctrl-C or SIGTERM ends the process without running the
+    // destructor; it removes the temporary file itself.
+    removeOnAbort(temporary_);
     return true;
 }
 
@@ -151,6 +157,7 @@ bool ReportFile::commit(std::string_view text, std::string& message)
         return false;
     }
     committed_ = true;
+    keepOnAbort();
     return true;
 }
 

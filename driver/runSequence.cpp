@@ -7,6 +7,7 @@
 #include <sstream>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include <optional>
 
@@ -34,6 +35,16 @@ namespace kesp {
 namespace {
 
 enum class InputAccess { read, missing, notReadable };
+
+// A message that ends the run: on the console, among the run's other lines,
+// and on the standard error stream, which still shows it when the console is
+// redirected.
+void reportFailure(const std::string& message)
+{
+    std::cout << message << '\n';
+    std::cout.flush();
+    std::cerr << message << '\n';
+}
 
 // Reads the input file. A name that names nothing is missing. Anything but a
 // regular file that can be opened is not readable: the reader rewinds the file
@@ -79,8 +90,8 @@ std::optional<RunSettings> readNamedInput(const RunOptions& options, int& status
     const std::string inputName(trimmed(options.inputFileName));
     const std::string reportName(trimmed(options.reportFileName));
     if (reportReplaces(inputName, reportName)) {
-        std::cout << "Input file " << inputName
-                  << " would be replaced by the report of the same name; rename the input file\n";
+        reportFailure("Input file " + inputName
+                      + " would be replaced by the report of the same name; rename the input file");
         status = exitFailure;
         return std::nullopt;
     }
@@ -88,21 +99,18 @@ std::optional<RunSettings> readNamedInput(const RunOptions& options, int& status
     switch (readInputFile(options, inputName, settings, diagnostics)) {
         case InputAccess::read:
             if (reportReplaces(settings.field.fieldFileName, reportName)) {
-                std::cout << "Field file " << settings.field.fieldFileName
-                          << " would be replaced by the report of the same name; rename the field file\n";
+                reportFailure("Field file " + settings.field.fieldFileName
+                              + " would be replaced by the report of the same name; rename the field file");
                 status = exitFailure;
                 return std::nullopt;
             }
             return settings;
-        case InputAccess::missing: {
-            const std::string message = "Input file " + inputName + " is not found\n";
-            std::cout << message;
-            std::cerr << message;
+        case InputAccess::missing:
+            reportFailure("Input file " + inputName + " is not found");
             status = exitFailure;
             return std::nullopt;
-        }
         case InputAccess::notReadable:
-            std::cout << "Input file " << inputName << " is not a readable file\n";
+            reportFailure("Input file " + inputName + " is not a readable file");
             status = exitFailure;
             return std::nullopt;
     }
@@ -167,11 +175,26 @@ std::string partialFieldMessage(const RunResults& results)
                                          [](std::int32_t cells) { return cells > 0; });
     return "No report is written: a mixed field is simulated component by component, so the cells done (of "
            + std::to_string(withCells) + " of its " + std::to_string(results.componentCells.size())
-           + " components) are not a sample of the field; an earlier report is left as it was\n";
+           + " components) are not a sample of the field; an earlier report is left as it was";
+}
+
+// Why "/strict" refuses a run, or nothing when it does not.
+std::optional<std::string> strictRefusal(const RunOptions& options, bool commandLineWarned,
+                                         const InputDiagnostics& diagnostics)
+{
+    const bool inputWarned = diagnostics.hasWarnings();
+    if (!options.strict || (!commandLineWarned && !inputWarned)) {
+        return std::nullopt;
+    }
+    const std::string where = !commandLineWarned ? "the input holds"
+                              : inputWarned      ? "the command line and the input hold"
+                                                 : "the command line holds";
+    return "Run refused: /strict is given and " + where + " warnings (on the standard error stream)";
 }
 
 // The run from the input to the report; the exit status.
-int runInput(const RunOptions& options, double startSeconds, const InterruptCatcher& interrupts)
+int runInput(const RunOptions& options, bool commandLineWarned, double startSeconds,
+             const InterruptCatcher& interrupts)
 {
     int status = 0;
     InputDiagnostics diagnostics{std::string(trimmed(options.inputFileName))};
@@ -182,11 +205,8 @@ int runInput(const RunOptions& options, double startSeconds, const InterruptCatc
     for (const Diagnostic& diagnostic : diagnostics.list()) {
         std::cerr << formatDiagnostic(diagnostic) << '\n';
     }
-    if (options.strict && diagnostics.hasWarnings()) {
-        const std::string message =
-            "Run refused: /strict is given and the input holds warnings (on the standard error stream)\n";
-        std::cout << message;
-        std::cerr << message;
+    if (const std::optional<std::string> refusal = strictRefusal(options, commandLineWarned, diagnostics)) {
+        reportFailure(*refusal);
         return exitRefused;
     }
     // A report that cannot be created stops the run before any work is done.
@@ -201,17 +221,16 @@ int runInput(const RunOptions& options, double startSeconds, const InterruptCatc
     ConsoleProgress progress(std::cout);
     const RunResults results = run.simulate(progress, interrupts.stopFlag());
     if (results.interrupted && results.cellsSimulated == 0) {
-        std::cout << "Run interrupted before its first cell; no report is written\n";
+        reportFailure("Run interrupted before its first cell; no report is written");
         return interrupts.exitStatus();
     }
 
     const double minutes = (cpuSeconds() - startSeconds) / 60.0;
     writeLine(std::cout, RecordForm::plain, "Running time =" + runningTime(minutes, 10) + " min");
     writeInterruption(std::cout, results);
+    writeInterruption(std::cerr, results);
     if (!results.statisticsDescribeTheRadiation()) {
-        const std::string message = partialFieldMessage(results);
-        std::cout << message;
-        std::cerr << message;
+        reportFailure(partialFieldMessage(results));
         return interrupts.exitStatus();
     }
     if (!writeReportFile(reportFile, minutes, *settings, results)) {
@@ -243,17 +262,19 @@ int runArguments(std::span<const std::string_view> arguments)
     const InterruptCatcher interrupts;
     writeBanner(std::cout);
     if (!inputNameFits(arguments)) {
-        std::cout << "Input file name is longer than " << fileNameLength << " characters: " << arguments[0]
-                  << '\n';
+        reportFailure("Input file name is longer than " + std::to_string(fileNameLength)
+                      + " characters: " + std::string(arguments[0]));
         return exitFailure;
     }
     RunOptions options;
-    readCommandLine(arguments, options);
+    const std::vector<std::string> commandLineWarnings = readCommandLine(arguments, options);
+    for (const std::string& warning : commandLineWarnings) {
+        std::cerr << warning << '\n';
+    }
     try {
-        return runInput(options, startSeconds, interrupts);
+        return runInput(options, !commandLineWarnings.empty(), startSeconds, interrupts);
     } catch (const RunError& error) {
-        std::cout << error.what() << '\n';
-        std::cout.flush();
+        reportFailure(error.what());
         if (!error.detail().empty()) {
             std::cerr << error.detail() << '\n';
         }

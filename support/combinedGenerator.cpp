@@ -1,5 +1,8 @@
 #include "support/combinedGenerator.h"
 
+#include <unistd.h>
+
+#include <atomic>
 #include <chrono>
 #include <cstring>
 
@@ -12,16 +15,32 @@ namespace {
 constexpr std::uint32_t xorSeedMask = 0x2E5B9BA3U;
 constexpr std::int32_t parkMillerSeedMask = 0x34FB628F;
 
-// Seconds since 1970 rounded to single precision, then truncated. Rounding to
-// float makes present-day values multiples of 128. The value is kept positive
-// and within 32 bits even past 2038.
+// The finalising step of the SplitMix64 generator: every bit of the result
+// depends on every bit of x, so values a nanosecond or one process number
+// apart give unrelated results.
+constexpr std::uint64_t mixBits(std::uint64_t x)
+{
+    x += 0x9E3779B97F4A7C15ULL;
+    x = (x ^ (x >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    x = (x ^ (x >> 27)) * 0x94D049BB133111EBULL;
+    return x ^ (x >> 31);
+}
+
+// A seed for a run that asks for one from the clock: the calendar clock in
+// nanoseconds mixed with the process number and with a count of the seeds
+// this process has taken, so that runs started in the same instant, in one
+// process or in several, get different seeds. Folded into 1 .. 2^31 - 2, a
+// seed that every generator of the run takes as it is.
 std::int32_t clockSeed()
 {
+    static std::atomic<std::uint64_t> seedsTaken{0};
     const auto sinceEpoch = std::chrono::system_clock::now().time_since_epoch();
-    const double seconds = std::chrono::duration<double>(sinceEpoch).count();
-    const auto rounded = static_cast<std::int64_t>(static_cast<float>(seconds));
-    const auto seed = static_cast<std::int32_t>(rounded % combined::modulus);
-    return seed > 0 ? seed : 1;
+    const auto nanoseconds = std::chrono::duration_cast<std::chrono::nanoseconds>(sinceEpoch).count();
+    std::uint64_t mixed = mixBits(static_cast<std::uint64_t>(nanoseconds));
+    mixed = mixBits(mixed ^ static_cast<std::uint64_t>(getpid()));
+    mixed = mixBits(mixed ^ seedsTaken.fetch_add(1));
+    const auto seeds = static_cast<std::uint64_t>(combined::modulus - 1);
+    return static_cast<std::int32_t>(mixed % seeds) + 1;
 }
 
 // A 32 x 32 matrix over GF(2), stored by columns: column j is the image of bit j.

@@ -17,8 +17,9 @@ struct CombinedState {
     bool operator==(const CombinedState&) const = default;
 };
 
-// The seed a run uses: a seed of 0 or below is replaced by one from the
-// calendar clock.
+// The seed a run uses: a seed of 0 or below is replaced by one from a fine
+// clock and the process number, different for runs started together and
+// for each call, in 1 .. 2^31 - 2.
 std::int32_t resolveSeed(std::int32_t seed);
 
 // The generator's state for a seed above 0 (see resolveSeed).

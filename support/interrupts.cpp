@@ -1,18 +1,45 @@
 #include "support/interrupts.h"
 
+#include <limits.h>
+#include <time.h>
+#include <unistd.h>
+
 #include <atomic>
+#include <cstdint>
+#include <cstring>
 
 namespace kesp {
 
 namespace {
 
-// What the handler sets. Both are lock-free, which makes setting them from a
-// signal handler safe; the run reads them once the handler has returned.
+// What the handler sets and reads. All are lock-free, which makes using them
+// from a signal handler safe; the run reads them once the handler has set them.
 StopFlag interruptRequested{false};
 std::atomic<int> firstSignal{0};
+// When the first signal came, in nanoseconds of the monotonic clock; 0 before.
+std::atomic<std::int64_t> firstSignalTime{0};
 static_assert(std::atomic<int>::is_always_lock_free, "a signal handler sets the signal number");
+static_assert(std::atomic<std::int64_t>::is_always_lock_free, "a signal handler sets the time of the signal");
+
+// The file a second request removes, kept where the handler can read it
+// without allocating; the flag says whether it names one.
+char abortFile[PATH_MAX] = {};
+std::atomic<bool> abortFileNamed{false};
 
 constexpr int signalStatusBase = 128;
+constexpr std::int64_t nanosecondsPerSecond = 1'000'000'000;
+constexpr std::int64_t sameRequestNanoseconds =
+    std::chrono::duration_cast<std::chrono::nanoseconds>(sameRequestWindow).count();
+
+// clock_gettime is async-signal-safe; the result is at least 1, so that 0
+// can mean "no signal yet".
+std::int64_t monotonicNanoseconds()
+{
+    timespec now {};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    const std::int64_t nanoseconds = std::int64_t{now.tv_sec} * nanosecondsPerSecond + now.tv_nsec;
+    return nanoseconds > 0 ? nanoseconds : 1;
+}
 
 void restoreDefaultAction(int signal)
 {
@@ -22,32 +49,32 @@ void restoreDefaultAction(int signal)
     sigaction(signal, &action, nullptr);
 }
 
-extern "C" void onInterrupt(int signal);
-
-// The next SIGINT or SIGTERM ends the process, unless it was left ignored.
-void endOnNextSignal(int signal)
+// Ends the process by the signal's default action, which takes effect when
+// the handler returns (the signal is blocked while it runs).
+void endAtOnce(int signal)
 {
-    struct sigaction current {};
-    if (sigaction(signal, nullptr, &current) == 0 && current.sa_handler == onInterrupt) {
-        restoreDefaultAction(signal);
+    if (abortFileNamed.load()) {
+        unlink(abortFile);
     }
+    restoreDefaultAction(signal);
+    raise(signal);
 }
 
-// Only async-signal-safe calls. Both signals are blocked while it runs, so
-// a second one waits until the actions are the default ones; one that
-// reaches it anyway is raised again with its default action, which takes
-// effect when the handler returns.
+// Only async-signal-safe calls. Both signals are blocked in the thread that
+// runs it; another thread may run it at the same time for a signal that came
+// together with this one, so the first signal is claimed by one exchange.
 extern "C" void onInterrupt(int signal)
 {
-    if (interruptRequested.load()) {
-        restoreDefaultAction(signal);
-        raise(signal);
+    const std::int64_t now = monotonicNanoseconds();
+    std::int64_t first = 0;
+    if (firstSignalTime.compare_exchange_strong(first, now)) {
+        firstSignal.store(signal);
+        interruptRequested.store(true);
         return;
     }
-    firstSignal.store(signal);
-    interruptRequested.store(true);
-    endOnNextSignal(SIGINT);
-    endOnNextSignal(SIGTERM);
+    if (now - first >= sameRequestNanoseconds) {
+        endAtOnce(signal);
+    }
 }
 
 // Installs the handler for the signal unless the signal is ignored; the
@@ -75,6 +102,7 @@ InterruptCatcher::InterruptCatcher()
 {
     interruptRequested.store(false);
     firstSignal.store(0);
+    firstSignalTime.store(0);
     catchSignal(SIGINT, previousInterrupt_);
     catchSignal(SIGTERM, previousTerminate_);
 }
@@ -93,6 +121,22 @@ const StopFlag& InterruptCatcher::stopFlag() const
 int InterruptCatcher::exitStatus() const
 {
     return signalStatusBase + firstSignal.load();
+}
+
+void removeOnAbort(const std::filesystem::path& path)
+{
+    abortFileNamed.store(false);
+    const std::string& name = path.native();
+    if (name.empty() || name.size() >= sizeof abortFile) {
+        return;
+    }
+    std::memcpy(abortFile, name.c_str(), name.size() + 1);
+    abortFileNamed.store(true);
+}
+
+void keepOnAbort()
+{
+    abortFileNamed.store(false);
 }
 
 }  // namespace kesp

@@ -1,14 +1,24 @@
 #pragma once
 // SIGINT (Ctrl-C) and SIGTERM during a run. The first one asks the run to
 // stop after the cell it is simulating, so that the cells done so far are
-// reported; a second one ends the process at once, by the signal's default
-// action.
+// reported. Signals that arrive within a second of the first are the same
+// request: `timeout` and batch systems signal the process and then its whole
+// process group, so one request often comes twice within microseconds. A
+// signal a second or more after the first is a second request and ends the
+// process at once, by the signal's default action, after removing the file
+// named by removeOnAbort (the unfinished report).
 
 #include <signal.h>
+
+#include <chrono>
+#include <filesystem>
 
 #include "support/stopFlag.h"
 
 namespace kesp {
+
+// Signals this soon after the first one are taken as the same request.
+inline constexpr std::chrono::milliseconds sameRequestWindow{1000};
 
 // Catches SIGINT and SIGTERM while it lives; one at a time in a process.
 // A signal that was ignored when it was made (a run started in the
@@ -23,13 +33,20 @@ public:
 
     // Set by the first signal; the run looks at it between cells.
     const StopFlag& stopFlag() const;
-    // The exit status of an interrupted run: 128 plus the signal, 130 for
-    // SIGINT and 143 for SIGTERM.
+    // The exit status of an interrupted run: 128 plus the first signal, 130
+    // for SIGINT and 143 for SIGTERM.
     int exitStatus() const;
 
 private:
     struct sigaction previousInterrupt_ {};
     struct sigaction previousTerminate_ {};
 };
+
+// The file a second request removes before it ends the process: one at a
+// time, replacing the one named before. A path longer than any the system
+// opens names nothing.
+void removeOnAbort(const std::filesystem::path& path);
+// Names no file any more (the file was renamed into place or removed).
+void keepOnAbort();
 
 }  // namespace kesp

@@ -80,7 +80,7 @@ TEST(CommandLineTest, switchesTurnPartsOfTheModelOff)
         {{"/no2", "/nq"}, false, false, false},
         {{"/no2x"}, true, true, false},     // not a switch: ignored
         {{"/nq1"}, true, true, false},
-        {{"/no2222222"}, true, true, false},  // cut to 6 characters: "/no222"
+        {{"/no2222222"}, true, true, false},
         {{"junk"}, true, true, false},
     };
     for (const Case& c : cases) {
@@ -90,6 +90,63 @@ TEST(CommandLineTest, switchesTurnPartsOfTheModelOff)
         EXPECT_EQ(options.oxygenEffect, c.oxygenEffect) << c.switches[0];
         EXPECT_EQ(options.zebDependentOxygen, c.zebDependentOxygen) << c.switches[0];
         EXPECT_EQ(options.masses2006, c.masses2006) << c.switches[0];
+    }
+}
+
+TEST(CommandLineTest, everyArgumentThatIsNoSwitchDrawsAWarningNamingIt)
+{
+    const std::string known = " is not a switch and is ignored; the switches are /no2, /nq, /2006 and /strict";
+    struct Case {
+        std::string argument;
+        std::string warning;  // empty: the argument is a switch (or blank) and draws none
+    };
+    const std::vector<Case> cases = {
+        {"/no2", ""},
+        {"/STRICT", ""},
+        {"/n q", ""},
+        {"  ", ""},  // an empty variable in a script
+        {"", ""},
+        {"/n02", "command line: warning: \"/n02\"" + known},
+        {"/strcit", "command line: warning: \"/strcit\"" + known},
+        {"/foo", "command line: warning: \"/foo\"" + known},
+        {"-x", "command line: warning: \"-x\"" + known},
+        {"--", "command line: warning: \"--\"" + known},
+        {"/no2x", "command line: warning: \"/no2x\"" + known},
+        {"/no2222222", "command line: warning: \"/no2222222\"" + known},
+        {"-strict", "command line: warning: \"-strict\"" + known},
+        {"a\x1b[2Jb", "command line: warning: \"a?[2Jb\"" + known},  // no control characters reach the terminal
+        {"/" + std::string(99, 'x'),
+         "command line: warning: \"/" + std::string(59, 'x') + "...\"" + known},
+    };
+    for (const Case& c : cases) {
+        RunOptions options;
+        const std::vector<std::string> warnings = readCommandLine(std::vector<std::string_view>{"run.inp", c.argument}, options);
+        const std::vector<std::string> expected = c.warning.empty() ? std::vector<std::string>{}
+                                                                    : std::vector<std::string>{c.warning};
+        EXPECT_EQ(warnings, expected) << c.argument;
+    }
+    // One warning per slip, in order, and the switches among them still apply.
+    RunOptions options;
+    const std::vector<std::string> warnings =
+        readCommandLine(std::vector<std::string_view>{"run.inp", "/x", "/nq", "/y"}, options);
+    ASSERT_EQ(warnings.size(), 2u);
+    EXPECT_NE(warnings[0].find("\"/x\""), std::string::npos);
+    EXPECT_NE(warnings[1].find("\"/y\""), std::string::npos);
+    EXPECT_FALSE(options.zebDependentOxygen);
+}
+
+TEST(CommandLineTest, gnuStyleSwitchesAreTakenLikeTheirSlashForms)
+{
+    const std::vector<std::pair<std::string_view, std::string_view>> cases = {
+        {"--strict", "/strict"}, {"--STRICT", "/strict"}, {"--no2", "/no2"}, {"--nq", "/nq"}, {"--2006", "/2006"},
+    };
+    for (const auto& [gnu, slash] : cases) {
+        RunOptions fromGnu;
+        RunOptions fromSlash;
+        EXPECT_TRUE(readCommandLine(std::vector<std::string_view>{"run.inp", gnu}, fromGnu).empty()) << gnu;
+        readCommandLine(std::vector<std::string_view>{"run.inp", slash}, fromSlash);
+        EXPECT_EQ(fromGnu, fromSlash) << gnu;
+        EXPECT_NE(fromGnu, RunOptions{}) << gnu;
     }
 }
 
