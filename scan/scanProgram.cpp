@@ -1,5 +1,6 @@
 #include "scan/scanProgram.h"
 
+#include <exception>
 #include <filesystem>
 #include <iostream>
 #include <memory>
@@ -387,6 +388,9 @@ int runScanProgram(int argc, char** argv)
         return error.exitStatus();
     } catch (const std::bad_alloc&) {
         std::cerr << "kesp-scan: out of memory\n";
+        return exitFailure;
+    } catch (const std::exception& error) {
+        std::cerr << "kesp-scan: " << error.what() << '\n';
         return exitFailure;
     }
 }

@@ -179,7 +179,7 @@ TEST(ScanCheckTest, emittedInputsReplaceOnlyWhatAnEarlierEmitOfTheScanWrote)
 
 // kesp reads a field file only up to its last component; a scan reads it
 // whole, so a huge one is refused before it is read, with the scan file's line.
-TEST(ScanCheckTest, aHugeFieldFileIsRefusedBeforeItIsRead)
+TEST(ScanCheckTest, aHugeFieldOrScanFileIsRefusedBeforeItIsRead)
 {
     const fs::path dir = makeRunDirectory("kespScanHugeField");
     writeText(dir / "big.txt", "one proton, then a hole of 3 GB\n1\np 10 1\n");
@@ -194,6 +194,14 @@ TEST(ScanCheckTest, aHugeFieldFileIsRefusedBeforeItIsRead)
         EXPECT_FALSE(fs::exists(dir / "inputs"));
     }
     fs::remove(dir / "big.txt");
+    // So is a scan file far larger than any scan needs.
+    writeText(dir / "big.yaml", "cells: 2\nfixed: {PAR: p, KE: 10}\n# then a hole\n");
+    fs::resize_file(dir / "big.yaml", 1ULL << 30);
+    const RunResult run = runScan(dir, {"--check", "big.yaml"});
+    EXPECT_EQ(run.exitStatus, 2);
+    EXPECT_EQ(run.errors, std::vector<std::string>{"big.yaml: the scan file is 1073741824 bytes long; a scan file holds at"
+                                                   " most 67108864 bytes"});
+    fs::remove(dir / "big.yaml");
 }
 
 }  // namespace
