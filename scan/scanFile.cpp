@@ -1,14 +1,16 @@
 #include "scan/scanFile.h"
 
+#include <algorithm>
 #include <cmath>
-#include <fstream>
-#include <map>
+#include <cstdlib>
 #include <optional>
 #include <system_error>
 
 #include <yaml-cpp/yaml.h>
 
 #include "input/blockLine.h"
+#include "input/radiationField.h"
+#include "scan/scanDocument.h"
 #include "scan/scanText.h"
 #include "support/numberReader.h"
 #include "support/text.h"
@@ -25,17 +27,22 @@ public:
     {
     }
 
-    [[noreturn]] void refuse(const std::string& message) const
+    [[noreturn]] void refuse(const std::string& message) const { throw ScanRefused(text(message)); }
+
+    int line() const { return line_; }
+
+    // "scan.yaml:3: PO2: " and the message.
+    std::string text(const std::string& message) const
     {
-        std::string text = file_;
+        std::string result = file_;
         if (line_ > 0) {
-            text += ":" + std::to_string(line_);
+            result += ":" + std::to_string(line_);
         }
-        text += ": ";
+        result += ": ";
         if (!what_.empty()) {
-            text += what_ + ": ";
+            result += what_ + ": ";
         }
-        throw ScanRefused(text + message);
+        return result + message;
     }
 
 private:
@@ -82,6 +89,20 @@ std::filesystem::path fieldFileOf(const std::string& name, const std::filesystem
     return given.is_absolute() ? given : scanFile.parent_path() / given;
 }
 
+// The scan reads every byte of a field file (its fingerprint, the copy
+// --emit-inputs makes), where kesp reads only the components it needs.
+void refuseLargeFieldFile(const std::filesystem::path& file, const Place& place)
+{
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(file, error);
+    if (!error && size > maxFieldFileBytes) {
+        place.refuse("field file " + quotedText(file.string()) + " is " + std::to_string(size)
+                     + " bytes long; a scan takes field files of at most " + std::to_string(maxFieldFileBytes)
+                     + " bytes (" + std::to_string(maxFieldComponents)
+                     + " components need far less): remove what follows the last component");
+    }
+}
+
 ScanValue valueOf(const ScanItem& item, const YAML::Node& node, const std::filesystem::path& scanFile,
                   int keyLine)
 {
@@ -105,6 +126,7 @@ ScanValue valueOf(const ScanItem& item, const YAML::Node& node, const std::files
                 place.refuse("field file " + quotedText(text) + " is not found (looked for "
                              + quotedText(value.fieldFile.string()) + ")");
             }
+            refuseLargeFieldFile(value.fieldFile, place);
             if (!fitsInputItem(value.fieldFile.filename().string())) {
                 place.refuse("the name of field file " + quotedText(text)
                              + " holds a blank, comma, colon, semicolon, quote, bracket or \"!\", which an"
@@ -270,7 +292,13 @@ std::vector<ScanSetting> readSettings(const YAML::Node& node, int keyLine, const
     return settings;
 }
 
-void readSwitches(const YAML::Node& node, ScanFile& scan)
+// A switch as the scan file writes it, with its line.
+struct WrittenSwitch {
+    std::string text;
+    int line = 0;
+};
+
+void readSwitches(const YAML::Node& node, ScanFile& scan, std::vector<WrittenSwitch>& written)
 {
     const Place place(scan.path, lineOf(node), "switches");
     if (node.IsNull()) {
@@ -286,6 +314,50 @@ void readSwitches(const YAML::Node& node, ScanFile& scan)
             at.refuse(quotedText(text) + " is not a switch of kesp; give /no2, /nq, /2006 or /strict");
         }
         scan.switches.push_back(text);
+        written.push_back({text, at.line()});
+    }
+}
+
+// The items a switch makes meaningless, and what it does that makes them so.
+struct SwitchedOff {
+    std::vector<std::string_view> items;
+    std::string_view effect;
+};
+
+SwitchedOff switchedOffBy(const std::string& text)
+{
+    RunOptions alone;
+    static_cast<void>(applySwitch(text, alone));
+    if (!alone.oxygenEffect) {
+        return {{"PO2", "MMHG", "M0", "K", "Q", "R"}, "switches the oxygen model off (every run is aerobic)"};
+    }
+    if (!alone.zebDependentOxygen) {
+        return {{"Q", "R"}, "makes the oxygen factor M0 for every particle"};
+    }
+    return {};
+}
+
+// A scan that varies or fixes an item its switches make meaningless would
+// label its rows with values that changed nothing.
+void refuseSwitchedOffItems(const ScanFile& scan, const std::vector<WrittenSwitch>& switches)
+{
+    std::vector<std::pair<const ScanItem*, int>> items;
+    for (const ScanAxis& axis : scan.vary) {
+        items.emplace_back(axis.item, axis.line);
+    }
+    for (const ScanSetting& setting : scan.fixed) {
+        items.emplace_back(setting.item, setting.value.line);
+    }
+    for (const WrittenSwitch& written : switches) {
+        const SwitchedOff off = switchedOffBy(written.text);
+        for (const auto& [item, line] : items) {
+            if (std::find(off.items.begin(), off.items.end(), item->name) != off.items.end()) {
+                Place(scan.path, line, std::string(item->name))
+                    .refuse("the switch " + written.text + " (line " + std::to_string(written.line) + ") "
+                            + std::string(off.effect) + ", so " + std::string(item->name)
+                            + " changes nothing; remove the switch or " + std::string(item->name));
+            }
+        }
     }
 }
 
@@ -325,24 +397,6 @@ std::size_t countConfigurations(const ScanFile& scan)
     return count;
 }
 
-YAML::Node loadDocument(const std::filesystem::path& file)
-{
-    std::error_code error;
-    const Place place(file, 0, "");
-    if (!std::filesystem::is_regular_file(file, error)) {
-        place.refuse("the scan file is not found or not a regular file");
-    }
-    std::ifstream input(file);
-    if (!input) {
-        place.refuse("the scan file cannot be read");
-    }
-    try {
-        return YAML::Load(input);
-    } catch (const YAML::ParserException& problem) {
-        Place(file, problem.mark.line + 1, "").refuse("not a YAML document: " + problem.msg);
-    }
-}
-
 // The settings of the scan workflow, which kesp-scan does not use: the
 // number of parts to split the scan into, and the folder of the programs.
 void checkWorkflowSetting(const std::string& key, const YAML::Node& value, const Place& place)
@@ -371,7 +425,7 @@ bool applySwitch(std::string_view text, RunOptions& options)
 
 ScanFile readScanFile(const std::filesystem::path& file)
 {
-    const YAML::Node document = loadDocument(file);
+    const YAML::Node document = loadScanDocument(file);
     ScanFile scan;
     scan.path = file;
     if (!document.IsMap()) {
@@ -379,14 +433,12 @@ ScanFile readScanFile(const std::filesystem::path& file)
             .refuse("a scan file is a mapping of title, cells, seed, switches, vary, fixed and reference");
     }
     ItemsSeen seen(file);
-    std::map<std::string, int> sections;
+    std::vector<WrittenSwitch> switches;
+    // Keys given twice are refused as the document is loaded.
     for (const auto& entry : document) {
         const std::string key = entry.first.IsScalar() ? entry.first.Scalar() : std::string();
         const int line = lineOf(entry.first);
         const Place place(file, line, key);
-        if (!sections.emplace(key, line).second) {
-            place.refuse("given twice (first on line " + std::to_string(sections[key]) + ")");
-        }
         const YAML::Node value = entry.second;
         if (key == "title") {
             scan.title = value.IsNull() ? std::string() : scalarText(value, place);
@@ -395,7 +447,7 @@ ScanFile readScanFile(const std::filesystem::path& file)
         } else if (key == "seed") {
             readShorthand(value, line, "SEED", "seed", scan, seen);
         } else if (key == "switches") {
-            readSwitches(value, scan);
+            readSwitches(value, scan, switches);
         } else if (key == "vary") {
             readVary(value, line, scan, seen);
         } else if (key == "fixed") {
@@ -412,7 +464,39 @@ ScanFile readScanFile(const std::filesystem::path& file)
         }
     }
     static_cast<void>(countConfigurations(scan));
+    refuseSwitchedOffItems(scan, switches);
     return scan;
+}
+
+std::vector<std::string> fewCellProblems(const ScanFile& scan)
+{
+    std::vector<std::string> problems;
+    bool given = false;
+    const auto check = [&](const ScanItem& item, const ScanValue& value) {
+        if (item.name != "NOCS") {
+            return;
+        }
+        given = true;
+        if (std::strtod(value.text.c_str(), nullptr) < 2.0) {
+            problems.push_back(Place(scan.path, value.line, "NOCS")
+                                   .text(value.text + " is fewer than 2 cells, which give no standard errors (SEM"
+                                                      " needs at least 2 cells); give 2 or more"));
+        }
+    };
+    for (const ScanSetting& setting : scan.fixed) {
+        check(*setting.item, setting.value);
+    }
+    for (const ScanAxis& axis : scan.vary) {
+        for (const ScanValue& value : axis.values) {
+            check(*axis.item, value);
+        }
+    }
+    if (!given) {
+        problems.push_back(Place(scan.path, 0, "cells")
+                               .text("not given, so every configuration simulates kesp's default of 1 cell, which"
+                                     " gives no standard errors (SEM needs at least 2 cells); give cells: 2 or more"));
+    }
+    return problems;
 }
 
 }  // namespace kesp

@@ -16,8 +16,10 @@
 //       KE: 1
 //
 // Whatever cannot be taken as written is refused before anything runs, with
-// a message that names the file, the line and the item.
+// a message that names the file, the line and the item; so is an item that
+// the scan's switches make meaningless (PO2 under /no2, Q under /nq).
 
+#include <cstdint>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
@@ -69,8 +71,17 @@ struct ScanFile {
 // The most configurations a scan may have.
 inline constexpr std::size_t maxConfigurations = 1000000;
 
+// The largest field file a scan takes: the scan reads every byte of it, for
+// its fingerprint and for the copy --emit-inputs makes.
+inline constexpr std::uintmax_t maxFieldFileBytes = 64ULL * 1024 * 1024;
+
 // Reads and checks the scan file; throws ScanRefused.
 ScanFile readScanFile(const std::filesystem::path& file);
+
+// What leaves the scan's standard errors (SEM) undefined, one message each
+// naming the scan file and line: NOCS not given at all (kesp's default is 1
+// cell), or a value of it below 2. Empty when every run has 2 cells or more.
+std::vector<std::string> fewCellProblems(const ScanFile& scan);
 
 // Applies a kesp switch (/no2, /nq, /2006, /strict, in any case) to the
 // options; false for anything else.

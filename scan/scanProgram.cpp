@@ -1,8 +1,10 @@
 #include "scan/scanProgram.h"
 
+#include <exception>
 #include <filesystem>
 #include <iostream>
 #include <memory>
+#include <new>
 #include <set>
 #include <optional>
 #include <string>
@@ -40,6 +42,7 @@ struct ScanRequest {
     std::optional<Shard> shard;
     bool physicsOnly = false;
     bool lenient = false;
+    bool check = false;      // --check: check everything, run nothing
 };
 
 struct MergeRequest {
@@ -80,6 +83,14 @@ void describeShardOption(CLI::App& app, ScanRequest& request)
         ->type_name("I/N");
 }
 
+void describeCheckOption(CLI::App& app, ScanRequest& request)
+{
+    app.add_flag("--check", request.check,
+                 "Check everything a run with the same options would check (the scan file, the input of every "
+                 "configuration, field files, the table's name, --shard, the --emit-inputs folder), print "
+                 "\"SCAN: N configurations, M reference runs\" and run nothing, write nothing");
+}
+
 CLI::App* describeCommandLine(CLI::App& app, ScanRequest& request, MergeRequest& merge)
 {
     app.description(
@@ -101,6 +112,7 @@ CLI::App* describeCommandLine(CLI::App& app, ScanRequest& request, MergeRequest&
     app.add_flag("--lenient", request.lenient,
                  "Run configurations whose input draws warnings from kesp as kesp would run them");
     describeShardOption(app, request);
+    describeCheckOption(app, request);
     app.set_version_flag("--version", versionText());
     app.footer(
         "Exit status: 0 done; 1 a run stopped or the table could not be written (the rows before it are kept); "
@@ -274,6 +286,74 @@ int runTable(const ScanPlan& plan, const ScanRequest& request)
     return runRemainingRows(plan, file, rows, done, options, interrupts);
 }
 
+// Too few cells for standard errors refuse the scan, unless --lenient lets
+// them through (and /strict is not among its switches): then they are
+// returned, to be said as warnings. A physics-only scan simulates no cells.
+std::vector<std::string> checkCellCounts(const ScanFile& scan, const ScanRequest& request)
+{
+    std::vector<std::string> problems = request.physicsOnly ? std::vector<std::string>() : fewCellProblems(scan);
+    if (problems.empty() || (request.lenient && !scan.options.strict)) {
+        return problems;
+    }
+    std::string message;
+    for (const std::string& problem : problems) {
+        message += (message.empty() ? "" : "\n") + problem;
+    }
+    throw ScanRefused(message + (scan.options.strict ? "" : "\n(--lenient runs the scan as written)"));
+}
+
+// The scan file read and checked and its runs planned; what --lenient lets
+// through is said on the error stream.
+ScanPlan planRequest(const ScanRequest& request)
+{
+    ScanFile scan = readScanFile(request.scanFile);
+    const std::vector<std::string> cellWarnings = checkCellCounts(scan, request);
+    const ScanPlan plan = planScan(std::move(scan), request.lenient ? Leniency::lenient : Leniency::strict);
+    for (const std::vector<std::string>* warnings : {&cellWarnings, &plan.warnings}) {
+        for (const std::string& warning : *warnings) {
+            std::cerr << "kesp-scan: --lenient: " << warning << '\n';
+        }
+    }
+    return plan;
+}
+
+std::string counted(std::size_t count, const std::string& what)
+{
+    return std::to_string(count) + " " + what + (count == 1 ? "" : "s");
+}
+
+// --check: what a run with these options checks before it runs anything,
+// then the number of runs; nothing runs and nothing is written.
+int checkOnly(const ScanPlan& plan, const ScanRequest& request)
+{
+    if (!request.emitFolder.empty()) {
+        checkEmitFolder(plan, request.emitFolder);
+    } else {
+        refuseOverwriting(plan, tablePath(request));
+    }
+    const std::size_t references = request.physicsOnly ? 0 : plan.references.size();
+    std::cout << request.scanFile << ": " << counted(plan.configurations, "configuration") << ", "
+              << counted(references, "reference run");
+    if (request.shard) {
+        std::cout << ", part " << request.shard->index << " of " << request.shard->count << ": "
+                  << counted(rowsOf(request.shard, plan.configurations).size(), "configuration");
+    }
+    std::cout << '\n';
+    return 0;
+}
+
+int runScanRequest(const ScanRequest& request)
+{
+    const ScanPlan plan = planRequest(request);
+    if (request.check) {
+        return checkOnly(plan, request);
+    }
+    if (!request.emitFolder.empty()) {
+        return emit(plan, request.emitFolder);
+    }
+    return runTable(plan, request);
+}
+
 }  // namespace
 
 int runScanProgram(int argc, char** argv)
@@ -299,21 +379,19 @@ int runScanProgram(int argc, char** argv)
         if (mergeCommand->parsed()) {
             return mergeParts(merge);
         }
-        const Leniency leniency = request.lenient ? Leniency::lenient : Leniency::strict;
-        const ScanPlan plan = planScan(readScanFile(request.scanFile), leniency);
-        for (const std::string& warning : plan.warnings) {
-            std::cerr << "kesp-scan: --lenient: " << warning << '\n';
-        }
-        if (!request.emitFolder.empty()) {
-            return emit(plan, request.emitFolder);
-        }
-        return runTable(plan, request);
+        return runScanRequest(request);
     } catch (const ScanRefused& refusal) {
         std::cerr << refusal.what() << '\n';
         return exitRefused;
     } catch (const RunError& error) {
         std::cerr << "kesp-scan: " << error.what() << '\n';
         return error.exitStatus();
+    } catch (const std::bad_alloc&) {
+        std::cerr << "kesp-scan: out of memory\n";
+        return exitFailure;
+    } catch (const std::exception& error) {
+        std::cerr << "kesp-scan: " << error.what() << '\n';
+        return exitFailure;
     }
 }
 

@@ -50,6 +50,31 @@ const Refusal scanFileRefusals[] = {
     {"vary:\n  A: [1, 2, 3, 4, 5, 6, 7, 8, 9, 10]\n", "scan.yaml:2: vary: \"A\" is not an input item"},
     {"cells: 3\nshards: 0\n", "scan.yaml:2: shards: give a whole number of parts"},
     {"cells: 3\nprograms: [a, b]\n", "scan.yaml:2: programs: give the folder"},
+    // Too few cells for standard errors.
+    {"fixed: {PAR: p, KE: 10}\n", "scan.yaml: cells: not given, so every configuration simulates kesp's default of 1"},
+    {"cells: 1\nfixed: {PAR: p, KE: 10}\n", "scan.yaml:1: NOCS: 1 is fewer than 2 cells"},
+    {"vary:\n  NOCS: [10, 0]\nfixed: {PAR: p, KE: 10}\n", "scan.yaml:2: NOCS: 0 is fewer than 2 cells"},
+    {"fixed: {PAR: p, KE: 10, NOCS: 1.5}\n", "scan.yaml:1: NOCS: 1.5 is fewer than 2 cells"},
+    // Items the switches make meaningless, with the switch's line.
+    {"cells: 2\nswitches: [/no2]\nvary:\n  PO2: [21, 0]\nfixed: {PAR: p, KE: 10}\n",
+     "scan.yaml:4: PO2: the switch /no2 (line 2) switches the oxygen model off"},
+    {"cells: 2\nswitches: [/2006]\nfixed: {PAR: p, KE: 10, MMHG: 5}\n",
+     "scan.yaml:3: MMHG: the switch /2006 (line 2) switches the oxygen model off"},
+    {"cells: 2\nfixed: {PAR: p, KE: 10, K: 0.5}\nswitches:\n  - /nq\n  - /NO2\n",
+     "scan.yaml:2: K: the switch /NO2 (line 5) switches the oxygen model off"},
+    {"cells: 2\nswitches: [/nq]\nvary:\n  R: [1, 3]\nfixed: {PAR: p, KE: 10, PO2: 0.5}\n",
+     "scan.yaml:4: R: the switch /nq (line 2) makes the oxygen factor M0 for every particle, so R changes nothing"},
+    {"cells: 2\nswitches: [/2006]\nfixed: {PAR: p, KE: 10, Q: 500}\n", "scan.yaml:3: Q: the switch /2006 (line 2)"},
+    // What YAML would take without a word.
+    {"cells: 2\nvary:\n  KE: {from: 1, to: 10, points: 2, to: 20}\nfixed: {PAR: p}\n",
+     "scan.yaml:3: KE: \"to\" given twice (first on line 3)"},
+    {"cells: 2\nvary:\n  KE:\n    from: 1\n    to: 10\n    points: 2\n    from: 5\nfixed: {PAR: p}\n",
+     "scan.yaml:7: KE: \"from\" given twice (first on line 4)"},
+    {"cells: 2\nfixed: {PAR: p, KE: 10}\n---\ncells: 4\n", "scan.yaml:3: a second YAML document begins here"},
+    {"cells: 2\nfixed: {PAR: p, KE: 10}\n...\n---\n", "scan.yaml:4: a second YAML document begins here"},
+    {"cells: 2\nfixed: {PAR: p, KE: 10}\ntitle: \"a\\0b\"\n", "scan.yaml:3: title: a value holds a NUL character"},
+    {"cells: 2\ntitle: caf\xe9\nfixed: {PAR: p, KE: 10}\n", "scan.yaml:2: not UTF-8 text (the byte 0xe9"},
+    {"cells: 2\nfixed: {PAR: p, KE: 10}\ntitle: a\x1b[1mb\n", "scan.yaml:3: the control character 0x1b"},
 };
 
 bool hasLineStartingWith(const std::vector<std::string>& lines, const std::string& start)
@@ -161,16 +186,16 @@ TEST(ScanRefusalTest, aCommandLineItCannotUseIsRefused)
 }
 
 // The examples of the README pass every check (their input files are
-// written, nothing runs).
+// written, each scan's into a folder of its own; nothing runs).
 TEST(ScanRefusalTest, theExampleScansAreAccepted)
 {
     const fs::path dir = makeRunDirectory("kespScanExamples");
-    for (const char* example : {"dsbYields.yaml", "mixedFieldOxygen.yaml", "stoppingPowers.yaml"}) {
-        const fs::path scan = fs::path(KESP_SOURCE_DIR) / "examples" / "scans" / example;
-        const RunResult run = runScan(dir, {"--emit-inputs", "inputs", scan.string()});
+    for (const char* example : {"dsbYields", "mixedFieldOxygen", "stoppingPowers"}) {
+        const fs::path scan = fs::path(KESP_SOURCE_DIR) / "examples" / "scans" / (std::string(example) + ".yaml");
+        const RunResult run = runScan(dir, {"--emit-inputs", std::string("inputs-") + example, scan.string()});
         EXPECT_EQ(run.exitStatus, 0) << example << "\n" << allLines(run.errors);
     }
-    EXPECT_TRUE(fs::exists(dir / "inputs" / "mixedField.txt"));
+    EXPECT_TRUE(fs::exists(dir / "inputs-mixedFieldOxygen" / "mixedField.txt"));
 }
 
 }  // namespace
