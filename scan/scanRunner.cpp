@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <bit>
+#include <future>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -10,6 +11,7 @@
 #include <set>
 #include <thread>
 #include <tuple>
+#include <variant>
 
 #include "damage/engine.h"
 #include "damage/sharedPhysics.h"
@@ -43,74 +45,104 @@ void runTasks(std::size_t count, unsigned threads, const std::function<void(std:
 
 using KindKey = std::tuple<std::int32_t, std::int32_t, std::uint64_t, std::uint64_t>;
 
-// The pieces of physics the runs share, each named once: a run for each
-// single particle's physics, and the particle kinds of the mixed fields'
-// components, whose range tables are the costly part.
-struct SharedWork {
-    std::vector<ScanRun> particles;
-    std::vector<ParticleKind> kinds;
+// A piece of physics several runs may share: a single particle's physics,
+// or the range table of a mixed field's component.
+using PhysicsKey = std::variant<ParticlePhysicsKey, KindKey>;
+
+// The pieces of physics a run needs that other runs may share; the
+// particle kinds beside the keys of the range tables.
+struct RunPhysics {
+    std::vector<PhysicsKey> keys;
+    std::vector<ParticleKind> kinds;  // for the KindKey entries, in their order
 };
 
-SharedWork sharedWorkOf(const ScanPlan& plan, const std::vector<ScanRun>& runs)
+RunPhysics physicsNeeded(const RunSettings& settings)
 {
-    SharedWork work;
-    std::set<ParticlePhysicsKey> particles;
-    std::set<KindKey> kinds;
-    for (const ScanRun& run : runs) {
-        RunSettings settings;
-        try {
-            settings = settingsOf(plan, run);
-        } catch (const RunError&) {
-            continue;  // the run itself will say why
-        }
-        const MassConstants& masses = massConstantsFor(settings.options.masses2006);
-        const RadiationField& field = settings.field;
-        if (field.singleParticle()) {
-            const FieldComponent& first = field.component(1);
-            const ParticlePhysicsKey key{first.name, std::bit_cast<std::uint64_t>(first.kineticEnergy),
-                                         settings.options.masses2006,
-                                         std::bit_cast<std::uint64_t>(settings.config.ndia)};
-            if (particles.insert(key).second) {
-                work.particles.push_back(run);
-            }
-            continue;
-        }
-        for (int i = 1; i <= field.componentCount(); ++i) {
-            const FieldComponent& component = field.component(i);
-            const ParticleKind kind =
-                kindOf(describeParticle(component.name, component.kineticEnergy, masses).particle);
-            if (kinds.insert({kind.Z, kind.A, std::bit_cast<std::uint64_t>(kind.restEnergy),
-                              std::bit_cast<std::uint64_t>(kind.T)})
-                    .second) {
-                work.kinds.push_back(kind);
-            }
-        }
+    RunPhysics needed;
+    const RadiationField& field = settings.field;
+    if (field.singleParticle()) {
+        const FieldComponent& first = field.component(1);
+        needed.keys.emplace_back(ParticlePhysicsKey{first.name, std::bit_cast<std::uint64_t>(first.kineticEnergy),
+                                                    settings.options.masses2006,
+                                                    std::bit_cast<std::uint64_t>(settings.config.ndia)});
+        return needed;
     }
-    return work;
+    const MassConstants& masses = massConstantsFor(settings.options.masses2006);
+    for (int i = 1; i <= field.componentCount(); ++i) {
+        const FieldComponent& component = field.component(i);
+        const ParticleKind kind = kindOf(describeParticle(component.name, component.kineticEnergy, masses).particle);
+        needed.keys.emplace_back(KindKey{kind.Z, kind.A, std::bit_cast<std::uint64_t>(kind.restEnergy),
+                                         std::bit_cast<std::uint64_t>(kind.T)});
+        needed.kinds.push_back(kind);
+    }
+    return needed;
 }
 
-// Works the shared physics out on all jobs. A piece that fails is left
-// out: the run that needs it meets the failure itself and says so.
-void workOutSharedPhysics(const ScanPlan& plan, const std::vector<ScanRun>& runs, unsigned jobs,
-                          const std::shared_ptr<SharedPhysics>& shared, const std::function<bool()>& stopped)
-{
-    const SharedWork work = sharedWorkOf(plan, runs);
-    const std::size_t particles = work.particles.size();
-    runTasks(particles + work.kinds.size(), jobs,
-             [&](std::size_t k) {
-                 try {
-                     if (k < particles) {
-                         SimulationRun run(settingsOf(plan, work.particles[k]), shared);
-                         run.limitThreads(1);
-                         static_cast<void>(run.particlePhysics());
-                     } else {
-                         static_cast<void>(shared->rangeTables()->tableFor(work.kinds[k - particles]));
-                     }
-                 } catch (const std::exception&) {
-                 }
-             },
-             stopped);
-}
+// Works out each piece of shared physics once, when the first run that
+// needs it starts: a run that needs a piece another job is working out
+// waits for it rather than working it out a second time. Each run so
+// starts as soon as a job is free, and its row is written as soon as it
+// is done, rather than after all the scan's physics.
+class SharedPhysicsOnce {
+public:
+    explicit SharedPhysicsOnce(const ScanPlan& plan) : plan_(plan) {}
+
+    const std::shared_ptr<SharedPhysics>& shared() const { return shared_; }
+
+    // A piece that fails is left out: the run meets the failure itself and
+    // says so.
+    void prepare(const ScanRun& run)
+    {
+        RunSettings settings;
+        RunPhysics needed;
+        try {
+            settings = settingsOf(plan_, run);
+            needed = physicsNeeded(settings);
+        } catch (const std::exception&) {
+            return;
+        }
+        std::size_t kind = 0;
+        for (const PhysicsKey& key : needed.keys) {
+            const bool isKind = std::holds_alternative<KindKey>(key);
+            once(key, [&] {
+                if (isKind) {
+                    static_cast<void>(shared_->rangeTables()->tableFor(needed.kinds[kind]));
+                } else {
+                    SimulationRun physics(settings, shared_);
+                    physics.limitThreads(1);
+                    static_cast<void>(physics.particlePhysics());
+                }
+            });
+            kind += isKind ? 1 : 0;
+        }
+    }
+
+private:
+    void once(const PhysicsKey& key, const std::function<void()>& workOut)
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        const auto [found, first] = pieces_.try_emplace(key);
+        if (!first) {
+            const std::shared_future<void> done = found->second;
+            lock.unlock();
+            done.wait();
+            return;
+        }
+        std::promise<void> promise;
+        found->second = promise.get_future().share();
+        lock.unlock();
+        try {
+            workOut();
+        } catch (const std::exception&) {
+        }
+        promise.set_value();
+    }
+
+    const ScanPlan& plan_;
+    std::shared_ptr<SharedPhysics> shared_ = std::make_shared<SharedPhysics>();
+    std::mutex mutex_;
+    std::map<PhysicsKey, std::shared_future<void>> pieces_;
+};
 
 RunResults physicsOf(SimulationRun& run)
 {
@@ -287,9 +319,7 @@ void runConfigurations(const ScanPlan& plan, const std::vector<std::size_t>& row
     const std::function<bool()> stopped = [&failed, &options] {
         return failed || (options.stop != nullptr && stopRequested(*options.stop));
     };
-    const auto shared = std::make_shared<SharedPhysics>();
-    workOutSharedPhysics(plan, runs, jobs, shared, stopped);
-
+    SharedPhysicsOnce physics(plan);
     RowCollector collector(plan, rows, options.mode, sink, done, ahead);
     Failure failure;
     runTasks(runs.size(), jobs,
@@ -297,7 +327,8 @@ void runConfigurations(const ScanPlan& plan, const std::vector<std::size_t>& row
                  const ScanRun& run = runs[k];
                  std::optional<RowValues> values;
                  try {
-                     values = valuesOf(plan, run, options, shared);
+                     physics.prepare(run);
+                     values = valuesOf(plan, run, options, physics.shared());
                  } catch (const RunError& error) {
                      failure.record(k, nameOf(plan, run) + ": " + error.what()
                                            + (error.detail().empty() ? "" : "\n" + error.detail()));
