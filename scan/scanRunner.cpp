@@ -290,30 +290,40 @@ std::string nameOf(const ScanPlan& plan, const ScanRun& run)
            + describeConfiguration(plan.scan, run.configuration) + ", " + inputFileNameOf(plan, run) + ")";
 }
 
+// The runs in the order they start, and for a row's run its position.
+struct RunOrder {
+    std::vector<ScanRun> runs;
+    std::vector<std::optional<std::size_t>> positions;  // nothing for a reference run
+};
+
+// Each reference run goes just before the first row that needs it, so that
+// rows reach the table from the start rather than after all references.
+// A row done before still needs its reference to be handed on.
+RunOrder runOrder(const ScanPlan& plan, const std::vector<std::size_t>& rows, ScanMode mode, const RowsDone& done)
+{
+    const bool withReference = plan.scan.hasReference() && mode == ScanMode::simulation;
+    RunOrder order;
+    std::set<std::size_t> referencesRun;
+    for (std::size_t position = 0; position < rows.size(); ++position) {
+        if (withReference && referencesRun.insert(plan.referenceOfRow[rows[position]]).second) {
+            order.runs.push_back(plan.referenceRun(plan.referenceOfRow[rows[position]]));
+            order.positions.emplace_back();
+        }
+        if (!done.contains(position)) {
+            order.runs.push_back(plan.row(rows[position]));
+            order.positions.emplace_back(position);
+        }
+    }
+    return order;
+}
+
 }  // namespace
 
 void runConfigurations(const ScanPlan& plan, const std::vector<std::size_t>& rows, const ScanRunOptions& options,
                        const RowSink& sink, const RowsDone& done, const AheadSink& ahead)
 {
-    // The references first, so that rows are seldom held back for them.
-    std::vector<ScanRun> runs;
-    if (plan.scan.hasReference() && options.mode == ScanMode::simulation) {
-        std::set<std::size_t> needed;
-        for (const std::size_t row : rows) {
-            needed.insert(plan.referenceOfRow[row]);
-        }
-        for (const std::size_t reference : needed) {
-            runs.push_back(plan.referenceRun(reference));
-        }
-    }
-    const std::size_t referenceRuns = runs.size();
-    std::vector<std::size_t> positions;
-    for (std::size_t position = 0; position < rows.size(); ++position) {
-        if (!done.contains(position)) {
-            runs.push_back(plan.row(rows[position]));
-            positions.push_back(position);
-        }
-    }
+    const RunOrder order = runOrder(plan, rows, options.mode, done);
+    const std::vector<ScanRun>& runs = order.runs;
     const unsigned jobs = std::max(1U, options.jobs);
     std::atomic<bool> failed{false};
     const std::function<bool()> stopped = [&failed, &options] {
@@ -340,10 +350,10 @@ void runConfigurations(const ScanPlan& plan, const std::vector<std::size_t>& row
                      return;
                  }
                  try {
-                     if (k < referenceRuns) {
+                     if (!order.positions[k]) {
                          collector.referenceDone(run.number - 1, *values);
                      } else {
-                         collector.rowDone(positions[k - referenceRuns], *values);
+                         collector.rowDone(*order.positions[k], *values);
                          if (options.activity != nullptr) {
                              options.activity->rowFinished();
                          }

@@ -43,7 +43,8 @@ using AheadSink = std::function<void(std::size_t position, const PendingRow& row
 using RowsDone = std::map<std::size_t, PendingRow>;
 
 // Runs the configurations `rows` (indices into the plan, in the order their
-// rows are wanted) but those in `done`, and the reference runs they need.
+// rows are wanted) but those in `done`, and the reference runs they need,
+// each reference just before the first row that needs it.
 // Physics that several runs share (the same particle, energy, mass
 // constants and nucleus diameter; range tables by particle and energy) is
 // worked out once, by the first run that needs it; each row is handed on as

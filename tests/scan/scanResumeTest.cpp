@@ -250,28 +250,45 @@ TEST_F(ScanResumeTest, aTableOfAnotherScanIsRefusedAndLeftAsItWas)
     EXPECT_EQ(readText(table()), "particle,let\np,10\n");
 }
 
-// Rows are written as soon as they are done, not after the physics of the
-// whole scan: a physics-only scan stopped halfway keeps the rows it
-// finished, and resuming completes the table of an uninterrupted scan.
-TEST(ScanEarlyRowsTest, aPhysicsOnlyScanStoppedHalfwayKeepsTheRowsItFinished)
+// Rows are written as soon as they can be, not after the physics of the
+// whole scan or after all its reference runs: the first row reaches the
+// table early in the scan, a scan stopped then keeps it, and resuming
+// completes the table of an uninterrupted scan.
+TEST(ScanEarlyRowsTest, theFirstRowReachesTheTableEarlyAndIsKeptWhenTheScanIsStopped)
 {
     const fs::path dir = makeRunDirectory("kespScanEarlyRows");
-    writeText(dir / "scan.yaml", "title: physics\nvary:\n  MEV/A: {from: 5, to: 200, points: 20, spacing: log}\n"
-                                 "fixed: {PAR: 12C}\n");
-    const auto start = std::chrono::steady_clock::now();
-    ASSERT_EQ(runScan(dir, {"--physics-only", "-j", "1", "-o", "expected.csv", "scan.yaml"}).exitStatus, 0);
-    const auto whole = std::chrono::steady_clock::now() - start;
+    const std::vector<std::pair<std::string, std::vector<std::string>>> scans{
+        // Physics only: every row is physics of its own.
+        {"title: physics\nvary:\n  MEV/A: {from: 5, to: 200, points: 20, spacing: log}\nfixed: {PAR: 12C}\n",
+         {"--physics-only"}},
+        // A reference run per oxygen level, each as long as a row.
+        {"title: references\ncells: 1000\nseed: 1\nvary:\n  PO2: [21, 10, 5, 2, 1, 0.5, 0.2, 0.1]\n"
+         "fixed: {PAR: p, KE: 5}\nreference: {PAR: e, KE: 1}\n",
+         {}},
+    };
+    for (const auto& [text, options] : scans) {
+        writeText(dir / "scan.yaml", text);
+        fs::remove(dir / "scan.csv");
+        fs::remove(dir / "expected.csv");
+        std::vector<std::string> arguments = options;
+        arguments.insert(arguments.end(), {"-j", "1", "scan.yaml"});
+        std::vector<std::string> expected = arguments;
+        expected.insert(expected.end() - 1, {"-o", "expected.csv"});
+        const auto start = std::chrono::steady_clock::now();
+        ASSERT_EQ(runScan(dir, expected).exitStatus, 0) << text;
+        const auto whole = std::chrono::steady_clock::now() - start;
 
-    BackgroundScan scan(dir, {"--physics-only", "-j", "1", "scan.yaml"});
-    std::this_thread::sleep_for(whole / 2);
-    scan.signal(SIGINT);
-    EXPECT_EQ(scan.wait(), 130);
-    const std::size_t kept = linesIn(dir / "scan.csv") - 2;
-    EXPECT_GT(kept, 0U);
-    EXPECT_LT(kept, 20U);
-    const RunResult resumed = runScan(dir, {"--physics-only", "-j", "2", "scan.yaml"});
-    EXPECT_EQ(resumed.exitStatus, 0) << allLines(resumed.errors);
-    EXPECT_EQ(readText(dir / "scan.csv"), readText(dir / "expected.csv"));
+        const auto started = std::chrono::steady_clock::now();
+        BackgroundScan scan(dir, arguments);
+        EXPECT_TRUE(waitFor([&] { return linesIn(dir / "scan.csv") >= 3; })) << text;
+        EXPECT_LT(std::chrono::steady_clock::now() - started, whole * 2 / 5) << text;
+        scan.signal(SIGINT);
+        EXPECT_EQ(scan.wait(), 130) << text;
+        EXPECT_GE(linesIn(dir / "scan.csv"), 3U) << text;
+        const RunResult resumed = runScan(dir, arguments);
+        EXPECT_EQ(resumed.exitStatus, 0) << allLines(resumed.errors);
+        EXPECT_EQ(readText(dir / "scan.csv"), readText(dir / "expected.csv")) << text;
+    }
 }
 
 // A complete table that cannot be written needs no writing: the scan is
