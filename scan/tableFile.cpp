@@ -107,7 +107,7 @@ TableFile::TableFile(const std::filesystem::path& path, const std::string& headi
     if (exists && !std::filesystem::is_regular_file(path, error)) {
         refuseTable(path, "not a regular file");
     }
-    open();
+    openTable();
     if (!exists) {
         syncFolderOf(path);
     }
@@ -131,7 +131,7 @@ TableFile::~TableFile() = default;
 // Locked while the scan runs, so that two scans never write one table. A
 // table that cannot be opened for writing is opened to be read: when it is
 // complete, nothing needs writing.
-void TableFile::open()
+void TableFile::openTable()
 {
     try {
         table_ = std::make_unique<SyncedFile>(path_, SyncedFile::Lock::exclusive);

@@ -57,7 +57,7 @@ public:
     std::filesystem::path pendingPath() const;
 
 private:
-    void open();
+    void openTable();
     void resume(const std::string& content, const std::string& heading);
     void readPending();
     void requireWritable() const;

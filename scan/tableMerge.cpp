@@ -108,13 +108,10 @@ void readKeys(Part& part)
     }
     const auto keyFields = std::find(columns->begin(), columns->end(), "switches") - columns->begin() + 1;
     for (std::size_t i = 0; i < part.rows.size(); ++i) {
-        const std::optional<std::vector<std::string>> fields = csvFields(withoutLineEnd(part.rows[i]), problem);
+        const std::optional<std::vector<std::string>> fields =
+            rowFields(withoutLineEnd(part.rows[i]), columns->size(), problem);
         if (!fields) {
             refuseRow(part.path, i + 3, problem);
-        }
-        if (fields->size() != columns->size()) {
-            refuseRow(part.path, i + 3, "it holds " + std::to_string(fields->size()) + " fields, not "
-                                            + std::to_string(columns->size()));
         }
         part.keys.emplace_back(fields->begin(), fields->begin() + keyFields);
     }

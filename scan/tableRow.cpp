@@ -78,16 +78,23 @@ std::string configurationText(const std::vector<std::string>& leading)
     return text + (text.empty() ? "" : " ") + "(switches: " + (switches.empty() ? "none" : switches) + ")";
 }
 
+std::optional<std::vector<std::string>> rowFields(std::string_view line, std::size_t count, std::string& problem)
+{
+    std::optional<std::vector<std::string>> fields = csvFields(line, problem);
+    if (fields && fields->size() != count) {
+        problem = "it holds " + fieldCount(fields->size()) + ", not " + std::to_string(count);
+        return std::nullopt;
+    }
+    return fields;
+}
+
 std::string rowProblem(std::string_view line, const RowLayout& layout, std::size_t position, RowForm form)
 {
     std::string problem;
-    const std::optional<std::vector<std::string>> fields = csvFields(line, problem);
+    const std::size_t wanted = layout.fields - (form == RowForm::withoutRbe ? layout.rbeFields : 0);
+    const std::optional<std::vector<std::string>> fields = rowFields(line, wanted, problem);
     if (!fields) {
         return problem;
-    }
-    const std::size_t wanted = layout.fields - (form == RowForm::withoutRbe ? layout.rbeFields : 0);
-    if (fields->size() != wanted) {
-        return "it holds " + fieldCount(fields->size()) + ", not " + std::to_string(wanted);
     }
     const std::vector<std::string> leading = layout.leadingFields(position);
     const std::vector<std::string> found(fields->begin(), fields->begin() + std::ssize(leading));

@@ -17,6 +17,10 @@ namespace kesp {
 // reason in `problem`.
 std::optional<std::vector<std::string>> csvFields(std::string_view line, std::string& problem);
 
+// The fields of a line (without its line end) that must be a row of
+// `count` fields; nothing when it is not, with the reason in `problem`.
+std::optional<std::vector<std::string>> rowFields(std::string_view line, std::size_t count, std::string& problem);
+
 // What each row of a table must hold.
 struct RowLayout {
     std::size_t fields = 0;     // in a row of the table
