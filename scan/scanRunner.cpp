@@ -79,19 +79,21 @@ RunPhysics physicsNeeded(const RunSettings& settings)
 }
 
 // Works out each piece of shared physics once, when the first run that
-// needs it starts: a run that needs a piece another job is working out
-// waits for it rather than working it out a second time. Each run so
-// starts as soon as a job is free, and its row is written as soon as it
-// is done, rather than after all the scan's physics.
+// needs it starts: a run takes the pieces no other job has begun, then
+// waits for those another job is working out rather than working them out
+// a second time. Each run so starts as soon as a job is free, and its row
+// is written as soon as it is done, rather than after all the scan's
+// physics.
 class SharedPhysicsOnce {
 public:
     explicit SharedPhysicsOnce(const ScanPlan& plan) : plan_(plan) {}
 
     const std::shared_ptr<SharedPhysics>& shared() const { return shared_; }
 
-    // A piece that fails is left out: the run meets the failure itself and
-    // says so.
-    void prepare(const ScanRun& run)
+    // False when the scan was interrupted before the run's physics was
+    // worked out (a run under way at an interruption finishes). A piece
+    // that fails is left out: the run meets the failure itself and says so.
+    bool prepare(const ScanRun& run, const std::function<bool()>& interrupted)
     {
         RunSettings settings;
         RunPhysics needed;
@@ -99,49 +101,66 @@ public:
             settings = settingsOf(plan_, run);
             needed = physicsNeeded(settings);
         } catch (const std::exception&) {
-            return;
+            return true;
         }
-        std::size_t kind = 0;
-        for (const PhysicsKey& key : needed.keys) {
-            const bool isKind = std::holds_alternative<KindKey>(key);
-            once(key, [&] {
-                if (isKind) {
-                    static_cast<void>(shared_->rangeTables()->tableFor(needed.kinds[kind]));
-                } else {
-                    SimulationRun physics(settings, shared_);
-                    physics.limitThreads(1);
-                    static_cast<void>(physics.particlePhysics());
-                }
-            });
-            kind += isKind ? 1 : 0;
+        std::vector<std::shared_future<bool>> others;
+        bool complete = true;
+        for (std::size_t i = 0, kind = 0; i < needed.keys.size(); ++i) {
+            const bool isKind = std::holds_alternative<KindKey>(needed.keys[i]);
+            const ParticleKind* particle = isKind ? &needed.kinds[kind++] : nullptr;
+            std::optional<std::promise<bool>> mine = claim(needed.keys[i], others);
+            if (!mine) {
+                continue;
+            }
+            const bool workedOut = !interrupted();
+            if (workedOut) {
+                workOut(settings, particle);
+            }
+            mine->set_value(workedOut);
+            complete = complete && workedOut;
         }
+        for (const std::shared_future<bool>& other : others) {
+            complete = other.get() && complete;
+        }
+        return complete;
     }
 
 private:
-    void once(const PhysicsKey& key, const std::function<void()>& workOut)
+    // The promise to work the piece out (true once it is, false when the
+    // scan was interrupted before), or nothing when another job has begun
+    // it (its future then joins `others`).
+    std::optional<std::promise<bool>> claim(const PhysicsKey& key, std::vector<std::shared_future<bool>>& others)
     {
-        std::unique_lock<std::mutex> lock(mutex_);
+        const std::lock_guard<std::mutex> lock(mutex_);
         const auto [found, first] = pieces_.try_emplace(key);
         if (!first) {
-            const std::shared_future<void> done = found->second;
-            lock.unlock();
-            done.wait();
-            return;
+            others.push_back(found->second);
+            return std::nullopt;
         }
-        std::promise<void> promise;
+        std::promise<bool> promise;
         found->second = promise.get_future().share();
-        lock.unlock();
+        return promise;
+    }
+
+    // A range table when `kind` is given, else the single particle's physics.
+    void workOut(const RunSettings& settings, const ParticleKind* kind) const
+    {
         try {
-            workOut();
+            if (kind != nullptr) {
+                static_cast<void>(shared_->rangeTables()->tableFor(*kind));
+            } else {
+                SimulationRun physics(settings, shared_);
+                physics.limitThreads(1);
+                static_cast<void>(physics.particlePhysics());
+            }
         } catch (const std::exception&) {
         }
-        promise.set_value();
     }
 
     const ScanPlan& plan_;
     std::shared_ptr<SharedPhysics> shared_ = std::make_shared<SharedPhysics>();
     std::mutex mutex_;
-    std::map<PhysicsKey, std::shared_future<void>> pieces_;
+    std::map<PhysicsKey, std::shared_future<bool>> pieces_;
 };
 
 RunResults physicsOf(SimulationRun& run)
@@ -326,9 +345,10 @@ void runConfigurations(const ScanPlan& plan, const std::vector<std::size_t>& row
     const std::vector<ScanRun>& runs = order.runs;
     const unsigned jobs = std::max(1U, options.jobs);
     std::atomic<bool> failed{false};
-    const std::function<bool()> stopped = [&failed, &options] {
-        return failed || (options.stop != nullptr && stopRequested(*options.stop));
+    const std::function<bool()> interrupted = [&options] {
+        return options.stop != nullptr && stopRequested(*options.stop);
     };
+    const std::function<bool()> stopped = [&failed, &interrupted] { return failed || interrupted(); };
     SharedPhysicsOnce physics(plan);
     RowCollector collector(plan, rows, options.mode, sink, done, ahead);
     Failure failure;
@@ -337,7 +357,9 @@ void runConfigurations(const ScanPlan& plan, const std::vector<std::size_t>& row
                  const ScanRun& run = runs[k];
                  std::optional<RowValues> values;
                  try {
-                     physics.prepare(run);
+                     if (!physics.prepare(run, interrupted)) {
+                         return;  // interrupted before the run began
+                     }
                      values = valuesOf(plan, run, options, physics.shared());
                  } catch (const RunError& error) {
                      failure.record(k, nameOf(plan, run) + ": " + error.what()
