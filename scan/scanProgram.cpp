@@ -75,7 +75,8 @@ void describeShardOption(CLI::App& app, ScanRequest& request)
            [&request](const std::string& text) {
                request.shard = shardOf(text);
                if (!request.shard) {
-                   throw CLI::ValidationError("--shard", "give I/N, part I of N with 1 <= I <= N, as 3/8");
+                   throw CLI::ValidationError("--shard", "give I/N, part I of N with 1 <= I <= N <= "
+                                                             + std::to_string(maxConfigurations) + ", as 3/8");
                }
            },
            "Run only part I of N of the scan (configurations I, I+N, I+2N, ...) into a table of its own "
@@ -264,7 +265,8 @@ int runTable(const ScanPlan& plan, const ScanRequest& request)
     // Caught from before the table is opened, so that once the table has its
     // heading a signal always ends the scan in order.
     const InterruptCatcher interrupts;
-    TableFile file(table, tableHeading(plan, request, tableColumns(plan.scan, mode)), tableRows.size());
+    TableFile file(table, tableHeading(plan, request, tableColumns(plan.scan, mode)), tableRows.size(),
+                   tableRowLayout(plan.scan, mode, tableRows));
     const std::size_t written = file.rowsWritten();
     const std::vector<std::size_t> rows(tableRows.begin() + static_cast<std::ptrdiff_t>(written), tableRows.end());
     RowsDone done;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <bit>
+#include <future>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -10,6 +11,7 @@
 #include <set>
 #include <thread>
 #include <tuple>
+#include <variant>
 
 #include "damage/engine.h"
 #include "damage/sharedPhysics.h"
@@ -43,74 +45,123 @@ void runTasks(std::size_t count, unsigned threads, const std::function<void(std:
 
 using KindKey = std::tuple<std::int32_t, std::int32_t, std::uint64_t, std::uint64_t>;
 
-// The pieces of physics the runs share, each named once: a run for each
-// single particle's physics, and the particle kinds of the mixed fields'
-// components, whose range tables are the costly part.
-struct SharedWork {
-    std::vector<ScanRun> particles;
-    std::vector<ParticleKind> kinds;
+// A piece of physics several runs may share: a single particle's physics,
+// or the range table of a mixed field's component.
+using PhysicsKey = std::variant<ParticlePhysicsKey, KindKey>;
+
+// The pieces of physics a run needs that other runs may share; the
+// particle kinds beside the keys of the range tables.
+struct RunPhysics {
+    std::vector<PhysicsKey> keys;
+    std::vector<ParticleKind> kinds;  // for the KindKey entries, in their order
 };
 
-SharedWork sharedWorkOf(const ScanPlan& plan, const std::vector<ScanRun>& runs)
+RunPhysics physicsNeeded(const RunSettings& settings)
 {
-    SharedWork work;
-    std::set<ParticlePhysicsKey> particles;
-    std::set<KindKey> kinds;
-    for (const ScanRun& run : runs) {
-        RunSettings settings;
-        try {
-            settings = settingsOf(plan, run);
-        } catch (const RunError&) {
-            continue;  // the run itself will say why
-        }
-        const MassConstants& masses = massConstantsFor(settings.options.masses2006);
-        const RadiationField& field = settings.field;
-        if (field.singleParticle()) {
-            const FieldComponent& first = field.component(1);
-            const ParticlePhysicsKey key{first.name, std::bit_cast<std::uint64_t>(first.kineticEnergy),
-                                         settings.options.masses2006,
-                                         std::bit_cast<std::uint64_t>(settings.config.ndia)};
-            if (particles.insert(key).second) {
-                work.particles.push_back(run);
-            }
-            continue;
-        }
-        for (int i = 1; i <= field.componentCount(); ++i) {
-            const FieldComponent& component = field.component(i);
-            const ParticleKind kind =
-                kindOf(describeParticle(component.name, component.kineticEnergy, masses).particle);
-            if (kinds.insert({kind.Z, kind.A, std::bit_cast<std::uint64_t>(kind.restEnergy),
-                              std::bit_cast<std::uint64_t>(kind.T)})
-                    .second) {
-                work.kinds.push_back(kind);
-            }
-        }
+    RunPhysics needed;
+    const RadiationField& field = settings.field;
+    if (field.singleParticle()) {
+        const FieldComponent& first = field.component(1);
+        needed.keys.emplace_back(ParticlePhysicsKey{first.name, std::bit_cast<std::uint64_t>(first.kineticEnergy),
+                                                    settings.options.masses2006,
+                                                    std::bit_cast<std::uint64_t>(settings.config.ndia)});
+        return needed;
     }
-    return work;
+    const MassConstants& masses = massConstantsFor(settings.options.masses2006);
+    for (int i = 1; i <= field.componentCount(); ++i) {
+        const FieldComponent& component = field.component(i);
+        const ParticleKind kind = kindOf(describeParticle(component.name, component.kineticEnergy, masses).particle);
+        needed.keys.emplace_back(KindKey{kind.Z, kind.A, std::bit_cast<std::uint64_t>(kind.restEnergy),
+                                         std::bit_cast<std::uint64_t>(kind.T)});
+        needed.kinds.push_back(kind);
+    }
+    return needed;
 }
 
-// Works the shared physics out on all jobs. A piece that fails is left
-// out: the run that needs it meets the failure itself and says so.
-void workOutSharedPhysics(const ScanPlan& plan, const std::vector<ScanRun>& runs, unsigned jobs,
-                          const std::shared_ptr<SharedPhysics>& shared, const std::function<bool()>& stopped)
-{
-    const SharedWork work = sharedWorkOf(plan, runs);
-    const std::size_t particles = work.particles.size();
-    runTasks(particles + work.kinds.size(), jobs,
-             [&](std::size_t k) {
-                 try {
-                     if (k < particles) {
-                         SimulationRun run(settingsOf(plan, work.particles[k]), shared);
-                         run.limitThreads(1);
-                         static_cast<void>(run.particlePhysics());
-                     } else {
-                         static_cast<void>(shared->rangeTables()->tableFor(work.kinds[k - particles]));
-                     }
-                 } catch (const std::exception&) {
-                 }
-             },
-             stopped);
-}
+// Works out each piece of shared physics once, when the first run that
+// needs it starts: a run takes the pieces no other job has begun, then
+// waits for those another job is working out rather than working them out
+// a second time. Each run so starts as soon as a job is free, and its row
+// is written as soon as it is done, rather than after all the scan's
+// physics.
+class SharedPhysicsOnce {
+public:
+    explicit SharedPhysicsOnce(const ScanPlan& plan) : plan_(plan) {}
+
+    const std::shared_ptr<SharedPhysics>& shared() const { return shared_; }
+
+    // False when the scan was interrupted before the run's physics was
+    // worked out (a run under way at an interruption finishes). A piece
+    // that fails is left out: the run meets the failure itself and says so.
+    bool prepare(const ScanRun& run, const std::function<bool()>& interrupted)
+    {
+        RunSettings settings;
+        RunPhysics needed;
+        try {
+            settings = settingsOf(plan_, run);
+            needed = physicsNeeded(settings);
+        } catch (const std::exception&) {
+            return true;
+        }
+        std::vector<std::shared_future<bool>> others;
+        bool complete = true;
+        for (std::size_t i = 0, kind = 0; i < needed.keys.size(); ++i) {
+            const bool isKind = std::holds_alternative<KindKey>(needed.keys[i]);
+            const ParticleKind* particle = isKind ? &needed.kinds[kind++] : nullptr;
+            std::optional<std::promise<bool>> mine = claim(needed.keys[i], others);
+            if (!mine) {
+                continue;
+            }
+            const bool workedOut = !interrupted();
+            if (workedOut) {
+                workOut(settings, particle);
+            }
+            mine->set_value(workedOut);
+            complete = complete && workedOut;
+        }
+        for (const std::shared_future<bool>& other : others) {
+            complete = other.get() && complete;
+        }
+        return complete;
+    }
+
+private:
+    // The promise to work the piece out (true once it is, false when the
+    // scan was interrupted before), or nothing when another job has begun
+    // it (its future then joins `others`).
+    std::optional<std::promise<bool>> claim(const PhysicsKey& key, std::vector<std::shared_future<bool>>& others)
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        const auto [found, first] = pieces_.try_emplace(key);
+        if (!first) {
+            others.push_back(found->second);
+            return std::nullopt;
+        }
+        std::promise<bool> promise;
+        found->second = promise.get_future().share();
+        return promise;
+    }
+
+    // A range table when `kind` is given, else the single particle's physics.
+    void workOut(const RunSettings& settings, const ParticleKind* kind) const
+    {
+        try {
+            if (kind != nullptr) {
+                static_cast<void>(shared_->rangeTables()->tableFor(*kind));
+            } else {
+                SimulationRun physics(settings, shared_);
+                physics.limitThreads(1);
+                static_cast<void>(physics.particlePhysics());
+            }
+        } catch (const std::exception&) {
+        }
+    }
+
+    const ScanPlan& plan_;
+    std::shared_ptr<SharedPhysics> shared_ = std::make_shared<SharedPhysics>();
+    std::mutex mutex_;
+    std::map<PhysicsKey, std::shared_future<bool>> pieces_;
+};
 
 RunResults physicsOf(SimulationRun& run)
 {
@@ -258,38 +309,47 @@ std::string nameOf(const ScanPlan& plan, const ScanRun& run)
            + describeConfiguration(plan.scan, run.configuration) + ", " + inputFileNameOf(plan, run) + ")";
 }
 
+// The runs in the order they start, and for a row's run its position.
+struct RunOrder {
+    std::vector<ScanRun> runs;
+    std::vector<std::optional<std::size_t>> positions;  // nothing for a reference run
+};
+
+// Each reference run goes just before the first row that needs it, so that
+// rows reach the table from the start rather than after all references.
+// A row done before still needs its reference to be handed on.
+RunOrder runOrder(const ScanPlan& plan, const std::vector<std::size_t>& rows, ScanMode mode, const RowsDone& done)
+{
+    const bool withReference = plan.scan.hasReference() && mode == ScanMode::simulation;
+    RunOrder order;
+    std::set<std::size_t> referencesRun;
+    for (std::size_t position = 0; position < rows.size(); ++position) {
+        if (withReference && referencesRun.insert(plan.referenceOfRow[rows[position]]).second) {
+            order.runs.push_back(plan.referenceRun(plan.referenceOfRow[rows[position]]));
+            order.positions.emplace_back();
+        }
+        if (!done.contains(position)) {
+            order.runs.push_back(plan.row(rows[position]));
+            order.positions.emplace_back(position);
+        }
+    }
+    return order;
+}
+
 }  // namespace
 
 void runConfigurations(const ScanPlan& plan, const std::vector<std::size_t>& rows, const ScanRunOptions& options,
                        const RowSink& sink, const RowsDone& done, const AheadSink& ahead)
 {
-    // The references first, so that rows are seldom held back for them.
-    std::vector<ScanRun> runs;
-    if (plan.scan.hasReference() && options.mode == ScanMode::simulation) {
-        std::set<std::size_t> needed;
-        for (const std::size_t row : rows) {
-            needed.insert(plan.referenceOfRow[row]);
-        }
-        for (const std::size_t reference : needed) {
-            runs.push_back(plan.referenceRun(reference));
-        }
-    }
-    const std::size_t referenceRuns = runs.size();
-    std::vector<std::size_t> positions;
-    for (std::size_t position = 0; position < rows.size(); ++position) {
-        if (!done.contains(position)) {
-            runs.push_back(plan.row(rows[position]));
-            positions.push_back(position);
-        }
-    }
+    const RunOrder order = runOrder(plan, rows, options.mode, done);
+    const std::vector<ScanRun>& runs = order.runs;
     const unsigned jobs = std::max(1U, options.jobs);
     std::atomic<bool> failed{false};
-    const std::function<bool()> stopped = [&failed, &options] {
-        return failed || (options.stop != nullptr && stopRequested(*options.stop));
+    const std::function<bool()> interrupted = [&options] {
+        return options.stop != nullptr && stopRequested(*options.stop);
     };
-    const auto shared = std::make_shared<SharedPhysics>();
-    workOutSharedPhysics(plan, runs, jobs, shared, stopped);
-
+    const std::function<bool()> stopped = [&failed, &interrupted] { return failed || interrupted(); };
+    SharedPhysicsOnce physics(plan);
     RowCollector collector(plan, rows, options.mode, sink, done, ahead);
     Failure failure;
     runTasks(runs.size(), jobs,
@@ -297,7 +357,10 @@ void runConfigurations(const ScanPlan& plan, const std::vector<std::size_t>& row
                  const ScanRun& run = runs[k];
                  std::optional<RowValues> values;
                  try {
-                     values = valuesOf(plan, run, options, shared);
+                     if (!physics.prepare(run, interrupted)) {
+                         return;  // interrupted before the run began
+                     }
+                     values = valuesOf(plan, run, options, physics.shared());
                  } catch (const RunError& error) {
                      failure.record(k, nameOf(plan, run) + ": " + error.what()
                                            + (error.detail().empty() ? "" : "\n" + error.detail()));
@@ -309,10 +372,10 @@ void runConfigurations(const ScanPlan& plan, const std::vector<std::size_t>& row
                      return;
                  }
                  try {
-                     if (k < referenceRuns) {
+                     if (!order.positions[k]) {
                          collector.referenceDone(run.number - 1, *values);
                      } else {
-                         collector.rowDone(positions[k - referenceRuns], *values);
+                         collector.rowDone(*order.positions[k], *values);
                          if (options.activity != nullptr) {
                              options.activity->rowFinished();
                          }

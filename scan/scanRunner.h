@@ -43,10 +43,12 @@ using AheadSink = std::function<void(std::size_t position, const PendingRow& row
 using RowsDone = std::map<std::size_t, PendingRow>;
 
 // Runs the configurations `rows` (indices into the plan, in the order their
-// rows are wanted) but those in `done`, and the reference runs they need.
+// rows are wanted) but those in `done`, and the reference runs they need,
+// each reference just before the first row that needs it.
 // Physics that several runs share (the same particle, energy, mass
 // constants and nucleus diameter; range tables by particle and energy) is
-// worked out once, first, on all the jobs. A run that stops throws RunError
+// worked out once, by the first run that needs it; each row is handed on as
+// soon as it and the rows before it are done. A run that stops throws RunError
 // naming the configuration after the rows before it were handed on; the
 // other runs under way finish, and no further run starts.
 void runConfigurations(const ScanPlan& plan, const std::vector<std::size_t>& rows, const ScanRunOptions& options,

@@ -82,12 +82,18 @@ void addSimulation(const RunSettings& settings, const RunResults& results, RowVa
 {
     const StatisticTable& yields = results.statistics.tables[0];
     const auto total = static_cast<std::size_t>(tallyRows);
+    // One cell has no spread to estimate a standard error from; its SEM of 0
+    // would look perfectly precise.
+    const bool withSem = results.cellsSimulated >= 2;
+    const auto semOf = [&](std::size_t category) {
+        return withSem ? measured(yields.sem[total][category]) : std::nullopt;
+    };
     for (std::size_t category = 1; category <= tallyCategories; ++category) {
         row.fields.push_back(optionalText(measured(yields.mean[total][category])));
-        row.fields.push_back(optionalText(measured(yields.sem[total][category])));
+        row.fields.push_back(optionalText(semOf(category)));
     }
     row.dsb = measured(yields.mean[total][1]);
-    row.dsbSem = measured(yields.sem[total][1]);
+    row.dsbSem = semOf(1);
     const std::optional<double> ssb = measured(yields.mean[total][2]);
     const double dna = settings.config.dna;
     row.fields.push_back(row.dsb ? shortestText(*row.dsb / dna) : std::string());
@@ -125,6 +131,17 @@ std::vector<std::string> tableColumns(const ScanFile& scan, ScanMode mode)
     return columns;
 }
 
+RowLayout tableRowLayout(const ScanFile& scan, ScanMode mode, std::vector<std::size_t> configurations)
+{
+    const bool withRbe = mode == ScanMode::simulation && scan.hasReference();
+    return RowLayout{tableColumns(scan, mode).size(), withRbe ? std::size_t{2} : std::size_t{0},
+                     [&scan, configurations = std::move(configurations)](std::size_t position) {
+                         std::vector<std::string> fields = configurationAt(scan, configurations.at(position)).varied;
+                         fields.push_back(switchText(scan));
+                         return fields;
+                     }};
+}
+
 RowValues rowValues(const ScanFile& scan, const Configuration& configuration, const RunSettings& settings,
                     const RunResults& results, ScanMode mode)
 {
@@ -160,11 +177,14 @@ std::string tableLine(const PendingRow& row, const PendingRow* reference)
 
 std::vector<std::string> rbeFields(const PendingRow& row, const PendingRow& reference)
 {
-    if (!row.dsb || !row.dsbSem || !reference.dsb || !reference.dsbSem || *reference.dsb == 0.0) {
+    if (!row.dsb || !reference.dsb || *reference.dsb == 0.0) {
         return {std::string(), std::string()};
     }
     const double d = *row.dsb;
     const double r = *reference.dsb;
+    if (!row.dsbSem || !reference.dsbSem) {
+        return {shortestText(d / r), std::string()};
+    }
     const double sd = *row.dsbSem;
     const double sr = *reference.dsbSem;
     // sigma(d/r)^2 = (sd/r)^2 + (d sr/r^2)^2, which also holds for d = 0.

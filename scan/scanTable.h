@@ -4,7 +4,8 @@
 // same double; a field is empty where a quantity does not exist (the
 // particle columns of a mixed field's Z and A, its damage model) or where no
 // simulated cell produced a cluster of a category (the report prints
-// -1.00000E+00 there).
+// -1.00000E+00 there). The SEM fields are empty for a run of fewer than 2
+// cells, which has no standard error (the report prints 0 there).
 
 #include <cstdint>
 #include <optional>
@@ -15,6 +16,7 @@
 #include "input/runSettings.h"
 #include "scan/configuration.h"
 #include "scan/scanFile.h"
+#include "scan/tableRow.h"
 
 namespace kesp {
 
@@ -28,6 +30,10 @@ enum class ScanMode {
 // yields per Gy and Gbp, TABLE 1, `cells`, `seed` and, with a reference,
 // `rbe_dsb` and `rbe_dsb_sem`.
 std::vector<std::string> tableColumns(const ScanFile& scan, ScanMode mode);
+
+// What each row of the table of the configurations (indices, in the
+// table's order) holds, to check rows taken up from a table on disk.
+RowLayout tableRowLayout(const ScanFile& scan, ScanMode mode, std::vector<std::size_t> configurations);
 
 // A row without its RBE fields, and the DSB yield those are formed from.
 struct RowValues {
@@ -57,7 +63,7 @@ std::string tableLine(const PendingRow& row, const PendingRow* reference);
 
 // rbe_dsb and rbe_dsb_sem: the row's DSB yield over its reference's, with
 // the SEM propagated from both; empty fields where either yield is missing
-// or the reference's is 0.
+// or the reference's is 0, and an empty SEM where either SEM is missing.
 std::vector<std::string> rbeFields(const PendingRow& row, const PendingRow& reference);
 
 // The fields as one CSV line (RFC 4180 quoting), with its line end.

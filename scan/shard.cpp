@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "scan/scanFile.h"
+
 namespace kesp {
 
 namespace {
@@ -27,7 +29,7 @@ std::optional<Shard> shardOf(const std::string& text)
     }
     const std::optional<std::size_t> index = countIn(std::string_view(text).substr(0, slash));
     const std::optional<std::size_t> count = countIn(std::string_view(text).substr(slash + 1));
-    if (!index || !count || *index > *count) {
+    if (!index || !count || *index > *count || *count > maxConfigurations) {
         return std::nullopt;
     }
     return Shard{*index, *count};
@@ -38,7 +40,8 @@ std::vector<std::size_t> rowsOf(const std::optional<Shard>& shard, std::size_t c
     const std::size_t first = shard ? shard->index - 1 : 0;
     const std::size_t step = shard ? shard->count : 1;
     std::vector<std::size_t> rows;
-    for (std::size_t row = first; row < configurations; row += step) {
+    // Stepped without going past the end, so that no step wraps around.
+    for (std::size_t row = first; row < configurations; row = configurations - row > step ? row + step : configurations) {
         rows.push_back(row);
     }
     return rows;

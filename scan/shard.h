@@ -16,7 +16,9 @@ struct Shard {
     std::size_t count = 1;
 };
 
-// "I/N" with 1 <= I <= N; nothing for any other text.
+// "I/N" with 1 <= I <= N <= maxConfigurations (more parts than a scan may
+// have configurations would all but some be empty); nothing for any other
+// text.
 std::optional<Shard> shardOf(const std::string& text);
 
 // The configurations (indices from 0, in scan order) of the shard, or of the

@@ -44,15 +44,20 @@ std::filesystem::path folderOf(const std::filesystem::path& path)
 SyncedFile::SyncedFile(const std::filesystem::path& path, Opening opening, const std::filesystem::path& shownAs)
     : path_(shownAs.empty() ? path : shownAs)
 {
-    const int flags = O_RDWR | O_CREAT | O_CLOEXEC | (opening == Opening::append ? O_APPEND : O_TRUNC);
+    const int flags = opening == Opening::read
+                          ? O_RDONLY | O_CLOEXEC
+                          : O_RDWR | O_CREAT | O_CLOEXEC | (opening == Opening::append ? O_APPEND : O_TRUNC);
     descriptor_ = open(path.c_str(), flags, 0666);
+    if (descriptor_ < 0 && opening == Opening::read) {
+        throw RunError("The table " + path_.string() + " cannot be read: " + std::strerror(errno), exitFailure);
+    }
     if (descriptor_ < 0) {
         refuseWriting(path_, errno);
     }
 }
 
-SyncedFile::SyncedFile(const std::filesystem::path& path, Lock lock)
-    : SyncedFile(path, Opening::append)
+SyncedFile::SyncedFile(const std::filesystem::path& path, Lock lock, Opening opening)
+    : SyncedFile(path, opening)
 {
     if (lock == Lock::exclusive && flock(descriptor_, LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;
@@ -96,7 +101,10 @@ void replaceFileContent(const std::filesystem::path& path, std::string_view text
     std::error_code error;
     std::filesystem::rename(temporary, path, error);
     if (error) {
-        std::filesystem::remove(temporary, error);
+        // The reason the file could not take the new content, not the
+        // outcome of clearing the temporary file away.
+        std::error_code ignored;
+        std::filesystem::remove(temporary, ignored);
         refuseWriting(path, error.message());
     }
     syncFolderOf(path);

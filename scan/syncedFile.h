@@ -17,6 +17,7 @@ public:
     enum class Opening {
         append,  // keep what the file holds; made when missing
         create,  // start it empty; made when missing
+        read,    // only read, never written; must exist
     };
     enum class Lock {
         none,
@@ -25,9 +26,9 @@ public:
 
     // A failure names `shownAs` (the file itself when empty).
     SyncedFile(const std::filesystem::path& path, Opening opening, const std::filesystem::path& shownAs = {});
-    // Opens for appending and takes the lock; throws ScanRefused when another
-    // process holds it.
-    SyncedFile(const std::filesystem::path& path, Lock lock);
+    // Opens (for appending unless `opening` says otherwise) and takes the
+    // lock; throws ScanRefused when another process holds it.
+    SyncedFile(const std::filesystem::path& path, Lock lock, Opening opening = Opening::append);
     ~SyncedFile();
     SyncedFile(const SyncedFile&) = delete;
     SyncedFile& operator=(const SyncedFile&) = delete;

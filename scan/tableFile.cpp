@@ -85,6 +85,12 @@ bool readPendingLine(std::string_view line, std::size_t& position, PendingRow& r
                       "table with -o" + detail);
 }
 
+[[noreturn]] void refuseDamaged(const std::filesystem::path& path, std::size_t line, const std::string& problem)
+{
+    throw ScanRefused(path.string() + ":" + std::to_string(line) + ": a damaged row: " + problem
+                      + "; remove the file to start the table afresh, or name another table with -o");
+}
+
 std::string withoutLineEnd(const std::string& line)
 {
     return line.ends_with('\n') ? line.substr(0, line.size() - 1) : line;
@@ -92,37 +98,61 @@ std::string withoutLineEnd(const std::string& line)
 
 }  // namespace
 
-TableFile::TableFile(const std::filesystem::path& path, const std::string& heading, std::size_t rowCount)
-    : path_(path), comment_(firstLineOf(heading)), rowCount_(rowCount)
+TableFile::TableFile(const std::filesystem::path& path, const std::string& heading, std::size_t rowCount,
+                     RowLayout layout)
+    : path_(path), comment_(firstLineOf(heading)), rowCount_(rowCount), layout_(std::move(layout))
 {
     std::error_code error;
     const bool exists = std::filesystem::exists(path, error);
     if (exists && !std::filesystem::is_regular_file(path, error)) {
         refuseTable(path, "not a regular file");
     }
-    // Locked while the scan runs, so that two scans never write one table.
-    table_ = std::make_unique<SyncedFile>(path, SyncedFile::Lock::exclusive);
+    openTable();
     if (!exists) {
         syncFolderOf(path);
     }
     const std::string content = table_->content();
     if (std::string_view(heading).starts_with(content) && content.size() < heading.size()) {
         // New, empty, or cut off while its heading was written.
+        requireWritable();
         table_->truncate(0);
         table_->write(heading);
     } else {
-        resume(content);
-        const std::string_view given(content);
-        if (!given.substr(comment_.size()).starts_with(heading.substr(comment_.size()))) {
-            refuseTable(path, "its columns are not the columns of this scan");
-        }
+        resume(content, heading);
     }
-    readPending();
+    if (rowsWritten_ < rowCount_) {
+        requireWritable();
+        readPending();
+    }
 }
 
 TableFile::~TableFile() = default;
 
-void TableFile::resume(const std::string& content)
+// Locked while the scan runs, so that two scans never write one table. A
+// table that cannot be opened for writing is opened to be read: when it is
+// complete, nothing needs writing.
+void TableFile::openTable()
+{
+    try {
+        table_ = std::make_unique<SyncedFile>(path_, SyncedFile::Lock::exclusive);
+    } catch (const RunError& error) {
+        std::error_code missing;
+        if (!std::filesystem::exists(path_, missing)) {
+            throw;
+        }
+        table_ = std::make_unique<SyncedFile>(path_, SyncedFile::Lock::exclusive, SyncedFile::Opening::read);
+        unwritable_ = error;
+    }
+}
+
+void TableFile::requireWritable() const
+{
+    if (unwritable_) {
+        throw *unwritable_;
+    }
+}
+
+void TableFile::resume(const std::string& content, const std::string& heading)
 {
     const std::string comment = firstLineOf(content);
     if (comment != comment_) {
@@ -134,15 +164,24 @@ void TableFile::resume(const std::string& content)
                         + withoutLineEnd(comment_));
     }
     const std::vector<std::string_view> lines = completeLines(content);
-    if (lines.size() < 2 || lines.size() - 2 > rowCount_) {
+    if (lines.size() < 2 || lines[1] != std::string_view(heading).substr(comment_.size())) {
+        refuseTable(path_, "its columns are not the columns of this scan");
+    }
+    if (lines.size() - 2 > rowCount_) {
         refuseTable(path_, "damaged: it holds " + std::to_string(lines.size()) + " lines");
     }
-    rowsWritten_ = lines.size() - 2;
-    std::size_t complete = 0;
-    for (const std::string_view line : lines) {
-        complete += line.size();
+    std::size_t complete = lines[0].size() + lines[1].size();
+    for (std::size_t i = 2; i < lines.size(); ++i) {
+        const std::string problem = rowProblem(lines[i].substr(0, lines[i].size() - 1), layout_, i - 2,
+                                               RowForm::complete);
+        if (!problem.empty()) {
+            refuseDamaged(path_, i + 1, problem);
+        }
+        complete += lines[i].size();
     }
+    rowsWritten_ = lines.size() - 2;
     if (complete < content.size()) {
+        requireWritable();
         table_->truncate(complete);
     }
 }
@@ -172,9 +211,17 @@ void TableFile::readPending()
     for (std::size_t i = 1; i < lines.size(); ++i) {
         std::size_t position = 0;
         PendingRow row;
-        if (readPendingLine(lines[i], position, row) && position >= rowsWritten_ && position < rowCount_) {
-            rowsAhead_.emplace(position, std::move(row));
+        if (!readPendingLine(lines[i], position, row) || position >= rowCount_) {
+            refuseDamaged(pending, i + 1, "not a row of this scan waiting for its turn");
         }
+        if (position < rowsWritten_) {
+            continue;  // written to the table since
+        }
+        const std::string problem = rowProblem(row.text, layout_, position, RowForm::withoutRbe);
+        if (!problem.empty()) {
+            refuseDamaged(pending, i + 1, problem);
+        }
+        rowsAhead_.emplace(position, std::move(row));
     }
     std::string kept = comment_;
     for (const auto& [position, row] : rowsAhead_) {

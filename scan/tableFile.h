@@ -14,10 +14,13 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "scan/scanTable.h"
 #include "scan/syncedFile.h"
+#include "scan/tableRow.h"
+#include "support/runError.h"
 
 namespace kesp {
 
@@ -26,10 +29,14 @@ public:
     // Opens the table for `rowCount` rows under the heading (the comment line
     // and the line of column names). A table that is missing or empty is
     // started; one begun by this very scan is resumed: its rows are kept,
-    // a last line cut off by an interruption is dropped. Throws ScanRefused
-    // when the file holds anything else (another scan, a scan file changed
-    // since, another program's file), RunError when it cannot be written.
-    TableFile(const std::filesystem::path& path, const std::string& heading, std::size_t rowCount);
+    // each checked against the layout, and a last line cut off by an
+    // interruption is dropped. Throws ScanRefused when the file holds
+    // anything else (another scan, a scan file changed since, another
+    // program's file, a damaged row, which it names by its line), RunError
+    // when it cannot be written. A complete table that cannot be written is
+    // taken as it is: nothing needs writing.
+    TableFile(const std::filesystem::path& path, const std::string& heading, std::size_t rowCount,
+              RowLayout layout);
     ~TableFile();
     TableFile(const TableFile&) = delete;
     TableFile& operator=(const TableFile&) = delete;
@@ -50,13 +57,17 @@ public:
     std::filesystem::path pendingPath() const;
 
 private:
-    void resume(const std::string& content);
+    void openTable();
+    void resume(const std::string& content, const std::string& heading);
     void readPending();
+    void requireWritable() const;
 
     std::filesystem::path path_;
     std::string comment_;
     std::size_t rowCount_;
+    RowLayout layout_;
     std::size_t rowsWritten_ = 0;
+    std::optional<RunError> unwritable_;  // why the table, opened to be read only, cannot be written
     std::map<std::size_t, PendingRow> rowsAhead_;
     std::unique_ptr<SyncedFile> table_;
     std::unique_ptr<SyncedFile> pending_;

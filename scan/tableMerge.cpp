@@ -1,5 +1,6 @@
 #include "scan/tableMerge.h"
 
+#include <algorithm>
 #include <charconv>
 #include <map>
 #include <optional>
@@ -9,6 +10,7 @@
 #include "scan/scanFile.h"
 #include "scan/shard.h"
 #include "scan/syncedFile.h"
+#include "scan/tableRow.h"
 
 namespace kesp {
 
@@ -17,6 +19,7 @@ namespace {
 constexpr std::string_view programComment = "# kesp-scan ";
 constexpr std::string_view rowsField = " | rows: ";
 constexpr std::string_view shardField = " | shard: ";
+constexpr std::size_t maxListed = 200;  // characters of a list of missing parts
 
 // A part's table, split into what all parts share and what is its own.
 struct Part {
@@ -26,6 +29,8 @@ struct Part {
     std::size_t scanRows = 0;
     Shard shard;
     std::vector<std::string> rows;  // each with its line end
+    using Key = std::vector<std::string>;
+    std::vector<Key> keys;  // of each row, the fields that name its configuration, up to its switches
 };
 
 [[noreturn]] void refusePart(const std::filesystem::path& path, const std::string& problem)
@@ -62,14 +67,54 @@ void readHeading(Part& part, const std::string& firstLine)
     if (!firstLine.starts_with(programComment) || !scanRows) {
         refusePart(part.path, "not a table of kesp-scan");
     }
+    if (*scanRows > maxConfigurations) {
+        refusePart(part.path, "damaged: its first line claims " + *rows + " rows, more than a scan may have ("
+                                  + std::to_string(maxConfigurations) + ")");
+    }
     part.scanRows = *scanRows;
     const std::optional<std::string> shard = fieldOf(firstLine, shardField, at);
-    const std::optional<Shard> parsed = shard ? shardOf(*shard) : std::nullopt;
-    if (!parsed) {
+    if (!shard) {
         refusePart(part.path, "the table of a whole scan, not a part made with --shard");
+    }
+    const std::optional<Shard> parsed = shardOf(*shard);
+    if (!parsed) {
+        refusePart(part.path, "damaged: its first line names part " + *shard + ", not a part I of N with 1 <= I <= N <= "
+                                  + std::to_string(maxConfigurations));
     }
     part.shard = *parsed;
     part.comment = firstLine.substr(0, at) + firstLine.substr(at + shardField.size() + shard->size());
+}
+
+std::string withoutLineEnd(std::string_view line)
+{
+    return std::string(line.substr(0, line.size() - 1));
+}
+
+[[noreturn]] void refuseRow(const std::filesystem::path& path, std::size_t line, const std::string& problem)
+{
+    throw ScanRefused("kesp-scan merge: " + path.string() + ":" + std::to_string(line) + ": a damaged row: "
+                      + problem + "; run the part again to write it afresh");
+}
+
+// Checks that every row is a whole CSV line of as many fields as there are
+// columns, and keeps the fields that name each row's configuration: those
+// up to the column `switches`.
+void readKeys(Part& part)
+{
+    std::string problem;
+    const std::optional<std::vector<std::string>> columns = csvFields(withoutLineEnd(part.columns), problem);
+    if (!columns || std::find(columns->begin(), columns->end(), "switches") == columns->end()) {
+        refusePart(part.path, "not a table of kesp-scan");
+    }
+    const auto keyFields = std::find(columns->begin(), columns->end(), "switches") - columns->begin() + 1;
+    for (std::size_t i = 0; i < part.rows.size(); ++i) {
+        const std::optional<std::vector<std::string>> fields =
+            rowFields(withoutLineEnd(part.rows[i]), columns->size(), problem);
+        if (!fields) {
+            refuseRow(part.path, i + 3, problem);
+        }
+        part.keys.emplace_back(fields->begin(), fields->begin() + keyFields);
+    }
 }
 
 Part readPart(const std::filesystem::path& path)
@@ -103,7 +148,20 @@ Part readPart(const std::filesystem::path& path)
     if (part.rows.size() > expected) {
         refusePart(path, "damaged: it holds more rows than part " + name + " of the scan has");
     }
+    readKeys(part);
     return part;
+}
+
+// The table replaces only a regular file, as kesp replaces only a regular
+// report file: never a device, a pipe or a folder.
+void refuseReplacingOther(const std::filesystem::path& out)
+{
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(out, error);
+    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        throw ScanRefused("kesp-scan merge: " + out.string()
+                          + ": it exists and is not a regular file; name another table to write");
+    }
 }
 
 // Every part once, all of one scan split the same way.
@@ -116,6 +174,9 @@ void checkParts(const std::map<std::size_t, Part>& parts, const Part& first)
         }
     }
     if (!missing.empty()) {
+        if (missing.size() > maxListed) {
+            missing = missing.substr(0, missing.rfind(", ", maxListed)) + ", ...";
+        }
         throw ScanRefused("kesp-scan merge: part " + missing + " of " + std::to_string(first.shard.count)
                           + " missing; give the tables of all parts");
     }
@@ -143,6 +204,59 @@ void addPart(std::map<std::size_t, Part>& parts, Part part)
     parts.emplace(index, std::move(part));
 }
 
+// Whether the values of item k repeat every `period` blocks of `block` rows.
+bool repeatsEvery(const std::vector<const Part::Key*>& keys, std::size_t k, std::size_t block, std::size_t period)
+{
+    for (std::size_t row = period * block; row < keys.size(); row += block) {
+        if ((*keys[row])[k] != (*keys[row - period * block])[k]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Two rows (in scan order) that cannot both stand where they do in the
+// scan's order, the later first.
+struct RowsOutOfOrder {
+    std::size_t row;
+    std::size_t before;
+};
+
+// The first row (in scan order) that does not fit the scan's order: every
+// combination of the varied items' values once, the last item varying
+// fastest, under the same switches. The values each item runs through are
+// not known here; they are those the rows show. So each item, from the
+// last, must keep its value within blocks of rows in which the items after
+// it run through their values, and repeat its values with a period of
+// whole blocks, which makes the blocks of the item before it.
+std::optional<RowsOutOfOrder> rowOutOfOrder(const std::vector<const Part::Key*>& keys)
+{
+    const std::size_t rows = keys.size();
+    if (rows == 0) {
+        return std::nullopt;
+    }
+    const std::size_t switches = keys[0]->size() - 1;
+    std::size_t block = 1;
+    for (std::size_t k = switches + 1; k-- > 0;) {
+        const std::size_t keepsFor = k == switches ? rows : block;
+        for (std::size_t row = 0; row < rows; ++row) {
+            if ((*keys[row])[k] != (*keys[row - row % keepsFor])[k]) {
+                return RowsOutOfOrder{row, row - row % keepsFor};
+            }
+        }
+        if (k == switches) {
+            continue;
+        }
+        const std::size_t blocks = rows / block;
+        std::size_t period = 1;
+        while (period < blocks && (blocks % period != 0 || !repeatsEvery(keys, k, block, period))) {
+            ++period;
+        }
+        block *= period;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::size_t mergeTables(const std::filesystem::path& out, const std::vector<std::filesystem::path>& paths)
@@ -150,16 +264,30 @@ std::size_t mergeTables(const std::filesystem::path& out, const std::vector<std:
     if (paths.empty()) {
         throw ScanRefused("kesp-scan merge: no part given");
     }
+    refuseReplacingOther(out);
     std::map<std::size_t, Part> parts;
     for (const std::filesystem::path& path : paths) {
         addPart(parts, readPart(path));
     }
     const Part& first = parts.begin()->second;
     checkParts(parts, first);
+    const std::size_t count = first.shard.count;
+    std::vector<const Part::Key*> keys;
     std::string table = first.comment + first.columns;
     for (std::size_t row = 0; row < first.scanRows; ++row) {
-        const std::size_t count = first.shard.count;
-        table += parts.at(row % count + 1).rows[row / count];
+        const Part& part = parts.at(row % count + 1);
+        table += part.rows[row / count];
+        keys.push_back(&part.keys[row / count]);
+    }
+    if (const std::optional<RowsOutOfOrder> rows = rowOutOfOrder(keys)) {
+        const auto place = [&](std::size_t row) {
+            return parts.at(row % count + 1).path.string() + ":" + std::to_string(row / count + 3) + " ("
+                   + configurationText(*keys[row]) + ")";
+        };
+        throw ScanRefused("kesp-scan merge: rows out of the scan's order: " + place(rows->row)
+                          + " cannot follow " + place(rows->before)
+                          + " in one scan (a row out of place, repeated or edited); run the parts again to write "
+                            "them afresh");
     }
     replaceFileContent(out, table);
     return first.scanRows;

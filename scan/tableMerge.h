@@ -11,7 +11,9 @@ namespace kesp {
 
 // Writes the whole table to `out` (replacing it at once, never partly).
 // Throws ScanRefused, and writes nothing, when a part is missing, unfinished,
-// given twice, of another scan or no part at all; RunError when `out`
+// given twice, of another scan or no part at all, when a row is damaged
+// (not a whole CSV line of the table's columns) or out of the scan's order,
+// and when `out` exists and is not a regular file; RunError when `out`
 // cannot be written. Returns the number of rows.
 std::size_t mergeTables(const std::filesystem::path& out, const std::vector<std::filesystem::path>& parts);
 

@@ -35,17 +35,22 @@ using namespace std::chrono_literals;
 constexpr const char* slowScan = "title: resume\nseed: 3\nvary:\n  NOCS: [1500, 150, 150, 150, 150, 4000, 150, 150]\n"
                                  "fixed: {PAR: p, KE: 5}\nreference: {PAR: e, KE: 1}\n";
 
+// Who runs kesp-scan: this process's user, or (when that is root, whom no
+// file permission stops) the unprivileged user "nobody".
+enum class User { same, unprivileged };
+
 // kesp-scan started in the background in `dir`, its console and errors in
 // console.txt and errors.txt there.
 class BackgroundScan {
 public:
-    BackgroundScan(const fs::path& dir, const std::vector<std::string>& arguments, rlim_t fileSizeLimit = RLIM_INFINITY)
+    BackgroundScan(const fs::path& dir, const std::vector<std::string>& arguments, rlim_t fileSizeLimit = RLIM_INFINITY,
+                   User user = User::same)
     {
         std::vector<std::string> argv{KESP_SCAN_EXECUTABLE};
         argv.insert(argv.end(), arguments.begin(), arguments.end());
         pid_ = fork();
         if (pid_ == 0) {
-            startChild(dir, argv, fileSizeLimit);
+            startChild(dir, argv, fileSizeLimit, user);
         }
     }
 
@@ -60,8 +65,10 @@ public:
     void signal(int number) const { kill(pid_, number); }
 
 private:
-    [[noreturn]] static void startChild(const fs::path& dir, const std::vector<std::string>& argv, rlim_t limit)
+    [[noreturn]] static void startChild(const fs::path& dir, const std::vector<std::string>& argv, rlim_t limit,
+                                        User user)
     {
+
         if (chdir(dir.c_str()) != 0) {
             _exit(127);
         }
@@ -71,6 +78,10 @@ private:
         dup2(err, STDERR_FILENO);
         const rlimit fileSize{limit, limit};
         setrlimit(RLIMIT_FSIZE, &fileSize);
+        constexpr uid_t nobody = 65534;
+        if (user == User::unprivileged && geteuid() == 0 && (setgid(nobody) != 0 || setuid(nobody) != 0)) {
+            _exit(127);
+        }
         std::vector<char*> pointers;
         for (const std::string& argument : argv) {
             pointers.push_back(const_cast<char*>(argument.c_str()));
@@ -237,6 +248,81 @@ TEST_F(ScanResumeTest, aTableOfAnotherScanIsRefusedAndLeftAsItWas)
     EXPECT_TRUE(hasLine(foreign.errors, "scan.csv: not a table of kesp-scan; remove it to start the table afresh, "
                                         "or name another table with -o"));
     EXPECT_EQ(readText(table()), "particle,let\np,10\n");
+}
+
+// Rows are written as soon as they can be, not after the physics of the
+// whole scan or after all its reference runs: the first row reaches the
+// table early in the scan, a scan stopped then keeps it, and resuming
+// completes the table of an uninterrupted scan.
+TEST(ScanEarlyRowsTest, theFirstRowReachesTheTableEarlyAndIsKeptWhenTheScanIsStopped)
+{
+    const fs::path dir = makeRunDirectory("kespScanEarlyRows");
+    const std::vector<std::pair<std::string, std::vector<std::string>>> scans{
+        // Physics only: every row is physics of its own.
+        {"title: physics\nvary:\n  MEV/A: {from: 5, to: 200, points: 20, spacing: log}\nfixed: {PAR: 12C}\n",
+         {"--physics-only"}},
+        // A reference run per oxygen level, each as long as a row.
+        {"title: references\ncells: 1000\nseed: 1\nvary:\n  PO2: [21, 10, 5, 2, 1, 0.5, 0.2, 0.1]\n"
+         "fixed: {PAR: p, KE: 5}\nreference: {PAR: e, KE: 1}\n",
+         {}},
+    };
+    for (const auto& [text, options] : scans) {
+        writeText(dir / "scan.yaml", text);
+        fs::remove(dir / "scan.csv");
+        fs::remove(dir / "expected.csv");
+        std::vector<std::string> arguments = options;
+        arguments.insert(arguments.end(), {"-j", "1", "scan.yaml"});
+        std::vector<std::string> expected = arguments;
+        expected.insert(expected.end() - 1, {"-o", "expected.csv"});
+        const auto start = std::chrono::steady_clock::now();
+        ASSERT_EQ(runScan(dir, expected).exitStatus, 0) << text;
+        const auto whole = std::chrono::steady_clock::now() - start;
+
+        const auto started = std::chrono::steady_clock::now();
+        BackgroundScan scan(dir, arguments);
+        EXPECT_TRUE(waitFor([&] { return linesIn(dir / "scan.csv") >= 3; })) << text;
+        EXPECT_LT(std::chrono::steady_clock::now() - started, whole * 2 / 5) << text;
+        scan.signal(SIGINT);
+        EXPECT_EQ(scan.wait(), 130) << text;
+        EXPECT_GE(linesIn(dir / "scan.csv"), 3U) << text;
+        const RunResult resumed = runScan(dir, arguments);
+        EXPECT_EQ(resumed.exitStatus, 0) << allLines(resumed.errors);
+        EXPECT_EQ(readText(dir / "scan.csv"), readText(dir / "expected.csv")) << text;
+    }
+}
+
+// A complete table that cannot be written needs no writing: the scan is
+// done (exit 0) and leaves it as it is. One that still needs rows is
+// refused with the reason it cannot be written.
+TEST(ScanReadOnlyTableTest, aCompleteTableThatCannotBeWrittenIsDoneAndAnIncompleteOneIsRefused)
+{
+    const fs::path dir = makeRunDirectory("kespScanReadOnly");
+    fs::permissions(dir, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec
+                             | fs::perms::others_read | fs::perms::others_exec);
+    writeText(dir / "scan.yaml", "cells: 10\nseed: 6\nvary:\n  KE: [5, 10, 20]\nfixed: {PAR: p}\n");
+    ASSERT_EQ(runScan(dir, {"scan.yaml"}).exitStatus, 0);
+    const std::string complete = readText(dir / "scan.csv");
+    const std::string twoRows = complete.substr(0, complete.rfind('\n', complete.size() - 2) + 1);
+    struct Case {
+        std::string table;
+        int exitStatus;
+        std::string line;  // on the console with exit 0, else among the errors
+    };
+    const std::vector<Case> cases{
+        {complete, 0, "kesp-scan: scan.csv: 3 rows"},
+        {twoRows, 1, "kesp-scan: The table scan.csv cannot be written: Permission denied"},
+    };
+    const fs::path table = dir / "scan.csv";
+    for (const Case& c : cases) {
+        fs::permissions(table, fs::perms::owner_write, fs::perm_options::add);
+        writeText(table, c.table);
+        fs::permissions(table, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+        BackgroundScan scan(dir, {"scan.yaml"}, RLIM_INFINITY, User::unprivileged);
+        EXPECT_EQ(scan.wait(), c.exitStatus) << readText(dir / "errors.txt");
+        const std::vector<std::string> shown = readTextLines(dir / (c.exitStatus == 0 ? "console.txt" : "errors.txt"));
+        EXPECT_TRUE(hasLine(shown, c.line)) << allLines(shown);
+        EXPECT_EQ(readText(table), c.table);
+    }
 }
 
 }  // namespace

@@ -1,0 +1,46 @@
+#pragma once
+// Checking a row that a scan or merge takes up from a table on disk before
+// keeping it: a table that was edited, mixed with another file or written
+// by another system is refused rather than carried into the finished table.
+
+#include <cstddef>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kesp {
+
+// The fields of one line of a table (without its line end), read as
+// csvLine writes them; nothing when the line is no such line, with the
+// reason in `problem`.
+std::optional<std::vector<std::string>> csvFields(std::string_view line, std::string& problem);
+
+// The fields of a line (without its line end) that must be a row of
+// `count` fields; nothing when it is not, with the reason in `problem`.
+std::optional<std::vector<std::string>> rowFields(std::string_view line, std::size_t count, std::string& problem);
+
+// What each row of a table must hold.
+struct RowLayout {
+    std::size_t fields = 0;     // in a row of the table
+    std::size_t rbeFields = 0;  // of those, the ones a row waiting for its reference run lacks
+    // The fields that name the configuration of the row at a position of
+    // the table: the varied items' values and the switches.
+    std::function<std::vector<std::string>(std::size_t position)> leadingFields;
+};
+
+enum class RowForm {
+    complete,       // as in the table
+    withoutRbe,     // as kept until the reference run is done
+};
+
+// "p, 20 (switches: none)": the fields that name a configuration, the
+// switches last, to name it in messages.
+std::string configurationText(const std::vector<std::string>& leading);
+
+// What is wrong with the line (without its line end) as the row at the
+// position; empty when nothing is.
+std::string rowProblem(std::string_view line, const RowLayout& layout, std::size_t position, RowForm form);
+
+}  // namespace kesp
