@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <span>
 #include <sstream>
 #include <string>
 #include <system_error>
@@ -179,9 +180,11 @@ std::string partialFieldMessage(const RunResults& results)
 }
 
 // Why "/strict" refuses a run, or nothing when it does not.
-std::optional<std::string> strictRefusal(const RunOptions& options, bool commandLineWarned,
+std::optional<std::string> strictRefusal(const RunOptions& options,
+                                         std::span<const std::string> commandLineWarnings,
                                          const InputDiagnostics& diagnostics)
 {
+    const bool commandLineWarned = !commandLineWarnings.empty();
     const bool inputWarned = diagnostics.hasWarnings();
     if (!options.strict || (!commandLineWarned && !inputWarned)) {
         return std::nullopt;
@@ -193,7 +196,7 @@ std::optional<std::string> strictRefusal(const RunOptions& options, bool command
 }
 
 // The run from the input to the report; the exit status.
-int runInput(const RunOptions& options, bool commandLineWarned, double startSeconds,
+int runInput(const RunOptions& options, std::span<const std::string> commandLineWarnings, double startSeconds,
              const InterruptCatcher& interrupts)
 {
     int status = 0;
@@ -205,7 +208,7 @@ int runInput(const RunOptions& options, bool commandLineWarned, double startSeco
     for (const Diagnostic& diagnostic : diagnostics.list()) {
         std::cerr << formatDiagnostic(diagnostic) << '\n';
     }
-    if (const std::optional<std::string> refusal = strictRefusal(options, commandLineWarned, diagnostics)) {
+    if (const std::optional<std::string> refusal = strictRefusal(options, commandLineWarnings, diagnostics)) {
         reportFailure(*refusal);
         return exitRefused;
     }
@@ -272,7 +275,7 @@ int runArguments(std::span<const std::string_view> arguments)
         std::cerr << warning << '\n';
     }
     try {
-        return runInput(options, !commandLineWarnings.empty(), startSeconds, interrupts);
+        return runInput(options, commandLineWarnings, startSeconds, interrupts);
     } catch (const RunError& error) {
         reportFailure(error.what());
         if (!error.detail().empty()) {

@@ -57,7 +57,8 @@ TEST(ClockSeedTest, runsStartedTogetherGetDifferentSeedsThatRepeatTheirRuns)
         seeds.push_back(seed);
     }
     std::sort(seeds.begin(), seeds.end());
-    EXPECT_EQ(std::adjacent_find(seeds.begin(), seeds.end()), seeds.end()) << seeds[0] << " " << seeds[1] << " " << seeds[2];
+    EXPECT_EQ(std::adjacent_find(seeds.begin(), seeds.end()), seeds.end())
+        << seeds[0] << " " << seeds[1] << " " << seeds[2];
 
     // The printed seed, given in the input, repeats the run figure for figure.
     const std::vector<std::string> first = kesp::readTextLines(dir / "a.out");
