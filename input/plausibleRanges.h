@@ -37,7 +37,7 @@ extern const PlausibleRange nucleusDiameterRange;
 
 // Protons and ions: kinetic energy per nucleon, MeV; electrons: kinetic energy, MeV.
 inline constexpr double highestEnergyPerNucleonMeV = 1000.0;
-inline constexpr double highestElectronEnergyMeV = 300.0;
+inline constexpr double highestElectronEnergyMeV = 500.0;
 
 // Why `written` (the item as written, "DNA=6e9") holds a value outside the
 // range, with the likely slip and what to write; nothing when it lies within.
