@@ -41,6 +41,45 @@ std::string valueText(std::string_view written)
     return std::string(equals == std::string_view::npos ? written : written.substr(equals + 1));
 }
 
+bool isElectron(const ParticleIdentity& particle)
+{
+    return particle.Z < 0;
+}
+
+// The highest kinetic energy (MeV, whole particle) the model is made for.
+double highestEnergyOf(const ParticleIdentity& particle)
+{
+    return isElectron(particle) ? highestElectronEnergyMeV : highestEnergyPerNucleonMeV * particle.A;
+}
+
+// "proton at 2000 MeV (2000 MeV per nucleon) is above the energies the model is made for (...)".
+std::string aboveTheModel(const ParticleIdentity& particle, double kineticEnergy)
+{
+    const std::string what = particleLabel(particle.Z, particle.A, particle.symbol) + " at "
+                             + formatValue(kineticEnergy) + " MeV";
+    if (isElectron(particle)) {
+        return what + " is above the electron energies the model is made for (up to "
+               + formatValue(highestElectronEnergyMeV) + " MeV)";
+    }
+    return what + " (" + formatValue(kineticEnergy / particle.A)
+           + " MeV per nucleon) is above the energies the model is made for (up to "
+           + formatValue(highestEnergyPerNucleonMeV) + " MeV per nucleon)";
+}
+
+// The unit of the item, and what to write when the value meant in keV
+// lies within the range.
+std::string energyUnitHint(std::string_view item, double written, bool keVFits)
+{
+    std::string hint = item.empty()          ? "a field file gives kinetic energies in MeV"
+                       : item == "MEV/A=" ? "MEV/A= is in MeV per nucleon"
+                                          : std::string(item) + " is in MeV";
+    if (keVFits) {
+        hint += ": if " + formatValue(written) + " is in keV, write " + std::string(item)
+                + formatValue(written / keVPerMeV);
+    }
+    return hint;
+}
+
 }  // namespace
 
 const PlausibleRange dnaContentRange{"the DNA content of a cell nucleus", "Gbp", 0.001, 1000.0, 6.0, dnaSlips};
@@ -72,27 +111,12 @@ std::optional<std::string> energyAboveRange(std::string_view name, double kineti
     if (particle.status != particleIdentified || !(kineticEnergy > 0.0)) {
         return std::nullopt;
     }
-    const bool electron = particle.Z < 0;
-    const double nucleons = electron ? 1.0 : particle.A;
-    const double highest = electron ? highestElectronEnergyMeV : highestEnergyPerNucleonMeV * nucleons;
+    const double highest = highestEnergyOf(particle);
     if (kineticEnergy <= highest) {
         return std::nullopt;
     }
-    std::string message = particleLabel(particle.Z, particle.A, particle.symbol) + " at " + formatValue(kineticEnergy) + " MeV";
-    message += electron ? " is above the electron energies the model is made for (up to "
-                              + formatValue(highestElectronEnergyMeV) + " MeV)"
-                        : " (" + formatValue(kineticEnergy / nucleons)
-                              + " MeV per nucleon) is above the energies the model is made for (up to "
-                              + formatValue(highestEnergyPerNucleonMeV) + " MeV per nucleon)";
-    message += " and is used as written; ";
-    message += item.empty()          ? "a field file gives kinetic energies in MeV"
-               : item == "MEV/A=" ? "MEV/A= is in MeV per nucleon"
-                                  : std::string(item) + " is in MeV";
-    if (kineticEnergy / keVPerMeV <= highest) {
-        message += ": if " + formatValue(written) + " is in keV, write " + std::string(item)
-                   + formatValue(written / keVPerMeV);
-    }
-    return message;
+    return aboveTheModel(particle, kineticEnergy) + " and is used as written; "
+           + energyUnitHint(item, written, kineticEnergy / keVPerMeV <= highest);
 }
 
 }  // namespace kesp
