@@ -89,8 +89,8 @@ void checkCellCount(const RunConfig& config, InputDiagnostics& diagnostics)
                              "column of the report prints 0; ";
     const int line = diagnostics.takenLine("SIMCON:");
     if (line > 0) {
-        diagnostics.warnOfResult(line, "SIMCON:", what + "write NOCS=2 or more (1 is the default when NOCS= is missing "
-                                                 "or misspelt)");
+        diagnostics.warnOfResult(line, "SIMCON:",
+                                 what + "write NOCS=2 or more (1 is the default when NOCS= is missing or misspelt)");
     } else {
         diagnostics.warnOfResult(0, "", what + "add a line SIMCON: NOCS=2 or more (1 is the default without it)");
     }
