@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <array>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -10,6 +11,7 @@
 
 #include "input/blockItems.h"
 #include "input/blockLine.h"
+#include "input/plausibleRanges.h"
 #include "support/keyLine.h"
 #include "support/text.h"
 
@@ -28,6 +30,7 @@ struct BlockItem {
     bool (*accepts)(double value);    // null: every value (see readSimconBlock)
     void (*apply)(RunConfig& config, double value);
     double (*used)(const RunConfig& config);
+    const PlausibleRange* plausible = nullptr;  // where the value makes sense; null: wherever accepted
 };
 
 bool isFraction(double value)
@@ -88,10 +91,10 @@ constexpr std::array dmsoItems = {
 constexpr std::array cellItems = {
     BlockItem{"DNA=", NumberKind::real, "above 0 (Gbp)", isPositive,
               [](RunConfig& c, double v) { if (v > 0.0) { c.dna = v; } },
-              [](const RunConfig& c) { return c.dna; }},
+              [](const RunConfig& c) { return c.dna; }, &dnaContentRange},
     BlockItem{"NDIA=", NumberKind::real, "above 0 (um)", isPositive,
               [](RunConfig& c, double v) { if (v > 0.0) { c.ndia = v; } },
-              [](const RunConfig& c) { return c.ndia; }},
+              [](const RunConfig& c) { return c.ndia; }, &nucleusDiameterRange},
 };
 
 constexpr std::array kespItems = {
@@ -149,6 +152,11 @@ void diagnoseItem(const ItemCandidate& candidate, const SqueezedItem& item, cons
         where.diagnostics->warn(where.lineNumber, where.block,
                                 writtenItem(candidate) + " is outside " + std::string(known.rule) + "; "
                                     + used + " is used");
+    } else if (known.plausible != nullptr) {
+        if (std::optional<std::string> why = outsideRange(trimmed(candidate.token), known.keyword, number,
+                                                          *known.plausible)) {
+            where.diagnostics->warn(where.lineNumber, where.block, std::move(*why));
+        }
     }
 }
 

@@ -11,7 +11,7 @@ std::string formatDiagnostic(const Diagnostic& diagnostic)
     if (diagnostic.line > 0) {
         text += std::to_string(diagnostic.line) + ":";
     }
-    text += diagnostic.severity == Severity::warning ? " warning: " : " note: ";
+    text += diagnostic.severity == Severity::note ? " note: " : " warning: ";
     if (!diagnostic.block.empty()) {
         text += diagnostic.block + " ";
     }
@@ -35,6 +35,11 @@ void InputDiagnostics::note(int line, std::string_view block, std::string messag
     list_.push_back({inputFileName_, line, Severity::note, std::string(block), std::move(message)});
 }
 
+void InputDiagnostics::warnOfResult(int line, std::string_view block, std::string message)
+{
+    list_.push_back({inputFileName_, line, Severity::resultWarning, std::string(block), std::move(message)});
+}
+
 void InputDiagnostics::warnIn(const std::string& file, int line, std::string_view block, std::string message)
 {
     list_.push_back({file, line, Severity::warning, std::string(block), std::move(message)});
@@ -43,7 +48,7 @@ void InputDiagnostics::warnIn(const std::string& file, int line, std::string_vie
 bool InputDiagnostics::hasWarnings() const
 {
     return std::any_of(list_.begin(), list_.end(),
-                       [](const Diagnostic& d) { return d.severity == Severity::warning; });
+                       [](const Diagnostic& d) { return d.severity != Severity::note; });
 }
 
 int InputDiagnostics::takenLine(std::string_view block) const

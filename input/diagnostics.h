@@ -12,8 +12,11 @@
 namespace kesp {
 
 enum class Severity {
-    warning,  // something was not taken as written ("/strict" refuses the run)
-    note,     // something worth knowing that changes nothing
+    warning,        // something was not taken as written ("/strict" refuses the run)
+    resultWarning,  // taken as written, but the report will show figures that look sounder than they
+                    // are (a run of 1 cell prints every SEM as 0); shown and refused by "/strict" like a
+                    // warning, while a scan, which checks its own cell counts, leaves it to that check
+    note,           // something worth knowing that changes nothing
 };
 
 struct Diagnostic {
@@ -49,10 +52,13 @@ public:
     // About a line of the input file.
     void warn(int line, std::string_view block, std::string message);
     void note(int line, std::string_view block, std::string message);
+    // About what the report of the input will show (Severity::resultWarning).
+    void warnOfResult(int line, std::string_view block, std::string message);
     // About a line of another file (a field file).
     void warnIn(const std::string& file, int line, std::string_view block, std::string message);
 
     const std::vector<Diagnostic>& list() const { return list_; }
+    // Warnings of either kind.
     bool hasWarnings() const;
 
     // The line each block was read from; 0 when the block is absent, -1 when

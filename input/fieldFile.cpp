@@ -5,12 +5,14 @@
 #include <filesystem>
 #include <fstream>
 #include <iomanip>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <system_error>
 #include <vector>
 
 #include "input/particleNames.h"
+#include "input/plausibleRanges.h"
 #include "physics/particleSetup.h"
 #include "support/numberReader.h"
 #include "support/runError.h"
@@ -233,6 +235,21 @@ void checkComponentNames(const std::string& fileName, const RadiationField& fiel
     }
 }
 
+// Energies above those the model is made for, at the record's line.
+void checkComponentEnergies(const std::string& fileName, const RadiationField& field,
+                            const std::vector<RecordSource>& sources, const MassConstants& masses,
+                            InputDiagnostics& diagnostics)
+{
+    for (int i = 1; i <= field.componentCount(); ++i) {
+        const FieldComponent& component = field.component(i);
+        if (std::optional<std::string> why =
+                energyAboveRange(component.name, component.kineticEnergy, "", component.kineticEnergy, masses)) {
+            diagnostics.warnIn(fileName, sources[static_cast<std::size_t>(i - 1)].line, "",
+                               "component " + std::to_string(i) + ": " + *why);
+        }
+    }
+}
+
 // Kinetic energies must be positive and weights non-negative with a positive
 // finite sum (values that are not finite never convert).
 void checkComponents(std::string_view fileName, const RadiationField& field)
@@ -350,6 +367,9 @@ FieldFileOutcome loadFieldFile(std::string_view fileName, RadiationField& field,
         checkComponentNames(name, loaded, sources, masses, *diagnostics);
     }
     requireUsableComponents(name, loaded, masses);
+    if (diagnostics != nullptr) {
+        checkComponentEnergies(name, loaded, sources, masses, *diagnostics);
+    }
     normaliseWeights(loaded);
     requireNormalisedWeights(name, loaded);
     loaded.fieldFileName = name;

@@ -10,6 +10,7 @@
 #include "input/blockLine.h"
 #include "input/fieldFile.h"
 #include "input/particleNames.h"
+#include "input/plausibleRanges.h"
 #include "support/lineReader.h"
 #include "support/text.h"
 
@@ -197,6 +198,14 @@ void readSingleParticle(const std::vector<ItemCandidate>& items, RadiationField&
         first.kineticEnergy = perNucleon * massNumber;
         if (massNumber == 0) {
             context.warn("MEV/A= needs a particle with a mass number (PAR=, as 12C); the kinetic energy is 0 MeV");
+        }
+    }
+    if (context.diagnostics != nullptr) {
+        const bool perNucleonGiven = perNucleon > 0.0;
+        if (std::optional<std::string> why =
+                energyAboveRange(first.name, first.kineticEnergy, perNucleonGiven ? "MEV/A=" : "KE=",
+                                 perNucleonGiven ? perNucleon : first.kineticEnergy, context.masses)) {
+            context.warn(std::move(*why));
         }
     }
 }

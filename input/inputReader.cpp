@@ -6,6 +6,7 @@
 #include "input/blockReaders.h"
 #include "input/fieldReader.h"
 #include "input/inputScan.h"
+#include "input/particleNames.h"
 #include "physics/particleSetup.h"
 #include "support/runError.h"
 #include "support/text.h"
@@ -29,11 +30,7 @@ void setNeutralOxygen(RunConfig& config)
 // "12C at 120 MeV", as the report's particle section names the particle.
 std::string describe(const ParticleState& particle)
 {
-    const std::string name = particle.Z == -1 ? "e-"
-                             : particle.Z == 1 && particle.A == 1
-                                 ? "proton"
-                                 : std::to_string(particle.A) + std::string(trimmed(particle.symbol));
-    return name + " at " + formatValue(particle.T) + " MeV";
+    return particleLabel(particle.Z, particle.A, particle.symbol) + " at " + formatValue(particle.T) + " MeV";
 }
 
 // Why a first component is replaced, or why its report would print a
@@ -80,6 +77,25 @@ void replaceUnusableFirstComponent(RunSettings& settings, InputDiagnostics* diag
     }
 }
 
+// A run of fewer than 2 cells has no standard errors, yet the report's SEM
+// columns print 0 as if the means were exact; 1 cell is also what a missing
+// or misspelt NOCS= gives.
+void checkCellCount(const RunConfig& config, InputDiagnostics& diagnostics)
+{
+    if (config.nocs >= 2) {
+        return;
+    }
+    const std::string what = "1 cell is simulated: a run of 1 cell has no standard errors and every SEM "
+                             "column of the report prints 0; ";
+    const int line = diagnostics.takenLine("SIMCON:");
+    if (line > 0) {
+        diagnostics.warnOfResult(line, "SIMCON:",
+                                 what + "write NOCS=2 or more (1 is the default when NOCS= is missing or misspelt)");
+    } else {
+        diagnostics.warnOfResult(0, "", what + "add a line SIMCON: NOCS=2 or more (1 is the default without it)");
+    }
+}
+
 // Model parameters that make a printed quantity meaningless.
 void checkOxygenModel(const RunSettings& settings, InputDiagnostics& diagnostics)
 {
@@ -109,6 +125,9 @@ RunSettings readInput(std::istream& input, const RunOptions& options, InputDiagn
     // The input side falls back to defaults: what a block reader noticed does
     // not change what is read next.
     static_cast<void>(readSimconBlock(input, config, diagnostics));
+    if (diagnostics != nullptr) {
+        checkCellCount(config, *diagnostics);
+    }
     if (options.oxygenEffect) {
         static_cast<void>(readEvo2Block(input, config, diagnostics));
     } else {

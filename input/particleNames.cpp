@@ -107,4 +107,15 @@ bool checkParticleName(std::string_view written, std::string_view used, const Ma
     return true;
 }
 
+std::string particleLabel(std::int32_t Z, std::int32_t A, std::string_view symbol)
+{
+    if (Z == -1) {
+        return "e-";
+    }
+    if (Z == 1 && A == 1) {
+        return "proton";
+    }
+    return std::to_string(A) + std::string(trimmed(symbol));
+}
+
 }  // namespace kesp

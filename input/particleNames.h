@@ -4,6 +4,8 @@
 // known at all, with letters after the element symbol that are ignored, or
 // with a mass number below the lightest tabulated isotope.
 
+#include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "input/diagnostics.h"
@@ -16,5 +18,8 @@ namespace kesp {
 // the program makes of it; `fallback` ends the message of an unknown name.
 bool checkParticleName(std::string_view written, std::string_view name, const MassConstants& masses,
                        const DiagnosticPlace& place, std::string_view fallback);
+
+// The particle as messages name it: "e-", "proton", "12C".
+std::string particleLabel(std::int32_t Z, std::int32_t A, std::string_view symbol);
 
 }  // namespace kesp

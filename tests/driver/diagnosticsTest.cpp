@@ -121,6 +121,93 @@ TEST(DiagnosticsTest, theExamplesDrawNoDiagnostic)
     }
 }
 
+// Values outside the world of the model (a DNA content in bp, a diameter in
+// m, an energy in keV) and runs of 1 cell, whose SEMs all print 0: run as
+// written with a warning that names the likely slip, refused by /strict.
+TEST(DiagnosticsTest, valuesOutsideTheModelAndSingleCellRunsAreNamedAndRefusedByStrict)
+{
+    const std::string twoCells = "SIMCON: NOCS=2\n";
+    const std::string w = "run.inp:2: warning: ";
+    const std::string beyond = " is above the energies the model is made for (up to 1000 MeV per nucleon) and is "
+                               "used as written; ";
+    const std::vector<DiagnosticCase> cases{
+        {"dnaInBp", twoCells + "CELL: DNA=6e9\n" + cheapParticle,
+         w + "CELL: \"DNA=6e9\" is above the DNA content of a cell nucleus (0.001 to 1000 Gbp) and is used as "
+             "written; DNA= is in Gbp: if 6e9 is in bp, write DNA=6"},
+        {"dnaInMbp", twoCells + "CELL: dna=6000\n" + cheapParticle,
+         w + "CELL: \"dna=6000\" is above the DNA content of a cell nucleus (0.001 to 1000 Gbp) and is used as "
+             "written; DNA= is in Gbp: if 6000 is in Mbp, write DNA=6"},
+        {"diameterInMetres", twoCells + "CELL: NDIA=5e-6\n" + cheapParticle,
+         w + "CELL: \"NDIA=5e-6\" is below the diameter of a cell nucleus (0.1 to 1000 um) and is used as written; "
+             "NDIA= is in um: if 5e-6 is in m, write NDIA=5"},
+        {"diameterInNanometres", twoCells + "CELL: NDIA=5000\n" + cheapParticle,
+         w + "CELL: \"NDIA=5000\" is above the diameter of a cell nucleus (0.1 to 1000 um) and is used as written; "
+             "NDIA= is in um: if 5000 is in nm, write NDIA=5"},
+        {"protonEnergyInKeV", twoCells + "RADX: PAR=p KE=2000\n",
+         w + "RADX: proton at 2000 MeV (2000 MeV per nucleon)" + beyond + "KE= is in MeV: if 2000 is in keV, write KE=2"},
+        {"hundredGeVProtons", twoCells + "RADX: PAR=p KE=1e5\n",
+         w + "RADX: proton at 100000 MeV (100000 MeV per nucleon)" + beyond
+             + "KE= is in MeV: if 100000 is in keV, write KE=100"},
+        {"perNucleonInKeV", twoCells + "RADX: PAR=12C MEV/A=2000\n",
+         w + "RADX: 12C at 24000 MeV (2000 MeV per nucleon)" + beyond
+             + "MEV/A= is in MeV per nucleon: if 2000 is in keV, write MEV/A=2"},
+        {"electronEnergyInKeV", twoCells + "RADX: PAR=e KE=1000\n",
+         w + "RADX: e- at 1000 MeV is above the electron energies the model is made for (up to 500 MeV) and is used as "
+             "written; KE= is in MeV: if 1000 is in keV, write KE=1"},
+        {"fieldComponentInKeV", twoCells + "RADX: FN=f.txt\n",
+         "f.txt:4: warning: component 2: 4He at 40000 MeV (10000 MeV per nucleon)" + beyond
+             + "a field file gives kinetic energies in MeV: if 40000 is in keV, write 40",
+         {{"f.txt", "title\n2\n56Fe 5600 1\n4He 40000 1\n"}}},
+        {"noCellCount", cheapParticle,
+         "run.inp: warning: 1 cell is simulated: a run of 1 cell has no standard errors and every SEM column of the "
+         "report prints 0; add a line SIMCON: NOCS=2 or more"},
+        {"misspeltCellCount", "SIMCON: NCOS=100\n" + cheapParticle,
+         "run.inp:1: warning: SIMCON: 1 cell is simulated: a run of 1 cell has no standard errors and every SEM column "
+         "of the report prints 0; write NOCS=2 or more (1 is the default when NOCS= is missing or misspelt)"},
+        {"oneCell", "SIMCON: NOCS=1\n" + cheapParticle, "run.inp:1: warning: SIMCON: 1 cell is simulated"},
+    };
+    for (const DiagnosticCase& c : cases) {
+        Files files = c.more;
+        files.emplace_back("run.inp", c.input);
+        const fs::path dir = kesp::makeRunDirectory(std::string("kespOutsideModel-") + c.name);
+        const kesp::RunResult run = runIn(dir, files, {"run.inp"});
+        EXPECT_EQ(run.exitStatus, 0) << c.name;
+        EXPECT_TRUE(holdsLine(run.errors, c.expected)) << c.name << ": expected a line starting\n  " << c.expected
+                                                       << "\nstandard error:" << joined(run.errors);
+        EXPECT_TRUE(fs::exists(dir / "run.out")) << c.name;
+        fs::remove(dir / "run.out");
+        const kesp::RunResult strict = runIn(dir, {}, {"run.inp", "/strict"});
+        EXPECT_EQ(strict.exitStatus, 2) << c.name;
+        EXPECT_FALSE(fs::exists(dir / "run.out")) << c.name;
+        fs::remove_all(dir);
+    }
+}
+
+// The ends of every range still lie within it: nothing is said, not even
+// under /strict, and a DNA content in bp is used as written.
+TEST(DiagnosticsTest, valuesAtTheEndsOfTheRangesDrawNothing)
+{
+    const std::vector<std::pair<std::string, Files>> inputs{
+        {"SIMCON: NOCS=2\nCELL: DNA=0.001 NDIA=0.1\nRADX: PAR=p KE=1000\n", {}},
+        {"SIMCON: NOCS=2\nCELL: DNA=1000 NDIA=1000\nRADX: PAR=56Fe MEV/A=1000\n", {}},
+        {"SIMCON: NOCS=4\nRADX: FN=f.txt\n",
+         {{"f.txt", "edges\n4\np 1000 1\n4He 4000 1\ne 500 1\n56Fe 56000 1\n"}}},
+    };
+    const fs::path dir = kesp::makeRunDirectory("kespRangeEnds");
+    for (const auto& [input, more] : inputs) {
+        Files files = more;
+        files.emplace_back("run.inp", input);
+        const kesp::RunResult run = runIn(dir, files, {"run.inp", "/strict"});
+        EXPECT_EQ(run.exitStatus, 0) << input;
+        EXPECT_TRUE(run.errors.empty()) << input << joined(run.errors);
+    }
+    const kesp::RunResult asWritten =
+        runIn(dir, {{"run.inp", "SIMCON: NOCS=2\nCELL: DNA=6e9\n" + cheapParticle}}, {"run.inp"});
+    EXPECT_EQ(asWritten.exitStatus, 0);
+    EXPECT_TRUE(holdsLine(kesp::readTextLines(dir / "run.out"), " 6.0000E+09     DNA content (Gbp)"));
+    fs::remove_all(dir);
+}
+
 TEST(DiagnosticsTest, strictRefusesAnInputWithWarningsBeforeTheSimulation)
 {
     const fs::path dir = kesp::makeRunDirectory("kespStrict");
