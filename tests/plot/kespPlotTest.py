@@ -426,11 +426,13 @@ class OutputTest(FigureChecks):
         self.folder = Path(tempfile.mkdtemp(prefix="kesp-plot-output-"))
         self.addCleanup(shutil.rmtree, self.folder)
         self.table = self.folder / "table.csv"
-        self.table.write_text("# kesp-scan | title: x $^$ y\n" + HEADER + dsbRows(1, 3, "a$b_c$"))
+        self.table.write_text("# kesp-scan | title: output test\n" + HEADER + dsbRows(1, 3))
         self.figures = self.folder / "figures"
 
     def testTitleAndLabelsAreShownAsWritten(self):
-        result = plot(str(self.table), "-o", str(self.figures))
+        table = self.folder / "tex.csv"
+        table.write_text("# kesp-scan | title: x $^$ y\n" + HEADER + dsbRows(1, 3, "a$b_c$"))
+        result = plot(str(table), "-o", str(self.figures))
         self.assertFiguresWritten(result, self.figures, ("dsb_vs_let",))
         svg = (self.figures / "dsb_vs_let.svg").read_text(encoding="utf-8")
         self.assertIn("<!-- x $^$ y -->", svg)
