@@ -337,11 +337,22 @@ class DamagedValueTest(RefusalCase):
                 self.refuse(name, content, expected)
 
     def testEmptySemIsNoErrorBar(self):
-        table = self.folder / "oneCell.csv"
-        table.write_text(HEADER + dsbRows(1, 3, sem=""))
-        result = plot(str(table), "-o", str(self.folder / "figures"))
-        self.assertEqual(result.returncode, 0, result.stderr)
-        self.assertTrue((self.folder / "figures" / "dsb_vs_let.png").exists())
+        # kesp-scan leaves the SEM of a configuration of fewer than 2 cells empty.
+        rbe = "PAR,switches,particle,let_kev_um,rbe_dsb,rbe_dsb_sem\np,,p,4.5,1.2,\n4He,,4He,20,2,\n"
+        cases = [
+            ("allEmpty.csv", HEADER + dsbRows(1, 3, sem=""), "dsb_vs_let"),
+            ("someEmpty.csv", HEADER + dsbRows(1, 2) + dsbRows(1, 3, sem="").splitlines(True)[2],
+             "dsb_vs_let"),
+            ("rbeEmpty.csv", rbe, "rbe_vs_let"),
+        ]
+        for name, content, figure in cases:
+            with self.subTest(name):
+                table = self.folder / name
+                table.write_text(content)
+                figures = self.folder / f"figures-{name}"
+                result = plot(str(table), "-o", str(figures))
+                self.assertEqual(result.returncode, 0, result.stderr)
+                self.assertTrue((figures / f"{figure}.png").exists())
 
 
 class LargeTableTest(FigureChecks):
@@ -382,7 +393,8 @@ class LargeTableTest(FigureChecks):
         ]
         for name, curves, points, note, shown in cases:
             with self.subTest(name):
-                result, figures = self.plotTable(name, HEADER + dsbRows(curves, points), timeout=120)
+                result, figures = self.plotTable(name, HEADER + dsbRows(curves, points),
+                                                 timeout=120)
                 self.assertFiguresWritten(result, figures, ("dsb_vs_let",))
                 if note:
                     self.assertIn(f"kesp-plot: {self.folder / name}: {note}\n", result.stderr)
@@ -400,9 +412,11 @@ class LargeTableTest(FigureChecks):
         quoted = 'PAR,switches\np,"' + "x\n" * 40000 + '"\n'
         manyFields = "PAR,switches,let_kev_um\n" + "".join(f"{i},,1\n" for i in range(1700000))
         cases = [
-            ("huge.csv", None, "huge.csv: 68157440 bytes; kesp-plot reads tables of at most 64 MiB"),
+            ("huge.csv", None,
+             "huge.csv: 68157440 bytes; kesp-plot reads tables of at most 64 MiB"),
             ("longRow.csv", longRow, "longRow.csv, line 2: a line or row of more than 65536 bytes"),
-            ("quoted.csv", quoted, "quoted.csv, line 32768: a line or row of more than 65536 bytes"),
+            ("quoted.csv", quoted,
+             "quoted.csv, line 32768: a line or row of more than 65536 bytes"),
             ("manyFields.csv", manyFields, "manyFields.csv, line 1666667: more than 5000000 "
                                            "fields; kesp-plot reads tables of at most that many"),
         ]
@@ -510,7 +524,8 @@ class OutputTest(FigureChecks):
             ("ro", "dsb_vs_let.png: cannot be written: Read-only file system"),
         ]
         # The folder is listed after the run: no temporary file is left.
-        script = 'mount -t tmpfs -o "$1" tmpfs "$2" && { "$3" "$4" -o "$2"; s=$?; ls -A "$2"; exit $s; }'
+        script = ('mount -t tmpfs -o "$1" tmpfs "$2" && '
+                  '{ "$3" "$4" -o "$2"; s=$?; ls -A "$2"; exit $s; }')
         for options, message in cases:
             with self.subTest(options):
                 result = subprocess.run(["unshare", "-m", "/bin/sh", "-c", script, "sh", options,

@@ -230,7 +230,8 @@ class CheckFirstTest(WorkflowCase):
 
     def test_slipInTheScanFileStopsTheWorkflowWithItsMessage(self):
         cases = [
-            ("typo", PARTICLE_SCAN.replace("cells:", "cels:"), '"cels" is not a part of a scan file'),
+            ("typo", PARTICLE_SCAN.replace("cells:", "cels:"),
+             '"cels" is not a part of a scan file'),
             ("particle", PARTICLE_SCAN.replace("4He", "4Hx"), "4Hx"),
         ]
         for name, text, message in cases:
