@@ -162,7 +162,7 @@ class PartialTableTest(FigureChecks):
 HEADER = "PAR,KE,switches,particle,let_kev_um,dsb,dsb_sem,dsb_per_gy_gbp\n"
 
 
-class RefusalTest(unittest.TestCase):
+class RefusalCase(unittest.TestCase):
     def setUp(self):
         self.folder = Path(tempfile.mkdtemp(prefix="kesp-plot-refusal-"))
         self.addCleanup(shutil.rmtree, self.folder)
@@ -184,6 +184,8 @@ class RefusalTest(unittest.TestCase):
         self.assertEqual(result.stdout, "")
         self.assertFalse(figures.exists() and any(figures.iterdir()))
 
+
+class RefusalTest(RefusalCase):
     def testBadFilesAreRefusedWithTheFileNamed(self):
         (self.folder / "folder.csv").mkdir()
         cases = [
@@ -271,6 +273,269 @@ class OxygenPairingTest(unittest.TestCase):
             self.assertEqual((row["PAR"], row["MEV/A"], row["CONC"]), (particle, energy, conc))
             self.assertAlmostEqual(row["oer"], oer, places=12)
             self.assertAlmostEqual(row["oer_sem"], sem, places=12)
+
+    def testRowsOfTheSameLevelWrittenDifferentlyAreRefused(self):
+        module = loadPlotModule()
+        cases = [
+            ([21, "21.0", 0], "lines 2 and 3: the same configuration (PAR p, KE 10, PO2 21)"),
+            ([21, 0, "0.00"], "lines 3 and 4: the same configuration (PAR p, KE 10, PO2 0)"),
+        ]
+        for levels, message in cases:
+            with self.subTest(levels=levels), tempfile.TemporaryDirectory() as folder:
+                path = Path(folder) / "levels.csv"
+                path.write_text(oxygenTable(levels))
+                with self.assertRaises(module.TableError) as refusal:
+                    module.oerPoints(module.readScan(path))
+                self.assertIn(message, str(refusal.exception))
+
+
+def dsbRows(count, energies=1, particle="p", sem="0.7"):
+    """Rows of HEADER: `count` curves (particles p0, p1, ...) of `energies`
+    points each, or one particle's curve when count is 1."""
+    rows = []
+    for curve in range(count):
+        name = particle if count == 1 else f"{particle}{curve}"
+        for energy in range(1, energies + 1):
+            rows.append(f"{name},{energy},,{name},{energy * 0.5},53,{sem},8.9\n")
+    return "".join(rows)
+
+
+def oxygenTable(levels):
+    """A table of one proton energy at the given PO2 texts, in that order."""
+    lines = [f"p,10,{level},,p,4.5,{60 - i},1" for i, level in enumerate(levels)]
+    return "PAR,KE,PO2,switches,particle,let_kev_um,dsb,dsb_sem\n" + "\n".join(lines) + "\n"
+
+
+class DamagedValueTest(RefusalCase):
+    """Tables with values no figure can show, or item columns named like
+    results, are refused naming the place; empty SEMs are no error bars."""
+
+    def testValuesAndColumnsAreRefusedWithThePlaceNamed(self):
+        clash = "PAR,let_kev_um,switches,particle,dsb,dsb_sem,dsb_per_gy_gbp\np,4.5,,p,53,0.7,8.9\n"
+        cases = [
+            ("negativeSem.csv", HEADER + "p,10,,p,4.5,53,-0.7,8.9\n",
+             ["negativeSem.csv, line 2, column dsb_sem: '-0.7' is a negative standard error"]),
+            ("hugeYield.csv", HEADER + "p,10,,p,4.5,53,0.7,1.7e308\n",
+             ["hugeYield.csv, line 2, column dsb_per_gy_gbp: '1.7e308' is too large to draw"]),
+            ("hugeLet.csv", HEADER + "p,10,,p,1.7e308,53,0.7,8.9\n",
+             ["hugeLet.csv, line 2, column let_kev_um: '1.7e308' is too large to draw"]),
+            ("hugeRbe.csv", "PAR,switches,particle,let_kev_um,rbe_dsb,rbe_dsb_sem\n"
+             "p,,p,4.5,1.7e308,0.1\n4He,,4He,20,2,0.1\n",
+             ["hugeRbe.csv, line 2, column rbe_dsb: '1.7e308' is too large to draw"]),
+            ("tinyYield.csv", HEADER + "p,10,,p,4.5,1e-300,0.7,8.9\n",
+             ["tinyYield.csv, line 2: the SEM of dsb_per_gy_gbp", "too large to draw"]),
+            ("letClash.csv", clash, ["letClash.csv, line 1: column let_kev_um stands among "
+                                     "the scan's items (before switches)"]),
+            ("particleClash.csv", "# kesp-scan\nparticle,switches,PAR,let_kev_um,dsb,dsb_sem,"
+             "dsb_per_gy_gbp\np,,p,4.5,53,0.7,8.9\n",
+             ["particleClash.csv, line 2: column particle stands among the scan's items"]),
+            ("repeated.csv", HEADER + dsbRows(1, 3) + dsbRows(1, 1),
+             ["repeated.csv, lines 2 and 5: the same configuration (PAR p, KE 1) twice"]),
+        ]
+        for name, content, expected in cases:
+            with self.subTest(name):
+                self.refuse(name, content, expected)
+
+    def testEmptySemIsNoErrorBar(self):
+        # kesp-scan leaves the SEM of a configuration of fewer than 2 cells empty.
+        rbe = "PAR,switches,particle,let_kev_um,rbe_dsb,rbe_dsb_sem\np,,p,4.5,1.2,\n4He,,4He,20,2,\n"
+        cases = [
+            ("allEmpty.csv", HEADER + dsbRows(1, 3, sem=""), "dsb_vs_let"),
+            ("someEmpty.csv", HEADER + dsbRows(1, 2) + dsbRows(1, 3, sem="").splitlines(True)[2],
+             "dsb_vs_let"),
+            ("rbeEmpty.csv", rbe, "rbe_vs_let"),
+        ]
+        for name, content, figure in cases:
+            with self.subTest(name):
+                table = self.folder / name
+                table.write_text(content)
+                figures = self.folder / f"figures-{name}"
+                result = plot(str(table), "-o", str(figures))
+                self.assertEqual(result.returncode, 0, result.stderr)
+                self.assertTrue((figures / f"{figure}.png").exists())
+
+
+class LargeTableTest(FigureChecks):
+    """Tables too large to read are refused before they are read; large
+    ones are drawn in time, with what a figure leaves out said on stderr."""
+
+    def setUp(self):
+        self.folder = Path(tempfile.mkdtemp(prefix="kesp-plot-large-"))
+        self.addCleanup(shutil.rmtree, self.folder)
+
+    def plotTable(self, name, content, timeout=60):
+        table = self.folder / name
+        table.write_text(content)
+        figures = self.folder / f"figures-{name}"
+        result = subprocess.run([KESP_PLOT, str(table), "-o", str(figures)], capture_output=True,
+                                text=True, timeout=timeout)
+        self.assertNotIn("Traceback", result.stderr)
+        return result, figures
+
+    def testRepeatedConfigurationsAreRefusedAtOnce(self):
+        # 2000 rows of two configurations: pairing them all with all took
+        # minutes and gigabytes.
+        rows = "p,10,21,,p,4.5,60,1\np,10,0,,p,4.5,20,1\n" * 1000
+        result, _ = self.plotTable("repeated.csv", oxygenTable([21, 0]).splitlines()[0] + "\n"
+                                   + rows, timeout=30)
+        self.assertEqual(result.returncode, 2, result.stderr)
+        self.assertIn("repeated.csv, lines 2 and 4: the same configuration (PAR p, KE 10, PO2 21) "
+                      "twice", result.stderr)
+
+    def testManyCurvesAndPointsAreCappedAndSaid(self):
+        cases = [
+            # name, curves, points per curve, the note, curves in the legend
+            ("curves.csv", 5000, 1, "dsb_vs_let: 5000 curves; the first 20 in the table's order "
+             "are drawn", 20),
+            ("points.csv", 1, 3000, "dsb_vs_let: curves of more than 1000 points; 1000 of each, "
+             "evenly spread over its LET, are drawn", 1),
+            ("fewer.csv", 20, 50, None, 20),
+        ]
+        for name, curves, points, note, shown in cases:
+            with self.subTest(name):
+                result, figures = self.plotTable(name, HEADER + dsbRows(curves, points),
+                                                 timeout=120)
+                self.assertFiguresWritten(result, figures, ("dsb_vs_let",))
+                if note:
+                    self.assertIn(f"kesp-plot: {self.folder / name}: {note}\n", result.stderr)
+                else:
+                    self.assertNotIn("drawn", result.stderr)
+                svg = (figures / "dsb_vs_let.svg").read_text(encoding="utf-8")
+                labels = {f"<!-- p{i} -->" for i in range(curves)} if curves > 1 else {"<!-- p -->"}
+                self.assertEqual(sum(label in svg for label in labels), shown)
+
+    def testTablesTooLargeToReadAreRefused(self):
+        sparse = self.folder / "huge.csv"
+        with sparse.open("wb") as file:
+            file.truncate(65 * 1024 * 1024)
+        longRow = "PAR,switches\n" + "p," + "x" * 70000 + "\n"
+        quoted = 'PAR,switches\np,"' + "x\n" * 40000 + '"\n'
+        manyFields = "PAR,switches,let_kev_um\n" + "".join(f"{i},,1\n" for i in range(1700000))
+        cases = [
+            ("huge.csv", None,
+             "huge.csv: 68157440 bytes; kesp-plot reads tables of at most 64 MiB"),
+            ("longRow.csv", longRow, "longRow.csv, line 2: a line or row of more than 65536 bytes"),
+            ("quoted.csv", quoted,
+             "quoted.csv, line 32768: a line or row of more than 65536 bytes"),
+            ("manyFields.csv", manyFields, "manyFields.csv, line 1666667: more than 5000000 "
+                                           "fields; kesp-plot reads tables of at most that many"),
+        ]
+        for name, content, message in cases:
+            with self.subTest(name):
+                if content is None:
+                    result = plot(str(self.folder / name))
+                else:
+                    result, _ = self.plotTable(name, content)
+                self.assertEqual(result.returncode, 2, result.stderr)
+                self.assertIn(message, result.stderr)
+                self.assertNotIn("Traceback", result.stderr)
+
+
+class OutputTest(FigureChecks):
+    """What kesp-plot writes, and the statuses when an output cannot be
+    written: titles and labels shown as written, closed and full streams,
+    a full or read-only folder."""
+
+    def setUp(self):
+        self.folder = Path(tempfile.mkdtemp(prefix="kesp-plot-output-"))
+        self.addCleanup(shutil.rmtree, self.folder)
+        self.table = self.folder / "table.csv"
+        self.table.write_text("# kesp-scan | title: output test\n" + HEADER + dsbRows(1, 3))
+        self.figures = self.folder / "figures"
+
+    def testTitleAndLabelsAreShownAsWritten(self):
+        table = self.folder / "tex.csv"
+        table.write_text("# kesp-scan | title: x $^$ y\n" + HEADER + dsbRows(1, 3, "a$b_c$"))
+        result = plot(str(table), "-o", str(self.figures))
+        self.assertFiguresWritten(result, self.figures, ("dsb_vs_let",))
+        svg = (self.figures / "dsb_vs_let.svg").read_text(encoding="utf-8")
+        self.assertIn("<!-- x $^$ y -->", svg)
+        self.assertIn("<!-- a$b_c$ -->", svg)
+
+    def runWith(self, stdout=subprocess.PIPE, stderr=subprocess.PIPE, table=None, more=()):
+        process = subprocess.run([KESP_PLOT, str(table or self.table), "-o", str(self.figures),
+                                  *more], stdout=stdout, stderr=stderr, text=True, timeout=120)
+        return process.returncode, process.stderr or ""
+
+    def testStreamsThatCannotBeWrittenEndWithStatusOneAndTheFiguresWritten(self):
+        # The table allows one figure: the others are named on stderr.
+        full = open("/dev/full", "w")
+        self.addCleanup(full.close)
+        cases = [
+            ("stdout to /dev/null", dict(stdout=subprocess.DEVNULL), 0, "rbe_vs_let skipped"),
+            ("stdout full", dict(stdout=full), 1,
+             "kesp-plot: standard output: cannot be written: No space left on device\n"),
+            ("stderr full", dict(stderr=full), 1, None),
+        ]
+        for name, options, status, message in cases:
+            with self.subTest(name):
+                shutil.rmtree(self.figures, ignore_errors=True)
+                code, stderr = self.runWith(**options)
+                self.assertEqual(code, status, stderr)
+                if message is not None:
+                    self.assertIn(message, stderr)
+                self.assertTrue((self.figures / "dsb_vs_let.svg").exists())
+
+    def testStandardOutputClosedAtStartOrByItsReader(self):
+        closedAtStart = subprocess.run(
+            ["/bin/sh", "-c", '"$0" "$1" -o "$2" >&-', KESP_PLOT, str(self.table),
+             str(self.figures)], capture_output=True, text=True, timeout=120)
+        self.assertEqual(closedAtStart.returncode, 1, closedAtStart.stderr)
+        self.assertTrue(closedAtStart.stderr.endswith(
+            "kesp-plot: standard output: cannot be written: it is closed\n"), closedAtStart.stderr)
+        # The reader takes the first line and goes; the second figure's lines
+        # then meet a closed pipe.
+        table = self.folder / "two.csv"
+        table.write_text(HEADER.replace(",dsb_per_gy_gbp", ",dsb_per_gy_gbp,pct_bd,pct_ssb,"
+                                        "pct_ssb_plus,pct_2ssb,pct_dsb,pct_dsb_plus,"
+                                        "pct_dsb_plus_plus")
+                         + "".join(line.rstrip() + ",30,30,10,10,10,5,5\n"
+                                   for line in dsbRows(1, 3).splitlines()))
+        process = subprocess.Popen([KESP_PLOT, str(table), "-o", str(self.figures)],
+                                   stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+        self.assertIn("wrote", process.stdout.readline())
+        process.stdout.close()
+        stderr = process.stderr.read()
+        process.stderr.close()
+        self.assertEqual(process.wait(timeout=120), 1, stderr)
+        self.assertTrue(stderr.endswith(
+            "kesp-plot: standard output: cannot be written: Broken pipe\n"), stderr)
+        self.assertTrue((self.figures / "classes_vs_let.svg").exists())
+
+    def testVersionToAFullDiskAndRefusalToAFullErrorStream(self):
+        with open("/dev/full", "w") as full:
+            version = subprocess.run([KESP_PLOT, "--version"], stdout=full, timeout=60,
+                                     stderr=subprocess.PIPE, text=True)
+            refused = subprocess.run([KESP_PLOT, str(self.folder / "missing.csv")],
+                                     stderr=full, timeout=60)
+        self.assertEqual(version.returncode, 1, version.stderr)
+        self.assertEqual(version.stderr,
+                         "kesp-plot: standard output: cannot be written: No space left on device\n")
+        self.assertEqual(refused.returncode, 2)
+
+    def testFolderOnAFullOrReadOnlyFileSystem(self):
+        # A small file system of its own, mounted in a private namespace.
+        if subprocess.run(["unshare", "-m", "true"], capture_output=True).returncode != 0:
+            self.skipTest("unshare -m is not allowed here")
+        mount = self.folder / "mount"
+        mount.mkdir()
+        cases = [
+            ("size=16k", "dsb_vs_let.png: cannot be written: No space left on device"),
+            ("ro", "dsb_vs_let.png: cannot be written: Read-only file system"),
+        ]
+        # The folder is listed after the run: no temporary file is left.
+        script = ('mount -t tmpfs -o "$1" tmpfs "$2" && '
+                  '{ "$3" "$4" -o "$2"; s=$?; ls -A "$2"; exit $s; }')
+        for options, message in cases:
+            with self.subTest(options):
+                result = subprocess.run(["unshare", "-m", "/bin/sh", "-c", script, "sh", options,
+                                         str(mount), KESP_PLOT, str(self.table)],
+                                        capture_output=True, text=True, timeout=120)
+                self.assertEqual(result.returncode, 1, result.stderr)
+                self.assertIn(message, result.stderr)
+                self.assertNotIn("Traceback", result.stderr)
+                self.assertEqual(result.stdout, "")
+
 
 
 if __name__ == "__main__":

@@ -199,6 +199,54 @@ class RefusalTest(WorkflowCase):
                 self.assertIn(message, text)
                 self.assertFalse((out / "shards").exists())
 
+    def test_scanFileTheWorkflowCannotTakeIsRefusedNamingIt(self):
+        # Each was a Snakemake internal error (a wildcard, a missing input).
+        fieldRange = "cells: 20\nvary:\n  FN: {from: 1, to: 3, points: 3}\n"
+        cases = [
+            ("scan{x}", PARTICLE_SCAN, "the scan file's name holds { or }, which Snakemake reads "
+                                       "as a wildcard"),
+            ("quotedShards", PARTICLE_SCAN.replace("shards: 3", 'shards: "2"'),
+             "shards: '2' is text; write the number without quotes"),
+            ("fieldRange", fieldRange, "vary: FN: {'from': 1, 'to': 3, 'points': 3} is not the "
+                                       "name of a field file"),
+            ("fieldBraces", "cells: 20\nfixed:\n  FN: field{1}.txt\n",
+             "fixed: FN: the field file"),
+        ]
+        for name, text, message in cases:
+            with self.subTest(name):
+                scan = self.writeScan(name, text)
+                out = self.folder / f"out-{name}"
+                result = runWorkflow(scan, out)
+                output = result.stdout + result.stderr
+                self.assertNotEqual(result.returncode, 0, output)
+                self.assertIn(f"{scan}: {message}", output)
+                self.assertNotIn("Exception", output)
+                self.assertFalse((out / "shards").exists())
+
+
+class CheckFirstTest(WorkflowCase):
+    """kesp-scan --check reads the scan file before any shard starts: a
+    slip stops the workflow at once with kesp-scan's own message."""
+
+    def test_slipInTheScanFileStopsTheWorkflowWithItsMessage(self):
+        cases = [
+            ("typo", PARTICLE_SCAN.replace("cells:", "cels:"),
+             '"cels" is not a part of a scan file'),
+            ("particle", PARTICLE_SCAN.replace("4He", "4Hx"), "4Hx"),
+        ]
+        for name, text, message in cases:
+            with self.subTest(name):
+                scan = self.writeScan(name, text)
+                out = self.folder / f"out-{name}"
+                result = runWorkflow(scan, out)
+                output = result.stdout + result.stderr
+                self.assertNotEqual(result.returncode, 0, output)
+                self.assertIn(f"{scan}: refused by kesp-scan --check (exit status 2)", output)
+                self.assertIn(message, output)
+                self.assertNotIn("Error in rule shard", output)
+                self.assertFalse((out / "shards").exists())
+                self.assertFalse((out / "logs").exists())
+
 
 if __name__ == "__main__":
     if shutil.which("snakemake") is None:
