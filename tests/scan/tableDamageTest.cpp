@@ -101,6 +101,8 @@ TEST_F(TableDamageTest, aResumedTableWithADamagedRowIsRefusedNamingTheLine)
         {{w[0], w[1], w[2], w[2]}, "",
          "scan.csv:4: a damaged row: it holds the row of p, 5 (switches: none) where the row of p, 20 (switches: "
          "none) belongs (a row out of place, repeated or edited)" + fix},
+        {{w[0], w[1], w[2], w[3], w[4], w[5], w[5]}, "",
+         "scan.csv:7: a damaged row: a row beyond the 4 of this scan" + fix},
         {{w[0], w[1], w[2]}, comment + "2 0.5 0.1 garbage\n",
          "scan.csv.pending:2: a damaged row: it holds 1 field, not " + std::to_string(columns_ - 2) + fix},
         {{w[0], w[1], w[2]}, comment + "2 0.5 0.1 " + withoutRbe(replaced(w[4], "4He,5", "p,5")) + "\n",
@@ -174,6 +176,8 @@ TEST_F(TableDamageTest, mergeRefusesDamagedPartsAndWritesOnlyARegularFile)
     for (const std::string& out : outputs) {
         EXPECT_EQ(refusalOf({"merge", out, first, second}, dir_ / first),
                   "kesp-scan merge: " + out + ": it exists and is not a regular file; name another table to write");
+        EXPECT_EQ(refusalOf({"-o", out, "scan.yaml"}, dir_ / first),
+                  out + ": it exists and is not a regular file; name another table with -o");
         EXPECT_FALSE(fs::is_regular_file(dir_ / out)) << out;
     }
     const RunResult merged = runScan(dir_, {"merge", "merged.csv", first, second});
