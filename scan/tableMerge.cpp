@@ -78,8 +78,8 @@ void readHeading(Part& part, const std::string& firstLine)
     }
     const std::optional<Shard> parsed = shardOf(*shard);
     if (!parsed) {
-        refusePart(part.path, "damaged: its first line names part " + *shard + ", not a part I of N with 1 <= I <= N <= "
-                                  + std::to_string(maxConfigurations));
+        refusePart(part.path, "damaged: its first line names part " + *shard
+                                  + ", not a part I of N with 1 <= I <= N <= " + std::to_string(maxConfigurations));
     }
     part.shard = *parsed;
     part.comment = firstLine.substr(0, at) + firstLine.substr(at + shardField.size() + shard->size());
