@@ -48,6 +48,7 @@ struct ScanRequest {
 struct MergeRequest {
     std::string output;
     std::vector<std::string> parts;
+    std::string scanFile;  // empty: the rows are checked against one another only
 };
 
 std::string versionText()
@@ -125,6 +126,9 @@ CLI::App* describeCommandLine(CLI::App& app, ScanRequest& request, MergeRequest&
                  "kesp-scan run writes it");
     mergeCommand->add_option("out", merge.output, "The table to write")->required();
     mergeCommand->add_option("parts", merge.parts, "The tables of the parts, in any order")->required();
+    mergeCommand->add_option("--scan", merge.scanFile,
+                             "The scan file of the parts: they must be of this scan as it is, and every row must "
+                             "hold its own configuration");
     return mergeCommand;
 }
 
@@ -250,7 +254,11 @@ int runRemainingRows(const ScanPlan& plan, TableFile& file, const std::vector<st
 int mergeParts(const MergeRequest& merge)
 {
     const std::vector<std::filesystem::path> parts(merge.parts.begin(), merge.parts.end());
-    const std::size_t rows = mergeTables(merge.output, parts);
+    // Nothing runs, so what kesp would warn about does not matter here.
+    const std::size_t rows = merge.scanFile.empty()
+                                 ? mergeTables(merge.output, parts)
+                                 : mergeTables(merge.output, parts,
+                                               planScan(readScanFile(merge.scanFile), Leniency::lenient));
     std::cout << "kesp-scan: " << merge.output << ": " << rowCount(rows) << " from " << parts.size()
               << (parts.size() == 1 ? " part" : " parts") << '\n';
     return 0;

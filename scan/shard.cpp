@@ -41,7 +41,8 @@ std::vector<std::size_t> rowsOf(const std::optional<Shard>& shard, std::size_t c
     const std::size_t step = shard ? shard->count : 1;
     std::vector<std::size_t> rows;
     // Stepped without going past the end, so that no step wraps around.
-    for (std::size_t row = first; row < configurations; row = configurations - row > step ? row + step : configurations) {
+    for (std::size_t row = first; row < configurations;
+         row = configurations - row > step ? row + step : configurations) {
         rows.push_back(row);
     }
     return rows;

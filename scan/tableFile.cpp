@@ -105,7 +105,7 @@ TableFile::TableFile(const std::filesystem::path& path, const std::string& headi
     std::error_code error;
     const bool exists = std::filesystem::exists(path, error);
     if (exists && !std::filesystem::is_regular_file(path, error)) {
-        refuseTable(path, "not a regular file");
+        throw ScanRefused(path.string() + ": it exists and is not a regular file; name another table with -o");
     }
     openTable();
     if (!exists) {
@@ -168,7 +168,7 @@ void TableFile::resume(const std::string& content, const std::string& heading)
         refuseTable(path_, "its columns are not the columns of this scan");
     }
     if (lines.size() - 2 > rowCount_) {
-        refuseTable(path_, "damaged: it holds " + std::to_string(lines.size()) + " lines");
+        refuseDamaged(path_, rowCount_ + 3, "a row beyond the " + std::to_string(rowCount_) + " of this scan");
     }
     std::size_t complete = lines[0].size() + lines[1].size();
     for (std::size_t i = 2; i < lines.size(); ++i) {

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "scan/scanFile.h"
+#include "scan/configuration.h"
 #include "scan/shard.h"
 #include "scan/syncedFile.h"
 #include "scan/tableRow.h"
@@ -19,6 +20,7 @@ namespace {
 constexpr std::string_view programComment = "# kesp-scan ";
 constexpr std::string_view rowsField = " | rows: ";
 constexpr std::string_view shardField = " | shard: ";
+constexpr std::string_view fingerprintField = " | fingerprint: ";
 constexpr std::size_t maxListed = 200;  // characters of a list of missing parts
 
 // A part's table, split into what all parts share and what is its own.
@@ -78,8 +80,8 @@ void readHeading(Part& part, const std::string& firstLine)
     }
     const std::optional<Shard> parsed = shardOf(*shard);
     if (!parsed) {
-        refusePart(part.path, "damaged: its first line names part " + *shard + ", not a part I of N with 1 <= I <= N <= "
-                                  + std::to_string(maxConfigurations));
+        refusePart(part.path, "damaged: its first line names part " + *shard
+                                  + ", not a part I of N with 1 <= I <= N <= " + std::to_string(maxConfigurations));
     }
     part.shard = *parsed;
     part.comment = firstLine.substr(0, at) + firstLine.substr(at + shardField.size() + shard->size());
@@ -257,9 +259,48 @@ std::optional<RowsOutOfOrder> rowOutOfOrder(const std::vector<const Part::Key*>&
     return std::nullopt;
 }
 
-}  // namespace
+std::string hexText(std::uint64_t value)
+{
+    std::string text(16, '0');
+    for (std::size_t i = 0; i < 16; ++i) {
+        text[15 - i] = "0123456789abcdef"[(value >> (4 * i)) & 0xfU];
+    }
+    return text;
+}
 
-std::size_t mergeTables(const std::filesystem::path& out, const std::vector<std::filesystem::path>& paths)
+// The parts are of the scan as it is now: their fingerprint is the plan's
+// for their columns.
+void checkScan(const Part& part, const ScanPlan& plan)
+{
+    std::size_t at = 0;
+    std::string problem;
+    const std::optional<std::string> fingerprint = fieldOf(part.comment, fingerprintField, at);
+    const std::optional<std::vector<std::string>> columns = csvFields(withoutLineEnd(part.columns), problem);
+    if (!fingerprint || !columns || *fingerprint != hexText(fingerprintOf(plan, *columns))) {
+        refusePart(part.path, "a part of another scan than " + plan.scan.path.string()
+                                  + ", or of it before it changed (its fingerprint differs)");
+    }
+}
+
+// Every row holds its own configuration's values of the varied items and
+// switches.
+void checkRows(const std::map<std::size_t, Part>& parts, const ScanPlan& plan)
+{
+    const std::size_t count = parts.begin()->second.shard.count;
+    for (std::size_t row = 0; row < plan.configurations; ++row) {
+        const Part& part = parts.at(row % count + 1);
+        Part::Key expected = configurationAt(plan.scan, row).varied;
+        expected.push_back(switchText(plan.scan));
+        if (part.keys[row / count] != expected) {
+            refuseRow(part.path, row / count + 3,
+                      "it holds the row of " + configurationText(part.keys[row / count]) + " where the row of "
+                          + configurationText(expected) + " belongs (a row out of place, repeated or edited)");
+        }
+    }
+}
+
+std::size_t mergeParts(const std::filesystem::path& out, const std::vector<std::filesystem::path>& paths,
+                       const ScanPlan* plan)
 {
     if (paths.empty()) {
         throw ScanRefused("kesp-scan merge: no part given");
@@ -271,6 +312,10 @@ std::size_t mergeTables(const std::filesystem::path& out, const std::vector<std:
     }
     const Part& first = parts.begin()->second;
     checkParts(parts, first);
+    if (plan != nullptr) {
+        checkScan(first, *plan);
+        checkRows(parts, *plan);
+    }
     const std::size_t count = first.shard.count;
     std::vector<const Part::Key*> keys;
     std::string table = first.comment + first.columns;
@@ -291,6 +336,19 @@ std::size_t mergeTables(const std::filesystem::path& out, const std::vector<std:
     }
     replaceFileContent(out, table);
     return first.scanRows;
+}
+
+}  // namespace
+
+std::size_t mergeTables(const std::filesystem::path& out, const std::vector<std::filesystem::path>& paths)
+{
+    return mergeParts(out, paths, nullptr);
+}
+
+std::size_t mergeTables(const std::filesystem::path& out, const std::vector<std::filesystem::path>& paths,
+                        const ScanPlan& plan)
+{
+    return mergeParts(out, paths, &plan);
 }
 
 }  // namespace kesp

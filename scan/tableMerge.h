@@ -7,6 +7,8 @@
 #include <filesystem>
 #include <vector>
 
+#include "scan/scanPlan.h"
+
 namespace kesp {
 
 // Writes the whole table to `out` (replacing it at once, never partly).
@@ -16,5 +18,11 @@ namespace kesp {
 // and when `out` exists and is not a regular file; RunError when `out`
 // cannot be written. Returns the number of rows.
 std::size_t mergeTables(const std::filesystem::path& out, const std::vector<std::filesystem::path>& parts);
+
+// The same, with the scan the parts were made of: the parts must also be of
+// this very scan (their fingerprint), and every row must hold its own
+// configuration's values of the varied items and switches.
+std::size_t mergeTables(const std::filesystem::path& out, const std::vector<std::filesystem::path>& parts,
+                        const ScanPlan& plan);
 
 }  // namespace kesp

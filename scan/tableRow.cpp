@@ -35,7 +35,6 @@ std::string fieldCount(std::size_t count)
     return std::to_string(count) + (count == 1 ? " field" : " fields");
 }
 
-
 }  // namespace
 
 std::optional<std::vector<std::string>> csvFields(std::string_view line, std::string& problem)

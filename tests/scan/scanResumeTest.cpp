@@ -28,8 +28,9 @@ using namespace kesp;
 using namespace kesp::scantest;
 using namespace std::chrono_literals;
 
-// The long first row keeps the second job busy with later rows, which
-// finish before their turn and wait in the pending file. The long sixth row
+// The long first row and its reference run, which starts beside it, keep
+// two jobs busy; a third runs later rows, which finish before their turn
+// and wait in the pending file. The long sixth row
 // still runs well after the first is done, so that a scan stopped once rows
 // reach the table has rows left to do, however fast the cells are.
 constexpr const char* slowScan = "title: resume\nseed: 3\nvary:\n  NOCS: [1500, 150, 150, 150, 150, 4000, 150, 150]\n"
@@ -150,7 +151,7 @@ TEST_F(ScanResumeTest, aScanKilledAtAnyPointResumesToTheSameTable)
     for (const auto& [when, condition] : points) {
         fs::remove(table());
         fs::remove(pending);
-        BackgroundScan scan(dir_, {"-j", "2", "scan.yaml"});
+        BackgroundScan scan(dir_, {"-j", "3", "scan.yaml"});
         EXPECT_TRUE(waitFor(condition)) << when;
         scan.signal(SIGKILL);
         EXPECT_EQ(scan.wait(), 128 + SIGKILL) << when;

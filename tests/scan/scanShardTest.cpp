@@ -115,7 +115,8 @@ TEST_F(ScanShardTest, aPartResumesLikeAWholeScanAndIsNotMixedWithAnother)
     for (const std::string bad : {"0/3", "4/3", "3", "a/b", "1/0", "1/100000000000", "3/18446744073709551615"}) {
         const RunResult refused = runScan(dir_, {"--shard", bad, "scan.yaml"});
         EXPECT_EQ(refused.exitStatus, 2) << bad;
-        EXPECT_TRUE(hasLine(refused.errors, "kesp-scan: --shard: give I/N, part I of N with 1 <= I <= N <= 1000000, as 3/8"))
+        EXPECT_TRUE(
+            hasLine(refused.errors, "kesp-scan: --shard: give I/N, part I of N with 1 <= I <= N <= 1000000, as 3/8"))
             << bad << "\n" << allLines(refused.errors);
     }
 }

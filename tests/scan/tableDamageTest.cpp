@@ -101,6 +101,8 @@ TEST_F(TableDamageTest, aResumedTableWithADamagedRowIsRefusedNamingTheLine)
         {{w[0], w[1], w[2], w[2]}, "",
          "scan.csv:4: a damaged row: it holds the row of p, 5 (switches: none) where the row of p, 20 (switches: "
          "none) belongs (a row out of place, repeated or edited)" + fix},
+        {{w[0], w[1], w[2], w[3], w[4], w[5], w[5]}, "",
+         "scan.csv:7: a damaged row: a row beyond the 4 of this scan" + fix},
         {{w[0], w[1], w[2]}, comment + "2 0.5 0.1 garbage\n",
          "scan.csv.pending:2: a damaged row: it holds 1 field, not " + std::to_string(columns_ - 2) + fix},
         {{w[0], w[1], w[2]}, comment + "2 0.5 0.1 " + withoutRbe(replaced(w[4], "4He,5", "p,5")) + "\n",
@@ -163,6 +165,25 @@ TEST_F(TableDamageTest, mergeRefusesDamagedPartsAndWritesOnlyARegularFile)
         EXPECT_FALSE(fs::exists(dir_ / "merged.csv"));
     }
 
+    // With the scan file, rows are checked against their configurations:
+    // both parts' rows swapped still make a scan of all combinations (4He
+    // before p), but not of this scan; and parts of another scan are refused.
+    writeText(dir_ / "swapped.csv", allLines({p2[0], p2[1], p2[3], p2[2]}));
+    writeText(dir_ / "part.csv", allLines({p1[0], p1[1], p1[3], p1[2]}));
+    writeText(dir_ / "other.yaml", replaced(fourRows, "seed: 2", "seed: 3"));
+    const std::vector<std::pair<std::vector<std::string>, std::string>> againstScan{
+        {{"merge", "--scan", "scan.yaml", "merged.csv", "part.csv", "swapped.csv"},
+         "kesp-scan merge: part.csv:3: a damaged row: it holds the row of 4He, 5 (switches: none) where the row of "
+         "p, 5 (switches: none) belongs (a row out of place, repeated or edited)" + rerun},
+        {{"merge", "--scan", "other.yaml", "merged.csv", first, second},
+         "kesp-scan merge: " + first + ": a part of another scan than other.yaml, or of it before it changed (its "
+         "fingerprint differs)"},
+    };
+    for (const auto& [arguments, message] : againstScan) {
+        EXPECT_EQ(refusalOf(arguments, dir_ / "part.csv"), message);
+        EXPECT_FALSE(fs::exists(dir_ / "merged.csv"));
+    }
+
     // Outputs that are not regular files; a device node (made here, as root
     // may) like /dev/null.
     fs::create_directory(dir_ / "folder");
@@ -174,9 +195,11 @@ TEST_F(TableDamageTest, mergeRefusesDamagedPartsAndWritesOnlyARegularFile)
     for (const std::string& out : outputs) {
         EXPECT_EQ(refusalOf({"merge", out, first, second}, dir_ / first),
                   "kesp-scan merge: " + out + ": it exists and is not a regular file; name another table to write");
+        EXPECT_EQ(refusalOf({"-o", out, "scan.yaml"}, dir_ / first),
+                  out + ": it exists and is not a regular file; name another table with -o");
         EXPECT_FALSE(fs::is_regular_file(dir_ / out)) << out;
     }
-    const RunResult merged = runScan(dir_, {"merge", "merged.csv", first, second});
+    const RunResult merged = runScan(dir_, {"merge", "--scan", "scan.yaml", "merged.csv", first, second});
     EXPECT_EQ(merged.exitStatus, 0) << allLines(merged.errors);
     EXPECT_EQ(readText(dir_ / "merged.csv"), readText(dir_ / "whole.csv"));
 }
