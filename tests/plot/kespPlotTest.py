@@ -340,12 +340,12 @@ class DamagedValueTest(RefusalCase):
         # kesp-scan leaves the SEM of a configuration of fewer than 2 cells empty.
         rbe = "PAR,switches,particle,let_kev_um,rbe_dsb,rbe_dsb_sem\np,,p,4.5,1.2,\n4He,,4He,20,2,\n"
         cases = [
-            ("allEmpty.csv", HEADER + dsbRows(1, 3, sem=""), "dsb_vs_let"),
+            ("allEmpty.csv", HEADER + dsbRows(1, 3, sem=""), "dsb_vs_let", "3 of 3 points"),
             ("someEmpty.csv", HEADER + dsbRows(1, 2) + dsbRows(1, 3, sem="").splitlines(True)[2],
-             "dsb_vs_let"),
-            ("rbeEmpty.csv", rbe, "rbe_vs_let"),
+             "dsb_vs_let", "1 of 3 points"),
+            ("rbeEmpty.csv", rbe, "rbe_vs_let", "2 of 2 points"),
         ]
-        for name, content, figure in cases:
+        for name, content, figure, missing in cases:
             with self.subTest(name):
                 table = self.folder / name
                 table.write_text(content)
@@ -353,6 +353,8 @@ class DamagedValueTest(RefusalCase):
                 result = plot(str(table), "-o", str(figures))
                 self.assertEqual(result.returncode, 0, result.stderr)
                 self.assertTrue((figures / f"{figure}.png").exists())
+                # Said on stderr, so that no bar is not taken for a precise point.
+                self.assertIn(f"{figure}: {missing} have no SEM (runs of fewer than 2 cells)", result.stderr)
 
 
 class LargeTableTest(FigureChecks):
