@@ -93,6 +93,17 @@ class WorkflowCase(unittest.TestCase):
         path.write_text(text)
         return path
 
+    def refusedOutput(self, name, text):
+        """Runs the workflow on a scan it must refuse before any shard
+        starts; its console output."""
+        scan = self.writeScan(name, text)
+        out = self.folder / f"out-{name}"
+        result = runWorkflow(scan, out)
+        output = result.stdout + result.stderr
+        self.assertNotEqual(result.returncode, 0, output)
+        self.assertFalse((out / "shards").exists())
+        return scan, output
+
     def assertRan(self, result):
         self.assertEqual(result.returncode, 0, f"snakemake failed:\n{result.stdout}\n{result.stderr}")
 
@@ -214,14 +225,9 @@ class RefusalTest(WorkflowCase):
         ]
         for name, text, message in cases:
             with self.subTest(name):
-                scan = self.writeScan(name, text)
-                out = self.folder / f"out-{name}"
-                result = runWorkflow(scan, out)
-                output = result.stdout + result.stderr
-                self.assertNotEqual(result.returncode, 0, output)
+                scan, output = self.refusedOutput(name, text)
                 self.assertIn(f"{scan}: {message}", output)
                 self.assertNotIn("Exception", output)
-                self.assertFalse((out / "shards").exists())
 
 
 class CheckFirstTest(WorkflowCase):
@@ -236,16 +242,11 @@ class CheckFirstTest(WorkflowCase):
         ]
         for name, text, message in cases:
             with self.subTest(name):
-                scan = self.writeScan(name, text)
-                out = self.folder / f"out-{name}"
-                result = runWorkflow(scan, out)
-                output = result.stdout + result.stderr
-                self.assertNotEqual(result.returncode, 0, output)
+                scan, output = self.refusedOutput(name, text)
                 self.assertIn(f"{scan}: refused by kesp-scan --check (exit status 2)", output)
                 self.assertIn(message, output)
                 self.assertNotIn("Error in rule shard", output)
-                self.assertFalse((out / "shards").exists())
-                self.assertFalse((out / "logs").exists())
+                self.assertFalse((self.folder / f"out-{name}" / "logs").exists())
 
 
 if __name__ == "__main__":
