@@ -8,6 +8,8 @@
 #include <exception>
 #include <limits>
 #include <mutex>
+#include <optional>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -51,11 +53,21 @@ public:
 
     // The calling thread places the cells, in order, while the workers do
     // the rest; returns the cells done and throws the first cell's error.
-    int run(const StopFlag& stop)
+    // When the system refuses a worker thread, the run goes on with those it
+    // has; with none (nothing is placed then) it returns nothing, and the
+    // caller simulates the cells one after the other.
+    std::optional<int> run(const StopFlag& stop)
     {
         std::vector<std::jthread> pool;
         for (DnaSegment& segment : segments_) {
-            pool.emplace_back([this, &segment] { work(segment); });
+            try {
+                pool.emplace_back([this, &segment] { work(segment); });
+            } catch (const std::system_error&) {
+                break;
+            }
+        }
+        if (pool.empty()) {
+            return std::nullopt;
         }
         place(stop);
         pool.clear();
@@ -249,17 +261,18 @@ private:
 int simulateCellsOnThreads(CellSimulation& cells, const CellDose& dose, int count, const StopFlag& stop,
                            unsigned threads, ProgressCounts& counts)
 {
-    if (threads <= 1 || count <= 1) {
-        int done = 0;
-        for (; done < count && !stopRequested(stop); ++done) {
-            counts = simulateCells(cells, dose, 1);
+    if (threads > 1 && count > 1) {
+        Pipeline pipeline(cells, dose, count, threads - 1);
+        if (const std::optional<int> done = pipeline.run(stop)) {
+            if (*done > 0) {
+                counts = progressCountsOf(cells.tally);
+            }
+            return *done;
         }
-        return done;
     }
-    Pipeline pipeline(cells, dose, count, threads - 1);
-    const int done = pipeline.run(stop);
-    if (done > 0) {
-        counts = progressCountsOf(cells.tally);
+    int done = 0;
+    for (; done < count && !stopRequested(stop); ++done) {
+        counts = simulateCells(cells, dose, 1);
     }
     return done;
 }
