@@ -78,6 +78,31 @@ void requireValidConfig(const RunConfig& config)
     }
 }
 
+// Each component gets int(nocs x weight) cells, so weights that do not add
+// up to 1 would simulate another number of cells than asked for (weights 2
+// and 2: four times as many). A field made by mixedField() or the field
+// file reader is normalised; one assembled by hand must be too.
+void requireNormalisedWeights(const RadiationField& field)
+{
+    constexpr double sumTolerance = 1e-9;
+    double cumulative = 0.0;
+    for (int i = 1; i <= field.componentCount() && !field.singleParticle(); ++i) {
+        const FieldComponent& component = field.component(i);
+        cumulative += component.weight;
+        if (component.cumulativeWeight != cumulative) {
+            stopRun("Component " + std::to_string(i) + " of the radiation field has the cumulative weight "
+                    + renderNumber(component.cumulativeWeight, "E5").text + " where its weights give "
+                    + renderNumber(cumulative, "E5").text
+                    + "; build a mixed field with mixedField() or call normaliseWeights() on it.");
+        }
+    }
+    if (!field.singleParticle() && std::abs(cumulative - 1.0) > sumTolerance) {
+        stopRun("The weights of the radiation field add up to " + renderNumber(cumulative, "E5").text
+                + ", not 1, so the components would get other numbers of cells than asked for; build a mixed "
+                  "field with mixedField() or call normaliseWeights() on it.");
+    }
+}
+
 // A field built in code must have components, and a mixed field weights
 // that can be drawn from.
 void requireValidField(const RadiationField& field)
@@ -100,6 +125,7 @@ void requireValidField(const RadiationField& field)
         stopRun("The weights of the radiation field add up to " + renderNumber(sum, "E5").text
                 + "; they must add up to a positive finite number.");
     }
+    requireNormalisedWeights(field);
 }
 
 ComponentRow rowOf(const FieldComponent& component, const RunState& state)

@@ -158,6 +158,17 @@ TEST(EngineTest, aFailedRunThrowsAndTheProcessGoesOn)
     RunSettings noWeights;
     noWeights.field = mixedField({{"p", 10.0, 0.0}, {"e", 1.0, 0.0}});
     EXPECT_THROW(SimulationRun{noWeights}, RunError);
+    // Weights of 2 and 2 would give each component 2 x nocs cells.
+    RunSettings notNormalised;
+    notNormalised.field = mixedField({{"p", 10.0, 1.0}, {"e", 1.0, 1.0}});
+    for (FieldComponent& component : notNormalised.field.components) {
+        component.weight *= 4.0;
+        component.cumulativeWeight *= 4.0;
+    }
+    EXPECT_THROW(SimulationRun{notNormalised}, RunError);
+    RunSettings unsummed = notNormalised;
+    unsummed.field.components[2].cumulativeWeight = 0.5;
+    EXPECT_THROW(SimulationRun{unsummed}, RunError);
     // Values the reader clamps or refuses: each is refused with what is wrong.
     const double nan = std::numeric_limits<double>::quiet_NaN();
     const struct {
