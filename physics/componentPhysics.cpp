@@ -1,11 +1,7 @@
 #include "physics/componentPhysics.h"
 
-#include <algorithm>
-#include <atomic>
-#include <system_error>
-#include <thread>
-
 #include "physics/microdosimetry.h"
+#include "support/parallelFor.h"
 
 namespace kesp {
 
@@ -38,26 +34,9 @@ std::vector<WorkedComponent> workOutComponents(std::span<const ParticleKind> kin
                                                RangeTableCache& tables, unsigned threads, const StopFlag& stop)
 {
     std::vector<WorkedComponent> components(kinds.size());
-    std::atomic<std::size_t> next{0};
-    const auto worker = [&] {
-        for (std::size_t i = next++; i < components.size() && !stopRequested(stop); i = next++) {
-            work(kinds[i], d, tables, components[i]);
-        }
-    };
-    const auto size = static_cast<unsigned>(std::max<std::size_t>(kinds.size(), 1));
-    {
-        std::vector<std::jthread> helpers;  // joined at the end of this block
-        for (unsigned t = 1; t < std::clamp(threads, 1U, size); ++t) {
-            // Without another thread (the system refuses one) the components
-            // left are worked out here all the same, only more slowly.
-            try {
-                helpers.emplace_back(worker);
-            } catch (const std::system_error&) {
-                break;
-            }
-        }
-        worker();
-    }
+    parallelFor(
+        components.size(), threads, [&](std::size_t i) { work(kinds[i], d, tables, components[i]); },
+        [&stop] { return stopRequested(stop); });
     return components;
 }
 

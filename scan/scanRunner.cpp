@@ -9,39 +9,17 @@
 #include <mutex>
 #include <optional>
 #include <set>
-#include <thread>
 #include <tuple>
 #include <variant>
 
 #include "damage/engine.h"
 #include "damage/sharedPhysics.h"
 #include "physics/particleSetup.h"
+#include "support/parallelFor.h"
 
 namespace kesp {
 
 namespace {
-
-// Runs task(0) to task(count - 1), each once and handed out in this order,
-// on up to `threads` threads; hands out no further task once `stopped()`.
-void runTasks(std::size_t count, unsigned threads, const std::function<void(std::size_t)>& task,
-              const std::function<bool()>& stopped)
-{
-    std::atomic<std::size_t> next{0};
-    const auto work = [&] {
-        for (std::size_t k = next++; k < count && !stopped(); k = next++) {
-            task(k);
-        }
-    };
-    const auto workers = static_cast<unsigned>(std::min<std::size_t>(threads, count));
-    if (workers <= 1) {
-        work();
-        return;
-    }
-    std::vector<std::jthread> pool;
-    for (unsigned i = 0; i < workers; ++i) {
-        pool.emplace_back(work);
-    }
-}
 
 using KindKey = std::tuple<std::int32_t, std::int32_t, std::uint64_t, std::uint64_t>;
 
@@ -352,40 +330,40 @@ void runConfigurations(const ScanPlan& plan, const std::vector<std::size_t>& row
     SharedPhysicsOnce physics(plan);
     RowCollector collector(plan, rows, options.mode, sink, done, ahead);
     Failure failure;
-    runTasks(runs.size(), jobs,
-             [&](std::size_t k) {
-                 const ScanRun& run = runs[k];
-                 std::optional<RowValues> values;
-                 try {
-                     if (!physics.prepare(run, interrupted)) {
-                         return;  // interrupted before the run began
-                     }
-                     values = valuesOf(plan, run, options, physics.shared());
-                 } catch (const RunError& error) {
-                     failure.record(k, nameOf(plan, run) + ": " + error.what()
-                                           + (error.detail().empty() ? "" : "\n" + error.detail()));
-                 } catch (const std::exception& error) {
-                     failure.record(k, nameOf(plan, run) + ": " + error.what());
-                 }
-                 if (!values) {
-                     failed = true;
-                     return;
-                 }
-                 try {
-                     if (!order.positions[k]) {
-                         collector.referenceDone(run.number - 1, *values);
-                     } else {
-                         collector.rowDone(*order.positions[k], *values);
-                         if (options.activity != nullptr) {
-                             options.activity->rowFinished();
-                         }
-                     }
-                 } catch (const std::exception& error) {
-                     failure.record(0, error.what());
-                     failed = true;
-                 }
-             },
-             stopped);
+    parallelFor(runs.size(), jobs,
+                [&](std::size_t k) {
+                    const ScanRun& run = runs[k];
+                    std::optional<RowValues> values;
+                    try {
+                        if (!physics.prepare(run, interrupted)) {
+                            return;  // interrupted before the run began
+                        }
+                        values = valuesOf(plan, run, options, physics.shared());
+                    } catch (const RunError& error) {
+                        failure.record(k, nameOf(plan, run) + ": " + error.what()
+                                              + (error.detail().empty() ? "" : "\n" + error.detail()));
+                    } catch (const std::exception& error) {
+                        failure.record(k, nameOf(plan, run) + ": " + error.what());
+                    }
+                    if (!values) {
+                        failed = true;
+                        return;
+                    }
+                    try {
+                        if (!order.positions[k]) {
+                            collector.referenceDone(run.number - 1, *values);
+                        } else {
+                            collector.rowDone(*order.positions[k], *values);
+                            if (options.activity != nullptr) {
+                                options.activity->rowFinished();
+                            }
+                        }
+                    } catch (const std::exception& error) {
+                        failure.record(0, error.what());
+                        failed = true;
+                    }
+                },
+                stopped);
     failure.rethrow();
 }
 

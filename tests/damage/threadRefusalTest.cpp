@@ -13,9 +13,11 @@
 #include <cerrno>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "damage/engine.h"
 #include "report/reportDriver.h"
+#include "support/parallelFor.h"
 
 namespace {
 
@@ -75,6 +77,20 @@ TEST(ThreadRefusalTest, aRunGoesOnWithTheThreadsTheSystemGivesAndGivesTheResults
         EXPECT_EQ(refused.cellsSimulated, 300);
         EXPECT_EQ(refused.tally, one.tally);
         EXPECT_EQ(reportOf(settings, refused), reportOf(settings, one));
+    }
+}
+
+TEST(ThreadRefusalTest, sharedOutTasksAreAllDoneWithTheThreadsTheSystemGives)
+{
+    for (const int started : {0, 1}) {
+        SCOPED_TRACE("threads started: " + std::to_string(started));
+        std::vector<std::atomic<int>> runs(50);
+        threadsAllowed.store(started);
+        parallelFor(runs.size(), 4, [&runs](std::size_t k) { runs[k].fetch_add(1); });
+        threadsAllowed.store(-1);
+        for (std::size_t k = 0; k < runs.size(); ++k) {
+            EXPECT_EQ(runs[k].load(), 1) << "task " << k;
+        }
     }
 }
 
