@@ -91,11 +91,6 @@ bool readPendingLine(std::string_view line, std::size_t& position, PendingRow& r
                       + "; remove the file to start the table afresh, or name another table with -o");
 }
 
-std::string withoutLineEnd(const std::string& line)
-{
-    return line.ends_with('\n') ? line.substr(0, line.size() - 1) : line;
-}
-
 }  // namespace
 
 TableFile::TableFile(const std::filesystem::path& path, const std::string& heading, std::size_t rowCount,
@@ -104,7 +99,7 @@ TableFile::TableFile(const std::filesystem::path& path, const std::string& headi
 {
     std::error_code error;
     const bool exists = std::filesystem::exists(path, error);
-    if (exists && !std::filesystem::is_regular_file(path, error)) {
+    if (namesNonRegularFile(path)) {
         throw ScanRefused(path.string() + ": it exists and is not a regular file; name another table with -o");
     }
     openTable();
@@ -160,8 +155,8 @@ void TableFile::resume(const std::string& content, const std::string& heading)
             refuseTable(path_, "not a table of kesp-scan");
         }
         refuseTable(path_, "begun by another scan, another part of it, or before the scan file changed",
-                    "\n  the table's first line: " + withoutLineEnd(comment) + "\n  this scan's first line:  "
-                        + withoutLineEnd(comment_));
+                    "\n  the table's first line: " + std::string(withoutLineEnd(comment)) + "\n  this scan's first line:  "
+                        + std::string(withoutLineEnd(comment_)));
     }
     const std::vector<std::string_view> lines = completeLines(content);
     if (lines.size() < 2 || lines[1] != std::string_view(heading).substr(comment_.size())) {

@@ -87,11 +87,6 @@ void readHeading(Part& part, const std::string& firstLine)
     part.comment = firstLine.substr(0, at) + firstLine.substr(at + shardField.size() + shard->size());
 }
 
-std::string withoutLineEnd(std::string_view line)
-{
-    return std::string(line.substr(0, line.size() - 1));
-}
-
 [[noreturn]] void refuseRow(const std::filesystem::path& path, std::size_t line, const std::string& problem)
 {
     throw ScanRefused("kesp-scan merge: " + path.string() + ":" + std::to_string(line) + ": a damaged row: "
@@ -158,9 +153,7 @@ Part readPart(const std::filesystem::path& path)
 // report file: never a device, a pipe or a folder.
 void refuseReplacingOther(const std::filesystem::path& out)
 {
-    std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::status(out, error);
-    if (std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+    if (namesNonRegularFile(out)) {
         throw ScanRefused("kesp-scan merge: " + out.string()
                           + ": it exists and is not a regular file; name another table to write");
     }

@@ -37,6 +37,18 @@ std::string fieldCount(std::size_t count)
 
 }  // namespace
 
+std::string_view withoutLineEnd(std::string_view line)
+{
+    return line.ends_with('\n') ? line.substr(0, line.size() - 1) : line;
+}
+
+bool namesNonRegularFile(const std::filesystem::path& path)
+{
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    return std::filesystem::exists(status) && !std::filesystem::is_regular_file(status);
+}
+
 std::optional<std::vector<std::string>> csvFields(std::string_view line, std::string& problem)
 {
     if (line.find('\r') != std::string_view::npos) {

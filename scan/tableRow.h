@@ -4,6 +4,7 @@
 // by another system is refused rather than carried into the finished table.
 
 #include <cstddef>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -11,6 +12,14 @@
 #include <vector>
 
 namespace kesp {
+
+// The line without its line end, if it has one.
+std::string_view withoutLineEnd(std::string_view line);
+
+// Whether the path names something other than a regular file (a folder, a
+// pipe, a device such as /dev/null): a table replaces only a regular file,
+// as kesp replaces only a regular report file.
+bool namesNonRegularFile(const std::filesystem::path& path);
 
 // The fields of one line of a table (without its line end), read as
 // csvLine writes them; nothing when the line is no such line, with the
