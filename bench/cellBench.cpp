@@ -11,7 +11,7 @@
 #include "damage/clusterTally.h"
 #include "damage/damageYields.h"
 #include "damage/referenceCellSimulation.h"
-#include "damage/runState.h"
+#include "engine/runState.h"
 #include "input/radiationField.h"
 #include "input/runSettings.h"
 #include "support/combinedGenerator.h"

@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <chrono>
 
-#include "damage/engine.h"
+#include "engine/engine.h"
 
 namespace kesp::bench {
 

@@ -12,8 +12,8 @@
 
 #include <optional>
 
-#include "damage/engine.h"
-#include "damage/progressDisplay.h"
+#include "engine/engine.h"
+#include "driver/progressDisplay.h"
 #include "driver/banner.h"
 #include "driver/commandLine.h"
 #include "support/interrupts.h"

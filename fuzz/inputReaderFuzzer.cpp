@@ -17,7 +17,7 @@
 #include <string>
 #include <string_view>
 
-#include "damage/engine.h"
+#include "engine/engine.h"
 #include "input/inputReader.h"
 #include "input/runOptions.h"
 #include "input/runSettings.h"

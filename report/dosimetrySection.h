@@ -2,7 +2,7 @@
 
 #include <ostream>
 
-#include "damage/runResults.h"
+#include "engine/runResults.h"
 
 namespace kesp {
 

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "engine/fieldAverage.h"
 #include "support/lineBuilder.h"
 #include "support/lineWriter.h"
 #include "support/text.h"
@@ -152,30 +153,6 @@ void writeMixedFieldSummaryRows(std::ostream& out, double po2, const std::vector
         writeSummaryRow(out, row.name, row.weight, row.kineticEnergy, row.energyPerNucleon, row.zeb,
                         row.physics.yf, row.physics.zf, row.physics.rangeCsda, row.hrf);
     }
-}
-
-ComponentRow fieldAverage(const std::vector<ComponentRow>& rows)
-{
-    ComponentRow a;
-    a.name = "Avg";
-    for (const ComponentRow& row : rows) {
-        const double w = row.weight;
-        const ComponentPhysics& p = row.physics;
-        a.weight += w;
-        a.kineticEnergy += w * row.kineticEnergy;
-        a.energyPerNucleon += w * row.energyPerNucleon;
-        a.zeb += w * row.zeb;
-        a.hrf += w * row.hrf;
-        a.physics.sElectronic += w * p.sElectronic;
-        a.physics.sRadiative += w * p.sRadiative;
-        a.physics.sTotal += w * p.sTotal;
-        a.physics.dpuf += w * p.dpuf;
-        a.physics.yf += w * p.yf;
-        a.physics.zf += w * p.zf;
-        a.physics.rangeCsda += w * p.rangeCsda;
-    }
-    a.weight /= static_cast<double>(rows.size());
-    return a;
 }
 
 void writeMixedFieldSummary(std::ostream& out, double po2, const std::vector<ComponentRow>& rows)

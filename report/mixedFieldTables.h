@@ -3,14 +3,9 @@
 #include <ostream>
 #include <vector>
 
-#include "damage/runResults.h"
+#include "engine/runResults.h"
 
 namespace kesp {
-
-// The average row of a mixed field's tables: each quantity of the rows
-// weighted by the components' normalised weights and summed in component
-// order; `weight` holds the mean weight and `name` is "Avg".
-ComponentRow fieldAverage(const std::vector<ComponentRow>& rows);
 
 // The full table of a mixed radiation field (report file); po2 in percent O2.
 void writeMixedFieldTable(std::ostream& out, double po2, const std::vector<ComponentRow>& rows);

@@ -12,8 +12,8 @@
 #include <tuple>
 #include <variant>
 
-#include "damage/engine.h"
-#include "damage/sharedPhysics.h"
+#include "engine/engine.h"
+#include "engine/sharedPhysics.h"
 #include "physics/particleSetup.h"
 #include "support/parallelFor.h"
 

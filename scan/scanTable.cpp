@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "damage/clusterTally.h"
-#include "report/mixedFieldTables.h"
+#include "engine/fieldAverage.h"
 #include "scan/scanText.h"
 #include "support/text.h"
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "damage/runResults.h"
+#include "engine/runResults.h"
 #include "input/runSettings.h"
 #include "scan/configuration.h"
 #include "scan/scanFile.h"

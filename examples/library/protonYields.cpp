@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "damage/engine.h"
+#include "engine/engine.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <sstream>
 #include <string>
 
-#include "damage/runState.h"
+#include "engine/runState.h"
 #include "input/scratchDirectory.h"
 #include "support/runError.h"
 #include "support/text.h"

@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "damage/engine.h"
+#include "engine/engine.h"
 #include "scan/scanText.h"
 #include "scan/scanPlan.h"
 #include "scan/scanTable.h"

@@ -1,4 +1,4 @@
-#include "damage/cellPipeline.h"
+#include "engine/cellPipeline.h"
 
 #include <algorithm>
 #include <atomic>

@@ -1,13 +1,13 @@
-#include "damage/engine.h"
+#include "engine/engine.h"
 
 #include <algorithm>
 #include <bit>
 #include <cmath>
 #include <limits>
 
-#include "damage/resultChecks.h"
-#include "damage/runState.h"
-#include "damage/simulationDrivers.h"
+#include "engine/resultChecks.h"
+#include "engine/runState.h"
+#include "engine/simulationDrivers.h"
 #include "input/blockReaders.h"
 #include "physics/microdosimetry.h"
 #include "physics/particleSetup.h"

@@ -1,4 +1,4 @@
-#include "damage/simulationDrivers.h"
+#include "engine/simulationDrivers.h"
 
 #include <gtest/gtest.h>
 
@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "damage/clusterTally.h"
-#include "damage/progressDisplay.h"
-#include "damage/progressObserver.h"
-#include "damage/runState.h"
+#include "driver/progressDisplay.h"
+#include "engine/progressObserver.h"
+#include "engine/runState.h"
 #include "input/radiationField.h"
 #include "input/runSettings.h"
 #include "physics/particleIdentification.h"

@@ -14,7 +14,7 @@
 #include <optional>
 #include <string>
 
-#include "damage/runResults.h"
+#include "engine/runResults.h"
 #include "physics/rangeTable.h"
 
 namespace kesp {

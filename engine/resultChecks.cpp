@@ -1,4 +1,4 @@
-#include "damage/resultChecks.h"
+#include "engine/resultChecks.h"
 
 #include <cmath>
 #include <initializer_list>

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-#include "damage/engine.h"
+#include "engine/engine.h"
 #include "report/reportDriver.h"
 #include "support/parallelFor.h"
 

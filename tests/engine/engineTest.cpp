@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "damage/engine.h"
+#include "engine/engine.h"
 #include "report/reportDriver.h"
 
 namespace kesp {

@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "damage/progressObserver.h"
-#include "damage/runState.h"
+#include "engine/progressObserver.h"
+#include "engine/runState.h"
 #include "support/stopFlag.h"
 #include "input/runSettings.h"
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "damage/engine.h"
+#include "engine/engine.h"
 #include "report/reportDriver.h"
 
 namespace kesp {

@@ -1,8 +1,8 @@
-#include "damage/simulationDrivers.h"
+#include "engine/simulationDrivers.h"
 
 #include <algorithm>
 
-#include "damage/cellPipeline.h"
+#include "engine/cellPipeline.h"
 #include "damage/cellSimulation.h"
 #include "support/cpuClock.h"
 

@@ -1,4 +1,4 @@
-#include "damage/sharedPhysics.h"
+#include "engine/sharedPhysics.h"
 
 namespace kesp {
 

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "damage/runResults.h"
+#include "engine/runResults.h"
 #include "input/runSettings.h"
 
 namespace kesp {

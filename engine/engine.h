@@ -17,10 +17,10 @@
 #include <vector>
 
 #include "damage/damageYields.h"
-#include "damage/progressObserver.h"
-#include "damage/runResults.h"
+#include "engine/progressObserver.h"
+#include "engine/runResults.h"
 #include "support/stopFlag.h"
-#include "damage/sharedPhysics.h"
+#include "engine/sharedPhysics.h"
 #include "input/inputReader.h"
 #include "input/runSettings.h"
 #include "support/runError.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "damage/progressObserver.h"
+#include "engine/progressObserver.h"
 
 namespace kesp {
 

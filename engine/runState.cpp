@@ -1,4 +1,4 @@
-#include "damage/runState.h"
+#include "engine/runState.h"
 
 #include "support/combinedGenerator.h"
 

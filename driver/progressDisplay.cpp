@@ -1,4 +1,4 @@
-#include "damage/progressDisplay.h"
+#include "driver/progressDisplay.h"
 
 #include "support/lineBuilder.h"
 #include "support/lineWriter.h"
