@@ -2,18 +2,17 @@
 
 #include <algorithm>
 #include <atomic>
-#include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <exception>
 #include <limits>
 #include <mutex>
-#include <optional>
-#include <system_error>
+#include <semaphore>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "damage/chemicalRepair.h"
+#include "support/threadStart.h"
 
 namespace kesp {
 
@@ -24,137 +23,260 @@ namespace {
 // placer's segment and these records should stay in its core's cache.
 constexpr unsigned cellsAhead = 4;
 
-// How long a waiting thread polls before it sleeps.
-constexpr std::chrono::microseconds pollingTime{500};
+// Counters written by different threads live on cache lines of their own,
+// so that a write by one does not take the line from under the others.
+constexpr std::size_t cacheLine = 64;
+
+// Where the cell in a slot stands. A slot goes round free -> recorded ->
+// cutting -> cut -> free, or from free straight to cut when the placer cuts
+// the cell itself; a cell whose cutting throws leaves its slot failed until
+// the next batch.
+enum class SlotState : std::uint8_t {
+    free,      // takes the next cell the placer places into it
+    recorded,  // holds the record of a placed cell, waiting to be cut
+    cutting,   // a thread is cutting its cell
+    cut,       // its cell tally holds the cell, waiting to be folded
+    failed,    // its cell threw; the batch ends before it
+};
 
 // A cell in flight: the record of its lesions, from which a worker
 // rebuilds its segment (a short list in placement order is far cheaper to
 // hand across cores than the scattered segment), and once cut, its
-// clusters gathered in a cell tally, ready to be folded.
+// clusters gathered in a cell tally, ready to be folded. `cell` and the
+// rest are written by the one thread that moved the state on, before it
+// publishes the new state.
 struct Slot {
+    std::atomic<SlotState> state{SlotState::free};
+    int cell = 0;
     LesionRecord record;
-    CellTally cell;
-    bool cut = false;      // the cell tally holds the cell
-    bool cutting = false;  // a thread is cutting it
+    CellTally tally;
 };
 
-// Where every cell stands. Cells below `limit` are done in full: `limit` is
-// the count asked for until the placer stops early (the stop flag) or a
-// cell fails, and then the cells before it are still finished.
-class Pipeline {
+}  // namespace
+
+// The workers and what a batch shares between them and the placer. Cells
+// below `limit_` are done in full: `limit_` is the count asked for until the
+// placer stops early (the stop flag) or a cell fails, and then the cells
+// before it are still finished. Every change another thread may wait for
+// is followed by announce(); a waiting thread sleeps in the kernel until
+// then.
+class CellPipeline::Crew {
 public:
-    Pipeline(CellSimulation& cells, const CellDose& dose, int count, unsigned workers)
-        : cells_(cells), dose_(dose), limit_(count), slots_(workers + cellsAhead), segments_(workers)
+    Crew(CellSimulation& cells, unsigned workers)
+        : cells_(cells), slots_(workers + cellsAhead), segments_(workers)
     {
-        for (DnaSegment& segment : segments_) {
-            allocateSegment(segment, cells.segment.length);
-        }
+        workers_ = startThreads(workers, [this](unsigned k) { serveBatches(segments_[k]); });
     }
 
-    // The calling thread places the cells, in order, while the workers do
-    // the rest; returns the cells done and throws the first cell's error.
-    // When the system refuses a worker thread, the run goes on with those it
-    // has; with none (nothing is placed then) it returns nothing, and the
-    // caller simulates the cells one after the other.
-    std::optional<int> run(const StopFlag& stop)
+    ~Crew()
     {
-        std::vector<std::jthread> pool;
-        for (DnaSegment& segment : segments_) {
-            try {
-                pool.emplace_back([this, &segment] { work(segment); });
-            } catch (const std::system_error&) {
-                break;
-            }
-        }
-        if (pool.empty()) {
-            return std::nullopt;
-        }
+        closing_ = true;
+        batchBegun_.release(static_cast<std::ptrdiff_t>(workers_.size()));
+        workers_.clear();  // joins them
+    }
+
+    Crew(const Crew&) = delete;
+    Crew& operator=(const Crew&) = delete;
+
+    bool hasWorkers() const { return !workers_.empty(); }
+
+    // The calling thread places the cells, in order, while the workers do
+    // the rest, and then helps them finish; returns the cells done and
+    // throws the first failing cell's error.
+    int simulate(const CellDose& dose, int count, const StopFlag& stop)
+    {
+        beginBatch(dose, count);
+        batchBegun_.release(static_cast<std::ptrdiff_t>(workers_.size()));
         place(stop);
-        pool.clear();
-        if (error_) {
-            std::rethrow_exception(error_);
+        serveBatch(cells_.segment);
+        for (std::size_t k = 0; k < workers_.size(); ++k) {
+            batchEnded_.acquire();
         }
-        return folded_;
+        if (error_) {
+            std::rethrow_exception(std::exchange(error_, nullptr));
+        }
+        return folded_.load();
     }
 
 private:
     Slot& slotOf(int cell) { return slots_[static_cast<std::size_t>(cell) % slots_.size()]; }
+    int slotCount() const { return static_cast<int>(slots_.size()); }
 
-    // Called with the lock held after a change of the pipeline's state.
-    void announceChange()
+    // With the workers waiting for the batch: every slot free, the workers'
+    // segments of the dose's length (it changes with the particle type).
+    void beginBatch(const CellDose& dose, int count)
     {
-        changes_.fetch_add(1, std::memory_order_release);
-        changed_.notify_all();
+        dose_ = &dose;
+        for (DnaSegment& segment : segments_) {
+            if (!segment.occupied || segment.length != cells_.segment.length) {
+                allocateSegment(segment, cells_.segment.length);
+            }
+        }
+        for (Slot& slot : slots_) {
+            slot.state = SlotState::free;
+        }
+        limit_ = count;
+        placed_ = 0;
+        folded_ = 0;
+        errorCell_ = std::numeric_limits<int>::max();
     }
 
-    // Waits, with the lock held on entry and on return, for the next change.
-    // Waits of a few cells' time are spent polling, so that a thread
-    // waiting for another keeps its core: one put to sleep hands its core
-    // to whatever else the machine runs, which leaves its caches cold.
-    void awaitChange(std::unique_lock<std::mutex>& lock)
+    void announce()
     {
-        const std::uint64_t seen = changes_.load(std::memory_order_acquire);
-        lock.unlock();
-        const auto until = std::chrono::steady_clock::now() + pollingTime;
-        while (changes_.load(std::memory_order_acquire) == seen && std::chrono::steady_clock::now() < until) {
-            std::this_thread::yield();
+        changes_.fetch_add(1);
+        changes_.notify_all();
+    }
+
+    // A worker's life: a batch at a time, until the crew closes.
+    void serveBatches(DnaSegment& segment)
+    {
+        for (;;) {
+            batchBegun_.acquire();
+            if (closing_) {
+                return;
+            }
+            serveBatch(segment);
+            batchEnded_.release();
         }
-        lock.lock();
-        changed_.wait(lock, [this, seen] { return changes_.load(std::memory_order_acquire) != seen; });
+    }
+
+    // Folds and cuts cells, on the given segment, until every cell of the
+    // batch is folded.
+    void serveBatch(DnaSegment& segment)
+    {
+        for (;;) {
+            const std::uint32_t seen = changes_.load();
+            if (folded_.load() >= limit_.load()) {
+                return;  // the limit only ever falls, and never below a cell not yet folded
+            }
+            if (!cutOne(segment)) {
+                changes_.wait(seen);
+            }
+        }
     }
 
     void place(const StopFlag& stop)
     {
-        std::unique_lock<std::mutex> lock(mutex_);
-        for (int cell = 0; cell < limit_; ++cell) {
+        for (int cell = 0; cell < limit_.load(); ++cell) {
             if (stopRequested(stop)) {
-                limit_ = cell;
+                lowerLimit(cell);
                 break;
             }
-            // While the cell's slot is still taken, the placer helps cutting
-            // on its own segment, which the next placement clears anyway.
-            while (cell - folded_ >= static_cast<int>(slots_.size()) && cell < limit_) {
-                if (!cutNext(lock, cells_.segment)) {
-                    awaitChange(lock);
-                }
-            }
-            if (cell >= limit_) {
+            if (!awaitFreeSlot(cell)) {
                 break;
             }
             // When the cells in flight fill all but this slot, the workers
             // are behind: the placer cuts the cell itself, on its segment,
             // and hands on its cell tally instead.
-            const bool cutHere = cell - folded_ + 1 >= static_cast<int>(slots_.size());
+            const bool cutHere = cell - folded_.load() + 1 >= slotCount();
             Slot& slot = slotOf(cell);
-            slot.cut = false;
-            lock.unlock();
-            const bool done = attempt(cell, [&] { placeAndRepair(slot, cutHere); });
-            lock.lock();
-            if (!done) {
-                fail(cell);
+            slot.cell = cell;
+            if (!attempt(cell, [&] { placeAndRepair(slot, cutHere); })) {
                 break;
             }
-            slot.cut = cutHere;
+            slot.state = cutHere ? SlotState::cut : SlotState::recorded;
             placed_ = cell + 1;
-            announceChange();
+            if (cutHere) {
+                foldReadyCells();
+            }
+            announce();
         }
-        announceChange();
+    }
+
+    // Waits until the cell's slot is free, helping to cut meanwhile on the
+    // placer's segment, which the next placement clears anyway; false when
+    // the batch ends before the cell.
+    bool awaitFreeSlot(int cell)
+    {
+        for (;;) {
+            const std::uint32_t seen = changes_.load();
+            if (cell >= limit_.load()) {
+                return false;
+            }
+            if (cell - folded_.load() < slotCount()) {
+                return true;
+            }
+            if (!cutOne(cells_.segment)) {
+                changes_.wait(seen);
+            }
+        }
     }
 
     void placeAndRepair(Slot& slot, bool cutHere)
     {
         LesionRecord* record = cutHere ? nullptr : &placing_;
-        placeCellLesions(cells_.segment, dose_, cells_.generator, record);
-        applyChemicalRepair(cells_.segment, dose_.yields, cells_.streams, record);
+        placeCellLesions(cells_.segment, *dose_, cells_.generator, record);
+        applyChemicalRepair(cells_.segment, dose_->yields, cells_.streams, record);
         if (cutHere) {
-            tallyCellClusters(cells_.segment, slot.cell, dose_.trackWeight);
+            tallyCellClusters(cells_.segment, slot.tally, dose_->trackWeight);
         } else {
             slot.record.placed.assign(placing_.placed.begin(), placing_.placed.end());
             slot.record.repaired.assign(placing_.repaired.begin(), placing_.repaired.end());
         }
     }
 
-    // Does the step of the cell; a failure lowers the limit to the cell.
+    // Cuts the first recorded cell there is, on the given segment, and folds
+    // what it can then; false when there was none.
+    bool cutOne(DnaSegment& segment)
+    {
+        Slot* slot = claimRecordedCell();
+        if (slot == nullptr) {
+            return false;
+        }
+        const bool done = attempt(slot->cell, [&] {
+            rebuildSegment(segment, slot->record);
+            tallyCellClusters(segment, slot->tally, dose_->trackWeight);
+        });
+        slot->state = done ? SlotState::cut : SlotState::failed;
+        foldReadyCells();
+        announce();
+        return true;
+    }
+
+    // Takes the first slot of the cells in flight that holds a record; the
+    // exchange makes sure only one thread takes it.
+    Slot* claimRecordedCell()
+    {
+        const int placed = placed_.load();
+        for (int cell = folded_.load(); cell < placed; ++cell) {
+            Slot& slot = slotOf(cell);
+            SlotState expected = SlotState::recorded;
+            if (slot.state.compare_exchange_strong(expected, SlotState::cutting)) {
+                return &slot;
+            }
+        }
+        return nullptr;
+    }
+
+    // Folds the cut cells that are next in cell order into the tally, one
+    // thread at a time. A thread that finds another folding leaves the cells
+    // to it: the folder looks again after it lets go, so no cell cut
+    // meanwhile is left waiting.
+    void foldReadyCells()
+    {
+        while (nextCellIsCut()) {
+            if (folding_.exchange(true)) {
+                return;
+            }
+            while (nextCellIsCut()) {
+                const int cell = folded_.load();
+                Slot& slot = slotOf(cell);
+                endCell(cells_.tally, slot.tally);
+                slot.state = SlotState::free;
+                folded_ = cell + 1;
+            }
+            folding_ = false;
+        }
+    }
+
+    bool nextCellIsCut()
+    {
+        const int cell = folded_.load();
+        return cell < limit_.load() && slotOf(cell).state.load() == SlotState::cut;
+    }
+
+    // Does the step of the cell; a failure keeps the first failing cell's
+    // error and ends the batch before that cell.
     template <typename Step>
     bool attempt(int cell, Step&& step)
     {
@@ -167,112 +289,69 @@ private:
                 errorCell_ = cell;
                 error_ = std::current_exception();
             }
+            lowerLimit(cell);
             return false;
         }
     }
 
-    void fail(int cell)
+    void lowerLimit(int cell)
     {
-        limit_ = std::min(limit_, cell);
-        announceChange();
-    }
-
-    // The workers cut the handed-on cells, each on a segment of its own, and
-    // fold the cut cells into the tally in cell order, one at a time.
-    void work(DnaSegment& segment)
-    {
-        std::unique_lock<std::mutex> lock(mutex_);
-        for (;;) {
-            if (folded_ >= limit_) {
-                return;  // the limit only ever falls, and never below a cell not yet folded
-            }
-            if (!folding_ && folded_ < placed_ && slotOf(folded_).cut) {
-                foldNext(lock);
-            } else if (!cutNext(lock, segment)) {
-                awaitChange(lock);
-            }
+        int limit = limit_.load();
+        while (cell < limit && !limit_.compare_exchange_weak(limit, cell)) {
         }
-    }
-
-    // Cuts the first placed cell that no one has cut or is cutting, if there
-    // is one, on the given segment.
-    bool cutNext(std::unique_lock<std::mutex>& lock, DnaSegment& segment)
-    {
-        int cell = folded_;
-        while (cell < placed_ && (slotOf(cell).cut || slotOf(cell).cutting)) {
-            ++cell;
-        }
-        if (cell >= placed_ || cell >= limit_) {
-            return false;
-        }
-        Slot& slot = slotOf(cell);
-        slot.cutting = true;
-        lock.unlock();
-        const bool done = attempt(cell, [&] {
-            rebuildSegment(segment, slot.record);
-            tallyCellClusters(segment, slot.cell, dose_.trackWeight);
-        });
-        lock.lock();
-        slot.cutting = false;
-        slot.cut = done;
-        if (!done) {
-            fail(cell);
-        }
-        announceChange();
-        return true;
-    }
-
-    // Folds the next cell, cut, into the tally; one worker at a time, in
-    // cell order.
-    void foldNext(std::unique_lock<std::mutex>& lock)
-    {
-        const int cell = folded_;
-        folding_ = true;
-        lock.unlock();
-        endCell(cells_.tally, slotOf(cell).cell);
-        lock.lock();
-        folding_ = false;
-        folded_ = cell + 1;
-        announceChange();
+        announce();
     }
 
     CellSimulation& cells_;
-    const CellDose& dose_;
-    std::mutex mutex_;
-    std::condition_variable changed_;
-    std::atomic<std::uint64_t> changes_{0};
-    int limit_;
-    int placed_ = 0;
-    int folded_ = 0;
-    bool folding_ = false;
+    const CellDose* dose_ = nullptr;  // of the batch under way
     std::vector<Slot> slots_;
     std::vector<DnaSegment> segments_;  // one for each worker
     // The record of the cell being placed, copied into its slot in one go:
     // written there lesion by lesion, where a worker has last read an
     // earlier cell's record, it would stall the placer at every cache line.
     LesionRecord placing_;
+
+    alignas(cacheLine) std::atomic<int> limit_{0};
+    alignas(cacheLine) std::atomic<int> placed_{0};
+    alignas(cacheLine) std::atomic<int> folded_{0};
+    std::atomic<bool> folding_{false};  // a thread is folding cells
+    alignas(cacheLine) std::atomic<std::uint32_t> changes_{0};
+
     std::mutex errorMutex_;
     int errorCell_ = std::numeric_limits<int>::max();
     std::exception_ptr error_;
+
+    // A worker takes one permit per batch and gives one back when it has
+    // done its part; closing_ is set before the last permits are given.
+    std::counting_semaphore<> batchBegun_{0};
+    std::counting_semaphore<> batchEnded_{0};
+    bool closing_ = false;
+    std::vector<std::jthread> workers_;  // last: joined before the rest goes
 };
 
-}  // namespace
+CellPipeline::CellPipeline(CellSimulation& cells, unsigned threads) : cells_(cells), threads_(threads) {}
 
-int simulateCellsOnThreads(CellSimulation& cells, const CellDose& dose, int count, const StopFlag& stop,
-                           unsigned threads, ProgressCounts& counts)
+CellPipeline::~CellPipeline() = default;
+
+int CellPipeline::simulate(const CellDose& dose, int count, const StopFlag& stop, ProgressCounts& counts)
 {
-    if (threads > 1 && count > 1) {
-        Pipeline pipeline(cells, dose, count, threads - 1);
-        if (const std::optional<int> done = pipeline.run(stop)) {
-            if (*done > 0) {
-                counts = progressCountsOf(cells.tally);
-            }
-            return *done;
+    if (!started_ && threads_ > 1 && count > 1) {
+        started_ = true;
+        crew_ = std::make_unique<Crew>(cells_, threads_ - 1);
+        if (!crew_->hasWorkers()) {
+            crew_.reset();
         }
+    }
+    if (crew_ && count > 1) {
+        const int done = crew_->simulate(dose, count, stop);
+        if (done > 0) {
+            counts = progressCountsOf(cells_.tally);
+        }
+        return done;
     }
     int done = 0;
     for (; done < count && !stopRequested(stop); ++done) {
-        counts = simulateCells(cells, dose, 1);
+        counts = simulateCells(cells_, dose, 1);
     }
     return done;
 }

@@ -76,14 +76,6 @@ void prepareSegment(RunState& state)
     allocateSegment(state.cells.segment, state.yields.segmentLength);
 }
 
-// Simulates up to `count` cells on the run's threads, looking at `stop`
-// before each. Returns the cells simulated; `counts` holds the run totals
-// after the last of them.
-int simulateUntilStopped(RunState& state, const CellDose& dose, int count, const StopFlag& stop,
-                         ProgressCounts& counts)
-{
-    return simulateCellsOnThreads(state.cells, dose, count, stop, state.threads, counts);
-}
 
 void simulateOneCellOf(const RunSettings& settings, RunState& state, int position)
 {
@@ -101,12 +93,13 @@ std::int32_t runSingleParticle(const RunSettings& settings, RunState& state, Pro
     prepareSegment(state);
     const CellDose dose = doseOf(settings, state);
     const int nocs = settings.config.nocs;
+    CellPipeline pipeline(state.cells, state.threads);  // its threads serve every batch
     Progress p;
     p.t0 = cpuSeconds();
 
     const int firstBatch = std::max(std::min(nocs, firstBatchCells), 1);
     ProgressCounts counts;
-    p.total = simulateUntilStopped(state, dose, firstBatch, stop, counts);
+    p.total = pipeline.simulate(dose, firstBatch, stop, counts);
     if (stopRequested(stop)) {  // no batch to size, perhaps not a single cell done
         releaseSegment(state.cells.segment);
         return p.total;
@@ -118,7 +111,7 @@ std::int32_t runSingleParticle(const RunSettings& settings, RunState& state, Pro
     if (batches >= 1) {
         progress.tableStarted(ProgressTable::singleParticle);
         for (int b = 0; b < batches; ++b) {
-            const int done = simulateUntilStopped(state, dose, batch, stop, counts);
+            const int done = pipeline.simulate(dose, batch, stop, counts);
             p.total += done;
             if (done < batch) {
                 break;
@@ -128,7 +121,7 @@ std::int32_t runSingleParticle(const RunSettings& settings, RunState& state, Pro
             progress.progressed(p.update(elapsed, counts, p.rate));
         }
     }
-    p.total += simulateUntilStopped(state, dose, nocs - p.total, stop, counts);
+    p.total += pipeline.simulate(dose, nocs - p.total, stop, counts);
     releaseSegment(state.cells.segment);
     return p.total;
 }
@@ -143,6 +136,7 @@ std::vector<std::int32_t> runMixedField(const RunSettings& settings, RunState& s
         return componentCells;
     }
     progress.tableStarted(ProgressTable::mixedField);
+    CellPipeline pipeline(state.cells, state.threads);  // its threads serve every component
     Progress p;
     double cumulativeWeight = 0.0;
     p.t0 = cpuSeconds();
@@ -157,7 +151,7 @@ std::vector<std::int32_t> runMixedField(const RunSettings& settings, RunState& s
         for (int done = 0; done < cells && !stopRequested(stop);) {
             ProgressCounts counts;
             const int simulated =
-                simulateUntilStopped(state, dose, std::min(cells - done, mixedFieldChunk), stop, counts);
+                pipeline.simulate(dose, std::min(cells - done, mixedFieldChunk), stop, counts);
             done += simulated;
             p.total += simulated;
             componentCells[static_cast<std::size_t>(k - 1)] += simulated;

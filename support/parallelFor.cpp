@@ -2,9 +2,10 @@
 
 #include <algorithm>
 #include <atomic>
-#include <system_error>
 #include <thread>
 #include <vector>
+
+#include "support/threadStart.h"
 
 namespace kesp {
 
@@ -18,14 +19,9 @@ void parallelFor(std::size_t count, unsigned threads, const std::function<void(s
         }
     };
     const std::size_t helpers = std::min<std::size_t>(std::max(threads, 1U), std::max<std::size_t>(count, 1)) - 1;
-    std::vector<std::jthread> pool;  // joined on return
-    for (std::size_t t = 0; t < helpers; ++t) {
-        try {
-            pool.emplace_back(work);
-        } catch (const std::system_error&) {
-            break;  // the threads there are take the tasks left
-        }
-    }
+    // The threads there are take the tasks left; they are joined on return.
+    const std::vector<std::jthread> pool =
+        startThreads(static_cast<unsigned>(helpers), [&work](unsigned) { work(); });
     work();
 }
 

@@ -10,8 +10,11 @@
 #include <string>
 #include <vector>
 
+#include "damage/cellSimulation.h"
+#include "engine/cellPipeline.h"
 #include "engine/engine.h"
 #include "report/reportDriver.h"
+#include "support/combinedGenerator.h"
 
 namespace kesp {
 namespace {
@@ -123,7 +126,7 @@ TEST(CellPipelineTest, stoppedAndFailingRunsEndAsOnOneThread)
     settings.config.seed = 21;
     // Where the first line comes depends on timing; the cells done are
     // those of a run asked for that many cells on one thread.
-    for (const unsigned threads : {1U, 2U}) {
+    for (const unsigned threads : {1U, 2U, 3U, 5U}) {
         StopFlag stop{false};
         StopAtFirstLine observer(stop);
         const Result stopped = runOn(settings, threads, observer, stop);
@@ -139,13 +142,153 @@ TEST(CellPipelineTest, stoppedAndFailingRunsEndAsOnOneThread)
     // leaves no lesion: the first cell stops the run.
     settings.config.conc = 1e9;
     settings.config.fnsd = 0.0;
-    for (const unsigned threads : {1U, 3U}) {
+    for (const unsigned threads : {1U, 2U, 3U, 5U}) {
         try {
             static_cast<void>(runOn(settings, threads));
             ADD_FAILURE() << "no error on " << threads << " threads";
         } catch (const RunError& error) {
             EXPECT_TRUE(std::string(error.what()).starts_with("Damage information for this DNA segment is missing"))
                 << error.what();
+        }
+    }
+}
+
+TEST(CellPipelineTest, aMixedFieldStoppedAfterItsFirstComponentEndsAsOnOneThread)
+{
+    RunSettings settings;
+    settings.field = mixedField({{"p", 10.0, 0.5}, {"e", 1.0, 0.3}, {"4He", 20.0, 0.2}});
+    settings.config.nocs = 700;
+    settings.config.seed = 5;
+    // A mixed field's first line comes when its first component is done,
+    // whatever the timing: every run stops there.
+    std::vector<Result> runs;
+    for (const unsigned threads : {1U, 2U, 3U, 5U}) {
+        StopFlag stop{false};
+        StopAtFirstLine observer(stop);
+        runs.push_back(runOn(settings, threads, observer, stop));
+        EXPECT_TRUE(runs.back().results.interrupted) << threads << " threads";
+        EXPECT_EQ(runs.back().results.componentCells, (std::vector<std::int32_t>{350, 0, 0}));
+    }
+    for (std::size_t k = 1; k < runs.size(); ++k) {
+        expectSameRun(runs.front(), runs[k], "run " + std::to_string(k + 1) + " of the stopped field");
+    }
+}
+
+// The pipeline itself, as the drivers use it: batch after batch on the same
+// workers, with the particle type and so the segment length changing in
+// between, and a batch whose cells fail after others were done.
+
+// Yields made up for the test: two particle types with segments of their
+// own length, and one that leaves no lesion, which stops the run at its
+// first cell.
+const DamageYields longSegment{40000, 70, 210, 0.3};
+const DamageYields shortSegment{6000, 25, 75, 0.5};
+const DamageYields noLesion{3000, 0, 0, 0.0};
+
+struct Batch {
+    const DamageYields* yields;
+    int cells;
+};
+
+// What a run of batches leaves: the tally, the generators, the cells done
+// in each batch and the first error.
+struct BatchesDone {
+    ClusterTally tally;
+    CombinedState generator;
+    RandomStreams streams;
+    std::vector<int> cells;
+    std::string error;
+};
+
+BatchesDone runBatches(const std::vector<Batch>& batches, unsigned threads, std::int32_t seed)
+{
+    CellSimulation cells;
+    cells.generator = seededCombined(seed);
+    cells.streams.seed(0, seed);
+    CellPipeline pipeline(cells, threads);
+    BatchesDone done;
+    try {
+        for (const Batch& batch : batches) {
+            allocateSegment(cells.segment, batch.yields->segmentLength);
+            const CellDose dose{*batch.yields, 0.0, 1.5};
+            ProgressCounts counts;
+            done.cells.push_back(pipeline.simulate(dose, batch.cells, neverStopped, counts));
+            EXPECT_EQ(counts.all, progressCountsOf(cells.tally).all);
+        }
+    } catch (const RunError& error) {
+        done.error = error.what();
+    }
+    done.tally = cells.tally;
+    done.generator = cells.generator;
+    done.streams = cells.streams;
+    return done;
+}
+
+// The same cells one after the other, by simulateCells, as one thread
+// simulates them.
+BatchesDone runBatchesCellByCell(const std::vector<Batch>& batches, std::int32_t seed)
+{
+    CellSimulation cells;
+    cells.generator = seededCombined(seed);
+    cells.streams.seed(0, seed);
+    BatchesDone done;
+    try {
+        for (const Batch& batch : batches) {
+            allocateSegment(cells.segment, batch.yields->segmentLength);
+            const CellDose dose{*batch.yields, 0.0, 1.5};
+            done.cells.push_back(0);
+            for (int cell = 0; cell < batch.cells; ++cell) {
+                simulateCells(cells, dose, 1);
+                ++done.cells.back();
+            }
+        }
+    } catch (const RunError& error) {
+        done.error = error.what();
+    }
+    done.tally = cells.tally;
+    done.generator = cells.generator;
+    done.streams = cells.streams;
+    return done;
+}
+
+TEST(CellPipelineTest, batchesOnTheSameWorkersGiveTheCellsOfOneThread)
+{
+    const std::vector<std::vector<Batch>> runs = {
+        {{&longSegment, 40}, {&longSegment, 1}, {&longSegment, 2}, {&longSegment, 300}},
+        {{&shortSegment, 25}, {&longSegment, 60}, {&shortSegment, 200}, {&longSegment, 9}},
+        {{&longSegment, 0}, {&shortSegment, 3}, {&longSegment, 50}},
+    };
+    for (std::size_t r = 0; r < runs.size(); ++r) {
+        const BatchesDone one = runBatchesCellByCell(runs[r], 11);
+        for (const unsigned threads : {1U, 2U, 3U, 5U}) {
+            SCOPED_TRACE("batches " + std::to_string(r) + " on " + std::to_string(threads) + " threads");
+            const BatchesDone many = runBatches(runs[r], threads, 11);
+            EXPECT_EQ(many.cells, one.cells);
+            EXPECT_TRUE(many.tally == one.tally);
+            EXPECT_TRUE(many.generator == one.generator);
+            EXPECT_TRUE(many.streams == one.streams);
+            EXPECT_EQ(many.error, "");
+        }
+    }
+}
+
+TEST(CellPipelineTest, aCellFailingInALaterBatchEndsTheRunAsOnOneThread)
+{
+    const std::vector<std::vector<Batch>> runs = {
+        {{&shortSegment, 30}, {&noLesion, 400}},
+        {{&longSegment, 200}, {&shortSegment, 1}, {&noLesion, 2}},
+        {{&shortSegment, 7}, {&longSegment, 90}, {&noLesion, 1}, {&longSegment, 5}},
+    };
+    for (std::size_t r = 0; r < runs.size(); ++r) {
+        BatchesDone one = runBatchesCellByCell(runs[r], 8);
+        ASSERT_EQ(one.error, "Damage information for this DNA segment is missing") << "batches " << r;
+        one.cells.pop_back();  // the failing batch returns none
+        for (const unsigned threads : {2U, 3U, 5U}) {
+            SCOPED_TRACE("batches " + std::to_string(r) + " on " + std::to_string(threads) + " threads");
+            const BatchesDone many = runBatches(runs[r], threads, 8);
+            EXPECT_EQ(many.error, one.error);
+            EXPECT_EQ(many.cells, one.cells);
+            EXPECT_TRUE(many.tally == one.tally);
         }
     }
 }

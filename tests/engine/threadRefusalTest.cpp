@@ -2,7 +2,9 @@
 // it has and gives the results of one thread; it never waits for a worker
 // that was never started. The refusal is injected by standing in for
 // pthread_create, through which std::thread starts every thread of this
-// test program; without a limit set it passes each call on.
+// test program; without a limit set it passes each call on. It also counts
+// the threads started, so that a test can tell how often a run starts its
+// workers.
 
 #include <gtest/gtest.h>
 
@@ -18,11 +20,14 @@
 #include "engine/engine.h"
 #include "report/reportDriver.h"
 #include "support/parallelFor.h"
+#include "support/threadStart.h"
 
 namespace {
 
 // Threads that may still be started; below 0, any number.
 std::atomic<int> threadsAllowed{-1};
+// Threads started so far.
+std::atomic<int> threadsStarted{0};
 
 }  // namespace
 
@@ -40,7 +45,11 @@ extern "C" int pthread_create(pthread_t* thread, const pthread_attr_t* attribute
             break;
         }
     }
-    return next(thread, attributes, start, argument);
+    const int status = next(thread, attributes, start, argument);
+    if (status == 0) {
+        threadsStarted.fetch_add(1);
+    }
+    return status;
 }
 
 namespace kesp {
@@ -61,22 +70,59 @@ RunResults resultsOn(const RunSettings& settings, unsigned threads)
     return run.simulate(quiet);
 }
 
-TEST(ThreadRefusalTest, aRunGoesOnWithTheThreadsTheSystemGivesAndGivesTheResultsOfOne)
+// A run of a few batches on one particle, one of many, and a mixed field.
+std::vector<std::pair<std::string, RunSettings>> refusalRuns()
 {
+    std::vector<std::pair<std::string, RunSettings>> runs;
     RunSettings settings;
     settings.config.nocs = 300;
     settings.config.seed = 4711;
-    const RunResults one = resultsOn(settings, 1);
-    // Four threads asked for, three of them workers: none, one or two of
-    // those are started.
-    for (const int started : {0, 1, 2}) {
-        SCOPED_TRACE("workers started: " + std::to_string(started));
-        threadsAllowed.store(started);
-        const RunResults refused = resultsOn(settings, 4);
-        threadsAllowed.store(-1);
-        EXPECT_EQ(refused.cellsSimulated, 300);
-        EXPECT_EQ(refused.tally, one.tally);
-        EXPECT_EQ(reportOf(settings, refused), reportOf(settings, one));
+    runs.emplace_back("300 cells", settings);
+    settings.config.nocs = 2500;
+    runs.emplace_back("2500 cells", settings);
+    settings.field = mixedField({{"p", 10.0, 0.6}, {"e", 1.0, 0.4}});
+    settings.config.nocs = 900;
+    runs.emplace_back("mixed field", settings);
+    return runs;
+}
+
+TEST(ThreadRefusalTest, aRunGoesOnWithTheThreadsTheSystemGivesAndGivesTheResultsOfOne)
+{
+    for (const auto& [name, settings] : refusalRuns()) {
+        const RunResults one = resultsOn(settings, 1);
+        // Four threads asked for, three of them workers: none, one or two of
+        // those are started, and the workers kept serve every batch.
+        for (const int started : {0, 1, 2}) {
+            SCOPED_TRACE(name + ", workers started: " + std::to_string(started));
+            SimulationRun run(settings);
+            run.limitThreads(4);
+            if (settings.field.componentCount() > 1) {
+                static_cast<void>(run.componentRows());  // on threads of its own
+            }
+            threadsAllowed.store(started);
+            NoProgress quiet;
+            const RunResults refused = run.simulate(quiet);
+            threadsAllowed.store(-1);
+            EXPECT_EQ(refused.cellsSimulated, settings.config.nocs);
+            EXPECT_EQ(refused.tally, one.tally);
+            EXPECT_EQ(reportOf(settings, refused), reportOf(settings, one));
+        }
+    }
+}
+
+TEST(ThreadRefusalTest, aRunStartsItsWorkersOnceForAllItsBatches)
+{
+    for (const auto& [name, settings] : refusalRuns()) {
+        SCOPED_TRACE(name);
+        SimulationRun run(settings);
+        run.limitThreads(3);
+        if (settings.field.componentCount() > 1) {
+            static_cast<void>(run.componentRows());  // on threads of its own
+        }
+        const int before = threadsStarted.load();
+        NoProgress quiet;
+        static_cast<void>(run.simulate(quiet));
+        EXPECT_EQ(threadsStarted.load() - before, 2);
     }
 }
 
@@ -90,6 +136,22 @@ TEST(ThreadRefusalTest, sharedOutTasksAreAllDoneWithTheThreadsTheSystemGives)
         threadsAllowed.store(-1);
         for (std::size_t k = 0; k < runs.size(); ++k) {
             EXPECT_EQ(runs[k].load(), 1) << "task " << k;
+        }
+    }
+}
+
+TEST(ThreadRefusalTest, startingThreadsGoesOnWithThoseTheSystemGives)
+{
+    for (const int allowed : {0, 1, 3}) {
+        SCOPED_TRACE("threads allowed: " + std::to_string(allowed));
+        std::vector<std::atomic<int>> runs(5);
+        threadsAllowed.store(allowed);
+        std::vector<std::jthread> threads = startThreads(5, [&runs](unsigned k) { runs[k].fetch_add(1); });
+        threadsAllowed.store(-1);
+        EXPECT_EQ(threads.size(), static_cast<std::size_t>(allowed));
+        threads.clear();
+        for (std::size_t k = 0; k < runs.size(); ++k) {
+            EXPECT_EQ(runs[k].load(), k < static_cast<std::size_t>(allowed) ? 1 : 0) << "body " << k;
         }
     }
 }

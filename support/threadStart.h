@@ -1,0 +1,18 @@
+#pragma once
+// Starting threads on a system that may refuse some: a process may meet its
+// limit of threads or of memory at any time, and whoever asked for threads
+// goes on with those it got.
+
+#include <functional>
+#include <thread>
+#include <vector>
+
+namespace kesp {
+
+// Starts body(0), body(1) ... up to body(count - 1), each on a thread of its
+// own, as many as the system gives: after its first refusal no further thread
+// is asked for. The size of the result is the number started, perhaps 0; its
+// threads are joined when it is destroyed, so a body must return by then.
+std::vector<std::jthread> startThreads(unsigned count, const std::function<void(unsigned)>& body);
+
+}  // namespace kesp
