@@ -165,10 +165,12 @@ private:
             if (!awaitFreeSlot(cell)) {
                 break;
             }
-            // When the cells in flight fill all but this slot, the workers
-            // are behind: the placer cuts the cell itself, on its segment,
-            // and hands on its cell tally instead.
-            const bool cutHere = cell - folded_.load() + 1 >= slotCount();
+            // When the workers are behind, the placer cuts the cell itself,
+            // on its segment, and hands on its cell tally instead of a
+            // record, which would cost it the writing and a worker the
+            // rebuilding: when records enough wait for the workers, or the
+            // cells in flight fill all but this slot.
+            const bool cutHere = recordsWaiting() > workers_.size() || cell - folded_.load() + 1 >= slotCount();
             Slot& slot = slotOf(cell);
             slot.cell = cell;
             if (!attempt(cell, [&] { placeAndRepair(slot, cutHere); })) {
@@ -181,6 +183,17 @@ private:
             }
             announce();
         }
+    }
+
+    // The cells in flight that no thread is cutting yet.
+    std::size_t recordsWaiting()
+    {
+        const int placed = placed_.load();
+        std::size_t waiting = 0;
+        for (int cell = folded_.load(); cell < placed; ++cell) {
+            waiting += slotOf(cell).state.load() == SlotState::recorded ? 1 : 0;
+        }
+        return waiting;
     }
 
     // Waits until the cell's slot is free, helping to cut meanwhile on the

@@ -78,8 +78,8 @@ std::vector<std::pair<std::string, RunSettings>> refusalRuns()
     settings.config.nocs = 300;
     settings.config.seed = 4711;
     runs.emplace_back("300 cells", settings);
-    settings.config.nocs = 2500;
-    runs.emplace_back("2500 cells", settings);
+    settings.config.nocs = 1000;
+    runs.emplace_back("1000 cells", settings);
     settings.field = mixedField({{"p", 10.0, 0.6}, {"e", 1.0, 0.4}});
     settings.config.nocs = 900;
     runs.emplace_back("mixed field", settings);
