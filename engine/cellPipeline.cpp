@@ -19,9 +19,14 @@ namespace kesp {
 namespace {
 
 // Cells the placer may be ahead of the last one folded, beyond one per
-// worker. Few: every cell in flight holds its lesions in memory, and the
-// placer's segment and these records should stay in its core's cache.
-constexpr unsigned cellsAhead = 4;
+// worker. Many: on a core shared with other work, the system pauses a
+// worker for a time slice of several milliseconds, perhaps in the middle of
+// the oldest cell in flight, and the placer goes on (cutting the cells
+// itself) until it has this many cells ahead and must wait for it. Each
+// slot holds a record of some 40 kB for a cell of 1 Gy and a cell tally of
+// 10 kB; the slots are used in turn, so a slot's record is no longer in the
+// cache of the worker that read it when the placer writes it again.
+constexpr unsigned cellsAhead = 128;
 
 // Counters written by different threads live on cache lines of their own,
 // so that a write by one does not take the line from under the others.
