@@ -71,6 +71,7 @@ public:
         : cells_(cells), slots_(workers + cellsAhead), segments_(workers)
     {
         workers_ = startThreads(workers, [this](unsigned k) { serveBatches(segments_[k]); });
+        segments_.resize(workers_.size());  // none for threads refused; the others stay where they are
     }
 
     ~Crew()
