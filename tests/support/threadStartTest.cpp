@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+
 #include <atomic>
 #include <chrono>
 #include <string>
@@ -32,6 +34,30 @@ TEST(ThreadStartTest, eachBodyRunsOnceOnAThreadOfItsOwnAndIsJoinedWithTheThreads
                 EXPECT_NE(ids[k], ids[j]) << "bodies " << j << " and " << k;
             }
         }
+    }
+}
+
+// A signal sent to the process must reach the thread whose handler decides
+// what it means, never a worker.
+TEST(ThreadStartTest, theThreadsBlockInterruptsAndTheCallerKeepsItsSignalMask)
+{
+    sigset_t before;
+    pthread_sigmask(SIG_SETMASK, nullptr, &before);
+    std::atomic<int> blocked{0};
+    {
+        const std::vector<std::jthread> threads = startThreads(3, [&blocked](unsigned) {
+            sigset_t mask;
+            pthread_sigmask(SIG_SETMASK, nullptr, &mask);
+            if (sigismember(&mask, SIGINT) == 1 && sigismember(&mask, SIGTERM) == 1) {
+                blocked.fetch_add(1);
+            }
+        });
+    }
+    EXPECT_EQ(blocked.load(), 3);
+    sigset_t after;
+    pthread_sigmask(SIG_SETMASK, nullptr, &after);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGUSR1}) {
+        EXPECT_EQ(sigismember(&after, signal), sigismember(&before, signal)) << "signal " << signal;
     }
 }
 
