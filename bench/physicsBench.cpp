@@ -5,7 +5,7 @@
 
 #include "cellBench.h"
 #include "input/radiationField.h"
-#include "input/runConfig.h"
+#include "input/runSettings.h"
 #include "physics/componentPhysics.h"
 #include "physics/particleIdentification.h"
 #include "physics/particleSetup.h"
@@ -47,7 +47,7 @@ RadiationField fieldOfManyComponents()
 void mixedFieldPhysics(benchmark::State& state)
 {
     const RadiationField field = fieldOfManyComponents();
-    const double d = RunConfig{}.ndia;
+    const double d = RunSettings{}.nucleusDiameter;
     const auto threads = static_cast<unsigned>(state.range(0));
     for (auto _ : state) {
         std::vector<ParticleKind> kinds;

@@ -11,16 +11,16 @@ namespace kesp {
 
 namespace {
 
-std::string dmsoItems(const RunConfig& config)
+std::string dmsoItems(const RunSettings& settings)
 {
-    return "DMSO: CONC=" + formatValue(config.conc) + " FNSD=" + formatValue(config.fnsd)
-           + " CHMX=" + formatValue(config.chmx);
+    return "DMSO: CONC=" + formatValue(settings.dmso.concentration) + " FNSD=" + formatValue(settings.dmso.nonScavengeableFraction)
+           + " CHMX=" + formatValue(settings.dmso.halfLevelConcentration);
 }
 
-std::string oxygenItems(const RunConfig& config)
+std::string oxygenItems(const RunSettings& settings)
 {
-    return "EVO2: PO2=" + formatValue(config.po2) + " M0=" + formatValue(config.m0) + " K="
-           + formatValue(config.k) + " Q=" + formatValue(config.q) + " R=" + formatValue(config.r);
+    return "EVO2: PO2=" + formatValue(settings.oxygenPercent) + " M0=" + formatValue(settings.oxygenModel.maximumEnhancement) + " K="
+           + formatValue(settings.oxygenModel.halfEffectOxygen) + " Q=" + formatValue(settings.oxygenModel.halfEffectZeb) + " R=" + formatValue(settings.oxygenModel.steepness);
 }
 
 // A model quantity that the report and the simulation need as a whole
@@ -53,57 +53,57 @@ std::int32_t segmentLengthFor(double zeb)
 // Without scavenger (conc = 0) the full yield; DMSO lowers it toward the
 // non-scavengeable fraction. With chmx = 0 and conc = 0 no scavenger is present
 // at all, so the full yield applies instead of the undefined 0/0.
-std::int32_t strandBreaksFor(const RunConfig& config)
+std::int32_t strandBreaksFor(const RunSettings& settings)
 {
-    const double denominator = config.conc + config.chmx;
+    const double denominator = settings.dmso.concentration + settings.dmso.halfLevelConcentration;
     if (denominator == 0.0) {
         return static_cast<std::int32_t>(strandBreaksPerCellPerGy);
     }
-    return truncateToInt((config.fnsd * config.conc + config.chmx) * strandBreaksPerCellPerGy
+    return truncateToInt((settings.dmso.nonScavengeableFraction * settings.dmso.concentration + settings.dmso.halfLevelConcentration) * strandBreaksPerCellPerGy
                              / denominator,
-                         "number of strand breaks per cell per Gy", dmsoItems(config));
+                         "number of strand breaks per cell per Gy", dmsoItems(settings));
 }
 
 }  // namespace
 
-double chemicalRepairProbability(double zeb, const RunConfig& config, const RunOptions& options)
+double chemicalRepairProbability(double zeb, const RunSettings& settings)
 {
-    if (!options.oxygenEffect) {
+    if (!settings.oxygenModel.enabled) {
         return 0.0;
     }
-    double m = config.m0;
-    if (options.zebDependentOxygen) {
-        m = config.m0 - (config.m0 - 1.0) / (1.0 + std::pow(config.q / zeb, config.r));
+    double m = settings.oxygenModel.maximumEnhancement;
+    if (settings.oxygenModel.zebDependent) {
+        m = settings.oxygenModel.maximumEnhancement - (settings.oxygenModel.maximumEnhancement - 1.0) / (1.0 + std::pow(settings.oxygenModel.halfEffectZeb / zeb, settings.oxygenModel.steepness));
     }
-    return 1.0 - (config.k + config.po2) / (config.po2 + m * config.k);
+    return 1.0 - (settings.oxygenModel.halfEffectOxygen + settings.oxygenPercent) / (settings.oxygenPercent + m * settings.oxygenModel.halfEffectOxygen);
 }
 
-DamageYields computeDamageYields(double zeb, const RunConfig& config, const RunOptions& options)
+DamageYields computeDamageYields(double zeb, const RunSettings& settings)
 {
     DamageYields yields;
     yields.segmentLength = segmentLengthFor(zeb);
-    yields.strandBreaks = strandBreaksFor(config);
+    yields.strandBreaks = strandBreaksFor(settings);
     yields.baseDamages = static_cast<std::int32_t>(baseDamageToStrandBreakRatio * yields.strandBreaks);
-    yields.repairProbability = chemicalRepairProbability(zeb, config, options);
+    yields.repairProbability = chemicalRepairProbability(zeb, settings);
     // The oxygen section and the mixed-field tables show the repair
     // probability and the hypoxia reduction factors made from it.
     const double fixation = 1.0 - yields.repairProbability;
     const double hrf = fixation > 0.0 ? 1.0 / fixation : 1.0;
-    requireFinite(yields.repairProbability, "chemical repair probability", oxygenItems(config));
-    requireFinite(hrf * hrf, "hypoxia reduction factor for DSB induction [1/(1-pcr)]^2", oxygenItems(config));
+    requireFinite(yields.repairProbability, "chemical repair probability", oxygenItems(settings));
+    requireFinite(hrf * hrf, "hypoxia reduction factor for DSB induction [1/(1-pcr)]^2", oxygenItems(settings));
     return yields;
 }
 
-std::string whyNoLesionIsLeft(const DamageYields& yields, const RunConfig& config)
+std::string whyNoLesionIsLeft(const DamageYields& yields, const RunSettings& settings)
 {
     const std::string counts = std::to_string(yields.strandBreaks) + " strand breaks and "
                                + std::to_string(yields.baseDamages) + " base damages per cell per Gy";
     if (yields.strandBreaks + yields.baseDamages == 0) {
-        return "The cell receives no lesion: " + dmsoItems(config) + " leave " + counts
+        return "The cell receives no lesion: " + dmsoItems(settings) + " leave " + counts
                + "; a DMSO concentration CONC= far above CHMX= with FNSD=0 scavenges every strand break.";
     }
     return "Chemical repair removes every lesion of the cell (" + counts + ", repair probability "
-           + formatValue(yields.repairProbability) + " from " + oxygenItems(config)
+           + formatValue(yields.repairProbability) + " from " + oxygenItems(settings)
            + "); an oxygen model this strong leaves nothing to cluster.";
 }
 

@@ -19,17 +19,17 @@ namespace kesp {
 
 namespace {
 
-ParticleKind kindOfComponent(const FieldComponent& component, const RunOptions& options)
+ParticleKind kindOfComponent(const FieldComponent& component, const RunSettings& settings)
 {
     return kindOf(describeParticle(component.name, component.kineticEnergy,
-                                   massConstantsFor(options.masses2006)).particle);
+                                   massConstantsFor(settings.masses2006)).particle);
 }
 
 // A component whose particle cannot be set up would be simulated with the
 // data of the one before it.
 void requireUsableComponents(const RunSettings& settings)
 {
-    const MassConstants& masses = massConstantsFor(settings.options.masses2006);
+    const MassConstants& masses = massConstantsFor(settings.masses2006);
     for (int i = 1; i <= settings.field.componentCount(); ++i) {
         const FieldComponent& component = settings.field.component(i);
         if (describeParticle(component.name, component.kineticEnergy, masses).status
@@ -49,32 +49,34 @@ bool within(double value, double low, double high)
 
 // Settings built in code may hold what the input reader never gives: each
 // value must lie where the reader would have put it.
-void requireValidConfig(const RunConfig& config)
+void requireValidSettings(const RunSettings& settings)
 {
     const auto refuse = [](const std::string& what) {
         stopRun("The run settings are not valid: " + what + ".");
     };
     const double largest = std::numeric_limits<double>::max();
-    if (config.nocs < 1) {
+    if (settings.cells < 1) {
         refuse("the number of cells must be at least 1");
     }
-    if (!within(config.dna, std::numeric_limits<double>::min(), largest)
-        || !within(config.ndia, std::numeric_limits<double>::min(), largest)) {
+    if (!within(settings.dnaContent, std::numeric_limits<double>::min(), largest)
+        || !within(settings.nucleusDiameter, std::numeric_limits<double>::min(), largest)) {
         refuse("the DNA content and the nucleus diameter must be finite and greater than 0");
     }
-    if (!within(config.fbl, 0.0, 1.0)) {
-        refuse("the fraction Bl/Bd must lie within 0 and 1");
+    if (!within(settings.unrepairableBaseFraction, 0.0, 1.0)) {
+        refuse("the fraction Bl/Bd (unrepairableBaseFraction) must lie within 0 and 1");
     }
-    if (!within(config.po2, 0.0, 100.0)) {
-        refuse("the oxygen concentration po2 must lie within 0 and 100 % O2 (760 mmHg is 100 %)");
+    if (!within(settings.oxygenPercent, 0.0, 100.0)) {
+        refuse("the oxygen concentration oxygenPercent must lie within 0 and 100 % O2 (760 mmHg is 100 %)");
     }
-    if (!within(config.m0, std::numeric_limits<double>::min(), largest)
-        || !within(config.q, std::numeric_limits<double>::min(), largest)
-        || !within(config.r, std::numeric_limits<double>::min(), largest) || !within(config.k, smallestK, 100.0)) {
-        refuse("the oxygen model needs m0, q and r finite and above 0, and k within 2.2E-16 and 100 % O2");
+    if (!within(settings.oxygenModel.maximumEnhancement, std::numeric_limits<double>::min(), largest)
+        || !within(settings.oxygenModel.halfEffectZeb, std::numeric_limits<double>::min(), largest)
+        || !within(settings.oxygenModel.steepness, std::numeric_limits<double>::min(), largest) || !within(settings.oxygenModel.halfEffectOxygen, smallestK, 100.0)) {
+        refuse("the oxygen model needs maximumEnhancement, halfEffectZeb and steepness finite and above 0, and "
+               "halfEffectOxygen within 2.2E-16 and 100 % O2");
     }
-    if (!within(config.conc, 0.0, largest) || !within(config.fnsd, 0.0, 1.0) || !within(config.chmx, 0.0, 1.0)) {
-        refuse("the DMSO model needs conc finite and >= 0, and fnsd and chmx within 0 and 1");
+    if (!within(settings.dmso.concentration, 0.0, largest) || !within(settings.dmso.nonScavengeableFraction, 0.0, 1.0) || !within(settings.dmso.halfLevelConcentration, 0.0, 1.0)) {
+        refuse("the DMSO model needs concentration finite and >= 0, and nonScavengeableFraction and "
+               "halfLevelConcentration within 0 and 1");
     }
 }
 
@@ -150,7 +152,7 @@ SimulationRun::SimulationRun(RunSettings settings) : SimulationRun(std::move(set
 SimulationRun::SimulationRun(RunSettings settings, std::shared_ptr<SharedPhysics> shared)
     : settings_(std::move(settings)), shared_(std::move(shared))
 {
-    requireValidConfig(settings_.config);
+    requireValidSettings(settings_);
     requireValidField(settings_.field);
     requireUsableComponents(settings_);
     state_ = std::make_unique<RunState>(settings_, shared_ ? shared_->rangeTables() : nullptr);
@@ -190,12 +192,12 @@ const ParticlePhysics& SimulationRun::particlePhysics()
 {
     if (!particlePhysics_) {
         RunState& state = this->state();
-        const double d = settings_.config.ndia;
+        const double d = settings_.nucleusDiameter;
         // The particle was set up along the all-zero table of a new run, so
         // its physics depends on nothing but the key.
         const FieldComponent& first = settings_.field.component(1);
         const ParticlePhysicsKey key{first.name, std::bit_cast<std::uint64_t>(first.kineticEnergy),
-                                     settings_.options.masses2006, std::bit_cast<std::uint64_t>(d)};
+                                     settings_.masses2006, std::bit_cast<std::uint64_t>(d)};
         std::optional<ParticlePhysics> kept = shared_ ? shared_->particlePhysics(key) : std::nullopt;
         buildOwnRangeTable(state);
         if (kept) {
@@ -224,10 +226,10 @@ const std::vector<ComponentRow>& SimulationRun::componentRows(const StopFlag& st
     }
     RunState& state = this->state();
     const RadiationField& field = settings_.field;
-    const double d = settings_.config.ndia;
+    const double d = settings_.nucleusDiameter;
     std::vector<ParticleKind> kinds;
     for (int i = static_cast<int>(rows_.size()) + 1; i <= field.componentCount(); ++i) {
-        kinds.push_back(kindOfComponent(field.component(i), settings_.options));
+        kinds.push_back(kindOfComponent(field.component(i), settings_));
     }
     const std::vector<WorkedComponent> worked =
         workOutComponents(kinds, d, *state.rangeTables, state.threads, stop);
@@ -267,7 +269,7 @@ RunResults SimulationRun::simulate(ProgressObserver& progress, const StopFlag& s
     } else {
         results.components = componentRows(stop);
         if (!rowsComplete_) {  // stopped before the physics was done: no cell
-            results.cellsRequested = settings_.config.nocs;
+            results.cellsRequested = settings_.cells;
             results.interrupted = true;
             results.seed = state.seed;
             return results;
@@ -283,9 +285,9 @@ RunResults SimulationRun::simulate(ProgressObserver& progress, const StopFlag& s
             }
         }
     } catch (const MissingDamage& missing) {
-        throw RunError(missing.what(), missing.exitStatus(), whyNoLesionIsLeft(state.yields, settings_.config));
+        throw RunError(missing.what(), missing.exitStatus(), whyNoLesionIsLeft(state.yields, settings_));
     }
-    results.cellsRequested = settings_.config.nocs;
+    results.cellsRequested = settings_.cells;
     results.interrupted = results.cellsSimulated < results.cellsRequested;
     if (results.cellsSimulated == 0) {
         results.seed = state.seed;
@@ -293,7 +295,7 @@ RunResults SimulationRun::simulate(ProgressObserver& progress, const StopFlag& s
     }
     finaliseTally(state.cells.tally, results.cellsSimulated);
     results.tally = state.cells.tally;
-    results.statistics = clusterStatistics(results.tally, settings_.config.dna);
+    results.statistics = clusterStatistics(results.tally, settings_.dnaContent);
     checkStatistics(results.statistics, settings_);
     results.seed = state.seed;
     return results;

@@ -6,7 +6,7 @@
 //
 //     kesp::RunSettings settings;                     // or kesp::readInputFile("run.inp")
 //     settings.field = kesp::singleParticleField("p", 10.0);
-//     settings.config.nocs = 1000;
+//     settings.cells = 1000;
 //     kesp::NoProgress quiet;
 //     const kesp::RunResults results = kesp::simulate(settings, quiet);
 //     double dsbPerCellPerGy = results.statistics.tables[0].mean[kesp::tallyRows][1];

@@ -38,7 +38,7 @@ std::string particleOrigin(const FieldComponent& component, const RunSettings& s
 
 std::string cellOrigin(const RunSettings& settings)
 {
-    return "CELL: NDIA=" + formatValue(settings.config.ndia);
+    return "CELL: NDIA=" + formatValue(settings.nucleusDiameter);
 }
 
 }  // namespace
@@ -62,7 +62,7 @@ void checkParticlePhysics(const ParticlePhysics& physics, const RunSettings& set
                    {"radiative or nuclear share of the stopping power",
                     100.0 * (p.Z == -1 ? p.sRadiative : p.sNuclear) / p.sTotal}},
                   particle);
-    const double chord = 2.0 * settings.config.ndia / 3.0;
+    const double chord = 2.0 * settings.nucleusDiameter / 3.0;
     requireFinite({{"energy imparted per event", chord * p.yf},
                    {"event frequency per unit absorbed dose (1/zf)", 1.0 / p.zf}},
                   particle + ", " + cellOrigin(settings));
@@ -109,8 +109,8 @@ void checkComponentAverages(const std::vector<ComponentRow>& rows, const RunSett
 
 void checkStatistics(const ClusterStatistics& statistics, const RunSettings& settings)
 {
-    const std::string origin = "CELL: DNA=" + formatValue(settings.config.dna) + " NDIA="
-                               + formatValue(settings.config.ndia) + " and the particle or field of RADX:";
+    const std::string origin = "CELL: DNA=" + formatValue(settings.dnaContent) + " NDIA="
+                               + formatValue(settings.nucleusDiameter) + " and the particle or field of RADX:";
     for (std::size_t k = 1; k < statistics.classPercent.size(); ++k) {
         requireFinite({{"class percentage of TABLE 1", statistics.classPercent[k]}}, origin);
     }

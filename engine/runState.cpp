@@ -5,7 +5,7 @@
 namespace kesp {
 
 RunState::RunState(const RunSettings& settings, std::shared_ptr<RangeTableCache> tables)
-    : seed(resolveSeed(settings.config.seed)),
+    : seed(resolveSeed(settings.seed)),
       rangeTables(tables ? std::move(tables) : std::make_shared<RangeTableCache>())
 {
     cells.generator = seededCombined(seed);
@@ -17,9 +17,9 @@ void setUpParticle(RunState& state, const RunSettings& settings, const FieldComp
 {
     const ParticleStatus status =
         setParticle(state.particle, component.name, component.kineticEnergy, state.currentRangeTable,
-                    settings.config.ndia, massConstantsFor(settings.options.masses2006));
+                    settings.nucleusDiameter, massConstantsFor(settings.masses2006));
     if (status != ParticleStatus::notUsable) {
-        state.yields = computeDamageYields(state.particle.zeb, settings.config, settings.options);
+        state.yields = computeDamageYields(state.particle.zeb, settings);
     }
 }
 

@@ -25,7 +25,7 @@
 #include <string>
 #include <vector>
 
-#include "input/runOptions.h"
+#include "input/runSwitches.h"
 #include "scan/scanItems.h"
 
 namespace kesp {
@@ -60,7 +60,7 @@ struct ScanFile {
     std::filesystem::path path;
     std::string title;
     std::vector<std::string> switches;   // as written, in order
-    RunOptions options;                  // the switches applied
+    RunSwitches runSwitches;              // the switches applied
     std::vector<ScanAxis> vary;          // in the order written; the last varies fastest
     std::vector<ScanSetting> fixed;      // `cells` and `seed` as NOCS and SEED
     std::vector<ScanSetting> reference;  // radiation items; empty without a reference
@@ -84,7 +84,7 @@ ScanFile readScanFile(const std::filesystem::path& file);
 std::vector<std::string> fewCellProblems(const ScanFile& scan);
 
 // Applies a kesp switch (/no2, /nq, /2006, /strict, in any case) to the
-// options; false for anything else.
-bool applySwitch(std::string_view text, RunOptions& options);
+// switches; false for anything else.
+bool applySwitch(std::string_view text, RunSwitches& switches);
 
 }  // namespace kesp

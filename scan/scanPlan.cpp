@@ -258,7 +258,7 @@ ScanPlan planScan(ScanFile scan, Leniency leniency)
 
     std::vector<std::string> refusals;
     std::size_t refusedRuns = 0;
-    const bool lenient = leniency == Leniency::lenient && !plan.scan.options.strict;
+    const bool lenient = leniency == Leniency::lenient && !plan.scan.runSwitches.strict;
     const auto check = [&](const ScanRun& run) {
         RunProblems problems = problemsOf(plan, run);
         if (problems.lines.empty()) {
@@ -281,7 +281,7 @@ ScanPlan planScan(ScanFile scan, Leniency leniency)
                               + std::to_string(refusedRuns) + " of its "
                               + std::to_string(plan.configurations + plan.references.size())
                               + " runs are not taken by kesp as written";
-        message += lenient || plan.scan.options.strict ? ":" : " (--lenient runs them as kesp would):";
+        message += lenient || plan.scan.runSwitches.strict ? ":" : " (--lenient runs them as kesp would):";
         for (const std::string& line : refusals) {
             message += "\n  " + line;
         }
@@ -313,11 +313,7 @@ std::string inputFileNameOf(const ScanPlan& plan, const ScanRun& run)
 RunSettings settingsOf(const ScanPlan& plan, const ScanRun& run, InputDiagnostics* diagnostics)
 {
     std::istringstream input(inputTextOf(plan, run, FieldFileNaming::forThisProcess));
-    RunOptions options = plan.scan.options;
-    const std::string name = inputFileNameOf(plan, run);
-    options.inputFileName = makeField(name, fileNameLength);
-    options.reportFileName = makeField(name.substr(0, name.size() - 4) + ".out", fileNameLength);
-    return readInput(input, options, diagnostics);
+    return readInput(input, plan.scan.runSwitches, inputFileNameOf(plan, run), diagnostics);
 }
 
 void checkEmitFolder(const ScanPlan& plan, const std::filesystem::path& folder)

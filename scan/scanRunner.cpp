@@ -41,11 +41,11 @@ RunPhysics physicsNeeded(const RunSettings& settings)
     if (field.singleParticle()) {
         const FieldComponent& first = field.component(1);
         needed.keys.emplace_back(ParticlePhysicsKey{first.name, std::bit_cast<std::uint64_t>(first.kineticEnergy),
-                                                    settings.options.masses2006,
-                                                    std::bit_cast<std::uint64_t>(settings.config.ndia)});
+                                                    settings.masses2006,
+                                                    std::bit_cast<std::uint64_t>(settings.nucleusDiameter)});
         return needed;
     }
-    const MassConstants& masses = massConstantsFor(settings.options.masses2006);
+    const MassConstants& masses = massConstantsFor(settings.masses2006);
     for (int i = 1; i <= field.componentCount(); ++i) {
         const FieldComponent& component = field.component(i);
         const ParticleKind kind = kindOf(describeParticle(component.name, component.kineticEnergy, masses).particle);

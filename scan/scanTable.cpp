@@ -95,7 +95,7 @@ void addSimulation(const RunSettings& settings, const RunResults& results, RowVa
     row.dsb = measured(yields.mean[total][1]);
     row.dsbSem = semOf(1);
     const std::optional<double> ssb = measured(yields.mean[total][2]);
-    const double dna = settings.config.dna;
+    const double dna = settings.dnaContent;
     row.fields.push_back(row.dsb ? shortestText(*row.dsb / dna) : std::string());
     row.fields.push_back(ssb ? shortestText(*ssb / dna) : std::string());
     for (std::size_t k = 1; k <= tableOneClasses; ++k) {

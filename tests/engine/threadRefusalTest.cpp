@@ -64,8 +64,8 @@ RunResults resultsOn(const RunSettings& settings, unsigned threads)
 TEST(ThreadRefusalTest, aRunGoesOnWithTheThreadsTheSystemGivesAndGivesTheResultsOfOne)
 {
     RunSettings settings;
-    settings.config.nocs = 300;
-    settings.config.seed = 4711;
+    settings.cells = 300;
+    settings.seed = 4711;
     const RunResults one = resultsOn(settings, 1);
     // Four threads asked for, three of them workers: none, one or two of
     // those are started.
