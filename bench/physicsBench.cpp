@@ -24,7 +24,7 @@ void rangeTable(benchmark::State& state)
 {
     const RadiationField field = singleParticleField("p", 10.0);
     const ParticleKind proton = kindOf(
-        describeParticle(field.component(1).name, 10.0, defaultMassConstants).particle);
+        describeParticle(field.component(1).nameField(), 10.0, defaultMassConstants).particle);
     for (auto _ : state) {
         benchmark::DoNotOptimize(computeRangeTable(proton));
     }
@@ -54,7 +54,7 @@ void mixedFieldPhysics(benchmark::State& state)
         for (int k = 1; k <= field.componentCount(); ++k) {
             const FieldComponent& c = field.component(k);
             const ParticleState particle =
-                describeParticle(c.name, c.kineticEnergy, defaultMassConstants).particle;
+                describeParticle(c.nameField(), c.kineticEnergy, defaultMassConstants).particle;
             kinds.push_back(kindOf(particle));
         }
         RangeTableCache tables;

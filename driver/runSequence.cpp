@@ -100,8 +100,8 @@ std::optional<RunSettings> readNamedInput(const CommandLine& commandLine, int& s
     RunSettings settings;
     switch (readInputFile(commandLine.switches, inputName, settings, diagnostics)) {
         case InputAccess::read:
-            if (reportReplaces(settings.field.fieldFileName, reportName)) {
-                reportFailure("Field file " + settings.field.fieldFileName
+            if (reportReplaces(settings.field.fileName(), reportName)) {
+                reportFailure("Field file " + settings.field.fileName()
                               + " would be replaced by the report of the same name; rename the field file");
                 status = exitFailure;
                 return std::nullopt;

@@ -21,7 +21,7 @@ namespace {
 
 ParticleKind kindOfComponent(const FieldComponent& component, const RunSettings& settings)
 {
-    return kindOf(describeParticle(component.name, component.kineticEnergy,
+    return kindOf(describeParticle(component.nameField(), component.kineticEnergy,
                                    massConstantsFor(settings.masses2006)).particle);
 }
 
@@ -32,10 +32,10 @@ void requireUsableComponents(const RunSettings& settings)
     const MassConstants& masses = massConstantsFor(settings.masses2006);
     for (int i = 1; i <= settings.field.componentCount(); ++i) {
         const FieldComponent& component = settings.field.component(i);
-        if (describeParticle(component.name, component.kineticEnergy, masses).status
+        if (describeParticle(component.nameField(), component.kineticEnergy, masses).status
             == ParticleStatus::notUsable) {
             stopRun("Component " + std::to_string(i) + " of the radiation field: the particle \""
-                    + std::string(trimmed(component.name)) + "\" at "
+                    + component.name + "\" at "
                     + renderNumber(component.kineticEnergy, "E5").text
                     + " MeV cannot be set up; give e, p or a nuclide such as 4He, and a kinetic energy > 0.");
         }
@@ -80,63 +80,13 @@ void requireValidSettings(const RunSettings& settings)
     }
 }
 
-// Each component gets int(nocs x weight) cells, so weights that do not add
-// up to 1 would simulate another number of cells than asked for (weights 2
-// and 2: four times as many). A field made by mixedField() or the field
-// file reader is normalised; one assembled by hand must be too.
-void requireNormalisedWeights(const RadiationField& field)
-{
-    constexpr double sumTolerance = 1e-9;
-    double cumulative = 0.0;
-    for (int i = 1; i <= field.componentCount() && !field.singleParticle(); ++i) {
-        const FieldComponent& component = field.component(i);
-        cumulative += component.weight;
-        if (component.cumulativeWeight != cumulative) {
-            stopRun("Component " + std::to_string(i) + " of the radiation field has the cumulative weight "
-                    + renderNumber(component.cumulativeWeight, "E5").text + " where its weights give "
-                    + renderNumber(cumulative, "E5").text
-                    + "; build a mixed field with mixedField() or call normaliseWeights() on it.");
-        }
-    }
-    if (!field.singleParticle() && std::abs(cumulative - 1.0) > sumTolerance) {
-        stopRun("The weights of the radiation field add up to " + renderNumber(cumulative, "E5").text
-                + ", not 1, so the components would get other numbers of cells than asked for; build a mixed "
-                  "field with mixedField() or call normaliseWeights() on it.");
-    }
-}
-
-// A field built in code must have components, and a mixed field weights
-// that can be drawn from.
-void requireValidField(const RadiationField& field)
-{
-    const int count = field.componentCount();
-    if (count < 1 || count > maxFieldComponents) {
-        stopRun("The radiation field has " + std::to_string(count) + " components; give 1 to "
-                + std::to_string(maxFieldComponents) + ".");
-    }
-    double sum = 0.0;
-    for (int i = 1; i <= count && !field.singleParticle(); ++i) {
-        const double weight = field.component(i).weight;
-        if (!(weight >= 0.0 && std::isfinite(weight))) {
-            stopRun("Component " + std::to_string(i) + " of the radiation field has the weight "
-                    + renderNumber(weight, "E5").text + "; weights must be finite and >= 0.");
-        }
-        sum += weight;
-    }
-    if (!field.singleParticle() && !(sum > 0.0 && std::isfinite(sum))) {
-        stopRun("The weights of the radiation field add up to " + renderNumber(sum, "E5").text
-                + "; they must add up to a positive finite number.");
-    }
-    requireNormalisedWeights(field);
-}
-
 ComponentRow rowOf(const FieldComponent& component, const RunState& state)
 {
     const double pcr = state.yields.repairProbability;
     const double f = pcr > 0.0 ? 1.0 / (1.0 - pcr) : 1.0;
     const ParticleState& particle = state.particle;
     ComponentRow row;
-    row.name = component.name;
+    row.name = component.nameField();
     row.weight = component.weight;
     row.kineticEnergy = particle.T;
     row.energyPerNucleon = particle.A >= 1 ? particle.T / particle.A : 0.0;
@@ -153,7 +103,6 @@ SimulationRun::SimulationRun(RunSettings settings, std::shared_ptr<SharedPhysics
     : settings_(std::move(settings)), shared_(std::move(shared))
 {
     requireValidSettings(settings_);
-    requireValidField(settings_.field);
     requireUsableComponents(settings_);
     state_ = std::make_unique<RunState>(settings_, shared_ ? shared_->rangeTables() : nullptr);
     state_->threads = affinityCpuCount();
@@ -196,7 +145,7 @@ const ParticlePhysics& SimulationRun::particlePhysics()
         // The particle was set up along the all-zero table of a new run, so
         // its physics depends on nothing but the key.
         const FieldComponent& first = settings_.field.component(1);
-        const ParticlePhysicsKey key{first.name, std::bit_cast<std::uint64_t>(first.kineticEnergy),
+        const ParticlePhysicsKey key{first.nameField(), std::bit_cast<std::uint64_t>(first.kineticEnergy),
                                      settings_.masses2006, std::bit_cast<std::uint64_t>(d)};
         std::optional<ParticlePhysics> kept = shared_ ? shared_->particlePhysics(key) : std::nullopt;
         buildOwnRangeTable(state);

@@ -30,9 +30,9 @@ void requireFinite(std::initializer_list<Quantity> quantities, const std::string
 // The particle as the input names it.
 std::string particleOrigin(const FieldComponent& component, const RunSettings& settings)
 {
-    const std::string particle = "PAR=" + std::string(trimmed(component.name))
+    const std::string particle = "PAR=" + component.name
                                  + " KE=" + formatValue(component.kineticEnergy);
-    const std::string& file = settings.field.fieldFileName;
+    const std::string& file = settings.field.fileName();
     return file.empty() ? "RADX: " + particle : "field file " + file + ": " + particle;
 }
 
@@ -104,7 +104,7 @@ void checkComponentAverages(const std::vector<ComponentRow>& rows, const RunSett
                    {"average dose per unit fluence", dpuf},
                    {"average lineal energy yf", yf},
                    {"average specific energy zf", zf}},
-                  "the mixed field of " + settings.field.fieldFileName);
+                  "the mixed field of " + settings.field.fileName());
 }
 
 void checkStatistics(const ClusterStatistics& statistics, const RunSettings& settings)

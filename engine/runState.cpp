@@ -16,7 +16,7 @@ RunState::RunState(const RunSettings& settings, std::shared_ptr<RangeTableCache>
 void setUpParticle(RunState& state, const RunSettings& settings, const FieldComponent& component)
 {
     const ParticleStatus status =
-        setParticle(state.particle, component.name, component.kineticEnergy, state.currentRangeTable,
+        setParticle(state.particle, component.nameField(), component.kineticEnergy, state.currentRangeTable,
                     settings.nucleusDiameter, massConstantsFor(settings.masses2006));
     if (status != ParticleStatus::notUsable) {
         state.yields = computeDamageYields(state.particle.zeb, settings);

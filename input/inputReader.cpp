@@ -43,7 +43,7 @@ void checkFirstComponent(const FieldComponent& first, const DescribedParticle& d
     const std::string limit = "the validity limit " + formatValue(particle.tLimit)
                               + " MeV of the effective-charge model";
     if (replaced && described.status == ParticleStatus::notUsable) {
-        if (identifyParticle(first.name, defaultMassConstants).status >= 0) {
+        if (identifyParticle(first.nameField(), defaultMassConstants).status >= 0) {
             diagnostics.warn(line, "RADX:", "the kinetic energy " + formatValue(first.kineticEnergy)
                                                 + " MeV is not a positive number that gives "
                                                 + std::string(trimmed(first.name))
@@ -63,17 +63,17 @@ void checkFirstComponent(const FieldComponent& first, const DescribedParticle& d
 // without the oxygen model, is replaced by a 1 MeV electron.
 void replaceUnusableFirstComponent(RunSettings& settings, InputDiagnostics* diagnostics)
 {
-    FieldComponent& first = settings.field.components[1];
+    const FieldComponent& first = settings.field.component(1);
     const DescribedParticle described =
-        describeParticle(first.name, first.kineticEnergy, massConstantsFor(settings.masses2006));
+        describeParticle(first.nameField(), first.kineticEnergy, massConstantsFor(settings.masses2006));
     const bool replace = statusUnderOxygenModel(described.status, settings.oxygenModel.enabled)
                          != ParticleStatus::aboveLimit;
     if (diagnostics != nullptr) {
         checkFirstComponent(first, described, replace, settings.oxygenModel.enabled, *diagnostics);
     }
     if (replace) {
-        first.name = makeField("e", particleNameLength);
-        first.kineticEnergy = 1.0;
+        // A mixed field keeps its weights: only its first particle changes.
+        settings.field = settings.field.withParticle(1, "e", 1.0);
     }
 }
 

@@ -40,7 +40,7 @@ RunPhysics physicsNeeded(const RunSettings& settings)
     const RadiationField& field = settings.field;
     if (field.singleParticle()) {
         const FieldComponent& first = field.component(1);
-        needed.keys.emplace_back(ParticlePhysicsKey{first.name, std::bit_cast<std::uint64_t>(first.kineticEnergy),
+        needed.keys.emplace_back(ParticlePhysicsKey{first.nameField(), std::bit_cast<std::uint64_t>(first.kineticEnergy),
                                                     settings.masses2006,
                                                     std::bit_cast<std::uint64_t>(settings.nucleusDiameter)});
         return needed;
@@ -48,7 +48,7 @@ RunPhysics physicsNeeded(const RunSettings& settings)
     const MassConstants& masses = massConstantsFor(settings.masses2006);
     for (int i = 1; i <= field.componentCount(); ++i) {
         const FieldComponent& component = field.component(i);
-        const ParticleKind kind = kindOf(describeParticle(component.name, component.kineticEnergy, masses).particle);
+        const ParticleKind kind = kindOf(describeParticle(component.nameField(), component.kineticEnergy, masses).particle);
         needed.keys.emplace_back(KindKey{kind.Z, kind.A, std::bit_cast<std::uint64_t>(kind.restEnergy),
                                          std::bit_cast<std::uint64_t>(kind.T)});
         needed.kinds.push_back(kind);

@@ -50,7 +50,7 @@ void addSingleParticle(const RunSettings& settings, const RunResults& results, s
     const ParticleState& p = results.particle.particle;
     const double perNucleon = p.Z == -1 ? p.T / p.massU : p.T / p.A;
     for (const std::string& text :
-         {std::string(trimmed(settings.field.component(1).name)), wholeText(p.Z), wholeText(p.A),
+         {settings.field.component(1).name, wholeText(p.Z), wholeText(p.A),
           shortestText(p.T), shortestText(perNucleon), shortestText(p.sTotal), shortestText(p.sElectronic),
           shortestText(results.particle.csdaRange), shortestText(p.zeb), shortestText(p.yf), shortestText(p.zf),
           shortestText(p.dpuf)}) {

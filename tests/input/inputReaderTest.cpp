@@ -47,7 +47,7 @@ TEST(InputReaderTest, emptyFileGivesTheDefaultsAndAOneMeVElectron)
     EXPECT_EQ(settings.dnaContent, 6.0);
     EXPECT_EQ(settings.nucleusDiameter, 5.0);
     EXPECT_EQ(settings.unrepairableBaseFraction, 0.0);
-    EXPECT_EQ(settings.field.component(1).name, makeField("e", particleNameLength));
+    EXPECT_EQ(settings.field.component(1).name, "e");
     EXPECT_EQ(settings.field.component(1).kineticEnergy, 1.0);
     EXPECT_TRUE(settings.field.singleParticle());
     // Settings built in code without an input file are the same.
@@ -83,7 +83,7 @@ TEST(InputReaderTest, completeFileWithLfOrCrLfLineEnds)
         EXPECT_EQ(settings.dmso.halfLevelConcentration, 0.3);
         EXPECT_EQ(settings.nucleusDiameter, 6.0);
         EXPECT_EQ(settings.unrepairableBaseFraction, 0.2);
-        EXPECT_EQ(settings.field.component(1).name, makeField("p", particleNameLength));
+        EXPECT_EQ(settings.field.component(1).name, "p");
         EXPECT_EQ(settings.field.component(1).kineticEnergy, 10.0);
         const RunState run(settings);
         EXPECT_EQ(run.particle.Z, 1);
@@ -118,7 +118,7 @@ TEST(InputReaderTest, onlyTheRadiationKeyMayBeLowerCase)
 {
     const RunSettings settings = read("simcon: NOCS=5\nradx: par=4he ke=100\n");
     EXPECT_EQ(settings.cells, 1);
-    EXPECT_EQ(settings.field.component(1).name, makeField("4He", particleNameLength));
+    EXPECT_EQ(settings.field.component(1).name, "4He");
     EXPECT_EQ(settings.field.component(1).kineticEnergy, 100.0);
     EXPECT_EQ(RunState(settings).particle.A, 4);
 }
@@ -148,7 +148,7 @@ TEST(InputReaderTest, unusableParticleFallsBackToAOneMeVElectron)
         RunSwitches switches;
         switches.oxygenEffect = c.oxygenEffect;
         const RunSettings settings = read(c.file, switches);
-        EXPECT_EQ(settings.field.component(1).name, makeField(c.name, particleNameLength));
+        EXPECT_EQ(settings.field.component(1).name, c.name);
         EXPECT_EQ(settings.field.component(1).kineticEnergy, c.kineticEnergy);
         const RunState run(settings);
         EXPECT_EQ(run.particle.Z, c.Z);
