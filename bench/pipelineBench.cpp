@@ -30,8 +30,8 @@ TimedRun runOnThreads(unsigned threads)
     settings.field = singleParticleField("e", 1.0);
     settings.cells = pipelineCells;
     settings.seed = 4711;
+    settings.threads = threads;
     SimulationRun run(settings);
-    run.limitThreads(threads);
     static_cast<void>(run.particlePhysics());  // the physics is not timed
     NoProgress quiet;
     const auto start = std::chrono::steady_clock::now();

@@ -105,7 +105,7 @@ SimulationRun::SimulationRun(RunSettings settings, std::shared_ptr<SharedPhysics
     requireValidSettings(settings_);
     requireUsableComponents(settings_);
     state_ = std::make_unique<RunState>(settings_, shared_ ? shared_->rangeTables() : nullptr);
-    state_->threads = affinityCpuCount();
+    state_->threads = settings_.threads > 0 ? settings_.threads : affinityCpuCount();
 }
 
 // A run that was moved from has no state; using it is a caller's mistake
@@ -116,11 +116,6 @@ RunState& SimulationRun::state() const
         stopRun("This run was moved to another SimulationRun; use that one.");
     }
     return *state_;
-}
-
-void SimulationRun::limitThreads(unsigned threads)
-{
-    state().threads = std::max(1U, threads);
 }
 
 SimulationRun::~SimulationRun() = default;

@@ -49,12 +49,6 @@ public:
     SimulationRun(SimulationRun&&) noexcept;
     SimulationRun& operator=(SimulationRun&&) noexcept;
 
-    // Uses at most this many threads (at least one) for the cells and a
-    // mixed field's component physics; by default the CPUs of the process's
-    // affinity mask. The results are the same on any number. A caller that
-    // runs several runs at once gives 1.
-    void limitThreads(unsigned threads);
-
     const RunSettings& settings() const { return settings_; }
     std::int32_t seed() const;
     // The yields of the particle set up last (for a single particle: its own).

@@ -46,6 +46,10 @@ struct RunSettings {
     double unrepairableBaseFraction = 0.0;    // fraction Bl/Bd of base damages never repaired (FBL=)
     bool masses2006 = false;                  // the older (2006) set of mass constants (/2006)
     RadiationField field;                     // the particle type or mixed field (RADX:)
+    // Threads for the cells and a mixed field's component physics; 0: the
+    // CPUs of the process's affinity mask. The results are the same on any
+    // number; a caller that runs several runs at once gives 1.
+    unsigned threads = 0;
 
     bool operator==(const RunSettings&) const = default;
 };

@@ -127,8 +127,9 @@ private:
             if (kind != nullptr) {
                 static_cast<void>(shared_->rangeTables()->tableFor(*kind));
             } else {
-                SimulationRun physics(settings, shared_);
-                physics.limitThreads(1);
+                RunSettings oneThread = settings;
+                oneThread.threads = 1;
+                SimulationRun physics(oneThread, shared_);
                 static_cast<void>(physics.particlePhysics());
             }
         } catch (const std::exception&) {
@@ -178,9 +179,9 @@ private:
 RowValues valuesOf(const ScanPlan& plan, const ScanRun& run, const ScanRunOptions& options,
                    const std::shared_ptr<SharedPhysics>& shared)
 {
-    const RunSettings settings = settingsOf(plan, run);
+    RunSettings settings = settingsOf(plan, run);
+    settings.threads = 1;  // the jobs fill the CPUs
     SimulationRun simulation(settings, shared);
-    simulation.limitThreads(1);  // the jobs fill the CPUs
     RunResults results;
     if (options.mode == ScanMode::physicsOnly) {
         results = physicsOf(simulation);

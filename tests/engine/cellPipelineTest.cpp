@@ -26,8 +26,9 @@ struct Result {
 Result runOn(const RunSettings& settings, unsigned threads, ProgressObserver& progress,
              const StopFlag& stop = neverStopped)
 {
-    SimulationRun run(settings);
-    run.limitThreads(threads);
+    RunSettings onThreads = settings;
+    onThreads.threads = threads;
+    SimulationRun run(onThreads);
     Result result{run.simulate(progress, stop), {}};
     std::ostringstream report;
     writeReport(report, settings, result.results);

@@ -143,6 +143,40 @@ TEST(EngineTest, mixedFieldOfUnnormalisedWeightsSimulatesTheCellsAsked)
     EXPECT_FALSE(results.interrupted);
 }
 
+// The threads a run is given are part of its settings and change nothing
+// it gives, for a single particle and for a mixed field alike.
+TEST(EngineTest, threadsInTheSettingsChangeNoResult)
+{
+    RunSettings single;
+    single.field = singleParticleField("56Fe", 5600.0);
+    single.cells = 300;
+    single.seed = 4711;
+    RunSettings mixed;
+    mixed.field = mixedField({{"56Fe", 5600.0, 1.0}, {"4He", 40.0, 1.0}, {"12C", 120.0, 1.0}});
+    mixed.cells = 31;
+    NoProgress quiet;
+    for (const RunSettings& base : {single, mixed}) {
+        RunSettings oneThread = base;
+        oneThread.threads = 1;
+        const RunResults expected = simulate(oneThread, quiet);
+        for (const unsigned threads : {2U, 3U, 0U}) {
+            RunSettings settings = base;
+            settings.threads = threads;
+            const RunResults results = simulate(settings, quiet);
+            SCOPED_TRACE(std::to_string(threads) + " threads, " + std::to_string(base.field.componentCount())
+                         + " components");
+            EXPECT_EQ(results.tally, expected.tally);
+            EXPECT_EQ(results.cellsSimulated, base.cells);
+            EXPECT_EQ(results.componentCells, expected.componentCells);
+            EXPECT_EQ(results.particle.particle, expected.particle.particle);
+            ASSERT_EQ(results.components.size(), expected.components.size());
+            for (std::size_t i = 0; i < results.components.size(); ++i) {
+                EXPECT_EQ(results.components[i].physics, expected.components[i].physics);
+            }
+        }
+    }
+}
+
 TEST(EngineTest, aFailedRunThrowsAndTheProcessGoesOn)
 {
     RunSettings hugeNucleus;
@@ -212,7 +246,7 @@ TEST(EngineTest, aRunMovedFromThrowsWhenUsed)
     NoProgress quiet;
     EXPECT_THROW(first.simulate(quiet), RunError);  // NOLINT(bugprone-use-after-move): the point of the test
     EXPECT_THROW(first.damageYields(), RunError);   // NOLINT(bugprone-use-after-move)
-    EXPECT_THROW(first.limitThreads(1), RunError);  // NOLINT(bugprone-use-after-move)
+    EXPECT_THROW(first.particlePhysics(), RunError);  // NOLINT(bugprone-use-after-move)
     EXPECT_EQ(second.simulate(quiet).cellsSimulated, 1);
     SimulationRun third(settings);
     third = std::move(second);

@@ -55,8 +55,9 @@ std::string reportOf(const RunSettings& settings, const RunResults& results)
 
 RunResults resultsOn(const RunSettings& settings, unsigned threads)
 {
-    SimulationRun run(settings);
-    run.limitThreads(threads);
+    RunSettings onThreads = settings;
+    onThreads.threads = threads;
+    SimulationRun run(onThreads);
     NoProgress quiet;
     return run.simulate(quiet);
 }
