@@ -28,7 +28,7 @@ std::string oxygenItems(const RunSettings& settings)
 std::int32_t truncateToInt(double value, std::string_view quantity, const std::string& origin)
 {
     if (!(std::isfinite(value) && value > -2147483649.0 && value < 2147483648.0)) {
-        stopRun("The " + std::string(quantity) + " is not a finite whole number ("
+        stopRun(ErrorKind::nonFiniteResult, "The " + std::string(quantity) + " is not a finite whole number ("
                 + renderNumber(value, "E5").text + ") for " + origin + "; no report is written.");
     }
     return static_cast<std::int32_t>(value);
@@ -37,7 +37,7 @@ std::int32_t truncateToInt(double value, std::string_view quantity, const std::s
 void requireFinite(double value, std::string_view quantity, const std::string& origin)
 {
     if (!std::isfinite(value)) {
-        stopRun("The " + std::string(quantity) + " is not a finite number (" + renderNumber(value, "E5").text
+        stopRun(ErrorKind::nonFiniteResult, "The " + std::string(quantity) + " is not a finite number (" + renderNumber(value, "E5").text
                 + ") for " + origin + "; no report is written.");
     }
 }

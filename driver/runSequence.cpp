@@ -26,6 +26,7 @@
 #include "report/particleSection.h"
 #include "report/reportDriver.h"
 #include "support/cpuClock.h"
+#include "support/exitStatus.h"
 #include "support/lineWriter.h"
 #include "support/numberFormat.h"
 #include "support/runError.h"
@@ -282,7 +283,7 @@ int runArguments(std::span<const std::string_view> arguments)
         if (!error.detail().empty()) {
             std::cerr << error.detail() << '\n';
         }
-        return error.exitStatus();
+        return exitStatusFor(error.kind());
     }
 }
 

@@ -34,7 +34,7 @@ void requireUsableComponents(const RunSettings& settings)
         const FieldComponent& component = settings.field.component(i);
         if (describeParticle(component.nameField(), component.kineticEnergy, masses).status
             == ParticleStatus::notUsable) {
-            stopRun("Component " + std::to_string(i) + " of the radiation field: the particle \""
+            stopRun(ErrorKind::input, "Component " + std::to_string(i) + " of the radiation field: the particle \""
                     + component.name + "\" at "
                     + renderNumber(component.kineticEnergy, "E5").text
                     + " MeV cannot be set up; give e, p or a nuclide such as 4He, and a kinetic energy > 0.");
@@ -52,7 +52,7 @@ bool within(double value, double low, double high)
 void requireValidSettings(const RunSettings& settings)
 {
     const auto refuse = [](const std::string& what) {
-        stopRun("The run settings are not valid: " + what + ".");
+        stopRun(ErrorKind::input, "The run settings are not valid: " + what + ".");
     };
     const double largest = std::numeric_limits<double>::max();
     if (settings.cells < 1) {
@@ -113,7 +113,7 @@ SimulationRun::SimulationRun(RunSettings settings, std::shared_ptr<SharedPhysics
 RunState& SimulationRun::state() const
 {
     if (!state_) {
-        stopRun("This run was moved to another SimulationRun; use that one.");
+        stopRun(ErrorKind::usage, "This run was moved to another SimulationRun; use that one.");
     }
     return *state_;
 }
@@ -201,7 +201,7 @@ const std::vector<ComponentRow>& SimulationRun::componentRows(const StopFlag& st
 RunResults SimulationRun::simulate(ProgressObserver& progress, const StopFlag& stop)
 {
     if (simulated_) {
-        stopRun("This run has simulated its cells already; start a new run for more.");
+        stopRun(ErrorKind::usage, "This run has simulated its cells already; start a new run for more.");
     }
     simulated_ = true;
     RunResults results;
@@ -229,7 +229,7 @@ RunResults SimulationRun::simulate(ProgressObserver& progress, const StopFlag& s
             }
         }
     } catch (const MissingDamage& missing) {
-        throw RunError(missing.what(), missing.exitStatus(), whyNoLesionIsLeft(state.yields, settings_));
+        throw RunError(missing.kind(), missing.what(), whyNoLesionIsLeft(state.yields, settings_));
     }
     results.cellsRequested = settings_.cells;
     results.interrupted = results.cellsSimulated < results.cellsRequested;

@@ -144,7 +144,7 @@ std::string formatNumber(double value)
 {
     std::ostringstream message;
     message << "Field file " << fileName << ", component " << index << ": " << problem;
-    stopRun(message.str());
+    stopRun(ErrorKind::input, message.str());
 }
 
 [[noreturn]] void stopEndedEarly(std::string_view fileName, int index, int count)
@@ -153,7 +153,7 @@ std::string formatNumber(double value)
     message << "Field file " << fileName << " ends before component " << index
             << " is complete; it must hold " << count
             << " records of name, kinetic energy (MeV) and weight.";
-    stopRun(message.str());
+    stopRun(ErrorKind::input, message.str());
 }
 
 bool isWholeNumberText(std::string_view text)
@@ -169,12 +169,12 @@ double readComponentCount(FreeFormatScanner& scanner, std::string_view fileName)
     std::string text;
     if (!nextLine(scanner, title) || !startRecord(scanner) ||
         nextValue(scanner, text) != ScanResult::value) {
-        stopRun("Field file " + std::string(fileName) +
+        stopRun(ErrorKind::input, "Field file " + std::string(fileName) +
                 " ends before the number of components; it must follow the title line.");
     }
     double count = 0.0;
     if (!isWholeNumberText(text) || readReal(text, count) != 0) {
-        stopRun("Field file " + std::string(fileName) + ": the number of components \"" + text +
+        stopRun(ErrorKind::input, "Field file " + std::string(fileName) + ": the number of components \"" + text +
                 "\" is not a whole number.");
     }
     return count;
@@ -277,7 +277,7 @@ void checkComponents(std::string_view fileName, const std::vector<Record>& recor
         sum += component.weight;
     }
     if (!(sum > 0.0 && std::isfinite(sum))) {
-        stopRun("Field file " + std::string(fileName) + ": the weights add up to " + formatNumber(sum) +
+        stopRun(ErrorKind::input, "Field file " + std::string(fileName) + ": the weights add up to " + formatNumber(sum) +
                 "; they must add up to a positive finite number.");
     }
 }
@@ -307,7 +307,7 @@ void requireNormalisableWeights(std::string_view fileName, const std::vector<Rec
         sum += record.weight;
     }
     if (!std::isfinite(1.0 / sum)) {
-        stopRun("Field file " + std::string(fileName)
+        stopRun(ErrorKind::input, "Field file " + std::string(fileName)
                 + ": the weights are too small to be normalised (their sum is below 2.2E-308); give "
                   "them as shares or percentages.");
     }
@@ -359,7 +359,7 @@ FieldFileOutcome loadFieldFile(std::string_view fileName, RadiationField& field,
         std::ostringstream message;
         message << "Field file " << name << " holds " << std::fixed << std::setprecision(0) << declaredCount
                 << " components; at most " << maxFieldComponents << " are allowed.";
-        stopRun(message.str());
+        stopRun(ErrorKind::input, message.str());
     }
     const int count = static_cast<int>(declaredCount);
     // A value left out keeps what the component held before: the particle

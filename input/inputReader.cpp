@@ -113,7 +113,7 @@ RunSettings readInput(std::istream& input, const RunSwitches& switches, const st
                       InputDiagnostics* diagnostics)
 {
     if (!rewindInput(input)) {
-        stopRun("The input cannot be read from its start; give a regular file.");
+        stopRun(ErrorKind::input, "The input cannot be read from its start; give a regular file.");
     }
     RunSettings settings;
     applySwitches(switches, settings);
@@ -157,7 +157,7 @@ RunSettings readInputFile(const std::filesystem::path& inputFile, const RunSwitc
         input.open(inputFile);
     }
     if (!input.is_open() || !input) {
-        stopRun("Input file " + inputFile.string() + " is not a readable file");
+        stopRun(ErrorKind::io, "Input file " + inputFile.string() + " is not a readable file");
     }
     return readInput(input, switches, inputFile, diagnostics);
 }

@@ -13,7 +13,7 @@ namespace {
 std::string checkedName(std::string_view name, int position)
 {
     if (trimmedLength(name) > particleNameLength) {
-        stopRun("Component " + std::to_string(position) + " of the radiation field: the particle name \""
+        stopRun(ErrorKind::input, "Component " + std::to_string(position) + " of the radiation field: the particle name \""
                 + std::string(trimmed(name)) + "\" is longer than " + std::to_string(particleNameLength)
                 + " characters.");
     }
@@ -27,17 +27,17 @@ double weightSum(const std::vector<ComponentEntry>& components)
     for (std::size_t i = 0; i < components.size(); ++i) {
         const double weight = components[i].weight;
         if (!(weight >= 0.0 && std::isfinite(weight))) {
-            stopRun("Component " + std::to_string(i + 1) + " of the radiation field has the weight "
+            stopRun(ErrorKind::input, "Component " + std::to_string(i + 1) + " of the radiation field has the weight "
                     + renderNumber(weight, "E5").text + "; weights must be finite and >= 0.");
         }
         sum += weight;
     }
     if (!(sum > 0.0 && std::isfinite(sum))) {
-        stopRun("The weights of the radiation field add up to " + renderNumber(sum, "E5").text
+        stopRun(ErrorKind::input, "The weights of the radiation field add up to " + renderNumber(sum, "E5").text
                 + "; they must add up to a positive finite number.");
     }
     if (!std::isfinite(1.0 / sum)) {
-        stopRun("The weights of the radiation field are too small to be normalised (their sum is below "
+        stopRun(ErrorKind::input, "The weights of the radiation field are too small to be normalised (their sum is below "
                 "2.2E-308); give them as shares or percentages.");
     }
     return sum;
@@ -62,7 +62,7 @@ RadiationField::RadiationField(const std::vector<ComponentEntry>& components, st
 {
     const std::size_t count = components.size();
     if (count < 1 || count > static_cast<std::size_t>(maxFieldComponents)) {
-        stopRun("The radiation field has " + std::to_string(count) + " components; give 1 to "
+        stopRun(ErrorKind::input, "The radiation field has " + std::to_string(count) + " components; give 1 to "
                 + std::to_string(maxFieldComponents) + ".");
     }
     const double scale = 1.0 / weightSum(components);

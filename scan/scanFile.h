@@ -26,15 +26,15 @@
 #include <vector>
 
 #include "input/runSwitches.h"
+#include "support/runError.h"
 #include "scan/scanItems.h"
 
 namespace kesp {
 
-// A scan refused before anything runs (exit status 2); the message may hold
-// several lines.
-class ScanRefused : public std::runtime_error {
+// A scan refused before anything runs; the message may hold several lines.
+class ScanRefused : public RunError {
 public:
-    explicit ScanRefused(const std::string& message) : std::runtime_error(message) {}
+    explicit ScanRefused(const std::string& message) : RunError(ErrorKind::refused, message) {}
 };
 
 struct ScanValue {

@@ -347,7 +347,7 @@ std::size_t emitInputs(const ScanPlan& plan, const std::filesystem::path& folder
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     if (!std::filesystem::is_directory(folder, error)) {
-        stopRun("The folder " + folder.string() + " for the input files cannot be made");
+        stopRun(ErrorKind::io, "The folder " + folder.string() + " for the input files cannot be made");
     }
     for (const auto& [original, name] : plan.emittedFieldFiles) {
         const std::filesystem::path copy = folder / name;
@@ -355,7 +355,7 @@ std::size_t emitInputs(const ScanPlan& plan, const std::filesystem::path& folder
             continue;
         }
         if (!std::filesystem::copy_file(original, copy, std::filesystem::copy_options::overwrite_existing, error)) {
-            stopRun("The field file " + original.string() + " cannot be copied to " + copy.string() + ": "
+            stopRun(ErrorKind::io, "The field file " + original.string() + " cannot be copied to " + copy.string() + ": "
                     + error.message());
         }
     }
@@ -365,7 +365,7 @@ std::size_t emitInputs(const ScanPlan& plan, const std::filesystem::path& folder
         out << inputTextOf(plan, run, FieldFileNaming::emitted);
         out.close();
         if (!out) {
-            stopRun("The input file " + file.string() + " cannot be written");
+            stopRun(ErrorKind::io, "The input file " + file.string() + " cannot be written");
         }
     };
     for (std::size_t index = 0; index < plan.configurations; ++index) {

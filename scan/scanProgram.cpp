@@ -21,6 +21,7 @@
 #include "scan/tableFile.h"
 #include "scan/tableMerge.h"
 #include "support/cpuAffinity.h"
+#include "support/exitStatus.h"
 #include "support/interrupts.h"
 #include "support/processOutput.h"
 #include "support/runError.h"
@@ -395,7 +396,7 @@ int runScanProgram(int argc, char** argv)
         return exitRefused;
     } catch (const RunError& error) {
         std::cerr << "kesp-scan: " << error.what() << '\n';
-        return error.exitStatus();
+        return exitStatusFor(error.kind());
     } catch (const std::bad_alloc&) {
         std::cerr << "kesp-scan: out of memory\n";
         return exitFailure;

@@ -260,11 +260,12 @@ private:
 // The first failure in job order.
 class Failure {
 public:
-    void record(std::size_t job, std::string message)
+    void record(std::size_t job, ErrorKind kind, std::string message)
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         if (!job_ || job < *job_) {
             job_ = job;
+            kind_ = kind;
             message_ = std::move(message);
         }
     }
@@ -272,13 +273,14 @@ public:
     void rethrow() const
     {
         if (job_) {
-            throw RunError(message_);
+            throw RunError(kind_, message_);
         }
     }
 
 private:
     std::mutex mutex_;
     std::optional<std::size_t> job_;
+    ErrorKind kind_ = ErrorKind::internal;
     std::string message_;
 };
 
@@ -341,10 +343,11 @@ void runConfigurations(const ScanPlan& plan, const std::vector<std::size_t>& row
                         }
                         values = valuesOf(plan, run, options, physics.shared());
                     } catch (const RunError& error) {
-                        failure.record(k, nameOf(plan, run) + ": " + error.what()
-                                              + (error.detail().empty() ? "" : "\n" + error.detail()));
+                        failure.record(k, error.kind(),
+                                       nameOf(plan, run) + ": " + error.what()
+                                           + (error.detail().empty() ? "" : "\n" + error.detail()));
                     } catch (const std::exception& error) {
-                        failure.record(k, nameOf(plan, run) + ": " + error.what());
+                        failure.record(k, ErrorKind::internal, nameOf(plan, run) + ": " + error.what());
                     }
                     if (!values) {
                         failed = true;
@@ -359,8 +362,11 @@ void runConfigurations(const ScanPlan& plan, const std::vector<std::size_t>& row
                                 options.activity->rowFinished();
                             }
                         }
+                    } catch (const RunError& error) {
+                        failure.record(0, error.kind(), error.what());
+                        failed = true;
                     } catch (const std::exception& error) {
-                        failure.record(0, error.what());
+                        failure.record(0, ErrorKind::internal, error.what());
                         failed = true;
                     }
                 },

@@ -186,7 +186,7 @@ TEST(EngineTest, aFailedRunThrowsAndTheProcessGoesOn)
         run.particlePhysics();
         FAIL() << "no error for a nucleus of 1E300 um";
     } catch (const RunError& error) {
-        EXPECT_EQ(error.exitStatus(), exitFailure);
+        EXPECT_EQ(error.kind(), ErrorKind::physics);
         EXPECT_NE(std::string(error.what()).find("(CELL: NDIA=) gives no finite microdosimetry"),
                   std::string::npos);
     }

@@ -149,7 +149,7 @@ TEST_F(FieldFileTest, faultyFilesStopTheRunNamingFileAndComponent)
             ADD_FAILURE() << "no stop for " << c.contents;
         } catch (const RunError& error) {
             EXPECT_PRED_FORMAT2(::testing::IsSubstring, c.message, error.what()) << c.contents;
-            EXPECT_EQ(error.exitStatus(), 1) << c.contents;
+            EXPECT_EQ(error.kind(), ErrorKind::input) << c.contents;
         }
         // A file that stops the run leaves the field as it was.
         EXPECT_EQ(loaded, RadiationField{}) << c.contents;
