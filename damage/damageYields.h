@@ -6,7 +6,6 @@
 #include <string>
 
 #include "input/runSettings.h"
-#include "input/runSwitches.h"
 
 namespace kesp {
 

@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "engine/engine.h"
+#include "kesp/kesp.h"
 
 namespace {
 
@@ -23,6 +23,7 @@ kesp::RunSettings settingsFor(const Case& c)
     settings.oxygenPercent = c.oxygenPercent;
     settings.cells = 200;
     settings.seed = 12345;
+    settings.threads = 1;  // the cases run side by side, one thread each
     return settings;
 }
 
