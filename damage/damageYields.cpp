@@ -11,16 +11,18 @@ namespace kesp {
 
 namespace {
 
-std::string dmsoItems(const RunSettings& settings)
+std::string dmsoItems(const DmsoModel& dmso)
 {
-    return "DMSO: CONC=" + formatValue(settings.dmso.concentration) + " FNSD=" + formatValue(settings.dmso.nonScavengeableFraction)
-           + " CHMX=" + formatValue(settings.dmso.halfLevelConcentration);
+    return "DMSO: CONC=" + formatValue(dmso.concentration) + " FNSD=" + formatValue(dmso.nonScavengeableFraction)
+           + " CHMX=" + formatValue(dmso.halfLevelConcentration);
 }
 
 std::string oxygenItems(const RunSettings& settings)
 {
-    return "EVO2: PO2=" + formatValue(settings.oxygenPercent) + " M0=" + formatValue(settings.oxygenModel.maximumEnhancement) + " K="
-           + formatValue(settings.oxygenModel.halfEffectOxygen) + " Q=" + formatValue(settings.oxygenModel.halfEffectZeb) + " R=" + formatValue(settings.oxygenModel.steepness);
+    const OxygenModel& model = settings.oxygenModel;
+    return "EVO2: PO2=" + formatValue(settings.oxygenPercent) + " M0=" + formatValue(model.maximumEnhancement)
+           + " K=" + formatValue(model.halfEffectOxygen) + " Q=" + formatValue(model.halfEffectZeb)
+           + " R=" + formatValue(model.steepness);
 }
 
 // A model quantity that the report and the simulation need as a whole
@@ -37,8 +39,9 @@ std::int32_t truncateToInt(double value, std::string_view quantity, const std::s
 void requireFinite(double value, std::string_view quantity, const std::string& origin)
 {
     if (!std::isfinite(value)) {
-        stopRun(ErrorKind::nonFiniteResult, "The " + std::string(quantity) + " is not a finite number (" + renderNumber(value, "E5").text
-                + ") for " + origin + "; no report is written.");
+        stopRun(ErrorKind::nonFiniteResult, "The " + std::string(quantity) + " is not a finite number ("
+                + renderNumber(value, "E5").text + ") for " + origin
+                + "; no report is written.");
     }
 }
 
@@ -53,36 +56,40 @@ std::int32_t segmentLengthFor(double zeb)
 // Without scavenger (conc = 0) the full yield; DMSO lowers it toward the
 // non-scavengeable fraction. With chmx = 0 and conc = 0 no scavenger is present
 // at all, so the full yield applies instead of the undefined 0/0.
-std::int32_t strandBreaksFor(const RunSettings& settings)
+std::int32_t strandBreaksFor(const DmsoModel& dmso)
 {
-    const double denominator = settings.dmso.concentration + settings.dmso.halfLevelConcentration;
+    const double denominator = dmso.concentration + dmso.halfLevelConcentration;
     if (denominator == 0.0) {
         return static_cast<std::int32_t>(strandBreaksPerCellPerGy);
     }
-    return truncateToInt((settings.dmso.nonScavengeableFraction * settings.dmso.concentration + settings.dmso.halfLevelConcentration) * strandBreaksPerCellPerGy
-                             / denominator,
-                         "number of strand breaks per cell per Gy", dmsoItems(settings));
+    return truncateToInt((dmso.nonScavengeableFraction * dmso.concentration + dmso.halfLevelConcentration)
+                             * strandBreaksPerCellPerGy / denominator,
+                         "number of strand breaks per cell per Gy", dmsoItems(dmso));
 }
 
 }  // namespace
 
 double chemicalRepairProbability(double zeb, const RunSettings& settings)
 {
-    if (!settings.oxygenModel.enabled) {
+    const OxygenModel& model = settings.oxygenModel;
+    if (!model.enabled) {
         return 0.0;
     }
-    double m = settings.oxygenModel.maximumEnhancement;
-    if (settings.oxygenModel.zebDependent) {
-        m = settings.oxygenModel.maximumEnhancement - (settings.oxygenModel.maximumEnhancement - 1.0) / (1.0 + std::pow(settings.oxygenModel.halfEffectZeb / zeb, settings.oxygenModel.steepness));
+    const double m0 = model.maximumEnhancement;
+    double m = m0;
+    if (model.zebDependent) {
+        m = m0 - (m0 - 1.0) / (1.0 + std::pow(model.halfEffectZeb / zeb, model.steepness));
     }
-    return 1.0 - (settings.oxygenModel.halfEffectOxygen + settings.oxygenPercent) / (settings.oxygenPercent + m * settings.oxygenModel.halfEffectOxygen);
+    const double k = model.halfEffectOxygen;
+    const double po2 = settings.oxygenPercent;
+    return 1.0 - (k + po2) / (po2 + m * k);
 }
 
 DamageYields computeDamageYields(double zeb, const RunSettings& settings)
 {
     DamageYields yields;
     yields.segmentLength = segmentLengthFor(zeb);
-    yields.strandBreaks = strandBreaksFor(settings);
+    yields.strandBreaks = strandBreaksFor(settings.dmso);
     yields.baseDamages = static_cast<std::int32_t>(baseDamageToStrandBreakRatio * yields.strandBreaks);
     yields.repairProbability = chemicalRepairProbability(zeb, settings);
     // The oxygen section and the mixed-field tables show the repair
@@ -99,7 +106,7 @@ std::string whyNoLesionIsLeft(const DamageYields& yields, const RunSettings& set
     const std::string counts = std::to_string(yields.strandBreaks) + " strand breaks and "
                                + std::to_string(yields.baseDamages) + " base damages per cell per Gy";
     if (yields.strandBreaks + yields.baseDamages == 0) {
-        return "The cell receives no lesion: " + dmsoItems(settings) + " leave " + counts
+        return "The cell receives no lesion: " + dmsoItems(settings.dmso) + " leave " + counts
                + "; a DMSO concentration CONC= far above CHMX= with FNSD=0 scavenges every strand break.";
     }
     return "Chemical repair removes every lesion of the cell (" + counts + ", repair probability "

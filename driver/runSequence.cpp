@@ -210,7 +210,8 @@ int runInput(const CommandLine& commandLine, std::span<const std::string> comman
     for (const Diagnostic& diagnostic : diagnostics.list()) {
         std::cerr << formatDiagnostic(diagnostic) << '\n';
     }
-    if (const std::optional<std::string> refusal = strictRefusal(commandLine.switches, commandLineWarnings, diagnostics)) {
+    if (const std::optional<std::string> refusal =
+            strictRefusal(commandLine.switches, commandLineWarnings, diagnostics)) {
         reportFailure(*refusal);
         return exitRefused;
     }

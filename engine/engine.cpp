@@ -1,7 +1,5 @@
 #include "engine/engine.h"
 
-#include <algorithm>
-#include <cmath>
 #include <limits>
 
 #include "engine/resultChecks.h"
@@ -53,12 +51,12 @@ void requireValidSettings(const RunSettings& settings)
     const auto refuse = [](const std::string& what) {
         stopRun(ErrorKind::input, "The run settings are not valid: " + what + ".");
     };
+    const double smallest = std::numeric_limits<double>::min();
     const double largest = std::numeric_limits<double>::max();
     if (settings.cells < 1) {
         refuse("the number of cells must be at least 1");
     }
-    if (!within(settings.dnaContent, std::numeric_limits<double>::min(), largest)
-        || !within(settings.nucleusDiameter, std::numeric_limits<double>::min(), largest)) {
+    if (!within(settings.dnaContent, smallest, largest) || !within(settings.nucleusDiameter, smallest, largest)) {
         refuse("the DNA content and the nucleus diameter must be finite and greater than 0");
     }
     if (!within(settings.unrepairableBaseFraction, 0.0, 1.0)) {
@@ -67,13 +65,15 @@ void requireValidSettings(const RunSettings& settings)
     if (!within(settings.oxygenPercent, 0.0, 100.0)) {
         refuse("the oxygen concentration oxygenPercent must lie within 0 and 100 % O2 (760 mmHg is 100 %)");
     }
-    if (!within(settings.oxygenModel.maximumEnhancement, std::numeric_limits<double>::min(), largest)
-        || !within(settings.oxygenModel.halfEffectZeb, std::numeric_limits<double>::min(), largest)
-        || !within(settings.oxygenModel.steepness, std::numeric_limits<double>::min(), largest) || !within(settings.oxygenModel.halfEffectOxygen, smallestK, 100.0)) {
+    const OxygenModel& oxygen = settings.oxygenModel;
+    if (!within(oxygen.maximumEnhancement, smallest, largest) || !within(oxygen.halfEffectZeb, smallest, largest)
+        || !within(oxygen.steepness, smallest, largest) || !within(oxygen.halfEffectOxygen, smallestK, 100.0)) {
         refuse("the oxygen model needs maximumEnhancement, halfEffectZeb and steepness finite and above 0, and "
                "halfEffectOxygen within 2.2E-16 and 100 % O2");
     }
-    if (!within(settings.dmso.concentration, 0.0, largest) || !within(settings.dmso.nonScavengeableFraction, 0.0, 1.0) || !within(settings.dmso.halfLevelConcentration, 0.0, 1.0)) {
+    const DmsoModel& dmso = settings.dmso;
+    if (!within(dmso.concentration, 0.0, largest) || !within(dmso.nonScavengeableFraction, 0.0, 1.0)
+        || !within(dmso.halfLevelConcentration, 0.0, 1.0)) {
         refuse("the DMSO model needs concentration finite and >= 0, and nonScavengeableFraction and "
                "halfLevelConcentration within 0 and 1");
     }
@@ -104,8 +104,8 @@ SimulationRun::SimulationRun(RunSettings settings, std::shared_ptr<const Radiati
     requireValidSettings(settings_);
     requireUsableComponents(settings_);
     if (physics_ && physics_->key() != radiationPhysicsKey(settings_)) {
-        stopRun(ErrorKind::usage, "The physics given to this run was worked out for another radiation, set of mass constants or "
-                "nucleus diameter; give a run only the physics of a run of the same.");
+        stopRun(ErrorKind::usage, "The physics given to this run was worked out for another radiation, set of mass "
+                                  "constants or nucleus diameter; give a run only the physics of a run of the same.");
     }
     state_ = std::make_unique<RunState>(settings_);
     state_->threads = settings_.threads > 0 ? settings_.threads : affinityCpuCount();

@@ -21,8 +21,9 @@ void requireFinite(std::initializer_list<Quantity> quantities, const std::string
 {
     for (const auto& [name, value] : quantities) {
         if (!std::isfinite(value)) {
-            stopRun(ErrorKind::nonFiniteResult, "The " + std::string(name) + " is not a finite number (" + renderNumber(value, "E5").text
-                    + ") for " + origin + "; no report is written.");
+            stopRun(ErrorKind::nonFiniteResult, "The " + std::string(name) + " is not a finite number ("
+                                                    + renderNumber(value, "E5").text + ") for " + origin
+                                                    + "; no report is written.");
         }
     }
 }

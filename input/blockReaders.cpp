@@ -66,7 +66,9 @@ constexpr std::array evo2Items = {
               [](RunSettings& c, double v) { if (v > 0.0) { c.oxygenModel.maximumEnhancement = v; } },
               [](const RunSettings& c) { return c.oxygenModel.maximumEnhancement; }},
     BlockItem{"K=", NumberKind::real, "2.2E-16 to 100 % O2", [](double v) { return v >= smallestK && v <= 100.0; },
-              [](RunSettings& c, double v) { if (v > 0.0) { c.oxygenModel.halfEffectOxygen = std::clamp(v, smallestK, 100.0); } },
+              [](RunSettings& c, double v) {
+                  if (v > 0.0) { c.oxygenModel.halfEffectOxygen = std::clamp(v, smallestK, 100.0); }
+              },
               [](const RunSettings& c) { return c.oxygenModel.halfEffectOxygen; }},
     BlockItem{"Q=", NumberKind::real, "above 0", isPositive,
               [](RunSettings& c, double v) { if (v > 0.0) { c.oxygenModel.halfEffectZeb = v; } },

@@ -277,8 +277,8 @@ void checkComponents(std::string_view fileName, const std::vector<Record>& recor
         sum += component.weight;
     }
     if (!(sum > 0.0 && std::isfinite(sum))) {
-        stopRun(ErrorKind::input, "Field file " + std::string(fileName) + ": the weights add up to " + formatNumber(sum) +
-                "; they must add up to a positive finite number.");
+        stopRun(ErrorKind::input, "Field file " + std::string(fileName) + ": the weights add up to "
+                                      + formatNumber(sum) + "; they must add up to a positive finite number.");
     }
 }
 

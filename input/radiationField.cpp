@@ -13,9 +13,9 @@ namespace {
 std::string checkedName(std::string_view name, int position)
 {
     if (trimmedLength(name) > particleNameLength) {
-        stopRun(ErrorKind::input, "Component " + std::to_string(position) + " of the radiation field: the particle name \""
-                + std::string(trimmed(name)) + "\" is longer than " + std::to_string(particleNameLength)
-                + " characters.");
+        stopRun(ErrorKind::input, "Component " + std::to_string(position)
+                                      + " of the radiation field: the particle name \"" + std::string(trimmed(name))
+                                      + "\" is longer than " + std::to_string(particleNameLength) + " characters.");
     }
     return std::string(trimmed(name));
 }
@@ -37,8 +37,8 @@ double weightSum(const std::vector<ComponentEntry>& components)
                 + "; they must add up to a positive finite number.");
     }
     if (!std::isfinite(1.0 / sum)) {
-        stopRun(ErrorKind::input, "The weights of the radiation field are too small to be normalised (their sum is below "
-                "2.2E-308); give them as shares or percentages.");
+        stopRun(ErrorKind::input, "The weights of the radiation field are too small to be normalised (their sum "
+                                  "is below 2.2E-308); give them as shares or percentages.");
     }
     return sum;
 }

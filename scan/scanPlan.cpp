@@ -355,8 +355,8 @@ std::size_t emitInputs(const ScanPlan& plan, const std::filesystem::path& folder
             continue;
         }
         if (!std::filesystem::copy_file(original, copy, std::filesystem::copy_options::overwrite_existing, error)) {
-            stopRun(ErrorKind::io, "The field file " + original.string() + " cannot be copied to " + copy.string() + ": "
-                    + error.message());
+            stopRun(ErrorKind::io, "The field file " + original.string() + " cannot be copied to " + copy.string()
+                                       + ": " + error.message());
         }
     }
     const auto write = [&](const ScanRun& run) {
