@@ -41,14 +41,14 @@ const std::vector<Particle>& particles()
 RunSettings settingsFor(const Particle& particle)
 {
     RunSettings settings;
-    settings.config.seed = benchSeed;
+    settings.seed = benchSeed;
     settings.field = singleParticleField(particle.name, particle.energy);
     return settings;
 }
 
 CellDose doseOf(const RunSettings& settings, const RunState& run)
 {
-    return CellDose{run.yields, settings.config.fbl, run.particle.zf};
+    return CellDose{run.yields, settings.unrepairableBaseFraction, run.particle.zf};
 }
 
 void allocateFor(CellSimulation& cells, std::int32_t length)

@@ -5,7 +5,7 @@
 
 #include "cellBench.h"
 #include "input/radiationField.h"
-#include "input/runConfig.h"
+#include "input/runSettings.h"
 #include "physics/componentPhysics.h"
 #include "physics/particleIdentification.h"
 #include "physics/particleSetup.h"
@@ -24,7 +24,7 @@ void rangeTable(benchmark::State& state)
 {
     const RadiationField field = singleParticleField("p", 10.0);
     const ParticleKind proton = kindOf(
-        describeParticle(field.component(1).name, 10.0, defaultMassConstants).particle);
+        describeParticle(field.component(1).nameField(), 10.0, defaultMassConstants).particle);
     for (auto _ : state) {
         benchmark::DoNotOptimize(computeRangeTable(proton));
     }
@@ -47,14 +47,14 @@ RadiationField fieldOfManyComponents()
 void mixedFieldPhysics(benchmark::State& state)
 {
     const RadiationField field = fieldOfManyComponents();
-    const double d = RunConfig{}.ndia;
+    const double d = RunSettings{}.nucleusDiameter;
     const auto threads = static_cast<unsigned>(state.range(0));
     for (auto _ : state) {
         std::vector<ParticleKind> kinds;
         for (int k = 1; k <= field.componentCount(); ++k) {
             const FieldComponent& c = field.component(k);
             const ParticleState particle =
-                describeParticle(c.name, c.kineticEnergy, defaultMassConstants).particle;
+                describeParticle(c.nameField(), c.kineticEnergy, defaultMassConstants).particle;
             kinds.push_back(kindOf(particle));
         }
         RangeTableCache tables;

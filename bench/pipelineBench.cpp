@@ -49,10 +49,10 @@ TimedRun runOnThreads(unsigned threads)
 {
     RunSettings settings;
     settings.field = singleParticleField("e", 1.0);
-    settings.config.nocs = pipelineCells;
-    settings.config.seed = 4711;
+    settings.cells = pipelineCells;
+    settings.seed = 4711;
+    settings.threads = threads;
     SimulationRun run(settings);
-    run.limitThreads(threads);
     static_cast<void>(run.particlePhysics());  // the physics is not timed
     NoProgress quiet;
     const double cpuStart = processCpuSeconds();

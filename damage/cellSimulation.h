@@ -4,6 +4,7 @@
 
 #include "damage/clusterTally.h"
 #include "damage/damageYields.h"
+#include "damage/progressCounts.h"
 #include "damage/dnaSegment.h"
 #include "support/combinedGenerator.h"
 #include "support/randomStream.h"
@@ -18,13 +19,6 @@ struct CellSimulation {
     RandomStreams streams;
     ClusterTally tally;
     CellTally cell;  // the clusters of the cell under way
-};
-
-// Run totals of SSB-category, DSB-category and all clusters, each / 6.0.
-struct ProgressCounts {
-    double ssb = 0.0;
-    double dsb = 0.0;
-    double all = 0.0;
 };
 
 // What the cells of one particle type receive: its yields, the share of Bl

@@ -11,16 +11,18 @@ namespace kesp {
 
 namespace {
 
-std::string dmsoItems(const RunConfig& config)
+std::string dmsoItems(const DmsoModel& dmso)
 {
-    return "DMSO: CONC=" + formatValue(config.conc) + " FNSD=" + formatValue(config.fnsd)
-           + " CHMX=" + formatValue(config.chmx);
+    return "DMSO: CONC=" + formatValue(dmso.concentration) + " FNSD=" + formatValue(dmso.nonScavengeableFraction)
+           + " CHMX=" + formatValue(dmso.halfLevelConcentration);
 }
 
-std::string oxygenItems(const RunConfig& config)
+std::string oxygenItems(const RunSettings& settings)
 {
-    return "EVO2: PO2=" + formatValue(config.po2) + " M0=" + formatValue(config.m0) + " K="
-           + formatValue(config.k) + " Q=" + formatValue(config.q) + " R=" + formatValue(config.r);
+    const OxygenModel& model = settings.oxygenModel;
+    return "EVO2: PO2=" + formatValue(settings.oxygenPercent) + " M0=" + formatValue(model.maximumEnhancement)
+           + " K=" + formatValue(model.halfEffectOxygen) + " Q=" + formatValue(model.halfEffectZeb)
+           + " R=" + formatValue(model.steepness);
 }
 
 // A model quantity that the report and the simulation need as a whole
@@ -28,7 +30,7 @@ std::string oxygenItems(const RunConfig& config)
 std::int32_t truncateToInt(double value, std::string_view quantity, const std::string& origin)
 {
     if (!(std::isfinite(value) && value > -2147483649.0 && value < 2147483648.0)) {
-        stopRun("The " + std::string(quantity) + " is not a finite whole number ("
+        stopRun(ErrorKind::nonFiniteResult, "The " + std::string(quantity) + " is not a finite whole number ("
                 + renderNumber(value, "E5").text + ") for " + origin + "; no report is written.");
     }
     return static_cast<std::int32_t>(value);
@@ -37,8 +39,9 @@ std::int32_t truncateToInt(double value, std::string_view quantity, const std::s
 void requireFinite(double value, std::string_view quantity, const std::string& origin)
 {
     if (!std::isfinite(value)) {
-        stopRun("The " + std::string(quantity) + " is not a finite number (" + renderNumber(value, "E5").text
-                + ") for " + origin + "; no report is written.");
+        stopRun(ErrorKind::nonFiniteResult, "The " + std::string(quantity) + " is not a finite number ("
+                + renderNumber(value, "E5").text + ") for " + origin
+                + "; no report is written.");
     }
 }
 
@@ -53,57 +56,61 @@ std::int32_t segmentLengthFor(double zeb)
 // Without scavenger (conc = 0) the full yield; DMSO lowers it toward the
 // non-scavengeable fraction. With chmx = 0 and conc = 0 no scavenger is present
 // at all, so the full yield applies instead of the undefined 0/0.
-std::int32_t strandBreaksFor(const RunConfig& config)
+std::int32_t strandBreaksFor(const DmsoModel& dmso)
 {
-    const double denominator = config.conc + config.chmx;
+    const double denominator = dmso.concentration + dmso.halfLevelConcentration;
     if (denominator == 0.0) {
         return static_cast<std::int32_t>(strandBreaksPerCellPerGy);
     }
-    return truncateToInt((config.fnsd * config.conc + config.chmx) * strandBreaksPerCellPerGy
-                             / denominator,
-                         "number of strand breaks per cell per Gy", dmsoItems(config));
+    return truncateToInt((dmso.nonScavengeableFraction * dmso.concentration + dmso.halfLevelConcentration)
+                             * strandBreaksPerCellPerGy / denominator,
+                         "number of strand breaks per cell per Gy", dmsoItems(dmso));
 }
 
 }  // namespace
 
-double chemicalRepairProbability(double zeb, const RunConfig& config, const RunOptions& options)
+double chemicalRepairProbability(double zeb, const RunSettings& settings)
 {
-    if (!options.oxygenEffect) {
+    const OxygenModel& model = settings.oxygenModel;
+    if (!model.enabled) {
         return 0.0;
     }
-    double m = config.m0;
-    if (options.zebDependentOxygen) {
-        m = config.m0 - (config.m0 - 1.0) / (1.0 + std::pow(config.q / zeb, config.r));
+    const double m0 = model.maximumEnhancement;
+    double m = m0;
+    if (model.zebDependent) {
+        m = m0 - (m0 - 1.0) / (1.0 + std::pow(model.halfEffectZeb / zeb, model.steepness));
     }
-    return 1.0 - (config.k + config.po2) / (config.po2 + m * config.k);
+    const double k = model.halfEffectOxygen;
+    const double po2 = settings.oxygenPercent;
+    return 1.0 - (k + po2) / (po2 + m * k);
 }
 
-DamageYields computeDamageYields(double zeb, const RunConfig& config, const RunOptions& options)
+DamageYields computeDamageYields(double zeb, const RunSettings& settings)
 {
     DamageYields yields;
     yields.segmentLength = segmentLengthFor(zeb);
-    yields.strandBreaks = strandBreaksFor(config);
+    yields.strandBreaks = strandBreaksFor(settings.dmso);
     yields.baseDamages = static_cast<std::int32_t>(baseDamageToStrandBreakRatio * yields.strandBreaks);
-    yields.repairProbability = chemicalRepairProbability(zeb, config, options);
+    yields.repairProbability = chemicalRepairProbability(zeb, settings);
     // The oxygen section and the mixed-field tables show the repair
     // probability and the hypoxia reduction factors made from it.
     const double fixation = 1.0 - yields.repairProbability;
     const double hrf = fixation > 0.0 ? 1.0 / fixation : 1.0;
-    requireFinite(yields.repairProbability, "chemical repair probability", oxygenItems(config));
-    requireFinite(hrf * hrf, "hypoxia reduction factor for DSB induction [1/(1-pcr)]^2", oxygenItems(config));
+    requireFinite(yields.repairProbability, "chemical repair probability", oxygenItems(settings));
+    requireFinite(hrf * hrf, "hypoxia reduction factor for DSB induction [1/(1-pcr)]^2", oxygenItems(settings));
     return yields;
 }
 
-std::string whyNoLesionIsLeft(const DamageYields& yields, const RunConfig& config)
+std::string whyNoLesionIsLeft(const DamageYields& yields, const RunSettings& settings)
 {
     const std::string counts = std::to_string(yields.strandBreaks) + " strand breaks and "
                                + std::to_string(yields.baseDamages) + " base damages per cell per Gy";
     if (yields.strandBreaks + yields.baseDamages == 0) {
-        return "The cell receives no lesion: " + dmsoItems(config) + " leave " + counts
+        return "The cell receives no lesion: " + dmsoItems(settings.dmso) + " leave " + counts
                + "; a DMSO concentration CONC= far above CHMX= with FNSD=0 scavenges every strand break.";
     }
     return "Chemical repair removes every lesion of the cell (" + counts + ", repair probability "
-           + formatValue(yields.repairProbability) + " from " + oxygenItems(config)
+           + formatValue(yields.repairProbability) + " from " + oxygenItems(settings)
            + "); an oxygen model this strong leaves nothing to cluster.";
 }
 

@@ -5,8 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "input/runConfig.h"
-#include "input/runOptions.h"
+#include "input/runSettings.h"
 
 namespace kesp {
 
@@ -30,13 +29,13 @@ struct DamageYields {
 
 // The yields of a particle of (Zeff/beta)^2 zeb in the run's chemical
 // environment, with the oxygen switches of the command line.
-DamageYields computeDamageYields(double zeb, const RunConfig& config, const RunOptions& options);
+DamageYields computeDamageYields(double zeb, const RunSettings& settings);
 
 // Why a cell of these yields has no lesion left to cluster: none placed (the
 // DMSO items), or chemical repair removing all (the oxygen items).
-std::string whyNoLesionIsLeft(const DamageYields& yields, const RunConfig& config);
+std::string whyNoLesionIsLeft(const DamageYields& yields, const RunSettings& settings);
 
 // The chemical repair probability for a particle of the given (Zeff/beta)^2.
-double chemicalRepairProbability(double zeb, const RunConfig& config, const RunOptions& options);
+double chemicalRepairProbability(double zeb, const RunSettings& settings);
 
 }  // namespace kesp

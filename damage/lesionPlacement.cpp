@@ -101,7 +101,7 @@ void requireRoomForLesions(const DnaSegment& segment, const DamageYields& yields
         static_cast<std::int64_t>(yields.strandBreaks) + yields.baseDamages;
     const std::int64_t sites = 2 * static_cast<std::int64_t>(segment.length);
     if (lesions > sites) {
-        stopRun("Cannot place " + std::to_string(lesions) + " lesions on a DNA segment of "
+        stopRun(ErrorKind::physics, "Cannot place " + std::to_string(lesions) + " lesions on a DNA segment of "
                 + std::to_string(segment.length) + " bp (" + std::to_string(sites)
                 + " sites); the damage yields exceed the segment.");
     }

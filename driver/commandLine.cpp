@@ -22,7 +22,7 @@ std::string reportNameFor(const std::string& inputName)
     const std::size_t dot = inputName.rfind('.');
     const std::size_t stemLength =
         (dot != std::string::npos && dot > fileNameStart) ? dot : trimmedLength(inputName);
-    return makeField(inputName.substr(0, stemLength) + ".out", fileNameLength);
+    return std::string(trimmed(makeField(inputName.substr(0, stemLength) + ".out", fileNameLength)));
 }
 
 // The switch an argument names: its blanks and control characters deleted,
@@ -53,10 +53,10 @@ std::string quotedArgument(std::string_view argument)
 // Applies the switch the argument names; a warning when it names none. An
 // argument that holds only blanks (an empty variable in a script) is no
 // switch and no slip.
-void applySwitch(std::string_view argument, RunOptions& options, std::vector<std::string>& warnings)
+void applySwitch(std::string_view argument, RunSwitches& switches, std::vector<std::string>& warnings)
 {
     const std::string word = switchWord(argument);
-    if (word.empty() || applySwitchWord(word, options)) {
+    if (word.empty() || applySwitchWord(word, switches)) {
         return;
     }
     warnings.push_back("command line: warning: " + quotedArgument(argument)
@@ -65,25 +65,22 @@ void applySwitch(std::string_view argument, RunOptions& options, std::vector<std
 
 }  // namespace
 
-std::vector<std::string> readCommandLine(std::span<const std::string_view> arguments, RunOptions& options)
+std::vector<std::string> readCommandLine(std::span<const std::string_view> arguments, CommandLine& commandLine)
 {
     if (arguments.empty()) {
-        options.inputFileName = makeField("kesp.inp", fileNameLength);
-        options.reportFileName = makeField("kesp.out", fileNameLength);
+        commandLine.inputFileName = "kesp.inp";
+        commandLine.reportFileName = "kesp.out";
         return {};
     }
-    options.inputFileName = makeField(arguments[0], fileNameLength);
-    options.reportFileName = reportNameFor(options.inputFileName);
+    commandLine.inputFileName = std::string(trimmed(makeField(arguments[0], fileNameLength)));
+    commandLine.reportFileName = reportNameFor(commandLine.inputFileName);
     if (arguments.size() < 2) {
         return {};
     }
-    options.masses2006 = false;
-    options.oxygenEffect = true;
-    options.zebDependentOxygen = true;
-    options.strict = false;
+    commandLine.switches = RunSwitches{};
     std::vector<std::string> warnings;
     for (std::string_view argument : arguments.subspan(1)) {
-        applySwitch(argument, options, warnings);
+        applySwitch(argument, commandLine.switches, warnings);
     }
     return warnings;
 }

@@ -1,18 +1,32 @@
 #pragma once
 // The command line: input file name and switches.
 
+#include <cstddef>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "input/runOptions.h"
+#include "input/runSwitches.h"
 
 namespace kesp {
 
-// Fills the options from the arguments after the program name. Returns a
+// The longest input or report file name, in characters; a longer report
+// name is cut to it.
+inline constexpr std::size_t fileNameLength = 500;
+
+// What the command line asks of the program: the files and the switches.
+struct CommandLine {
+    std::string inputFileName = "kesp.inp";
+    std::string reportFileName = "kesp.out";
+    RunSwitches switches;
+
+    bool operator==(const CommandLine&) const = default;
+};
+
+// Fills the command line from the arguments after the program name. Returns a
 // warning line for each argument after the input file that is not a switch
 // (which is then ignored); "/strict" counts them like the input's warnings.
-std::vector<std::string> readCommandLine(std::span<const std::string_view> arguments, RunOptions& options);
+std::vector<std::string> readCommandLine(std::span<const std::string_view> arguments, CommandLine& commandLine);
 
 }  // namespace kesp

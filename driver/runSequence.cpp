@@ -26,6 +26,7 @@
 #include "report/particleSection.h"
 #include "report/reportDriver.h"
 #include "support/cpuClock.h"
+#include "support/exitStatus.h"
 #include "support/lineWriter.h"
 #include "support/numberFormat.h"
 #include "support/runError.h"
@@ -51,7 +52,7 @@ void reportFailure(const std::string& message)
 // regular file that can be opened is not readable: the reader rewinds the file
 // for every block, which a pipe cannot do, and a device such as /dev/zero
 // would never end its first line.
-InputAccess readInputFile(const RunOptions& options, const std::string& name, RunSettings& settings,
+InputAccess readInputFile(const RunSwitches& switches, const std::string& name, RunSettings& settings,
                           InputDiagnostics& diagnostics)
 {
     std::error_code error;
@@ -66,7 +67,7 @@ InputAccess readInputFile(const RunOptions& options, const std::string& name, Ru
     if (!input) {
         return InputAccess::notReadable;
     }
-    settings = readInput(input, options, &diagnostics);
+    settings = readInput(input, switches, name, &diagnostics);
     return InputAccess::read;
 }
 
@@ -86,10 +87,11 @@ bool reportReplaces(const std::string& fileName, const std::string& reportName)
 
 // Reads the input named on the command line; nothing, with the reason on the
 // console, when the run cannot go on; status is then the exit status.
-std::optional<RunSettings> readNamedInput(const RunOptions& options, int& status, InputDiagnostics& diagnostics)
+std::optional<RunSettings> readNamedInput(const CommandLine& commandLine, int& status,
+                                          InputDiagnostics& diagnostics)
 {
-    const std::string inputName(trimmed(options.inputFileName));
-    const std::string reportName(trimmed(options.reportFileName));
+    const std::string& inputName = commandLine.inputFileName;
+    const std::string& reportName = commandLine.reportFileName;
     if (reportReplaces(inputName, reportName)) {
         reportFailure("Input file " + inputName
                       + " would be replaced by the report of the same name; rename the input file");
@@ -97,10 +99,10 @@ std::optional<RunSettings> readNamedInput(const RunOptions& options, int& status
         return std::nullopt;
     }
     RunSettings settings;
-    switch (readInputFile(options, inputName, settings, diagnostics)) {
+    switch (readInputFile(commandLine.switches, inputName, settings, diagnostics)) {
         case InputAccess::read:
-            if (reportReplaces(settings.field.fieldFileName, reportName)) {
-                reportFailure("Field file " + settings.field.fieldFileName
+            if (reportReplaces(settings.field.fileName(), reportName)) {
+                reportFailure("Field file " + settings.field.fileName()
                               + " would be replaced by the report of the same name; rename the field file");
                 status = exitFailure;
                 return std::nullopt;
@@ -124,23 +126,23 @@ std::optional<RunSettings> readNamedInput(const RunOptions& options, int& status
 // its first cell.
 void writeConsoleSections(std::ostream& console, SimulationRun& run, const StopFlag& stop)
 {
-    const RunConfig& config = run.settings().config;
-    if (run.settings().field.singleParticle()) {
-        writeDamageSection(console, run.damageYields(), config.fbl);
-        writeDmsoSection(console, config);
-        writeOxygenSection(console, config, run.damageYields().repairProbability);
+    const RunSettings& settings = run.settings();
+    if (settings.field.singleParticle()) {
+        writeDamageSection(console, run.damageYields(), settings.unrepairableBaseFraction);
+        writeDmsoSection(console, settings);
+        writeOxygenSection(console, settings, run.damageYields().repairProbability);
         const ParticlePhysics& physics = run.particlePhysics();
-        writeDosimetrySection(console, physics, config.ndia);
+        writeDosimetrySection(console, physics, settings.nucleusDiameter);
         writeParticleSection(console, physics.particle);
         return;
     }
     try {
         const std::vector<ComponentRow>& rows = run.componentRows(stop);
         if (run.componentRowsComplete()) {
-            writeMixedFieldSummary(console, config.po2, rows);
+            writeMixedFieldSummary(console, settings.oxygenPercent, rows);
         }
     } catch (const RunError&) {
-        writeMixedFieldSummaryRows(console, config.po2, run.completedRows());
+        writeMixedFieldSummaryRows(console, settings.oxygenPercent, run.completedRows());
         throw;
     }
 }
@@ -180,13 +182,13 @@ std::string partialFieldMessage(const RunResults& results)
 }
 
 // Why "/strict" refuses a run, or nothing when it does not.
-std::optional<std::string> strictRefusal(const RunOptions& options,
+std::optional<std::string> strictRefusal(const RunSwitches& switches,
                                          std::span<const std::string> commandLineWarnings,
                                          const InputDiagnostics& diagnostics)
 {
     const bool commandLineWarned = !commandLineWarnings.empty();
     const bool inputWarned = diagnostics.hasWarnings();
-    if (!options.strict || (!commandLineWarned && !inputWarned)) {
+    if (!switches.strict || (!commandLineWarned && !inputWarned)) {
         return std::nullopt;
     }
     const std::string where = !commandLineWarned ? "the input holds"
@@ -196,24 +198,25 @@ std::optional<std::string> strictRefusal(const RunOptions& options,
 }
 
 // The run from the input to the report; the exit status.
-int runInput(const RunOptions& options, std::span<const std::string> commandLineWarnings, double startSeconds,
+int runInput(const CommandLine& commandLine, std::span<const std::string> commandLineWarnings, double startSeconds,
              const InterruptCatcher& interrupts)
 {
     int status = 0;
-    InputDiagnostics diagnostics{std::string(trimmed(options.inputFileName))};
-    const std::optional<RunSettings> settings = readNamedInput(options, status, diagnostics);
+    InputDiagnostics diagnostics{commandLine.inputFileName};
+    const std::optional<RunSettings> settings = readNamedInput(commandLine, status, diagnostics);
     if (!settings) {
         return status;
     }
     for (const Diagnostic& diagnostic : diagnostics.list()) {
         std::cerr << formatDiagnostic(diagnostic) << '\n';
     }
-    if (const std::optional<std::string> refusal = strictRefusal(options, commandLineWarnings, diagnostics)) {
+    if (const std::optional<std::string> refusal =
+            strictRefusal(commandLine.switches, commandLineWarnings, diagnostics)) {
         reportFailure(*refusal);
         return exitRefused;
     }
     // A report that cannot be created stops the run before any work is done.
-    ReportFile reportFile(std::string(trimmed(options.reportFileName)));
+    ReportFile reportFile(commandLine.reportFileName);
     std::string reportProblem;
     if (!reportFile.reserve(reportProblem)) {
         std::cerr << reportProblem << '\n';
@@ -269,19 +272,19 @@ int runArguments(std::span<const std::string_view> arguments)
                       + " characters: " + std::string(arguments[0]));
         return exitFailure;
     }
-    RunOptions options;
-    const std::vector<std::string> commandLineWarnings = readCommandLine(arguments, options);
+    CommandLine commandLine;
+    const std::vector<std::string> commandLineWarnings = readCommandLine(arguments, commandLine);
     for (const std::string& warning : commandLineWarnings) {
         std::cerr << warning << '\n';
     }
     try {
-        return runInput(options, commandLineWarnings, startSeconds, interrupts);
+        return runInput(commandLine, commandLineWarnings, startSeconds, interrupts);
     } catch (const RunError& error) {
         reportFailure(error.what());
         if (!error.detail().empty()) {
             std::cerr << error.detail() << '\n';
         }
-        return error.exitStatus();
+        return exitStatusFor(error.kind());
     }
 }
 

@@ -1,7 +1,5 @@
 #include "engine/engine.h"
 
-#include <algorithm>
-#include <cmath>
 #include <limits>
 
 #include "engine/resultChecks.h"
@@ -18,23 +16,23 @@ namespace kesp {
 
 namespace {
 
-ParticleKind kindOfComponent(const FieldComponent& component, const RunOptions& options)
+ParticleKind kindOfComponent(const FieldComponent& component, const RunSettings& settings)
 {
-    return kindOf(describeParticle(component.name, component.kineticEnergy,
-                                   massConstantsFor(options.masses2006)).particle);
+    return kindOf(describeParticle(component.nameField(), component.kineticEnergy,
+                                   massConstantsFor(settings.masses2006)).particle);
 }
 
 // A component whose particle cannot be set up would be simulated with the
 // data of the one before it.
 void requireUsableComponents(const RunSettings& settings)
 {
-    const MassConstants& masses = massConstantsFor(settings.options.masses2006);
+    const MassConstants& masses = massConstantsFor(settings.masses2006);
     for (int i = 1; i <= settings.field.componentCount(); ++i) {
         const FieldComponent& component = settings.field.component(i);
-        if (describeParticle(component.name, component.kineticEnergy, masses).status
+        if (describeParticle(component.nameField(), component.kineticEnergy, masses).status
             == ParticleStatus::notUsable) {
-            stopRun("Component " + std::to_string(i) + " of the radiation field: the particle \""
-                    + std::string(trimmed(component.name)) + "\" at "
+            stopRun(ErrorKind::input, "Component " + std::to_string(i) + " of the radiation field: the particle \""
+                    + component.name + "\" at "
                     + renderNumber(component.kineticEnergy, "E5").text
                     + " MeV cannot be set up; give e, p or a nuclide such as 4He, and a kinetic energy > 0.");
         }
@@ -48,83 +46,37 @@ bool within(double value, double low, double high)
 
 // Settings built in code may hold what the input reader never gives: each
 // value must lie where the reader would have put it.
-void requireValidConfig(const RunConfig& config)
+void requireValidSettings(const RunSettings& settings)
 {
     const auto refuse = [](const std::string& what) {
-        stopRun("The run settings are not valid: " + what + ".");
+        stopRun(ErrorKind::input, "The run settings are not valid: " + what + ".");
     };
+    const double smallest = std::numeric_limits<double>::min();
     const double largest = std::numeric_limits<double>::max();
-    if (config.nocs < 1) {
+    if (settings.cells < 1) {
         refuse("the number of cells must be at least 1");
     }
-    if (!within(config.dna, std::numeric_limits<double>::min(), largest)
-        || !within(config.ndia, std::numeric_limits<double>::min(), largest)) {
+    if (!within(settings.dnaContent, smallest, largest) || !within(settings.nucleusDiameter, smallest, largest)) {
         refuse("the DNA content and the nucleus diameter must be finite and greater than 0");
     }
-    if (!within(config.fbl, 0.0, 1.0)) {
-        refuse("the fraction Bl/Bd must lie within 0 and 1");
+    if (!within(settings.unrepairableBaseFraction, 0.0, 1.0)) {
+        refuse("the fraction Bl/Bd (unrepairableBaseFraction) must lie within 0 and 1");
     }
-    if (!within(config.po2, 0.0, 100.0)) {
-        refuse("the oxygen concentration po2 must lie within 0 and 100 % O2 (760 mmHg is 100 %)");
+    if (!within(settings.oxygenPercent, 0.0, 100.0)) {
+        refuse("the oxygen concentration oxygenPercent must lie within 0 and 100 % O2 (760 mmHg is 100 %)");
     }
-    if (!within(config.m0, std::numeric_limits<double>::min(), largest)
-        || !within(config.q, std::numeric_limits<double>::min(), largest)
-        || !within(config.r, std::numeric_limits<double>::min(), largest) || !within(config.k, smallestK, 100.0)) {
-        refuse("the oxygen model needs m0, q and r finite and above 0, and k within 2.2E-16 and 100 % O2");
+    const OxygenModel& oxygen = settings.oxygenModel;
+    if (!within(oxygen.maximumEnhancement, smallest, largest) || !within(oxygen.halfEffectZeb, smallest, largest)
+        || !within(oxygen.steepness, smallest, largest) || !within(oxygen.halfEffectOxygen, smallestK, 100.0)) {
+        refuse("the oxygen model needs maximumEnhancement, halfEffectZeb and steepness finite and above 0, and "
+               "halfEffectOxygen within 2.2E-16 and 100 % O2");
     }
-    if (!within(config.conc, 0.0, largest) || !within(config.fnsd, 0.0, 1.0) || !within(config.chmx, 0.0, 1.0)) {
-        refuse("the DMSO model needs conc finite and >= 0, and fnsd and chmx within 0 and 1");
+    const DmsoModel& dmso = settings.dmso;
+    if (!within(dmso.concentration, 0.0, largest) || !within(dmso.nonScavengeableFraction, 0.0, 1.0)
+        || !within(dmso.halfLevelConcentration, 0.0, 1.0)) {
+        refuse("the DMSO model needs concentration finite and >= 0, and nonScavengeableFraction and "
+               "halfLevelConcentration within 0 and 1");
     }
-}
-
-// Each component gets int(nocs x weight) cells, so weights that do not add
-// up to 1 would simulate another number of cells than asked for (weights 2
-// and 2: four times as many). A field made by mixedField() or the field
-// file reader is normalised; one assembled by hand must be too.
-void requireNormalisedWeights(const RadiationField& field)
-{
-    constexpr double sumTolerance = 1e-9;
-    double cumulative = 0.0;
-    for (int i = 1; i <= field.componentCount() && !field.singleParticle(); ++i) {
-        const FieldComponent& component = field.component(i);
-        cumulative += component.weight;
-        if (component.cumulativeWeight != cumulative) {
-            stopRun("Component " + std::to_string(i) + " of the radiation field has the cumulative weight "
-                    + renderNumber(component.cumulativeWeight, "E5").text + " where its weights give "
-                    + renderNumber(cumulative, "E5").text
-                    + "; build a mixed field with mixedField() or call normaliseWeights() on it.");
-        }
-    }
-    if (!field.singleParticle() && std::abs(cumulative - 1.0) > sumTolerance) {
-        stopRun("The weights of the radiation field add up to " + renderNumber(cumulative, "E5").text
-                + ", not 1, so the components would get other numbers of cells than asked for; build a mixed "
-                  "field with mixedField() or call normaliseWeights() on it.");
-    }
-}
-
-// A field built in code must have components, and a mixed field weights
-// that can be drawn from.
-void requireValidField(const RadiationField& field)
-{
-    const int count = field.componentCount();
-    if (count < 1 || count > maxFieldComponents) {
-        stopRun("The radiation field has " + std::to_string(count) + " components; give 1 to "
-                + std::to_string(maxFieldComponents) + ".");
-    }
-    double sum = 0.0;
-    for (int i = 1; i <= count && !field.singleParticle(); ++i) {
-        const double weight = field.component(i).weight;
-        if (!(weight >= 0.0 && std::isfinite(weight))) {
-            stopRun("Component " + std::to_string(i) + " of the radiation field has the weight "
-                    + renderNumber(weight, "E5").text + "; weights must be finite and >= 0.");
-        }
-        sum += weight;
-    }
-    if (!field.singleParticle() && !(sum > 0.0 && std::isfinite(sum))) {
-        stopRun("The weights of the radiation field add up to " + renderNumber(sum, "E5").text
-                + "; they must add up to a positive finite number.");
-    }
-    requireNormalisedWeights(field);
 }
 
 ComponentRow rowOf(const FieldComponent& component, const RunState& state)
@@ -133,7 +85,7 @@ ComponentRow rowOf(const FieldComponent& component, const RunState& state)
     const double f = pcr > 0.0 ? 1.0 / (1.0 - pcr) : 1.0;
     const ParticleState& particle = state.particle;
     ComponentRow row;
-    row.name = component.name;
+    row.name = component.nameField();
     row.weight = component.weight;
     row.kineticEnergy = particle.T;
     row.energyPerNucleon = particle.A >= 1 ? particle.T / particle.A : 0.0;
@@ -149,15 +101,14 @@ SimulationRun::SimulationRun(RunSettings settings) : SimulationRun(std::move(set
 SimulationRun::SimulationRun(RunSettings settings, std::shared_ptr<const RadiationPhysics> physics)
     : settings_(std::move(settings)), physics_(std::move(physics))
 {
-    requireValidConfig(settings_.config);
-    requireValidField(settings_.field);
+    requireValidSettings(settings_);
     requireUsableComponents(settings_);
     if (physics_ && physics_->key() != radiationPhysicsKey(settings_)) {
-        stopRun("The physics given to this run was worked out for another radiation, set of mass constants or "
-                "nucleus diameter; give a run only the physics of a run of the same.");
+        stopRun(ErrorKind::usage, "The physics given to this run was worked out for another radiation, set of mass "
+                                  "constants or nucleus diameter; give a run only the physics of a run of the same.");
     }
     state_ = std::make_unique<RunState>(settings_);
-    state_->threads = affinityCpuCount();
+    state_->threads = settings_.threads > 0 ? settings_.threads : affinityCpuCount();
 }
 
 // A run that was moved from has no state; using it is a caller's mistake
@@ -165,14 +116,9 @@ SimulationRun::SimulationRun(RunSettings settings, std::shared_ptr<const Radiati
 RunState& SimulationRun::state() const
 {
     if (!state_) {
-        stopRun("This run was moved to another SimulationRun; use that one.");
+        stopRun(ErrorKind::usage, "This run was moved to another SimulationRun; use that one.");
     }
     return *state_;
-}
-
-void SimulationRun::limitThreads(unsigned threads)
-{
-    state().threads = std::max(1U, threads);
 }
 
 SimulationRun::~SimulationRun() = default;
@@ -193,7 +139,7 @@ const ParticlePhysics& SimulationRun::particlePhysics()
 {
     if (!particlePhysics_) {
         RunState& state = this->state();
-        const double d = settings_.config.ndia;
+        const double d = settings_.nucleusDiameter;
         if (physics_) {
             state.particle = physics_->particle()->particle;
             state.currentRangeTable = physics_->heldTable();
@@ -227,7 +173,7 @@ const std::vector<ComponentRow>& SimulationRun::componentRows(const StopFlag& st
     }
     RunState& state = this->state();
     const RadiationField& field = settings_.field;
-    const double d = settings_.config.ndia;
+    const double d = settings_.nucleusDiameter;
     const std::vector<WorkedComponent> worked = physics_ ? componentsOf(*physics_, rows_.size())
                                                          : workOutComponents(rows_.size(), stop);
     for (const WorkedComponent& component : worked) {
@@ -279,9 +225,9 @@ std::vector<WorkedComponent> SimulationRun::workOutComponents(std::size_t first,
     const RadiationField& field = settings_.field;
     std::vector<ParticleKind> kinds;
     for (int i = static_cast<int>(first) + 1; i <= field.componentCount(); ++i) {
-        kinds.push_back(kindOfComponent(field.component(i), settings_.options));
+        kinds.push_back(kindOfComponent(field.component(i), settings_));
     }
-    return kesp::workOutComponents(kinds, settings_.config.ndia, state.rangeTables, state.threads, stop);
+    return kesp::workOutComponents(kinds, settings_.nucleusDiameter, state.rangeTables, state.threads, stop);
 }
 
 std::shared_ptr<const RadiationPhysics> SimulationRun::radiationPhysics()
@@ -297,7 +243,7 @@ std::shared_ptr<const RadiationPhysics> SimulationRun::radiationPhysics()
 RunResults SimulationRun::simulate(ProgressObserver& progress, const StopFlag& stop)
 {
     if (simulated_) {
-        stopRun("This run has simulated its cells already; start a new run for more.");
+        stopRun(ErrorKind::usage, "This run has simulated its cells already; start a new run for more.");
     }
     simulated_ = true;
     RunResults results;
@@ -309,7 +255,7 @@ RunResults SimulationRun::simulate(ProgressObserver& progress, const StopFlag& s
     } else {
         results.components = componentRows(stop);
         if (!rowsComplete_) {  // stopped before the physics was done: no cell
-            results.cellsRequested = settings_.config.nocs;
+            results.cellsRequested = settings_.cells;
             results.interrupted = true;
             results.seed = state.seed;
             return results;
@@ -325,9 +271,9 @@ RunResults SimulationRun::simulate(ProgressObserver& progress, const StopFlag& s
             }
         }
     } catch (const MissingDamage& missing) {
-        throw RunError(missing.what(), missing.exitStatus(), whyNoLesionIsLeft(state.yields, settings_.config));
+        throw RunError(missing.kind(), missing.what(), whyNoLesionIsLeft(state.yields, settings_));
     }
-    results.cellsRequested = settings_.config.nocs;
+    results.cellsRequested = settings_.cells;
     results.interrupted = results.cellsSimulated < results.cellsRequested;
     if (results.cellsSimulated == 0) {
         results.seed = state.seed;
@@ -335,7 +281,7 @@ RunResults SimulationRun::simulate(ProgressObserver& progress, const StopFlag& s
     }
     finaliseTally(state.cells.tally, results.cellsSimulated);
     results.tally = state.cells.tally;
-    results.statistics = clusterStatistics(results.tally, settings_.config.dna);
+    results.statistics = clusterStatistics(results.tally, settings_.dnaContent);
     checkStatistics(results.statistics, settings_);
     results.seed = state.seed;
     return results;

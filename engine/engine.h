@@ -6,7 +6,8 @@
 //
 //     kesp::RunSettings settings;                     // or kesp::readInputFile("run.inp")
 //     settings.field = kesp::singleParticleField("p", 10.0);
-//     settings.config.nocs = 1000;
+//     settings.cells = 1000;
+//     settings.threads = 1;                           // 0 (the default): the CPUs of the affinity mask
 //     kesp::NoProgress quiet;
 //     const kesp::RunResults results = kesp::simulate(settings, quiet);
 //     double dsbPerCellPerGy = results.statistics.tables[0].mean[kesp::tallyRows][1];
@@ -35,10 +36,11 @@ struct RunState;
 class SimulationRun {
 public:
     // Checks the settings (at least one cell, DNA content and nucleus
-    // diameter above 0, a fraction Bl/Bd within 0 and 1, 1 to 10000
-    // components, each a particle that can be set up, finite weights >= 0
-    // with a positive sum), seeds the generators and sets up the first
-    // component.
+    // diameter above 0, a fraction Bl/Bd within 0 and 1, the oxygen and
+    // DMSO models within their ranges, each component a particle that can
+    // be set up with the run's mass constants; the field itself holds its
+    // own invariants), seeds the generators and sets up the first component.
+    // Throws RunError of kind input for settings that break these.
     explicit SimulationRun(RunSettings settings);
     // The same, taking the physics of its radiation from another run of the
     // same radiation, mass constants and nucleus diameter (see
@@ -50,12 +52,6 @@ public:
     // A run that was moved from throws RunError when it is used.
     SimulationRun(SimulationRun&&) noexcept;
     SimulationRun& operator=(SimulationRun&&) noexcept;
-
-    // Uses at most this many threads (at least one) for the cells and a
-    // mixed field's component physics; by default the CPUs of the process's
-    // affinity mask. The results are the same on any number. A caller that
-    // runs several runs at once gives 1.
-    void limitThreads(unsigned threads);
 
     const RunSettings& settings() const { return settings_; }
     std::int32_t seed() const;

@@ -12,8 +12,8 @@ RadiationPhysicsKey radiationPhysicsKey(const RunSettings& settings)
         const FieldComponent& component = field.component(i);
         key.components.emplace_back(component.name, std::bit_cast<std::uint64_t>(component.kineticEnergy));
     }
-    key.masses2006 = settings.options.masses2006;
-    key.diameterBits = std::bit_cast<std::uint64_t>(settings.config.ndia);
+    key.masses2006 = settings.masses2006;
+    key.diameterBits = std::bit_cast<std::uint64_t>(settings.nucleusDiameter);
     return key;
 }
 

@@ -21,8 +21,9 @@ void requireFinite(std::initializer_list<Quantity> quantities, const std::string
 {
     for (const auto& [name, value] : quantities) {
         if (!std::isfinite(value)) {
-            stopRun("The " + std::string(name) + " is not a finite number (" + renderNumber(value, "E5").text
-                    + ") for " + origin + "; no report is written.");
+            stopRun(ErrorKind::nonFiniteResult, "The " + std::string(name) + " is not a finite number ("
+                                                    + renderNumber(value, "E5").text + ") for " + origin
+                                                    + "; no report is written.");
         }
     }
 }
@@ -30,15 +31,15 @@ void requireFinite(std::initializer_list<Quantity> quantities, const std::string
 // The particle as the input names it.
 std::string particleOrigin(const FieldComponent& component, const RunSettings& settings)
 {
-    const std::string particle = "PAR=" + std::string(trimmed(component.name))
+    const std::string particle = "PAR=" + component.name
                                  + " KE=" + formatValue(component.kineticEnergy);
-    const std::string& file = settings.field.fieldFileName;
+    const std::string& file = settings.field.fileName();
     return file.empty() ? "RADX: " + particle : "field file " + file + ": " + particle;
 }
 
 std::string cellOrigin(const RunSettings& settings)
 {
-    return "CELL: NDIA=" + formatValue(settings.config.ndia);
+    return "CELL: NDIA=" + formatValue(settings.nucleusDiameter);
 }
 
 }  // namespace
@@ -62,7 +63,7 @@ void checkParticlePhysics(const ParticlePhysics& physics, const RunSettings& set
                    {"radiative or nuclear share of the stopping power",
                     100.0 * (p.Z == -1 ? p.sRadiative : p.sNuclear) / p.sTotal}},
                   particle);
-    const double chord = 2.0 * settings.config.ndia / 3.0;
+    const double chord = 2.0 * settings.nucleusDiameter / 3.0;
     requireFinite({{"energy imparted per event", chord * p.yf},
                    {"event frequency per unit absorbed dose (1/zf)", 1.0 / p.zf}},
                   particle + ", " + cellOrigin(settings));
@@ -104,13 +105,13 @@ void checkComponentAverages(const std::vector<ComponentRow>& rows, const RunSett
                    {"average dose per unit fluence", dpuf},
                    {"average lineal energy yf", yf},
                    {"average specific energy zf", zf}},
-                  "the mixed field of " + settings.field.fieldFileName);
+                  "the mixed field of " + settings.field.fileName());
 }
 
 void checkStatistics(const ClusterStatistics& statistics, const RunSettings& settings)
 {
-    const std::string origin = "CELL: DNA=" + formatValue(settings.config.dna) + " NDIA="
-                               + formatValue(settings.config.ndia) + " and the particle or field of RADX:";
+    const std::string origin = "CELL: DNA=" + formatValue(settings.dnaContent) + " NDIA="
+                               + formatValue(settings.nucleusDiameter) + " and the particle or field of RADX:";
     for (std::size_t k = 1; k < statistics.classPercent.size(); ++k) {
         requireFinite({{"class percentage of TABLE 1", statistics.classPercent[k]}}, origin);
     }

@@ -4,7 +4,7 @@
 
 namespace kesp {
 
-RunState::RunState(const RunSettings& settings) : seed(resolveSeed(settings.config.seed))
+RunState::RunState(const RunSettings& settings) : seed(resolveSeed(settings.seed))
 {
     cells.generator = seededCombined(seed);
     cells.streams.seed(0, seed);
@@ -14,10 +14,10 @@ RunState::RunState(const RunSettings& settings) : seed(resolveSeed(settings.conf
 void setUpParticle(RunState& state, const RunSettings& settings, const FieldComponent& component)
 {
     const ParticleStatus status =
-        setParticle(state.particle, component.name, component.kineticEnergy, state.currentRangeTable,
-                    settings.config.ndia, massConstantsFor(settings.options.masses2006));
+        setParticle(state.particle, component.nameField(), component.kineticEnergy, state.currentRangeTable,
+                    settings.nucleusDiameter, massConstantsFor(settings.masses2006));
     if (status != ParticleStatus::notUsable) {
-        state.yields = computeDamageYields(state.particle.zeb, settings.config, settings.options);
+        state.yields = computeDamageYields(state.particle.zeb, settings);
     }
 }
 

@@ -68,7 +68,7 @@ int componentAt(const RadiationField& field, double u)
 // as the per-track weight.
 CellDose doseOf(const RunSettings& settings, const RunState& state)
 {
-    return CellDose{state.yields, settings.config.fbl, state.particle.zf};
+    return CellDose{state.yields, settings.unrepairableBaseFraction, state.particle.zf};
 }
 
 void prepareSegment(RunState& state)
@@ -92,7 +92,7 @@ std::int32_t runSingleParticle(const RunSettings& settings, RunState& state, Pro
 {
     prepareSegment(state);
     const CellDose dose = doseOf(settings, state);
-    const int nocs = settings.config.nocs;
+    const int nocs = settings.cells;
     CellPipeline pipeline(state.cells, state.threads);  // its threads serve every batch
     Progress p;
     p.t0 = cpuSeconds();
@@ -131,7 +131,7 @@ std::vector<std::int32_t> runMixedField(const RunSettings& settings, RunState& s
 {
     const RadiationField& field = settings.field;
     std::vector<std::int32_t> componentCells(static_cast<std::size_t>(field.componentCount()), 0);
-    const int nocs = settings.config.nocs;
+    const int nocs = settings.cells;
     if (nocs <= 0) {
         return componentCells;
     }

@@ -19,7 +19,7 @@
 
 #include "engine/engine.h"
 #include "input/inputReader.h"
-#include "input/runOptions.h"
+#include "input/runSwitches.h"
 #include "input/runSettings.h"
 #include "support/runError.h"
 
@@ -84,7 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // the next. Setting up the run also sets up the first component of the
     // field that was read (its stopping power, microdosimetry and yields).
     try {
-        const kesp::RunSettings settings = kesp::readInput(input, kesp::RunOptions{});
+        const kesp::RunSettings settings = kesp::readInput(input);
         const kesp::SimulationRun run(settings);
     } catch (const kesp::RunError&) {
         // A stop is a normal end for a bad field file or a field that cannot

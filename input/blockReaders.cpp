@@ -28,8 +28,8 @@ struct BlockItem {
     NumberKind kind;
     std::string_view rule;            // the values taken as written
     bool (*accepts)(double value);    // null: every value (see readSimconBlock)
-    void (*apply)(RunConfig& config, double value);
-    double (*used)(const RunConfig& config);
+    void (*apply)(RunSettings& settings, double value);
+    double (*used)(const RunSettings& settings);
     const PlausibleRange* plausible = nullptr;  // where the value makes sense; null: wherever accepted
 };
 
@@ -47,60 +47,62 @@ bool isPositive(double value)
 // range rules come after the whole line (see readSimconBlock).
 constexpr std::array simconItems = {
     BlockItem{"NOCS=", NumberKind::integer, "", nullptr,
-              [](RunConfig& c, double v) { c.nocs = static_cast<std::int32_t>(v); },
-              [](const RunConfig& c) { return static_cast<double>(c.nocs); }},
+              [](RunSettings& c, double v) { c.cells = static_cast<std::int32_t>(v); },
+              [](const RunSettings& c) { return static_cast<double>(c.cells); }},
     BlockItem{"SEED=", NumberKind::integer, "", nullptr,
-              [](RunConfig& c, double v) { c.seed = static_cast<std::int32_t>(v); },
-              [](const RunConfig& c) { return static_cast<double>(c.seed); }},
+              [](RunSettings& c, double v) { c.seed = static_cast<std::int32_t>(v); },
+              [](const RunSettings& c) { return static_cast<double>(c.seed); }},
 };
 
 constexpr std::array evo2Items = {
     BlockItem{"PO2=", NumberKind::real, "0 to 100 % O2", [](double v) { return v >= 0.0 && v <= 100.0; },
-              [](RunConfig& c, double v) { c.po2 = std::clamp(v, 0.0, 100.0); },
-              [](const RunConfig& c) { return c.po2; }},
+              [](RunSettings& c, double v) { c.oxygenPercent = std::clamp(v, 0.0, 100.0); },
+              [](const RunSettings& c) { return c.oxygenPercent; }},
     // Partial pressure in mmHg: 760 mmHg is 100 percent O2.
     BlockItem{"MMHG=", NumberKind::real, "0 to 760 mmHg", [](double v) { return v >= 0.0 && v <= 760.0; },
-              [](RunConfig& c, double v) { c.po2 = std::clamp(v * 100.0 / 760.0, 0.0, 100.0); },
-              [](const RunConfig& c) { return c.po2 * 760.0 / 100.0; }},
+              [](RunSettings& c, double v) { c.oxygenPercent = std::clamp(v * 100.0 / 760.0, 0.0, 100.0); },
+              [](const RunSettings& c) { return c.oxygenPercent * 760.0 / 100.0; }},
     BlockItem{"M0=", NumberKind::real, "above 0", isPositive,
-              [](RunConfig& c, double v) { if (v > 0.0) { c.m0 = v; } },
-              [](const RunConfig& c) { return c.m0; }},
+              [](RunSettings& c, double v) { if (v > 0.0) { c.oxygenModel.maximumEnhancement = v; } },
+              [](const RunSettings& c) { return c.oxygenModel.maximumEnhancement; }},
     BlockItem{"K=", NumberKind::real, "2.2E-16 to 100 % O2", [](double v) { return v >= smallestK && v <= 100.0; },
-              [](RunConfig& c, double v) { if (v > 0.0) { c.k = std::clamp(v, smallestK, 100.0); } },
-              [](const RunConfig& c) { return c.k; }},
+              [](RunSettings& c, double v) {
+                  if (v > 0.0) { c.oxygenModel.halfEffectOxygen = std::clamp(v, smallestK, 100.0); }
+              },
+              [](const RunSettings& c) { return c.oxygenModel.halfEffectOxygen; }},
     BlockItem{"Q=", NumberKind::real, "above 0", isPositive,
-              [](RunConfig& c, double v) { if (v > 0.0) { c.q = v; } },
-              [](const RunConfig& c) { return c.q; }},
+              [](RunSettings& c, double v) { if (v > 0.0) { c.oxygenModel.halfEffectZeb = v; } },
+              [](const RunSettings& c) { return c.oxygenModel.halfEffectZeb; }},
     BlockItem{"R=", NumberKind::real, "above 0", isPositive,
-              [](RunConfig& c, double v) { if (v > 0.0) { c.r = v; } },
-              [](const RunConfig& c) { return c.r; }},
+              [](RunSettings& c, double v) { if (v > 0.0) { c.oxygenModel.steepness = v; } },
+              [](const RunSettings& c) { return c.oxygenModel.steepness; }},
 };
 
 constexpr std::array dmsoItems = {
     BlockItem{"CONC=", NumberKind::real, "0 or above (mol dm^-3)", [](double v) { return v >= 0.0; },
-              [](RunConfig& c, double v) { if (v > 0.0) { c.conc = v; } },
-              [](const RunConfig& c) { return c.conc; }},
+              [](RunSettings& c, double v) { if (v > 0.0) { c.dmso.concentration = v; } },
+              [](const RunSettings& c) { return c.dmso.concentration; }},
     BlockItem{"FNSD=", NumberKind::real, "0 to 1", isFraction,
-              [](RunConfig& c, double v) { if (isFraction(v)) { c.fnsd = v; } },
-              [](const RunConfig& c) { return c.fnsd; }},
+              [](RunSettings& c, double v) { if (isFraction(v)) { c.dmso.nonScavengeableFraction = v; } },
+              [](const RunSettings& c) { return c.dmso.nonScavengeableFraction; }},
     BlockItem{"CHMX=", NumberKind::real, "0 to 1 (mol dm^-3)", isFraction,
-              [](RunConfig& c, double v) { if (isFraction(v)) { c.chmx = v; } },
-              [](const RunConfig& c) { return c.chmx; }},
+              [](RunSettings& c, double v) { if (isFraction(v)) { c.dmso.halfLevelConcentration = v; } },
+              [](const RunSettings& c) { return c.dmso.halfLevelConcentration; }},
 };
 
 constexpr std::array cellItems = {
     BlockItem{"DNA=", NumberKind::real, "above 0 (Gbp)", isPositive,
-              [](RunConfig& c, double v) { if (v > 0.0) { c.dna = v; } },
-              [](const RunConfig& c) { return c.dna; }, &dnaContentRange},
+              [](RunSettings& c, double v) { if (v > 0.0) { c.dnaContent = v; } },
+              [](const RunSettings& c) { return c.dnaContent; }, &dnaContentRange},
     BlockItem{"NDIA=", NumberKind::real, "above 0 (um)", isPositive,
-              [](RunConfig& c, double v) { if (v > 0.0) { c.ndia = v; } },
-              [](const RunConfig& c) { return c.ndia; }, &nucleusDiameterRange},
+              [](RunSettings& c, double v) { if (v > 0.0) { c.nucleusDiameter = v; } },
+              [](const RunSettings& c) { return c.nucleusDiameter; }, &nucleusDiameterRange},
 };
 
 constexpr std::array kespItems = {
     BlockItem{"FBL=", NumberKind::real, "0 to 1", isFraction,
-              [](RunConfig& c, double v) { if (isFraction(v)) { c.fbl = v; } },
-              [](const RunConfig& c) { return c.fbl; }},
+              [](RunSettings& c, double v) { if (isFraction(v)) { c.unrepairableBaseFraction = v; } },
+              [](const RunSettings& c) { return c.unrepairableBaseFraction; }},
 };
 
 // Converts the value as its keyword asks; false when it does not convert.
@@ -131,9 +133,9 @@ std::string writtenItem(const ItemCandidate& candidate)
 
 // What became of a known item that was not taken as written.
 void diagnoseItem(const ItemCandidate& candidate, const SqueezedItem& item, const BlockItem& known,
-                  bool converted, double number, const RunConfig& config, const LineContext& where)
+                  bool converted, double number, const RunSettings& settings, const LineContext& where)
 {
-    const std::string used = formatValue(known.used(config));
+    const std::string used = formatValue(known.used(settings));
     if (!converted) {
         where.diagnostics->warn(where.lineNumber, where.block,
                                 writtenItem(candidate) + ": \"" + std::string(trimmed(item.value)) + "\" is not "
@@ -160,7 +162,7 @@ void diagnoseItem(const ItemCandidate& candidate, const SqueezedItem& item, cons
     }
 }
 
-void applyItem(const ItemCandidate& candidate, std::span<const BlockItem> items, RunConfig& config,
+void applyItem(const ItemCandidate& candidate, std::span<const BlockItem> items, RunSettings& settings,
                const LineContext& where)
 {
     const SqueezedItem item = squeezeItem(candidate);
@@ -171,10 +173,10 @@ void applyItem(const ItemCandidate& candidate, std::span<const BlockItem> items,
         double number = 0.0;
         const bool converted = convertValue(item.value, known.kind, number);
         if (converted) {
-            known.apply(config, number);
+            known.apply(settings, number);
         }
         if (where.diagnostics != nullptr) {
-            diagnoseItem(candidate, item, known, converted, number, config, where);
+            diagnoseItem(candidate, item, known, converted, number, settings, where);
         }
     }
 }
@@ -190,7 +192,7 @@ std::vector<std::string_view> keywordsOf(std::span<const BlockItem> items)
 
 // Finds the block line and applies its items from left to right.
 BlockStatus readBlockLine(std::istream& input, std::string_view key, std::span<const BlockItem> items,
-                          RunConfig& config, InputDiagnostics* diagnostics)
+                          RunSettings& settings, InputDiagnostics* diagnostics)
 {
     std::string line(inputLineLength, ' ');
     int lineCount = 0;
@@ -204,77 +206,77 @@ BlockStatus readBlockLine(std::istream& input, std::string_view key, std::span<c
         checkLineTokens(line, keywordsOf(items), key, lineCount, *diagnostics);
     }
     for (const ItemCandidate& candidate : itemCandidates(line)) {
-        applyItem(candidate, items, config, where);
+        applyItem(candidate, items, settings, where);
     }
     return BlockStatus::read;
 }
 
 }  // namespace
 
-BlockStatus readSimconBlock(std::istream& input, RunConfig& config, InputDiagnostics* diagnostics)
+BlockStatus readSimconBlock(std::istream& input, RunSettings& settings, InputDiagnostics* diagnostics)
 {
-    const RunConfig defaults;
-    config.nocs = defaults.nocs;
-    config.seed = defaults.seed;
-    const BlockStatus status = readBlockLine(input, "SIMCON:", simconItems, config, diagnostics);
+    const RunSettings defaults;
+    settings.cells = defaults.cells;
+    settings.seed = defaults.seed;
+    const BlockStatus status = readBlockLine(input, "SIMCON:", simconItems, settings, diagnostics);
     if (status != BlockStatus::read) {
         return status;
     }
     BlockStatus checked = BlockStatus::read;
     const int line = diagnostics != nullptr ? diagnostics->takenLine("SIMCON:") : 0;
-    if (config.seed < 0) {
+    if (settings.seed < 0) {
         if (diagnostics != nullptr) {
-            diagnostics->warn(line, "SIMCON:", "SEED=" + std::to_string(config.seed)
+            diagnostics->warn(line, "SIMCON:", "SEED=" + std::to_string(settings.seed)
                                                    + " is negative; the default seed "
                                                    + std::to_string(defaultSeed) + " is used");
         }
-        config.seed = defaultSeed;
+        settings.seed = defaultSeed;
         checked = BlockStatus::seedReplaced;
     }
-    if (config.nocs < 1) {
+    if (settings.cells < 1) {
         if (diagnostics != nullptr) {
             diagnostics->warn(line, "SIMCON:",
-                              "NOCS=" + std::to_string(config.nocs) + " is below 1; 1 cell is simulated");
+                              "NOCS=" + std::to_string(settings.cells) + " is below 1; 1 cell is simulated");
         }
-        config.nocs = 1;
+        settings.cells = 1;
         checked = BlockStatus::cellCountReplaced;
     }
     return checked;
 }
 
-BlockStatus readEvo2Block(std::istream& input, RunConfig& config, InputDiagnostics* diagnostics)
+BlockStatus readEvo2Block(std::istream& input, RunSettings& settings, InputDiagnostics* diagnostics)
 {
-    const RunConfig defaults;
-    config.po2 = defaults.po2;
-    config.m0 = defaults.m0;
-    config.k = defaults.k;
-    config.q = defaults.q;
-    config.r = defaults.r;
-    return readBlockLine(input, "EVO2:", evo2Items, config, diagnostics);
+    const RunSettings defaults;
+    settings.oxygenPercent = defaults.oxygenPercent;
+    settings.oxygenModel.maximumEnhancement = defaults.oxygenModel.maximumEnhancement;
+    settings.oxygenModel.halfEffectOxygen = defaults.oxygenModel.halfEffectOxygen;
+    settings.oxygenModel.halfEffectZeb = defaults.oxygenModel.halfEffectZeb;
+    settings.oxygenModel.steepness = defaults.oxygenModel.steepness;
+    return readBlockLine(input, "EVO2:", evo2Items, settings, diagnostics);
 }
 
-BlockStatus readDmsoBlock(std::istream& input, RunConfig& config, InputDiagnostics* diagnostics)
+BlockStatus readDmsoBlock(std::istream& input, RunSettings& settings, InputDiagnostics* diagnostics)
 {
-    const RunConfig defaults;
-    config.conc = defaults.conc;
-    config.fnsd = defaults.fnsd;
-    config.chmx = defaults.chmx;
-    return readBlockLine(input, "DMSO:", dmsoItems, config, diagnostics);
+    const RunSettings defaults;
+    settings.dmso.concentration = defaults.dmso.concentration;
+    settings.dmso.nonScavengeableFraction = defaults.dmso.nonScavengeableFraction;
+    settings.dmso.halfLevelConcentration = defaults.dmso.halfLevelConcentration;
+    return readBlockLine(input, "DMSO:", dmsoItems, settings, diagnostics);
 }
 
-BlockStatus readCellBlock(std::istream& input, RunConfig& config, InputDiagnostics* diagnostics)
+BlockStatus readCellBlock(std::istream& input, RunSettings& settings, InputDiagnostics* diagnostics)
 {
-    const RunConfig defaults;
-    config.dna = defaults.dna;
-    config.ndia = defaults.ndia;
-    return readBlockLine(input, "CELL:", cellItems, config, diagnostics);
+    const RunSettings defaults;
+    settings.dnaContent = defaults.dnaContent;
+    settings.nucleusDiameter = defaults.nucleusDiameter;
+    return readBlockLine(input, "CELL:", cellItems, settings, diagnostics);
 }
 
-BlockStatus readKespBlock(std::istream& input, RunConfig& config, InputDiagnostics* diagnostics)
+BlockStatus readKespBlock(std::istream& input, RunSettings& settings, InputDiagnostics* diagnostics)
 {
-    const RunConfig defaults;
-    config.fbl = defaults.fbl;
-    return readBlockLine(input, "KESP:", kespItems, config, diagnostics);
+    const RunSettings defaults;
+    settings.unrepairableBaseFraction = defaults.unrepairableBaseFraction;
+    return readBlockLine(input, "KESP:", kespItems, settings, diagnostics);
 }
 
 }  // namespace kesp

@@ -1,6 +1,6 @@
 #pragma once
 // Readers of the keyword blocks "SIMCON:", "EVO2:", "DMSO:", "CELL:" and
-// "KESP:". Each one sets its block's fields of RunConfig to their defaults,
+// "KESP:". Each one sets its block's fields of RunSettings to their defaults,
 // looks for the first line of the input file that holds its key and applies
 // the recognised items of that line. They never write messages: an item that
 // is unrecognised, does not convert or lies outside its accepted range is
@@ -9,7 +9,7 @@
 #include <istream>
 
 #include "input/diagnostics.h"
-#include "input/runConfig.h"
+#include "input/runSettings.h"
 
 namespace kesp {
 
@@ -27,11 +27,11 @@ inline constexpr double smallestK = 2.220446049250313e-16;
 // only its own block's fields of the configuration.
 // With diagnostics, each also says what on its line it could not take as
 // written and records the line it read.
-BlockStatus readSimconBlock(std::istream& input, RunConfig& config,
+BlockStatus readSimconBlock(std::istream& input, RunSettings& settings,
                             InputDiagnostics* diagnostics = nullptr);
-BlockStatus readEvo2Block(std::istream& input, RunConfig& config, InputDiagnostics* diagnostics = nullptr);
-BlockStatus readDmsoBlock(std::istream& input, RunConfig& config, InputDiagnostics* diagnostics = nullptr);
-BlockStatus readCellBlock(std::istream& input, RunConfig& config, InputDiagnostics* diagnostics = nullptr);
-BlockStatus readKespBlock(std::istream& input, RunConfig& config, InputDiagnostics* diagnostics = nullptr);
+BlockStatus readEvo2Block(std::istream& input, RunSettings& settings, InputDiagnostics* diagnostics = nullptr);
+BlockStatus readDmsoBlock(std::istream& input, RunSettings& settings, InputDiagnostics* diagnostics = nullptr);
+BlockStatus readCellBlock(std::istream& input, RunSettings& settings, InputDiagnostics* diagnostics = nullptr);
+BlockStatus readKespBlock(std::istream& input, RunSettings& settings, InputDiagnostics* diagnostics = nullptr);
 
 }  // namespace kesp

@@ -22,6 +22,14 @@ namespace kesp {
 
 namespace {
 
+// One record of the file as read: the name cut to particleNameLength
+// characters and blank-padded, the values as written.
+struct Record {
+    std::string name = std::string(particleNameLength, ' ');
+    double kineticEnergy = 0.0;  // MeV
+    double weight = 0.0;
+};
+
 // Values of a field file in free format, read record by record.
 struct FreeFormatScanner {
     std::istream& file;
@@ -136,7 +144,7 @@ std::string formatNumber(double value)
 {
     std::ostringstream message;
     message << "Field file " << fileName << ", component " << index << ": " << problem;
-    stopRun(message.str());
+    stopRun(ErrorKind::input, message.str());
 }
 
 [[noreturn]] void stopEndedEarly(std::string_view fileName, int index, int count)
@@ -145,7 +153,7 @@ std::string formatNumber(double value)
     message << "Field file " << fileName << " ends before component " << index
             << " is complete; it must hold " << count
             << " records of name, kinetic energy (MeV) and weight.";
-    stopRun(message.str());
+    stopRun(ErrorKind::input, message.str());
 }
 
 bool isWholeNumberText(std::string_view text)
@@ -161,19 +169,19 @@ double readComponentCount(FreeFormatScanner& scanner, std::string_view fileName)
     std::string text;
     if (!nextLine(scanner, title) || !startRecord(scanner) ||
         nextValue(scanner, text) != ScanResult::value) {
-        stopRun("Field file " + std::string(fileName) +
+        stopRun(ErrorKind::input, "Field file " + std::string(fileName) +
                 " ends before the number of components; it must follow the title line.");
     }
     double count = 0.0;
     if (!isWholeNumberText(text) || readReal(text, count) != 0) {
-        stopRun("Field file " + std::string(fileName) + ": the number of components \"" + text +
+        stopRun(ErrorKind::input, "Field file " + std::string(fileName) + ": the number of components \"" + text +
                 "\" is not a whole number.");
     }
     return count;
 }
 
 void storeValue(std::string_view fileName, int index, int valueNumber, const std::string& text,
-                FieldComponent& component)
+                Record& component)
 {
     if (valueNumber == 0) {
         component.name = makeField(text, particleNameLength);
@@ -196,7 +204,7 @@ struct RecordSource {
 // Reads one record of name, kinetic energy and weight; a value left out keeps
 // what the component already holds.
 RecordSource readRecord(FreeFormatScanner& scanner, std::string_view fileName, int index, int count,
-                        FieldComponent& component)
+                        Record& component)
 {
     if (!startRecord(scanner)) {
         stopEndedEarly(fileName, index, count);
@@ -221,13 +229,13 @@ RecordSource readRecord(FreeFormatScanner& scanner, std::string_view fileName, i
 
 // Names the program reads otherwise than written (an unknown name stops the
 // run with its own message).
-void checkComponentNames(const std::string& fileName, const RadiationField& field,
+void checkComponentNames(const std::string& fileName, const std::vector<Record>& records,
                          const std::vector<RecordSource>& sources, const MassConstants& masses,
                          InputDiagnostics& diagnostics)
 {
-    for (int i = 1; i <= field.componentCount(); ++i) {
+    for (int i = 1; i <= static_cast<int>(records.size()); ++i) {
         const RecordSource& source = sources[static_cast<std::size_t>(i - 1)];
-        const FieldComponent& component = field.component(i);
+        const Record& component = records[static_cast<std::size_t>(i - 1)];
         if (!source.writtenName.empty() && identifyParticle(component.name, masses).status >= 0) {
             checkParticleName(source.writtenName, component.name, masses,
                               DiagnosticPlace{diagnostics, fileName, source.line, ""}, "");
@@ -236,12 +244,12 @@ void checkComponentNames(const std::string& fileName, const RadiationField& fiel
 }
 
 // Energies above those the model is made for, at the record's line.
-void checkComponentEnergies(const std::string& fileName, const RadiationField& field,
+void checkComponentEnergies(const std::string& fileName, const std::vector<Record>& records,
                             const std::vector<RecordSource>& sources, const MassConstants& masses,
                             InputDiagnostics& diagnostics)
 {
-    for (int i = 1; i <= field.componentCount(); ++i) {
-        const FieldComponent& component = field.component(i);
+    for (int i = 1; i <= static_cast<int>(records.size()); ++i) {
+        const Record& component = records[static_cast<std::size_t>(i - 1)];
         if (std::optional<std::string> why =
                 energyAboveRange(component.name, component.kineticEnergy, "", component.kineticEnergy, masses)) {
             diagnostics.warnIn(fileName, sources[static_cast<std::size_t>(i - 1)].line, "",
@@ -252,12 +260,11 @@ void checkComponentEnergies(const std::string& fileName, const RadiationField& f
 
 // Kinetic energies must be positive and weights non-negative with a positive
 // finite sum (values that are not finite never convert).
-void checkComponents(std::string_view fileName, const RadiationField& field)
+void checkComponents(std::string_view fileName, const std::vector<Record>& records)
 {
-    const int count = field.componentCount();
     double sum = 0.0;
-    for (int i = 1; i <= count; ++i) {
-        const FieldComponent& component = field.components[static_cast<std::size_t>(i)];
+    for (int i = 1; i <= static_cast<int>(records.size()); ++i) {
+        const Record& component = records[static_cast<std::size_t>(i - 1)];
         if (!(component.kineticEnergy > 0.0 && std::isfinite(component.kineticEnergy))) {
             stopAtComponent(fileName, i,
                             "kinetic energy " + formatNumber(component.kineticEnergy) +
@@ -270,14 +277,14 @@ void checkComponents(std::string_view fileName, const RadiationField& field)
         sum += component.weight;
     }
     if (!(sum > 0.0 && std::isfinite(sum))) {
-        stopRun("Field file " + std::string(fileName) + ": the weights add up to " + formatNumber(sum) +
-                "; they must add up to a positive finite number.");
+        stopRun(ErrorKind::input, "Field file " + std::string(fileName) + ": the weights add up to "
+                                      + formatNumber(sum) + "; they must add up to a positive finite number.");
     }
 }
 
 // A component whose particle cannot be set up would be simulated with the
 // data of the component before it, so the run stops instead.
-[[noreturn]] void stopNotUsable(std::string_view fileName, int index, const FieldComponent& component,
+[[noreturn]] void stopNotUsable(std::string_view fileName, int index, const Record& component,
                                 const MassConstants& masses)
 {
     const std::string name(trimmed(component.name));
@@ -293,22 +300,24 @@ void checkComponents(std::string_view fileName, const RadiationField& field)
 
 // Weights so small that their sum is a subnormal number cannot be
 // normalised: 1 over that sum is not finite.
-void requireNormalisedWeights(std::string_view fileName, const RadiationField& field)
+void requireNormalisableWeights(std::string_view fileName, const std::vector<Record>& records)
 {
-    for (int i = 1; i <= field.componentCount(); ++i) {
-        if (!std::isfinite(field.component(i).weight)) {
-            stopRun("Field file " + std::string(fileName)
-                    + ": the weights are too small to be normalised (their sum is below 2.2E-308); give "
-                      "them as shares or percentages.");
-        }
+    double sum = 0.0;
+    for (const Record& record : records) {
+        sum += record.weight;
+    }
+    if (!std::isfinite(1.0 / sum)) {
+        stopRun(ErrorKind::input, "Field file " + std::string(fileName)
+                + ": the weights are too small to be normalised (their sum is below 2.2E-308); give "
+                  "them as shares or percentages.");
     }
 }
 
-void requireUsableComponents(std::string_view fileName, const RadiationField& field,
+void requireUsableComponents(std::string_view fileName, const std::vector<Record>& records,
                              const MassConstants& masses)
 {
-    for (int i = 1; i <= field.componentCount(); ++i) {
-        const FieldComponent& component = field.component(i);
+    for (int i = 1; i <= static_cast<int>(records.size()); ++i) {
+        const Record& component = records[static_cast<std::size_t>(i - 1)];
         if (describeParticle(component.name, component.kineticEnergy, masses).status
             == ParticleStatus::notUsable) {
             stopNotUsable(fileName, i, component, masses);
@@ -350,30 +359,35 @@ FieldFileOutcome loadFieldFile(std::string_view fileName, RadiationField& field,
         std::ostringstream message;
         message << "Field file " << name << " holds " << std::fixed << std::setprecision(0) << declaredCount
                 << " components; at most " << maxFieldComponents << " are allowed.";
-        stopRun(message.str());
+        stopRun(ErrorKind::input, message.str());
     }
     const int count = static_cast<int>(declaredCount);
-    // A value left out keeps what the component held before: the 1 MeV
-    // electron for the first, nothing for the others.
-    RadiationField loaded = field;
-    loaded.components.resize(static_cast<std::size_t>(count) + 1);
+    // A value left out keeps what the component held before: the particle
+    // of the field so far (with weight 0) for the first, nothing for the
+    // others.
+    std::vector<Record> records(static_cast<std::size_t>(count));
+    records[0].name = field.component(1).nameField();
+    records[0].kineticEnergy = field.component(1).kineticEnergy;
     std::vector<RecordSource> sources;
     for (int i = 1; i <= count; ++i) {
-        sources.push_back(readRecord(scanner, name, i, count, loaded.components[static_cast<std::size_t>(i)]));
+        sources.push_back(readRecord(scanner, name, i, count, records[static_cast<std::size_t>(i - 1)]));
     }
     file.close();
-    checkComponents(name, loaded);
+    checkComponents(name, records);
     if (diagnostics != nullptr) {
-        checkComponentNames(name, loaded, sources, masses, *diagnostics);
+        checkComponentNames(name, records, sources, masses, *diagnostics);
     }
-    requireUsableComponents(name, loaded, masses);
+    requireUsableComponents(name, records, masses);
     if (diagnostics != nullptr) {
-        checkComponentEnergies(name, loaded, sources, masses, *diagnostics);
+        checkComponentEnergies(name, records, sources, masses, *diagnostics);
     }
-    normaliseWeights(loaded);
-    requireNormalisedWeights(name, loaded);
-    loaded.fieldFileName = name;
-    field = std::move(loaded);
+    requireNormalisableWeights(name, records);
+    std::vector<ComponentEntry> entries;
+    entries.reserve(records.size());
+    for (const Record& record : records) {
+        entries.push_back(ComponentEntry{record.name, record.kineticEnergy, record.weight});
+    }
+    field = RadiationField(entries, name);
     return count >= 2 ? FieldFileOutcome::mixedField : FieldFileOutcome::singleComponent;
 }
 

@@ -173,7 +173,8 @@ bool readEnergy(const ItemCandidate& candidate, const SqueezedItem& item, double
 void readSingleParticle(const std::vector<ItemCandidate>& items, RadiationField& field,
                         const BlockContext& context)
 {
-    FieldComponent& first = field.components[1];
+    // The name as a 5-character field while the items are read.
+    FieldComponent first{field.component(1).nameField(), field.component(1).kineticEnergy};
     double perNucleon = -1.0;
     std::int32_t massNumber = 0;
     for (const ItemCandidate& candidate : items) {
@@ -208,13 +209,14 @@ void readSingleParticle(const std::vector<ItemCandidate>& items, RadiationField&
             context.warn(std::move(*why));
         }
     }
+    field = RadiationField(first.name, first.kineticEnergy);
 }
 
 // What the run uses in place of the field files that did not load.
 void reportSkippedFiles(const LoadedFieldFile& loaded, const RadiationField& field, const BlockContext& context)
 {
     const std::string instead = loaded.status
-                                    ? "using field file " + inQuotes(field.fieldFileName)
+                                    ? "using field file " + inQuotes(field.fileName())
                                     : "using the particle of this line";
     for (const std::string& skipped : loaded.skipped) {
         context.warn(skipped + "; " + instead);

@@ -18,13 +18,13 @@ namespace {
 constexpr double zebLimit = 10000.0;  // the effective-charge model holds up to Zeff/beta = 100
 
 // Without the oxygen effect the oxygen model is neutral.
-void setNeutralOxygen(RunConfig& config)
+void setNeutralOxygen(RunSettings& settings)
 {
-    config.po2 = 100.0;
-    config.m0 = 1.0;
-    config.k = 1.0;
-    config.q = 1.0;
-    config.r = 1.0;
+    settings.oxygenPercent = 100.0;
+    settings.oxygenModel.maximumEnhancement = 1.0;
+    settings.oxygenModel.halfEffectOxygen = 1.0;
+    settings.oxygenModel.halfEffectZeb = 1.0;
+    settings.oxygenModel.steepness = 1.0;
 }
 
 // "12C at 120 MeV", as the report's particle section names the particle.
@@ -43,7 +43,7 @@ void checkFirstComponent(const FieldComponent& first, const DescribedParticle& d
     const std::string limit = "the validity limit " + formatValue(particle.tLimit)
                               + " MeV of the effective-charge model";
     if (replaced && described.status == ParticleStatus::notUsable) {
-        if (identifyParticle(first.name, defaultMassConstants).status >= 0) {
+        if (identifyParticle(first.nameField(), defaultMassConstants).status >= 0) {
             diagnostics.warn(line, "RADX:", "the kinetic energy " + formatValue(first.kineticEnergy)
                                                 + " MeV is not a positive number that gives "
                                                 + std::string(trimmed(first.name))
@@ -63,26 +63,26 @@ void checkFirstComponent(const FieldComponent& first, const DescribedParticle& d
 // without the oxygen model, is replaced by a 1 MeV electron.
 void replaceUnusableFirstComponent(RunSettings& settings, InputDiagnostics* diagnostics)
 {
-    FieldComponent& first = settings.field.components[1];
+    const FieldComponent& first = settings.field.component(1);
     const DescribedParticle described =
-        describeParticle(first.name, first.kineticEnergy, massConstantsFor(settings.options.masses2006));
-    const bool replace = statusUnderOxygenModel(described.status, settings.options.oxygenEffect)
+        describeParticle(first.nameField(), first.kineticEnergy, massConstantsFor(settings.masses2006));
+    const bool replace = statusUnderOxygenModel(described.status, settings.oxygenModel.enabled)
                          != ParticleStatus::aboveLimit;
     if (diagnostics != nullptr) {
-        checkFirstComponent(first, described, replace, settings.options.oxygenEffect, *diagnostics);
+        checkFirstComponent(first, described, replace, settings.oxygenModel.enabled, *diagnostics);
     }
     if (replace) {
-        first.name = makeField("e", particleNameLength);
-        first.kineticEnergy = 1.0;
+        // A mixed field keeps its weights: only its first particle changes.
+        settings.field = settings.field.withParticle(1, "e", 1.0);
     }
 }
 
 // A run of fewer than 2 cells has no standard errors, yet the report's SEM
 // columns print 0 as if the means were exact; 1 cell is also what a missing
 // or misspelt NOCS= gives.
-void checkCellCount(const RunConfig& config, InputDiagnostics& diagnostics)
+void checkCellCount(const RunSettings& settings, InputDiagnostics& diagnostics)
 {
-    if (config.nocs >= 2) {
+    if (settings.cells >= 2) {
         return;
     }
     const std::string what = "1 cell is simulated: a run of 1 cell has no standard errors and every SEM "
@@ -99,47 +99,42 @@ void checkCellCount(const RunConfig& config, InputDiagnostics& diagnostics)
 // Model parameters that make a printed quantity meaningless.
 void checkOxygenModel(const RunSettings& settings, InputDiagnostics& diagnostics)
 {
-    if (settings.options.oxygenEffect && settings.config.m0 < 1.0) {
+    if (settings.oxygenModel.enabled && settings.oxygenModel.maximumEnhancement < 1.0) {
         diagnostics.warn(diagnostics.takenLine("EVO2:"), "EVO2:",
-                         "M0=" + formatValue(settings.config.m0)
+                         "M0=" + formatValue(settings.oxygenModel.maximumEnhancement)
                              + " is below 1: the chemical repair probability printed is negative and no "
                                "lesion is repaired; M0 is the maximum oxygen enhancement, at least 1");
     }
 }
 
-std::filesystem::path inputDirectory(const RunOptions& options)
-{
-    return std::filesystem::path(std::string(trimmed(options.inputFileName))).parent_path();
-}
-
 }  // namespace
 
-RunSettings readInput(std::istream& input, const RunOptions& options, InputDiagnostics* diagnostics)
+RunSettings readInput(std::istream& input, const RunSwitches& switches, const std::filesystem::path& inputFile,
+                      InputDiagnostics* diagnostics)
 {
     if (!rewindInput(input)) {
-        stopRun("The input cannot be read from its start; give a regular file.");
+        stopRun(ErrorKind::input, "The input cannot be read from its start; give a regular file.");
     }
     RunSettings settings;
-    settings.options = options;
-    RunConfig& config = settings.config;
+    applySwitches(switches, settings);
     // The input side falls back to defaults: what a block reader noticed does
     // not change what is read next.
-    static_cast<void>(readSimconBlock(input, config, diagnostics));
+    static_cast<void>(readSimconBlock(input, settings, diagnostics));
     if (diagnostics != nullptr) {
-        checkCellCount(config, *diagnostics);
+        checkCellCount(settings, *diagnostics);
     }
-    if (options.oxygenEffect) {
-        static_cast<void>(readEvo2Block(input, config, diagnostics));
+    if (switches.oxygenEffect) {
+        static_cast<void>(readEvo2Block(input, settings, diagnostics));
     } else {
-        setNeutralOxygen(config);
+        setNeutralOxygen(settings);
         if (diagnostics != nullptr) {
             diagnostics->blockTaken("EVO2:", -1);
         }
     }
-    static_cast<void>(readDmsoBlock(input, config, diagnostics));
-    static_cast<void>(readCellBlock(input, config, diagnostics));
-    static_cast<void>(readKespBlock(input, config, diagnostics));
-    settings.field = readRadiationBlock(input, massConstantsFor(options.masses2006), inputDirectory(options),
+    static_cast<void>(readDmsoBlock(input, settings, diagnostics));
+    static_cast<void>(readCellBlock(input, settings, diagnostics));
+    static_cast<void>(readKespBlock(input, settings, diagnostics));
+    settings.field = readRadiationBlock(input, massConstantsFor(switches.masses2006), inputFile.parent_path(),
                                         diagnostics)
                          .field;
     replaceUnusableFirstComponent(settings, diagnostics);
@@ -153,7 +148,7 @@ RunSettings readInput(std::istream& input, const RunOptions& options, InputDiagn
     return settings;
 }
 
-RunSettings readInputFile(const std::filesystem::path& inputFile, RunOptions options,
+RunSettings readInputFile(const std::filesystem::path& inputFile, const RunSwitches& switches,
                           InputDiagnostics* diagnostics)
 {
     std::error_code error;
@@ -162,10 +157,9 @@ RunSettings readInputFile(const std::filesystem::path& inputFile, RunOptions opt
         input.open(inputFile);
     }
     if (!input.is_open() || !input) {
-        stopRun("Input file " + inputFile.string() + " is not a readable file");
+        stopRun(ErrorKind::io, "Input file " + inputFile.string() + " is not a readable file");
     }
-    options.inputFileName = makeField(inputFile.string(), fileNameLength);
-    return readInput(input, options, diagnostics);
+    return readInput(input, switches, inputFile, diagnostics);
 }
 
 }  // namespace kesp

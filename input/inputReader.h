@@ -8,24 +8,23 @@
 
 #include "input/diagnostics.h"
 #include "input/runSettings.h"
+#include "input/runSwitches.h"
 
 namespace kesp {
 
-// The settings of the input, with the given switches and file names. The
-// input must be a stream that can be repositioned (a regular file or a
-// string); stops the run when it is not, or when a field file named in it is
-// broken.
+// The settings of the input, with the given switches. The input must be a
+// stream that can be repositioned (a regular file or a string); stops the run
+// when it is not, or when a field file named in it is broken.
 // With diagnostics, it also says what it could not take as written; what is
 // read stays the same. A field file named with a relative path that is not
-// in the current directory is looked for next to the input file named in
-// the options.
-RunSettings readInput(std::istream& input, const RunOptions& options,
-                      InputDiagnostics* diagnostics = nullptr);
+// in the current directory is looked for next to `inputFile`, the name of
+// the input file the stream reads (empty: the current directory).
+RunSettings readInput(std::istream& input, const RunSwitches& switches = {},
+                      const std::filesystem::path& inputFile = {}, InputDiagnostics* diagnostics = nullptr);
 
-// The settings of the named input file with the given switches; its name
-// goes into the options, the report name stays as given. Stops the run when
-// the file is missing or not a regular file that can be read.
-RunSettings readInputFile(const std::filesystem::path& inputFile, RunOptions options = {},
+// The settings of the named input file with the given switches. Stops the
+// run when the file is missing or not a regular file that can be read.
+RunSettings readInputFile(const std::filesystem::path& inputFile, const RunSwitches& switches = {},
                           InputDiagnostics* diagnostics = nullptr);
 
 }  // namespace kesp

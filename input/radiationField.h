@@ -1,7 +1,8 @@
 #pragma once
-// The radiation field: one particle type, or a mixed field from a field file.
+// The radiation field: one particle type, or a mixed field of weighted
+// components (from a field file or built in code).
 
-#include <cstdint>
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -9,52 +10,77 @@
 namespace kesp {
 
 inline constexpr int maxFieldComponents = 10000;
+// The longest particle name; the physics reads names in a field this wide.
 inline constexpr std::size_t particleNameLength = 5;
 
 struct FieldComponent {
-    std::string name = std::string(particleNameLength, ' ');  // 5-character particle name
-    double kineticEnergy = 0.0;                                // whole particle, MeV
-    double weight = 0.0;                                       // share of the field
-    double cumulativeWeight = 0.0;                             // sum of weights 1..this one
+    std::string name;               // particle name as given ("e", "p", "12C")
+    double kineticEnergy = 0.0;     // whole particle, MeV
+    double weight = 1.0;            // share of the field; the weights add up to 1
+    double cumulativeWeight = 1.0;  // sum of the weights of the components up to this one
+
+    // The name blank-padded to particleNameLength characters, as the physics
+    // and the report take it.
+    std::string nameField() const;
 
     bool operator==(const FieldComponent&) const = default;
 };
 
-// A value: built by the input reader or directly by code. Without input it
-// is a 1 MeV electron.
-struct RadiationField {
-    // Entries 1..componentCount() are the components; entry 0 only carries
-    // cumulativeWeight 0.
-    std::vector<FieldComponent> components{FieldComponent{}, FieldComponent{"e    ", 1.0, 0.0, 0.0}};
-    std::string fieldFileName;  // the field file the components came from; empty if none
-
-    int componentCount() const { return static_cast<int>(components.size()) - 1; }
-    // One particle type; two or more components make a mixed-field run.
-    bool singleParticle() const { return componentCount() == 1; }
-    const FieldComponent& component(int position) const
-    {
-        return components[static_cast<std::size_t>(position)];
-    }
-
-    bool operator==(const RadiationField&) const = default;
+// A component as a caller gives it: weights need not add up to 1.
+struct ComponentEntry {
+    std::string_view name;
+    double kineticEnergy;  // MeV
+    double weight;         // finite and >= 0
 };
 
-// A field of one particle type: the blank-padded 5-character name of `name`
-// (cut to 5 characters) at kinetic energy kineticEnergy (MeV).
+// A value whose invariants hold from construction: 1 to maxFieldComponents
+// components, particle names of at most particleNameLength characters
+// (trailing blanks aside), finite weights >= 0 normalised to a sum of 1 with
+// their cumulative sums. Whether a particle can be set up at its energy
+// depends on the mass constants of the run, so the run checks that.
+class RadiationField {
+public:
+    // A 1 MeV electron.
+    RadiationField();
+    // One particle type at a kinetic energy in MeV; throws RunError for a
+    // name that is too long.
+    RadiationField(std::string_view particle, double kineticEnergy);
+    // A field of these components in this order, its weights normalised;
+    // `fileName` names the field file it came from (empty if none). Throws
+    // RunError for no components or more than maxFieldComponents, a name
+    // that is too long, a weight that is negative or not finite, or weights
+    // whose sum is not positive or cannot be normalised.
+    explicit RadiationField(const std::vector<ComponentEntry>& components, std::string fileName = {});
+
+    int componentCount() const { return static_cast<int>(components_.size()); }
+    // One particle type; two or more components make a mixed-field run.
+    bool singleParticle() const { return componentCount() == 1; }
+    // The component at a position counted from 1, as the report numbers
+    // them.
+    const FieldComponent& component(int position) const
+    {
+        return components_[static_cast<std::size_t>(position - 1)];
+    }
+    const std::vector<FieldComponent>& components() const { return components_; }
+    // The same field with the particle of one component (counted from 1)
+    // replaced; the weights stay as they are. Throws RunError for a name
+    // that is too long.
+    RadiationField withParticle(int position, std::string_view particle, double kineticEnergy) const;
+    // The field file the components came from; empty if none.
+    const std::string& fileName() const { return fileName_; }
+
+    bool operator==(const RadiationField&) const = default;
+
+private:
+    std::vector<FieldComponent> components_;
+    std::string fileName_;
+};
+
+// A field of one particle type (see the constructor).
 RadiationField singleParticleField(std::string_view name, double kineticEnergy);
 
 // A mixed field of the (name, kinetic energy, weight) components in this
-// order, with the weights normalised to a sum of 1 and accumulated as the
-// field file reader does it.
-struct ComponentEntry {
-    std::string_view name;
-    double kineticEnergy;
-    double weight;
-};
+// order (see the constructor).
 RadiationField mixedField(const std::vector<ComponentEntry>& components);
-
-// Normalises the weights of components 1..count to a sum of 1 and forms the
-// cumulative weights.
-void normaliseWeights(RadiationField& field);
 
 }  // namespace kesp

@@ -108,7 +108,7 @@ void requireFiniteMicrodosimetry(double dpuf, double yf, double zf, double d)
     if (std::isfinite(dpuf) && std::isfinite(yf) && std::isfinite(zf)) {
         return;
     }
-    stopRun("The nucleus diameter " + renderNumber(d, "E5").text
+    stopRun(ErrorKind::physics, "The nucleus diameter " + renderNumber(d, "E5").text
             + " um (CELL: NDIA=) gives no finite microdosimetry (zf = " + renderNumber(zf, "E5").text
             + ", yf = " + renderNumber(yf, "E5").text
             + "); give the diameter of a cell nucleus in um, for example NDIA=5.");

@@ -45,31 +45,31 @@ void writeDamageSection(std::ostream& out, const DamageYields& yields, double fb
     writeValueRecord(out, fbl, "F1", "fraction Bl/Bd");
 }
 
-void writeDmsoSection(std::ostream& out, const RunConfig& config)
+void writeDmsoSection(std::ostream& out, const RunSettings& settings)
 {
     writeLine(out, RecordForm::blankLineFirst, "DMSO SIMULATION");
-    writeIndentedValue(out, config.fnsd, " fraction of non-scavengeable DNA damage (fnsd)");
-    writeIndentedValue(out, config.chmx, " concentration (mol dm^-3) at half-level (chmx)");
-    writeIndentedValue(out, config.conc, " DMSO concentration (mol dm^-3)");
+    writeIndentedValue(out, settings.dmso.nonScavengeableFraction, " fraction of non-scavengeable DNA damage (fnsd)");
+    writeIndentedValue(out, settings.dmso.halfLevelConcentration, " concentration (mol dm^-3) at half-level (chmx)");
+    writeIndentedValue(out, settings.dmso.concentration, " DMSO concentration (mol dm^-3)");
 }
 
-void writeOxygenSection(std::ostream& out, const RunConfig& config, double repairProbability)
+void writeOxygenSection(std::ostream& out, const RunSettings& settings, double repairProbability)
 {
     const double repair = repairProbability;
     const double fixation = 1.0 - repair;
     const double hrf = fixation > 0.0 ? 1.0 / fixation : 1.0;
 
     std::string line = makeField("OXYGEN SIMULATION (", reportLineLength);
-    appendNumber(config.m0, "F3", "M0=", line);
-    appendNumber(config.k, "F4", ", K=", line);
-    appendNumber(config.q, "F2", ", q=", line);
-    appendNumber(config.r, "F2", ", r=", line);
+    appendNumber(settings.oxygenModel.maximumEnhancement, "F3", "M0=", line);
+    appendNumber(settings.oxygenModel.halfEffectOxygen, "F4", ", K=", line);
+    appendNumber(settings.oxygenModel.halfEffectZeb, "F2", ", q=", line);
+    appendNumber(settings.oxygenModel.steepness, "F2", ", r=", line);
     appendText(")", line);
     writeLine(out, RecordForm::blankLineFirst, line);
 
     line = blankLine();
-    appendNumber(config.po2, "E4", "", line);
-    appendNumber(config.po2 * mmHgPerPercentO2, "F2", " % O2 concentration (=", line);
+    appendNumber(settings.oxygenPercent, "E4", "", line);
+    appendNumber(settings.oxygenPercent * mmHgPerPercentO2, "F2", " % O2 concentration (=", line);
     appendText(" mmHg) ", line);
     writeLine(out, RecordForm::indented, line);
 

@@ -6,12 +6,12 @@
 #include <ostream>
 
 #include "damage/damageYields.h"
-#include "input/runConfig.h"
+#include "input/runSettings.h"
 
 namespace kesp {
 
 void writeDamageSection(std::ostream& out, const DamageYields& yields, double fbl);
-void writeDmsoSection(std::ostream& out, const RunConfig& config);
-void writeOxygenSection(std::ostream& out, const RunConfig& config, double repairProbability);
+void writeDmsoSection(std::ostream& out, const RunSettings& settings);
+void writeOxygenSection(std::ostream& out, const RunSettings& settings, double repairProbability);
 
 }  // namespace kesp

@@ -23,10 +23,10 @@ void writeEcho(std::ostream& out, double value, std::string_view code, std::stri
               numberField(value, code, echoFieldWidth) + "     " + std::string(label));
 }
 
-void writeSettingsEcho(std::ostream& out, const RunConfig& config, const RunResults& results)
+void writeSettingsEcho(std::ostream& out, const RunSettings& settings, const RunResults& results)
 {
-    writeEcho(out, config.dna, "E4", "DNA content (Gbp)");
-    writeEcho(out, config.ndia, "E4", "Dia. of cell nucleus (um)");
+    writeEcho(out, settings.dnaContent, "E4", "DNA content (Gbp)");
+    writeEcho(out, settings.nucleusDiameter, "E4", "Dia. of cell nucleus (um)");
     writeEcho(out, results.cellsSimulated, "I", "number of cells (nocs)");
     writeEcho(out, results.seed, "I", "random number seed");
 }
@@ -35,19 +35,18 @@ void writeSettingsEcho(std::ostream& out, const RunConfig& config, const RunResu
 
 void writeReport(std::ostream& out, const RunSettings& settings, const RunResults& results)
 {
-    const RunConfig& config = settings.config;
     writeInterruption(out, results);
-    writeSettingsEcho(out, config, results);
+    writeSettingsEcho(out, settings, results);
     if (results.singleParticle) {
         writeParticleSection(out, results.particle.particle);
-        writeDosimetrySection(out, results.particle, config.ndia);
-        writeDamageSection(out, results.yields, config.fbl);
-        writeOxygenSection(out, config, results.yields.repairProbability);
-        writeDmsoSection(out, config);
+        writeDosimetrySection(out, results.particle, settings.nucleusDiameter);
+        writeDamageSection(out, results.yields, settings.unrepairableBaseFraction);
+        writeOxygenSection(out, settings, results.yields.repairProbability);
+        writeDmsoSection(out, settings);
     } else {
-        writeMixedFieldTable(out, config.po2, results.components);
+        writeMixedFieldTable(out, settings.oxygenPercent, results.components);
     }
-    writeClusterTables(out, results.statistics, config.dna);
+    writeClusterTables(out, results.statistics, settings.dnaContent);
 }
 
 void writeInterruption(std::ostream& out, const RunResults& results)

@@ -310,7 +310,7 @@ void readSwitches(const YAML::Node& node, ScanFile& scan, std::vector<WrittenSwi
     for (const YAML::Node& item : node) {
         const Place at(scan.path, lineOf(item), "switches");
         const std::string text = scalarText(item, at);
-        if (!applySwitch(text, scan.options)) {
+        if (!applySwitch(text, scan.runSwitches)) {
             at.refuse(quotedText(text) + " is not a switch of kesp; give /no2, /nq, /2006 or /strict");
         }
         scan.switches.push_back(text);
@@ -326,7 +326,7 @@ struct SwitchedOff {
 
 SwitchedOff switchedOffBy(const std::string& text)
 {
-    RunOptions alone;
+    RunSwitches alone;
     static_cast<void>(applySwitch(text, alone));
     if (!alone.oxygenEffect) {
         return {{"PO2", "MMHG", "M0", "K", "Q", "R"}, "switches the oxygen model off (every run is aerobic)"};
@@ -416,11 +416,11 @@ void checkWorkflowSetting(const std::string& key, const YAML::Node& value, const
 
 }  // namespace
 
-bool applySwitch(std::string_view text, RunOptions& options)
+bool applySwitch(std::string_view text, RunSwitches& switches)
 {
     std::string word(text);
     toLower(word, word.size());
-    return applySwitchWord(word, options);
+    return applySwitchWord(word, switches);
 }
 
 ScanFile readScanFile(const std::filesystem::path& file)

@@ -25,16 +25,16 @@
 #include <string>
 #include <vector>
 
-#include "input/runOptions.h"
+#include "input/runSwitches.h"
+#include "support/runError.h"
 #include "scan/scanItems.h"
 
 namespace kesp {
 
-// A scan refused before anything runs (exit status 2); the message may hold
-// several lines.
-class ScanRefused : public std::runtime_error {
+// A scan refused before anything runs; the message may hold several lines.
+class ScanRefused : public RunError {
 public:
-    explicit ScanRefused(const std::string& message) : std::runtime_error(message) {}
+    explicit ScanRefused(const std::string& message) : RunError(ErrorKind::refused, message) {}
 };
 
 struct ScanValue {
@@ -60,7 +60,7 @@ struct ScanFile {
     std::filesystem::path path;
     std::string title;
     std::vector<std::string> switches;   // as written, in order
-    RunOptions options;                  // the switches applied
+    RunSwitches runSwitches;              // the switches applied
     std::vector<ScanAxis> vary;          // in the order written; the last varies fastest
     std::vector<ScanSetting> fixed;      // `cells` and `seed` as NOCS and SEED
     std::vector<ScanSetting> reference;  // radiation items; empty without a reference
@@ -84,7 +84,7 @@ ScanFile readScanFile(const std::filesystem::path& file);
 std::vector<std::string> fewCellProblems(const ScanFile& scan);
 
 // Applies a kesp switch (/no2, /nq, /2006, /strict, in any case) to the
-// options; false for anything else.
-bool applySwitch(std::string_view text, RunOptions& options);
+// switches; false for anything else.
+bool applySwitch(std::string_view text, RunSwitches& switches);
 
 }  // namespace kesp

@@ -258,7 +258,7 @@ ScanPlan planScan(ScanFile scan, Leniency leniency)
 
     std::vector<std::string> refusals;
     std::size_t refusedRuns = 0;
-    const bool lenient = leniency == Leniency::lenient && !plan.scan.options.strict;
+    const bool lenient = leniency == Leniency::lenient && !plan.scan.runSwitches.strict;
     const auto check = [&](const ScanRun& run) {
         RunProblems problems = problemsOf(plan, run);
         if (problems.lines.empty()) {
@@ -281,7 +281,7 @@ ScanPlan planScan(ScanFile scan, Leniency leniency)
                               + std::to_string(refusedRuns) + " of its "
                               + std::to_string(plan.configurations + plan.references.size())
                               + " runs are not taken by kesp as written";
-        message += lenient || plan.scan.options.strict ? ":" : " (--lenient runs them as kesp would):";
+        message += lenient || plan.scan.runSwitches.strict ? ":" : " (--lenient runs them as kesp would):";
         for (const std::string& line : refusals) {
             message += "\n  " + line;
         }
@@ -313,11 +313,7 @@ std::string inputFileNameOf(const ScanPlan& plan, const ScanRun& run)
 RunSettings settingsOf(const ScanPlan& plan, const ScanRun& run, InputDiagnostics* diagnostics)
 {
     std::istringstream input(inputTextOf(plan, run, FieldFileNaming::forThisProcess));
-    RunOptions options = plan.scan.options;
-    const std::string name = inputFileNameOf(plan, run);
-    options.inputFileName = makeField(name, fileNameLength);
-    options.reportFileName = makeField(name.substr(0, name.size() - 4) + ".out", fileNameLength);
-    return readInput(input, options, diagnostics);
+    return readInput(input, plan.scan.runSwitches, inputFileNameOf(plan, run), diagnostics);
 }
 
 void checkEmitFolder(const ScanPlan& plan, const std::filesystem::path& folder)
@@ -351,7 +347,7 @@ std::size_t emitInputs(const ScanPlan& plan, const std::filesystem::path& folder
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     if (!std::filesystem::is_directory(folder, error)) {
-        stopRun("The folder " + folder.string() + " for the input files cannot be made");
+        stopRun(ErrorKind::io, "The folder " + folder.string() + " for the input files cannot be made");
     }
     for (const auto& [original, name] : plan.emittedFieldFiles) {
         const std::filesystem::path copy = folder / name;
@@ -359,8 +355,8 @@ std::size_t emitInputs(const ScanPlan& plan, const std::filesystem::path& folder
             continue;
         }
         if (!std::filesystem::copy_file(original, copy, std::filesystem::copy_options::overwrite_existing, error)) {
-            stopRun("The field file " + original.string() + " cannot be copied to " + copy.string() + ": "
-                    + error.message());
+            stopRun(ErrorKind::io, "The field file " + original.string() + " cannot be copied to " + copy.string()
+                                       + ": " + error.message());
         }
     }
     const auto write = [&](const ScanRun& run) {
@@ -369,7 +365,7 @@ std::size_t emitInputs(const ScanPlan& plan, const std::filesystem::path& folder
         out << inputTextOf(plan, run, FieldFileNaming::emitted);
         out.close();
         if (!out) {
-            stopRun("The input file " + file.string() + " cannot be written");
+            stopRun(ErrorKind::io, "The input file " + file.string() + " cannot be written");
         }
     };
     for (std::size_t index = 0; index < plan.configurations; ++index) {

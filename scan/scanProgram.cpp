@@ -21,6 +21,7 @@
 #include "scan/tableFile.h"
 #include "scan/tableMerge.h"
 #include "support/cpuAffinity.h"
+#include "support/exitStatus.h"
 #include "support/interrupts.h"
 #include "support/processOutput.h"
 #include "support/runError.h"
@@ -204,14 +205,14 @@ std::int64_t cellsToSimulate(const ScanPlan& plan, const std::vector<std::size_t
     std::set<std::size_t> references;
     for (std::size_t position = 0; position < rows.size(); ++position) {
         if (!done.contains(position)) {
-            cells += settingsOf(plan, plan.row(rows[position])).config.nocs;
+            cells += settingsOf(plan, plan.row(rows[position])).cells;
         }
         if (plan.scan.hasReference()) {
             references.insert(plan.referenceOfRow[rows[position]]);
         }
     }
     for (const std::size_t reference : references) {
-        cells += settingsOf(plan, plan.referenceRun(reference)).config.nocs;
+        cells += settingsOf(plan, plan.referenceRun(reference)).cells;
     }
     return cells;
 }
@@ -302,14 +303,14 @@ int runTable(const ScanPlan& plan, const ScanRequest& request)
 std::vector<std::string> checkCellCounts(const ScanFile& scan, const ScanRequest& request)
 {
     std::vector<std::string> problems = request.physicsOnly ? std::vector<std::string>() : fewCellProblems(scan);
-    if (problems.empty() || (request.lenient && !scan.options.strict)) {
+    if (problems.empty() || (request.lenient && !scan.runSwitches.strict)) {
         return problems;
     }
     std::string message;
     for (const std::string& problem : problems) {
         message += (message.empty() ? "" : "\n") + problem;
     }
-    throw ScanRefused(message + (scan.options.strict ? "" : "\n(--lenient runs the scan as written)"));
+    throw ScanRefused(message + (scan.runSwitches.strict ? "" : "\n(--lenient runs the scan as written)"));
 }
 
 // The scan file read and checked and its runs planned; what --lenient lets
@@ -395,7 +396,7 @@ int runScanProgram(int argc, char** argv)
         return exitRefused;
     } catch (const RunError& error) {
         std::cerr << "kesp-scan: " << error.what() << '\n';
-        return error.exitStatus();
+        return exitStatusFor(error.kind());
     } catch (const std::bad_alloc&) {
         std::cerr << "kesp-scan: out of memory\n";
         return exitFailure;

@@ -68,8 +68,9 @@ private:
     static std::shared_ptr<const RadiationPhysics> workOut(const RunSettings& settings)
     {
         try {
-            SimulationRun physics(settings);
-            physics.limitThreads(1);
+            RunSettings oneThread = settings;
+            oneThread.threads = 1;
+            SimulationRun physics(oneThread);
             return physics.radiationPhysics();
         } catch (const std::exception&) {
             return nullptr;
@@ -118,9 +119,9 @@ private:
 RowValues valuesOf(const ScanPlan& plan, const ScanRun& run, const ScanRunOptions& options,
                    std::shared_ptr<const RadiationPhysics> physics)
 {
-    const RunSettings settings = settingsOf(plan, run);
+    RunSettings settings = settingsOf(plan, run);
+    settings.threads = 1;  // the jobs fill the CPUs
     SimulationRun simulation(settings, std::move(physics));
-    simulation.limitThreads(1);  // the jobs fill the CPUs
     RunResults results;
     if (options.mode == ScanMode::physicsOnly) {
         results = physicsOf(simulation);
@@ -199,11 +200,12 @@ private:
 // The first failure in job order.
 class Failure {
 public:
-    void record(std::size_t job, std::string message)
+    void record(std::size_t job, ErrorKind kind, std::string message)
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         if (!job_ || job < *job_) {
             job_ = job;
+            kind_ = kind;
             message_ = std::move(message);
         }
     }
@@ -211,13 +213,14 @@ public:
     void rethrow() const
     {
         if (job_) {
-            throw RunError(message_);
+            throw RunError(kind_, message_);
         }
     }
 
 private:
     std::mutex mutex_;
     std::optional<std::size_t> job_;
+    ErrorKind kind_ = ErrorKind::internal;
     std::string message_;
 };
 
@@ -282,10 +285,11 @@ void runConfigurations(const ScanPlan& plan, const std::vector<std::size_t>& row
                         }
                         values = valuesOf(plan, run, options, std::move(*shared));
                     } catch (const RunError& error) {
-                        failure.record(k, nameOf(plan, run) + ": " + error.what()
-                                              + (error.detail().empty() ? "" : "\n" + error.detail()));
+                        failure.record(k, error.kind(),
+                                       nameOf(plan, run) + ": " + error.what()
+                                           + (error.detail().empty() ? "" : "\n" + error.detail()));
                     } catch (const std::exception& error) {
-                        failure.record(k, nameOf(plan, run) + ": " + error.what());
+                        failure.record(k, ErrorKind::internal, nameOf(plan, run) + ": " + error.what());
                     }
                     if (!values) {
                         failed = true;
@@ -300,8 +304,11 @@ void runConfigurations(const ScanPlan& plan, const std::vector<std::size_t>& row
                                 options.activity->rowFinished();
                             }
                         }
+                    } catch (const RunError& error) {
+                        failure.record(0, error.kind(), error.what());
+                        failed = true;
                     } catch (const std::exception& error) {
-                        failure.record(0, error.what());
+                        failure.record(0, ErrorKind::internal, error.what());
                         failed = true;
                     }
                 },

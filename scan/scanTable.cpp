@@ -50,7 +50,7 @@ void addSingleParticle(const RunSettings& settings, const RunResults& results, s
     const ParticleState& p = results.particle.particle;
     const double perNucleon = p.Z == -1 ? p.T / p.massU : p.T / p.A;
     for (const std::string& text :
-         {std::string(trimmed(settings.field.component(1).name)), wholeText(p.Z), wholeText(p.A),
+         {settings.field.component(1).name, wholeText(p.Z), wholeText(p.A),
           shortestText(p.T), shortestText(perNucleon), shortestText(p.sTotal), shortestText(p.sElectronic),
           shortestText(results.particle.csdaRange), shortestText(p.zeb), shortestText(p.yf), shortestText(p.zf),
           shortestText(p.dpuf)}) {
@@ -95,7 +95,7 @@ void addSimulation(const RunSettings& settings, const RunResults& results, RowVa
     row.dsb = measured(yields.mean[total][1]);
     row.dsbSem = semOf(1);
     const std::optional<double> ssb = measured(yields.mean[total][2]);
-    const double dna = settings.config.dna;
+    const double dna = settings.dnaContent;
     row.fields.push_back(row.dsb ? shortestText(*row.dsb / dna) : std::string());
     row.fields.push_back(ssb ? shortestText(*ssb / dna) : std::string());
     for (std::size_t k = 1; k <= tableOneClasses; ++k) {

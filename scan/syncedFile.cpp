@@ -18,7 +18,7 @@ namespace {
 
 [[noreturn]] void refuseWriting(const std::filesystem::path& path, const std::string& reason)
 {
-    throw RunError("The table " + path.string() + " cannot be written: " + reason, exitFailure);
+    throw RunError(ErrorKind::io, "The table " + path.string() + " cannot be written: " + reason);
 }
 
 [[noreturn]] void refuseWriting(const std::filesystem::path& path, int error)
@@ -49,7 +49,7 @@ SyncedFile::SyncedFile(const std::filesystem::path& path, Opening opening, const
                           : O_RDWR | O_CREAT | O_CLOEXEC | (opening == Opening::append ? O_APPEND : O_TRUNC);
     descriptor_ = open(path.c_str(), flags, 0666);
     if (descriptor_ < 0 && opening == Opening::read) {
-        throw RunError("The table " + path_.string() + " cannot be read: " + std::strerror(errno), exitFailure);
+        throw RunError(ErrorKind::io, "The table " + path_.string() + " cannot be read: " + std::strerror(errno));
     }
     if (descriptor_ < 0) {
         refuseWriting(path_, errno);
@@ -120,7 +120,7 @@ std::string SyncedFile::content() const
             continue;
         }
         if (got < 0) {
-            throw RunError("The table " + path_.string() + " cannot be read: " + std::strerror(errno), exitFailure);
+            throw RunError(ErrorKind::io, "The table " + path_.string() + " cannot be read: " + std::strerror(errno));
         }
         if (got == 0) {
             return text;
@@ -155,7 +155,7 @@ std::string fileContent(const std::filesystem::path& path)
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;
     if (!in || (in.peek() != std::ifstream::traits_type::eof() && !(text << in.rdbuf())) || in.bad()) {
-        throw RunError("The table " + path.string() + " cannot be read", exitFailure);
+        throw RunError(ErrorKind::io, "The table " + path.string() + " cannot be read");
     }
     return text.str();
 }

@@ -8,7 +8,7 @@ namespace kesp {
 
 void stopOutOfMemory(std::size_t count, std::string_view what)
 {
-    stopRun("Out of memory: cannot allocate " + std::string(what) + " of " + std::to_string(count)
+    stopRun(ErrorKind::resources, "Out of memory: cannot allocate " + std::string(what) + " of " + std::to_string(count)
             + " entries; free memory or run on a larger machine.");
 }
 

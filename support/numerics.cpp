@@ -20,7 +20,7 @@ constexpr double stepRatio = 9.0;
 
 [[noreturn]] void stopIntegration()
 {
-    stopRun("QROMO: too many steps; the integration did not converge."
+    stopRun(ErrorKind::physics, "QROMO: too many steps; the integration did not converge."
             " Please notify the maintainer of this program.");
 }
 

@@ -2,9 +2,9 @@
 
 namespace kesp {
 
-void stopRun(const std::string& message, int exitStatus)
+void stopRun(ErrorKind kind, const std::string& message)
 {
-    throw RunError(message, exitStatus);
+    throw RunError(kind, message);
 }
 
 }  // namespace kesp

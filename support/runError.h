@@ -1,43 +1,51 @@
 #pragma once
 // The one way a run ends early: an error of the program's own type that
-// carries the message for the user and the exit status. Code that finds a
-// state from which no result can be formed throws it; only a program's main
-// turns it into console text and an exit status, so a caller that runs many
-// configurations can report the error and carry on with the next one.
+// carries what kind of error it is and the message for the user. Code that
+// finds a state from which no result can be formed throws it; only a
+// program's main turns it into console text and an exit status, so a caller
+// that runs many configurations can report the error and carry on with the
+// next one.
 
 #include <stdexcept>
 #include <string>
 
 namespace kesp {
 
-inline constexpr int exitFailure = 1;
-// The status of a run that "/strict" refuses because its input holds warnings.
-inline constexpr int exitRefused = 2;
+enum class ErrorKind {
+    input,            // the input, a field file or settings built in code cannot be used
+    refused,          // a run or scan refused as its input stands (for example, warnings under /strict)
+    physics,          // the physics or the damage model gives no result for these settings
+    nonFiniteResult,  // a result is not a finite number
+    io,               // a file cannot be read, written or made
+    resources,        // memory cannot be had
+    usage,            // the library used out of order (a run moved from, a second simulation)
+    internal,         // a fault of the program itself (an unexpected exception)
+};
 
 class RunError : public std::runtime_error {
 public:
     // `detail` explains the message further (the program writes it on the
     // standard error stream); empty when the message says it all.
-    explicit RunError(const std::string& message, int exitStatus = exitFailure, std::string detail = {})
-        : std::runtime_error(message), exitStatus_(exitStatus), detail_(std::move(detail))
+    RunError(ErrorKind kind, const std::string& message, std::string detail = {})
+        : std::runtime_error(message), kind_(kind), detail_(std::move(detail))
     {
     }
 
-    int exitStatus() const { return exitStatus_; }
+    ErrorKind kind() const { return kind_; }
     const std::string& detail() const { return detail_; }
 
 private:
-    int exitStatus_;
+    ErrorKind kind_;
     std::string detail_;
 };
 
 // A segment without any lesion to cluster: the engine adds the cause.
 class MissingDamage : public RunError {
 public:
-    MissingDamage() : RunError("Damage information for this DNA segment is missing") {}
+    MissingDamage() : RunError(ErrorKind::physics, "Damage information for this DNA segment is missing") {}
 };
 
-// Ends the run with the message (throws RunError).
-[[noreturn]] void stopRun(const std::string& message, int exitStatus = exitFailure);
+// Ends the run with the message (throws RunError of this kind).
+[[noreturn]] void stopRun(ErrorKind kind, const std::string& message);
 
 }  // namespace kesp

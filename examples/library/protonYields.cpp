@@ -7,22 +7,23 @@
 #include <thread>
 #include <vector>
 
-#include "engine/engine.h"
+#include "kesp/kesp.h"
 
 namespace {
 
 struct Case {
     double kineticEnergyMeV;
-    double po2;  // percent O2
+    double oxygenPercent;  // percent O2
 };
 
 kesp::RunSettings settingsFor(const Case& c)
 {
     kesp::RunSettings settings;
     settings.field = kesp::singleParticleField("p", c.kineticEnergyMeV);
-    settings.config.po2 = c.po2;
-    settings.config.nocs = 200;
-    settings.config.seed = 12345;
+    settings.oxygenPercent = c.oxygenPercent;
+    settings.cells = 200;
+    settings.seed = 12345;
+    settings.threads = 1;  // the cases run side by side, one thread each
     return settings;
 }
 
@@ -56,7 +57,7 @@ int main()
     for (std::size_t i = 0; i < cases.size(); ++i) {
         // TABLE 2, row "Total", category DSB (6 Gbp of DNA).
         const double dsb = results[i].statistics.tables[0].mean[kesp::tallyRows][1];
-        std::printf("%9.1f %9.1f %14.2f %20.3f\n", cases[i].kineticEnergyMeV, cases[i].po2,
+        std::printf("%9.1f %9.1f %14.2f %20.3f\n", cases[i].kineticEnergyMeV, cases[i].oxygenPercent,
                     results[i].particle.particle.zeb, dsb);
     }
     return 0;

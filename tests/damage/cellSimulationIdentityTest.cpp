@@ -12,8 +12,8 @@
 #include "damage/damageYields.h"
 #include "damage/referenceCellSimulation.h"
 #include "input/radiationField.h"
-#include "input/runConfig.h"
-#include "input/runOptions.h"
+#include "input/runSettings.h"
+#include "input/runSwitches.h"
 #include "physics/particleIdentification.h"
 #include "physics/particleSetup.h"
 #include "physics/particleState.h"
@@ -39,14 +39,14 @@ struct StageDose {
     int cells;
 };
 
-StageDose doseOf(const Stage& stage, const RunConfig& config, const RunOptions& options)
+StageDose doseOf(const Stage& stage, const RunSettings& config)
 {
     static RangeTableCache tables;  // each particle's table is built once for all cases
     ParticleState particle = describeParticle(makeField(stage.particle, particleNameLength),
-                                              stage.energy, massConstantsFor(options.masses2006))
+                                              stage.energy, massConstantsFor(config.masses2006))
                                  .particle;
-    refreshStoppingAndMicrodosimetry(particle, *tables.tableFor(kindOf(particle)), config.ndia);
-    return StageDose{computeDamageYields(particle.zeb, config, options), particle.zf, stage.cells};
+    refreshStoppingAndMicrodosimetry(particle, *tables.tableFor(kindOf(particle)), config.nucleusDiameter);
+    return StageDose{computeDamageYields(particle.zeb, config), particle.zf, stage.cells};
 }
 
 struct Outcome {
@@ -88,15 +88,14 @@ Outcome run(std::int32_t seed, const std::vector<StageDose>& stages, double fbl)
     return Outcome{cells.tally, cells.generator, cells.streams, counts};
 }
 
-void expectSameOutcome(std::int32_t seed, const std::vector<Stage>& stages, const RunConfig& config,
-                       const RunOptions& options, const std::string& what)
+void expectSameOutcome(std::int32_t seed, const std::vector<Stage>& stages, const RunSettings& config, const std::string& what)
 {
     std::vector<StageDose> doses;
     for (const Stage& stage : stages) {
-        doses.push_back(doseOf(stage, config, options));
+        doses.push_back(doseOf(stage, config));
     }
-    const Outcome expected = run<reference::Cells>(seed, doses, config.fbl);
-    const Outcome fast = run<CellSimulation>(seed, doses, config.fbl);
+    const Outcome expected = run<reference::Cells>(seed, doses, config.unrepairableBaseFraction);
+    const Outcome fast = run<CellSimulation>(seed, doses, config.unrepairableBaseFraction);
     EXPECT_TRUE(fast.tally == expected.tally) << what;
     EXPECT_EQ(fast.generator, expected.generator) << what;
     EXPECT_TRUE(fast.streams == expected.streams) << what;
@@ -123,19 +122,18 @@ TEST(CellSimulationIdentityTest, fastCoreMatchesReferenceAcrossParticlesAndChemi
     for (const Stage& particle : particles) {
         for (const Chemistry& chemistry : chemistries) {
             for (const double fbl : {0.0, 0.5, 1.0}) {
-                RunOptions options;
-                options.oxygenEffect = chemistry.oxygenEffect;
-                RunConfig config;
-                config.po2 = chemistry.po2;
-                config.conc = chemistry.conc;
-                config.fbl = fbl;
+                RunSettings config;
+                config.oxygenModel.enabled = chemistry.oxygenEffect;
+                config.oxygenPercent = chemistry.po2;
+                config.dmso.concentration = chemistry.conc;
+                config.unrepairableBaseFraction = fbl;
                 seed = (seed * 7 + 3) % 1000003;
                 const std::string what = std::string(particle.particle) + " po2 "
                                          + std::to_string(chemistry.po2) + " oxygen "
                                          + std::to_string(chemistry.oxygenEffect) + " conc "
                                          + std::to_string(chemistry.conc) + " fbl "
                                          + std::to_string(fbl) + " seed " + std::to_string(seed);
-                expectSameOutcome(seed, {particle}, config, options, what);
+                expectSameOutcome(seed, {particle}, config, what);
             }
         }
     }
@@ -143,17 +141,16 @@ TEST(CellSimulationIdentityTest, fastCoreMatchesReferenceAcrossParticlesAndChemi
 
 TEST(CellSimulationIdentityTest, fastCoreMatchesReferenceOverParticleChangesAndManyCells)
 {
-    RunConfig config;
-    config.po2 = 2.0;
-    config.fbl = 0.3;
-    const RunOptions options;
+    RunSettings config;
+    config.oxygenPercent = 2.0;
+    config.unrepairableBaseFraction = 0.3;
     const std::vector<Stage> field = {
         {"12C", 50.0, 4}, {"e", 0.5, 1}, {"p", 2.0, 0}, {"p", 2.0, 6}, {"20Ne", 200.0, 1}};
     for (const std::int32_t seed : {1, 4711, 1258593649, 2147483647}) {
-        expectSameOutcome(seed, field, config, options,
+        expectSameOutcome(seed, field, config,
                           "mixed sequence, seed " + std::to_string(seed));
     }
-    expectSameOutcome(99, {{"4He", 4.0, 40}}, config, options, "40 alpha cells");
+    expectSameOutcome(99, {{"4He", 4.0, 40}}, config, "40 alpha cells");
 }
 
 }  // namespace

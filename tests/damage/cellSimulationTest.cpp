@@ -4,8 +4,8 @@
 
 #include "damage/clusterTally.h"
 #include "damage/damageYields.h"
-#include "input/runConfig.h"
-#include "input/runOptions.h"
+#include "input/runSettings.h"
+#include "input/runSwitches.h"
 #include "support/combinedGenerator.h"
 #include "support/randomStream.h"
 
@@ -17,15 +17,14 @@ protected:
     static constexpr double zeb = 300.0;  // a short segment keeps the test quick
     static constexpr double trackWeight = 1.0 / 64.0;  // a power of two: its sums are exact
 
-    RunConfig config;
-    RunOptions options;
+    RunSettings config;
     DamageYields yields;
     CellSimulation cells;
 
     // Fresh cells seeded as a run seeds them, then `count` cells simulated.
     ProgressCounts run(std::int32_t seed, int count)
     {
-        yields = computeDamageYields(zeb, config, options);
+        yields = computeDamageYields(zeb, config);
         cells = CellSimulation{};
         cells.generator = seededCombined(seed);
         cells.streams.seed(0, seed);
@@ -35,7 +34,7 @@ protected:
 
     ProgressCounts simulate(int count)
     {
-        return simulateCells(cells, CellDose{yields, config.fbl, trackWeight}, count);
+        return simulateCells(cells, CellDose{yields, config.unrepairableBaseFraction, trackWeight}, count);
     }
 };
 
@@ -81,10 +80,10 @@ TEST_F(CellSimulationTest, noCellsLeavesTheTallyAndGeneratorsAlone)
 
 TEST_F(CellSimulationTest, repairDrawsFromStreamOneOnlyWhenItRemovesLesions)
 {
-    options.oxygenEffect = false;  // repair probability 0
+    config.oxygenModel.enabled = false;  // repair probability 0
     run(4711, 2);
     EXPECT_EQ(cells.streams.state(1), 4711);
-    options.oxygenEffect = true;  // normoxic: a few lesions are repaired
+    config.oxygenModel.enabled = true;  // normoxic: a few lesions are repaired
     run(4711, 1);
     EXPECT_NE(cells.streams.state(1), 4711);
     EXPECT_EQ(cells.streams.state(2), 4711);

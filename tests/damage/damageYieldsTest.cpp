@@ -2,18 +2,17 @@
 
 #include <gtest/gtest.h>
 
-#include "input/runConfig.h"
-#include "input/runOptions.h"
+#include "input/runSettings.h"
+#include "input/runSwitches.h"
 
 namespace kesp {
 namespace {
 
 class DamageYieldsTest : public ::testing::Test {
 protected:
-    RunConfig config;
-    RunOptions options;
+    RunSettings config;
 
-    DamageYields yieldsAt(double zeb) const { return computeDamageYields(zeb, config, options); }
+    DamageYields yieldsAt(double zeb) const { return computeDamageYields(zeb, config); }
 };
 
 TEST_F(DamageYieldsTest, segmentLengthFollowsTheSaturatingCurve)
@@ -36,9 +35,9 @@ TEST_F(DamageYieldsTest, dmsoLowersStrandBreaksTowardTheNonScavengeableShare)
         {0.0, 0.0, 0.5, 1300},  // no scavenger at all: the full yield, not 0/0
     };
     for (const Case& c : cases) {
-        config.conc = c.conc;
-        config.chmx = c.chmx;
-        config.fnsd = c.fnsd;
+        config.dmso.concentration = c.conc;
+        config.dmso.halfLevelConcentration = c.chmx;
+        config.dmso.nonScavengeableFraction = c.fnsd;
         const DamageYields yields = yieldsAt(10.0);
         EXPECT_EQ(yields.strandBreaks, c.strandBreaks) << "conc " << c.conc << " chmx " << c.chmx;
         EXPECT_EQ(yields.baseDamages, 3 * c.strandBreaks);
@@ -51,13 +50,13 @@ TEST_F(DamageYieldsTest, repairProbabilityFollowsTheOxygenModel)
     EXPECT_DOUBLE_EQ(yieldsAt(0.0).repairProbability,
                      1.0 - (0.3372 + 100.0) / (100.0 + 1.74 * 0.3372));
     EXPECT_GT(yieldsAt(0.0).repairProbability, 0.0);  // even a normoxic cell repairs a little
-    config.po2 = 0.0;
+    config.oxygenPercent = 0.0;
     EXPECT_DOUBLE_EQ(yieldsAt(0.0).repairProbability, 1.0 - 1.0 / 1.74);
     // At zeb = q the factor lies half-way between M0 and 1.
     EXPECT_DOUBLE_EQ(yieldsAt(946.1).repairProbability, 1.0 - 1.0 / ((1.74 + 1.0) / 2.0));
-    options.zebDependentOxygen = false;
+    config.oxygenModel.zebDependent = false;
     EXPECT_DOUBLE_EQ(yieldsAt(946.1).repairProbability, 1.0 - 1.0 / 1.74);
-    options.oxygenEffect = false;
+    config.oxygenModel.enabled = false;
     EXPECT_EQ(yieldsAt(946.1).repairProbability, 0.0);
 }
 

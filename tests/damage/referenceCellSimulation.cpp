@@ -75,7 +75,7 @@ void requireRoomForLesions(const DnaSegment& segment, const DamageYields& yields
         static_cast<std::int64_t>(yields.strandBreaks) + yields.baseDamages;
     const std::int64_t sites = 2 * static_cast<std::int64_t>(segment.length);
     if (lesions > sites) {
-        stopRun("Cannot place " + std::to_string(lesions) + " lesions on a DNA segment of "
+        stopRun(ErrorKind::physics, "Cannot place " + std::to_string(lesions) + " lesions on a DNA segment of "
                 + std::to_string(segment.length) + " bp (" + std::to_string(sites)
                 + " sites); the damage yields exceed the segment.");
     }
@@ -150,7 +150,7 @@ std::int32_t firstLesionFrom(const DnaSegment& segment, std::int32_t position)
         ++position;
     }
     if (position > segment.length) {
-        stopRun("Damage information for this DNA segment is missing");
+        stopRun(ErrorKind::physics, "Damage information for this DNA segment is missing");
     }
     return position;
 }

@@ -20,8 +20,8 @@
 #include "damage/damageYields.h"
 #include "damage/runErrorMessage.h"
 #include "input/blockReaders.h"
-#include "input/runConfig.h"
-#include "input/runOptions.h"
+#include "input/runSettings.h"
+#include "input/runSwitches.h"
 #include "support/combinedGenerator.h"
 #include "support/randomStream.h"
 
@@ -58,16 +58,16 @@ protected:
     void SetUp() override
     {
         const Extreme& e = GetParam();
-        config.po2 = e.po2;
-        config.m0 = e.m0;
-        config.k = e.k;
-        config.q = e.q;
-        config.r = e.r;
-        config.conc = e.conc;
-        config.fnsd = e.fnsd;
-        config.chmx = e.chmx;
-        config.fbl = e.fbl;
-        config.nocs = cellsPerCase;
+        config.oxygenPercent = e.po2;
+        config.oxygenModel.maximumEnhancement = e.m0;
+        config.oxygenModel.halfEffectOxygen = e.k;
+        config.oxygenModel.halfEffectZeb = e.q;
+        config.oxygenModel.steepness = e.r;
+        config.dmso.concentration = e.conc;
+        config.dmso.nonScavengeableFraction = e.fnsd;
+        config.dmso.halfLevelConcentration = e.chmx;
+        config.unrepairableBaseFraction = e.fbl;
+        config.cells = cellsPerCase;
         cells.generator = seededCombined(e.seed);
         cells.streams.seed(0, e.seed);
     }
@@ -76,13 +76,12 @@ protected:
     // The particle's yields and its segment, then the cells.
     ProgressCounts simulate()
     {
-        yields = computeDamageYields(GetParam().zeb, config, options);
+        yields = computeDamageYields(GetParam().zeb, config);
         allocateSegment(cells.segment, yields.segmentLength);
-        return simulateCells(cells, CellDose{yields, config.fbl, 0.01}, cellsPerCase);
+        return simulateCells(cells, CellDose{yields, config.unrepairableBaseFraction, 0.01}, cellsPerCase);
     }
 
-    RunConfig config;
-    RunOptions options;
+    RunSettings config;
     DamageYields yields;
     CellSimulation cells;
 };
@@ -102,7 +101,7 @@ TEST_P(TerminationTest, fewCellsEndInTime)
     EXPECT_LE(yields.strandBreaks + yields.baseDamages, 2 * yields.segmentLength);
     EXPECT_LT(elapsed.count(), expectedSecondsAtMost);
     EXPECT_GT(progress.all, 0.0);
-    finaliseTally(cells.tally, config.nocs);
+    finaliseTally(cells.tally, config.cells);
     EXPECT_GT(cells.tally.sumCount[tallyRows][tallyCategories], 0.0);
 }
 

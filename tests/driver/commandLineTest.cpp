@@ -5,16 +5,16 @@
 #include <string>
 #include <vector>
 
-#include "support/text.h"
+
 
 namespace kesp {
 namespace {
 
-RunOptions readArguments(const std::vector<std::string_view>& arguments)
+CommandLine readArguments(const std::vector<std::string_view>& arguments)
 {
-    RunOptions options;
-    readCommandLine(arguments, options);
-    return options;
+    CommandLine commandLine;
+    readCommandLine(arguments, commandLine);
+    return commandLine;
 }
 
 TEST(CommandLineTest, reportNameReplacesTheLastExtension)
@@ -33,30 +33,28 @@ TEST(CommandLineTest, reportNameReplacesTheLastExtension)
         {"dir/.inp", "dir/.inp.out"},
     };
     for (const auto& [input, report] : cases) {
-        const RunOptions options = readArguments({input});
-        EXPECT_EQ(trimmed(options.inputFileName), input);
-        EXPECT_EQ(trimmed(options.reportFileName), report) << "input " << input;
-        EXPECT_EQ(options.inputFileName.size(), fileNameLength);
-        EXPECT_EQ(options.reportFileName.size(), fileNameLength);
+        const CommandLine options = readArguments({input});
+        EXPECT_EQ(options.inputFileName, input);
+        EXPECT_EQ(options.reportFileName, report) << "input " << input;
     }
 }
 
 TEST(CommandLineTest, noArgumentsGiveTheDefaultNames)
 {
-    const RunOptions options = readArguments({});
-    EXPECT_EQ(trimmed(options.inputFileName), "kesp.inp");
-    EXPECT_EQ(trimmed(options.reportFileName), "kesp.out");
-    EXPECT_TRUE(options.oxygenEffect);
-    EXPECT_TRUE(options.zebDependentOxygen);
-    EXPECT_FALSE(options.masses2006);
-    // Options built in code without a command line are the same.
-    EXPECT_EQ(options, RunOptions{});
+    const CommandLine options = readArguments({});
+    EXPECT_EQ(options.inputFileName, "kesp.inp");
+    EXPECT_EQ(options.reportFileName, "kesp.out");
+    EXPECT_TRUE(options.switches.oxygenEffect);
+    EXPECT_TRUE(options.switches.zebDependentOxygen);
+    EXPECT_FALSE(options.switches.masses2006);
+    // A command line built in code without a command line are the same.
+    EXPECT_EQ(options, CommandLine{});
 }
 
 TEST(CommandLineTest, longNameIsCutBeforeTheReportNameIsDerived)
 {
     const std::string name = std::string(596, 'x') + ".inp";
-    const RunOptions options = readArguments({name});
+    const CommandLine options = readArguments({name});
     EXPECT_EQ(options.inputFileName, std::string(500, 'x'));
     // No dot in the first 500 characters: ".out" is appended and cut away again.
     EXPECT_EQ(options.reportFileName, std::string(500, 'x'));
@@ -86,10 +84,10 @@ TEST(CommandLineTest, switchesTurnPartsOfTheModelOff)
     for (const Case& c : cases) {
         std::vector<std::string_view> arguments = {"run.inp"};
         arguments.insert(arguments.end(), c.switches.begin(), c.switches.end());
-        const RunOptions options = readArguments(arguments);
-        EXPECT_EQ(options.oxygenEffect, c.oxygenEffect) << c.switches[0];
-        EXPECT_EQ(options.zebDependentOxygen, c.zebDependentOxygen) << c.switches[0];
-        EXPECT_EQ(options.masses2006, c.masses2006) << c.switches[0];
+        const CommandLine options = readArguments(arguments);
+        EXPECT_EQ(options.switches.oxygenEffect, c.oxygenEffect) << c.switches[0];
+        EXPECT_EQ(options.switches.zebDependentOxygen, c.zebDependentOxygen) << c.switches[0];
+        EXPECT_EQ(options.switches.masses2006, c.masses2006) << c.switches[0];
     }
 }
 
@@ -115,7 +113,7 @@ TEST(CommandLineTest, everyArgumentThatIsNoSwitchDrawsAWarningNamingIt)
          "command line: warning: \"/" + std::string(59, 'x') + "...\"" + known},
     };
     for (const Case& c : cases) {
-        RunOptions options;
+        CommandLine options;
         const std::vector<std::string> warnings =
             readCommandLine(std::vector<std::string_view>{"run.inp", c.argument}, options);
         const std::vector<std::string> expected = c.warning.empty() ? std::vector<std::string>{}
@@ -123,13 +121,13 @@ TEST(CommandLineTest, everyArgumentThatIsNoSwitchDrawsAWarningNamingIt)
         EXPECT_EQ(warnings, expected) << c.argument;
     }
     // One warning per slip, in order, and the switches among them still apply.
-    RunOptions options;
+    CommandLine options;
     const std::vector<std::string> warnings =
         readCommandLine(std::vector<std::string_view>{"run.inp", "/x", "/nq", "/y"}, options);
     ASSERT_EQ(warnings.size(), 2u);
     EXPECT_NE(warnings[0].find("\"/x\""), std::string::npos);
     EXPECT_NE(warnings[1].find("\"/y\""), std::string::npos);
-    EXPECT_FALSE(options.zebDependentOxygen);
+    EXPECT_FALSE(options.switches.zebDependentOxygen);
 }
 
 TEST(CommandLineTest, gnuStyleSwitchesAreTakenLikeTheirSlashForms)
@@ -138,20 +136,20 @@ TEST(CommandLineTest, gnuStyleSwitchesAreTakenLikeTheirSlashForms)
         {"--strict", "/strict"}, {"--STRICT", "/strict"}, {"--no2", "/no2"}, {"--nq", "/nq"}, {"--2006", "/2006"},
     };
     for (const auto& [gnu, slash] : cases) {
-        RunOptions fromGnu;
-        RunOptions fromSlash;
+        CommandLine fromGnu;
+        CommandLine fromSlash;
         EXPECT_TRUE(readCommandLine(std::vector<std::string_view>{"run.inp", gnu}, fromGnu).empty()) << gnu;
         readCommandLine(std::vector<std::string_view>{"run.inp", slash}, fromSlash);
         EXPECT_EQ(fromGnu, fromSlash) << gnu;
-        EXPECT_NE(fromGnu, RunOptions{}) << gnu;
+        EXPECT_NE(fromGnu, CommandLine{}) << gnu;
     }
 }
 
 TEST(CommandLineTest, switchGivenFirstIsTakenAsTheInputName)
 {
-    const RunOptions options = readArguments({"/no2", "run.inp"});
-    EXPECT_EQ(trimmed(options.inputFileName), "/no2");
-    EXPECT_TRUE(options.oxygenEffect);
+    const CommandLine options = readArguments({"/no2", "run.inp"});
+    EXPECT_EQ(options.inputFileName, "/no2");
+    EXPECT_TRUE(options.switches.oxygenEffect);
 }
 
 }  // namespace

@@ -29,8 +29,9 @@ struct Result {
 Result runOn(const RunSettings& settings, unsigned threads, ProgressObserver& progress,
              const StopFlag& stop = neverStopped)
 {
-    SimulationRun run(settings);
-    run.limitThreads(threads);
+    RunSettings onThreads = settings;
+    onThreads.threads = threads;
+    SimulationRun run(onThreads);
     Result result{run.simulate(progress, stop), {}};
     std::ostringstream report;
     writeReport(report, settings, result.results);
@@ -74,10 +75,10 @@ TEST(CellPipelineTest, anyNumberOfThreadsGivesTheResultsOfOne)
     for (const Case& c : cases) {
         RunSettings settings;
         settings.field = singleParticleField(c.particle, c.energy);
-        settings.config.nocs = c.cells;
-        settings.config.seed = c.seed;
-        settings.config.po2 = c.po2;
-        settings.config.conc = c.dmso;
+        settings.cells = c.cells;
+        settings.seed = c.seed;
+        settings.oxygenPercent = c.po2;
+        settings.dmso.concentration = c.dmso;
         const std::string label = std::string(c.particle) + " seed " + std::to_string(c.seed);
         const Result one = runOn(settings, 1);
         for (const unsigned threads : {2U, 3U, 5U}) {
@@ -93,13 +94,13 @@ TEST(CellPipelineTest, examplesAndMixedFieldsOnThreadsGiveTheirReports)
     const fs::path previous = fs::current_path();
     fs::current_path(examples);  // field files are named relative to it
     for (const char* name : {"electron1MeV", "hypoxicProton", "dmsoElectron", "mixedField", "slowIonField"}) {
-        RunSettings settings = readInputFile(std::string(name) + ".inp", RunOptions{});
-        settings.config.nocs = std::min(settings.config.nocs, 400);
+        RunSettings settings = readInputFile(std::string(name) + ".inp");
+        settings.cells = std::min(settings.cells, 400);
         runs.emplace_back(name, settings);
     }
     RunSettings field;
     field.field = mixedField({{"p", 10.0, 0.7}, {"4He", 20.0, 0.2}, {"e", 1.0, 0.1}});
-    field.config.nocs = 333;  // components of 233, 66 and 33 cells and a left-over cell
+    field.cells = 333;  // components of 233, 66 and 33 cells and a left-over cell
     runs.emplace_back("three components", field);
     for (const auto& [name, settings] : runs) {
         expectSameRun(runOn(settings, 1), runOn(settings, 3), name);
@@ -122,8 +123,8 @@ TEST(CellPipelineTest, stoppedAndFailingRunsEndAsOnOneThread)
 {
     RunSettings settings;
     settings.field = singleParticleField("p", 10.0);
-    settings.config.nocs = 5000;
-    settings.config.seed = 21;
+    settings.cells = 5000;
+    settings.seed = 21;
     // Where the first line comes depends on timing; the cells done are
     // those of a run asked for that many cells on one thread.
     for (const unsigned threads : {1U, 2U, 3U, 5U}) {
@@ -133,15 +134,15 @@ TEST(CellPipelineTest, stoppedAndFailingRunsEndAsOnOneThread)
         EXPECT_TRUE(stopped.results.interrupted);
         EXPECT_LT(stopped.results.cellsSimulated, 5000);
         RunSettings asked = settings;
-        asked.config.nocs = stopped.results.cellsSimulated;
+        asked.cells = stopped.results.cellsSimulated;
         const Result whole = runOn(asked, 1);
         EXPECT_TRUE(stopped.results.tally == whole.results.tally) << threads << " threads";
     }
 
     // Scavenging far above its half level with no unscavengeable share
     // leaves no lesion: the first cell stops the run.
-    settings.config.conc = 1e9;
-    settings.config.fnsd = 0.0;
+    settings.dmso.concentration = 1e9;
+    settings.dmso.nonScavengeableFraction = 0.0;
     for (const unsigned threads : {1U, 2U, 3U, 5U}) {
         try {
             static_cast<void>(runOn(settings, threads));
@@ -157,8 +158,8 @@ TEST(CellPipelineTest, aMixedFieldStoppedAfterItsFirstComponentEndsAsOnOneThread
 {
     RunSettings settings;
     settings.field = mixedField({{"p", 10.0, 0.5}, {"e", 1.0, 0.3}, {"4He", 20.0, 0.2}});
-    settings.config.nocs = 700;
-    settings.config.seed = 5;
+    settings.cells = 700;
+    settings.seed = 5;
     // A mixed field's first line comes when its first component is done,
     // whatever the timing: every run stops there.
     std::vector<Result> runs;

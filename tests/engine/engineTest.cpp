@@ -51,13 +51,11 @@ private:
 
 RunSettings settingsOf(const ExampleRun& example)
 {
-    RunOptions options;
+    RunSwitches switches;
     if (example.masses2006) {
-        options.masses2006 = true;
-        options.oxygenEffect = false;
-        options.zebDependentOxygen = false;
+        static_cast<void>(applySwitchWord("/2006", switches));
     }
-    return readInputFile(example.name + ".inp", options);
+    return readInputFile(example.name + ".inp", switches);
 }
 
 // The report after its banner and running-time line, as the library makes it.
@@ -112,8 +110,8 @@ TEST(EngineTest, settingsBuiltInCodeRunWithoutAnInputFile)
 {
     RunSettings settings;
     settings.field = singleParticleField("4He", 40.0);
-    settings.config.nocs = 20;
-    settings.config.seed = 4711;
+    settings.cells = 20;
+    settings.seed = 4711;
     SimulationRun run(settings);
     const ParticlePhysics& physics = run.particlePhysics();
     EXPECT_EQ(physics.particle.Z, 2);
@@ -131,16 +129,64 @@ TEST(EngineTest, settingsBuiltInCodeRunWithoutAnInputFile)
     EXPECT_THROW(run.simulate(quiet), RunError);  // the tally is finalised
 }
 
+// Each component gets int(cells x weight) cells, so weights of 2 and 2
+// taken as they stand would simulate four times the cells asked for.
+TEST(EngineTest, mixedFieldOfUnnormalisedWeightsSimulatesTheCellsAsked)
+{
+    RunSettings settings;
+    settings.field = mixedField({{"56Fe", 5600.0, 2.0}, {"4He", 40.0, 2.0}});
+    settings.cells = 10;
+    NoProgress quiet;
+    const RunResults results = simulate(settings, quiet);
+    EXPECT_EQ(results.cellsSimulated, 10);
+    EXPECT_EQ(results.componentCells, (std::vector<std::int32_t>{5, 5}));
+    EXPECT_FALSE(results.interrupted);
+}
+
+// The threads a run is given are part of its settings and change nothing
+// it gives, for a single particle and for a mixed field alike.
+TEST(EngineTest, threadsInTheSettingsChangeNoResult)
+{
+    RunSettings single;
+    single.field = singleParticleField("56Fe", 5600.0);
+    single.cells = 300;
+    single.seed = 4711;
+    RunSettings mixed;
+    mixed.field = mixedField({{"56Fe", 5600.0, 1.0}, {"4He", 40.0, 1.0}, {"12C", 120.0, 1.0}});
+    mixed.cells = 31;
+    NoProgress quiet;
+    for (const RunSettings& base : {single, mixed}) {
+        RunSettings oneThread = base;
+        oneThread.threads = 1;
+        const RunResults expected = simulate(oneThread, quiet);
+        for (const unsigned threads : {2U, 3U, 0U}) {
+            RunSettings settings = base;
+            settings.threads = threads;
+            const RunResults results = simulate(settings, quiet);
+            SCOPED_TRACE(std::to_string(threads) + " threads, " + std::to_string(base.field.componentCount())
+                         + " components");
+            EXPECT_EQ(results.tally, expected.tally);
+            EXPECT_EQ(results.cellsSimulated, base.cells);
+            EXPECT_EQ(results.componentCells, expected.componentCells);
+            EXPECT_EQ(results.particle.particle, expected.particle.particle);
+            ASSERT_EQ(results.components.size(), expected.components.size());
+            for (std::size_t i = 0; i < results.components.size(); ++i) {
+                EXPECT_EQ(results.components[i].physics, expected.components[i].physics);
+            }
+        }
+    }
+}
+
 TEST(EngineTest, aFailedRunThrowsAndTheProcessGoesOn)
 {
     RunSettings hugeNucleus;
-    hugeNucleus.config.ndia = 1e300;
+    hugeNucleus.nucleusDiameter = 1e300;
     SimulationRun run(hugeNucleus);
     try {
         run.particlePhysics();
         FAIL() << "no error for a nucleus of 1E300 um";
     } catch (const RunError& error) {
-        EXPECT_EQ(error.exitStatus(), exitFailure);
+        EXPECT_EQ(error.kind(), ErrorKind::physics);
         EXPECT_NE(std::string(error.what()).find("(CELL: NDIA=) gives no finite microdosimetry"),
                   std::string::npos);
     }
@@ -150,40 +196,34 @@ TEST(EngineTest, aFailedRunThrowsAndTheProcessGoesOn)
     EXPECT_THROW(SimulationRun{unknown}, RunError);
     // What the reader never gives, code might.
     RunSettings noDna;
-    noDna.config.dna = 0.0;
+    noDna.dnaContent = 0.0;
     EXPECT_THROW(SimulationRun{noDna}, RunError);
-    RunSettings noComponents;
-    noComponents.field = mixedField({});
-    EXPECT_THROW(SimulationRun{noComponents}, RunError);
-    RunSettings noWeights;
-    noWeights.field = mixedField({{"p", 10.0, 0.0}, {"e", 1.0, 0.0}});
-    EXPECT_THROW(SimulationRun{noWeights}, RunError);
-    // Weights of 2 and 2 would give each component 2 x nocs cells.
-    RunSettings notNormalised;
-    notNormalised.field = mixedField({{"p", 10.0, 1.0}, {"e", 1.0, 1.0}});
-    for (FieldComponent& component : notNormalised.field.components) {
-        component.weight *= 4.0;
-        component.cumulativeWeight *= 4.0;
-    }
-    EXPECT_THROW(SimulationRun{notNormalised}, RunError);
-    RunSettings unsummed = notNormalised;
-    unsummed.field.components[2].cumulativeWeight = 0.5;
-    EXPECT_THROW(SimulationRun{unsummed}, RunError);
     // Values the reader clamps or refuses: each is refused with what is wrong.
     const double nan = std::numeric_limits<double>::quiet_NaN();
+    using Value = double& (*)(RunSettings&);
+    const Value po2 = [](RunSettings& s) -> double& { return s.oxygenPercent; };
     const struct {
-        double RunConfig::*value;
+        Value value;
         double given;
         const char* named;
     } outOfRange[] = {
-        {&RunConfig::po2, 150.0, "po2"},  {&RunConfig::po2, -1.0, "po2"}, {&RunConfig::po2, nan, "po2"},
-        {&RunConfig::m0, 0.0, "m0"},      {&RunConfig::k, 0.0, "k within"}, {&RunConfig::q, -946.1, "q"},
-        {&RunConfig::r, nan, "r"},        {&RunConfig::conc, -0.1, "conc"}, {&RunConfig::fnsd, 1.5, "fnsd"},
-        {&RunConfig::chmx, nan, "chmx"},  {&RunConfig::dna, nan, "DNA"},  {&RunConfig::ndia, std::numeric_limits<double>::infinity(), "nucleus"},
+        {po2, 150.0, "oxygenPercent"},
+        {po2, -1.0, "oxygenPercent"},
+        {po2, nan, "oxygenPercent"},
+        {[](RunSettings& s) -> double& { return s.oxygenModel.maximumEnhancement; }, 0.0, "maximumEnhancement"},
+        {[](RunSettings& s) -> double& { return s.oxygenModel.halfEffectOxygen; }, 0.0, "halfEffectOxygen within"},
+        {[](RunSettings& s) -> double& { return s.oxygenModel.halfEffectZeb; }, -946.1, "halfEffectZeb"},
+        {[](RunSettings& s) -> double& { return s.oxygenModel.steepness; }, nan, "steepness"},
+        {[](RunSettings& s) -> double& { return s.dmso.concentration; }, -0.1, "concentration"},
+        {[](RunSettings& s) -> double& { return s.dmso.nonScavengeableFraction; }, 1.5, "nonScavengeableFraction"},
+        {[](RunSettings& s) -> double& { return s.dmso.halfLevelConcentration; }, nan, "halfLevelConcentration"},
+        {[](RunSettings& s) -> double& { return s.dnaContent; }, nan, "DNA"},
+        {[](RunSettings& s) -> double& { return s.nucleusDiameter; }, std::numeric_limits<double>::infinity(), "nucleus"},
+        {[](RunSettings& s) -> double& { return s.unrepairableBaseFraction; }, 1.5, "unrepairableBaseFraction"},
     };
     for (const auto& c : outOfRange) {
         RunSettings settings;
-        settings.config.*c.value = c.given;
+        c.value(settings) = c.given;
         try {
             const SimulationRun accepted{settings};
             ADD_FAILURE() << "no error for " << c.named << " = " << c.given;
@@ -206,7 +246,7 @@ TEST(EngineTest, aRunMovedFromThrowsWhenUsed)
     NoProgress quiet;
     EXPECT_THROW(first.simulate(quiet), RunError);  // NOLINT(bugprone-use-after-move): the point of the test
     EXPECT_THROW(first.damageYields(), RunError);   // NOLINT(bugprone-use-after-move)
-    EXPECT_THROW(first.limitThreads(1), RunError);  // NOLINT(bugprone-use-after-move)
+    EXPECT_THROW(first.particlePhysics(), RunError);  // NOLINT(bugprone-use-after-move)
     EXPECT_EQ(second.simulate(quiet).cellsSimulated, 1);
     SimulationRun third(settings);
     third = std::move(second);
@@ -216,7 +256,7 @@ TEST(EngineTest, aRunMovedFromThrowsWhenUsed)
 TEST(EngineTest, mixedFieldErrorKeepsTheRowsBeforeTheFailingComponent)
 {
     RunSettings settings;
-    settings.config.ndia = 1e-300;
+    settings.nucleusDiameter = 1e-300;
     settings.field = mixedField({{"p", 10.0, 1.0}, {"4He", 40.0, 1.0}});
     SimulationRun run(settings);
     EXPECT_THROW(run.componentRows(), RunError);
@@ -235,7 +275,7 @@ public:
 TEST(EngineTest, progressReachesTheObserver)
 {
     RunSettings single;
-    single.config.nocs = 450;  // first batch of 100, then batches of at least 100
+    single.cells = 450;  // first batch of 100, then batches of at least 100
     RecordingProgress singleProgress;
     simulate(single, singleProgress);
     ASSERT_EQ(singleProgress.tables, std::vector<ProgressTable>{ProgressTable::singleParticle});
@@ -244,7 +284,7 @@ TEST(EngineTest, progressReachesTheObserver)
     EXPECT_LE(singleProgress.cellsDone.back(), 450);
 
     RunSettings mixed;
-    mixed.config.nocs = 5;
+    mixed.cells = 5;
     mixed.field = mixedField({{"p", 10.0, 1.0}, {"e", 1.0, 1.0}});
     RecordingProgress mixedProgress;
     EXPECT_EQ(simulate(mixed, mixedProgress).cellsSimulated, 5);
@@ -263,8 +303,8 @@ TEST(EngineTest, aRunStoppedFromAnotherThreadHasTheResultsOfARunOfTheCellsItSimu
 {
     RunSettings settings;
     settings.field = singleParticleField("56Fe", 5600.0);  // a short segment: quick cells
-    settings.config.nocs = 1000000;
-    settings.config.seed = 1618;
+    settings.cells = 1000000;
+    settings.seed = 1618;
     StopFlag stop{false};
     TableStart progress;
     RunResults stopped;
@@ -278,7 +318,7 @@ TEST(EngineTest, aRunStoppedFromAnotherThreadHasTheResultsOfARunOfTheCellsItSimu
     ASSERT_GE(stopped.cellsSimulated, 100);  // the first batch comes before the table
     ASSERT_LT(stopped.cellsSimulated, 1000000);
 
-    settings.config.nocs = stopped.cellsSimulated;
+    settings.cells = stopped.cellsSimulated;
     NoProgress quiet;
     const RunResults complete = simulate(settings, quiet);
     EXPECT_FALSE(complete.interrupted);
@@ -312,7 +352,7 @@ TEST(EngineTest, aMixedFieldStoppedWhileItsPhysicsIsWorkedOutSimulatesNoCell)
 {
     RunSettings settings;
     settings.field = mixedField({{"p", 10.0, 1.0}, {"4He", 40.0, 1.0}, {"12C", 120.0, 1.0}});
-    settings.config.nocs = 30;
+    settings.cells = 30;
     const StopFlag stopped{true};
     SimulationRun run(settings);
     EXPECT_TRUE(run.componentRows(stopped).empty());
@@ -340,7 +380,7 @@ TEST(EngineTest, aStoppedMixedFieldSaysWhichComponentsItsCellsCameFrom)
     // Components of 150 cells each; the first progress line comes when the
     // first component is done.
     settings.field = mixedField({{"56Fe", 5600.0, 1.0}, {"4He", 40.0, 1.0}});
-    settings.config.nocs = 300;
+    settings.cells = 300;
     NoProgress quiet;
     const RunResults complete = simulate(settings, quiet);
     EXPECT_FALSE(complete.interrupted);

@@ -32,11 +32,11 @@ std::string reportOf(SimulationRun& run)
 // of them changes the physics of the radiation.
 RunSettings otherConditions(RunSettings settings)
 {
-    settings.config.po2 = 0.5;
-    settings.config.conc = 0.2;
-    settings.config.dna = 12.0;
-    settings.config.nocs = 40;
-    settings.config.seed = 4711;
+    settings.oxygenPercent = 0.5;
+    settings.dmso.concentration = 0.2;
+    settings.dnaContent = 12.0;
+    settings.cells = 40;
+    settings.seed = 4711;
     return settings;
 }
 
@@ -45,7 +45,7 @@ TEST(RadiationPhysicsTest, runsTakingAnotherRunsPhysicsGiveTheReportsOfRunsOfThe
     const fs::path previous = fs::current_path();
     fs::current_path(fs::path(KESP_SOURCE_DIR) / "examples");  // the field file is named relative to it
     for (const std::string name : {"proton10MeV", "carbon10MeVperNucleon", "electron1MeV", "mixedField"}) {
-        const RunSettings example = readInputFile(name + ".inp", RunOptions{});
+        const RunSettings example = readInputFile(name + ".inp");
         SimulationRun first(example);
         const std::shared_ptr<const RadiationPhysics> physics = first.radiationPhysics();
         ASSERT_NE(physics, nullptr) << name;
@@ -68,8 +68,8 @@ TEST(RadiationPhysicsTest, theRunsOfAnotherRadiationAreRefusedItsPhysics)
         {"another energy", [](RunSettings& s) { s.field = singleParticleField("p", 20.0); }},
         {"another particle", [](RunSettings& s) { s.field = singleParticleField("4He", 10.0); }},
         {"a mixed field", [](RunSettings& s) { s.field = mixedField({{"p", 10.0, 1.0}, {"e", 1.0, 1.0}}); }},
-        {"the older masses", [](RunSettings& s) { s.options.masses2006 = true; }},
-        {"another nucleus", [](RunSettings& s) { s.config.ndia = 8.0; }},
+        {"the older masses", [](RunSettings& s) { s.masses2006 = true; }},
+        {"another nucleus", [](RunSettings& s) { s.nucleusDiameter = 8.0; }},
     };
     for (const auto& [what, change] : others) {
         RunSettings settings = proton;

@@ -17,7 +17,7 @@ TEST(RunStateTest, seedsBothGeneratorsFromTheSeed)
 {
     RunSettings settings;
     for (const std::int32_t seed : {1, 4711, 2147483647}) {
-        settings.config.seed = seed;
+        settings.seed = seed;
         const RunState state(settings);
         RandomStreams streams;
         streams.seed(0, seed);
@@ -26,7 +26,7 @@ TEST(RunStateTest, seedsBothGeneratorsFromTheSeed)
         EXPECT_TRUE(state.cells.streams == streams) << "seed " << seed;
     }
     // A seed of 0 asks for one from the clock, which both generators then use.
-    settings.config.seed = 0;
+    settings.seed = 0;
     const RunState clocked(settings);
     RandomStreams streams;
     streams.seed(0, clocked.seed);
@@ -38,14 +38,14 @@ TEST(RunStateTest, seedsBothGeneratorsFromTheSeed)
 TEST(RunStateTest, startsWithTheFirstComponentAndItsYields)
 {
     RunSettings settings;
-    settings.config.po2 = 2.0;
+    settings.oxygenPercent = 2.0;
     settings.field = mixedField({{"12C", 120.0, 1.0}, {"p", 10.0, 1.0}});
     const RunState state(settings);
     EXPECT_EQ(state.particle.Z, 6);
     EXPECT_EQ(state.particle.A, 12);
     EXPECT_EQ(state.particle.T, 120.0);
     EXPECT_EQ(state.yields,
-              computeDamageYields(state.particle.zeb, settings.config, settings.options));
+              computeDamageYields(state.particle.zeb, settings));
     EXPECT_EQ(state.currentRangeTable, RangeTable{});  // no table built yet
 }
 
@@ -62,10 +62,10 @@ TEST(RunStateTest, particleIsSetUpAlongTheRangeTableTheRunHolds)
     setUpParticle(state, settings, settings.field.component(2));
     ParticleState expected;
     ASSERT_EQ(setParticle(expected, settings.field.component(2).name, 2.0, alphaTable,
-                          settings.config.ndia, defaultMassConstants),
+                          settings.nucleusDiameter, defaultMassConstants),
               ParticleStatus::aboveLimit);
     EXPECT_EQ(state.particle, expected);
-    EXPECT_EQ(state.yields, computeDamageYields(expected.zeb, settings.config, settings.options));
+    EXPECT_EQ(state.yields, computeDamageYields(expected.zeb, settings));
     EXPECT_EQ(state.currentRangeTable, alphaTable);
 
     // A component that cannot be set up leaves the yields of the one before.

@@ -35,7 +35,7 @@ class SimulationDriversTest : public ::testing::Test {
 protected:
     SimulationDriversTest()
     {
-        settings.config.seed = testSeed;
+        settings.seed = testSeed;
         // A fast heavy ion gives the shortest DNA segment, which keeps the run quick.
         settings.field = singleParticleField("56Fe", 5600.0);
     }
@@ -63,7 +63,7 @@ TEST_F(SimulationDriversTest, thousandCellsShowNineProgressLines)
 {
     const std::string& iron = settings.field.component(1).name;
     ASSERT_EQ(describeParticle(iron, 5600.0, defaultMassConstants).status, ParticleStatus::aboveLimit);
-    settings.config.nocs = 1000;
+    settings.cells = 1000;
     RunState state(settings);
     std::ostringstream console;
     ConsoleProgress progress(console);
@@ -85,7 +85,7 @@ TEST_F(SimulationDriversTest, thousandCellsShowNineProgressLines)
 
 TEST_F(SimulationDriversTest, observerHearsTheTableAndTheRunTotalsAndChangesNothing)
 {
-    settings.config.nocs = 1000;
+    settings.cells = 1000;
     RunState observed(settings);
     RecordedProgress recorded;
     runSingleParticle(settings, observed, recorded);
@@ -112,7 +112,7 @@ TEST_F(SimulationDriversTest, observerHearsTheTableAndTheRunTotalsAndChangesNoth
 
 TEST_F(SimulationDriversTest, runsBelowTwoHundredCellsAreSilent)
 {
-    settings.config.nocs = 199;
+    settings.cells = 199;
     RunState state(settings);
     std::ostringstream console;
     ConsoleProgress progress(console);
@@ -124,7 +124,7 @@ TEST_F(SimulationDriversTest, runsBelowTwoHundredCellsAreSilent)
 TEST_F(SimulationDriversTest, mixedFieldAssignsLeftOverCellsByOneDraw)
 {
     settings.field = mixedField({{"56Fe", 5600.0, 1.0}, {"20Ne", 2000.0, 1.0}});
-    settings.config.nocs = 11;
+    settings.cells = 11;
     RunState state(settings);
     std::ostringstream console;
     ConsoleProgress progress(console);

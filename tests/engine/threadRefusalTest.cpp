@@ -64,8 +64,9 @@ std::string reportOf(const RunSettings& settings, const RunResults& results)
 
 RunResults resultsOn(const RunSettings& settings, unsigned threads)
 {
-    SimulationRun run(settings);
-    run.limitThreads(threads);
+    RunSettings onThreads = settings;
+    onThreads.threads = threads;
+    SimulationRun run(onThreads);
     NoProgress quiet;
     return run.simulate(quiet);
 }
@@ -75,13 +76,13 @@ std::vector<std::pair<std::string, RunSettings>> refusalRuns()
 {
     std::vector<std::pair<std::string, RunSettings>> runs;
     RunSettings settings;
-    settings.config.nocs = 300;
-    settings.config.seed = 4711;
+    settings.cells = 300;
+    settings.seed = 4711;
     runs.emplace_back("300 cells", settings);
-    settings.config.nocs = 1000;
+    settings.cells = 1000;
     runs.emplace_back("1000 cells", settings);
     settings.field = mixedField({{"p", 10.0, 0.6}, {"e", 1.0, 0.4}});
-    settings.config.nocs = 900;
+    settings.cells = 900;
     runs.emplace_back("mixed field", settings);
     return runs;
 }
@@ -94,8 +95,9 @@ TEST(ThreadRefusalTest, aRunGoesOnWithTheThreadsTheSystemGivesAndGivesTheResults
         // those are started, and the workers kept serve every batch.
         for (const int started : {0, 1, 2}) {
             SCOPED_TRACE(name + ", workers started: " + std::to_string(started));
-            SimulationRun run(settings);
-            run.limitThreads(4);
+            RunSettings onThreads = settings;
+            onThreads.threads = 4;
+            SimulationRun run(onThreads);
             if (settings.field.componentCount() > 1) {
                 static_cast<void>(run.componentRows());  // on threads of its own
             }
@@ -103,7 +105,7 @@ TEST(ThreadRefusalTest, aRunGoesOnWithTheThreadsTheSystemGivesAndGivesTheResults
             NoProgress quiet;
             const RunResults refused = run.simulate(quiet);
             threadsAllowed.store(-1);
-            EXPECT_EQ(refused.cellsSimulated, settings.config.nocs);
+            EXPECT_EQ(refused.cellsSimulated, settings.cells);
             EXPECT_EQ(refused.tally, one.tally);
             EXPECT_EQ(reportOf(settings, refused), reportOf(settings, one));
         }
@@ -114,8 +116,9 @@ TEST(ThreadRefusalTest, aRunStartsItsWorkersOnceForAllItsBatches)
 {
     for (const auto& [name, settings] : refusalRuns()) {
         SCOPED_TRACE(name);
-        SimulationRun run(settings);
-        run.limitThreads(3);
+        RunSettings onThreads = settings;
+        onThreads.threads = 3;
+        SimulationRun run(onThreads);
         if (settings.field.componentCount() > 1) {
             static_cast<void>(run.componentRows());  // on threads of its own
         }

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "input/runConfig.h"
+#include "input/runSettings.h"
 
 namespace kesp {
 namespace {
@@ -60,12 +60,12 @@ TEST(BlockReadersTest, simconItemsAndTheirChecks)
         {"SIMCON:" + std::string(227, ' ') + "NOCS=34\n", 3, 987654321, BlockStatus::read},  // cut to NOCS=3
     };
     for (const SimconCase& c : cases) {
-        RunConfig config;
-        config.nocs = 42;  // the defaults are set by the reader itself
+        RunSettings config;
+        config.cells = 42;  // the defaults are set by the reader itself
         config.seed = 43;
         std::istringstream input(c.file);
         EXPECT_EQ(readSimconBlock(input, config), c.status) << c.file;
-        EXPECT_EQ(config.nocs, c.nocs) << c.file;
+        EXPECT_EQ(config.cells, c.nocs) << c.file;
         EXPECT_EQ(config.seed, c.seed) << c.file;
     }
 }
@@ -81,33 +81,33 @@ struct OxygenCase {
 
 TEST(BlockReadersTest, evo2ClampsAndIgnoresOutOfRangeValues)
 {
-    const RunConfig d;
+    const RunSettings d;
     const std::vector<OxygenCase> cases = {
-        {"", d.po2, d.m0, d.k, d.q, d.r},
+        {"", d.oxygenPercent, d.oxygenModel.maximumEnhancement, d.oxygenModel.halfEffectOxygen, d.oxygenModel.halfEffectZeb, d.oxygenModel.steepness},
         {"EVO2: PO2=21 M0=2 K=0.5 Q=100 R=3", 21.0, 2.0, 0.5, 100.0, 3.0},
-        {"EVO2: PO2=150", 100.0, d.m0, d.k, d.q, d.r},
-        {"EVO2: PO2=-3", 0.0, d.m0, d.k, d.q, d.r},
-        {"EVO2: MMHG=760", 100.0, d.m0, d.k, d.q, d.r},
-        {"EVO2: MMHG=38", 5.0, d.m0, d.k, d.q, d.r},  // 38 x 100 / 760
-        {"EVO2: PO2=21 MMHG=38", 5.0, d.m0, d.k, d.q, d.r},
-        {"EVO2: MMHG=38 PO2=21", 21.0, d.m0, d.k, d.q, d.r},
-        {"EVO2: K=500", d.po2, d.m0, 100.0, d.q, d.r},
-        {"EVO2: K=1E-300", d.po2, d.m0, smallestK, d.q, d.r},
-        {"EVO2: K=0 M0=0 Q=-1 R=0", d.po2, d.m0, d.k, d.q, d.r},
-        {"EVO2: K=-1 M0=-2 Q=0 R=-5", d.po2, d.m0, d.k, d.q, d.r},
-        {"EVO2: PO2=NaN K=Inf", d.po2, d.m0, d.k, d.q, d.r},
+        {"EVO2: PO2=150", 100.0, d.oxygenModel.maximumEnhancement, d.oxygenModel.halfEffectOxygen, d.oxygenModel.halfEffectZeb, d.oxygenModel.steepness},
+        {"EVO2: PO2=-3", 0.0, d.oxygenModel.maximumEnhancement, d.oxygenModel.halfEffectOxygen, d.oxygenModel.halfEffectZeb, d.oxygenModel.steepness},
+        {"EVO2: MMHG=760", 100.0, d.oxygenModel.maximumEnhancement, d.oxygenModel.halfEffectOxygen, d.oxygenModel.halfEffectZeb, d.oxygenModel.steepness},
+        {"EVO2: MMHG=38", 5.0, d.oxygenModel.maximumEnhancement, d.oxygenModel.halfEffectOxygen, d.oxygenModel.halfEffectZeb, d.oxygenModel.steepness},  // 38 x 100 / 760
+        {"EVO2: PO2=21 MMHG=38", 5.0, d.oxygenModel.maximumEnhancement, d.oxygenModel.halfEffectOxygen, d.oxygenModel.halfEffectZeb, d.oxygenModel.steepness},
+        {"EVO2: MMHG=38 PO2=21", 21.0, d.oxygenModel.maximumEnhancement, d.oxygenModel.halfEffectOxygen, d.oxygenModel.halfEffectZeb, d.oxygenModel.steepness},
+        {"EVO2: K=500", d.oxygenPercent, d.oxygenModel.maximumEnhancement, 100.0, d.oxygenModel.halfEffectZeb, d.oxygenModel.steepness},
+        {"EVO2: K=1E-300", d.oxygenPercent, d.oxygenModel.maximumEnhancement, smallestK, d.oxygenModel.halfEffectZeb, d.oxygenModel.steepness},
+        {"EVO2: K=0 M0=0 Q=-1 R=0", d.oxygenPercent, d.oxygenModel.maximumEnhancement, d.oxygenModel.halfEffectOxygen, d.oxygenModel.halfEffectZeb, d.oxygenModel.steepness},
+        {"EVO2: K=-1 M0=-2 Q=0 R=-5", d.oxygenPercent, d.oxygenModel.maximumEnhancement, d.oxygenModel.halfEffectOxygen, d.oxygenModel.halfEffectZeb, d.oxygenModel.steepness},
+        {"EVO2: PO2=NaN K=Inf", d.oxygenPercent, d.oxygenModel.maximumEnhancement, d.oxygenModel.halfEffectOxygen, d.oxygenModel.halfEffectZeb, d.oxygenModel.steepness},
     };
     for (const OxygenCase& c : cases) {
-        RunConfig config;
-        config.po2 = config.m0 = config.k = config.q = config.r = -7.0;
+        RunSettings config;
+        config.oxygenPercent = config.oxygenModel.maximumEnhancement = config.oxygenModel.halfEffectOxygen = config.oxygenModel.halfEffectZeb = config.oxygenModel.steepness = -7.0;
         std::istringstream input(c.line);
         EXPECT_EQ(readEvo2Block(input, config), c.line.empty() ? BlockStatus::absent : BlockStatus::read)
             << c.line;
-        EXPECT_EQ(config.po2, c.po2) << c.line;
-        EXPECT_EQ(config.m0, c.m0) << c.line;
-        EXPECT_EQ(config.k, c.k) << c.line;
-        EXPECT_EQ(config.q, c.q) << c.line;
-        EXPECT_EQ(config.r, c.r) << c.line;
+        EXPECT_EQ(config.oxygenPercent, c.po2) << c.line;
+        EXPECT_EQ(config.oxygenModel.maximumEnhancement, c.m0) << c.line;
+        EXPECT_EQ(config.oxygenModel.halfEffectOxygen, c.k) << c.line;
+        EXPECT_EQ(config.oxygenModel.halfEffectZeb, c.q) << c.line;
+        EXPECT_EQ(config.oxygenModel.steepness, c.r) << c.line;
     }
 }
 
@@ -126,33 +126,33 @@ TEST(BlockReadersTest, dmsoAcceptsOnlyPositiveConcentrationsAndFractions)
         {"DMSO: CONC=-1 FNSD=1.01 CHMX=-0.1", 0.0, 0.5, 0.5},
     };
     for (const FractionCase& c : cases) {
-        RunConfig config;
-        config.conc = config.fnsd = config.chmx = -7.0;
+        RunSettings config;
+        config.dmso.concentration = config.dmso.nonScavengeableFraction = config.dmso.halfLevelConcentration = -7.0;
         std::istringstream input(c.line);
         EXPECT_EQ(readDmsoBlock(input, config), BlockStatus::read);
-        EXPECT_EQ(config.conc, c.conc) << c.line;
-        EXPECT_EQ(config.fnsd, c.fnsd) << c.line;
-        EXPECT_EQ(config.chmx, c.chmx) << c.line;
+        EXPECT_EQ(config.dmso.concentration, c.conc) << c.line;
+        EXPECT_EQ(config.dmso.nonScavengeableFraction, c.fnsd) << c.line;
+        EXPECT_EQ(config.dmso.halfLevelConcentration, c.chmx) << c.line;
     }
 }
 
 TEST(BlockReadersTest, cellAndKespBlocks)
 {
-    RunConfig config;
+    RunSettings config;
     std::istringstream input("free text\nKESP: FBL=0.25\nCELL: DNA=3 NDIA=8.5\n");
     EXPECT_EQ(readCellBlock(input, config), BlockStatus::read);
     EXPECT_EQ(readKespBlock(input, config), BlockStatus::read);  // each reader rewinds by itself
-    EXPECT_EQ(config.dna, 3.0);
-    EXPECT_EQ(config.ndia, 8.5);
-    EXPECT_EQ(config.fbl, 0.25);
+    EXPECT_EQ(config.dnaContent, 3.0);
+    EXPECT_EQ(config.nucleusDiameter, 8.5);
+    EXPECT_EQ(config.unrepairableBaseFraction, 0.25);
 
     // Values out of range leave the defaults, not what the configuration held.
     std::istringstream invalid("CELL: DNA=0 NDIA=-5\nKESP: FBL=1.5\n");
     EXPECT_EQ(readCellBlock(invalid, config), BlockStatus::read);
     EXPECT_EQ(readKespBlock(invalid, config), BlockStatus::read);
-    EXPECT_EQ(config.dna, 6.0);
-    EXPECT_EQ(config.ndia, 5.0);
-    EXPECT_EQ(config.fbl, 0.0);
+    EXPECT_EQ(config.dnaContent, 6.0);
+    EXPECT_EQ(config.nucleusDiameter, 5.0);
+    EXPECT_EQ(config.unrepairableBaseFraction, 0.0);
 
     std::istringstream absent("DMSO: CONC=1\n");
     EXPECT_EQ(readCellBlock(absent, config), BlockStatus::absent);
@@ -169,23 +169,23 @@ TEST(BlockReadersTest, eachReaderWritesOnlyItsOwnBlocksFields)
         "CELL: DNA=3 NDIA=8.5\n"
         "KESP: FBL=0.25\n";
     // No field holds its default or a value of the file.
-    RunConfig unusual;
-    unusual.nocs = 42;
+    RunSettings unusual;
+    unusual.cells = 42;
     unusual.seed = 43;
-    unusual.po2 = 44.0;
-    unusual.m0 = 45.0;
-    unusual.k = 46.0;
-    unusual.q = 47.0;
-    unusual.r = 48.0;
-    unusual.conc = 49.0;
-    unusual.fnsd = 0.75;
-    unusual.chmx = 51.0;
-    unusual.dna = 52.0;
-    unusual.ndia = 53.0;
-    unusual.fbl = 0.875;
+    unusual.oxygenPercent = 44.0;
+    unusual.oxygenModel.maximumEnhancement = 45.0;
+    unusual.oxygenModel.halfEffectOxygen = 46.0;
+    unusual.oxygenModel.halfEffectZeb = 47.0;
+    unusual.oxygenModel.steepness = 48.0;
+    unusual.dmso.concentration = 49.0;
+    unusual.dmso.nonScavengeableFraction = 0.75;
+    unusual.dmso.halfLevelConcentration = 51.0;
+    unusual.dnaContent = 52.0;
+    unusual.nucleusDiameter = 53.0;
+    unusual.unrepairableBaseFraction = 0.875;
 
-    using Reader = BlockStatus (*)(std::istream&, RunConfig&, InputDiagnostics*);
-    using TakeFields = void (*)(RunConfig& to, const RunConfig& from);
+    using Reader = BlockStatus (*)(std::istream&, RunSettings&, InputDiagnostics*);
+    using TakeFields = void (*)(RunSettings& to, const RunSettings& from);
     struct Case {
         const char* block;
         Reader read;
@@ -193,41 +193,41 @@ TEST(BlockReadersTest, eachReaderWritesOnlyItsOwnBlocksFields)
     };
     const Case cases[] = {
         {"SIMCON", readSimconBlock,
-         [](RunConfig& to, const RunConfig& from) {
-             to.nocs = from.nocs;
+         [](RunSettings& to, const RunSettings& from) {
+             to.cells = from.cells;
              to.seed = from.seed;
          }},
         {"EVO2", readEvo2Block,
-         [](RunConfig& to, const RunConfig& from) {
-             to.po2 = from.po2;
-             to.m0 = from.m0;
-             to.k = from.k;
-             to.q = from.q;
-             to.r = from.r;
+         [](RunSettings& to, const RunSettings& from) {
+             to.oxygenPercent = from.oxygenPercent;
+             to.oxygenModel.maximumEnhancement = from.oxygenModel.maximumEnhancement;
+             to.oxygenModel.halfEffectOxygen = from.oxygenModel.halfEffectOxygen;
+             to.oxygenModel.halfEffectZeb = from.oxygenModel.halfEffectZeb;
+             to.oxygenModel.steepness = from.oxygenModel.steepness;
          }},
         {"DMSO", readDmsoBlock,
-         [](RunConfig& to, const RunConfig& from) {
-             to.conc = from.conc;
-             to.fnsd = from.fnsd;
-             to.chmx = from.chmx;
+         [](RunSettings& to, const RunSettings& from) {
+             to.dmso.concentration = from.dmso.concentration;
+             to.dmso.nonScavengeableFraction = from.dmso.nonScavengeableFraction;
+             to.dmso.halfLevelConcentration = from.dmso.halfLevelConcentration;
          }},
         {"CELL", readCellBlock,
-         [](RunConfig& to, const RunConfig& from) {
-             to.dna = from.dna;
-             to.ndia = from.ndia;
+         [](RunSettings& to, const RunSettings& from) {
+             to.dnaContent = from.dnaContent;
+             to.nucleusDiameter = from.nucleusDiameter;
          }},
-        {"KESP", readKespBlock, [](RunConfig& to, const RunConfig& from) { to.fbl = from.fbl; }},
+        {"KESP", readKespBlock, [](RunSettings& to, const RunSettings& from) { to.unrepairableBaseFraction = from.unrepairableBaseFraction; }},
     };
     // What the file gives when every block is read.
-    RunConfig complete;
+    RunSettings complete;
     std::istringstream input(file);
     for (const Case& c : cases) {
         EXPECT_EQ(c.read(input, complete, nullptr), BlockStatus::read) << c.block;
     }
     for (const Case& c : cases) {
-        RunConfig config = unusual;
+        RunSettings config = unusual;
         EXPECT_EQ(c.read(input, config, nullptr), BlockStatus::read) << c.block;
-        RunConfig expected = unusual;
+        RunSettings expected = unusual;
         c.takeOwnFields(expected, complete);
         EXPECT_EQ(config, expected) << c.block;
     }

@@ -64,7 +64,7 @@ TEST_F(FieldReaderTest, singleParticleFromTheBlockLine)
     };
     for (const SingleParticleCase& c : cases) {
         EXPECT_EQ(read(c.file), c.status) << c.file;
-        EXPECT_EQ(first().name, makeField(c.name, particleNameLength)) << c.file;
+        EXPECT_EQ(first().name, c.name) << c.file;
         EXPECT_EQ(first().kineticEnergy, c.kineticEnergy) << c.file;
         EXPECT_EQ(field.componentCount(), 1) << c.file;
         EXPECT_TRUE(field.singleParticle()) << c.file;
@@ -78,8 +78,8 @@ TEST_F(FieldReaderTest, fieldFileIsTriedBeforeTheParticleItems)
     EXPECT_FALSE(field.singleParticle());
     EXPECT_EQ(field.componentCount(), 3);
     EXPECT_EQ(field.component(3).cumulativeWeight, 1.0);
-    EXPECT_EQ(field.fieldFileName, file);
-    EXPECT_EQ(first().name, makeField("p", particleNameLength));
+    EXPECT_EQ(field.fileName(), file);
+    EXPECT_EQ(first().name, "p");
     EXPECT_EQ(first().kineticEnergy, 10.0);
 }
 
@@ -93,14 +93,14 @@ TEST_F(FieldReaderTest, unusableFieldFilesAreSkipped)
     EXPECT_EQ(read(line), BlockStatus::absent);
     EXPECT_TRUE(field.singleParticle());
     EXPECT_EQ(field.componentCount(), 1);
-    EXPECT_EQ(first().name, makeField("4He", particleNameLength));
+    EXPECT_EQ(first().name, "4He");
     EXPECT_EQ(first().kineticEnergy, 40.0);
     EXPECT_EQ(first().weight, 1.0);
 
     // None loads: the block line's own items give the particle.
     EXPECT_EQ(read("RADX: FN=" + empty + " PAR=p KE=10\n"), BlockStatus::read);
     EXPECT_EQ(field.componentCount(), 1);
-    EXPECT_EQ(first().name, makeField("p", particleNameLength));
+    EXPECT_EQ(first().name, "p");
 }
 
 TEST_F(FieldReaderTest, fileNameKeepsItsCase)

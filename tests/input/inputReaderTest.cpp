@@ -13,10 +13,10 @@
 namespace kesp {
 namespace {
 
-RunSettings read(const std::string& file, const RunOptions& options = {})
+RunSettings read(const std::string& file, const RunSwitches& switches = {})
 {
     std::istringstream input(file);
-    return readInput(input, options);
+    return readInput(input, switches);
 }
 
 // The message of the RunError that `read` throws; empty when it throws none.
@@ -34,24 +34,24 @@ std::string stopMessage(Read read)
 TEST(InputReaderTest, emptyFileGivesTheDefaultsAndAOneMeVElectron)
 {
     const RunSettings settings = read("");
-    const RunConfig& config = settings.config;
-    EXPECT_EQ(config.nocs, 1);
-    EXPECT_EQ(config.seed, 987654321);
-    EXPECT_EQ(config.po2, 100.0);
-    EXPECT_EQ(config.m0, 1.74);
-    EXPECT_EQ(config.k, 0.3372);
-    EXPECT_EQ(config.q, 946.1);
-    EXPECT_EQ(config.r, 2.15);
-    EXPECT_EQ(config.conc, 0.0);
-    EXPECT_EQ(config.fnsd, 0.5);
-    EXPECT_EQ(config.chmx, 0.5);
-    EXPECT_EQ(config.dna, 6.0);
-    EXPECT_EQ(config.ndia, 5.0);
-    EXPECT_EQ(config.fbl, 0.0);
-    EXPECT_EQ(settings.field.component(1).name, makeField("e", particleNameLength));
+    EXPECT_EQ(settings.cells, 1);
+    EXPECT_EQ(settings.seed, 987654321);
+    EXPECT_EQ(settings.oxygenPercent, 100.0);
+    EXPECT_EQ(settings.oxygenModel.maximumEnhancement, 1.74);
+    EXPECT_EQ(settings.oxygenModel.halfEffectOxygen, 0.3372);
+    EXPECT_EQ(settings.oxygenModel.halfEffectZeb, 946.1);
+    EXPECT_EQ(settings.oxygenModel.steepness, 2.15);
+    EXPECT_EQ(settings.dmso.concentration, 0.0);
+    EXPECT_EQ(settings.dmso.nonScavengeableFraction, 0.5);
+    EXPECT_EQ(settings.dmso.halfLevelConcentration, 0.5);
+    EXPECT_EQ(settings.dnaContent, 6.0);
+    EXPECT_EQ(settings.nucleusDiameter, 5.0);
+    EXPECT_EQ(settings.unrepairableBaseFraction, 0.0);
+    EXPECT_EQ(settings.field.component(1).name, "e");
     EXPECT_EQ(settings.field.component(1).kineticEnergy, 1.0);
     EXPECT_TRUE(settings.field.singleParticle());
-    EXPECT_EQ(settings.options, RunOptions{});
+    // Settings built in code without an input file are the same.
+    EXPECT_EQ(settings, RunSettings{});
     // A run of these settings starts with the electron and seeds its streams
     // from the seed.
     const RunState run(settings);
@@ -76,15 +76,14 @@ TEST(InputReaderTest, completeFileWithLfOrCrLfLineEnds)
     }
     for (const std::string& text : {file, windows}) {
         const RunSettings settings = read(text);
-        const RunConfig& config = settings.config;
-        EXPECT_EQ(config.nocs, 100);
-        EXPECT_EQ(config.seed, 12345);
-        EXPECT_EQ(config.po2, 21.0);
-        EXPECT_EQ(config.conc, 0.1);
-        EXPECT_EQ(config.chmx, 0.3);
-        EXPECT_EQ(config.ndia, 6.0);
-        EXPECT_EQ(config.fbl, 0.2);
-        EXPECT_EQ(settings.field.component(1).name, makeField("p", particleNameLength));
+            EXPECT_EQ(settings.cells, 100);
+        EXPECT_EQ(settings.seed, 12345);
+        EXPECT_EQ(settings.oxygenPercent, 21.0);
+        EXPECT_EQ(settings.dmso.concentration, 0.1);
+        EXPECT_EQ(settings.dmso.halfLevelConcentration, 0.3);
+        EXPECT_EQ(settings.nucleusDiameter, 6.0);
+        EXPECT_EQ(settings.unrepairableBaseFraction, 0.2);
+        EXPECT_EQ(settings.field.component(1).name, "p");
         EXPECT_EQ(settings.field.component(1).kineticEnergy, 10.0);
         const RunState run(settings);
         EXPECT_EQ(run.particle.Z, 1);
@@ -96,7 +95,7 @@ TEST(InputReaderTest, completeFileWithLfOrCrLfLineEnds)
 TEST(InputReaderTest, zeroSeedIsReplacedByAClockSeedUsedForTheStreams)
 {
     const RunSettings settings = read("SIMCON: SEED=0\n");
-    EXPECT_EQ(settings.config.seed, 0);  // replaced when the run starts
+    EXPECT_EQ(settings.seed, 0);  // replaced when the run starts
     const RunState run(settings);
     EXPECT_GT(run.seed, 0);
     EXPECT_EQ(run.cells.streams.state(1), run.seed);
@@ -104,22 +103,22 @@ TEST(InputReaderTest, zeroSeedIsReplacedByAClockSeedUsedForTheStreams)
 
 TEST(InputReaderTest, withoutOxygenEffectTheOxygenBlockIsNotRead)
 {
-    RunOptions options;
-    options.oxygenEffect = false;
-    const RunSettings settings = read("EVO2: PO2=21 M0=2 K=0.5 Q=100 R=3\n", options);
-    EXPECT_EQ(settings.config.po2, 100.0);
-    EXPECT_EQ(settings.config.m0, 1.0);
-    EXPECT_EQ(settings.config.k, 1.0);
-    EXPECT_EQ(settings.config.q, 1.0);
-    EXPECT_EQ(settings.config.r, 1.0);
-    EXPECT_EQ(settings.options, options);
+    RunSwitches switches;
+    switches.oxygenEffect = false;
+    const RunSettings settings = read("EVO2: PO2=21 M0=2 K=0.5 Q=100 R=3\n", switches);
+    EXPECT_EQ(settings.oxygenPercent, 100.0);
+    EXPECT_EQ(settings.oxygenModel.maximumEnhancement, 1.0);
+    EXPECT_EQ(settings.oxygenModel.halfEffectOxygen, 1.0);
+    EXPECT_EQ(settings.oxygenModel.halfEffectZeb, 1.0);
+    EXPECT_EQ(settings.oxygenModel.steepness, 1.0);
+    EXPECT_FALSE(settings.oxygenModel.enabled);
 }
 
 TEST(InputReaderTest, onlyTheRadiationKeyMayBeLowerCase)
 {
     const RunSettings settings = read("simcon: NOCS=5\nradx: par=4he ke=100\n");
-    EXPECT_EQ(settings.config.nocs, 1);
-    EXPECT_EQ(settings.field.component(1).name, makeField("4He", particleNameLength));
+    EXPECT_EQ(settings.cells, 1);
+    EXPECT_EQ(settings.field.component(1).name, "4He");
     EXPECT_EQ(settings.field.component(1).kineticEnergy, 100.0);
     EXPECT_EQ(RunState(settings).particle.A, 4);
 }
@@ -146,10 +145,10 @@ TEST(InputReaderTest, unusableParticleFallsBackToAOneMeVElectron)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file + (c.oxygenEffect ? "with" : "without") + " the oxygen model");
-        RunOptions options;
-        options.oxygenEffect = c.oxygenEffect;
-        const RunSettings settings = read(c.file, options);
-        EXPECT_EQ(settings.field.component(1).name, makeField(c.name, particleNameLength));
+        RunSwitches switches;
+        switches.oxygenEffect = c.oxygenEffect;
+        const RunSettings settings = read(c.file, switches);
+        EXPECT_EQ(settings.field.component(1).name, c.name);
         EXPECT_EQ(settings.field.component(1).kineticEnergy, c.kineticEnergy);
         const RunState run(settings);
         EXPECT_EQ(run.particle.Z, c.Z);
@@ -160,23 +159,20 @@ TEST(InputReaderTest, unusableParticleFallsBackToAOneMeVElectron)
 TEST(InputReaderTest, inputThatCannotBeRewoundIsNotRead)
 {
     std::istream input(nullptr);
-    EXPECT_EQ(stopMessage([&] { return readInput(input, RunOptions{}); }),
+    EXPECT_EQ(stopMessage([&] { return readInput(input); }),
               "The input cannot be read from its start; give a regular file.");
 }
 
-TEST(InputReaderTest, inputFileNameGoesIntoTheOptions)
+TEST(InputReaderTest, namedFileIsReadWithTheSwitches)
 {
     ScratchDirectory scratch;
     const std::string file = scratch.write("run.inp", "SIMCON: NOCS=7\nEVO2: PO2=21\nRADX: PAR=p KE=10\n");
-    RunOptions options;
-    options.reportFileName = makeField("run.out", fileNameLength);
-    options.oxygenEffect = false;
-    const RunSettings settings = readInputFile(file, options);
-    EXPECT_EQ(settings.options.inputFileName, makeField(file, fileNameLength));
-    EXPECT_EQ(settings.options.reportFileName, options.reportFileName);
-    EXPECT_FALSE(settings.options.oxygenEffect);
-    EXPECT_EQ(settings.config.nocs, 7);
-    EXPECT_EQ(settings.config.po2, 100.0);  // the switch reached the reader
+    RunSwitches switches;
+    switches.oxygenEffect = false;
+    const RunSettings settings = readInputFile(file, switches);
+    EXPECT_FALSE(settings.oxygenModel.enabled);
+    EXPECT_EQ(settings.cells, 7);
+    EXPECT_EQ(settings.oxygenPercent, 100.0);  // the switch reached the reader
     EXPECT_EQ(settings.field.component(1).kineticEnergy, 10.0);
 }
 
@@ -188,6 +184,61 @@ TEST(InputReaderTest, missingInputFileStopsTheRunNamingIt)
                   "Input file " + name + " is not a readable file")
             << name;
     }
+}
+
+// Each input item reaches the setting that names it, and no other: the
+// settings read from one item equal the defaults with that one member set.
+TEST(InputReaderTest, eachItemSetsTheSettingNamedForIt)
+{
+    struct Case {
+        std::string line;
+        void (*set)(RunSettings& settings);
+    };
+    const Case cases[] = {
+        {"SIMCON: NOCS=7", [](RunSettings& s) { s.cells = 7; }},
+        {"SIMCON: SEED=5", [](RunSettings& s) { s.seed = 5; }},
+        {"EVO2: PO2=21", [](RunSettings& s) { s.oxygenPercent = 21.0; }},
+        {"EVO2: MMHG=76", [](RunSettings& s) { s.oxygenPercent = 10.0; }},
+        {"EVO2: M0=2", [](RunSettings& s) { s.oxygenModel.maximumEnhancement = 2.0; }},
+        {"EVO2: K=0.5", [](RunSettings& s) { s.oxygenModel.halfEffectOxygen = 0.5; }},
+        {"EVO2: Q=100", [](RunSettings& s) { s.oxygenModel.halfEffectZeb = 100.0; }},
+        {"EVO2: R=3", [](RunSettings& s) { s.oxygenModel.steepness = 3.0; }},
+        {"DMSO: CONC=0.1", [](RunSettings& s) { s.dmso.concentration = 0.1; }},
+        {"DMSO: FNSD=0.25", [](RunSettings& s) { s.dmso.nonScavengeableFraction = 0.25; }},
+        {"DMSO: CHMX=0.3", [](RunSettings& s) { s.dmso.halfLevelConcentration = 0.3; }},
+        {"CELL: DNA=12", [](RunSettings& s) { s.dnaContent = 12.0; }},
+        {"CELL: NDIA=7", [](RunSettings& s) { s.nucleusDiameter = 7.0; }},
+        {"KESP: FBL=0.2", [](RunSettings& s) { s.unrepairableBaseFraction = 0.2; }},
+    };
+    for (const Case& c : cases) {
+        RunSettings expected;
+        c.set(expected);
+        EXPECT_EQ(read(c.line + "\n"), expected) << c.line;
+    }
+    struct SwitchCase {
+        std::string_view word;
+        void (*set)(RunSettings& settings);
+    };
+    const SwitchCase switchCases[] = {
+        {"/nq", [](RunSettings& s) { s.oxygenModel.zebDependent = false; }},
+        {"/strict", [](RunSettings&) {}},  // a matter of the program, not of the run
+    };
+    for (const SwitchCase& c : switchCases) {
+        RunSwitches switches;
+        ASSERT_TRUE(applySwitchWord(c.word, switches));
+        RunSettings expected;
+        c.set(expected);
+        EXPECT_EQ(read("", switches), expected) << c.word;
+    }
+    // "/2006": the older masses, and an oxygen model that changes nothing.
+    RunSwitches older;
+    ASSERT_TRUE(applySwitchWord("/2006", older));
+    const RunSettings settings = read("EVO2: PO2=21 M0=2\n", older);
+    EXPECT_TRUE(settings.masses2006);
+    EXPECT_FALSE(settings.oxygenModel.enabled);
+    EXPECT_FALSE(settings.oxygenModel.zebDependent);
+    EXPECT_EQ(settings.oxygenPercent, 100.0);
+    EXPECT_EQ(settings.oxygenModel.maximumEnhancement, 1.0);
 }
 
 }  // namespace

@@ -6,8 +6,8 @@
 #include <limits>
 
 #include "damage/damageYields.h"
-#include "input/runConfig.h"
-#include "input/runOptions.h"
+#include "input/runSettings.h"
+#include "input/runSwitches.h"
 #include "physics/effectiveCharge.h"
 #include "physics/microdosimetry.h"
 #include "physics/particleState.h"
@@ -38,7 +38,7 @@ TEST(ParticleSetupTest, electronHasUnitChargeAndFixedLimitSpeed)
     // The stopping powers at T and the damage parameters of the new zeb.
     EXPECT_EQ(state.sElectronic, stoppingPowerComponents(-1, 0.510999, 1.0).electronic);
     EXPECT_GT(state.sRadiative, 0.0);
-    EXPECT_EQ(computeDamageYields(state.zeb, RunConfig{}, RunOptions{}).segmentLength,
+    EXPECT_EQ(computeDamageYields(state.zeb, RunSettings{}).segmentLength,
               static_cast<std::int32_t>(149200.0 - 123600.0 * state.zeb / (state.zeb + 267.0)));
 }
 

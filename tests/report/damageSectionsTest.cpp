@@ -5,7 +5,7 @@
 #include <sstream>
 
 #include "damage/damageYields.h"
-#include "input/runConfig.h"
+#include "input/runSettings.h"
 
 namespace kesp {
 namespace {
@@ -15,7 +15,7 @@ TEST(DamageSectionsTest, damageSectionListsYieldsAndModelConstants)
     // Yields of a particle with (Zeff/beta)^2 = 0 and no DMSO.
     const DamageYields yields{149200, 1300, 3900, 0.0};
     std::ostringstream out;
-    writeDamageSection(out, yields, RunConfig{}.fbl);
+    writeDamageSection(out, yields, RunSettings{}.unrepairableBaseFraction);
     EXPECT_EQ(out.str(),
               "\n"
               "DAMAGE FORMATION AND CLUSTERING (normoxic conditions)\n"
@@ -31,7 +31,7 @@ TEST(DamageSectionsTest, damageSectionListsYieldsAndModelConstants)
 TEST(DamageSectionsTest, dmsoSectionWithDefaults)
 {
     std::ostringstream out;
-    writeDmsoSection(out, RunConfig{});
+    writeDmsoSection(out, RunSettings{});
     EXPECT_EQ(out.str(),
               "\n"
               "DMSO SIMULATION\n"
@@ -43,7 +43,7 @@ TEST(DamageSectionsTest, dmsoSectionWithDefaults)
 TEST(DamageSectionsTest, oxygenSectionWithTheModelOff)
 {
     std::ostringstream out;
-    writeOxygenSection(out, RunConfig{}, DamageYields{}.repairProbability);
+    writeOxygenSection(out, RunSettings{}, DamageYields{}.repairProbability);
     EXPECT_EQ(out.str(),
               "\n"
               "OXYGEN SIMULATION (M0=1.740, K=0.3372, q=946.10, r=2.15)\n"
@@ -57,8 +57,8 @@ TEST(DamageSectionsTest, oxygenSectionWithTheModelOff)
 TEST(DamageSectionsTest, oxygenSectionWithoutOxygen)
 {
     // No oxygen and a low (Zeff/beta)^2: pcr = 1 - 1/M0, so the HRF is M0 = 1.74.
-    RunConfig config;
-    config.po2 = 0.0;
+    RunSettings config;
+    config.oxygenPercent = 0.0;
     std::ostringstream out;
     writeOxygenSection(out, config, 1.0 - 1.0 / 1.74);
     EXPECT_EQ(out.str(),
@@ -74,7 +74,7 @@ TEST(DamageSectionsTest, oxygenSectionWithoutOxygen)
 TEST(DamageSectionsTest, certainRepairGivesUnitHrfInsteadOfDividingByZero)
 {
     std::ostringstream out;
-    writeOxygenSection(out, RunConfig{}, 1.0);
+    writeOxygenSection(out, RunSettings{}, 1.0);
     EXPECT_NE(out.str().find("  1.0000E+00 Approx. HRF for DSB induction [1/(1-pcr)]^2\n"),
               std::string::npos);
 }

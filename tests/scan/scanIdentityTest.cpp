@@ -183,11 +183,11 @@ void expectReportShowsRow(const Table& table, std::size_t row, const std::vector
 // The library's own run of an emitted input file, with the scan's switches.
 RunResults runOwn(const fs::path& input, const ScanFile& scan, RunSettings& settings)
 {
-    RunOptions options;
+    RunSwitches switches;
     for (const std::string& word : scan.switches) {
-        EXPECT_TRUE(applySwitch(word, options));
+        EXPECT_TRUE(applySwitch(word, switches));
     }
-    settings = readInputFile(input, options);
+    settings = readInputFile(input, switches);
     NoProgress quiet;
     return simulate(settings, quiet);
 }

@@ -29,7 +29,7 @@ TEST(CheckedAllocationTest, impossibleRequestStopsTheRun)
         allocateOrStop<std::int32_t>(std::size_t{1} << 50, "a test block");
         ADD_FAILURE() << "the allocation did not stop the run";
     } catch (const RunError& error) {
-        EXPECT_EQ(error.exitStatus(), 1);
+        EXPECT_EQ(error.kind(), ErrorKind::resources);
         const std::string_view message = error.what();
         EXPECT_TRUE(message.starts_with("Out of memory: cannot allocate a test block of")) << message;
     }

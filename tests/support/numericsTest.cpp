@@ -128,7 +128,7 @@ std::string stopMessageOf(Call call)
     try {
         call();
     } catch (const RunError& error) {
-        EXPECT_EQ(error.exitStatus(), 1);
+        EXPECT_EQ(error.kind(), ErrorKind::physics);
         return error.what();
     }
     ADD_FAILURE() << "the run did not stop";

@@ -1,0 +1,28 @@
+#pragma once
+// KESP as a library, in one header: settings in, typed results out.
+//
+//     #include "kesp/kesp.h"
+//
+//     kesp::RunSettings settings;                  // or kesp::readInputFile("run.inp")
+//     settings.field = kesp::singleParticleField("p", 10.0);
+//     settings.cells = 1000;
+//     settings.oxygenPercent = 21.0;
+//     settings.threads = 1;                        // 0: the CPUs of the affinity mask
+//     kesp::NoProgress quiet;
+//     try {
+//         const kesp::RunResults results = kesp::simulate(settings, quiet);
+//     } catch (const kesp::RunError& error) {      // error.kind(), error.what()
+//     }
+//
+// One run owns everything it changes, so runs may go on side by side on
+// several threads and give the numbers of separate kesp runs.
+
+#include "engine/engine.h"            // SimulationRun, simulate
+#include "engine/progressObserver.h"  // ProgressObserver, NoProgress
+#include "engine/runResults.h"        // RunResults
+#include "input/inputReader.h"        // readInputFile, readInput
+#include "input/radiationField.h"     // RadiationField, singleParticleField, mixedField
+#include "input/runSettings.h"        // RunSettings
+#include "input/runSwitches.h"        // RunSwitches, applySwitchWord
+#include "support/runError.h"         // RunError, ErrorKind
+#include "support/stopFlag.h"         // StopFlag
