@@ -16,12 +16,14 @@
 #include "driver/progressDisplay.h"
 #include "driver/banner.h"
 #include "driver/commandLine.h"
+#include "driver/fileDigest.h"
 #include "support/interrupts.h"
 #include "support/processOutput.h"
 #include "driver/reportFile.h"
 #include "driver/usage.h"
 #include "report/damageSections.h"
 #include "report/dosimetrySection.h"
+#include "report/jsonDocument.h"
 #include "report/mixedFieldTables.h"
 #include "report/particleSection.h"
 #include "report/reportDriver.h"
@@ -150,18 +152,66 @@ std::string runningTime(double minutes, std::size_t width)
     return numberField(minutes, "F3", width);
 }
 
-// Writes the report file; false (with the reason on the standard error
-// stream) when it cannot be written.
-bool writeReportFile(ReportFile& reportFile, double minutes, const RunSettings& settings,
-                     const RunResults& results)
+// The JSON document that /json asks for beside the report.
+struct JsonOutput {
+    JsonOutput(const std::string& name, RunProvenance what) : file(name, "JSON file"), provenance(std::move(what)) {}
+
+    ReportFile file;
+    RunProvenance provenance;
+};
+
+// Writes the report and, when asked for, the JSON document: both in full
+// under their temporary names before either is renamed into place, so that
+// a failure to write leaves both of the run before as they were. False
+// (with the reason on the standard error stream) when they cannot be written.
+bool writeReportFiles(ReportFile& reportFile, std::optional<JsonOutput>& json, double minutes,
+                      const RunSettings& settings, const RunResults& results)
 {
     std::ostringstream report;
     writeBanner(report);
     writeLine(report, RecordForm::plain, runningTime(minutes, 11) + "     running time (min)");
     writeReport(report, settings, results);
     std::string message;
-    if (!reportFile.commit(report.str(), message)) {
+    bool written = reportFile.write(report.str(), message);
+    if (written && json) {
+        written = json->file.write(jsonDocument(settings, results, json->provenance), message);
+    }
+    written = written && reportFile.publish(message) && (!json || json->file.publish(message));
+    if (!written) {
         std::cerr << message << '\n';
+    }
+    return written;
+}
+
+// With /json: reserves the JSON document's place beside the report and
+// takes the digest of the input as it was read, before any work is done.
+// False, with the reason on the console, when the run cannot go on.
+bool prepareJson(std::optional<JsonOutput>& json, std::span<const std::string> switches,
+                 const RunOptions& options, const RunSettings& settings)
+{
+    if (std::find(switches.begin(), switches.end(), jsonSwitch) == switches.end()) {
+        return true;
+    }
+    const std::string inputName(trimmed(options.inputFileName));
+    const std::string jsonName = jsonNameFor(std::string(trimmed(options.reportFileName)));
+    for (const auto& [kind, name] : {std::pair<std::string, std::string>{"Input file", inputName},
+                                     {"Field file", settings.field.fieldFileName}}) {
+        if (reportReplaces(name, jsonName)) {
+            reportFailure(kind + " " + name + " would be replaced by the JSON document of the same name; rename the "
+                          + (kind == "Input file" ? "input" : "field") + " file");
+            return false;
+        }
+    }
+    const std::optional<std::string> digest = fileSha256(inputName);
+    if (!digest) {
+        reportFailure("Input file " + inputName + " cannot be read again for its SHA-256");
+        return false;
+    }
+    json.emplace(jsonName, RunProvenance{std::string(programTitle), std::string(buildRevision()), inputName,
+                                         *digest, std::vector<std::string>(switches.begin(), switches.end())});
+    std::string problem;
+    if (!json->file.reserve(problem)) {
+        std::cerr << problem << '\n';
         return false;
     }
     return true;
@@ -196,8 +246,8 @@ std::optional<std::string> strictRefusal(const RunOptions& options,
 }
 
 // The run from the input to the report; the exit status.
-int runInput(const RunOptions& options, std::span<const std::string> commandLineWarnings, double startSeconds,
-             const InterruptCatcher& interrupts)
+int runInput(const RunOptions& options, std::span<const std::string> commandLineWarnings,
+             std::span<const std::string> switches, double startSeconds, const InterruptCatcher& interrupts)
 {
     int status = 0;
     InputDiagnostics diagnostics{std::string(trimmed(options.inputFileName))};
@@ -219,6 +269,10 @@ int runInput(const RunOptions& options, std::span<const std::string> commandLine
         std::cerr << reportProblem << '\n';
         return exitFailure;
     }
+    std::optional<JsonOutput> json;
+    if (!prepareJson(json, switches, options, *settings)) {
+        return exitFailure;
+    }
     SimulationRun run(*settings);
     writeConsoleSections(std::cout, run, interrupts.stopFlag());
     ConsoleProgress progress(std::cout);
@@ -236,7 +290,7 @@ int runInput(const RunOptions& options, std::span<const std::string> commandLine
         reportFailure(partialFieldMessage(results));
         return interrupts.exitStatus();
     }
-    if (!writeReportFile(reportFile, minutes, *settings, results)) {
+    if (!writeReportFiles(reportFile, json, minutes, *settings, results)) {
         return exitFailure;
     }
     if (results.interrupted) {
@@ -274,8 +328,9 @@ int runArguments(std::span<const std::string_view> arguments)
     for (const std::string& warning : commandLineWarnings) {
         std::cerr << warning << '\n';
     }
+    const std::vector<std::string> switches = givenSwitches(arguments);
     try {
-        return runInput(options, commandLineWarnings, startSeconds, interrupts);
+        return runInput(options, commandLineWarnings, switches, startSeconds, interrupts);
     } catch (const RunError& error) {
         reportFailure(error.what());
         if (!error.detail().empty()) {
