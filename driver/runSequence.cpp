@@ -183,9 +183,25 @@ bool writeReportFiles(ReportFile& reportFile, std::optional<JsonOutput>& json, d
     return written;
 }
 
-// With /json: reserves the JSON document's place beside the report and
-// takes the digest of the input as it was read, before any work is done.
-// False, with the reason on the console, when the run cannot go on.
+// Whether the JSON document would replace the input or the field file
+// (with the reason on the console when it would).
+bool jsonReplacesAFile(const std::string& jsonName, const std::string& inputName, const std::string& fieldFileName)
+{
+    const std::string why = " would be replaced by the JSON document of the same name; rename the ";
+    if (reportReplaces(inputName, jsonName)) {
+        reportFailure("Input file " + inputName + why + "input file");
+        return true;
+    }
+    if (reportReplaces(fieldFileName, jsonName)) {
+        reportFailure("Field file " + fieldFileName + why + "field file");
+        return true;
+    }
+    return false;
+}
+
+// With /json: takes the digest of the input just read and reserves the
+// JSON document's place beside the report, before any work is done. False,
+// with the reason said as for the report, when the run cannot go on.
 bool prepareJson(std::optional<JsonOutput>& json, std::span<const std::string> switches,
                  const RunOptions& options, const RunSettings& settings)
 {
@@ -194,13 +210,8 @@ bool prepareJson(std::optional<JsonOutput>& json, std::span<const std::string> s
     }
     const std::string inputName(trimmed(options.inputFileName));
     const std::string jsonName = jsonNameFor(std::string(trimmed(options.reportFileName)));
-    for (const auto& [kind, name] : {std::pair<std::string, std::string>{"Input file", inputName},
-                                     {"Field file", settings.field.fieldFileName}}) {
-        if (reportReplaces(name, jsonName)) {
-            reportFailure(kind + " " + name + " would be replaced by the JSON document of the same name; rename the "
-                          + (kind == "Input file" ? "input" : "field") + " file");
-            return false;
-        }
+    if (jsonReplacesAFile(jsonName, inputName, settings.field.fieldFileName)) {
+        return false;
     }
     const std::optional<std::string> digest = fileSha256(inputName);
     if (!digest) {
