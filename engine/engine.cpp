@@ -1,7 +1,6 @@
 #include "engine/engine.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <limits>
 
@@ -147,13 +146,17 @@ ComponentRow rowOf(const FieldComponent& component, const RunState& state)
 
 SimulationRun::SimulationRun(RunSettings settings) : SimulationRun(std::move(settings), nullptr) {}
 
-SimulationRun::SimulationRun(RunSettings settings, std::shared_ptr<SharedPhysics> shared)
-    : settings_(std::move(settings)), shared_(std::move(shared))
+SimulationRun::SimulationRun(RunSettings settings, std::shared_ptr<const RadiationPhysics> physics)
+    : settings_(std::move(settings)), physics_(std::move(physics))
 {
     requireValidConfig(settings_.config);
     requireValidField(settings_.field);
     requireUsableComponents(settings_);
-    state_ = std::make_unique<RunState>(settings_, shared_ ? shared_->rangeTables() : nullptr);
+    if (physics_ && physics_->key() != radiationPhysicsKey(settings_)) {
+        stopRun("The physics given to this run was worked out for another radiation, set of mass constants or "
+                "nucleus diameter; give a run only the physics of a run of the same.");
+    }
+    state_ = std::make_unique<RunState>(settings_);
     state_->threads = affinityCpuCount();
 }
 
@@ -191,24 +194,24 @@ const ParticlePhysics& SimulationRun::particlePhysics()
     if (!particlePhysics_) {
         RunState& state = this->state();
         const double d = settings_.config.ndia;
-        // The particle was set up along the all-zero table of a new run, so
-        // its physics depends on nothing but the key.
-        const FieldComponent& first = settings_.field.component(1);
-        const ParticlePhysicsKey key{first.name, std::bit_cast<std::uint64_t>(first.kineticEnergy),
-                                     settings_.options.masses2006, std::bit_cast<std::uint64_t>(d)};
-        std::optional<ParticlePhysics> kept = shared_ ? shared_->particlePhysics(key) : std::nullopt;
-        buildOwnRangeTable(state);
-        if (kept) {
-            state.particle = kept->particle;
+        if (physics_) {
+            state.particle = physics_->particle()->particle;
+            state.currentRangeTable = physics_->heldTable();
         } else {
+            // The particle was set up along the all-zero table of a new run;
+            // its microdosimetry is worked out anew along its own table.
+            buildOwnRangeTable(state);
             refreshStoppingAndMicrodosimetry(state.particle, state.currentRangeTable, d);
         }
         requireFiniteMicrodosimetry(state.particle.dpuf, state.particle.yf, state.particle.zf, d);
-        particlePhysics_ = kept ? *kept
-                                : ParticlePhysics{state.particle, csdaRange(kindOf(state.particle), state.particle.T)};
-        checkParticlePhysics(*particlePhysics_, settings_);
-        if (shared_ && !kept) {
-            shared_->keep(key, *particlePhysics_);
+        const ParticlePhysics physics =
+            physics_ ? *physics_->particle()
+                     : ParticlePhysics{state.particle, csdaRange(kindOf(state.particle), state.particle.T)};
+        checkParticlePhysics(physics, settings_);
+        particlePhysics_ = physics;
+        if (!physics_) {
+            physics_.reset(new RadiationPhysics(radiationPhysicsKey(settings_), physics, {}, {},
+                                                state.currentRangeTable));
         }
     }
     return *particlePhysics_;
@@ -225,12 +228,8 @@ const std::vector<ComponentRow>& SimulationRun::componentRows(const StopFlag& st
     RunState& state = this->state();
     const RadiationField& field = settings_.field;
     const double d = settings_.config.ndia;
-    std::vector<ParticleKind> kinds;
-    for (int i = static_cast<int>(rows_.size()) + 1; i <= field.componentCount(); ++i) {
-        kinds.push_back(kindOfComponent(field.component(i), settings_.options));
-    }
-    const std::vector<WorkedComponent> worked =
-        workOutComponents(kinds, d, *state.rangeTables, state.threads, stop);
+    const std::vector<WorkedComponent> worked = physics_ ? componentsOf(*physics_, rows_.size())
+                                                         : workOutComponents(rows_.size(), stop);
     for (const WorkedComponent& component : worked) {
         if (!component.workedOut) {
             return rows_;  // stopped: the rows so far, in order
@@ -246,10 +245,53 @@ const std::vector<ComponentRow>& SimulationRun::componentRows(const StopFlag& st
         requireFiniteMicrodosimetry(row.physics.dpuf, row.physics.yf, row.physics.zf, d);
         checkComponentRow(row, position, settings_);
         rows_.push_back(row);
+        rowTables_.push_back(component.table);
     }
     checkComponentAverages(rows_, settings_);
     rowsComplete_ = true;
+    if (!physics_) {
+        std::vector<ComponentPhysics> physics;
+        for (const ComponentRow& row : rows_) {
+            physics.push_back(row.physics);
+        }
+        physics_.reset(new RadiationPhysics(radiationPhysicsKey(settings_), std::nullopt, std::move(physics),
+                                            rowTables_, state.currentRangeTable));
+    }
     return rows_;
+}
+
+// The components from the first not yet in a row on, from physics worked
+// out before.
+std::vector<WorkedComponent> SimulationRun::componentsOf(const RadiationPhysics& physics, std::size_t first)
+{
+    std::vector<WorkedComponent> worked;
+    for (std::size_t i = first; i < physics.components().size(); ++i) {
+        worked.push_back(WorkedComponent{physics.components()[i], physics.componentTables()[i], nullptr, true});
+    }
+    return worked;
+}
+
+// The components from the first not yet in a row on, worked out on the
+// run's threads.
+std::vector<WorkedComponent> SimulationRun::workOutComponents(std::size_t first, const StopFlag& stop)
+{
+    RunState& state = this->state();
+    const RadiationField& field = settings_.field;
+    std::vector<ParticleKind> kinds;
+    for (int i = static_cast<int>(first) + 1; i <= field.componentCount(); ++i) {
+        kinds.push_back(kindOfComponent(field.component(i), settings_.options));
+    }
+    return kesp::workOutComponents(kinds, settings_.config.ndia, state.rangeTables, state.threads, stop);
+}
+
+std::shared_ptr<const RadiationPhysics> SimulationRun::radiationPhysics()
+{
+    if (settings_.field.singleParticle()) {
+        static_cast<void>(particlePhysics());
+    } else {
+        static_cast<void>(componentRows());
+    }
+    return physics_;
 }
 
 RunResults SimulationRun::simulate(ProgressObserver& progress, const StopFlag& stop)

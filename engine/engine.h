@@ -18,9 +18,9 @@
 
 #include "damage/damageYields.h"
 #include "engine/progressObserver.h"
+#include "engine/radiationPhysics.h"
 #include "engine/runResults.h"
 #include "support/stopFlag.h"
-#include "engine/sharedPhysics.h"
 #include "input/inputReader.h"
 #include "input/runSettings.h"
 #include "support/runError.h"
@@ -40,10 +40,12 @@ public:
     // with a positive sum), seeds the generators and sets up the first
     // component.
     explicit SimulationRun(RunSettings settings);
-    // The same, taking its range tables and single-particle physics from
-    // (and adding what it works out to) physics shared with other runs; the
-    // results are those of a run of its own.
-    SimulationRun(RunSettings settings, std::shared_ptr<SharedPhysics> shared);
+    // The same, taking the physics of its radiation from another run of the
+    // same radiation, mass constants and nucleus diameter (see
+    // radiationPhysics) instead of working it out; the results are those of
+    // a run of its own. Throws RunError for physics of another radiation;
+    // none (nullptr) makes the run work out its own.
+    SimulationRun(RunSettings settings, std::shared_ptr<const RadiationPhysics> physics);
     ~SimulationRun();
     // A run that was moved from throws RunError when it is used.
     SimulationRun(SimulationRun&&) noexcept;
@@ -71,6 +73,11 @@ public:
     bool componentRowsComplete() const { return rowsComplete_; }
     const std::vector<ComponentRow>& completedRows() const { return rows_; }
 
+    // The physics of the run's radiation, worked out as particlePhysics() or
+    // componentRows() does, for other runs of the same radiation to share;
+    // nothing when it could not be worked out (the error is thrown).
+    std::shared_ptr<const RadiationPhysics> radiationPhysics();
+
     // Simulates the cells and returns everything the report shows; once per
     // run (a second call throws RunError). A mixed field stopped while its
     // physics is worked out ends before its first cell. Once `stop` is set the run ends
@@ -83,12 +90,16 @@ public:
 private:
     // The state; throws RunError for a run that was moved from.
     RunState& state() const;
+    static std::vector<WorkedComponent> componentsOf(const RadiationPhysics& physics, std::size_t first);
+    std::vector<WorkedComponent> workOutComponents(std::size_t first, const StopFlag& stop);
 
     RunSettings settings_;
-    std::shared_ptr<SharedPhysics> shared_;
+    // Given, or once complete worked out by this run.
+    std::shared_ptr<const RadiationPhysics> physics_;
     std::unique_ptr<RunState> state_;
     std::optional<ParticlePhysics> particlePhysics_;
     std::vector<ComponentRow> rows_;
+    std::vector<std::shared_ptr<const RangeTable>> rowTables_;  // the own range tables of rows_
     bool rowsComplete_ = false;
     bool simulated_ = false;
 };

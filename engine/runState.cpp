@@ -4,9 +4,7 @@
 
 namespace kesp {
 
-RunState::RunState(const RunSettings& settings, std::shared_ptr<RangeTableCache> tables)
-    : seed(resolveSeed(settings.config.seed)),
-      rangeTables(tables ? std::move(tables) : std::make_shared<RangeTableCache>())
+RunState::RunState(const RunSettings& settings) : seed(resolveSeed(settings.config.seed))
 {
     cells.generator = seededCombined(seed);
     cells.streams.seed(0, seed);
@@ -25,7 +23,7 @@ void setUpParticle(RunState& state, const RunSettings& settings, const FieldComp
 
 void buildOwnRangeTable(RunState& state)
 {
-    state.currentRangeTable = *state.rangeTables->tableFor(kindOf(state.particle));
+    state.currentRangeTable = *state.rangeTables.tableFor(kindOf(state.particle));
 }
 
 }  // namespace kesp

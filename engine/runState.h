@@ -2,8 +2,7 @@
 // What one run changes as it goes: the particle type being treated, the
 // range table the run holds, the damage yields, the cells' segment, random
 // generators and tally. Built from the run's settings, which stay read-only;
-// two runs never share a mutable byte but a range-table cache made for
-// sharing (safe from several threads).
+// two runs never share a mutable byte.
 
 #include <cstdint>
 #include <memory>
@@ -19,9 +18,8 @@ namespace kesp {
 
 struct RunState {
     // Seeds both generators (a seed of 0 from the clock) and sets up the
-    // first component of the field. The range tables are the run's own
-    // unless a cache shared with other runs is given.
-    explicit RunState(const RunSettings& settings, std::shared_ptr<RangeTableCache> tables = nullptr);
+    // first component of the field.
+    explicit RunState(const RunSettings& settings);
 
     std::int32_t seed = 0;      // the seed in use
     ParticleState particle;     // the particle type being treated
@@ -32,9 +30,9 @@ struct RunState {
     // component's once the component physics is done, and the zf it gives
     // each component is the per-track weight of that component's clusters.
     RangeTable currentRangeTable;
-    // Every table built in the run, by particle and energy, or a cache
-    // shared with other runs.
-    std::shared_ptr<RangeTableCache> rangeTables;
+    // Every table built in the run, by particle and energy (safe to use
+    // from the threads that work out a mixed field's components).
+    RangeTableCache rangeTables;
     DamageYields yields;  // of the particle type being treated
     CellSimulation cells;
     // The threads the run may use for its cells and a mixed field's

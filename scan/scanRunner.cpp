@@ -2,143 +2,83 @@
 
 #include <algorithm>
 #include <atomic>
-#include <bit>
 #include <future>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <set>
-#include <tuple>
-#include <variant>
 
 #include "engine/engine.h"
-#include "engine/sharedPhysics.h"
-#include "physics/particleSetup.h"
 #include "support/parallelFor.h"
 
 namespace kesp {
 
 namespace {
 
-using KindKey = std::tuple<std::int32_t, std::int32_t, std::uint64_t, std::uint64_t>;
-
-// A piece of physics several runs may share: a single particle's physics,
-// or the range table of a mixed field's component.
-using PhysicsKey = std::variant<ParticlePhysicsKey, KindKey>;
-
-// The pieces of physics a run needs that other runs may share; the
-// particle kinds beside the keys of the range tables.
-struct RunPhysics {
-    std::vector<PhysicsKey> keys;
-    std::vector<ParticleKind> kinds;  // for the KindKey entries, in their order
-};
-
-RunPhysics physicsNeeded(const RunSettings& settings)
-{
-    RunPhysics needed;
-    const RadiationField& field = settings.field;
-    if (field.singleParticle()) {
-        const FieldComponent& first = field.component(1);
-        needed.keys.emplace_back(ParticlePhysicsKey{first.name, std::bit_cast<std::uint64_t>(first.kineticEnergy),
-                                                    settings.options.masses2006,
-                                                    std::bit_cast<std::uint64_t>(settings.config.ndia)});
-        return needed;
-    }
-    const MassConstants& masses = massConstantsFor(settings.options.masses2006);
-    for (int i = 1; i <= field.componentCount(); ++i) {
-        const FieldComponent& component = field.component(i);
-        const ParticleKind kind = kindOf(describeParticle(component.name, component.kineticEnergy, masses).particle);
-        needed.keys.emplace_back(KindKey{kind.Z, kind.A, std::bit_cast<std::uint64_t>(kind.restEnergy),
-                                         std::bit_cast<std::uint64_t>(kind.T)});
-        needed.kinds.push_back(kind);
-    }
-    return needed;
-}
-
-// Works out each piece of shared physics once, when the first run that
-// needs it starts: a run takes the pieces no other job has begun, then
-// waits for those another job is working out rather than working them out
-// a second time. Each run so starts as soon as a job is free, and its row
-// is written as soon as it is done, rather than after all the scan's
-// physics.
-class SharedPhysicsOnce {
+// Works out the physics of each radiation once, when the first run of it
+// starts: a run of a radiation no other job has begun works it out, one of
+// a radiation another job is working out waits for it rather than working
+// it out a second time. Each run so starts as soon as a job is free, and
+// its row is written as soon as it is done, rather than after all the
+// scan's physics.
+class PhysicsOnce {
 public:
-    explicit SharedPhysicsOnce(const ScanPlan& plan) : plan_(plan) {}
+    explicit PhysicsOnce(const ScanPlan& plan) : plan_(plan) {}
 
-    const std::shared_ptr<SharedPhysics>& shared() const { return shared_; }
-
-    // False when the scan was interrupted before the run's physics was
-    // worked out (a run under way at an interruption finishes). A piece
-    // that fails is left out: the run meets the failure itself and says so.
-    bool prepare(const ScanRun& run, const std::function<bool()>& interrupted)
+    // The physics the run takes from here: nothing when the scan was
+    // interrupted before it was worked out (a run under way at an
+    // interruption finishes), a null pointer when it could not be worked
+    // out (the run then meets the failure itself and says so).
+    std::optional<std::shared_ptr<const RadiationPhysics>> prepare(const ScanRun& run,
+                                                                   const std::function<bool()>& interrupted)
     {
         RunSettings settings;
-        RunPhysics needed;
         try {
             settings = settingsOf(plan_, run);
-            needed = physicsNeeded(settings);
         } catch (const std::exception&) {
-            return true;
+            return nullptr;
         }
-        std::vector<std::shared_future<bool>> others;
-        bool complete = true;
-        for (std::size_t i = 0, kind = 0; i < needed.keys.size(); ++i) {
-            const bool isKind = std::holds_alternative<KindKey>(needed.keys[i]);
-            const ParticleKind* particle = isKind ? &needed.kinds[kind++] : nullptr;
-            std::optional<std::promise<bool>> mine = claim(needed.keys[i], others);
-            if (!mine) {
-                continue;
-            }
-            const bool workedOut = !interrupted();
-            if (workedOut) {
-                workOut(settings, particle);
-            }
-            mine->set_value(workedOut);
-            complete = complete && workedOut;
+        std::shared_future<Piece> piece;
+        std::optional<std::promise<Piece>> mine = claim(radiationPhysicsKey(settings), piece);
+        if (mine) {
+            mine->set_value(interrupted() ? Piece{} : Piece{workOut(settings)});
         }
-        for (const std::shared_future<bool>& other : others) {
-            complete = other.get() && complete;
-        }
-        return complete;
+        return piece.get();
     }
 
 private:
-    // The promise to work the piece out (true once it is, false when the
-    // scan was interrupted before), or nothing when another job has begun
-    // it (its future then joins `others`).
-    std::optional<std::promise<bool>> claim(const PhysicsKey& key, std::vector<std::shared_future<bool>>& others)
+    using Piece = std::optional<std::shared_ptr<const RadiationPhysics>>;
+
+    // The promise to work the physics out, or nothing when another job has
+    // begun it; `piece` is where it arrives.
+    std::optional<std::promise<Piece>> claim(const RadiationPhysicsKey& key, std::shared_future<Piece>& piece)
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         const auto [found, first] = pieces_.try_emplace(key);
         if (!first) {
-            others.push_back(found->second);
+            piece = found->second;
             return std::nullopt;
         }
-        std::promise<bool> promise;
-        found->second = promise.get_future().share();
+        std::promise<Piece> promise;
+        found->second = piece = promise.get_future().share();
         return promise;
     }
 
-    // A range table when `kind` is given, else the single particle's physics.
-    void workOut(const RunSettings& settings, const ParticleKind* kind) const
+    static std::shared_ptr<const RadiationPhysics> workOut(const RunSettings& settings)
     {
         try {
-            if (kind != nullptr) {
-                static_cast<void>(shared_->rangeTables()->tableFor(*kind));
-            } else {
-                SimulationRun physics(settings, shared_);
-                physics.limitThreads(1);
-                static_cast<void>(physics.particlePhysics());
-            }
+            SimulationRun physics(settings);
+            physics.limitThreads(1);
+            return physics.radiationPhysics();
         } catch (const std::exception&) {
+            return nullptr;
         }
     }
 
     const ScanPlan& plan_;
-    std::shared_ptr<SharedPhysics> shared_ = std::make_shared<SharedPhysics>();
     std::mutex mutex_;
-    std::map<PhysicsKey, std::shared_future<bool>> pieces_;
+    std::map<RadiationPhysicsKey, std::shared_future<Piece>> pieces_;
 };
 
 RunResults physicsOf(SimulationRun& run)
@@ -176,10 +116,10 @@ private:
 };
 
 RowValues valuesOf(const ScanPlan& plan, const ScanRun& run, const ScanRunOptions& options,
-                   const std::shared_ptr<SharedPhysics>& shared)
+                   std::shared_ptr<const RadiationPhysics> physics)
 {
     const RunSettings settings = settingsOf(plan, run);
-    SimulationRun simulation(settings, shared);
+    SimulationRun simulation(settings, std::move(physics));
     simulation.limitThreads(1);  // the jobs fill the CPUs
     RunResults results;
     if (options.mode == ScanMode::physicsOnly) {
@@ -327,7 +267,7 @@ void runConfigurations(const ScanPlan& plan, const std::vector<std::size_t>& row
         return options.stop != nullptr && stopRequested(*options.stop);
     };
     const std::function<bool()> stopped = [&failed, &interrupted] { return failed || interrupted(); };
-    SharedPhysicsOnce physics(plan);
+    PhysicsOnce physics(plan);
     RowCollector collector(plan, rows, options.mode, sink, done, ahead);
     Failure failure;
     parallelFor(runs.size(), jobs,
@@ -335,10 +275,12 @@ void runConfigurations(const ScanPlan& plan, const std::vector<std::size_t>& row
                     const ScanRun& run = runs[k];
                     std::optional<RowValues> values;
                     try {
-                        if (!physics.prepare(run, interrupted)) {
+                        std::optional<std::shared_ptr<const RadiationPhysics>> shared =
+                            physics.prepare(run, interrupted);
+                        if (!shared) {
                             return;  // interrupted before the run began
                         }
-                        values = valuesOf(plan, run, options, physics.shared());
+                        values = valuesOf(plan, run, options, std::move(*shared));
                     } catch (const RunError& error) {
                         failure.record(k, nameOf(plan, run) + ": " + error.what()
                                               + (error.detail().empty() ? "" : "\n" + error.detail()));

@@ -1,0 +1,65 @@
+#pragma once
+// The physics of a radiation crossing a cell nucleus: what depends on
+// nothing but the particles, their energies, the mass constants and the
+// nucleus diameter. A run works it out once and then only reads it, so runs
+// of the same radiation (a scan over oxygen levels, say) can take it from
+// one that did, instead of working it out again, and give the numbers of
+// runs of their own, bit for bit.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "engine/runResults.h"
+#include "input/runSettings.h"
+#include "physics/rangeTable.h"
+
+namespace kesp {
+
+// What the physics is worked out from.
+struct RadiationPhysicsKey {
+    std::vector<std::pair<std::string, std::uint64_t>> components;  // particle name, kinetic energy (MeV) as bits
+    bool masses2006 = false;                                        // the mass constants
+    std::uint64_t diameterBits = 0;                                 // nucleus diameter (um) as bits
+
+    auto operator<=>(const RadiationPhysicsKey&) const = default;
+};
+
+RadiationPhysicsKey radiationPhysicsKey(const RunSettings& settings);
+
+// Complete once made, and never changed: runs share it through a pointer
+// to const. Only a run makes one (SimulationRun::radiationPhysics), so that
+// its parts always belong together.
+class RadiationPhysics {
+public:
+    const RadiationPhysicsKey& key() const { return key_; }
+    // A single particle: its physics with its own range table.
+    const std::optional<ParticlePhysics>& particle() const { return particle_; }
+    // A mixed field: each component's physics and own range table, in order.
+    const std::vector<ComponentPhysics>& components() const { return components_; }
+    const std::vector<std::shared_ptr<const RangeTable>>& componentTables() const { return componentTables_; }
+    // The range table a run holds once its physics is done: the particle's
+    // own, or the last component's.
+    const RangeTable& heldTable() const { return heldTable_; }
+
+private:
+    friend class SimulationRun;
+    RadiationPhysics(RadiationPhysicsKey key, std::optional<ParticlePhysics> particle,
+                     std::vector<ComponentPhysics> components,
+                     std::vector<std::shared_ptr<const RangeTable>> componentTables, const RangeTable& heldTable)
+        : key_(std::move(key)), particle_(std::move(particle)), components_(std::move(components)),
+          componentTables_(std::move(componentTables)), heldTable_(heldTable)
+    {
+    }
+
+    RadiationPhysicsKey key_;
+    std::optional<ParticlePhysics> particle_;
+    std::vector<ComponentPhysics> components_;
+    std::vector<std::shared_ptr<const RangeTable>> componentTables_;
+    RangeTable heldTable_;
+};
+
+}  // namespace kesp
