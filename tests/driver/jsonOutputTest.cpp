@@ -29,7 +29,8 @@ const std::string afterTheCells = "Running time =";
 std::string sha256sumOf(const fs::path& file)
 {
     const fs::path out = file.parent_path() / "sha256sum.txt";
-    const std::string command = "sha256sum " + kesp::shellQuoted(file.string()) + " > " + kesp::shellQuoted(out.string());
+    const std::string command =
+        "sha256sum " + kesp::shellQuoted(file.string()) + " > " + kesp::shellQuoted(out.string());
     EXPECT_EQ(std::system(command.c_str()), 0);
     const std::vector<std::string> lines = readTextLines(out);
     return lines.empty() ? std::string() : kesp::jsontest::words(lines[0]).at(0);

@@ -110,8 +110,9 @@ inline void expectParticlePrinted(const std::vector<std::string>& report, const 
 {
     const Json& p = doc["physics"]["particle"];
     const Json& d = doc["damage_model"]["particle"];
-    const bool electron = std::any_of(report.begin(), report.end(),
-                                      [](const std::string& l) { return l.find("% collisional)") != std::string::npos; });
+    const bool electron = std::any_of(report.begin(), report.end(), [](const std::string& l) {
+        return l.find("% collisional)") != std::string::npos;
+    });
     expectPrinted(report, {{" MeV >= ", "E5", p["kinetic_energy_mev"]},
                            {electron ? " MeV/u >= " : " MeV/A >= ", "E5", p["kinetic_energy_per_nucleon_mev"]},
                            {"(zeff/beta)^2 <=", "E5", p["zeff_over_beta_squared"]},
@@ -222,8 +223,8 @@ inline void expectStatisticTablesPrinted(const std::vector<std::string>& report,
             EXPECT_EQ(words(*line++), printedRow(std::to_string(row["lesions"].get<int>()), row, cells)) << heading;
         }
         ASSERT_NE(line, report.end());
-        EXPECT_EQ(words(*line), printedRow(number == 2 || number == 6 ? "Total" : "Average", table["all_clusters"], cells))
-            << heading;
+        const std::string summaryWord = number == 2 || number == 6 ? "Total" : "Average";
+        EXPECT_EQ(words(*line), printedRow(summaryWord, table["all_clusters"], cells)) << heading;
         ++number;
     }
     const Json& totals = doc["tables"]["clusters_per_cell_per_gy"]["all_clusters"];
