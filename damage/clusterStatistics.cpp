@@ -46,6 +46,7 @@ ClusterStatistics clusterStatistics(const ClusterTally& finalised, double dna)
 {
     const double tallyScale = dna / referenceDnaGbp;
     ClusterStatistics statistics;
+    statistics.dnaContent = dna;
     statistics.classPercent = finalised.classPct;
     for (std::size_t t = 0; t < statisticArrays.size(); ++t) {
         const auto& [mean, sem, scaling] = statisticArrays[t];

@@ -22,6 +22,7 @@ struct ClusterStatistics {
     // cluster, cluster length (bp), lesions per nucleotide, clusters per cell
     // per Gy per track.
     std::array<StatisticTable, 5> tables{};
+    double dnaContent = referenceDnaGbp;  // Gbp: the cell the counts of TABLES 2 and 6 are for
 };
 
 // The statistics of a finalised tally for a cell of `dna` Gbp: the means and

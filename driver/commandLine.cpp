@@ -9,7 +9,8 @@ namespace {
 
 // An argument is quoted in a warning up to this many characters.
 constexpr std::size_t quotedArgumentLength = 60;
-const std::string switchNames = "/no2, /nq, /2006 and /strict";
+const std::string switchNames = "/no2, /nq, /2006, /strict and /json";
+const std::string reportExtension = ".out";
 
 // The input name with the last extension of its file name (the part after
 // the last slash) replaced by ".out"; a dot in a directory name is no
@@ -22,7 +23,7 @@ std::string reportNameFor(const std::string& inputName)
     const std::size_t dot = inputName.rfind('.');
     const std::size_t stemLength =
         (dot != std::string::npos && dot > fileNameStart) ? dot : trimmedLength(inputName);
-    return std::string(trimmed(makeField(inputName.substr(0, stemLength) + ".out", fileNameLength)));
+    return std::string(trimmed(makeField(inputName.substr(0, stemLength) + reportExtension, fileNameLength)));
 }
 
 // The switch an argument names: its blanks and control characters deleted,
@@ -50,13 +51,20 @@ std::string quotedArgument(std::string_view argument)
     return inQuotes(shown + (argument.size() > quotedArgumentLength ? "..." : ""));
 }
 
+// Whether the word is a switch; a switch of the run is applied to the
+// switches, the program's own (/json) is read by givenSwitches.
+bool applyWord(const std::string& word, RunSwitches& switches)
+{
+    return word == jsonSwitch || applySwitchWord(word, switches);
+}
+
 // Applies the switch the argument names; a warning when it names none. An
 // argument that holds only blanks (an empty variable in a script) is no
 // switch and no slip.
 void applySwitch(std::string_view argument, RunSwitches& switches, std::vector<std::string>& warnings)
 {
     const std::string word = switchWord(argument);
-    if (word.empty() || applySwitchWord(word, switches)) {
+    if (word.empty() || applyWord(word, switches)) {
         return;
     }
     warnings.push_back("command line: warning: " + quotedArgument(argument)
@@ -83,6 +91,27 @@ std::vector<std::string> readCommandLine(std::span<const std::string_view> argum
         applySwitch(argument, commandLine.switches, warnings);
     }
     return warnings;
+}
+
+std::vector<std::string> givenSwitches(std::span<const std::string_view> arguments)
+{
+    std::vector<std::string> switches;
+    for (std::size_t i = 1; i < arguments.size(); ++i) {
+        const std::string word = switchWord(arguments[i]);
+        RunSwitches scratch;
+        if (!word.empty() && applyWord(word, scratch)) {
+            switches.push_back(word);
+        }
+    }
+    return switches;
+}
+
+std::string jsonNameFor(const std::string& reportName)
+{
+    const std::string stem =
+        reportName.ends_with(reportExtension) ? reportName.substr(0, reportName.size() - reportExtension.size())
+                                              : reportName;
+    return stem + ".json";
 }
 
 }  // namespace kesp

@@ -29,4 +29,15 @@ struct CommandLine {
 // (which is then ignored); "/strict" counts them like the input's warnings.
 std::vector<std::string> readCommandLine(std::span<const std::string_view> arguments, CommandLine& commandLine);
 
+// The switch that asks for the results as a JSON document beside the report.
+inline constexpr std::string_view jsonSwitch = "/json";
+
+// The switches among the arguments after the input file, as their words in
+// lower case and with "/" for "--" ("/no2", "/json"), in order; arguments
+// that are no switch are left out.
+std::vector<std::string> givenSwitches(std::span<const std::string_view> arguments);
+
+// The JSON document's name for a report's: "run.out" gives "run.json".
+std::string jsonNameFor(const std::string& reportName);
+
 }  // namespace kesp

@@ -98,7 +98,10 @@ bool writeAll(int descriptor, std::string_view text)
 
 }  // namespace
 
-ReportFile::ReportFile(std::string name) : name_(std::move(name)), target_(reportTarget(name_)) {}
+ReportFile::ReportFile(std::string name, std::string kind)
+    : name_(std::move(name)), kind_(std::move(kind)), target_(reportTarget(name_))
+{
+}
 
 ReportFile::~ReportFile()
 {
@@ -107,13 +110,13 @@ ReportFile::~ReportFile()
     }
     if (!temporary_.empty() && !committed_) {
         ::unlink(temporary_.c_str());
-        keepOnAbort();
+        keepOnAbort(abortSlot_);
     }
 }
 
 bool ReportFile::reserve(std::string& message)
 {
-    const std::string cannotCreate = "Cannot create the report file " + name_ + ": ";
+    const std::string cannotCreate = "Cannot create the " + kind_ + " " + name_ + ": ";
     std::error_code error;
     const fs::file_status status = fs::status(target_, error);
     if (fs::is_directory(status) || fs::is_other(status)) {
@@ -133,11 +136,11 @@ bool ReportFile::reserve(std::string& message)
     }
     // A second Ctrl-C or SIGTERM ends the process without running the
     // destructor; it removes the temporary file itself.
-    removeOnAbort(temporary_);
+    abortSlot_ = removeOnAbort(temporary_);
     return true;
 }
 
-bool ReportFile::commit(std::string_view text, std::string& message)
+bool ReportFile::write(std::string_view text, std::string& message)
 {
     // fsync makes the text reach the disk before the rename does, so even a
     // crash of the system leaves the old report or the new one. Some file
@@ -149,15 +152,20 @@ bool ReportFile::commit(std::string_view text, std::string& message)
     const int closeError = errno;
     descriptor_ = -1;
     if (!written || !closed) {
-        message = "Cannot write the report file " + name_ + ": " + std::strerror(written ? closeError : writeError);
+        message = "Cannot write the " + kind_ + " " + name_ + ": " + std::strerror(written ? closeError : writeError);
         return false;
     }
+    return true;
+}
+
+bool ReportFile::publish(std::string& message)
+{
     if (std::rename(temporary_.c_str(), target_.c_str()) != 0) {
-        message = "Cannot write the report file " + name_ + ": " + std::strerror(errno);
+        message = "Cannot write the " + kind_ + " " + name_ + ": " + std::strerror(errno);
         return false;
     }
     committed_ = true;
-    keepOnAbort();
+    keepOnAbort(abortSlot_);
     return true;
 }
 

@@ -11,8 +11,9 @@ namespace kesp {
 
 class ReportFile {
 public:
-    // Nothing is touched until reserve().
-    explicit ReportFile(std::string name);
+    // Nothing is touched until reserve(). `kind` names the file in
+    // messages ("Cannot create the report file run.out").
+    explicit ReportFile(std::string name, std::string kind = "report file");
     // Removes the temporary file of a report that was not committed.
     ~ReportFile();
     ReportFile(const ReportFile&) = delete;
@@ -24,16 +25,21 @@ public:
     // created beside it. False, with the message, when it cannot.
     bool reserve(std::string& message);
 
-    // Writes the whole text to the temporary file and renames it over the
-    // report. False, with the message, when it cannot; the report of the run
-    // before, if any, is then left as it was.
-    bool commit(std::string_view text, std::string& message);
+    // Writes the whole text to the temporary file. False, with the message,
+    // when it cannot; the report of the run before, if any, is then left as
+    // it was.
+    bool write(std::string_view text, std::string& message);
+    // Renames the written temporary file over the report. False, with the
+    // message, when it cannot.
+    bool publish(std::string& message);
 
 private:
     std::string name_;                 // as named, for messages
+    std::string kind_;                 // what the file is, for messages
     std::filesystem::path target_;     // where it goes, a symbolic link followed
     std::filesystem::path temporary_;  // empty until reserved
     int descriptor_ = -1;
+    int abortSlot_ = -1;               // see removeOnAbort
     bool committed_ = false;
 };
 

@@ -16,12 +16,14 @@
 #include "driver/progressDisplay.h"
 #include "driver/banner.h"
 #include "driver/commandLine.h"
+#include "driver/fileDigest.h"
 #include "support/interrupts.h"
 #include "support/processOutput.h"
 #include "driver/reportFile.h"
 #include "driver/usage.h"
 #include "report/damageSections.h"
 #include "report/dosimetrySection.h"
+#include "report/jsonDocument.h"
 #include "report/mixedFieldTables.h"
 #include "report/particleSection.h"
 #include "report/reportDriver.h"
@@ -152,18 +154,77 @@ std::string runningTime(double minutes, std::size_t width)
     return numberField(minutes, "F3", width);
 }
 
-// Writes the report file; false (with the reason on the standard error
-// stream) when it cannot be written.
-bool writeReportFile(ReportFile& reportFile, double minutes, const RunSettings& settings,
-                     const RunResults& results)
+// The JSON document that /json asks for beside the report.
+struct JsonOutput {
+    JsonOutput(const std::string& name, RunProvenance what) : file(name, "JSON file"), provenance(std::move(what)) {}
+
+    ReportFile file;
+    RunProvenance provenance;
+};
+
+// Writes the report and, when asked for, the JSON document: both in full
+// under their temporary names before either is renamed into place, so that
+// a failure to write leaves both of the run before as they were. False
+// (with the reason on the standard error stream) when they cannot be written.
+bool writeReportFiles(ReportFile& reportFile, std::optional<JsonOutput>& json, double minutes,
+                      const RunSettings& settings, const RunResults& results)
 {
     std::ostringstream report;
     writeBanner(report);
     writeLine(report, RecordForm::plain, runningTime(minutes, 11) + "     running time (min)");
     writeReport(report, settings, results);
     std::string message;
-    if (!reportFile.commit(report.str(), message)) {
+    bool written = reportFile.write(report.str(), message);
+    if (written && json) {
+        written = json->file.write(jsonDocument(settings, results, json->provenance), message);
+    }
+    written = written && reportFile.publish(message) && (!json || json->file.publish(message));
+    if (!written) {
         std::cerr << message << '\n';
+    }
+    return written;
+}
+
+// Whether the JSON document would replace the input or the field file
+// (with the reason on the console when it would).
+bool jsonReplacesAFile(const std::string& jsonName, const std::string& inputName, const std::string& fieldFileName)
+{
+    const std::string why = " would be replaced by the JSON document of the same name; rename the ";
+    if (reportReplaces(inputName, jsonName)) {
+        reportFailure("Input file " + inputName + why + "input file");
+        return true;
+    }
+    if (reportReplaces(fieldFileName, jsonName)) {
+        reportFailure("Field file " + fieldFileName + why + "field file");
+        return true;
+    }
+    return false;
+}
+
+// With /json: takes the digest of the input just read and reserves the
+// JSON document's place beside the report, before any work is done. False,
+// with the reason said as for the report, when the run cannot go on.
+bool prepareJson(std::optional<JsonOutput>& json, std::span<const std::string> switches,
+                 const CommandLine& commandLine, const RunSettings& settings)
+{
+    if (std::find(switches.begin(), switches.end(), jsonSwitch) == switches.end()) {
+        return true;
+    }
+    const std::string& inputName = commandLine.inputFileName;
+    const std::string jsonName = jsonNameFor(commandLine.reportFileName);
+    if (jsonReplacesAFile(jsonName, inputName, settings.field.fileName())) {
+        return false;
+    }
+    const std::optional<std::string> digest = fileSha256(inputName);
+    if (!digest) {
+        reportFailure("Input file " + inputName + " cannot be read again for its SHA-256");
+        return false;
+    }
+    json.emplace(jsonName, RunProvenance{std::string(programTitle), std::string(buildRevision()), inputName,
+                                         *digest, std::vector<std::string>(switches.begin(), switches.end())});
+    std::string problem;
+    if (!json->file.reserve(problem)) {
+        std::cerr << problem << '\n';
         return false;
     }
     return true;
@@ -198,8 +259,8 @@ std::optional<std::string> strictRefusal(const RunSwitches& switches,
 }
 
 // The run from the input to the report; the exit status.
-int runInput(const CommandLine& commandLine, std::span<const std::string> commandLineWarnings, double startSeconds,
-             const InterruptCatcher& interrupts)
+int runInput(const CommandLine& commandLine, std::span<const std::string> commandLineWarnings,
+             std::span<const std::string> switches, double startSeconds, const InterruptCatcher& interrupts)
 {
     int status = 0;
     InputDiagnostics diagnostics{commandLine.inputFileName};
@@ -222,6 +283,10 @@ int runInput(const CommandLine& commandLine, std::span<const std::string> comman
         std::cerr << reportProblem << '\n';
         return exitFailure;
     }
+    std::optional<JsonOutput> json;
+    if (!prepareJson(json, switches, commandLine, *settings)) {
+        return exitFailure;
+    }
     SimulationRun run(*settings);
     writeConsoleSections(std::cout, run, interrupts.stopFlag());
     ConsoleProgress progress(std::cout);
@@ -239,7 +304,7 @@ int runInput(const CommandLine& commandLine, std::span<const std::string> comman
         reportFailure(partialFieldMessage(results));
         return interrupts.exitStatus();
     }
-    if (!writeReportFile(reportFile, minutes, *settings, results)) {
+    if (!writeReportFiles(reportFile, json, minutes, *settings, results)) {
         return exitFailure;
     }
     if (results.interrupted) {
@@ -277,8 +342,9 @@ int runArguments(std::span<const std::string_view> arguments)
     for (const std::string& warning : commandLineWarnings) {
         std::cerr << warning << '\n';
     }
+    const std::vector<std::string> switches = givenSwitches(arguments);
     try {
-        return runInput(commandLine, commandLineWarnings, startSeconds, interrupts);
+        return runInput(commandLine, commandLineWarnings, switches, startSeconds, interrupts);
     } catch (const RunError& error) {
         reportFailure(error.what());
         if (!error.detail().empty()) {

@@ -52,9 +52,9 @@ void writeUsage(std::ostream& out)
            "goes to the input file's name with its last extension replaced by .out (run.inp\n"
            "gives run.out, data/run.inp gives data/run.out); an existing report is replaced.\n"
            "\n"
-           "Switches, after the input file, in any case; --no2, --nq, --2006 and --strict\n"
-           "are taken as well. Any other argument after the input file draws a warning on\n"
-           "standard error and is ignored:\n"
+           "Switches, after the input file, in any case; --no2, --nq, --2006, --strict and\n"
+           "--json are taken as well. Any other argument after the input file draws a\n"
+           "warning on standard error and is ignored:\n"
            "  /no2     no oxygen effect: the EVO2: line is ignored, no chemical repair\n"
            "  /nq      the oxygen enhancement factor is the constant M0, not a function of\n"
            "           the particle's (Zeff/beta)^2\n"
@@ -63,6 +63,9 @@ void writeUsage(std::ostream& out)
            "           when the input holds anything the program could not take as written\n"
            "           or the command line an argument that is not a switch (see the\n"
            "           warnings on standard error)\n"
+           "  /json    also write the results as a JSON document beside the report, named\n"
+           "           like it with .json (run.inp gives run.json), replaced the same way;\n"
+           "           its keys are described in docs/kesp-results.schema.json\n"
            "\n"
            "Exit status:\n"
            "  0  a complete run: the report is written, the console ends with END KESP\n"
@@ -83,8 +86,13 @@ void writeUsage(std::ostream& out)
 void writeVersion(std::ostream& out)
 {
     out << programTitle << '\n'
-        << "revision: " << KESP_GIT_REVISION << '\n'
+        << "revision: " << buildRevision() << '\n'
         << "compiler: " << KESP_COMPILER << '\n';
+}
+
+std::string_view buildRevision()
+{
+    return KESP_GIT_REVISION;
 }
 
 }  // namespace kesp

@@ -21,4 +21,8 @@ void writeUsage(std::ostream& out);
 // compiler that built it.
 void writeVersion(std::ostream& out);
 
+// The source revision the program was built from ("unknown" outside a git
+// checkout).
+std::string_view buildRevision();
+
 }  // namespace kesp

@@ -10,7 +10,7 @@
 //     settings.threads = 1;                           // 0 (the default): the CPUs of the affinity mask
 //     kesp::NoProgress quiet;
 //     const kesp::RunResults results = kesp::simulate(settings, quiet);
-//     double dsbPerCellPerGy = results.statistics.tables[0].mean[kesp::tallyRows][1];
+//     double dsbPerCellPerGy = results.clusters(kesp::ClusterCategory::dsb)->perCellPerGy.mean;
 
 #include <cstdint>
 #include <memory>

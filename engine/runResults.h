@@ -3,12 +3,14 @@
 // its mixed field's components, and the cluster statistics.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "damage/clusterStatistics.h"
 #include "damage/clusterTally.h"
 #include "damage/damageYields.h"
+#include "engine/namedResults.h"
 #include "physics/componentPhysics.h"
 #include "physics/particleState.h"
 
@@ -55,6 +57,25 @@ struct RunResults {
     // the other, so one stopped early holds only its first components'
     // cells (componentCells says which): its statistics are not the field's.
     bool statisticsDescribeTheRadiation() const { return singleParticle || !interrupted; }
+
+    // Named access to the statistics (engine/namedResults.h), with no
+    // standard error when fewer than 2 cells were simulated. The clusters of
+    // a category per Gy, per cell and per Gbp; empty where no cell had one.
+    std::optional<ClusterYield> clusters(ClusterCategory category) const;
+    // An entry of TABLES 2 to 6; empty where the report prints "---".
+    std::optional<Estimate> entry(ClusterTable table, ClusterRow row, ClusterCategory category) const;
+    // TABLE 1.
+    double percent(ComplexityClass complexityClass) const;
+
+    // Single particle: its physics. The electron's energy per nucleon is
+    // per u of its mass, as the report prints it.
+    ParticleQuantities particleQuantities() const;
+    // Mixed field: components 1..N in order, each with the cells simulated
+    // of it (an ion's energy per nucleon is per mass number, the
+    // electron's 0, as the tables print them).
+    std::vector<ComponentResult> componentResults() const;
+    // Mixed field: the average row of its tables, with all its cells.
+    ComponentResult fieldAverageResult() const;
 };
 
 }  // namespace kesp

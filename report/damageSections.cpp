@@ -53,11 +53,16 @@ void writeDmsoSection(std::ostream& out, const RunSettings& settings)
     writeIndentedValue(out, settings.dmso.concentration, " DMSO concentration (mol dm^-3)");
 }
 
+OxygenFactors oxygenFactors(double repairProbability)
+{
+    const double fixation = 1.0 - repairProbability;
+    const double hrf = fixation > 0.0 ? 1.0 / fixation : 1.0;
+    return OxygenFactors{repairProbability, fixation, hrf, hrf * hrf};
+}
+
 void writeOxygenSection(std::ostream& out, const RunSettings& settings, double repairProbability)
 {
-    const double repair = repairProbability;
-    const double fixation = 1.0 - repair;
-    const double hrf = fixation > 0.0 ? 1.0 / fixation : 1.0;
+    const OxygenFactors factors = oxygenFactors(repairProbability);
 
     std::string line = makeField("OXYGEN SIMULATION (", reportLineLength);
     appendNumber(settings.oxygenModel.maximumEnhancement, "F3", "M0=", line);
@@ -73,10 +78,10 @@ void writeOxygenSection(std::ostream& out, const RunSettings& settings, double r
     appendText(" mmHg) ", line);
     writeLine(out, RecordForm::indented, line);
 
-    writeIndentedValue(out, repair, " chemical repair probability (pcr)");
-    writeIndentedValue(out, fixation, " O2 fixation probability (1-pcr)");
-    writeIndentedValue(out, hrf, " Approx. HRF for SSB induction [=1/(1-pcr)]");
-    writeIndentedValue(out, hrf * hrf, " Approx. HRF for DSB induction [1/(1-pcr)]^2");
+    writeIndentedValue(out, factors.repairProbability, " chemical repair probability (pcr)");
+    writeIndentedValue(out, factors.fixationProbability, " O2 fixation probability (1-pcr)");
+    writeIndentedValue(out, factors.ssbHypoxiaReduction, " Approx. HRF for SSB induction [=1/(1-pcr)]");
+    writeIndentedValue(out, factors.dsbHypoxiaReduction, " Approx. HRF for DSB induction [1/(1-pcr)]^2");
 }
 
 }  // namespace kesp

@@ -10,6 +10,15 @@
 
 namespace kesp {
 
+// What the oxygen section derives from the chemical repair probability pcr.
+struct OxygenFactors {
+    double repairProbability = 0.0;  // pcr
+    double fixationProbability = 0.0;  // 1 - pcr
+    double ssbHypoxiaReduction = 0.0;  // 1/(1-pcr), 1 where nothing is fixed
+    double dsbHypoxiaReduction = 0.0;  // [1/(1-pcr)]^2
+};
+OxygenFactors oxygenFactors(double repairProbability);
+
 void writeDamageSection(std::ostream& out, const DamageYields& yields, double fbl);
 void writeDmsoSection(std::ostream& out, const RunSettings& settings);
 void writeOxygenSection(std::ostream& out, const RunSettings& settings, double repairProbability);

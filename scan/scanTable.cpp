@@ -3,7 +3,6 @@
 #include <array>
 #include <cmath>
 
-#include "damage/clusterTally.h"
 #include "engine/fieldAverage.h"
 #include "scan/scanText.h"
 #include "support/text.h"
@@ -32,12 +31,6 @@ constexpr std::size_t tableOneClasses = 7;
 std::string wholeText(std::int64_t value)
 {
     return std::to_string(value);
-}
-
-// A statistic that no cell produced stays empty.
-std::optional<double> measured(double value)
-{
-    return value == noDataMarker ? std::nullopt : std::optional<double>(value);
 }
 
 std::string optionalText(std::optional<double> value)
@@ -78,28 +71,25 @@ void addMixedField(const RunResults& results, std::vector<std::string>& fields)
     fields.insert(fields.end(), 4, std::string());
 }
 
-void addSimulation(const RunSettings& settings, const RunResults& results, RowValues& row)
+void addSimulation(const RunResults& results, RowValues& row)
 {
-    const StatisticTable& yields = results.statistics.tables[0];
-    const auto total = static_cast<std::size_t>(tallyRows);
-    // One cell has no spread to estimate a standard error from; its SEM of 0
-    // would look perfectly precise.
-    const bool withSem = results.cellsSimulated >= 2;
-    const auto semOf = [&](std::size_t category) {
-        return withSem ? measured(yields.sem[total][category]) : std::nullopt;
-    };
-    for (std::size_t category = 1; category <= tallyCategories; ++category) {
-        row.fields.push_back(optionalText(measured(yields.mean[total][category])));
-        row.fields.push_back(optionalText(semOf(category)));
+    // One cell has no spread to estimate a standard error from: the named
+    // results then give none, where the SEM of 0 would look perfectly precise.
+    for (const ClusterCategory category : clusterCategories) {
+        const std::optional<ClusterYield> yield = results.clusters(category);
+        row.fields.push_back(yield ? shortestText(yield->perCellPerGy.mean) : std::string());
+        row.fields.push_back(yield ? optionalText(yield->perCellPerGy.sem) : std::string());
     }
-    row.dsb = measured(yields.mean[total][1]);
-    row.dsbSem = semOf(1);
-    const std::optional<double> ssb = measured(yields.mean[total][2]);
-    const double dna = settings.dnaContent;
-    row.fields.push_back(row.dsb ? shortestText(*row.dsb / dna) : std::string());
-    row.fields.push_back(ssb ? shortestText(*ssb / dna) : std::string());
-    for (std::size_t k = 1; k <= tableOneClasses; ++k) {
-        row.fields.push_back(shortestText(results.statistics.classPercent[k]));
+    const std::optional<ClusterYield> dsb = results.clusters(ClusterCategory::dsb);
+    const std::optional<ClusterYield> ssb = results.clusters(ClusterCategory::ssb);
+    if (dsb) {
+        row.dsb = dsb->perCellPerGy.mean;
+        row.dsbSem = dsb->perCellPerGy.sem;
+    }
+    row.fields.push_back(dsb ? shortestText(dsb->perGyPerGbp.mean) : std::string());
+    row.fields.push_back(ssb ? shortestText(ssb->perGyPerGbp.mean) : std::string());
+    for (std::size_t k = 0; k < tableOneClasses; ++k) {
+        row.fields.push_back(shortestText(results.percent(complexityClasses[k])));
     }
     row.fields.push_back(wholeText(results.cellsSimulated));
     row.fields.push_back(wholeText(results.seed));
@@ -154,7 +144,7 @@ RowValues rowValues(const ScanFile& scan, const Configuration& configuration, co
         addMixedField(results, row.fields);
     }
     if (mode == ScanMode::simulation) {
-        addSimulation(settings, results, row);
+        addSimulation(results, row);
     }
     return row;
 }

@@ -21,10 +21,10 @@ std::atomic<std::int64_t> firstSignalTime{0};
 static_assert(std::atomic<int>::is_always_lock_free, "a signal handler sets the signal number");
 static_assert(std::atomic<std::int64_t>::is_always_lock_free, "a signal handler sets the time of the signal");
 
-// The file a second request removes, kept where the handler can read it
-// without allocating; the flag says whether it names one.
-char abortFile[PATH_MAX] = {};
-std::atomic<bool> abortFileNamed{false};
+// The files a second request removes, kept where the handler can read them
+// without allocating; each slot's flag says whether it names one.
+char abortFiles[abortFileSlots][PATH_MAX] = {};
+std::atomic<bool> abortFileNamed[abortFileSlots] = {};
 
 constexpr int signalStatusBase = 128;
 constexpr std::int64_t nanosecondsPerSecond = 1'000'000'000;
@@ -53,8 +53,10 @@ void restoreDefaultAction(int signal)
 // the handler returns (the signal is blocked while it runs).
 void endAtOnce(int signal)
 {
-    if (abortFileNamed.load()) {
-        unlink(abortFile);
+    for (int slot = 0; slot < abortFileSlots; ++slot) {
+        if (abortFileNamed[slot].load()) {
+            unlink(abortFiles[slot]);
+        }
     }
     restoreDefaultAction(signal);
     raise(signal);
@@ -123,20 +125,27 @@ int InterruptCatcher::exitStatus() const
     return signalStatusBase + firstSignal.load();
 }
 
-void removeOnAbort(const std::filesystem::path& path)
+int removeOnAbort(const std::filesystem::path& path)
 {
-    abortFileNamed.store(false);
     const std::string& name = path.native();
-    if (name.empty() || name.size() >= sizeof abortFile) {
-        return;
+    if (name.empty() || name.size() >= PATH_MAX) {
+        return -1;
     }
-    std::memcpy(abortFile, name.c_str(), name.size() + 1);
-    abortFileNamed.store(true);
+    for (int slot = 0; slot < abortFileSlots; ++slot) {
+        if (!abortFileNamed[slot].load()) {
+            std::memcpy(abortFiles[slot], name.c_str(), name.size() + 1);
+            abortFileNamed[slot].store(true);
+            return slot;
+        }
+    }
+    return -1;
 }
 
-void keepOnAbort()
+void keepOnAbort(int slot)
 {
-    abortFileNamed.store(false);
+    if (slot >= 0 && slot < abortFileSlots) {
+        abortFileNamed[slot].store(false);
+    }
 }
 
 }  // namespace kesp

@@ -5,8 +5,8 @@
 // request: `timeout` and batch systems signal the process and then its whole
 // process group, so one request often comes twice within microseconds. A
 // signal a second or more after the first is a second request and ends the
-// process at once, by the signal's default action, after removing the file
-// named by removeOnAbort (the unfinished report).
+// process at once, by the signal's default action, after removing the files
+// named by removeOnAbort (the unfinished report and JSON document).
 
 #include <signal.h>
 
@@ -42,11 +42,16 @@ private:
     struct sigaction previousTerminate_ {};
 };
 
-// The file a second request removes before it ends the process: one at a
-// time, replacing the one named before. A path longer than any the system
-// opens names nothing.
-void removeOnAbort(const std::filesystem::path& path);
-// Names no file any more (the file was renamed into place or removed).
-void keepOnAbort();
+// How many files a second request can remove: the report and the JSON
+// document beside it.
+inline constexpr int abortFileSlots = 2;
+
+// Names a file that a second request removes before it ends the process;
+// returns its slot, or -1 when every slot is taken or the path is longer
+// than any the system opens (the file is then not removed).
+int removeOnAbort(const std::filesystem::path& path);
+// The slot's file is not removed any more (it was renamed into place or
+// removed); -1 does nothing.
+void keepOnAbort(int slot);
 
 }  // namespace kesp

@@ -3,6 +3,11 @@
 # and only those that are missing (Debian packages):
 #   libyaml-cpp-dev  yaml-cpp, which reads kesp-scan's scan files
 #   libcli11-dev     CLI11, which reads kesp-scan's command line
+#   nlohmann-json3-dev
+#                    nlohmann-json, which writes the JSON document of kesp /json
+#   libssl-dev       OpenSSL's libcrypto, the SHA-256 of the input in that document
+#   python3-jsonschema
+#                    checks the JSON documents against their schema in the tests
 #   python3-pandas, python3-matplotlib
 #                    kesp-plot's tables and figures (for /usr/bin/python3)
 #   snakemake        the workflow that runs scans in parts, on a cluster too
@@ -13,6 +18,9 @@ set -euo pipefail
 need=()
 [ -f /usr/include/yaml-cpp/yaml.h ] || need+=(libyaml-cpp-dev)
 [ -f /usr/include/CLI/CLI.hpp ] || need+=(libcli11-dev)
+[ -f /usr/include/nlohmann/json.hpp ] || need+=(nlohmann-json3-dev)
+[ -f /usr/include/openssl/evp.h ] || need+=(libssl-dev)
+/usr/bin/python3 -c 'import jsonschema' 2>/dev/null || need+=(python3-jsonschema)
 /usr/bin/python3 -c 'import pandas' 2>/dev/null || need+=(python3-pandas)
 /usr/bin/python3 -c 'import matplotlib' 2>/dev/null || need+=(python3-matplotlib)
 command -v snakemake >/dev/null || need+=(snakemake)

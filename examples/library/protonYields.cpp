@@ -1,8 +1,9 @@
 // KESP as a library: DSB yields of protons at a few energies, aerobic and
-// anoxic, each run on a thread of its own. Build with the project (target
+// anoxic, each run on a thread of its own, read by name. Build with the project (target
 // protonYields) and run it without arguments.
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -53,12 +54,20 @@ int main()
             return 1;
         }
     }
-    std::printf("  T (MeV)  pO2 (%%)  (Zeff/beta)^2  DSB per cell per Gy\n");
+    std::printf("  T (MeV)  pO2 (%%)  LET (keV/um)  DSB per cell per Gy  DSB per Gy per Gbp   DSB+ (%%)\n");
     for (std::size_t i = 0; i < cases.size(); ++i) {
-        // TABLE 2, row "Total", category DSB (6 Gbp of DNA).
-        const double dsb = results[i].statistics.tables[0].mean[kesp::tallyRows][1];
-        std::printf("%9.1f %9.1f %14.2f %20.3f\n", cases[i].kineticEnergyMeV, cases[i].oxygenPercent,
-                    results[i].particle.particle.zeb, dsb);
+        const kesp::RunResults& r = results[i];
+        const std::optional<kesp::ClusterYield> dsb = r.clusters(kesp::ClusterCategory::dsb);
+        if (!dsb) {
+            std::printf("%9.1f %9.1f   no DSB in %d cells\n", cases[i].kineticEnergyMeV, cases[i].oxygenPercent,
+                        r.cellsSimulated);
+            continue;
+        }
+        // 200 cells: every mean has its standard error.
+        std::printf("%9.1f %9.1f %13.2f %12.3f +- %5.3f %11.4f +- %6.4f %10.2f\n", cases[i].kineticEnergyMeV,
+                    cases[i].oxygenPercent, r.particleQuantities().letKeVPerUm, dsb->perCellPerGy.mean,
+                    dsb->perCellPerGy.sem.value_or(0.0), dsb->perGyPerGbp.mean, dsb->perGyPerGbp.sem.value_or(0.0),
+                    r.percent(kesp::ComplexityClass::dsbPlus));
     }
     return 0;
 }

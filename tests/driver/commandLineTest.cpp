@@ -93,7 +93,8 @@ TEST(CommandLineTest, switchesTurnPartsOfTheModelOff)
 
 TEST(CommandLineTest, everyArgumentThatIsNoSwitchDrawsAWarningNamingIt)
 {
-    const std::string known = " is not a switch and is ignored; the switches are /no2, /nq, /2006 and /strict";
+    const std::string known =
+        " is not a switch and is ignored; the switches are /no2, /nq, /2006, /strict and /json";
     struct Case {
         std::string argument;
         std::string warning;  // empty: the argument is a switch (or blank) and draws none
@@ -101,6 +102,9 @@ TEST(CommandLineTest, everyArgumentThatIsNoSwitchDrawsAWarningNamingIt)
     const std::vector<Case> cases = {
         {"/no2", ""},
         {"/STRICT", ""},
+        {"/json", ""},
+        {"--JSON", ""},
+        {"/jsn", "command line: warning: \"/jsn\"" + known},
         {"/n q", ""},
         {"  ", ""},  // an empty variable in a script
         {"", ""},
@@ -142,6 +146,38 @@ TEST(CommandLineTest, gnuStyleSwitchesAreTakenLikeTheirSlashForms)
         readCommandLine(std::vector<std::string_view>{"run.inp", slash}, fromSlash);
         EXPECT_EQ(fromGnu, fromSlash) << gnu;
         EXPECT_NE(fromGnu, CommandLine{}) << gnu;
+    }
+}
+
+// /json asks the program for a document and changes nothing of the run.
+TEST(CommandLineTest, givenSwitchesAreTheSwitchWordsInOrderAndJsonLeavesTheRunAsItIs)
+{
+    struct Case {
+        std::vector<std::string_view> arguments;
+        std::vector<std::string> switches;
+    };
+    const std::vector<Case> cases = {
+        {{}, {}},
+        {{"run.inp"}, {}},
+        {{"/json"}, {}},  // the input file's name
+        {{"run.inp", "/json"}, {"/json"}},
+        {{"run.inp", "--Json", "/x", " /N o2 ", "", "/2006"}, {"/json", "/no2", "/2006"}},
+        {{"run.inp", "/strict", "/json", "/json"}, {"/strict", "/json", "/json"}},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(givenSwitches(c.arguments), c.switches) << c.arguments.size();
+    }
+    EXPECT_EQ(readArguments({"run.inp", "/json"}), readArguments({"run.inp"}));
+}
+
+TEST(CommandLineTest, theJsonDocumentIsNamedLikeTheReport)
+{
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"run.inp", "run.json"}, {"run", "run.json"}, {"a.b.c", "a.b.json"}, {"../v1.2/run", "../v1.2/run.json"},
+        {".inp", ".inp.json"},
+    };
+    for (const auto& [input, json] : cases) {
+        EXPECT_EQ(jsonNameFor(readArguments({input}).reportFileName), json) << input;
     }
 }
 

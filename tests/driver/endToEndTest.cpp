@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "driver/jsonReportCheck.h"
 #include "driver/runHarness.h"
 
 namespace {
@@ -163,15 +164,20 @@ struct GoldenCase {
 
 class GoldenRunTest : public ::testing::TestWithParam<GoldenCase> {};
 
-TEST_P(GoldenRunTest, consoleAndReportMatchExpectedFiles)
+// Each example runs with /json as well, which leaves the console and the
+// report as they are and writes a document whose numbers are the report's.
+TEST_P(GoldenRunTest, consoleAndReportMatchExpectedFilesAndTheJsonDocumentMatchesTheReport)
 {
     const GoldenCase& c = GetParam();
     const std::string tag = c.switches.empty() ? c.name : c.name + "-switch";
     const fs::path dir = makeWorkDirectory(tag, c.files);
-    const RunResult run = runKesp(dir, c.name + ".inp " + c.switches);
+    const RunResult run = runKesp(dir, c.name + ".inp " + c.switches + " /json");
     EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_EQ(run.errors, std::vector<std::string>{});
     expectSameLines(maskConsole(run.console), goldenDir / (tag + ".console"));
-    expectSameLines(maskReport(readTextLines(dir / (c.name + ".out"))), goldenDir / (tag + ".out"));
+    const std::vector<std::string> report = readTextLines(dir / (c.name + ".out"));
+    expectSameLines(maskReport(report), goldenDir / (tag + ".out"));
+    kesp::jsontest::expectDocumentMatchesReport(dir / (c.name + ".json"), report);
     fs::remove_all(dir);
 }
 
@@ -270,6 +276,7 @@ TEST(EndToEndTest, emptyInputRunsTheDefaultsWithAFullReport)
     EXPECT_EQ(run.exitStatus, 0);
     expectSameLines(maskConsole(run.console), goldenDir / "default.console");
     expectSameLines(maskReport(readTextLines(dir / "kesp.out")), goldenDir / "default.out");
+    EXPECT_FALSE(fs::exists(dir / "kesp.json")) << "a JSON document only with /json";
     fs::remove_all(dir);
 }
 

@@ -24,6 +24,7 @@
 #include <thread>
 #include <vector>
 
+#include "driver/jsonReportCheck.h"
 #include "driver/runHarness.h"
 #include "support/interrupts.h"
 
@@ -46,7 +47,8 @@ class BackgroundRun {
 public:
     enum class Console { open, blocked };
 
-    BackgroundRun(const fs::path& dir, Console console) : errors_(dir / "errors.txt")
+    // `json` adds the switch /json after the input.
+    BackgroundRun(const fs::path& dir, Console console, bool json = false) : errors_(dir / "errors.txt")
     {
         int ends[2] = {-1, -1};
         if (pipe2(ends, O_CLOEXEC) != 0) {
@@ -60,7 +62,9 @@ public:
         const std::string errors = errors_.string();
         const std::string where = dir.string();
         std::string input = "run.inp";
-        char* const arguments[] = {const_cast<char*>(program.c_str()), input.data(), nullptr};
+        std::string jsonSwitch = "/json";
+        char* const arguments[] = {const_cast<char*>(program.c_str()), input.data(),
+                                   json ? jsonSwitch.data() : nullptr, nullptr};
         pid_ = fork();
         if (pid_ == 0) {  // only async-signal-safe calls up to exec
             const int errorFile = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
@@ -272,17 +276,18 @@ TEST(InterruptTest, aSignalEndsTheRunWithTheReportOfTheCellsDone)
         std::string radiation;
         std::string fieldFile;
         std::string shownBeforeTheSignal;  // the cells are under way
+        bool json;                         // with /json: the document of the cells done
     };
     const std::vector<Case> cases = {
-        {"ironSigint", SIGINT, 130, "PAR=56Fe KE=5600", "", progressHeader},
-        {"electronSigterm", SIGTERM, 143, "PAR=e KE=1", "", progressHeader},
+        {"ironSigint", SIGINT, 130, "PAR=56Fe KE=5600", "", progressHeader, false},
+        {"electronSigterm", SIGTERM, 143, "PAR=e KE=1", "", progressHeader, true},
     };
     const std::vector<std::string> goldenReport =
         kesp::readTextLines(fs::path(KESP_SOURCE_DIR) / "tests" / "golden" / "mixedField.out");
     for (const Case& c : cases) {
         SCOPED_TRACE(c.tag);
         const fs::path dir = runDirectory(c.tag, c.radiation, c.fieldFile);
-        BackgroundRun run(dir, BackgroundRun::Console::open);
+        BackgroundRun run(dir, BackgroundRun::Console::open, c.json);
         ASSERT_TRUE(run.consoleShows(c.shownBeforeTheSignal));
         run.send(c.signal);
         const int status = run.finish();
@@ -305,6 +310,14 @@ TEST(InterruptTest, aSignalEndsTheRunWithTheReportOfTheCellsDone)
         EXPECT_GT(cells, 0);
         EXPECT_LT(cells, cellsAskedFor);
         EXPECT_EQ(tableSixLines(report), tableSixLines(goldenReport));
+        EXPECT_EQ(fs::exists(dir / "run.json"), c.json);
+        if (c.json) {
+            kesp::jsontest::expectDocumentMatchesReport(dir / "run.json", report);
+            const kesp::jsontest::Json document = kesp::jsontest::readJson(dir / "run.json");
+            EXPECT_EQ(document["run"]["interrupted"], true);
+            EXPECT_EQ(document["run"]["cells_simulated"], cells);
+            EXPECT_EQ(document["run"]["cells_requested"], cellsAskedFor);
+        }
 
         // A single particle: the report of a run asked for that many cells.
         if (c.fieldFile.empty()) {
@@ -325,7 +338,8 @@ TEST(InterruptTest, aStoppedMixedFieldWritesNoReportAndKeepsTheOneBefore)
 {
     const fs::path dir = runDirectory("mixed", "FN=field.txt", "two\n2\n56Fe 5600 0.001\n4He 40 0.999\n");
     std::ofstream(dir / "run.out") << "report of the run before\n";
-    BackgroundRun run(dir, BackgroundRun::Console::open);
+    std::ofstream(dir / "run.json") << "document of the run before\n";
+    BackgroundRun run(dir, BackgroundRun::Console::open, true);
     // 200 cells of the first component, then its progress line.
     ASSERT_TRUE(run.consoleShows("Scoll\n  "));
     run.send(SIGINT);
@@ -352,7 +366,8 @@ TEST(InterruptTest, aStoppedMixedFieldWritesNoReportAndKeepsTheOneBefore)
         files.push_back(file.path().filename().string());
     }
     std::sort(files.begin(), files.end());
-    EXPECT_EQ(files, (std::vector<std::string>{"errors.txt", "field.txt", "run.inp", "run.out"}));
+    EXPECT_EQ(kesp::readTextLines(dir / "run.json"), std::vector<std::string>{"document of the run before"});
+    EXPECT_EQ(files, (std::vector<std::string>{"errors.txt", "field.txt", "run.inp", "run.json", "run.out"}));
     fs::remove_all(dir);
 }
 
@@ -419,7 +434,9 @@ TEST(InterruptTest, aSignalASecondAfterTheFirstEndsTheProcessAtOnceAndKeepsTheRe
 {
     const fs::path dir = runDirectory("second", "PAR=56Fe KE=5600");
     std::ofstream(dir / "run.out") << "report of the run before\n";
-    BackgroundRun run(dir, BackgroundRun::Console::open);
+    std::ofstream(dir / "run.json") << "document of the run before\n";
+    // With /json, the temporary document is removed as well.
+    BackgroundRun run(dir, BackgroundRun::Console::open, true);
     // Once the cells are under way the temporary report exists. With the
     // console full the program, asked to stop, waits at its next console
     // line, before it writes the report.
@@ -433,7 +450,8 @@ TEST(InterruptTest, aSignalASecondAfterTheFirstEndsTheProcessAtOnceAndKeepsTheRe
     ASSERT_TRUE(WIFSIGNALED(status)) << std::hex << status;
     EXPECT_EQ(WTERMSIG(status), SIGINT);
     EXPECT_EQ(kesp::readTextLines(dir / "run.out"), std::vector<std::string>{"report of the run before"});
-    EXPECT_EQ(strayFiles(dir), std::vector<std::string>{}) << "the temporary report is left behind";
+    EXPECT_EQ(kesp::readTextLines(dir / "run.json"), std::vector<std::string>{"document of the run before"});
+    EXPECT_EQ(strayFiles(dir), std::vector<std::string>{"run.json"}) << "a temporary file is left behind";
     fs::remove_all(dir);
 }
 

@@ -23,7 +23,7 @@ TEST(UsageTest, informationRequestsPrintTheirTextAndExitZero)
         std::vector<std::string> lineStarts;  // each the start of a line shown
     };
     const std::vector<Case> cases = {
-        {"--help", {"Usage: kesp [input-file] [switches]", "  /no2 ", "  /nq ", "  /2006 ", "  /strict ",
+        {"--help", {"Usage: kesp [input-file] [switches]", "  /no2 ", "  /nq ", "  /2006 ", "  /strict ", "  /json ",
                     "Exit status:", "  0  ", "  1  ", "  2  ", "  130, 143  "}},
         {"-h", {"Usage: kesp [input-file] [switches]", "  /strict "}},
         {"--version", {bannerTitle, "revision: ", "compiler: "}},

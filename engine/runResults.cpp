@@ -1,0 +1,80 @@
+#include "engine/runResults.h"
+
+#include "engine/fieldAverage.h"
+#include "support/text.h"
+
+namespace kesp {
+
+namespace {
+
+ComponentResult componentResult(const ComponentRow& row, std::int32_t cells)
+{
+    const ComponentPhysics& p = row.physics;
+    ParticleQuantities q;
+    q.kineticEnergyMeV = row.kineticEnergy;
+    q.kineticEnergyPerNucleonMeV = row.energyPerNucleon;
+    q.letKeVPerUm = p.sTotal;
+    q.electronicStoppingKeVPerUm = p.sElectronic;
+    // The tables' nuclear share: what is neither electronic nor radiative.
+    q.nuclearStoppingKeVPerUm = p.sTotal - p.sElectronic - p.sRadiative;
+    q.radiativeStoppingKeVPerUm = p.sRadiative;
+    q.csdaRangeCm = p.rangeCsda;
+    q.zeffOverBetaSquared = row.zeb;
+    q.dosePerFluenceNGyCm2 = p.dpuf;
+    q.yFKeVPerUm = p.yf;
+    q.zFGy = p.zf;
+    return ComponentResult{std::string(trimmed(row.name)), row.weight, row.hrf, q, cells};
+}
+
+}  // namespace
+
+std::optional<ClusterYield> RunResults::clusters(ClusterCategory category) const
+{
+    return clusterYield(statistics, category, cellsSimulated);
+}
+
+std::optional<Estimate> RunResults::entry(ClusterTable table, ClusterRow row, ClusterCategory category) const
+{
+    return tableEntry(statistics, table, row, category, cellsSimulated);
+}
+
+double RunResults::percent(ComplexityClass complexityClass) const
+{
+    return complexityPercent(statistics, complexityClass);
+}
+
+ParticleQuantities RunResults::particleQuantities() const
+{
+    const ParticleState& p = particle.particle;
+    ParticleQuantities q;
+    q.kineticEnergyMeV = p.T;
+    q.kineticEnergyPerNucleonMeV = p.Z == -1 ? p.T / p.massU : p.T / p.A;
+    q.letKeVPerUm = p.sTotal;
+    q.electronicStoppingKeVPerUm = p.sElectronic;
+    q.nuclearStoppingKeVPerUm = p.sNuclear;
+    q.radiativeStoppingKeVPerUm = p.sRadiative;
+    q.csdaRangeCm = particle.csdaRange;
+    q.zeffOverBetaSquared = p.zeb;
+    q.dosePerFluenceNGyCm2 = p.dpuf;
+    q.yFKeVPerUm = p.yf;
+    q.zFGy = p.zf;
+    return q;
+}
+
+std::vector<ComponentResult> RunResults::componentResults() const
+{
+    std::vector<ComponentResult> results;
+    results.reserve(components.size());
+    for (std::size_t i = 0; i < components.size(); ++i) {
+        const std::int32_t cells = i < componentCells.size() ? componentCells[i] : 0;
+        results.push_back(componentResult(components[i], cells));
+    }
+    return results;
+}
+
+ComponentResult RunResults::fieldAverageResult() const
+{
+    return componentResult(fieldAverage(components), cellsSimulated);
+}
+
+}  // namespace kesp
