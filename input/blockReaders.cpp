@@ -257,10 +257,7 @@ BlockStatus readEvo2Block(std::istream& input, RunSettings& settings, InputDiagn
 
 BlockStatus readDmsoBlock(std::istream& input, RunSettings& settings, InputDiagnostics* diagnostics)
 {
-    const RunSettings defaults;
-    settings.dmso.concentration = defaults.dmso.concentration;
-    settings.dmso.nonScavengeableFraction = defaults.dmso.nonScavengeableFraction;
-    settings.dmso.halfLevelConcentration = defaults.dmso.halfLevelConcentration;
+    settings.dmso = DmsoModel{};
     return readBlockLine(input, "DMSO:", dmsoItems, settings, diagnostics);
 }
 
