@@ -201,6 +201,14 @@ struct BatchesDone {
     std::string error;
 };
 
+// The tally and generators the cells left behind.
+void keepFinalState(const CellSimulation& cells, BatchesDone& done)
+{
+    done.tally = cells.tally;
+    done.generator = cells.generator;
+    done.streams = cells.streams;
+}
+
 BatchesDone runBatches(const std::vector<Batch>& batches, unsigned threads, std::int32_t seed)
 {
     CellSimulation cells;
@@ -219,9 +227,7 @@ BatchesDone runBatches(const std::vector<Batch>& batches, unsigned threads, std:
     } catch (const RunError& error) {
         done.error = error.what();
     }
-    done.tally = cells.tally;
-    done.generator = cells.generator;
-    done.streams = cells.streams;
+    keepFinalState(cells, done);
     return done;
 }
 
@@ -246,9 +252,7 @@ BatchesDone runBatchesCellByCell(const std::vector<Batch>& batches, std::int32_t
     } catch (const RunError& error) {
         done.error = error.what();
     }
-    done.tally = cells.tally;
-    done.generator = cells.generator;
-    done.streams = cells.streams;
+    keepFinalState(cells, done);
     return done;
 }
 
