@@ -19,6 +19,18 @@ double classTotal(const ClusterTally& tally, int firstCode, int lastCode)
     return static_cast<double>(total);
 }
 
+// Gathers the clusters of a segment or of lesion maps in a cell tally.
+template <typename Lesions>
+void tallyClustersOf(const Lesions& lesions, CellTally& cell, double weight)
+{
+    clearCellTally(cell);
+    CellClusterSums sums{cell, weight};
+    scanClusters(lesions, [&sums](const ClusterBuilder& cluster, const ClusterClass& found) {
+        sums.add(found.code, cluster.first, cluster.last, found.lesions, found.strandBreaks);
+    });
+    sums.finish();
+}
+
 void simulateCell(CellSimulation& cells, const CellDose& dose)
 {
     placeCellLesions(cells.segment, dose, cells.generator);
@@ -30,20 +42,20 @@ void simulateCell(CellSimulation& cells, const CellDose& dose)
 }  // namespace
 
 void placeCellLesions(DnaSegment& segment, const CellDose& dose, CombinedState& generator,
-                      LesionRecord* record)
+                      std::vector<std::uint64_t>* strandBreakMap)
 {
     skipBaseTypes(segment, generator);
-    placeLesions(segment, dose.yields, dose.fbl, generator, record);
+    placeLesions(segment, dose.yields, dose.fbl, generator, strandBreakMap);
 }
 
 void tallyCellClusters(const DnaSegment& segment, CellTally& cell, double weight)
 {
-    clearCellTally(cell);
-    CellClusterSums sums{cell, weight};
-    scanClusters(segment, [&sums](const ClusterBuilder& cluster, const ClusterClass& found) {
-        sums.add(found.code, cluster.first, cluster.last, found.lesions, found.strandBreaks);
-    });
-    sums.finish();
+    tallyClustersOf(segment, cell, weight);
+}
+
+void tallyCellClusters(const LesionMaps& maps, CellTally& cell, double weight)
+{
+    tallyClustersOf(maps, cell, weight);
 }
 
 ProgressCounts progressCountsOf(const ClusterTally& tally)

@@ -2,6 +2,9 @@
 // Simulation of cells for one particle type: lesion placement, chemical
 // repair, cluster finding and tallying, cell by cell.
 
+#include <cstdint>
+#include <vector>
+
 #include "damage/clusterTally.h"
 #include "damage/damageYields.h"
 #include "damage/progressCounts.h"
@@ -30,15 +33,17 @@ struct CellDose {
 };
 
 // The first step of a cell: skips its base-type draws and places its
-// lesions on the segment, with the combined generator (and lists them in
-// the record, if there is one).
+// lesions on the segment, with the combined generator (copying the
+// occupancy into the strand-break map, if there is one, once the strand
+// breaks are placed).
 void placeCellLesions(DnaSegment& segment, const CellDose& dose, CombinedState& generator,
-                      LesionRecord* record = nullptr);
+                      std::vector<std::uint64_t>* strandBreakMap = nullptr);
 
-// Cuts the lesions of a cell's segment (the run's own or a copy) into
+// Cuts the lesions of a cell's segment, or of its lesion maps, into
 // clusters and gathers them, with the given per-track weight, in a cell
 // tally, which endCell then folds into the run's tally.
 void tallyCellClusters(const DnaSegment& segment, CellTally& cell, double weight);
+void tallyCellClusters(const LesionMaps& maps, CellTally& cell, double weight);
 
 // The run totals of clusters so far.
 ProgressCounts progressCountsOf(const ClusterTally& tally);

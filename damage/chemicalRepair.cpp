@@ -112,12 +112,6 @@ ListedSites listSites(DnaSegment& segment, std::size_t size)
     return ListedSites{sites};
 }
 
-// A site emptied by repair and the code it held.
-struct Emptied {
-    std::size_t site;
-    std::uint16_t code;
-};
-
 // Draws entries until `count` sites holding `code` are emptied; entries of
 // another code or already emptied are drawn again. Stops early once no site
 // with `code` is left. The sites' codes are cleared at once, their occupancy
@@ -125,7 +119,7 @@ struct Emptied {
 // their places in the list.
 template <typename Sites>
 void removeLesions(DnaSegment& segment, const Sites& sites, std::size_t size, std::int32_t code,
-                   std::int32_t count, RandomStreams& streams, std::vector<Emptied>& emptied)
+                   std::int32_t count, RandomStreams& streams, std::vector<std::size_t>& emptied)
 {
     const std::int32_t available = segment.lesionCounts[static_cast<std::size_t>(code)];
     std::int32_t removed = 0;
@@ -134,38 +128,34 @@ void removeLesions(DnaSegment& segment, const Sites& sites, std::size_t size, st
         const std::size_t site = sites[static_cast<std::size_t>(u * static_cast<double>(size))];
         if (segment.codes[site] == code) {
             segment.codes[site] = static_cast<std::uint8_t>(noLesion);
-            emptied.push_back({site, static_cast<std::uint16_t>(code)});
+            emptied.push_back(site);
             ++removed;
         }
     }
     segment.lesionCounts[static_cast<std::size_t>(code)] -= removed;
 }
 
-void clearEmptiedBits(DnaSegment& segment, const std::vector<Emptied>& emptied, LesionRecord* record)
+void clearEmptiedBits(DnaSegment& segment, const std::vector<std::size_t>& emptied)
 {
     const std::size_t positions = static_cast<std::size_t>(segment.length) + 1;
-    for (const Emptied& lesion : emptied) {
-        const std::size_t strandIndex = lesion.site / positions;
-        const std::size_t position = lesion.site % positions;
+    for (const std::size_t site : emptied) {
+        const std::size_t strandIndex = site / positions;
+        const std::size_t position = site % positions;
         segment.occupied[strandIndex * segment.wordsPerStrand + position / 64] &=
             ~(std::uint64_t{1} << (position % 64));
-        if (record != nullptr) {
-            record->repaired.push_back({static_cast<std::uint32_t>(position),
-                                        static_cast<std::uint16_t>(strandIndex), lesion.code});
-        }
     }
 }
 
 template <typename Sites>
 void removeFrom(DnaSegment& segment, const Sites& sites, std::size_t size,
                 std::int32_t strandBreaksToRemove, std::int32_t baseDamagesToRemove,
-                RandomStreams& streams, LesionRecord* record)
+                RandomStreams& streams)
 {
-    std::vector<Emptied> emptied;
+    std::vector<std::size_t> emptied;  // the sites emptied
     emptied.reserve(static_cast<std::size_t>(strandBreaksToRemove + baseDamagesToRemove));
     removeLesions(segment, sites, size, strandBreak, strandBreaksToRemove, streams, emptied);
     removeLesions(segment, sites, size, baseDamage, baseDamagesToRemove, streams, emptied);
-    clearEmptiedBits(segment, emptied, record);
+    clearEmptiedBits(segment, emptied);
 }
 
 }  // namespace
@@ -184,12 +174,8 @@ std::int32_t repairCount(std::int32_t placed, double repairProbability)
     return placed - static_cast<std::int32_t>(kept);
 }
 
-void applyChemicalRepair(DnaSegment& segment, const DamageYields& yields, RandomStreams& streams,
-                         LesionRecord* record)
+void applyChemicalRepair(DnaSegment& segment, const DamageYields& yields, RandomStreams& streams)
 {
-    if (record != nullptr) {
-        record->repaired.clear();
-    }
     const std::int32_t strandBreaksToRemove =
         repairCount(yields.strandBreaks, yields.repairProbability);
     const std::int32_t baseDamagesToRemove =
@@ -202,10 +188,10 @@ void applyChemicalRepair(DnaSegment& segment, const DamageYields& yields, Random
     const std::int64_t toRemove = std::int64_t{strandBreaksToRemove} + baseDamagesToRemove;
     if (toRemove * fewDrawsPerLesion < static_cast<std::int64_t>(size)) {
         removeFrom(segment, indexSites(segment), size, strandBreaksToRemove, baseDamagesToRemove,
-                   streams, record);
+                   streams);
     } else {
         removeFrom(segment, listSites(segment, size), size, strandBreaksToRemove,
-                   baseDamagesToRemove, streams, record);
+                   baseDamagesToRemove, streams);
     }
 }
 

@@ -19,9 +19,7 @@ std::int32_t repairCount(std::int32_t placed, double repairProbability);
 
 // Removes repairCount(strandBreaks) strand breaks, then repairCount(baseDamages)
 // base damages of code 2. A removal stops early once no lesion of its kind is
-// left on the segment, so it always ends. With a record, also lists the
-// lesions removed there.
-void applyChemicalRepair(DnaSegment& segment, const DamageYields& yields, RandomStreams& streams,
-                         LesionRecord* record = nullptr);
+// left on the segment, so it always ends.
+void applyChemicalRepair(DnaSegment& segment, const DamageYields& yields, RandomStreams& streams);
 
 }  // namespace kesp

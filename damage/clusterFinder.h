@@ -119,25 +119,30 @@ struct ClusterBuilder {
 
 [[noreturn]] void stopForMissingDamage();
 
-// Hands every cluster of the segment, classified, to visit(builder, class) in
-// position order. A cluster is a maximal run of lesion positions in which no
-// 9 or more lesion-free positions follow each other. Stops the run when the
-// segment holds no lesion.
-template <typename Visit>
-void scanClusters(const DnaSegment& segment, Visit&& visit)
+namespace detail {
+
+// The lesion codes of both strands at a position, strand 1 first; noLesion
+// where a strand has none.
+struct PositionCodes {
+    std::int32_t strand1;
+    std::int32_t strand2;
+};
+
+// The scan itself, over the occupancy words of both strands; codesAt(w,
+// bit, set1, set2) gives the codes at bit `bit` of word `w`, where set1 and
+// set2 (0 or 1) tell whether each strand holds a lesion there.
+template <typename CodesAt, typename Visit>
+void scanOccupancy(const std::uint64_t* strand1, const std::uint64_t* strand2, std::size_t words,
+                   CodesAt&& codesAt, Visit&& visit)
 {
-    const std::uint64_t* strand1 = strandWords(segment, 1);
-    const std::uint64_t* strand2 = strandWords(segment, 2);
-    const std::size_t strand2Base = siteIndex(segment, 2, 0);
     ClusterBuilder cluster;
     bool open = false;
-    for (std::size_t w = 0; w < segment.wordsPerStrand; ++w) {
+    for (std::size_t w = 0; w < words; ++w) {
         const std::uint64_t word1 = strand1[w];
         const std::uint64_t word2 = strand2[w];
         for (std::uint64_t bits = word1 | word2; bits != 0; bits &= bits - 1) {
             const auto bit = static_cast<std::size_t>(std::countr_zero(bits));
-            const std::size_t p = w * 64 + bit;
-            const auto position = static_cast<std::int32_t>(p);
+            const auto position = static_cast<std::int32_t>(w * 64 + bit);
             if (!open) {
                 cluster.start(position);
                 open = true;
@@ -145,19 +150,57 @@ void scanClusters(const DnaSegment& segment, Visit&& visit)
                 visit(cluster, cluster.classify());
                 cluster.start(position);
             }
-            // Codes are meaningful only where the bit is set; both are read
-            // and masked, since which strand holds a lesion is as random as
-            // a coin and a branch on it would mispredict half the time.
-            const std::int32_t code1 = segment.codes[p] & -static_cast<std::int32_t>((word1 >> bit) & 1U);
-            const std::int32_t code2 =
-                segment.codes[strand2Base + p] & -static_cast<std::int32_t>((word2 >> bit) & 1U);
-            cluster.addPosition(position, code1, code2);
+            const PositionCodes codes = codesAt(w, bit, (word1 >> bit) & 1U, (word2 >> bit) & 1U);
+            cluster.addPosition(position, codes.strand1, codes.strand2);
         }
     }
     if (!open) {
         stopForMissingDamage();
     }
     visit(cluster, cluster.classify());
+}
+
+}  // namespace detail
+
+// Hands every cluster of the segment, classified, to visit(builder, class) in
+// position order. A cluster is a maximal run of lesion positions in which no
+// 9 or more lesion-free positions follow each other. Stops the run when the
+// segment holds no lesion.
+template <typename Visit>
+void scanClusters(const DnaSegment& segment, Visit&& visit)
+{
+    const std::uint8_t* codes1 = segment.codes.get();
+    const std::uint8_t* codes2 = codes1 + siteIndex(segment, 2, 0);
+    // Codes are meaningful only where the bit is set; both are read and
+    // masked, since which strand holds a lesion is as random as a coin and a
+    // branch on it would mispredict half the time.
+    const auto codesAt = [codes1, codes2](std::size_t w, std::size_t bit, std::uint64_t set1,
+                                          std::uint64_t set2) {
+        const std::size_t p = w * 64 + bit;
+        return detail::PositionCodes{codes1[p] & -static_cast<std::int32_t>(set1),
+                                     codes2[p] & -static_cast<std::int32_t>(set2)};
+    };
+    detail::scanOccupancy(strandWords(segment, 1), strandWords(segment, 2), segment.wordsPerStrand, codesAt,
+                          visit);
+}
+
+// The same for a cell's lesion maps: a lesion is a strand break where the
+// strand-break map has it, else a base damage.
+template <typename Visit>
+void scanClusters(const LesionMaps& maps, Visit&& visit)
+{
+    const std::size_t words = maps.lesions.size() / 2;
+    const std::uint64_t* breaks1 = maps.strandBreaks.data();
+    const std::uint64_t* breaks2 = breaks1 + words;
+    // 1 << 0 is a strand break, 1 << 1 a base damage, 0 << either no lesion.
+    const auto codesAt = [breaks1, breaks2](std::size_t w, std::size_t bit, std::uint64_t set1,
+                                            std::uint64_t set2) {
+        const std::uint64_t notBreak1 = ((breaks1[w] >> bit) & 1U) ^ 1U;
+        const std::uint64_t notBreak2 = ((breaks2[w] >> bit) & 1U) ^ 1U;
+        return detail::PositionCodes{static_cast<std::int32_t>(set1 << notBreak1),
+                                     static_cast<std::int32_t>(set2 << notBreak2)};
+    };
+    detail::scanOccupancy(maps.lesions.data(), maps.lesions.data() + words, words, codesAt, visit);
 }
 
 }  // namespace kesp

@@ -42,23 +42,9 @@ void clearStrands(DnaSegment& segment)
     segment.lesionCounts = {};
 }
 
-void rebuildSegment(DnaSegment& segment, const LesionRecord& record)
+void copyOccupancy(const DnaSegment& segment, std::vector<std::uint64_t>& map)
 {
-    clearStrands(segment);
-    const std::size_t positions = static_cast<std::size_t>(segment.length) + 1;
-    std::uint64_t* words = segment.occupied.get();
-    std::uint8_t* codes = segment.codes.get();
-    for (const SiteLesion& lesion : record.placed) {
-        const std::size_t p = lesion.position;
-        words[lesion.strandIndex * segment.wordsPerStrand + p / 64] |= std::uint64_t{1} << (p % 64);
-        codes[lesion.strandIndex * positions + p] = static_cast<std::uint8_t>(lesion.code);
-        ++segment.lesionCounts[lesion.code];
-    }
-    for (const SiteLesion& lesion : record.repaired) {
-        const std::size_t p = lesion.position;
-        words[lesion.strandIndex * segment.wordsPerStrand + p / 64] &= ~(std::uint64_t{1} << (p % 64));
-        --segment.lesionCounts[lesion.code];
-    }
+    map.assign(segment.occupied.get(), segment.occupied.get() + 2 * segment.wordsPerStrand);
 }
 
 }  // namespace kesp

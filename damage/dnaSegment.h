@@ -43,19 +43,16 @@ struct DnaSegment {
     CombinedJump baseTypeSkip;
 };
 
-// A lesion at a site: its position, its strand (0 or 1) and its code. Not
-// bytes, whose stores may alias anything and slow the loops that write them.
-struct SiteLesion {
-    std::uint32_t position;
-    std::uint16_t strandIndex;
-    std::uint16_t code;
-};
-
-// What placement and chemical repair did to a segment, for rebuilding it
-// elsewhere: the lesions in the order placed, then the ones repair removed.
-struct LesionRecord {
-    std::vector<SiteLesion> placed;
-    std::vector<SiteLesion> repaired;
+// A cell's lesions as its clusters see them, in two maps laid out like the
+// segment's occupancy words (strand 1's, then strand 2's): the sites that
+// hold a lesion after chemical repair, and the sites where strand breaks
+// were placed (a strand break that repair removed is in the second map
+// only). Clusters tell base damages and base lesions not apart, so the two
+// maps say all a cell's clusters need, in a seventh of the bytes of the
+// segment: far less to hand from one core to another.
+struct LesionMaps {
+    std::vector<std::uint64_t> lesions;
+    std::vector<std::uint64_t> strandBreaks;
 };
 
 // Allocates max(length, 0) empty positions per strand; stops the run when
@@ -67,8 +64,8 @@ void releaseSegment(DnaSegment& segment);
 // Empties every site.
 void clearStrands(DnaSegment& segment);
 
-// Gives a segment of the recorded segment's length the recorded lesions.
-void rebuildSegment(DnaSegment& segment, const LesionRecord& record);
+// Copies the occupancy words of both strands into a map.
+void copyOccupancy(const DnaSegment& segment, std::vector<std::uint64_t>& map);
 
 // Index of a site into codes.
 inline std::size_t siteIndex(const DnaSegment& segment, int strand, std::int32_t position)

@@ -115,7 +115,7 @@ void skipBaseTypes(const DnaSegment& segment, CombinedState& generator)
 }
 
 void placeLesions(DnaSegment& segment, const DamageYields& yields, double fbl,
-                  CombinedState& generator, LesionRecord* record)
+                  CombinedState& generator, std::vector<std::uint64_t>* strandBreakMap)
 {
     requireRoomForLesions(segment, yields);
     clearStrands(segment);
@@ -123,21 +123,14 @@ void placeLesions(DnaSegment& segment, const DamageYields& yields, double fbl,
                              static_cast<std::size_t>(segment.length) + 1};
     PlacementDraws draws(generator, static_cast<double>(segment.length));
     DrawCursor cursor{draws};
-    SiteLesion* recorded = nullptr;
-    if (record != nullptr) {
-        record->placed.resize(static_cast<std::size_t>(std::max(yields.strandBreaks, 0))
-                              + static_cast<std::size_t>(std::max(yields.baseDamages, 0)));
-        recorded = record->placed.data();
-    }
-    const auto store = [&view, &recorded](const Site& site, std::int32_t code) {
+    const auto store = [&view](const Site& site, std::int32_t code) {
         view.codes[site.strandIndex * view.positions + site.position] = static_cast<std::uint8_t>(code);
-        if (recorded != nullptr) {
-            *recorded++ = SiteLesion{static_cast<std::uint32_t>(site.position),
-                                     static_cast<std::uint16_t>(site.strandIndex), static_cast<std::uint16_t>(code)};
-        }
     };
     for (std::int32_t i = 0; i < yields.strandBreaks; ++i) {
         store(occupyFreeSite(view, cursor), strandBreak);
+    }
+    if (strandBreakMap != nullptr) {
+        copyOccupancy(segment, *strandBreakMap);
     }
     std::int32_t baseLesions = 0;
     for (std::int32_t i = 0; i < yields.baseDamages; ++i) {

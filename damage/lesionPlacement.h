@@ -2,6 +2,9 @@
 // Random placement of one cell's lesions on the DNA segment, drawn from the
 // combined generator.
 
+#include <cstdint>
+#include <vector>
+
 #include "damage/damageYields.h"
 #include "damage/dnaSegment.h"
 
@@ -14,8 +17,9 @@ void skipBaseTypes(const DnaSegment& segment, CombinedState& generator);
 // Clears both strands, then places the strand breaks and after them the base
 // damages of the yields on free sites; a base damage becomes a Bl with
 // probability fbl. Stops the run when the segment has fewer sites than lesions.
-// With a record, also lists the lesions placed there.
+// With a strand-break map, copies the occupancy into it once the strand
+// breaks are placed.
 void placeLesions(DnaSegment& segment, const DamageYields& yields, double fbl,
-                  CombinedState& generator, LesionRecord* record = nullptr);
+                  CombinedState& generator, std::vector<std::uint64_t>* strandBreakMap = nullptr);
 
 }  // namespace kesp

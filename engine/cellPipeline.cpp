@@ -23,37 +23,35 @@ namespace {
 // worker for a time slice of several milliseconds, perhaps in the middle of
 // the oldest cell in flight, and the placer goes on (cutting the cells
 // itself) until it has this many cells ahead and must wait for it. Each
-// slot holds a record of some 40 kB for a cell of 1 Gy and a cell tally of
-// 10 kB; the slots are used in turn, so a slot's record is no longer in the
-// cache of the worker that read it when the placer writes it again.
+// slot holds lesion maps of at most 37 kB and a cell tally of 10 kB; the
+// slots are used in turn, so a slot's maps are no longer in the cache of
+// the worker that read them when the placer writes them again.
 constexpr unsigned cellsAhead = 128;
 
 // Counters written by different threads live on cache lines of their own,
 // so that a write by one does not take the line from under the others.
 constexpr std::size_t cacheLine = 64;
 
-// Where the cell in a slot stands. A slot goes round free -> recorded ->
+// Where the cell in a slot stands. A slot goes round free -> mapped ->
 // cutting -> cut -> free, or from free straight to cut when the placer cuts
 // the cell itself; a cell whose cutting throws leaves its slot failed until
 // the next batch.
 enum class SlotState : std::uint8_t {
     free,      // takes the next cell the placer places into it
-    recorded,  // holds the record of a placed cell, waiting to be cut
+    mapped,    // holds the lesion maps of a placed cell, waiting to be cut
     cutting,   // a thread is cutting its cell
     cut,       // its cell tally holds the cell, waiting to be folded
     failed,    // its cell threw; the batch ends before it
 };
 
-// A cell in flight: the record of its lesions, from which a worker
-// rebuilds its segment (a short list in placement order is far cheaper to
-// hand across cores than the scattered segment), and once cut, its
-// clusters gathered in a cell tally, ready to be folded. `cell` and the
-// rest are written by the one thread that moved the state on, before it
-// publishes the new state.
+// A cell in flight: the maps of its lesions, which a worker cuts into
+// clusters, and once cut, its clusters gathered in a cell tally, ready to be
+// folded. `cell` and the rest are written by the one thread that moved the
+// state on, before it publishes the new state.
 struct Slot {
     std::atomic<SlotState> state{SlotState::free};
     int cell = 0;
-    LesionRecord record;
+    LesionMaps maps;
     CellTally tally;
 };
 
@@ -68,10 +66,9 @@ struct Slot {
 class CellPipeline::Crew {
 public:
     Crew(CellSimulation& cells, unsigned workers)
-        : cells_(cells), slots_(workers + cellsAhead), segments_(workers)
+        : cells_(cells), slots_(workers + cellsAhead)
     {
-        workers_ = startThreads(workers, [this](unsigned k) { serveBatches(segments_[k]); });
-        segments_.resize(workers_.size());  // none for threads refused; the others stay where they are
+        workers_ = startThreads(workers, [this](unsigned) { serveBatches(); });
     }
 
     ~Crew()
@@ -94,7 +91,7 @@ public:
         beginBatch(dose, count);
         batchBegun_.release(static_cast<std::ptrdiff_t>(workers_.size()));
         place(stop);
-        serveBatch(cells_.segment);
+        serveBatch();
         for (std::size_t k = 0; k < workers_.size(); ++k) {
             batchEnded_.acquire();
         }
@@ -108,16 +105,10 @@ private:
     Slot& slotOf(int cell) { return slots_[static_cast<std::size_t>(cell) % slots_.size()]; }
     int slotCount() const { return static_cast<int>(slots_.size()); }
 
-    // With the workers waiting for the batch: every slot free, the workers'
-    // segments of the dose's length (it changes with the particle type).
+    // With the workers waiting for the batch: every slot free.
     void beginBatch(const CellDose& dose, int count)
     {
         dose_ = &dose;
-        for (DnaSegment& segment : segments_) {
-            if (!segment.occupied || segment.length != cells_.segment.length) {
-                allocateSegment(segment, cells_.segment.length);
-            }
-        }
         for (Slot& slot : slots_) {
             slot.state = SlotState::free;
         }
@@ -134,28 +125,27 @@ private:
     }
 
     // A worker's life: a batch at a time, until the crew closes.
-    void serveBatches(DnaSegment& segment)
+    void serveBatches()
     {
         for (;;) {
             batchBegun_.acquire();
             if (closing_) {
                 return;
             }
-            serveBatch(segment);
+            serveBatch();
             batchEnded_.release();
         }
     }
 
-    // Folds and cuts cells, on the given segment, until every cell of the
-    // batch is folded.
-    void serveBatch(DnaSegment& segment)
+    // Folds and cuts cells until every cell of the batch is folded.
+    void serveBatch()
     {
         for (;;) {
             const std::uint32_t seen = changes_.load();
             if (folded_.load() >= limit_.load()) {
                 return;  // the limit only ever falls, and never below a cell not yet folded
             }
-            if (!cutOne(segment)) {
+            if (!cutOne()) {
                 changes_.wait(seen);
             }
         }
@@ -172,17 +162,16 @@ private:
                 break;
             }
             // When the workers are behind, the placer cuts the cell itself,
-            // on its segment, and hands on its cell tally instead of a
-            // record, which would cost it the writing and a worker the
-            // rebuilding: when records enough wait for the workers, or the
-            // cells in flight fill all but this slot.
-            const bool cutHere = recordsWaiting() > workers_.size() || cell - folded_.load() + 1 >= slotCount();
+            // on its segment, and hands on its cell tally instead of lesion
+            // maps, which would cost it the copying: when maps enough wait
+            // for the workers, or the cells in flight fill all but this slot.
+            const bool cutHere = mapsWaiting() > workers_.size() || cell - folded_.load() + 1 >= slotCount();
             Slot& slot = slotOf(cell);
             slot.cell = cell;
             if (!attempt(cell, [&] { placeAndRepair(slot, cutHere); })) {
                 break;
             }
-            slot.state = cutHere ? SlotState::cut : SlotState::recorded;
+            slot.state = cutHere ? SlotState::cut : SlotState::mapped;
             placed_ = cell + 1;
             if (cutHere) {
                 foldReadyCells();
@@ -192,19 +181,18 @@ private:
     }
 
     // The cells in flight that no thread is cutting yet.
-    std::size_t recordsWaiting()
+    std::size_t mapsWaiting()
     {
         const int placed = placed_.load();
         std::size_t waiting = 0;
         for (int cell = folded_.load(); cell < placed; ++cell) {
-            waiting += slotOf(cell).state.load() == SlotState::recorded ? 1 : 0;
+            waiting += slotOf(cell).state.load() == SlotState::mapped ? 1 : 0;
         }
         return waiting;
     }
 
-    // Waits until the cell's slot is free, helping to cut meanwhile on the
-    // placer's segment, which the next placement clears anyway; false when
-    // the batch ends before the cell.
+    // Waits until the cell's slot is free, helping to cut meanwhile; false
+    // when the batch ends before the cell.
     bool awaitFreeSlot(int cell)
     {
         for (;;) {
@@ -215,51 +203,50 @@ private:
             if (cell - folded_.load() < slotCount()) {
                 return true;
             }
-            if (!cutOne(cells_.segment)) {
+            if (!cutOne()) {
                 changes_.wait(seen);
             }
         }
     }
 
+    // The maps are copied in one go each, not written bit by bit where a
+    // worker has last read an earlier cell's maps, which would stall the
+    // placer at every cache line.
     void placeAndRepair(Slot& slot, bool cutHere)
     {
-        LesionRecord* record = cutHere ? nullptr : &placing_;
-        placeCellLesions(cells_.segment, *dose_, cells_.generator, record);
-        applyChemicalRepair(cells_.segment, dose_->yields, cells_.streams, record);
+        placeCellLesions(cells_.segment, *dose_, cells_.generator, cutHere ? nullptr : &slot.maps.strandBreaks);
+        applyChemicalRepair(cells_.segment, dose_->yields, cells_.streams);
         if (cutHere) {
             tallyCellClusters(cells_.segment, slot.tally, dose_->trackWeight);
         } else {
-            slot.record.placed.assign(placing_.placed.begin(), placing_.placed.end());
-            slot.record.repaired.assign(placing_.repaired.begin(), placing_.repaired.end());
+            copyOccupancy(cells_.segment, slot.maps.lesions);
         }
     }
 
-    // Cuts the first recorded cell there is, on the given segment, and folds
-    // what it can then; false when there was none.
-    bool cutOne(DnaSegment& segment)
+    // Cuts the first mapped cell there is and folds what it can then;
+    // false when there was none.
+    bool cutOne()
     {
-        Slot* slot = claimRecordedCell();
+        Slot* slot = claimMappedCell();
         if (slot == nullptr) {
             return false;
         }
-        const bool done = attempt(slot->cell, [&] {
-            rebuildSegment(segment, slot->record);
-            tallyCellClusters(segment, slot->tally, dose_->trackWeight);
-        });
+        const bool done =
+            attempt(slot->cell, [&] { tallyCellClusters(slot->maps, slot->tally, dose_->trackWeight); });
         slot->state = done ? SlotState::cut : SlotState::failed;
         foldReadyCells();
         announce();
         return true;
     }
 
-    // Takes the first slot of the cells in flight that holds a record; the
+    // Takes the first slot of the cells in flight that holds lesion maps; the
     // exchange makes sure only one thread takes it.
-    Slot* claimRecordedCell()
+    Slot* claimMappedCell()
     {
         const int placed = placed_.load();
         for (int cell = folded_.load(); cell < placed; ++cell) {
             Slot& slot = slotOf(cell);
-            SlotState expected = SlotState::recorded;
+            SlotState expected = SlotState::mapped;
             if (slot.state.compare_exchange_strong(expected, SlotState::cutting)) {
                 return &slot;
             }
@@ -324,11 +311,6 @@ private:
     CellSimulation& cells_;
     const CellDose* dose_ = nullptr;  // of the batch under way
     std::vector<Slot> slots_;
-    std::vector<DnaSegment> segments_;  // one for each worker
-    // The record of the cell being placed, copied into its slot in one go:
-    // written there lesion by lesion, where a worker has last read an
-    // earlier cell's record, it would stall the placer at every cache line.
-    LesionRecord placing_;
 
     alignas(cacheLine) std::atomic<int> limit_{0};
     alignas(cacheLine) std::atomic<int> placed_{0};

@@ -4,11 +4,11 @@
 // its chemical repair only stream 1, each in cell order; cutting its lesions
 // into clusters needs neither; and folding its clusters into the run sums
 // must go in cell order. So one thread places and repairs the lesions of
-// each cell in turn and hands on a record of them, other threads rebuild
-// earlier cells from their records and cut them into clusters, gathered in
-// a tally of the cell, and the cells' tallies are folded into the run's
-// strictly in cell order. When the others fall behind, the placing thread
-// cuts a cell itself.
+// each cell in turn and hands on maps of them (which sites hold a lesion,
+// which a strand break), other threads cut earlier cells' maps into
+// clusters, gathered in a tally of the cell, and the cells' tallies are
+// folded into the run's strictly in cell order. When the others fall
+// behind, the placing thread cuts a cell itself.
 
 #include <memory>
 
