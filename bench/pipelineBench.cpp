@@ -26,7 +26,7 @@ namespace kesp::bench {
 namespace {
 
 constexpr int pipelineCells = 20000;
-constexpr int timedRuns = 3;  // of each, the fastest counts
+constexpr int timedRuns = 5;  // of each, the fastest counts
 
 // The CPU seconds of every thread of this process so far.
 double processCpuSeconds()
