@@ -1,0 +1,12 @@
+"""KESP in Python: DNA lesion clusters that ionising radiation induces per gray.
+
+The engine is the one the ``kesp`` program runs, compiled into ``kesp._core``.
+"""
+
+from kesp._core import __version__
+from kesp._runs import *  # noqa: F401,F403
+from kesp._runs import __all__ as _runs_all
+from kesp._scans import *  # noqa: F401,F403
+from kesp._scans import __all__ as _scans_all
+
+__all__ = ["__version__", *_runs_all, *_scans_all]

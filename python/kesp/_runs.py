@@ -1,0 +1,3 @@
+"""Settings, radiation fields, runs and their results."""
+
+__all__: list[str] = []

@@ -1,0 +1,14 @@
+// The compiled part of the Python package kesp: the library's settings,
+// runs, results and scans, bound with pybind11.
+
+#include <pybind11/pybind11.h>
+
+#include "python/src/bindings.h"
+
+PYBIND11_MODULE(_core, module)
+{
+    module.doc() = "KESP's engine: DNA damage clusters induced by ionising radiation, by Monte Carlo simulation.";
+    module.attr("__version__") = KESP_VERSION;
+    kesp::python::bindRuns(module);
+    kesp::python::bindScans(module);
+}

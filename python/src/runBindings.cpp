@@ -1,0 +1,7 @@
+#include "python/src/bindings.h"
+
+namespace kesp::python {
+
+void bindRuns(pybind11::module_&) {}
+
+}  // namespace kesp::python
