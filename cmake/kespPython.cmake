@@ -11,6 +11,10 @@ if(KESP_SANITIZE OR KESP_SANITIZE_THREAD)
   message(STATUS "Python module: not built in a sanitizer build")
   return()
 endif()
+if(NOT KESP_BUILD_SCAN)
+  message(STATUS "Python module: not built (kesp.scan needs the scan library: KESP_BUILD_SCAN=ON)")
+  return()
+endif()
 set(defaultPython /usr/bin/python3)
 if(NOT EXISTS ${defaultPython})
   find_program(defaultPython NAMES python3)
@@ -33,12 +37,19 @@ set(KESP_PYTHON_FOUND ON)
 set(CMAKE_POSITION_INDEPENDENT_CODE ON)
 # Where the interpreter looks for packages of its installation: relative to
 # /usr/local for Debian's (its dist-packages there), else to its own prefix.
-execute_process(
-  COMMAND ${Python_EXECUTABLE} -c "import os, sys, sysconfig
+# Given on the command line it is kept; worked out, it is worked out again
+# when another interpreter is chosen.
+if(NOT DEFINED KESP_PYTHON_INSTALL_DIR
+   OR (DEFINED KESP_PYTHON_INSTALL_DIR_FOR AND NOT KESP_PYTHON_INSTALL_DIR_FOR STREQUAL Python_EXECUTABLE))
+  execute_process(
+    COMMAND ${Python_EXECUTABLE} -c "import os, sys, sysconfig
 path = sysconfig.get_path('platlib')
 base = '/usr/local' if path.startswith('/usr/local/') else sys.prefix
 print(os.path.relpath(path, base))"
-  OUTPUT_VARIABLE packageDir OUTPUT_STRIP_TRAILING_WHITESPACE)
-set(KESP_PYTHON_INSTALL_DIR "${packageDir}" CACHE PATH "Where cmake --install puts the Python package, relative to the prefix")
+    OUTPUT_VARIABLE packageDir OUTPUT_STRIP_TRAILING_WHITESPACE)
+  set(KESP_PYTHON_INSTALL_DIR "${packageDir}" CACHE PATH
+      "Where cmake --install puts the Python package, relative to the prefix" FORCE)
+endif()
+set(KESP_PYTHON_INSTALL_DIR_FOR "${Python_EXECUTABLE}" CACHE INTERNAL "The interpreter KESP_PYTHON_INSTALL_DIR is for")
 message(STATUS "Python module: built for ${Python_EXECUTABLE} (Python ${Python_VERSION}, pybind11 ${pybind11_VERSION}),"
                " installed to <prefix>/${KESP_PYTHON_INSTALL_DIR}")

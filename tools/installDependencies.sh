@@ -11,6 +11,14 @@
 #   python3-pandas, python3-matplotlib
 #                    kesp-plot's tables and figures (for /usr/bin/python3)
 #   snakemake        the workflow that runs scans in parts, on a cluster too
+#   python3-dev, python3-pybind11
+#                    the Python module kesp (the interpreter's headers, pybind11)
+#   python3-tqdm     its progress bars
+#   python3-pytest   its tests
+#   python3-venv, python3-pip
+#                    the test that installs it with pip into a fresh environment
+#   jupyter-nbconvert, python3-nbclient, python3-ipykernel
+#                    the notebooks of examples/notebooks, executed by the tests
 # Says what it installs; the package lists are updated only when a package
 # is not known to apt yet. Needs root, or sudo.
 set -euo pipefail
@@ -24,6 +32,17 @@ need=()
 /usr/bin/python3 -c 'import pandas' 2>/dev/null || need+=(python3-pandas)
 /usr/bin/python3 -c 'import matplotlib' 2>/dev/null || need+=(python3-matplotlib)
 command -v snakemake >/dev/null || need+=(snakemake)
+/usr/bin/python3 -c 'import os, sys, sysconfig
+sys.exit(not os.path.isfile(os.path.join(sysconfig.get_path("include"), "Python.h")))' 2>/dev/null \
+  || need+=(python3-dev)
+/usr/bin/python3 -c 'import pybind11' 2>/dev/null || need+=(python3-pybind11)
+/usr/bin/python3 -c 'import tqdm' 2>/dev/null || need+=(python3-tqdm)
+/usr/bin/python3 -c 'import pytest' 2>/dev/null || need+=(python3-pytest)
+/usr/bin/python3 -c 'import ensurepip' 2>/dev/null || need+=(python3-venv)
+/usr/bin/python3 -m pip --version >/dev/null 2>&1 || need+=(python3-pip)
+command -v jupyter-nbconvert >/dev/null || need+=(jupyter-nbconvert)
+/usr/bin/python3 -c 'import nbclient' 2>/dev/null || need+=(python3-nbclient)
+/usr/bin/python3 -c 'import ipykernel' 2>/dev/null || need+=(python3-ipykernel)
 if [ ${#need[@]} -eq 0 ]; then
   exit 0
 fi
