@@ -20,6 +20,19 @@ if(NOT EXISTS ${defaultPython})
   find_program(defaultPython NAMES python3)
 endif()
 set(KESP_PYTHON "${defaultPython}" CACHE FILEPATH "The Python interpreter the module is built for")
+# FindPython keeps what it found for the interpreter of an earlier configure
+# (its headers, say) as long as the version matches: another interpreter
+# starts afresh, and gets its own package folder.
+if(DEFINED CACHE{KESP_PYTHON_LAST} AND NOT KESP_PYTHON_LAST STREQUAL KESP_PYTHON)
+  get_cmake_property(cached CACHE_VARIABLES)
+  foreach(name IN LISTS cached)
+    if(name MATCHES "^_Python")
+      unset(${name} CACHE)
+    endif()
+  endforeach()
+  unset(KESP_PYTHON_INSTALL_DIR CACHE)
+endif()
+set(KESP_PYTHON_LAST "${KESP_PYTHON}" CACHE INTERNAL "The interpreter of the last configure")
 set(Python_EXECUTABLE ${KESP_PYTHON})
 find_package(Python 3.9 COMPONENTS Interpreter Development.Module)
 if(NOT Python_FOUND)
@@ -37,10 +50,7 @@ set(KESP_PYTHON_FOUND ON)
 set(CMAKE_POSITION_INDEPENDENT_CODE ON)
 # Where the interpreter looks for packages of its installation: relative to
 # /usr/local for Debian's (its dist-packages there), else to its own prefix.
-# Given on the command line it is kept; worked out, it is worked out again
-# when another interpreter is chosen.
-if(NOT DEFINED KESP_PYTHON_INSTALL_DIR
-   OR (DEFINED KESP_PYTHON_INSTALL_DIR_FOR AND NOT KESP_PYTHON_INSTALL_DIR_FOR STREQUAL Python_EXECUTABLE))
+if(NOT DEFINED KESP_PYTHON_INSTALL_DIR)
   execute_process(
     COMMAND ${Python_EXECUTABLE} -c "import os, sys, sysconfig
 path = sysconfig.get_path('platlib')
@@ -48,8 +58,7 @@ base = '/usr/local' if path.startswith('/usr/local/') else sys.prefix
 print(os.path.relpath(path, base))"
     OUTPUT_VARIABLE packageDir OUTPUT_STRIP_TRAILING_WHITESPACE)
   set(KESP_PYTHON_INSTALL_DIR "${packageDir}" CACHE PATH
-      "Where cmake --install puts the Python package, relative to the prefix" FORCE)
+      "Where cmake --install puts the Python package, relative to the prefix")
 endif()
-set(KESP_PYTHON_INSTALL_DIR_FOR "${Python_EXECUTABLE}" CACHE INTERNAL "The interpreter KESP_PYTHON_INSTALL_DIR is for")
 message(STATUS "Python module: built for ${Python_EXECUTABLE} (Python ${Python_VERSION}, pybind11 ${pybind11_VERSION}),"
                " installed to <prefix>/${KESP_PYTHON_INSTALL_DIR}")
