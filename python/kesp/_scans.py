@@ -9,7 +9,7 @@ import tempfile
 import warnings
 from collections.abc import Mapping
 from pathlib import Path
-from typing import Any, Callable, Optional, Union
+from typing import Any, Optional, Union
 
 import pandas
 
@@ -38,7 +38,6 @@ class InputWarning(UserWarning):
 _DICT_SCAN_NAME = "scan dict"
 
 ScanSource = Union[str, os.PathLike, Mapping[str, Any]]
-ProgressFunction = Callable[[int, int, int, int], None]
 
 
 def scan(
@@ -86,7 +85,8 @@ def scan(
     if isinstance(scan, Mapping):
         with tempfile.TemporaryDirectory(prefix="kesp-scan-") as folder:
             path = Path(folder) / "scan.json"
-            path.write_text(json.dumps(_with_field_files_found(scan), indent=2), encoding="utf-8")
+            text = json.dumps(_with_field_files_found(scan), indent=2, default=_plain_value)
+            path.write_text(text, encoding="utf-8")
             return _run(str(path), _DICT_SCAN_NAME, jobs, progress, physics_only, lenient)
     return _run(os.fspath(scan), None, jobs, progress, physics_only, lenient)
 
@@ -118,6 +118,13 @@ def _run(path: str, shown_as: Optional[str], jobs: Optional[int], progress: bool
                             na_values=[""])
     frame.attrs["title"] = title
     return frame
+
+
+def _plain_value(value: Any) -> Any:
+    """A numpy array or number as the list or number it holds."""
+    if hasattr(value, "tolist"):
+        return value.tolist()
+    raise TypeError(f"a scan holds numbers, names and lists of them, not {type(value).__name__}")
 
 
 def _with_field_files_found(scan: Mapping[str, Any]) -> dict[str, Any]:

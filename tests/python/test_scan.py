@@ -1,5 +1,7 @@
 """kesp.scan against kesp-scan: the same table from a scan file and from a dict."""
 
+import io
+import json
 import os
 import signal
 import subprocess
@@ -7,6 +9,7 @@ import threading
 import time
 from pathlib import Path
 
+import numpy
 import pandas
 import pandas.testing
 import pytest
@@ -41,8 +44,6 @@ FIELD_SCAN = {
 
 def write_scan(folder: Path, scan: dict) -> Path:
     """The scan as a YAML file (JSON is YAML)."""
-    import json
-
     path = folder / "scan.yaml"
     path.write_text(json.dumps(scan, indent=2), encoding="utf-8")
     return path
@@ -59,8 +60,6 @@ def kesp_scan_csv(scan_file: Path, *options: str) -> str:
 
 
 def read_table(text: str) -> pandas.DataFrame:
-    import io
-
     return pandas.read_csv(io.StringIO(text), float_precision="round_trip", keep_default_na=False, na_values=[""])
 
 
@@ -78,7 +77,10 @@ def test_scan_from_a_file_and_from_a_dict_equal_kesp_scans_table(tmp_path):
     scan_file = write_scan(tmp_path, SMALL_SCAN)
     expected = read_table(kesp_scan_csv(scan_file))
     from_file = kesp.scan(scan_file, jobs=2, progress=False)
-    from_dict = kesp.scan(SMALL_SCAN, jobs=1, progress=False)
+    # numpy's numbers and arrays stand for the numbers and lists they hold.
+    with_numpy = {**SMALL_SCAN, "vary": {"PAR": ["p", "4He"], "MEV/A": numpy.array([10.0]),
+                                         "PO2": [numpy.int64(21), numpy.float64(0)]}}
+    from_dict = kesp.scan(with_numpy, jobs=1, progress=False)
     assert len(expected) == 4 and "rbe_dsb" in expected.columns
     for frame in (from_file, from_dict):
         pandas.testing.assert_frame_equal(frame, expected, check_exact=True)
