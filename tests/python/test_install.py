@@ -16,6 +16,10 @@ BUILD_DIR = Path(kesp.__file__).resolve().parents[2]
 # What an installed package must import and say.
 IMPORT_CHECK = "import kesp, kesp._core; print(kesp.__version__); print(kesp.__file__); print(callable(kesp.scan))"
 
+# A scan without simulation, and the program that prints its table.
+PHYSICS_SCAN = {"vary": {"PAR": ["p", "12C"], "MEV/A": [10]}}
+PHYSICS_TABLE = f"import kesp; print(kesp.scan({PHYSICS_SCAN!r}, physics_only=True, progress=False).to_csv(), end='')"
+
 
 def cache_value(name: str) -> str:
     text = (BUILD_DIR / "CMakeCache.txt").read_text(encoding="utf-8")
@@ -66,6 +70,9 @@ def test_pip_installs_the_checkout_offline_into_a_fresh_environment(tmp_path):
     assert Path(file).is_relative_to(environment)
     installed = {path.name for path in Path(file).parent.iterdir()}
     assert {"py.typed", "_core.pyi"} <= installed
+    # The installed engine gives the build tree's numbers.
+    physics = run_outside_the_build([str(python), "-c", PHYSICS_TABLE]).stdout
+    assert physics == kesp.scan(PHYSICS_SCAN, physics_only=True, progress=False).to_csv()
     script = (environment / "bin" / "kesp-plot").read_text(encoding="utf-8")
     assert "from kesp.plot import main" in script
     # The temporary build folder is gone from the checkout.
