@@ -142,9 +142,32 @@ def test_progress_shows_the_configurations(capsys):
 
 
 def test_ctrl_c_stops_the_scan_after_the_runs_under_way():
-    many = {"cells": 50, "vary": {"PAR": ["e"], "KE": [0.5 + k / 100 for k in range(400)]}}
+    # Some minutes of runs, each a fraction of a second.
+    many = {"cells": 200, "vary": {"PAR": ["e"], "KE": [0.5 + k / 100 for k in range(2000)]}}
     threading.Timer(0.5, os.kill, (os.getpid(), signal.SIGINT)).start()
     start = time.monotonic()
     with pytest.raises(KeyboardInterrupt):
         kesp.scan(many, jobs=1, progress=False)
     assert time.monotonic() - start < 5.0
+
+
+def test_other_python_threads_run_while_the_scan_runs():
+    ticks = []
+    done = threading.Event()
+
+    def tick():
+        while not done.is_set():
+            ticks.append(time.monotonic())
+            time.sleep(0.01)
+
+    ticker = threading.Thread(target=tick)
+    ticker.start()
+    start = time.monotonic()
+    try:
+        kesp.scan({**SMALL_SCAN, "cells": 500}, jobs=1, progress=False)
+    finally:
+        done.set()
+        ticker.join()
+    seconds = time.monotonic() - start
+    # Without the GIL released, the ticker would stand still until the end.
+    assert seconds > 0.3 and len(ticks) > 10
