@@ -164,10 +164,11 @@ void bindField(py::module_& module)
         });
     py::class_<RadiationField>(module, "Field", "A radiation field: one particle type or weighted components.")
         .def(py::init<>())
-        .def(py::init(&fieldOf), "components"_a, "file_name"_a = "")
+        .def(py::init(&fieldOf), "components"_a, "file_name"_a = "",
+             "Components (particle, kinetic energy in MeV, weight) in order; weights are normalised.")
         .def_static(
             "particle", [](const std::string& name, double energy) { return RadiationField(name, energy); },
-            "name"_a, "energy_mev"_a)
+            "name"_a, "energy_mev"_a, "One particle type at a kinetic energy of the whole particle in MeV.")
         .def_property_readonly("components", &RadiationField::components)
         .def_property_readonly("single_particle", &RadiationField::singleParticle)
         .def_property_readonly("file_name", &RadiationField::fileName)
@@ -187,9 +188,28 @@ void bindDiagnostics(py::module_& module)
         .def("__repr__", [](const Diagnostic& d) { return "<Diagnostic " + formatDiagnostic(d) + ">"; });
 }
 
+constexpr const char* settingsDoc = R"(Everything that defines one run, as the input file's blocks give it.
+
+field: the radiation (kesp.particle, kesp.mixed_field ...; a 1 MeV electron by default)
+cells: cells to simulate, at least 1 (SIMCON: NOCS=)
+seed: random number seed; 0 takes one from the clock (SIMCON: SEED=)
+oxygen_percent: pO2, percent O2 within [0, 100] (EVO2: PO2=)
+oxygen_model: kesp.OxygenModel (EVO2: M0= K= Q= R=)
+dmso: kesp.DmsoModel, DMSO concentration in mol dm^-3 (DMSO: CONC= FNSD= CHMX=)
+dna_content_gbp: DNA content of the cell, Gbp (CELL: DNA=)
+nucleus_diameter_um: diameter of the cell nucleus, um (CELL: NDIA=)
+unrepairable_base_fraction: fraction Bl/Bd of base damages never repaired (CELL: FBL=)
+oxygen_effect: False switches the oxygen effect off (kesp's /no2)
+zeb_dependent_oxygen: False makes the oxygen factor M0 itself (kesp's /nq)
+masses_2006: the older set of mass constants (kesp's /2006 without its oxygen switches)
+threads: threads for the cells; 0 takes the CPUs the process may use; results are the same on any number
+
+Settings read from a file (kesp.read_input) also name the input file, its SHA-256, the
+switches it was read with and the reader's diagnostics.)";
+
 void bindSettingsClass(py::module_& module)
 {
-    py::class_<PythonSettings>(module, "Settings", "Everything that defines one run.")
+    py::class_<PythonSettings>(module, "Settings", settingsDoc)
         .def(py::init([](const RadiationField& field, std::int32_t cells, std::int32_t seed, double oxygenPercent,
                          const OxygenModel& oxygenModel, const DmsoModel& dmso, double dna, double diameter,
                          double blFraction, bool oxygenEffect, bool zebDependent, bool masses2006,
