@@ -173,6 +173,14 @@ void bindField(py::module_& module)
         .def_property_readonly("single_particle", &RadiationField::singleParticle)
         .def_property_readonly("file_name", &RadiationField::fileName)
         .def("__len__", &RadiationField::componentCount)
+        .def("__repr__",
+             [](const RadiationField& field) {
+                 py::list rows;
+                 for (const FieldComponent& c : field.components()) {
+                     rows.append(py::make_tuple(c.name, c.kineticEnergy, c.weight));
+                 }
+                 return "Field(" + py::repr(rows).cast<std::string>() + ")";
+             })
         .def(py::self == py::self);
 }
 
