@@ -21,16 +21,25 @@ def timed(action) -> float:
 
 
 def test_two_runs_on_two_python_threads_go_on_side_by_side():
-    one = min(timed(lambda: kesp.run(**SHORT, progress=False)) for _ in range(2))
+    arguments = dict(**{**SHORT, "cells": 3000}, progress=False)
+
+    def one() -> None:
+        kesp.run(**arguments)
 
     def two() -> None:
-        workers = [threading.Thread(target=kesp.run, kwargs=dict(**SHORT, progress=False)) for _ in range(2)]
+        workers = [threading.Thread(target=one) for _ in range(2)]
         for worker in workers:
             worker.start()
         for worker in workers:
             worker.join()
 
-    assert timed(two) < 1.7 * one
+    # Other processes share the machine: the best of a few tries counts.
+    ratios = []
+    for _ in range(3):
+        ratios.append(timed(two) / timed(one))
+        if ratios[-1] < 1.6:
+            break
+    assert min(ratios) < 1.6, ratios
 
 
 def test_the_thread_count_changes_nothing_but_the_time():
