@@ -240,7 +240,8 @@ void bindSettingsClass(py::module_& module)
                  return settings;
              }),
              "field"_a = RadiationField(), py::kw_only(), "cells"_a = 1, "seed"_a = defaultSeed,
-             "oxygen_percent"_a = 100.0, "oxygen_model"_a = OxygenModel(), "dmso"_a = DmsoModel(),
+             "oxygen_percent"_a = 100.0, py::arg_v("oxygen_model", OxygenModel(), "OxygenModel()"),
+             py::arg_v("dmso", DmsoModel(), "DmsoModel()"),
              "dna_content_gbp"_a = 6.0, "nucleus_diameter_um"_a = 5.0, "unrepairable_base_fraction"_a = 0.0,
              "oxygen_effect"_a = true, "zeb_dependent_oxygen"_a = true, "masses_2006"_a = false, "threads"_a = 0u)
         .def_property(
