@@ -14,25 +14,9 @@ from typing import Any, Optional, Union
 import pandas
 
 from kesp import _core
+from kesp._errors import InputWarning, KespError
 
-__all__ = ["scan", "KespError", "InputError", "RunError", "InputWarning"]
-
-
-class KespError(Exception):
-    """An error of KESP: the base of its input and run errors."""
-
-
-class InputError(KespError):
-    """Input that cannot be used as it stands: a scan refused before anything ran."""
-
-
-class RunError(KespError):
-    """A run that stopped: the physics gave no result, a file could not be read."""
-
-
-class InputWarning(UserWarning):
-    """Input that runs, but not as it may have been meant."""
-
+__all__ = ["scan"]
 
 # The name a scan given as a dict goes by in messages.
 _DICT_SCAN_NAME = "scan dict"
@@ -104,9 +88,8 @@ def _run(path: str, shown_as: Optional[str], jobs: Optional[int], progress: bool
             path, jobs or 0, physics_only, lenient, bar.update if bar else None
         )
     except KespError as error:
-        if not shown_as:
-            raise
-        raise type(error)(named(str(error))) from None
+        error.args = tuple(named(arg) if isinstance(arg, str) else arg for arg in error.args)
+        raise
     finally:
         if bar:
             bar.close()

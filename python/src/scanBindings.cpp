@@ -23,7 +23,6 @@
 #include "scan/scanRunner.h"
 #include "scan/scanTable.h"
 #include "support/cpuAffinity.h"
-#include "support/runError.h"
 #include "support/stopFlag.h"
 
 namespace py = pybind11;
@@ -129,26 +128,6 @@ ScanTableText runScan(const ScanRequest& request, ScanCounter& counter, ScanTota
     return result;
 }
 
-[[noreturn]] void raisePython(const char* errorType, const std::string& message)
-{
-    const py::object type = py::module_::import("kesp").attr(errorType);
-    PyErr_SetString(type.ptr(), message.c_str());
-    throw py::error_already_set();
-}
-
-// The scan's outcome in Python's terms: a refusal is an input error, a run
-// that stopped a run error.
-ScanTableText outcomeOf(std::future<ScanTableText>& scan)
-{
-    try {
-        return scan.get();
-    } catch (const ScanRefused& refusal) {
-        raisePython("InputError", refusal.what());
-    } catch (const RunError& error) {
-        raisePython("RunError", error.what());
-    }
-}
-
 void reportProgress(const py::object& progress, const ScanCounter& counter, const ScanTotals& totals)
 {
     if (!progress.is_none() && totals.known) {
@@ -200,7 +179,9 @@ py::tuple runScanTable(const std::string& scanFile, unsigned jobs, bool physicsO
     if (stopped) {
         throw *stopped;
     }
-    ScanTableText result = outcomeOf(scan);
+    // A refusal (ScanRefused) reaches Python as kesp.InputError, a run that
+    // stopped as kesp.RunError.
+    ScanTableText result = scan.get();
     reportProgress(progress, counter, totals);
     return py::make_tuple(result.table, result.title, result.warnings);
 }
