@@ -22,13 +22,15 @@ __all__ = [
 Progress = Union[bool, Callable[[int], None]]
 
 
-def run(settings: Settings | str | os.PathLike[str] | None = None, *, progress: Progress = True,
+def run(settings: Settings | Field | str | os.PathLike[str] | None = None, *, progress: Progress = True,
         threads: int | None = None, **settings_arguments: Any) -> Results:
     """Simulates the cells of a run and returns its ``kesp.Results``.
 
-    Give the settings one of three ways:
+    Give the settings one of four ways:
 
     - a ``kesp.Settings``;
+    - a field, with the other arguments of ``kesp.Settings``, for example
+      ``kesp.run(kesp.particle("p", 10.0), cells=1000, oxygen_percent=21.0)``;
     - the path of an input file (read with ``kesp.read_input``);
     - nothing, and the arguments of ``kesp.Settings`` instead, for example
       ``kesp.run(field=kesp.particle("p", 10.0), cells=1000, oxygen_percent=21.0)``
@@ -56,10 +58,13 @@ def run(settings: Settings | str | os.PathLike[str] | None = None, *, progress: 
     return Results(_core.simulate(chosen, progress or None))
 
 
-def _settings_of(settings: Settings | str | os.PathLike[str] | None, arguments: dict[str, Any]) -> Settings:
+def _settings_of(settings: Settings | Field | str | os.PathLike[str] | None,
+                 arguments: dict[str, Any]) -> Settings:
     """A copy of the settings the caller gave, in whichever way."""
     if settings is None:
         return Settings(**arguments)
+    if isinstance(settings, Field):
+        return Settings(settings, **arguments)
     if arguments:
         raise TypeError("give either settings or the arguments of kesp.Settings, not both")
     if isinstance(settings, Settings):

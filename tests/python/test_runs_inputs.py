@@ -126,3 +126,12 @@ def test_results_of_settings_in_code_name_no_input_and_validate():
     total = tables[2].set_index(["row", "category"]).loc[("all", "dsb"), "mean"]
     assert total == results.dsb.per_cell_per_gy.mean
     assert tables[2]["mean"].isna().any()  # the report's "---"
+
+
+def test_a_field_with_the_settings_arguments_runs_as_those_settings():
+    field = kesp.particle("p", 10.0)
+    given_field = kesp.run(field, cells=2, seed=5, oxygen_percent=0.5, progress=False)
+    given_settings = kesp.run(kesp.Settings(field, cells=2, seed=5, oxygen_percent=0.5), progress=False)
+    assert given_field.to_dict() == given_settings.to_dict()
+    with pytest.raises(TypeError):
+        kesp.run(kesp.Settings(field), cells=2)
