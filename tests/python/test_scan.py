@@ -110,7 +110,7 @@ def test_a_dicts_field_file_is_found_from_the_current_folder(tmp_path, monkeypat
 def test_a_refused_scan_is_an_input_error_naming_the_place(scan, message):
     with pytest.raises(kesp.InputError, match=message) as refusal:
         kesp.scan(scan, progress=False)
-    assert isinstance(refusal.value, kesp.KespError)
+    assert isinstance(refusal.value, kesp.KespError) and refusal.value.kind == "refused"
     assert "kesp-scan-" not in str(refusal.value)  # the temporary file is not named
 
 
