@@ -20,26 +20,21 @@ def timed(action) -> float:
     return time.perf_counter() - start
 
 
-def test_two_runs_on_two_python_threads_go_on_side_by_side():
-    arguments = dict(**{**SHORT, "cells": 3000}, progress=False)
-
-    def one() -> None:
-        kesp.run(**arguments)
-
-    def two() -> None:
-        workers = [threading.Thread(target=one) for _ in range(2)]
-        for worker in workers:
-            worker.start()
-        for worker in workers:
-            worker.join()
-
-    # Other processes share the machine: the best of a few tries counts.
-    ratios = []
-    for _ in range(3):
-        ratios.append(timed(two) / timed(one))
-        if ratios[-1] < 1.6:
-            break
-    assert min(ratios) < 1.6, ratios
+def test_other_python_threads_go_on_while_cells_are_simulated():
+    # Were the GIL held while the cells are simulated, this thread would stand
+    # still for the whole run but for a moment at each progress poll. How fast
+    # the two go on together depends on what else the machine runs (the
+    # benchmark measures that); that this thread goes on at all does not.
+    worker = threading.Thread(target=lambda: kesp.run(**{**SHORT, "cells": 3000}, progress=False))
+    start = time.perf_counter()
+    worker.start()
+    stamps = [start]
+    while worker.is_alive():
+        stamps.append(time.perf_counter())
+    worker.join()
+    duration = stamps[-1] - start
+    longest_pause = max(later - earlier for earlier, later in zip(stamps, stamps[1:]))
+    assert len(stamps) > 1000 and longest_pause < 0.25 * duration, (len(stamps), longest_pause, duration)
 
 
 def test_the_thread_count_changes_nothing_but_the_time():
