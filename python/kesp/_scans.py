@@ -143,8 +143,11 @@ class _ProgressBar:
             self._bar = tqdm(total=cells_total if self._by_cells else rows_total,
                              unit="cells" if self._by_cells else "configurations", unit_scale=self._by_cells,
                              desc="kesp.scan")
-        self._bar.n = cells_done if self._by_cells else rows_done
-        self._bar.set_postfix_str(f"{rows_done}/{rows_total} configurations", refresh=False)
+        if self._by_cells:
+            self._bar.n = cells_done
+            self._bar.set_postfix_str(f"{rows_done}/{rows_total} configurations", refresh=False)
+        else:
+            self._bar.n = rows_done
         self._bar.refresh()
 
     def close(self) -> None:
