@@ -77,3 +77,18 @@ def test_pip_installs_the_checkout_offline_into_a_fresh_environment(tmp_path):
     assert "from kesp.plot import main" in script
     # The temporary build folder is gone from the checkout.
     assert not list(SOURCE_DIR.glob("build-wheel-*"))
+
+
+def test_configure_builds_for_the_interpreter_named_and_says_which(tmp_path):
+    other = tmp_path / "other"
+    subprocess.run([cache_value("KESP_PYTHON"), "-m", "venv", "--without-pip", str(other)], check=True)
+    build = tmp_path / "build"
+    options = ["-DKESP_BUILD_TESTS=OFF", "-DKESP_BUILD_PROGRAM=OFF"]
+    own = (cache_value("KESP_PYTHON"), cache_value("KESP_PYTHON_INSTALL_DIR"))
+    venv_dir = f"lib/python{sys.version_info.major}.{sys.version_info.minor}/site-packages"
+    # Each one in turn, in one build folder: nothing of the last one stays.
+    for interpreter, package_dir in [own, (str(other / "bin" / "python"), venv_dir), own]:
+        configure = subprocess.run(["cmake", "-S", str(SOURCE_DIR), "-B", str(build), f"-DKESP_PYTHON={interpreter}",
+                                    *options], check=True, capture_output=True, text=True).stdout
+        assert f"Python module: built for {interpreter} " in configure
+        assert f"installed to <prefix>/{package_dir}" in configure
