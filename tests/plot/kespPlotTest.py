@@ -5,8 +5,6 @@ tables it must refuse, and the pairing of oxygen levels behind the OER.
 The programs come from the environment (CMake sets both):
 KESP_SCAN_EXECUTABLE and KESP_PLOT_EXECUTABLE."""
 
-import importlib.machinery
-import importlib.util
 import os
 import shutil
 import struct
@@ -66,11 +64,12 @@ def runScan(folder, name, text, *options):
     return scanFile.with_suffix(".csv")
 
 
-def loadPlotModule():
-    loader = importlib.machinery.SourceFileLoader("kespPlot", KESP_PLOT)
-    module = importlib.util.module_from_spec(importlib.util.spec_from_loader("kespPlot", loader))
-    loader.exec_module(module)
-    return module
+def oerPoints(path):
+    """The OER pairs of kesp.plot (PYTHONPATH holds the build tree's
+    package): pairs, keys, oxygen column, levels."""
+    from kesp import plot
+    pairs, keys, _, oxygen, levels = plot.oer_points(plot.read_scan(path))
+    return pairs, keys, oxygen, levels
 
 
 class FigureChecks(unittest.TestCase):
@@ -257,11 +256,10 @@ p,10,0.1,0.5,,p,4.5,25,4
 
 class OxygenPairingTest(unittest.TestCase):
     def testRowsAtHighestAndLowestOxygenLevelArePairedWithPropagatedSem(self):
-        module = loadPlotModule()
         with tempfile.TemporaryDirectory() as folder:
             path = Path(folder) / "pairing.csv"
             path.write_text(PAIRING_TABLE)
-            pairs, keys, oxygen, levels = module.oerPoints(module.readScan(path))
+            pairs, keys, oxygen, levels = oerPoints(path)
         self.assertEqual((keys, oxygen, levels), (["PAR", "CONC"], "PO2", (21, 0.1)))
         # Hand-computed: ratio a/b, SEM ratio*sqrt((sa/a)^2 + (sb/b)^2); the
         # 12C pair at 10 MeV/u has no anoxic yield and gives no point.
@@ -275,7 +273,7 @@ class OxygenPairingTest(unittest.TestCase):
             self.assertAlmostEqual(row["oer_sem"], sem, places=12)
 
     def testRowsOfTheSameLevelWrittenDifferentlyAreRefused(self):
-        module = loadPlotModule()
+        from kesp.plot import TableError
         cases = [
             ([21, "21.0", 0], "lines 2 and 3: the same configuration (PAR p, KE 10, PO2 21)"),
             ([21, 0, "0.00"], "lines 3 and 4: the same configuration (PAR p, KE 10, PO2 0)"),
@@ -284,8 +282,8 @@ class OxygenPairingTest(unittest.TestCase):
             with self.subTest(levels=levels), tempfile.TemporaryDirectory() as folder:
                 path = Path(folder) / "levels.csv"
                 path.write_text(oxygenTable(levels))
-                with self.assertRaises(module.TableError) as refusal:
-                    module.oerPoints(module.readScan(path))
+                with self.assertRaises(TableError) as refusal:
+                    oerPoints(path)
                 self.assertIn(message, str(refusal.exception))
 
 
