@@ -54,6 +54,15 @@ def number_text(value: object) -> str:
     return "" if value is None or value is pd.NA else str(value)
 
 
+def exact_number(text: str) -> float:
+    """The number a field writes, to the last bit (kesp-scan writes values
+    that read back exactly); NaN for an empty field or other text."""
+    try:
+        return float(text) if "_" not in text else np.nan
+    except ValueError:
+        return np.nan
+
+
 class Scan:
     """A scan table: its cells (indexed by the line of the file they stand
     on, or by the row of a DataFrame), its title, its reference radiation in
@@ -100,8 +109,13 @@ class Scan:
         self.require(columns)
         result = pd.DataFrame(index=self.table.index)
         for column in columns:
-            text = self.texts((column,))[column]
-            values = pd.to_numeric(text.where(text != ""), errors="coerce")
+            values = self.table[column]
+            if pd.api.types.is_numeric_dtype(values) and self.path is None:
+                values = values.astype(float)
+                text = values.map(number_text)
+            else:
+                text = self.texts((column,))[column]
+                values = text.map(exact_number)
             self.refuse_where((text != "") & ~np.isfinite(values), column, "is not a number")
             self.refuse_where(values.abs() > MAX_VALUE, column,
                               f"is too large to draw (beyond ±{MAX_VALUE:g})")
@@ -218,7 +232,8 @@ def comment_fields(comment_lines: Iterable[str]) -> dict[str, str]:
     return fields
 
 
-def split_rows(path: Path, lines: BoundedLines) -> tuple[list[str], int, list[list[str]], list[int]]:
+def split_rows(path: Path, lines: BoundedLines
+               ) -> tuple[list[str], int, list[list[str]], list[int]]:
     """The header, its line, the rows of the table and the line of the file
     each row stands on (blank lines are skipped); at most MAX_FIELDS fields."""
     reader = csv.reader(lines)

@@ -316,7 +316,8 @@ def draw_rbe(scan: Scan, notes: list[str]) -> Figure:
     title = f"RBE for DSB induction against {axis.what}" + (
         f", reference {scan.reference}" if scan.reference else "")
     figure = single_panel(scan, title, split_curves(points, keys, axis, notes), axis, "rbe_dsb",
-                          "rbe_dsb_sem", f"RBE for DSB induction\n(DSB yield / that of {reference})")
+                          "rbe_dsb_sem",
+                          f"RBE for DSB induction\n(DSB yield / that of {reference})")
     figure.axes[0].axhline(1, color="grey", linewidth=0.8)
     return figure
 

@@ -18,7 +18,7 @@ import matplotlib.image
 
 KESP_SCAN = os.environ.get("KESP_SCAN_EXECUTABLE", "")
 KESP_PLOT = os.environ.get("KESP_PLOT_EXECUTABLE", "")
-FIGURES = ("dsb_vs_let", "rbe_vs_let", "oer_vs_let", "classes_vs_let")
+FIGURES = ("dsb_vs_let", "ssb_vs_let", "rbe_vs_let", "oer_vs_let", "classes_vs_let")
 
 # Protons and carbon ions at two energies, aerobic and anoxic, with the
 # 1 MeV electron as reference: every figure is possible.
@@ -113,17 +113,24 @@ class EndToEndTest(FigureChecks):
     def testCurvesAreLabelledByParticleAndOxygenLevel(self):
         # Text is drawn as paths in the SVG, each preceded by a comment with the text.
         expected = {
-            "dsb_vs_let": ["p, PO2 21", "p, PO2 0", "12C, PO2 21", "12C, PO2 0",
-                           "LET (keV/µm)", "DSB per Gy per Gbp", "plot test"],
-            "rbe_vs_let": ["12C, PO2 0", "RBE for DSB induction"],
-            "oer_vs_let": ["<!-- p -->", "<!-- 12C -->", "at PO2 21 / at PO2 0"],
-            "classes_vs_let": ["DSB++", "2SSB", "share of clusters (%)", "12C, PO2 21"],
+            "dsb_vs_let": ["<!-- DSB yield against LET -->", "<!-- plot test -->",
+                           "<!-- p, 21 % O2 -->", "<!-- p, 0 % O2 (anoxic) -->",
+                           "<!-- 12C, 21 % O2 -->", "<!-- 12C, 0 % O2 (anoxic) -->",
+                           "LET (keV/µm)", "DSB per Gy per Gbp"],
+            "ssb_vs_let": ["<!-- SSB yield against LET -->", "SSB per Gy per Gbp"],
+            "rbe_vs_let": ["<!-- RBE for DSB induction against LET, reference 1 MeV e -->",
+                           "<!-- (DSB yield / that of 1 MeV e) -->", "12C, 0 % O2 (anoxic)"],
+            "oer_vs_let": ["<!-- OER for DSB induction against LET -->", "<!-- p -->",
+                           "<!-- 12C -->", "at 21 % O2 / at 0 % O2 (anoxic)"],
+            "classes_vs_let": ["<!-- Shares of the cluster classes against LET -->", "DSB++",
+                               "2SSB", "share of clusters (%)", "12C, 21 % O2"],
         }
         for name, texts in expected.items():
             svg = (self.figures / f"{name}.svg").read_text(encoding="utf-8")
             for text in texts:
                 self.assertIn(text, svg, name)
-        self.assertNotIn("p, PO2 21", (self.figures / "oer_vs_let.svg").read_text(encoding="utf-8"))
+            self.assertNotIn("PO2", svg, name)
+        self.assertNotIn("p, 21 % O2", (self.figures / "oer_vs_let.svg").read_text(encoding="utf-8"))
 
     def testSameTableGivesSameFilesInTheTablesFolderByDefault(self):
         again = plot(str(self.table))
@@ -139,7 +146,7 @@ class EndToEndTest(FigureChecks):
         self.assertRegex(version.stdout, r"^kesp-plot \d+\.\d+")
         usage = plot("--help")
         self.assertEqual(usage.returncode, 0)
-        self.assertIn("oer_vs_let", usage.stdout)
+        self.assertIn("oer_vs_X", usage.stdout)
 
 
 class PartialTableTest(FigureChecks):
@@ -214,8 +221,8 @@ class RefusalTest(RefusalCase):
              ["dsb_vs_let: the table has no column dsb_sem\n",
               "rbe_vs_let: the table has no column rbe_dsb, rbe_dsb_sem",
               "oer_vs_let: the scan does not vary PO2 or MMHG"]),
-            ("noLet.csv", "PO2,switches,particle,dsb,dsb_sem,dsb_per_gy_gbp\n21,,p,53,1,8.9\n"
-             "0,,p,20,1,3.3\n", ["dsb_vs_let: the table has no column let_kev_um",
+            ("noLet.csv", "PAR,PO2,switches,particle,dsb,dsb_sem,dsb_per_gy_gbp\n"
+             "p,21,,p,53,1,8.9\np,0,,p,20,1,3.3\n", ["dsb_vs_let: the table has no column let_kev_um",
                                  "oer_vs_let: the table has no column let_kev_um"]),
         ]
         for name, content, expected in cases:
