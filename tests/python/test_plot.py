@@ -207,3 +207,17 @@ def test_notes_arrive_as_warnings(tables):
     assert [str(w.message) for w in caught if w.category is plot.PlotWarning] == [
         "rbe_vs_let: 1 of 8 points have no SEM (runs of fewer than 2 cells) and are drawn "
         "without error bars"]
+
+
+def test_the_installed_command_finds_the_installed_package(tmp_path):
+    prefix = tmp_path / "prefix"
+    subprocess.run(["cmake", "--install", str(BUILD), "--prefix", str(prefix)], check=True,
+                   capture_output=True, timeout=300)
+    # Moved after installation and called through a link, as a user's PATH may.
+    moved = tmp_path / "moved"
+    prefix.rename(moved)
+    (tmp_path / "kesp-plot").symlink_to(moved / "bin" / "kesp-plot")
+    environment = {key: value for key, value in os.environ.items() if key != "PYTHONPATH"}
+    version = subprocess.run([str(tmp_path / "kesp-plot"), "--version"], capture_output=True,
+                             text=True, env=environment, cwd=tmp_path, timeout=120)
+    assert (version.returncode, version.stdout) == (0, f"kesp-plot {kesp.__version__}\n")
