@@ -130,7 +130,8 @@ class EndToEndTest(FigureChecks):
             for text in texts:
                 self.assertIn(text, svg, name)
             self.assertNotIn("PO2", svg, name)
-        self.assertNotIn("p, 21 % O2", (self.figures / "oer_vs_let.svg").read_text(encoding="utf-8"))
+        oer = (self.figures / "oer_vs_let.svg").read_text(encoding="utf-8")
+        self.assertNotIn("p, 21 % O2", oer)
 
     def testSameTableGivesSameFilesInTheTablesFolderByDefault(self):
         again = plot(str(self.table))
