@@ -553,9 +553,9 @@ def find_reference(scan: Scan, scan_file: Optional[Path], notes: list[str]) -> s
         beside = scan.path.parent / Path(scan.scan_file_name).name
         scan_file = beside if beside.is_file() else None
     if scan_file is None:
-        notes.append(f"the reference radiation is not named (the scan file "
-                     f"{scan.scan_file_name or 'of the table'} is not beside the table; "
-                     f"give it with --scan)")
+        where = f"the scan file {scan.scan_file_name} is not beside the table" \
+            if scan.scan_file_name else "the table names no scan file"
+        notes.append(f"the reference radiation is not named ({where}; give it with --scan)")
         return ""
     return scan_file_reference(scan_file)
 

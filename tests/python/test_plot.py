@@ -183,8 +183,14 @@ def test_main_names_a_reference_it_cannot_find_and_refuses_bad_tables(tables, tm
     assert "reference" not in capsys.readouterr().err
     svg = (tmp_path / "again" / "rbe_vs_let.svg").read_text(encoding="utf-8")
     assert "RBE for DSB induction against LET, reference 1 MeV e" in svg
-    assert plot.main([str(tmp_path / "missing.csv")]) == 2
-    assert "missing.csv: no such file" in capsys.readouterr().err
+    cases = [
+        ([str(tmp_path / "missing.csv")], "missing.csv: no such file"),
+        ([str(moved), "--scan", str(tmp_path / "none.yaml")],
+         "none.yaml: the scan file cannot be read: No such file or directory"),
+    ]
+    for argv, message in cases:
+        assert plot.main(argv) == 2
+        assert message in capsys.readouterr().err
 
 
 def test_the_build_trees_command_finds_its_package_and_version(tables, tmp_path):
