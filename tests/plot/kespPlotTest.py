@@ -67,8 +67,9 @@ def runScan(folder, name, text, *options):
 def oerPoints(path):
     """The OER pairs of kesp.plot (PYTHONPATH holds the build tree's
     package): pairs, keys, oxygen column, levels."""
-    from kesp import plot
-    pairs, keys, _, oxygen, levels = plot.oer_points(plot.read_scan(path))
+    from kesp._plot_figures import oer_points
+    from kesp._plot_table import read_scan
+    pairs, keys, _, oxygen, levels = oer_points(read_scan(path))
     return pairs, keys, oxygen, levels
 
 
