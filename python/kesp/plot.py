@@ -155,7 +155,12 @@ def find_reference(scan: Scan, scan_file: Optional[Path], notes: list[str]) -> s
             if scan.scan_file_name else "the table names no scan file"
         notes.append(f"the reference radiation is not named ({where}; give it with --scan)")
         return ""
-    return scan_file_reference(scan_file)
+    try:
+        return scan_file_reference(scan_file)
+    except ImportError:
+        notes.append("the reference radiation is not named (reading the scan file needs "
+                     "PyYAML, Debian package python3-yaml)")
+        return ""
 
 
 def run(argv: Sequence[str]) -> None:

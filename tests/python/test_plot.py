@@ -4,6 +4,7 @@ command kesp-plot over the module."""
 
 import os
 import subprocess
+import sys
 import warnings
 from pathlib import Path
 
@@ -227,3 +228,11 @@ def test_the_installed_command_finds_the_installed_package(tmp_path):
     version = subprocess.run([str(tmp_path / "kesp-plot"), "--version"], capture_output=True,
                              text=True, env=environment, cwd=tmp_path, timeout=120)
     assert (version.returncode, version.stdout) == (0, f"kesp-plot {kesp.__version__}\n")
+
+
+def test_without_pyyaml_the_reference_is_said_to_be_unnamed(tables, tmp_path, capsys,
+                                                            monkeypatch):
+    monkeypatch.setitem(sys.modules, "yaml", None)
+    assert plot.main([str(tables["particles"]), "-o", str(tmp_path)]) == 0
+    assert ("rbe_vs_let: the reference radiation is not named (reading the scan file needs "
+            "PyYAML, Debian package python3-yaml)") in capsys.readouterr().err
