@@ -5,7 +5,6 @@
 #include <fstream>
 #include <iostream>
 #include <span>
-#include <sstream>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -14,7 +13,7 @@
 
 #include "engine/engine.h"
 #include "driver/progressDisplay.h"
-#include "driver/banner.h"
+#include "report/banner.h"
 #include "driver/commandLine.h"
 #include "driver/fileDigest.h"
 #include "support/interrupts.h"
@@ -27,6 +26,7 @@
 #include "report/mixedFieldTables.h"
 #include "report/particleSection.h"
 #include "report/reportDriver.h"
+#include "report/reportText.h"
 #include "support/cpuClock.h"
 #include "support/exitStatus.h"
 #include "support/lineWriter.h"
@@ -169,12 +169,8 @@ struct JsonOutput {
 bool writeReportFiles(ReportFile& reportFile, std::optional<JsonOutput>& json, double minutes,
                       const RunSettings& settings, const RunResults& results)
 {
-    std::ostringstream report;
-    writeBanner(report);
-    writeLine(report, RecordForm::plain, runningTime(minutes, 11) + "     running time (min)");
-    writeReport(report, settings, results);
     std::string message;
-    bool written = reportFile.write(report.str(), message);
+    bool written = reportFile.write(reportText(settings, results, minutes), message);
     if (written && json) {
         written = json->file.write(jsonDocument(settings, results, json->provenance), message);
     }

@@ -1,3 +1,86 @@
 """Settings, radiation fields, runs and their results."""
 
-__all__: list[str] = []
+from __future__ import annotations
+
+import os
+from collections.abc import Callable
+from typing import Any, Union
+
+from kesp import _core
+from kesp._errors import InputError, InputWarning, KespError, RunError
+from kesp._fields import Field, dose_weights, field_from_fluence, mixed_field, particle, read_field_file
+from kesp._inputs import Diagnostic, DmsoModel, OxygenModel, Settings, read_input
+from kesp._results import CATEGORIES, COMPLEXITY_CLASSES, ClusterYield, Estimate, Results
+
+__all__ = [
+    "run", "Results", "Estimate", "ClusterYield", "CATEGORIES", "COMPLEXITY_CLASSES",
+    "Settings", "OxygenModel", "DmsoModel", "Diagnostic", "read_input",
+    "Field", "particle", "mixed_field", "read_field_file", "dose_weights", "field_from_fluence",
+    "KespError", "InputError", "RunError", "InputWarning",
+]
+
+Progress = Union[bool, Callable[[int], None]]
+
+
+def run(settings: Settings | Field | str | os.PathLike[str] | None = None, *, progress: Progress = True,
+        threads: int | None = None, **settings_arguments: Any) -> Results:
+    """Simulates the cells of a run and returns its ``kesp.Results``.
+
+    Give the settings one of four ways:
+
+    - a ``kesp.Settings``;
+    - a field, with the other arguments of ``kesp.Settings``, for example
+      ``kesp.run(kesp.particle("p", 10.0), cells=1000, oxygen_percent=21.0)``;
+    - the path of an input file (read with ``kesp.read_input``);
+    - nothing, and the arguments of ``kesp.Settings`` instead, for example
+      ``kesp.run(field=kesp.particle("p", 10.0), cells=1000, oxygen_percent=21.0)``
+      (cells; seed; oxygen_percent in percent O2; dna_content_gbp;
+      nucleus_diameter_um; dmso=kesp.DmsoModel(concentration_mol_per_dm3=...);
+      oxygen_model=kesp.OxygenModel(...); oxygen_effect, zeb_dependent_oxygen
+      and masses_2006 as booleans).
+
+    ``threads`` is the number of threads for the cells (0: the CPUs the
+    process may use; the default: that of the settings); the results are the
+    same on any number. ``progress`` shows a tqdm progress bar (the notebook
+    form in Jupyter) when True, nothing when False, or calls a function with
+    the cells done.
+
+    The GIL is released while the cells are simulated, so runs on several
+    Python threads go on side by side. Ctrl-C stops the run after its current
+    cell and raises KeyboardInterrupt. Errors raise ``kesp.InputError``
+    (settings that cannot be used) or ``kesp.RunError``.
+    """
+    chosen = _settings_of(settings, settings_arguments)
+    if threads is not None:
+        chosen.threads = threads
+    if progress is True:
+        return Results(_run_with_bar(chosen))
+    return Results(_core.simulate(chosen, progress or None))
+
+
+def _settings_of(settings: Settings | Field | str | os.PathLike[str] | None,
+                 arguments: dict[str, Any]) -> Settings:
+    """A copy of the settings the caller gave, in whichever way."""
+    if settings is None:
+        return Settings(**arguments)
+    if isinstance(settings, Field):
+        return Settings(settings, **arguments)
+    if arguments:
+        raise TypeError("give either settings or the arguments of kesp.Settings, not both")
+    if isinstance(settings, Settings):
+        return settings.__copy__()
+    return read_input(settings)
+
+
+def _run_with_bar(settings: Settings) -> _core.RunResults:
+    """The run with a tqdm bar of its cells."""
+    from tqdm.auto import tqdm
+
+    with tqdm(total=settings.cells, unit="cell", desc="kesp") as bar:
+        def advance(cells: int) -> None:
+            if cells > bar.n:
+                bar.update(cells - bar.n)
+
+        results = _core.simulate(settings, advance)
+        advance(results.cells_simulated)
+    return results

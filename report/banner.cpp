@@ -1,4 +1,4 @@
-#include "driver/banner.h"
+#include "report/banner.h"
 
 namespace kesp {
 

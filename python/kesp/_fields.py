@@ -1,0 +1,105 @@
+"""Radiation fields: one particle, weighted components, field files and
+fluence spectra turned into dose weights."""
+
+from __future__ import annotations
+
+import os
+import warnings
+from collections.abc import Iterable
+from typing import Any, Union
+
+import pandas as pd
+
+from kesp import _core
+from kesp._core import Field
+from kesp._errors import InputWarning
+
+__all__ = ["Field", "particle", "mixed_field", "read_field_file", "dose_weights", "field_from_fluence"]
+
+Components = Union[Iterable[tuple[str, float, float]], pd.DataFrame]
+
+
+def particle(name: str, energy_mev: float | None = None, *, energy_mev_per_u: float | None = None,
+             masses_2006: bool = False) -> Field:
+    """One particle type, named as an input file names it ("e", "p", "4He", "12C").
+
+    Give the kinetic energy of the whole particle in MeV (``energy_mev``, the
+    input file's ``KE=``) or per nucleon in MeV/u (``energy_mev_per_u``, the
+    input file's ``MEV/A=``: multiplied by the particle's mass number;
+    ``masses_2006`` picks the older mass constants for that).
+    """
+    if (energy_mev is None) == (energy_mev_per_u is None):
+        raise TypeError("give either energy_mev or energy_mev_per_u")
+    if energy_mev_per_u is not None:
+        mass_number = _core.mass_number(name, masses_2006)
+        if mass_number == 0:
+            raise ValueError(f"particle {name!r} has no mass number: give energy_mev")
+        energy_mev = energy_mev_per_u * mass_number
+    return Field.particle(name, float(energy_mev))
+
+
+def _rows(components: Any, columns: tuple[str, str, str]) -> list[tuple[str, float, float]]:
+    """(particle, energy in MeV, third column) rows of a list or a DataFrame."""
+    if isinstance(components, pd.DataFrame):
+        missing = [c for c in columns if c not in components.columns]
+        if missing:
+            raise ValueError(f"the DataFrame lacks the columns {missing} (it needs {list(columns)})")
+        frame = components[list(columns)]
+        return [(str(p), float(e), float(x)) for p, e, x in frame.itertuples(index=False)]
+    return [(str(p), float(e), float(x)) for p, e, x in components]
+
+
+def mixed_field(components: Components) -> Field:
+    """A field of weighted components, in order.
+
+    ``components`` is a sequence of (particle, energy in MeV, weight) or a
+    DataFrame with the columns ``particle``, ``energy_mev`` and ``weight``. A
+    weight is the component's share of the absorbed dose; weights are
+    normalised to a sum of 1.
+    """
+    return Field(_rows(components, ("particle", "energy_mev", "weight")))
+
+
+def read_field_file(path: str | os.PathLike[str], *, masses_2006: bool = False) -> Field:
+    """The field of a field file (a title line, the number of components and
+    records "name, kinetic energy in MeV, weight"), as ``kesp`` reads it;
+    what the reader did not take as written arrives as ``kesp.InputWarning``."""
+    field, diagnostics = _core.read_field_file(os.fspath(path), masses_2006)
+    for diagnostic in diagnostics:
+        if diagnostic.severity != "note":
+            warnings.warn(str(diagnostic), InputWarning, stacklevel=2)
+    return field
+
+
+def dose_weights(components: Components, *, nucleus_diameter_um: float = 5.0, masses_2006: bool = False,
+                 threads: int = 0) -> pd.DataFrame:
+    """The dose weights of a spectrum given as fluence.
+
+    ``components`` is a sequence of (particle, energy in MeV, fluence in
+    cm^-2) or a DataFrame with the columns ``particle``, ``energy_mev`` and
+    ``fluence_per_cm2``. Each component's dose per unit fluence (nGy cm^2) is
+    the one a run works out (the DPUF column of the report's mixed-field
+    table); its dose weight is fluence x DPUF over the sum of these.
+
+    Returns a DataFrame with the columns particle, energy_mev,
+    fluence_per_cm2, dose_per_fluence_ngy_cm2, dose_ngy and weight.
+    """
+    rows = _rows(components, ("particle", "energy_mev", "fluence_per_cm2"))
+    frame = pd.DataFrame(rows, columns=["particle", "energy_mev", "fluence_per_cm2"])
+    frame["dose_per_fluence_ngy_cm2"] = _core.dose_per_fluence(
+        [(p, e) for p, e, _ in rows], nucleus_diameter_um, masses_2006, threads)
+    frame["dose_ngy"] = frame["fluence_per_cm2"] * frame["dose_per_fluence_ngy_cm2"]
+    frame["weight"] = frame["dose_ngy"] / frame["dose_ngy"].sum()
+    return frame
+
+
+def field_from_fluence(components: Components, *, nucleus_diameter_um: float = 5.0, masses_2006: bool = False,
+                       threads: int = 0) -> Field:
+    """A mixed field from a fluence spectrum, weighted by dose (see ``dose_weights``).
+
+    Give the nucleus diameter (um) and mass constants of the run it is for:
+    the dose per unit fluence is worked out at the entry into that nucleus.
+    """
+    frame = dose_weights(components, nucleus_diameter_um=nucleus_diameter_um, masses_2006=masses_2006,
+                         threads=threads)
+    return mixed_field(frame[["particle", "energy_mev", "weight"]])

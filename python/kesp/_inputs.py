@@ -1,0 +1,45 @@
+"""Settings of a run: built in code or read from an input file."""
+
+from __future__ import annotations
+
+import hashlib
+import os
+import warnings
+from collections.abc import Iterable
+
+from kesp import _core
+from kesp._core import Diagnostic, DmsoModel, OxygenModel, Settings
+from kesp._errors import InputError, InputWarning
+
+__all__ = ["Settings", "OxygenModel", "DmsoModel", "Diagnostic", "read_input"]
+
+
+def read_input(path: str | os.PathLike[str], *, switches: Iterable[str] = (), strict: bool = False) -> Settings:
+    """The settings of an input file (with the field file it names), as ``kesp`` reads it.
+
+    ``switches`` are the words ``kesp`` takes on its command line for the
+    reading: ``"/no2"`` (no oxygen effect), ``"/nq"`` (oxygen factor M0 for
+    every (Zeff/beta)^2) and ``"/2006"`` (the older mass constants, without
+    the oxygen effect).
+
+    Every diagnostic of the reader is kept in ``settings.diagnostics``
+    (``kesp.Diagnostic``: file, line, severity, block, message; ``str()``
+    gives the line ``kesp`` writes on standard error). Its warnings are also
+    raised as Python warnings of category ``kesp.InputWarning``; with
+    ``strict=True`` an input with warnings raises ``kesp.InputError``
+    carrying all of them instead, as ``kesp /strict`` refuses the run.
+
+    Raises ``kesp.InputError`` when the file is missing or not readable, or
+    a field file it names is broken.
+    """
+    name = os.fspath(path)
+    settings = _core.read_input(name, list(switches))
+    with open(name, "rb") as input_file:
+        settings.input_sha256 = hashlib.sha256(input_file.read()).hexdigest()
+    flagged = [d for d in settings.diagnostics if d.severity != "note"]
+    if strict and flagged:
+        raise InputError(f"Input file {name} refused: strict is given and the input holds warnings",
+                         kind="refused", diagnostics=settings.diagnostics)
+    for diagnostic in flagged:
+        warnings.warn(str(diagnostic), InputWarning, stacklevel=2)
+    return settings

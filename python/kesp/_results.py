@@ -1,0 +1,226 @@
+"""A run's results under the names of the science, as tables and as the
+documents the ``kesp`` program writes."""
+
+from __future__ import annotations
+
+import json
+from typing import Any, NamedTuple
+
+import pandas as pd
+
+from kesp import _core
+
+__all__ = ["Estimate", "ClusterYield", "Results", "CATEGORIES", "COMPLEXITY_CLASSES"]
+
+#: The cluster categories of TABLES 2 to 6, in the order of their columns.
+CATEGORIES: tuple[str, ...] = ("dsb", "ssb", "other", "all")
+#: The complexity classes of TABLE 1, in its order.
+COMPLEXITY_CLASSES: tuple[str, ...] = ("bd", "ssb", "ssb_plus", "two_ssb", "dsb", "dsb_plus", "dsb_plus_plus",
+                                       "ssb_c", "ssb_cb", "dsb_c", "dsb_cb")
+
+_TABLE_COLUMNS = ["table", "quantity", "unit", "row", "category", "mean", "sem"]
+
+
+class Estimate(NamedTuple):
+    """A mean with its standard error (None from fewer than 2 cells)."""
+
+    mean: float
+    sem: float | None
+
+
+class ClusterYield(NamedTuple):
+    """Clusters of one category per Gy.
+
+    ``per_cell_per_gy`` is for a cell of the run's DNA content;
+    ``per_gy_per_gbp`` is that divided by the DNA content in Gbp.
+    """
+
+    per_cell_per_gy: Estimate
+    per_gy_per_gbp: Estimate
+
+
+class Results:
+    """The results of one run (what ``kesp.run`` returns).
+
+    Cluster yields: ``dsb``, ``ssb``, ``other``, ``all`` (``ClusterYield``,
+    None where no cell had such a cluster). Physics of the particle, or of a
+    mixed field's average row: ``let_kev_per_um``, ``csda_range_cm``,
+    ``zeff_over_beta_squared``, ``dose_per_fluence_ngy_cm2``,
+    ``yf_kev_per_um``, ``zf_gy`` (all of it in ``physics``). TABLE 1 as
+    ``complexity`` (percent by class), TABLES 1 to 6 as ``tables``; a mixed
+    field's components in ``components``. ``report()``, ``to_dict()`` and
+    ``to_json()`` give what ``kesp`` writes.
+    """
+
+    def __init__(self, core: _core.RunResults) -> None:
+        self._core = core
+
+    def __repr__(self) -> str:
+        dsb = self.dsb
+        shown = "no DSB" if dsb is None else f"DSB {dsb.per_gy_per_gbp.mean:.4g} per Gy per Gbp"
+        return f"<kesp.Results {self.cells_simulated} cells, {shown}>"
+
+    # What was run.
+    @property
+    def settings(self) -> _core.Settings:
+        """The settings of the run."""
+        return self._core.settings
+
+    @property
+    def single_particle(self) -> bool:
+        """True for one particle type, False for a mixed field."""
+        return self._core.single_particle
+
+    @property
+    def cells_requested(self) -> int:
+        """The cells the settings asked for."""
+        return self._core.cells_requested
+
+    @property
+    def cells_simulated(self) -> int:
+        """The cells the statistics are of."""
+        return self._core.cells_simulated
+
+    @property
+    def interrupted(self) -> bool:
+        """Whether the run stopped before all its cells."""
+        return self._core.interrupted
+
+    @property
+    def seed(self) -> int:
+        """The random number seed used (from the clock when 0 was asked for)."""
+        return self._core.seed
+
+    @property
+    def running_minutes(self) -> float:
+        """CPU time of the process while the run went on, minutes."""
+        return self._core.running_minutes
+
+    # Cluster yields.
+    def clusters(self, category: str) -> ClusterYield | None:
+        """Clusters of a category ("dsb", "ssb", "other", "all") per Gy; None where no cell had one."""
+        if category not in CATEGORIES:
+            raise ValueError(f"no cluster category {category!r}: one of {CATEGORIES}")
+        values = self._core.clusters(CATEGORIES.index(category) + 1)
+        if values is None:
+            return None
+        cell_mean, cell_sem, gbp_mean, gbp_sem = values
+        return ClusterYield(Estimate(cell_mean, cell_sem), Estimate(gbp_mean, gbp_sem))
+
+    @property
+    def dsb(self) -> ClusterYield | None:
+        """DSB clusters per cell per Gy and per Gy per Gbp."""
+        return self.clusters("dsb")
+
+    @property
+    def ssb(self) -> ClusterYield | None:
+        """SSB clusters per cell per Gy and per Gy per Gbp."""
+        return self.clusters("ssb")
+
+    @property
+    def other(self) -> ClusterYield | None:
+        """Clusters that are neither SSB nor DSB per cell per Gy and per Gy per Gbp."""
+        return self.clusters("other")
+
+    @property
+    def all(self) -> ClusterYield | None:
+        """All clusters per cell per Gy and per Gy per Gbp."""
+        return self.clusters("all")
+
+    @property
+    def complexity(self) -> dict[str, float]:
+        """TABLE 1: percent of clusters by complexity class ("dsb_plus", "ssb_c" ...)."""
+        return {key: percent for key, _, percent in self._core.complexity()}
+
+    # Physics.
+    @property
+    def physics(self) -> dict[str, float]:
+        """The particle's physics at the entry into the nucleus, or a mixed field's
+        average row: energy_mev, energy_mev_per_u, let_kev_per_um (total stopping
+        power), its electronic, nuclear and radiative parts, csda_range_cm,
+        zeff_over_beta_squared, dose_per_fluence_ngy_cm2, yf_kev_per_um, zf_gy."""
+        if self.single_particle:
+            return self._core.particle_quantities()
+        average = self._core.field_average()
+        return {k: v for k, v in average.items()
+                if k not in ("particle", "weight", "dsb_hypoxia_reduction_factor", "cells")}
+
+    @property
+    def let_kev_per_um(self) -> float:
+        """LET (total stopping power), keV/um."""
+        return self.physics["let_kev_per_um"]
+
+    @property
+    def csda_range_cm(self) -> float:
+        """CSDA range, cm."""
+        return self.physics["csda_range_cm"]
+
+    @property
+    def zeff_over_beta_squared(self) -> float:
+        """(Zeff/beta)^2, dimensionless."""
+        return self.physics["zeff_over_beta_squared"]
+
+    @property
+    def dose_per_fluence_ngy_cm2(self) -> float:
+        """Absorbed dose per unit fluence, nGy cm^2."""
+        return self.physics["dose_per_fluence_ngy_cm2"]
+
+    @property
+    def yf_kev_per_um(self) -> float:
+        """Frequency-mean lineal energy yF, keV/um."""
+        return self.physics["yf_kev_per_um"]
+
+    @property
+    def zf_gy(self) -> float:
+        """Frequency-mean specific energy zF, Gy."""
+        return self.physics["zf_gy"]
+
+    @property
+    def components(self) -> pd.DataFrame:
+        """A mixed field's components, one row each in order, with the cells each
+        got (``cells``), the DSB hypoxia reduction factor and their physics
+        (columns as in ``physics``); empty for a single particle."""
+        return pd.DataFrame(self._core.components())
+
+    # Tables and documents.
+    @property
+    def tables(self) -> dict[int, pd.DataFrame]:
+        """TABLES 1 to 6 by number, each a tidy DataFrame: one row per entry,
+        columns table, quantity, unit, row, category, mean, sem.
+
+        TABLE 1 has a row per complexity class (row: its key as in
+        ``complexity``, category: None, mean: percent, sem: NaN). TABLES 2 to 6 have the rows "1" to
+        "50" (clusters of that many lesions) and "all" (the report's Total or
+        Average) for each category; mean and sem are NaN where the report
+        prints "---", sem also for runs of fewer than 2 cells.
+        """
+        first = pd.DataFrame(
+            [(1, "percent_by_complexity", "%", key, None, percent, None)
+             for key, _, percent in self._core.complexity()], columns=_TABLE_COLUMNS)
+        rest = pd.DataFrame(self._core.table_entries(), columns=_TABLE_COLUMNS)
+        tables = {1: first, **{n: frame.reset_index(drop=True) for n, frame in rest.groupby("table")}}
+        for frame in tables.values():
+            frame["mean"] = frame["mean"].astype(float)
+            frame["sem"] = frame["sem"].astype(float)
+        return tables
+
+    def report(self) -> str:
+        """The text ``kesp`` writes to its report file for these settings; its
+        running time is the CPU time of this run."""
+        return self._core.report_text()
+
+    def to_dict(self) -> dict[str, Any]:
+        """The document ``kesp /json`` writes (see docs/kesp-results.schema.json).
+
+        ``input`` names the input file the settings were read from with its
+        SHA-256; it is None for settings built in code. ``switches`` are the
+        switch words the input was read with.
+        """
+        document = json.loads(self._core.json_document())
+        if self.settings.input_file is None:
+            document["input"] = None
+        return document
+
+    def to_json(self, indent: int | None = 2) -> str:
+        """``to_dict()`` as JSON text."""
+        return json.dumps(self.to_dict(), indent=indent)

@@ -1,0 +1,305 @@
+// Settings, models, radiation fields and input files, bound under the names
+// the Python package uses (snake_case, units in the names).
+
+#include <pybind11/operators.h>
+#include <pybind11/stl.h>
+#include <pybind11/stl/filesystem.h>
+
+#include <filesystem>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "engine/engine.h"
+#include "input/fieldFile.h"
+#include "input/inputReader.h"
+#include "input/runSwitches.h"
+#include "physics/particleIdentification.h"
+#include "python/src/pythonSettings.h"
+#include "python/src/runParts.h"
+#include "support/runError.h"
+
+namespace kesp::python {
+
+namespace py = pybind11;
+using namespace py::literals;
+
+namespace {
+
+using ComponentTuple = std::tuple<std::string, double, double>;
+
+RadiationField fieldOf(const std::vector<ComponentTuple>& components, const std::string& fileName)
+{
+    std::vector<ComponentEntry> entries;
+    entries.reserve(components.size());
+    for (const auto& [name, energy, weight] : components) {
+        entries.push_back({name, energy, weight});
+    }
+    return RadiationField(entries, fileName);
+}
+
+std::string severityWord(Severity severity)
+{
+    switch (severity) {
+        case Severity::warning:
+            return "warning";
+        case Severity::resultWarning:
+            return "result_warning";
+        case Severity::note:
+            return "note";
+    }
+    return "warning";
+}
+
+// The input file read with the switch words given, keeping its diagnostics.
+PythonSettings readInputWith(const std::filesystem::path& path, const std::vector<std::string>& words)
+{
+    RunSwitches switches;
+    for (const std::string& word : words) {
+        if (!applySwitchWord(word, switches) || word == "/strict") {
+            throw py::value_error("not a switch of an input file: " + word + " (give /no2, /nq or /2006)");
+        }
+    }
+    InputDiagnostics diagnostics{path.string()};
+    PythonSettings settings;
+    settings.run = readInputFile(path, switches, &diagnostics);
+    settings.inputFile = path.string();
+    settings.diagnostics = diagnostics.list();
+    settings.switches = words;
+    return settings;
+}
+
+// A field file read on its own, with what the reader said of it.
+std::pair<RadiationField, std::vector<Diagnostic>> readFieldFile(const std::string& path, bool masses2006)
+{
+    InputDiagnostics diagnostics{path};
+    RadiationField field;
+    switch (loadFieldFile(path, field, massConstantsFor(masses2006), &diagnostics)) {
+        case FieldFileOutcome::notOpened:
+            stopRun(ErrorKind::input, "Field file " + path + " cannot be opened as a file to read");
+        case FieldFileOutcome::noComponents:
+            stopRun(ErrorKind::input, "Field file " + path + " holds no components");
+        case FieldFileOutcome::singleComponent:
+        case FieldFileOutcome::mixedField:
+            break;
+    }
+    return {field, diagnostics.list()};
+}
+
+// The mass number of a particle as the input file names it; 0 for the electron.
+int massNumber(const std::string& name, bool masses2006)
+{
+    const FieldComponent component{name};
+    const ParticleIdentity identity = identifyParticle(component.nameField(), massConstantsFor(masses2006));
+    if (identity.status != particleIdentified) {
+        stopRun(ErrorKind::input, "Particle \"" + name + "\" is not known");
+    }
+    return identity.Z < 0 ? 0 : identity.A;
+}
+
+// The absorbed dose per unit fluence (nGy cm^2) of each (particle, kinetic
+// energy in MeV) at the entry into a nucleus, as a run works it out.
+std::vector<double> dosePerFluence(const std::vector<std::pair<std::string, double>>& particles,
+                                   double nucleusDiameter, bool masses2006, unsigned threads)
+{
+    std::vector<ComponentEntry> entries;
+    for (const auto& [name, energy] : particles) {
+        entries.push_back({name, energy, 1.0});
+    }
+    RunSettings settings;
+    settings.field = RadiationField(entries);
+    settings.nucleusDiameter = nucleusDiameter;
+    settings.masses2006 = masses2006;
+    settings.threads = threads;
+    SimulationRun run(settings);
+    if (settings.field.singleParticle()) {
+        return {run.particlePhysics().particle.dpuf};
+    }
+    std::vector<double> values;
+    for (const ComponentRow& row : run.componentRows()) {
+        values.push_back(row.physics.dpuf);
+    }
+    return values;
+}
+
+void bindModels(py::module_& module)
+{
+    py::class_<OxygenModel>(module, "OxygenModel",
+                            "How oxygen fixes damage: the enhancement M rises from 1 to M0 as (Zeff/beta)^2 falls.")
+        .def(py::init([](bool enabled, bool zebDependent, double m0, double k, double q, double r) {
+                 return OxygenModel{enabled, zebDependent, m0, k, q, r};
+             }),
+             py::kw_only(), "enabled"_a = true, "zeb_dependent"_a = true, "maximum_enhancement"_a = 1.74,
+             "half_effect_oxygen_percent"_a = 0.3372, "half_effect_zeb"_a = 946.1, "steepness"_a = 2.15)
+        .def_readwrite("enabled", &OxygenModel::enabled, "the oxygen effect at all")
+        .def_readwrite("zeb_dependent", &OxygenModel::zebDependent, "M depends on (Zeff/beta)^2 (else M is M0)")
+        .def_readwrite("maximum_enhancement", &OxygenModel::maximumEnhancement, "M0, dimensionless")
+        .def_readwrite("half_effect_oxygen_percent", &OxygenModel::halfEffectOxygen, "K, percent O2")
+        .def_readwrite("half_effect_zeb", &OxygenModel::halfEffectZeb, "Q, (Zeff/beta)^2 of the half-way point")
+        .def_readwrite("steepness", &OxygenModel::steepness, "R, exponent of the (Zeff/beta)^2 dependence")
+        .def(py::self == py::self);
+    py::class_<DmsoModel>(module, "DmsoModel", "Scavenging of the radicals that cause strand breaks by DMSO.")
+        .def(py::init([](double concentration, double fraction, double halfLevel) {
+                 return DmsoModel{concentration, fraction, halfLevel};
+             }),
+             py::kw_only(), "concentration_mol_per_dm3"_a = 0.0, "non_scavengeable_fraction"_a = 0.5,
+             "half_level_concentration_mol_per_dm3"_a = 0.5)
+        .def_readwrite("concentration_mol_per_dm3", &DmsoModel::concentration)
+        .def_readwrite("non_scavengeable_fraction", &DmsoModel::nonScavengeableFraction,
+                       "fraction of the DNA damage DMSO cannot prevent")
+        .def_readwrite("half_level_concentration_mol_per_dm3", &DmsoModel::halfLevelConcentration)
+        .def(py::self == py::self);
+}
+
+void bindField(py::module_& module)
+{
+    py::class_<FieldComponent>(module, "FieldComponent", "A component of a radiation field.")
+        .def_readonly("particle", &FieldComponent::name, "the particle's name as given (\"p\", \"12C\")")
+        .def_readonly("energy_mev", &FieldComponent::kineticEnergy, "kinetic energy of the whole particle, MeV")
+        .def_readonly("weight", &FieldComponent::weight, "share of the absorbed dose, normalised")
+        .def("__repr__", [](const FieldComponent& c) {
+            return "FieldComponent(" + py::repr(py::str(c.name)).cast<std::string>() + ", "
+                   + py::repr(py::float_(c.kineticEnergy)).cast<std::string>() + ", "
+                   + py::repr(py::float_(c.weight)).cast<std::string>() + ")";
+        });
+    py::class_<RadiationField>(module, "Field", "A radiation field: one particle type or weighted components.")
+        .def(py::init<>())
+        .def(py::init(&fieldOf), "components"_a, "file_name"_a = "",
+             "Components (particle, kinetic energy in MeV, weight) in order; weights are normalised.")
+        .def_static(
+            "particle", [](const std::string& name, double energy) { return RadiationField(name, energy); },
+            "name"_a, "energy_mev"_a, "One particle type at a kinetic energy of the whole particle in MeV.")
+        .def_property_readonly("components", &RadiationField::components)
+        .def_property_readonly("single_particle", &RadiationField::singleParticle)
+        .def_property_readonly("file_name", &RadiationField::fileName)
+        .def("__len__", &RadiationField::componentCount)
+        .def("__repr__",
+             [](const RadiationField& field) {
+                 py::list rows;
+                 for (const FieldComponent& c : field.components()) {
+                     rows.append(py::make_tuple(c.name, c.kineticEnergy, c.weight));
+                 }
+                 return "Field(" + py::repr(rows).cast<std::string>() + ")";
+             })
+        .def(py::self == py::self);
+}
+
+void bindDiagnostics(py::module_& module)
+{
+    py::class_<Diagnostic>(module, "Diagnostic", "What the input reader said of a line of a file.")
+        .def_readonly("file", &Diagnostic::file)
+        .def_readonly("line", &Diagnostic::line, "counted from 1; 0 for the whole file")
+        .def_property_readonly("severity", [](const Diagnostic& d) { return severityWord(d.severity); })
+        .def_readonly("block", &Diagnostic::block, "the block key (\"RADX:\"), empty when none")
+        .def_readonly("message", &Diagnostic::message)
+        .def("__str__", &formatDiagnostic)
+        .def("__repr__", [](const Diagnostic& d) { return "<Diagnostic " + formatDiagnostic(d) + ">"; });
+}
+
+constexpr const char* settingsDoc = R"(Everything that defines one run, as the input file's blocks give it.
+
+field: the radiation (kesp.particle, kesp.mixed_field ...; a 1 MeV electron by default)
+cells: cells to simulate, at least 1 (SIMCON: NOCS=)
+seed: random number seed; 0 takes one from the clock (SIMCON: SEED=)
+oxygen_percent: pO2, percent O2 within [0, 100] (EVO2: PO2=)
+oxygen_model: kesp.OxygenModel (EVO2: M0= K= Q= R=)
+dmso: kesp.DmsoModel, DMSO concentration in mol dm^-3 (DMSO: CONC= FNSD= CHMX=)
+dna_content_gbp: DNA content of the cell, Gbp (CELL: DNA=)
+nucleus_diameter_um: diameter of the cell nucleus, um (CELL: NDIA=)
+unrepairable_base_fraction: fraction Bl/Bd of base damages never repaired (CELL: FBL=)
+oxygen_effect: False switches the oxygen effect off (kesp's /no2)
+zeb_dependent_oxygen: False makes the oxygen factor M0 itself (kesp's /nq)
+masses_2006: the older set of mass constants (kesp's /2006 without its oxygen switches)
+threads: threads for the cells; 0 takes the CPUs the process may use; results are the same on any number
+
+Settings read from a file (kesp.read_input) also name the input file, its SHA-256, the
+switches it was read with and the reader's diagnostics.)";
+
+void bindSettingsClass(py::module_& module)
+{
+    py::class_<PythonSettings>(module, "Settings", settingsDoc)
+        .def(py::init([](const RadiationField& field, std::int32_t cells, std::int32_t seed, double oxygenPercent,
+                         const OxygenModel& oxygenModel, const DmsoModel& dmso, double dna, double diameter,
+                         double blFraction, bool oxygenEffect, bool zebDependent, bool masses2006,
+                         unsigned threads) {
+                 PythonSettings settings;
+                 RunSettings& run = settings.run;
+                 run.field = field;
+                 run.cells = cells;
+                 run.seed = seed;
+                 run.oxygenPercent = oxygenPercent;
+                 run.oxygenModel = oxygenModel;
+                 run.oxygenModel.enabled = oxygenModel.enabled && oxygenEffect;
+                 run.oxygenModel.zebDependent = oxygenModel.zebDependent && zebDependent;
+                 run.dmso = dmso;
+                 run.dnaContent = dna;
+                 run.nucleusDiameter = diameter;
+                 run.unrepairableBaseFraction = blFraction;
+                 run.masses2006 = masses2006;
+                 run.threads = threads;
+                 return settings;
+             }),
+             "field"_a = RadiationField(), py::kw_only(), "cells"_a = 1, "seed"_a = defaultSeed,
+             "oxygen_percent"_a = 100.0, py::arg_v("oxygen_model", OxygenModel(), "OxygenModel()"),
+             py::arg_v("dmso", DmsoModel(), "DmsoModel()"),
+             "dna_content_gbp"_a = 6.0, "nucleus_diameter_um"_a = 5.0, "unrepairable_base_fraction"_a = 0.0,
+             "oxygen_effect"_a = true, "zeb_dependent_oxygen"_a = true, "masses_2006"_a = false, "threads"_a = 0u)
+        .def_property(
+            "field", [](const PythonSettings& s) { return s.run.field; },
+            [](PythonSettings& s, const RadiationField& f) { s.run.field = f; })
+        .def_property(
+            "cells", [](const PythonSettings& s) { return s.run.cells; },
+            [](PythonSettings& s, std::int32_t v) { s.run.cells = v; })
+        .def_property(
+            "seed", [](const PythonSettings& s) { return s.run.seed; },
+            [](PythonSettings& s, std::int32_t v) { s.run.seed = v; })
+        .def_property(
+            "oxygen_percent", [](const PythonSettings& s) { return s.run.oxygenPercent; },
+            [](PythonSettings& s, double v) { s.run.oxygenPercent = v; })
+        .def_property(
+            "oxygen_model", [](const PythonSettings& s) { return s.run.oxygenModel; },
+            [](PythonSettings& s, const OxygenModel& v) { s.run.oxygenModel = v; })
+        .def_property(
+            "dmso", [](const PythonSettings& s) { return s.run.dmso; },
+            [](PythonSettings& s, const DmsoModel& v) { s.run.dmso = v; })
+        .def_property(
+            "dna_content_gbp", [](const PythonSettings& s) { return s.run.dnaContent; },
+            [](PythonSettings& s, double v) { s.run.dnaContent = v; })
+        .def_property(
+            "nucleus_diameter_um", [](const PythonSettings& s) { return s.run.nucleusDiameter; },
+            [](PythonSettings& s, double v) { s.run.nucleusDiameter = v; })
+        .def_property(
+            "unrepairable_base_fraction", [](const PythonSettings& s) { return s.run.unrepairableBaseFraction; },
+            [](PythonSettings& s, double v) { s.run.unrepairableBaseFraction = v; })
+        .def_property(
+            "masses_2006", [](const PythonSettings& s) { return s.run.masses2006; },
+            [](PythonSettings& s, bool v) { s.run.masses2006 = v; })
+        .def_property(
+            "threads", [](const PythonSettings& s) { return s.run.threads; },
+            [](PythonSettings& s, unsigned v) { s.run.threads = v; })
+        .def_readonly("input_file", &PythonSettings::inputFile, "the input file read, or None")
+        .def_readonly("diagnostics", &PythonSettings::diagnostics, "what the reader said of the input")
+        .def_readonly("switches", &PythonSettings::switches, "the switch words applied in reading")
+        .def_readwrite("input_sha256", &PythonSettings::inputSha256,
+                       "SHA-256 of the input file's bytes as read (lower-case hex), or None")
+        .def("__copy__", [](const PythonSettings& s) { return s; })
+        .def("__deepcopy__", [](const PythonSettings& s, py::dict) { return s; })
+        .def("__eq__", [](const PythonSettings& a, const PythonSettings& b) { return a.run == b.run; });
+}
+
+}  // namespace
+
+void bindSettings(py::module_& module)
+{
+    bindModels(module);
+    bindField(module);
+    bindDiagnostics(module);
+    bindSettingsClass(module);
+    module.def("read_input", &readInputWith, "path"_a, "switches"_a);
+    module.def("read_field_file", &readFieldFile, "path"_a, "masses_2006"_a);
+    module.def("mass_number", &massNumber, "name"_a, "masses_2006"_a);
+    module.def("dose_per_fluence", &dosePerFluence, "particles"_a, "nucleus_diameter_um"_a, "masses_2006"_a,
+               "threads"_a, py::call_guard<py::gil_scoped_release>());
+}
+
+}  // namespace kesp::python
