@@ -5,8 +5,6 @@ tables it must refuse, and the pairing of oxygen levels behind the OER.
 The programs come from the environment (CMake sets both):
 KESP_SCAN_EXECUTABLE and KESP_PLOT_EXECUTABLE."""
 
-import importlib.machinery
-import importlib.util
 import os
 import shutil
 import struct
@@ -20,7 +18,7 @@ import matplotlib.image
 
 KESP_SCAN = os.environ.get("KESP_SCAN_EXECUTABLE", "")
 KESP_PLOT = os.environ.get("KESP_PLOT_EXECUTABLE", "")
-FIGURES = ("dsb_vs_let", "rbe_vs_let", "oer_vs_let", "classes_vs_let")
+FIGURES = ("dsb_vs_let", "ssb_vs_let", "rbe_vs_let", "oer_vs_let", "classes_vs_let")
 
 # Protons and carbon ions at two energies, aerobic and anoxic, with the
 # 1 MeV electron as reference: every figure is possible.
@@ -66,11 +64,13 @@ def runScan(folder, name, text, *options):
     return scanFile.with_suffix(".csv")
 
 
-def loadPlotModule():
-    loader = importlib.machinery.SourceFileLoader("kespPlot", KESP_PLOT)
-    module = importlib.util.module_from_spec(importlib.util.spec_from_loader("kespPlot", loader))
-    loader.exec_module(module)
-    return module
+def oerPoints(path):
+    """The OER pairs of kesp.plot (PYTHONPATH holds the build tree's
+    package): pairs, keys, oxygen column, levels."""
+    from kesp._plot_figures import oer_points
+    from kesp._plot_table import read_scan
+    pairs, keys, _, oxygen, levels = oer_points(read_scan(path))
+    return pairs, keys, oxygen, levels
 
 
 class FigureChecks(unittest.TestCase):
@@ -114,17 +114,25 @@ class EndToEndTest(FigureChecks):
     def testCurvesAreLabelledByParticleAndOxygenLevel(self):
         # Text is drawn as paths in the SVG, each preceded by a comment with the text.
         expected = {
-            "dsb_vs_let": ["p, PO2 21", "p, PO2 0", "12C, PO2 21", "12C, PO2 0",
-                           "LET (keV/µm)", "DSB per Gy per Gbp", "plot test"],
-            "rbe_vs_let": ["12C, PO2 0", "RBE for DSB induction"],
-            "oer_vs_let": ["<!-- p -->", "<!-- 12C -->", "at PO2 21 / at PO2 0"],
-            "classes_vs_let": ["DSB++", "2SSB", "share of clusters (%)", "12C, PO2 21"],
+            "dsb_vs_let": ["<!-- DSB yield against LET -->", "<!-- plot test -->",
+                           "<!-- p, 21 % O2 -->", "<!-- p, 0 % O2 (anoxic) -->",
+                           "<!-- 12C, 21 % O2 -->", "<!-- 12C, 0 % O2 (anoxic) -->",
+                           "LET (keV/µm)", "DSB per Gy per Gbp"],
+            "ssb_vs_let": ["<!-- SSB yield against LET -->", "SSB per Gy per Gbp"],
+            "rbe_vs_let": ["<!-- RBE for DSB induction against LET, reference 1 MeV e -->",
+                           "<!-- (DSB yield / that of 1 MeV e) -->", "12C, 0 % O2 (anoxic)"],
+            "oer_vs_let": ["<!-- OER for DSB induction against LET -->", "<!-- p -->",
+                           "<!-- 12C -->", "at 21 % O2 / at 0 % O2 (anoxic)"],
+            "classes_vs_let": ["<!-- Shares of the cluster classes against LET -->", "DSB++",
+                               "2SSB", "share of clusters (%)", "12C, 21 % O2"],
         }
         for name, texts in expected.items():
             svg = (self.figures / f"{name}.svg").read_text(encoding="utf-8")
             for text in texts:
                 self.assertIn(text, svg, name)
-        self.assertNotIn("p, PO2 21", (self.figures / "oer_vs_let.svg").read_text(encoding="utf-8"))
+            self.assertNotIn("PO2", svg, name)
+        oer = (self.figures / "oer_vs_let.svg").read_text(encoding="utf-8")
+        self.assertNotIn("p, 21 % O2", oer)
 
     def testSameTableGivesSameFilesInTheTablesFolderByDefault(self):
         again = plot(str(self.table))
@@ -140,7 +148,7 @@ class EndToEndTest(FigureChecks):
         self.assertRegex(version.stdout, r"^kesp-plot \d+\.\d+")
         usage = plot("--help")
         self.assertEqual(usage.returncode, 0)
-        self.assertIn("oer_vs_let", usage.stdout)
+        self.assertIn("oer_vs_X", usage.stdout)
 
 
 class PartialTableTest(FigureChecks):
@@ -215,8 +223,8 @@ class RefusalTest(RefusalCase):
              ["dsb_vs_let: the table has no column dsb_sem\n",
               "rbe_vs_let: the table has no column rbe_dsb, rbe_dsb_sem",
               "oer_vs_let: the scan does not vary PO2 or MMHG"]),
-            ("noLet.csv", "PO2,switches,particle,dsb,dsb_sem,dsb_per_gy_gbp\n21,,p,53,1,8.9\n"
-             "0,,p,20,1,3.3\n", ["dsb_vs_let: the table has no column let_kev_um",
+            ("noLet.csv", "PAR,PO2,switches,particle,dsb,dsb_sem,dsb_per_gy_gbp\n"
+             "p,21,,p,53,1,8.9\np,0,,p,20,1,3.3\n", ["dsb_vs_let: the table has no column let_kev_um",
                                  "oer_vs_let: the table has no column let_kev_um"]),
         ]
         for name, content, expected in cases:
@@ -257,11 +265,10 @@ p,10,0.1,0.5,,p,4.5,25,4
 
 class OxygenPairingTest(unittest.TestCase):
     def testRowsAtHighestAndLowestOxygenLevelArePairedWithPropagatedSem(self):
-        module = loadPlotModule()
         with tempfile.TemporaryDirectory() as folder:
             path = Path(folder) / "pairing.csv"
             path.write_text(PAIRING_TABLE)
-            pairs, keys, oxygen, levels = module.oerPoints(module.readScan(path))
+            pairs, keys, oxygen, levels = oerPoints(path)
         self.assertEqual((keys, oxygen, levels), (["PAR", "CONC"], "PO2", (21, 0.1)))
         # Hand-computed: ratio a/b, SEM ratio*sqrt((sa/a)^2 + (sb/b)^2); the
         # 12C pair at 10 MeV/u has no anoxic yield and gives no point.
@@ -275,7 +282,7 @@ class OxygenPairingTest(unittest.TestCase):
             self.assertAlmostEqual(row["oer_sem"], sem, places=12)
 
     def testRowsOfTheSameLevelWrittenDifferentlyAreRefused(self):
-        module = loadPlotModule()
+        from kesp.plot import TableError
         cases = [
             ([21, "21.0", 0], "lines 2 and 3: the same configuration (PAR p, KE 10, PO2 21)"),
             ([21, 0, "0.00"], "lines 3 and 4: the same configuration (PAR p, KE 10, PO2 0)"),
@@ -284,8 +291,8 @@ class OxygenPairingTest(unittest.TestCase):
             with self.subTest(levels=levels), tempfile.TemporaryDirectory() as folder:
                 path = Path(folder) / "levels.csv"
                 path.write_text(oxygenTable(levels))
-                with self.assertRaises(module.TableError) as refusal:
-                    module.oerPoints(module.readScan(path))
+                with self.assertRaises(TableError) as refusal:
+                    oerPoints(path)
                 self.assertIn(message, str(refusal.exception))
 
 
