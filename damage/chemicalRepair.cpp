@@ -68,7 +68,7 @@ struct IndexedSites {
 
 // The same, built for processors with an instruction that counts bits (the
 // other form counts them in a library call).
-[[gnu::target("popcnt")]] void countBitsBeforeFast(const std::uint64_t* words, std::size_t count,
+KESP_FOR_BIT_COUNT void countBitsBeforeFast(const std::uint64_t* words, std::size_t count,
                                                    std::uint32_t* before)
 {
     countBitsBefore(words, count, before);

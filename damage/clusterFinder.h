@@ -4,6 +4,7 @@
 
 #include <array>
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 
 #include "damage/damageYields.h"
@@ -37,9 +38,9 @@ using ClassTable = std::array<std::array<std::array<std::array<std::int8_t, 2>, 
 constexpr ClassTable makeClassTable()
 {
     ClassTable table{};
-    for (int s = 0; s <= 4; ++s) {
-        for (int b = 0; b <= 1; ++b) {
-            for (int oneStrand = 0; oneStrand <= 1; ++oneStrand) {
+    for (std::size_t s = 0; s <= 4; ++s) {
+        for (std::size_t b = 0; b <= 1; ++b) {
+            for (std::size_t oneStrand = 0; oneStrand <= 1; ++oneStrand) {
                 int plain = classBaseDamageOnly;
                 if (s == 1) {
                     plain = b == 0 ? classSsb : classSsbWithBd;

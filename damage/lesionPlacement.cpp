@@ -42,7 +42,7 @@ public:
     }
 
     double value(std::size_t slot) const { return values_[slot]; }
-    std::size_t position(std::size_t slot) const { return positions_[slot]; }
+    std::size_t position(std::size_t slot) const { return static_cast<std::size_t>(positions_[slot]); }
 
     // The generator's state after the first `taken` draws of the block.
     CombinedState stateAfter(std::size_t taken) const { return blocks_.stateAfter(taken); }

@@ -7,7 +7,6 @@
 #include <limits>
 #include <mutex>
 #include <semaphore>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -327,7 +326,7 @@ private:
     std::counting_semaphore<> batchBegun_{0};
     std::counting_semaphore<> batchEnded_{0};
     bool closing_ = false;
-    std::vector<std::jthread> workers_;  // last: joined before the rest goes
+    std::vector<JoiningThread> workers_;  // last: joined before the rest goes
 };
 
 CellPipeline::CellPipeline(CellSimulation& cells, unsigned threads) : cells_(cells), threads_(threads) {}

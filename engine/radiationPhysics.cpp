@@ -1,6 +1,6 @@
 #include "engine/radiationPhysics.h"
 
-#include <bit>
+#include "support/bitCast.h"
 
 namespace kesp {
 
@@ -10,10 +10,10 @@ RadiationPhysicsKey radiationPhysicsKey(const RunSettings& settings)
     const RadiationField& field = settings.field;
     for (int i = 1; i <= field.componentCount(); ++i) {
         const FieldComponent& component = field.component(i);
-        key.components.emplace_back(component.name, std::bit_cast<std::uint64_t>(component.kineticEnergy));
+        key.components.emplace_back(component.name, bitCast<std::uint64_t>(component.kineticEnergy));
     }
     key.masses2006 = settings.masses2006;
-    key.diameterBits = std::bit_cast<std::uint64_t>(settings.nucleusDiameter);
+    key.diameterBits = bitCast<std::uint64_t>(settings.nucleusDiameter);
     return key;
 }
 

@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -25,7 +26,12 @@ struct RadiationPhysicsKey {
     bool masses2006 = false;                                        // the mass constants
     std::uint64_t diameterBits = 0;                                 // nucleus diameter (um) as bits
 
-    auto operator<=>(const RadiationPhysicsKey&) const = default;
+    bool operator==(const RadiationPhysicsKey&) const = default;
+    bool operator<(const RadiationPhysicsKey& other) const
+    {
+        return std::tie(components, masses2006, diameterBits)
+               < std::tie(other.components, other.masses2006, other.diameterBits);
+    }
 };
 
 RadiationPhysicsKey radiationPhysicsKey(const RunSettings& settings);

@@ -1,10 +1,10 @@
 #include "physics/rangeTable.h"
 
-#include <bit>
 #include <cmath>
 #include <cstddef>
 
 #include "physics/stoppingPower.h"
+#include "support/bitCast.h"
 #include "support/numerics.h"
 
 namespace kesp {
@@ -98,8 +98,8 @@ std::size_t RangeTableCache::KeyHash::operator()(const Key& key) const
 
 std::shared_ptr<const RangeTable> RangeTableCache::tableFor(const ParticleKind& particle)
 {
-    const Key key{particle.Z, particle.A, std::bit_cast<std::uint64_t>(particle.restEnergy),
-                  std::bit_cast<std::uint64_t>(particle.T)};
+    const Key key{particle.Z, particle.A, bitCast<std::uint64_t>(particle.restEnergy),
+                  bitCast<std::uint64_t>(particle.T)};
     {
         const std::lock_guard<std::mutex> lock(mutex_);
         const auto found = tables_.find(key);

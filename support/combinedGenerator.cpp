@@ -178,7 +178,7 @@ constexpr std::size_t laneGroups = CombinedBlocks::lanes / laneWidth;
 // The same, built for processors with the wider vector instructions: the
 // lanes do integer steps and single rounded conversions and products,
 // whose results do not depend on the instructions.
-[[gnu::target("avx2")]] void fillLanesWide(const std::array<CombinedState, CombinedBlocks::lanes>& starts,
+KESP_FOR_WIDE_VECTORS void fillLanesWide(const std::array<CombinedState, CombinedBlocks::lanes>& starts,
                                            CombinedBlocks::Values& values)
 {
     fillLanes(starts, values);

@@ -3,9 +3,10 @@
 // the minimal standard sequence, in single precision.
 
 #include <array>
-#include <bit>
 #include <cstddef>
 #include <cstdint>
+
+#include "support/bitCast.h"
 
 namespace kesp {
 
@@ -30,7 +31,7 @@ namespace combined {
 inline constexpr std::int32_t multiplier = 16807;
 inline constexpr std::int32_t modulus = 2147483647;
 // The largest float below 2^-31; scales a 31-bit integer into (0, 1).
-inline constexpr float scale = std::bit_cast<float>(0x2FFFFFFFU);
+inline constexpr float scale = bitCast<float>(0x2FFFFFFFU);
 
 constexpr std::uint32_t nextXorshift(std::uint32_t x)
 {

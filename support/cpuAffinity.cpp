@@ -7,8 +7,10 @@
 
 namespace kesp {
 
+// WebAssembly has no affinity mask: there the count is what the runtime offers.
 unsigned affinityCpuCount()
 {
+#if !defined(__EMSCRIPTEN__)
     cpu_set_t set;
     CPU_ZERO(&set);
     if (sched_getaffinity(0, sizeof(set), &set) == 0) {
@@ -17,6 +19,7 @@ unsigned affinityCpuCount()
             return static_cast<unsigned>(count);
         }
     }
+#endif
     return std::max(1U, std::thread::hardware_concurrency());
 }
 

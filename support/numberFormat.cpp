@@ -2,9 +2,13 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <optional>
+#include <string>
 #include <system_error>
 
 #include "support/text.h"
@@ -24,6 +28,62 @@ std::size_t lastLetter(std::string_view code, char upper)
     return found == std::string_view::npos ? 0 : found + 1;
 }
 
+#if defined(__cpp_lib_to_chars)
+// The value of a decimal number that fills the whole text, as std::from_chars
+// reads it; nothing when the text is not one.
+std::optional<double> decimalValue(std::string_view text)
+{
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc{} || end != text.data() + text.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// Correctly rounded decimal text of a non-negative finite value, "%.*e" or
+// "%.*f" as printf writes it; empty when it does not fit the buffer.
+std::string roundedText(double magnitude, bool scientific, int decimals)
+{
+    std::array<char, 512> buffer{};
+    const auto format = scientific ? std::chars_format::scientific : std::chars_format::fixed;
+    const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude, format, decimals);
+    if (result.ec != std::errc{}) {
+        return {};
+    }
+    return std::string(buffer.data(), result.ptr);
+}
+#else
+// For standard libraries without the floating-point forms of std::from_chars
+// and std::to_chars (Emscripten's): the C library's strtod and snprintf,
+// which round correctly as well, kept to the texts std::from_chars takes
+// (no blanks, no sign but a leading minus, no hexadecimal form).
+std::optional<double> decimalValue(std::string_view text)
+{
+    const std::string copy(text);
+    if (copy.empty() || copy.find_first_of(" \t\n\v\f\r+xXpP") != std::string::npos) {
+        return std::nullopt;
+    }
+    char* end = nullptr;
+    errno = 0;
+    const double value = std::strtod(copy.c_str(), &end);
+    if (errno == ERANGE || end != copy.c_str() + copy.size()) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::string roundedText(double magnitude, bool scientific, int decimals)
+{
+    std::array<char, 512> buffer{};
+    const int length = std::snprintf(buffer.data(), buffer.size(), scientific ? "%.*e" : "%.*f", decimals, magnitude);
+    if (length < 0 || static_cast<std::size_t>(length) >= buffer.size()) {
+        return {};
+    }
+    return std::string(buffer.data(), static_cast<std::size_t>(length));
+}
+#endif
+
 // Reads the digit count: a decimal number taken to the nearest whole number,
 // at most 70; 7 when the text is not a number. A negative count is returned
 // as it is and makes the rendering fail.
@@ -37,12 +97,11 @@ int readDigitCount(std::string_view text)
     if (text.front() == '+') {
         text.remove_prefix(1);
     }
-    double count = 0.0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), count);
-    if (error != std::errc{} || end != text.data() + text.size() || !std::isfinite(count)) {
+    const std::optional<double> count = decimalValue(text);
+    if (!count || !std::isfinite(*count)) {
         return unreadableDigits;
     }
-    return static_cast<int>(std::lround(std::clamp(count, -1.0, double(maxDigits))));
+    return static_cast<int>(std::lround(std::clamp(*count, -1.0, double(maxDigits))));
 }
 
 enum class Notation { scientific, fixed };
@@ -50,15 +109,7 @@ enum class Notation { scientific, fixed };
 // Correctly rounded decimal text of a non-negative finite value.
 std::string decimalText(double magnitude, Notation notation, int decimals)
 {
-    std::array<char, 512> buffer{};
-    const auto format =
-        notation == Notation::scientific ? std::chars_format::scientific : std::chars_format::fixed;
-    const auto result =
-        std::to_chars(buffer.data(), buffer.data() + buffer.size(), magnitude, format, decimals);
-    if (result.ec != std::errc{}) {
-        return {};
-    }
-    return std::string(buffer.data(), result.ptr);
+    return roundedText(magnitude, notation == Notation::scientific, decimals);
 }
 
 // "E+05" for small exponents; "+100" (sign and three digits, no letter) for

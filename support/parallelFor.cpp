@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <thread>
 #include <vector>
 
 #include "support/threadStart.h"
@@ -20,7 +19,7 @@ void parallelFor(std::size_t count, unsigned threads, const std::function<void(s
     };
     const std::size_t helpers = std::min<std::size_t>(std::max(threads, 1U), std::max<std::size_t>(count, 1)) - 1;
     // The threads there are take the tasks left; they are joined on return.
-    const std::vector<std::jthread> pool =
+    const std::vector<JoiningThread> pool =
         startThreads(static_cast<unsigned>(helpers), [&work](unsigned) { work(); });
     work();
 }

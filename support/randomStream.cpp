@@ -1,8 +1,9 @@
 #include "support/randomStream.h"
 
 #include <array>
-#include <bit>
 #include <cmath>
+
+#include "support/bitCast.h"
 
 namespace kesp {
 
@@ -11,7 +12,7 @@ namespace {
 constexpr double multiplier = 16807.0;
 constexpr std::int32_t modulus = 2147483647;
 // The double nearest 1 / (2^31 - 1); results are formed by multiplying with it.
-constexpr double inverseModulus = std::bit_cast<double>(0x3E00000000200000ULL);
+constexpr double inverseModulus = bitCast<double>(0x3E00000000200000ULL);
 
 int clampStream(int stream)
 {

@@ -30,9 +30,9 @@ private:
 
 }  // namespace
 
-std::vector<std::jthread> startThreads(unsigned count, const std::function<void(unsigned)>& body)
+std::vector<JoiningThread> startThreads(unsigned count, const std::function<void(unsigned)>& body)
 {
-    std::vector<std::jthread> threads;
+    std::vector<JoiningThread> threads;
     threads.reserve(count);
     const SignalsBlocked blocked;
     for (unsigned k = 0; k < count; ++k) {

@@ -4,8 +4,9 @@
 // goes on with those it got.
 
 #include <functional>
-#include <thread>
 #include <vector>
+
+#include "support/joiningThread.h"
 
 namespace kesp {
 
@@ -16,6 +17,6 @@ namespace kesp {
 // The threads block every signal: a signal sent to the process (Ctrl-C,
 // SIGTERM) goes to the caller's threads, whose handlers then see the signals
 // one at a time and in the order sent, as in a process of one thread.
-std::vector<std::jthread> startThreads(unsigned count, const std::function<void(unsigned)>& body);
+std::vector<JoiningThread> startThreads(unsigned count, const std::function<void(unsigned)>& body);
 
 }  // namespace kesp

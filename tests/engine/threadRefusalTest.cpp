@@ -149,7 +149,7 @@ TEST(ThreadRefusalTest, startingThreadsGoesOnWithThoseTheSystemGives)
         SCOPED_TRACE("threads allowed: " + std::to_string(allowed));
         std::vector<std::atomic<int>> runs(5);
         threadsAllowed.store(allowed);
-        std::vector<std::jthread> threads = startThreads(5, [&runs](unsigned k) { runs[k].fetch_add(1); });
+        std::vector<JoiningThread> threads = startThreads(5, [&runs](unsigned k) { runs[k].fetch_add(1); });
         threadsAllowed.store(-1);
         EXPECT_EQ(threads.size(), static_cast<std::size_t>(allowed));
         threads.clear();

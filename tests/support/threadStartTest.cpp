@@ -20,7 +20,7 @@ TEST(ThreadStartTest, eachBodyRunsOnceOnAThreadOfItsOwnAndIsJoinedWithTheThreads
         std::vector<std::atomic<int>> runs(count);
         std::vector<std::thread::id> ids(count);
         {
-            const std::vector<std::jthread> threads = startThreads(count, [&](unsigned k) {
+            const std::vector<JoiningThread> threads = startThreads(count, [&](unsigned k) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(5));  // still running at the end of the block
                 ids[k] = std::this_thread::get_id();
                 runs[k].fetch_add(1);
@@ -45,7 +45,7 @@ TEST(ThreadStartTest, theThreadsBlockInterruptsAndTheCallerKeepsItsSignalMask)
     pthread_sigmask(SIG_SETMASK, nullptr, &before);
     std::atomic<int> blocked{0};
     {
-        const std::vector<std::jthread> threads = startThreads(3, [&blocked](unsigned) {
+        const std::vector<JoiningThread> threads = startThreads(3, [&blocked](unsigned) {
             sigset_t mask;
             pthread_sigmask(SIG_SETMASK, nullptr, &mask);
             if (sigismember(&mask, SIGINT) == 1 && sigismember(&mask, SIGTERM) == 1) {

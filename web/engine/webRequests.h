@@ -1,0 +1,39 @@
+#pragma once
+// What the web page asks of the engine, as JSON texts in and out, so that the
+// JavaScript side needs no binding of the engine's types. A request holds the
+// text of an input file, the name it goes by, the switches and the SHA-256 of
+// the input text (for the JSON document):
+//
+//     {"input": "...", "inputName": "kesp.inp", "switches": ["/no2", "/json"], "inputSha256": "..."}
+//
+// Field files named in the input are read from the current directory, where
+// the page has written them.
+
+#include <functional>
+#include <string>
+
+namespace kesp::web {
+
+// Called with the cells done so far; true asks the run to stop after its
+// current cell.
+using CellProgress = std::function<bool(int cellsDone)>;
+
+// Reads the input as `kesp` would and says what it would say before the
+// simulation: the diagnostics, the refusal of "/strict", or the error that
+// stops the run (a field file that cannot be read, a particle that cannot be
+// set up). The response:
+//
+//     {"diagnostics": [{"file", "line", "severity", "block", "message", "text"}],
+//      "refusal": text or null, "error": {"kind", "message", "detail"} or null,
+//      "cells": cells asked for, "singleParticle": true or false}
+std::string checkRequest(const std::string& request);
+
+// Checks the request as checkRequest does and, when nothing stops it, runs
+// it. The response adds to the check's:
+//
+//     "report": the report text or null, "json": the JSON document or null,
+//     "message": why there is no report (or what the report lacks) or null,
+//     "interrupted": true or false, "cellsSimulated": cells done
+std::string runRequest(const std::string& request, const CellProgress& progress);
+
+}  // namespace kesp::web
