@@ -1,0 +1,60 @@
+// The engine's requests and responses (JSON texts in and out of the
+// WebAssembly module), and the messages between the page and its workers.
+
+export interface EngineRequest {
+  input: string;
+  inputName: string;
+  switches: string[];
+  inputSha256: string;
+}
+
+export interface Diagnostic {
+  file: string;
+  line: number;
+  severity: "warning" | "resultWarning" | "note";
+  block: string;
+  message: string;
+  text: string;
+}
+
+export interface CheckResponse {
+  diagnostics: Diagnostic[];
+  refusal: string | null;
+  error: { kind: string; message: string; detail: string } | null;
+  cells: number;
+  singleParticle: boolean;
+}
+
+export interface RunResponse extends CheckResponse {
+  report: string | null;
+  json: string | null;
+  message: string | null;
+  interrupted: boolean;
+  cellsSimulated: number;
+}
+
+// A file the input names, written into the engine's folder before the run.
+export interface EngineFile {
+  name: string;
+  text: string;
+}
+
+export interface WorkerJob {
+  id: number;
+  kind: "check" | "run";
+  request: EngineRequest;
+  files: EngineFile[];
+}
+
+export type WorkerReply =
+  | { id: number; kind: "progress"; cells: number }
+  | { id: number; kind: "done"; response: RunResponse }
+  | { id: number; kind: "failed"; message: string };
+
+// Why the engine will not run a request, or null when it will.
+export function stopReason(response: CheckResponse): string | null {
+  if (response.error) {
+    return response.error.detail ? `${response.error.message}: ${response.error.detail}` : response.error.message;
+  }
+  return response.refusal;
+}

@@ -1,0 +1,377 @@
+// The page: the form, its check as you type, a run or a curve on the
+// engine's workers, the results and the downloads.
+
+import "uplot/dist/uPlot.min.css";
+import "../style.css";
+import { stopReason, type CheckResponse, type EngineFile, type EngineRequest, type RunResponse } from "./engineTypes";
+import { Cancelled, EngineWorker, WorkerPool } from "./workers";
+import { sha256Hex } from "./sha256";
+import {
+  addressOf, fieldFileName, inputName, settingsFromAddress, singleInput, switchNames, switchWords,
+  type Settings, type SwitchName,
+} from "./settings";
+import type { ResultsDocument } from "./document";
+import { drawComplexity, fillPhysics, fillYields } from "./results";
+import { CurveResults, curveCsv, curvePlan, drawCurveCharts, fillCurveTable, runLabel, type CurvePlan } from "./curve";
+
+const workerScript = "engineWorker.js";
+const checkDelayMs = 250;
+
+function element<T extends HTMLElement>(id: string): T {
+  const found = document.getElementById(id);
+  if (!found) {
+    throw new Error(`The page has no element #${id}`);
+  }
+  return found as T;
+}
+
+const form = element<HTMLFormElement>("settings");
+const runButton = element<HTMLButtonElement>("run");
+const cancelButton = element<HTMLButtonElement>("cancel");
+const progressBar = element<HTMLProgressElement>("progress");
+const statusLine = element<HTMLParagraphElement>("status");
+const diagnosticList = element<HTMLUListElement>("diagnostics");
+const inputView = element<HTMLPreElement>("input-text");
+const fieldInput = element<HTMLInputElement>("field-file");
+const fieldSummary = element<HTMLParagraphElement>("field-summary");
+
+const checker = new EngineWorker(workerScript);
+const runner = new EngineWorker(workerScript);
+const pool = new WorkerPool(workerScript, navigator.hardwareConcurrency || 2);
+
+let settings: Settings = settingsFromAddress(location.search);
+let busy = false;
+let checkTimer: number | undefined;
+let checkNumber = 0;
+
+// What the last finished run leaves for the downloads.
+let lastRun: { input: string; report: string; json: string } | null = null;
+let lastCurve: { results: CurveResults; settings: Settings } | null = null;
+
+// ----- the form and the page address -----
+
+function controls(name: string): (HTMLInputElement | HTMLSelectElement)[] {
+  return Array.from(form.elements).filter(
+    (control): control is HTMLInputElement | HTMLSelectElement =>
+      (control instanceof HTMLInputElement || control instanceof HTMLSelectElement) && control.name === name,
+  );
+}
+
+function fillForm(from: Settings): void {
+  const record = from as unknown as Record<string, unknown>;
+  for (const key of Object.keys(from)) {
+    for (const control of controls(key)) {
+      if (control instanceof HTMLInputElement && control.type === "checkbox") {
+        control.checked = from.switches.includes(control.value as SwitchName);
+      } else if (control instanceof HTMLInputElement && control.type === "radio") {
+        control.checked = control.value === record[key];
+      } else {
+        control.value = String(record[key]);
+      }
+    }
+  }
+  showField();
+}
+
+function readForm(): Settings {
+  const read: Settings = { ...settings };
+  const record = read as unknown as Record<string, unknown>;
+  for (const key of Object.keys(read)) {
+    const found = controls(key);
+    if (found.length === 0) {
+      continue;
+    }
+    if (key === "switches") {
+      read.switches = switchNames.filter((name) =>
+        found.some((control) => control instanceof HTMLInputElement && control.checked && control.value === name),
+      );
+    } else if (found[0] instanceof HTMLInputElement && found[0].type === "radio") {
+      record[key] = found.find((control) => (control as HTMLInputElement).checked)?.value ?? record[key];
+    } else {
+      record[key] = found[0]!.value;
+    }
+  }
+  return read;
+}
+
+// Shows the parts of the form that belong to the chosen mode and radiation.
+function showParts(): void {
+  for (const part of document.querySelectorAll<HTMLElement>("[data-mode]")) {
+    part.hidden = part.dataset.mode !== settings.mode;
+  }
+  for (const part of document.querySelectorAll<HTMLElement>("[data-radiation]")) {
+    part.hidden = part.dataset.radiation !== settings.radiation;
+  }
+  runButton.textContent = settings.mode === "curve" ? "Run curves" : "Run";
+}
+
+function showField(): void {
+  fieldSummary.textContent = settings.fieldText
+    ? `${settings.fieldName}: ${settings.fieldText.split("\n").length} lines`
+    : "No field file chosen yet.";
+}
+
+function settingsChanged(): void {
+  settings = readForm();
+  history.replaceState(null, "", `${location.pathname}${addressOf(settings)}`);
+  showParts();
+  scheduleCheck();
+}
+
+// ----- the check as you type -----
+
+interface Checked {
+  problems: string[];
+  lines: { text: string; severity: string }[];
+  stop: string | null;
+  cells: number;
+}
+
+function listDiagnostics(checked: Checked): void {
+  diagnosticList.replaceChildren();
+  for (const { text, severity } of checked.lines) {
+    const item = document.createElement("li");
+    item.className = severity;
+    item.textContent = text;
+    diagnosticList.append(item);
+  }
+  if (checked.lines.length === 0) {
+    const item = document.createElement("li");
+    item.textContent = "No diagnostics: kesp takes this input as written.";
+    diagnosticList.append(item);
+  }
+}
+
+function fromResponse(response: CheckResponse, prefix = ""): Checked {
+  const lines = response.diagnostics.map((d): { text: string; severity: string } => ({ text: prefix + d.text, severity: d.severity }));
+  const stop = stopReason(response);
+  if (response.error) {
+    lines.push({ text: prefix + (stop ?? ""), severity: "error" });
+  }
+  return { problems: [], lines, stop, cells: response.cells };
+}
+
+function request(input: string, sha256 = ""): EngineRequest {
+  return { input, inputName, switches: switchWords(settings), inputSha256: sha256 };
+}
+
+function fieldFiles(): EngineFile[] {
+  return settings.radiation === "field" && settings.fieldText ? [{ name: settings.fieldName, text: settings.fieldText }] : [];
+}
+
+async function checkSingle(): Promise<Checked> {
+  const input = singleInput(settings);
+  inputView.textContent = input.text;
+  if (input.problems.length > 0) {
+    return { problems: input.problems, lines: [], stop: input.problems.join("; "), cells: 0 };
+  }
+  return fromResponse(await checker.submit("check", request(input.text), fieldFiles()));
+}
+
+// Every run of the curves is checked, so that none is refused once they run.
+async function checkCurve(plan: CurvePlan): Promise<Checked> {
+  inputView.textContent = plan.runs[plan.runs.length - 1]?.input.text ?? "";
+  if (plan.problems.length > 0) {
+    return { problems: plan.problems, lines: [], stop: plan.problems.join("; "), cells: 0 };
+  }
+  const responses = await Promise.all(plan.runs.map((run) => pool.submit("check", request(run.input.text), [])));
+  const checked: Checked = { problems: [], lines: [], stop: null, cells: 0 };
+  responses.forEach((response, i) => {
+    const one = fromResponse(response, `${runLabel(plan.runs[i]!)}: `);
+    checked.lines.push(...one.lines);
+    checked.cells += one.cells;
+    if (one.stop && !checked.stop) {
+      checked.stop = `${runLabel(plan.runs[i]!)}: ${one.stop}`;
+    }
+  });
+  return checked;
+}
+
+async function check(): Promise<Checked> {
+  const number = ++checkNumber;
+  const checked = settings.mode === "curve" ? await checkCurve(curvePlan(settings)) : await checkSingle();
+  if (number === checkNumber) {
+    listDiagnostics({ ...checked, lines: [...checked.problems.map((text) => ({ text, severity: "error" })), ...checked.lines] });
+  }
+  return checked;
+}
+
+function scheduleCheck(): void {
+  window.clearTimeout(checkTimer);
+  checkTimer = window.setTimeout(() => {
+    if (!busy) {
+      check().catch((error: unknown) => showStatus(`The check failed: ${error}`));
+    }
+  }, checkDelayMs);
+}
+
+// ----- runs -----
+
+function showStatus(text: string): void {
+  statusLine.textContent = text;
+}
+
+function setBusy(value: boolean): void {
+  busy = value;
+  runButton.disabled = value;
+  cancelButton.disabled = !value;
+  progressBar.hidden = !value;
+}
+
+function showProgress(done: number, total: number, what: string): void {
+  progressBar.max = Math.max(total, 1);
+  progressBar.value = done;
+  showStatus(`Running: ${done} of ${total} ${what}`);
+}
+
+// Why nothing starts, or null when the run may go.
+async function refusal(): Promise<Checked | null> {
+  window.clearTimeout(checkTimer);
+  const checked = await check();
+  if (checked.stop) {
+    showStatus(`Nothing is run: ${checked.stop}`);
+    return null;
+  }
+  return checked;
+}
+
+function showRun(input: string, response: RunResponse): void {
+  const results = element<HTMLElement>("results");
+  element<HTMLElement>("curve-results").hidden = true;
+  element<HTMLParagraphElement>("run-message").textContent = response.message ?? "";
+  if (!response.report || !response.json) {
+    results.hidden = true;
+    showStatus(response.message ?? stopReason(response) ?? "The run gave no report");
+    return;
+  }
+  lastRun = { input, report: response.report, json: response.json };
+  const document = JSON.parse(response.json) as ResultsDocument;
+  results.hidden = false;
+  fillYields(element<HTMLTableElement>("yields"), document);
+  fillPhysics(element<HTMLElement>("physics"), document);
+  drawComplexity(element<HTMLElement>("complexity-chart"), document);
+  element<HTMLPreElement>("report").textContent = response.report;
+  showStatus(
+    response.interrupted ? `Run stopped after ${response.cellsSimulated} cells` : `Done: ${response.cellsSimulated} cells`,
+  );
+}
+
+async function runSingle(checked: Checked): Promise<void> {
+  const input = singleInput(settings).text;
+  const sha256 = await sha256Hex(input);
+  showProgress(0, checked.cells, "cells");
+  const response = await runner.submit("run", request(input, sha256), fieldFiles(), (cells) =>
+    showProgress(cells, checked.cells, "cells"),
+  );
+  showRun(input, response);
+}
+
+async function runCurve(): Promise<void> {
+  const plan = curvePlan(settings);
+  const results = new CurveResults(plan);
+  const charts = { dsb: element<HTMLElement>("curve-dsb"), rbe: element<HTMLElement>("curve-rbe"), oer: element<HTMLElement>("curve-oer") };
+  const table = element<HTMLTableElement>("curve-table");
+  lastCurve = { results, settings };
+  element<HTMLElement>("results").hidden = true;
+  element<HTMLElement>("curve-results").hidden = false;
+  const redraw = () => {
+    drawCurveCharts(charts, results);
+    fillCurveTable(table, results);
+  };
+  redraw();
+  let done = 0;
+  showProgress(0, plan.runs.length, "runs");
+  const failures: string[] = [];
+  await Promise.all(
+    plan.runs.map(async (run) => {
+      const sha256 = await sha256Hex(run.input.text);
+      const response = await pool.submit("run", request(run.input.text, sha256), []);
+      if (response.json) {
+        results.documents.set(run, JSON.parse(response.json) as ResultsDocument);
+      } else {
+        failures.push(`${runLabel(run)}: ${response.message ?? stopReason(response)}`);
+      }
+      showProgress(++done, plan.runs.length, "runs");
+      redraw();
+    }),
+  );
+  showStatus(failures.length ? `Done, without ${failures.join("; ")}` : `Done: ${plan.runs.length} runs on ${pool.size} workers`);
+}
+
+async function run(): Promise<void> {
+  if (busy) {
+    return;
+  }
+  settings = readForm();
+  const checked = await refusal();
+  if (!checked) {
+    return;
+  }
+  setBusy(true);
+  try {
+    await (settings.mode === "curve" ? runCurve() : runSingle(checked));
+  } catch (error) {
+    showStatus(error instanceof Cancelled ? "Cancelled: the run was stopped" : `The run failed: ${error}`);
+  } finally {
+    setBusy(false);
+  }
+}
+
+function cancel(): void {
+  runner.stop();
+  pool.stop();
+  runner.warm();
+}
+
+// ----- downloads -----
+
+function download(name: string, text: string, type: string): void {
+  const url = URL.createObjectURL(new Blob([text], { type }));
+  const link = document.createElement("a");
+  link.href = url;
+  link.download = name;
+  document.body.append(link);
+  link.click();
+  link.remove();
+  window.setTimeout(() => URL.revokeObjectURL(url), 10000);
+}
+
+const base = inputName.replace(/\.inp$/, "");
+
+element("download-report").addEventListener("click", () => lastRun && download(`${base}.out`, lastRun.report, "text/plain"));
+element("download-input").addEventListener("click", () => lastRun && download(inputName, lastRun.input, "text/plain"));
+element("download-json").addEventListener("click", () => lastRun && download(`${base}.json`, lastRun.json, "application/json"));
+element("download-csv").addEventListener(
+  "click",
+  () => lastCurve && download(`${base}-curve.csv`, curveCsv(lastCurve.results, lastCurve.settings), "text/csv"),
+);
+
+// ----- start -----
+
+fieldInput.addEventListener("change", async () => {
+  const file = fieldInput.files?.[0];
+  if (file) {
+    settings.fieldName = fieldFileName(file.name);
+    settings.fieldText = await file.text();
+    showField();
+    settingsChanged();
+  }
+});
+form.addEventListener("input", settingsChanged);
+form.addEventListener("change", settingsChanged);
+form.addEventListener("submit", (event) => {
+  event.preventDefault();
+  run().catch((error: unknown) => showStatus(`The run failed: ${error}`));
+});
+cancelButton.addEventListener("click", cancel);
+
+fillForm(settings);
+showParts();
+runner.warm();
+check().catch((error: unknown) => showStatus(`The check failed: ${error}`));
+
+if ("serviceWorker" in navigator && window.isSecureContext) {
+  navigator.serviceWorker.register("serviceWorker.js").catch(() => {
+    // Without it the page still works, only not offline.
+  });
+}
