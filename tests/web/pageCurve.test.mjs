@@ -69,9 +69,10 @@ test("curves of three ions at three energies and two oxygen levels", async () =>
     assert.ok(csv.names.includes(column), column);
   }
   assert.equal(csv.rows.length, 18);
+  // The energies kesp-scan --emit-inputs writes for MEV/A: {from: 5, to: 50, points: 3, spacing: log}.
   assert.deepEqual(
     csv.rows.filter((row) => row.PAR === "12C").map((row) => [row["MEV/A"], row.PO2]),
-    [["5", "21"], ["5", "0"], ["15.811388300841896", "21"], ["15.811388300841896", "0"], ["50", "21"], ["50", "0"]],
+    [["5", "21"], ["5", "0"], ["15.811388300841895", "21"], ["15.811388300841895", "0"], ["50", "21"], ["50", "0"]],
   );
 
   // The anoxic carbon row at 5 MeV/u against kesp's runs of it and of the reference.

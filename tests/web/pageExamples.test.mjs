@@ -68,12 +68,25 @@ test("examples/mixedField.inp with its field file uploaded runs as kesp runs it"
   const { page } = await openPage(chromium.browser, server.url, "?rad=field&cells=60&seed=8086&o2=21");
   const chooser = await page.$("#field-file");
   await chooser.uploadFile(join(sourceDir(), "examples", "mixedField.txt"));
-  await page.waitForFunction(() => document.querySelector("#input-text").textContent.includes("FN=mixedField.txt"));
+  await page.waitForFunction(
+    () =>
+      document.querySelector("#input-text").textContent.includes("FN=mixedField.txt") &&
+      !document.querySelector("#diagnostics").textContent.includes("choose a field file"),
+  );
   assert.match(page.url(), /fn=mixedField.txt/);
   const document = await runOnPage(page, { "mixedField.txt": fieldText });
   const example = runNativeExample(join("examples", "mixedField.inp"), ["/json"], ["mixedField.txt"]);
   // The example's own run has no /strict: only the switches differ.
   assert.deepEqual(results(document), results(example));
   assert.ok(await page.$eval("#physics", (list) => list.textContent.includes("Mixed field")));
+
+  // A short field file travels in the link: the link alone runs the same field.
+  const again = await openPage(chromium.browser, page.url());
+  assert.equal(
+    await again.page.$eval("#input-text", (pre) => pre.textContent),
+    await page.$eval("#input-text", (pre) => pre.textContent),
+  );
+  await runOnPage(again.page, { "mixedField.txt": fieldText });
+  await again.page.close();
   await page.close();
 });

@@ -155,3 +155,18 @@ test("once loaded, the page opens and checks its input with the server gone", as
   assert.match(await runAndWait(page), /^Done: 10 cells/);
   await page.close();
 });
+
+test("on a phone's screen the form and the results fit its width", async () => {
+  const { page } = await openPage(chromium.browser, server.url, "?cells=20");
+  await page.setViewport({ width: 375, height: 740, isMobile: true, hasTouch: true });
+  assert.match(await runAndWait(page), /^Done: 20 cells/);
+  const widths = await page.evaluate(() => [document.documentElement.scrollWidth, window.innerWidth]);
+  assert.ok(widths[0] <= widths[1], `the page is ${widths[0]} px wide on a screen of ${widths[1]} px`);
+  // Every form control has a name a screen reader can read.
+  const unnamed = await page.$$eval("input, select, button", (controls) =>
+    controls.filter((c) => !(c.labels?.length || c.getAttribute("aria-label") || c.textContent.trim())).map((c) => c.outerHTML),
+  );
+  assert.deepEqual(unnamed, []);
+  assert.ok((await checkedScreenshot(chromium.browser, page, "phone")) > 0.01);
+  await page.close();
+});

@@ -31,12 +31,15 @@ function list(text: string): string[] {
   return text.split(/[\s,;]+/).filter((word) => word !== "");
 }
 
-// Evenly spaced in log10 from `from` to `to`, both ends as given.
+// Evenly spaced in log10 from `from` to `to`, both ends as given, worked
+// out in the order kesp-scan works out a log range, so that the energies are
+// the same numbers.
 export function logSpaced(from: number, to: number, points: number): number[] {
   return Array.from({ length: points }, (_, i) => {
     if (i === 0) return from;
     if (i === points - 1) return to;
-    return 10 ** (Math.log10(from) + ((Math.log10(to) - Math.log10(from)) * i) / (points - 1));
+    const share = i / (points - 1);
+    return 10 ** (Math.log10(from) + share * (Math.log10(to) - Math.log10(from)));
   });
 }
 

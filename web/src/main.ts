@@ -351,8 +351,10 @@ element("download-csv").addEventListener(
 fieldInput.addEventListener("change", async () => {
   const file = fieldInput.files?.[0];
   if (file) {
+    // Name and text change together, so that no check sees the one without the other.
+    const text = await file.text();
     settings.fieldName = fieldFileName(file.name);
-    settings.fieldText = await file.text();
+    settings.fieldText = text;
     showField();
     settingsChanged();
   }
