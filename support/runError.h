@@ -8,6 +8,7 @@
 
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace kesp {
 
@@ -44,6 +45,10 @@ class MissingDamage : public RunError {
 public:
     MissingDamage() : RunError(ErrorKind::physics, "Damage information for this DNA segment is missing") {}
 };
+
+// The kind as one lower-case word ("input", "non_finite_result"), as the
+// Python module and the web page name it.
+std::string_view errorKindWord(ErrorKind kind);
 
 // Ends the run with the message (throws RunError of this kind).
 [[noreturn]] void stopRun(ErrorKind kind, const std::string& message);

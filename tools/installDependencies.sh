@@ -19,6 +19,8 @@
 #                    the test that installs it with pip into a fresh environment
 #   jupyter-nbconvert, python3-nbclient, python3-ipykernel
 #                    the notebooks of examples/notebooks, executed by the tests
+#   emscripten       the engine in WebAssembly, for the web page
+#   chromium         the browser the web page's tests drive
 # Says what it installs; the package lists are updated only when a package
 # is not known to apt yet. Needs root, or sudo.
 set -euo pipefail
@@ -41,6 +43,8 @@ sys.exit(not os.path.isfile(os.path.join(sysconfig.get_path("include"), "Python.
 /usr/bin/python3 -c 'import ensurepip' 2>/dev/null || need+=(python3-venv)
 /usr/bin/python3 -m pip --version >/dev/null 2>&1 || need+=(python3-pip)
 command -v jupyter-nbconvert >/dev/null || need+=(jupyter-nbconvert)
+command -v emcmake >/dev/null || need+=(emscripten)
+[ -x /usr/bin/chromium ] || need+=(chromium)
 /usr/bin/python3 -c 'import nbclient' 2>/dev/null || need+=(python3-nbclient)
 /usr/bin/python3 -c 'import ipykernel' 2>/dev/null || need+=(python3-ipykernel)
 if [ ${#need[@]} -eq 0 ]; then

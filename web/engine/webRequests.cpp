@@ -1,6 +1,5 @@
 #include "web/engine/webRequests.h"
 
-#include <array>
 #include <exception>
 #include <optional>
 #include <sstream>
@@ -32,13 +31,6 @@ struct Request {
     std::string inputSha256;
     RunSwitches switches;
 };
-
-std::string_view kindWord(ErrorKind kind)
-{
-    constexpr std::array<std::string_view, 8> words{"input", "refused",   "physics", "non_finite_result",
-                                                    "io",    "resources", "usage",   "internal"};
-    return words.at(static_cast<std::size_t>(kind));
-}
 
 std::string_view severityWord(Severity severity)
 {
@@ -88,7 +80,7 @@ json diagnosticsJson(const InputDiagnostics& diagnostics)
 
 json errorJson(const RunError& error)
 {
-    return {{"kind", kindWord(error.kind())}, {"message", error.what()}, {"detail", error.detail()}};
+    return {{"kind", errorKindWord(error.kind())}, {"message", error.what()}, {"detail", error.detail()}};
 }
 
 // A response with nothing found yet.

@@ -1,0 +1,133 @@
+// The WebAssembly engine against the native kesp: the same input gives the
+// same report (running times masked) and the same JSON document, and the
+// page's checks, refusals and stops arrive as the responses describe them.
+//
+// Environment: KESP_WEB_ENGINE (kespEngine.js), KESP_EXECUTABLE (kesp),
+// KESP_SOURCE_DIR. Node loads the module from local files only with
+// --no-experimental-fetch.
+
+import { test } from 'node:test';
+import assert from 'node:assert/strict';
+import { createHash } from 'node:crypto';
+import { execFileSync } from 'node:child_process';
+import { copyFileSync, existsSync, mkdtempSync, readFileSync, readdirSync } from 'node:fs';
+import { createRequire } from 'node:module';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
+
+const require = createRequire(import.meta.url);
+const createKespEngine = require(process.env.KESP_WEB_ENGINE);
+const kesp = process.env.KESP_EXECUTABLE;
+const examples = join(process.env.KESP_SOURCE_DIR, 'examples');
+const engine = await createKespEngine();
+
+const sha256 = (text) => createHash('sha256').update(text, 'utf8').digest('hex');
+const maskTimes = (report) => report.replace(/^.*running time.*$/gim, '<running time>');
+
+// The field files an input names (FN=), written where the engine reads them.
+function fieldFilesOf(input) {
+  return [...input.matchAll(/FN=(\S+)/gi)].map((match) => match[1]);
+}
+
+function request(input, inputName, switches = ['/json']) {
+  return JSON.stringify({ input, inputName, switches, inputSha256: sha256(input) });
+}
+
+function runInEngine(name, switches) {
+  const input = readFileSync(join(examples, name), 'utf8');
+  for (const field of fieldFilesOf(input)) {
+    engine.FS.writeFile(field, readFileSync(join(examples, field), 'utf8'));
+  }
+  return JSON.parse(engine.run(request(input, name, switches), () => false));
+}
+
+// kesp on a copy of the example and its field files, in a folder of its own.
+function runNatively(name, switches) {
+  const folder = mkdtempSync(join(tmpdir(), 'kesp-web-'));
+  const input = readFileSync(join(examples, name), 'utf8');
+  for (const file of [name, ...fieldFilesOf(input)]) {
+    copyFileSync(join(examples, file), join(folder, file));
+  }
+  execFileSync(kesp, [name, ...switches], { cwd: folder, stdio: 'pipe' });
+  const stem = name.replace(/\.inp$/, '');
+  return {
+    report: readFileSync(join(folder, `${stem}.out`), 'utf8'),
+    json: existsSync(join(folder, `${stem}.json`)) ? readFileSync(join(folder, `${stem}.json`), 'utf8') : null,
+  };
+}
+
+// Switches an example needs, as its first lines say (kesp slowIonField.inp /no2).
+function switchesOf(name) {
+  const input = readFileSync(join(examples, name), 'utf8');
+  const match = input.match(new RegExp(`kesp ${name.replace('.', '\\.')}((?: /\\w+)*)`));
+  return match ? match[1].trim().split(/\s+/).filter(Boolean) : [];
+}
+
+test('every example gives the native report and JSON document', async (t) => {
+  const names = readdirSync(examples).filter((name) => name.endsWith('.inp')).sort();
+  assert.ok(names.length >= 8);
+  for (const name of names) {
+    await t.test(name, () => {
+      const switches = [...switchesOf(name), '/json'];
+      const web = runInEngine(name, switches);
+      assert.equal(web.error, null);
+      const native = runNatively(name, switches);
+      assert.equal(maskTimes(web.report), maskTimes(native.report));
+      assert.equal(web.json, native.json);
+    });
+  }
+});
+
+test('the check says what kesp says of an input, before any simulation', () => {
+  const input = 'Misspelt particle\nSIMCON: NOCS=20 SEED=1\nRADX: PAR=protn KE=10\n';
+  const checked = JSON.parse(engine.check(request(input, 'run.inp', ['/strict'])));
+  assert.equal(checked.diagnostics.length, 1);
+  assert.match(checked.diagnostics[0].text,
+    /^run\.inp:3: warning: RADX: particle "protn" has no mass number and is read by its first letter as the proton/);
+  assert.equal(checked.refusal, 'Run refused: /strict is given and the input holds warnings');
+  const refused = JSON.parse(engine.run(request(input, 'run.inp', ['/strict']), () => false));
+  assert.equal(refused.report, null);
+  assert.equal(refused.cellsSimulated, 0);
+  const lenient = JSON.parse(engine.check(request(input, 'run.inp', [])));
+  assert.equal(lenient.refusal, null);
+  assert.equal(lenient.cells, 20);
+});
+
+test('errors arrive with their kind, never as a report', () => {
+  engine.FS.writeFile('broken.txt', 'nonsense here\n');
+  const brokenField = 'Broken field file\nSIMCON: NOCS=5 SEED=1\nRADX: FN=broken.txt\n';
+  const checked = JSON.parse(engine.check(request(brokenField, 'run.inp')));
+  assert.equal(checked.error.kind, 'input');
+  assert.equal(checked.error.message,
+    'Field file broken.txt ends before the number of components; it must follow the title line.');
+  const run = JSON.parse(engine.run(request(brokenField, 'run.inp'), () => false));
+  assert.equal(run.error.kind, 'input');
+  assert.equal(run.report, null);
+  const notJson = JSON.parse(engine.run('{"input": 5}', () => false));
+  assert.equal(notJson.error.kind, 'usage');
+  const badSwitch = JSON.parse(engine.check(JSON.stringify({ input: 'x\n', switches: ['/fast'] })));
+  assert.match(badSwitch.error.message, /\/fast is not a switch/);
+});
+
+test('a stop asked for by the progress callback ends the run after its current cell', () => {
+  const stopAtFirstLook = () => true;
+  const long = 'Long run\nSIMCON: NOCS=1000 SEED=7\nRADX: PAR=e KE=1\n';
+  const single = JSON.parse(engine.run(request(long, 'long.inp'), stopAtFirstLook));
+  assert.equal(single.interrupted, true);
+  assert.ok(single.cellsSimulated >= 100 && single.cellsSimulated < 1000, `${single.cellsSimulated} cells`);
+  assert.match(single.report, /\S/);
+  assert.match(single.message, /interrupted/i);
+  // A mixed field stopped early is not a sample of the field: no report.
+  engine.FS.writeFile('mixedField.txt', readFileSync(join(examples, 'mixedField.txt'), 'utf8'));
+  const field = 'Long mixed field\nSIMCON: NOCS=3000 SEED=7\nRADX: FN=mixedField.txt\n';
+  const mixed = JSON.parse(engine.run(request(field, 'field.inp'), stopAtFirstLook));
+  assert.equal(mixed.interrupted, true);
+  assert.equal(mixed.report, null);
+  assert.match(mixed.message, /not a sample of the field/);
+});
+
+test('the version names the program and the revision it was built from', () => {
+  const version = JSON.parse(engine.version());
+  assert.equal(version.title, 'KESP Version 3.00B  15-JUL-2011');
+  assert.match(version.revision, /^([0-9a-f]{7,}|unknown)$/);
+});
