@@ -54,7 +54,8 @@ export async function servePage() {
   return { url, requests, close: () => new Promise((done) => server.close(done)) };
 }
 
-export async function launchBrowser() {
+// `extraArgs` go to Chromium after the ones every test needs.
+export async function launchBrowser(extraArgs = []) {
   const profile = mkdtempSync(join(tmpdir(), "kesp-chromium-"));
   const browser = await puppeteer.launch({
     executablePath: process.env.KESP_CHROMIUM || "/usr/bin/chromium",
@@ -68,6 +69,7 @@ export async function launchBrowser() {
       "--disable-background-networking",
       "--disable-component-update",
       "--disable-sync",
+      ...extraArgs,
     ],
   });
   const close = async () => {

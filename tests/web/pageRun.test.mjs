@@ -170,3 +170,21 @@ test("on a phone's screen the form and the results fit its width", async () => {
   assert.ok((await checkedScreenshot(chromium.browser, page, "phone")) > 0.01);
   await page.close();
 });
+
+test("on a plain-http host name, without crypto.subtle, the JSON document still holds kesp's SHA-256", async () => {
+  const port = new URL(server.url).port;
+  const insecure = await launchBrowser(["--host-resolver-rules=MAP kesp.test 127.0.0.1"]);
+  try {
+    const url = `http://kesp.test:${port}/`;
+    const { page, foreign } = await openPage(insecure.browser, url, "?par=4He&e=40&cells=20");
+    assert.deepEqual(await page.evaluate(() => [window.isSecureContext, Boolean(crypto.subtle)]), [false, false]);
+    assert.match(await runAndWait(page), /^Done: 20 cells/);
+    const input = await download(page, "#download-input", "kesp.inp");
+    const json = await download(page, "#download-json", "kesp.json");
+    assert.equal(json, runNative(input).json);
+    assert.deepEqual(foreign, []);
+    await page.close();
+  } finally {
+    await insecure.close();
+  }
+});
