@@ -61,6 +61,13 @@ test("a 10 MeV proton run of 200 cells downloads kesp's report and JSON document
   const physics = await page.$eval("#physics", (list) => list.textContent);
   assert.match(physics, new RegExp(`LET.*${document.physics.particle.let_kev_per_um.toPrecision(4)} keV/µm`));
   assert.equal(await page.$eval("#complexity-chart", (chart) => chart.dataset.points), "7");
+  const classes = await page.$$eval("#complexity-table td", (cells) => cells.map((c) => Number(c.textContent)));
+  assert.deepEqual(
+    classes,
+    ["bd", "ssb", "ssb_plus", "two_ssb", "dsb", "dsb_plus", "dsb_plus_plus"].map((key) =>
+      Number(document.tables.complexity_percent[key].toPrecision(4)),
+    ),
+  );
 
   assert.ok((await checkedScreenshot(chromium.browser, page, "run")) > 0.01, "the screenshot of the results is blank");
   assert.deepEqual(foreign, []);

@@ -105,8 +105,29 @@ export function drawComplexity(container: HTMLElement, results: ResultsDocument)
     [xs, percent],
   );
   container.dataset.points = String(percent.length);
+  fillComplexityTable(labels, percent);
   container.setAttribute(
     "aria-label",
     `Bar chart of the complexity classes: ${labels.map((label, i) => `${label} ${figure(percent[i])} %`).join(", ")}`,
   );
+}
+
+// The chart's values as a table beneath it, for the classes too small to see.
+function fillComplexityTable(labels: string[], percent: number[]): void {
+  const table = document.getElementById("complexity-table") as HTMLTableElement | null;
+  if (!table) {
+    return;
+  }
+  const [head, values] = [table.tHead?.rows[0], table.tBodies[0]?.rows[0]];
+  head?.replaceChildren();
+  values?.replaceChildren();
+  labels.forEach((label, i) => {
+    const th = document.createElement("th");
+    th.scope = "col";
+    th.textContent = label;
+    head?.append(th);
+    const td = document.createElement("td");
+    td.textContent = figure(percent[i]);
+    values?.append(td);
+  });
 }
