@@ -3,21 +3,10 @@
 // table's yields, RBE and OER are those of kesp's runs of the same inputs.
 
 import assert from "node:assert/strict";
-import { after, before, test } from "node:test";
-import { checkedScreenshot, download, launchBrowser, openPage, runAndWait, runNative, servePage } from "./pageHarness.mjs";
+import { test } from "node:test";
+import { checkedScreenshot, download, openPage, runAndWait, runNative, sharedBrowser } from "./pageHarness.mjs";
 
-let server;
-let chromium;
-
-before(async () => {
-  server = await servePage();
-  chromium = await launchBrowser();
-});
-
-after(async () => {
-  await chromium?.close();
-  await server?.close();
-});
+const shared = sharedBrowser();
 
 const query = "?mode=curve&ions=p,4He,12C&from=5&to=50&n=3&levels=21,0&cells=100&seed=4242&ref=e&refe=1";
 
@@ -45,7 +34,7 @@ function close(actual, expected, what) {
 }
 
 test("curves of three ions at three energies and two oxygen levels", async () => {
-  const { page, foreign, errors } = await openPage(chromium.browser, server.url, query);
+  const { page, foreign, errors } = await openPage(shared.chromium.browser, shared.server.url, query);
   await page.evaluate(() => {
     window.pointsSeen = new Set();
     new MutationObserver(() => window.pointsSeen.add(document.querySelector("#curve-dsb").dataset.points)).observe(
@@ -61,7 +50,7 @@ test("curves of three ions at three energies and two oxygen levels", async () =>
   const titles = await page.$$eval(".chart .u-title", (list) => list.map((t) => t.textContent));
   assert.ok(titles.includes("RBE for DSB induction against LET, reference 1 MeV e"), titles.join(" | "));
   assert.equal(await page.$$eval("#curve-table tbody tr", (rows) => rows.length), 20);
-  assert.ok((await checkedScreenshot(chromium.browser, page, "curves")) > 0.01);
+  assert.ok((await checkedScreenshot(shared.chromium.browser, page, "curves")) > 0.01);
 
   const csv = parseCsv(await download(page, "#download-csv", "kesp-curve.csv"));
   assert.match(csv.comment, /^# .*reference: 1 MeV e/);
@@ -93,7 +82,7 @@ test("curves of three ions at three energies and two oxygen levels", async () =>
 });
 
 test("a curve with an ion below its validity limit is refused before anything runs", async () => {
-  const { page } = await openPage(chromium.browser, server.url, "?mode=curve&ions=12C&from=0.5&to=5&n=2&levels=21&cells=10");
+  const { page } = await openPage(shared.chromium.browser, shared.server.url, "?mode=curve&ions=12C&from=0.5&to=5&n=2&levels=21&cells=10");
   assert.match(await runAndWait(page), /^Nothing is run: PAR=12C MEV\/A=0\.5 PO2=21: Run refused/);
   const shown = await page.$eval("#diagnostics", (list) => list.textContent);
   assert.match(shown, /PAR=12C MEV\/A=0\.5 PO2=21: kesp\.inp:6: warning: RADX: 12C at 6 MeV is below the validity limit/);

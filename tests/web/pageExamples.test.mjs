@@ -6,24 +6,12 @@
 import assert from "node:assert/strict";
 import { readFileSync, readdirSync } from "node:fs";
 import { join } from "node:path";
-import { after, before, test } from "node:test";
+import { test } from "node:test";
 import {
-  download, launchBrowser, maskRunningTime, openPage, queryOfInput, runAndWait, runNative, runNativeExample,
-  servePage, sourceDir,
+  download, maskRunningTime, openPage, queryOfInput, runAndWait, runNative, runNativeExample, sharedBrowser, sourceDir,
 } from "./pageHarness.mjs";
 
-let server;
-let chromium;
-
-before(async () => {
-  server = await servePage();
-  chromium = await launchBrowser();
-});
-
-after(async () => {
-  await chromium?.close();
-  await server?.close();
-});
+const shared = sharedBrowser();
 
 // What a run's results are, whatever its input file is called.
 function results(document) {
@@ -54,7 +42,7 @@ test("the single-particle examples are all here", () => {
 for (const example of examples) {
   test(`examples/${example} set through the page address runs as kesp runs it`, async () => {
     const text = readFileSync(join(sourceDir(), "examples", example), "utf8");
-    const { page, errors } = await openPage(chromium.browser, server.url, queryOfInput(text));
+    const { page, errors } = await openPage(shared.chromium.browser, shared.server.url, queryOfInput(text));
     const document = await runOnPage(page);
     const example_ = runNativeExample(join("examples", example), ["/strict", "/json"]);
     assert.deepEqual(results(document), results(example_));
@@ -65,7 +53,7 @@ for (const example of examples) {
 
 test("examples/mixedField.inp with its field file uploaded runs as kesp runs it", async () => {
   const fieldText = readFileSync(join(sourceDir(), "examples", "mixedField.txt"), "utf8");
-  const { page } = await openPage(chromium.browser, server.url, "?rad=field&cells=60&seed=8086&o2=21");
+  const { page } = await openPage(shared.chromium.browser, shared.server.url, "?rad=field&cells=60&seed=8086&o2=21");
   const chooser = await page.$("#field-file");
   await chooser.uploadFile(join(sourceDir(), "examples", "mixedField.txt"));
   await page.waitForFunction(
@@ -81,7 +69,7 @@ test("examples/mixedField.inp with its field file uploaded runs as kesp runs it"
   assert.ok(await page.$eval("#physics", (list) => list.textContent.includes("Mixed field")));
 
   // A short field file travels in the link: the link alone runs the same field.
-  const again = await openPage(chromium.browser, page.url());
+  const again = await openPage(shared.chromium.browser, page.url());
   assert.equal(
     await again.page.$eval("#input-text", (pre) => pre.textContent),
     await page.$eval("#input-text", (pre) => pre.textContent),

@@ -10,6 +10,7 @@
 import { execFileSync } from "node:child_process";
 import { createServer } from "node:http";
 import { createRequire } from "node:module";
+import { after, before } from "node:test";
 import { existsSync, mkdirSync, mkdtempSync, readFileSync, readdirSync, rmSync, writeFileSync } from "node:fs";
 import { tmpdir } from "node:os";
 import { extname, join, normalize, resolve } from "node:path";
@@ -261,4 +262,19 @@ export function queryOfInput(text) {
     params.set("e", items.KE ?? "1");
   }
   return `?${params}`;
+}
+
+// The page's server and a browser, started before a test file's tests and
+// ended after them: `server` and `chromium` of the returned object.
+export function sharedBrowser() {
+  const shared = {};
+  before(async () => {
+    shared.server = await servePage();
+    shared.chromium = await launchBrowser();
+  });
+  after(async () => {
+    await shared.chromium?.close();
+    await shared.server?.close();
+  });
+  return shared;
 }

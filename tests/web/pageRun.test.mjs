@@ -7,24 +7,13 @@ import { execFileSync } from "node:child_process";
 import { mkdtempSync, rmSync, writeFileSync } from "node:fs";
 import { tmpdir } from "node:os";
 import { join } from "node:path";
-import { after, before, test } from "node:test";
+import { test } from "node:test";
 import {
-  checkedScreenshot, diagnostics, download, environment, launchBrowser, maskRunningTime, openPage,
-  runAndWait, runNative, servePage, statusText, typeInto,
+  checkedScreenshot, diagnostics, download, environment, launchBrowser, maskRunningTime, openPage, runAndWait,
+  runNative, servePage, sharedBrowser, statusText, typeInto,
 } from "./pageHarness.mjs";
 
-let server;
-let chromium;
-
-before(async () => {
-  server = await servePage();
-  chromium = await launchBrowser();
-});
-
-after(async () => {
-  await chromium?.close();
-  await server?.close();
-});
+const shared = sharedBrowser();
 
 // What `kesp` says on the standard error stream about an input with /strict.
 function nativeWarnings(input) {
@@ -41,7 +30,7 @@ function nativeWarnings(input) {
 }
 
 test("a 10 MeV proton run of 200 cells downloads kesp's report and JSON document of its input file", async () => {
-  const { page, foreign, errors } = await openPage(chromium.browser, server.url, "?par=p&e=10&cells=200&seed=12345");
+  const { page, foreign, errors } = await openPage(shared.chromium.browser, shared.server.url, "?par=p&e=10&cells=200&seed=12345");
   assert.match(await runAndWait(page), /^Done: 200 cells/);
   const input = await download(page, "#download-input", "kesp.inp");
   const report = await download(page, "#download-report", "kesp.out");
@@ -69,15 +58,15 @@ test("a 10 MeV proton run of 200 cells downloads kesp's report and JSON document
     ),
   );
 
-  assert.ok((await checkedScreenshot(chromium.browser, page, "run")) > 0.01, "the screenshot of the results is blank");
+  assert.ok((await checkedScreenshot(shared.chromium.browser, page, "run")) > 0.01, "the screenshot of the results is blank");
   assert.deepEqual(foreign, []);
   assert.deepEqual(errors, []);
-  assert.ok(server.requests.includes("/kespEngine.wasm"));
+  assert.ok(shared.server.requests.includes("/kespEngine.wasm"));
   await page.close();
 });
 
 test("a misspelt particle typed into the form shows kesp's warning, and Run starts nothing", async () => {
-  const { page } = await openPage(chromium.browser, server.url);
+  const { page } = await openPage(shared.chromium.browser, shared.server.url);
   await typeInto(page, "#particle", "protn");
   await page.waitForFunction(() => document.querySelector("#diagnostics").textContent.includes("protn"));
   const shown = await diagnostics(page);
@@ -92,7 +81,7 @@ test("a misspelt particle typed into the form shows kesp's warning, and Run star
   assert.match(await runAndWait(page), /^Nothing is run: Run refused: \/strict is given and the input holds warnings/);
   assert.equal(await page.$eval("#progress", (bar) => bar.hidden), true);
   assert.equal(await page.$eval("#results", (results) => results.hidden), true);
-  assert.ok((await checkedScreenshot(chromium.browser, page, "misspelt-particle")) > 0.01);
+  assert.ok((await checkedScreenshot(shared.chromium.browser, page, "misspelt-particle")) > 0.01);
   await page.close();
 });
 
@@ -103,7 +92,7 @@ test("values the form cannot write into an input line are named, and nothing run
     ["?rad=field", /^Field file: choose a field file to upload$/],
   ];
   for (const [query, message] of cases) {
-    const { page } = await openPage(chromium.browser, server.url, query);
+    const { page } = await openPage(shared.chromium.browser, shared.server.url, query);
     assert.ok((await diagnostics(page)).some((line) => message.test(line)), `${query}: ${await diagnostics(page)}`);
     assert.match(await runAndWait(page), /^Nothing is run: /);
     await page.close();
@@ -111,12 +100,12 @@ test("values the form cannot write into an input line are named, and nothing run
 });
 
 test("Cancel stops a long run within a second, and the next run starts afresh", async () => {
-  const { page } = await openPage(chromium.browser, server.url, "?cells=100000&par=e&e=1");
+  const { page } = await openPage(shared.chromium.browser, shared.server.url, "?cells=100000&par=e&e=1");
   await page.click("#run");
   // The engine tells its progress ten times in a run.
   await page.waitForFunction(() => document.querySelector("#progress").value > 0, { timeout: 30000 });
   assert.match(await statusText(page), /^Running: [0-9]+ of 100000 cells$/);
-  assert.ok((await checkedScreenshot(chromium.browser, page, "running")) > 0.01);
+  assert.ok((await checkedScreenshot(shared.chromium.browser, page, "running")) > 0.01);
   const start = Date.now();
   await page.click("#cancel");
   await page.waitForFunction(() => document.querySelector("#status").textContent.startsWith("Cancelled"), {
@@ -124,7 +113,7 @@ test("Cancel stops a long run within a second, and the next run starts afresh", 
   });
   assert.ok(Date.now() - start < 1000, `the run stopped after ${Date.now() - start} ms`);
   assert.equal(await page.$eval("#run", (button) => button.disabled), false);
-  assert.ok((await checkedScreenshot(chromium.browser, page, "cancelled")) > 0.01);
+  assert.ok((await checkedScreenshot(shared.chromium.browser, page, "cancelled")) > 0.01);
 
   await typeInto(page, "#cells", "20");
   assert.match(await runAndWait(page), /^Done: 20 cells/);
@@ -132,7 +121,7 @@ test("Cancel stops a long run within a second, and the next run starts afresh", 
 });
 
 test("the page address holds the settings, and a link to it opens the same form", async () => {
-  const { page } = await openPage(chromium.browser, server.url);
+  const { page } = await openPage(shared.chromium.browser, shared.server.url);
   await typeInto(page, "#particle", "12C");
   await page.select("#energy-unit", "MeV/u");
   await page.click('input[name="switches"][value="nq"]');
@@ -141,7 +130,7 @@ test("the page address holds the settings, and a link to it opens the same form"
   const input = await page.$eval("#input-text", (pre) => pre.textContent);
   await page.close();
 
-  const again = await openPage(chromium.browser, address);
+  const again = await openPage(shared.chromium.browser, address);
   assert.equal(await again.page.$eval("#input-text", (pre) => pre.textContent), input);
   assert.match(input, /^RADX: PAR=12C MEV\/A=10$/m);
   assert.match(input.split("\n")[0], /kesp kesp\.inp \/nq \/strict \/json$/);
@@ -150,7 +139,7 @@ test("the page address holds the settings, and a link to it opens the same form"
 
 test("once loaded, the page opens and checks its input with the server gone", async () => {
   const own = await servePage();
-  const { page } = await openPage(chromium.browser, own.url, "?par=4He&e=40");
+  const { page } = await openPage(shared.chromium.browser, own.url, "?par=4He&e=40");
   await page.evaluate(() => navigator.serviceWorker.ready);
   await page.reload({ waitUntil: "load" });
   await page.waitForFunction(() => navigator.serviceWorker.controller !== null);
@@ -164,7 +153,7 @@ test("once loaded, the page opens and checks its input with the server gone", as
 });
 
 test("on a phone's screen the form and the results fit its width", async () => {
-  const { page } = await openPage(chromium.browser, server.url, "?cells=20");
+  const { page } = await openPage(shared.chromium.browser, shared.server.url, "?cells=20");
   await page.setViewport({ width: 375, height: 740, isMobile: true, hasTouch: true });
   assert.match(await runAndWait(page), /^Done: 20 cells/);
   const widths = await page.evaluate(() => [document.documentElement.scrollWidth, window.innerWidth]);
@@ -174,12 +163,12 @@ test("on a phone's screen the form and the results fit its width", async () => {
     controls.filter((c) => !(c.labels?.length || c.getAttribute("aria-label") || c.textContent.trim())).map((c) => c.outerHTML),
   );
   assert.deepEqual(unnamed, []);
-  assert.ok((await checkedScreenshot(chromium.browser, page, "phone")) > 0.01);
+  assert.ok((await checkedScreenshot(shared.chromium.browser, page, "phone")) > 0.01);
   await page.close();
 });
 
 test("on a plain-http host name, without crypto.subtle, the JSON document still holds kesp's SHA-256", async () => {
-  const port = new URL(server.url).port;
+  const port = new URL(shared.server.url).port;
   const insecure = await launchBrowser(["--host-resolver-rules=MAP kesp.test 127.0.0.1"]);
   try {
     const url = `http://kesp.test:${port}/`;
