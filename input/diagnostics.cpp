@@ -5,6 +5,19 @@
 
 namespace kesp {
 
+std::string_view severityWord(Severity severity)
+{
+    switch (severity) {
+        case Severity::warning:
+            return "warning";
+        case Severity::resultWarning:
+            return "result_warning";
+        case Severity::note:
+            return "note";
+    }
+    return "warning";
+}
+
 std::string formatDiagnostic(const Diagnostic& diagnostic)
 {
     std::string text = diagnostic.file + ":";

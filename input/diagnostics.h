@@ -29,6 +29,10 @@ struct Diagnostic {
     bool operator==(const Diagnostic&) const = default;
 };
 
+// The severity as one lower-case word ("warning", "result_warning", "note"),
+// as the Python module and the web page name it.
+std::string_view severityWord(Severity severity);
+
 // "file:line: warning: BLOCK: message" (without the line or block when they
 // are not known).
 std::string formatDiagnostic(const Diagnostic& diagnostic);

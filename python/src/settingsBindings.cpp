@@ -38,19 +38,6 @@ RadiationField fieldOf(const std::vector<ComponentTuple>& components, const std:
     return RadiationField(entries, fileName);
 }
 
-std::string severityWord(Severity severity)
-{
-    switch (severity) {
-        case Severity::warning:
-            return "warning";
-        case Severity::resultWarning:
-            return "result_warning";
-        case Severity::note:
-            return "note";
-    }
-    return "warning";
-}
-
 // The input file read with the switch words given, keeping its diagnostics.
 PythonSettings readInputWith(const std::filesystem::path& path, const std::vector<std::string>& words)
 {

@@ -84,6 +84,7 @@ test('the check says what kesp says of an input, before any simulation', () => {
   assert.equal(checked.diagnostics.length, 1);
   assert.match(checked.diagnostics[0].text,
     /^run\.inp:3: warning: RADX: particle "protn" has no mass number and is read by its first letter as the proton/);
+  assert.equal(checked.diagnostics[0].severity, 'warning');
   assert.equal(checked.refusal, 'Run refused: /strict is given and the input holds warnings');
   const refused = JSON.parse(engine.run(request(input, 'run.inp', ['/strict']), () => false));
   assert.equal(refused.report, null);
@@ -91,6 +92,9 @@ test('the check says what kesp says of an input, before any simulation', () => {
   const lenient = JSON.parse(engine.check(request(input, 'run.inp', [])));
   assert.equal(lenient.refusal, null);
   assert.equal(lenient.cells, 20);
+  // One cell gives SEMs of 0 that look exact: a warning of the results.
+  const oneCell = JSON.parse(engine.check(request('One cell\nSIMCON: NOCS=1 SEED=1\nRADX: PAR=p KE=10\n', 'one.inp')));
+  assert.deepEqual(oneCell.diagnostics.map((d) => d.severity), ['result_warning']);
 });
 
 test('errors arrive with their kind, never as a report', () => {

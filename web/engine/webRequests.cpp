@@ -32,19 +32,6 @@ struct Request {
     RunSwitches switches;
 };
 
-std::string_view severityWord(Severity severity)
-{
-    switch (severity) {
-        case Severity::warning:
-            return "warning";
-        case Severity::resultWarning:
-            return "resultWarning";
-        case Severity::note:
-            return "note";
-    }
-    return "note";
-}
-
 Request parseRequest(const std::string& text)
 {
     const json document = json::parse(text, nullptr, false);

@@ -11,7 +11,7 @@ export interface EngineRequest {
 export interface Diagnostic {
   file: string;
   line: number;
-  severity: "warning" | "resultWarning" | "note";
+  severity: "warning" | "result_warning" | "note";
   block: string;
   message: string;
   text: string;
