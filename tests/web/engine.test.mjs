@@ -109,6 +109,8 @@ test('errors arrive with their kind, never as a report', () => {
   assert.equal(run.report, null);
   const notJson = JSON.parse(engine.run('{"input": 5}', () => false));
   assert.equal(notJson.error.kind, 'usage');
+  const wrongTypes = JSON.parse(engine.check(JSON.stringify({ input: 'x\n', switches: '/no2' })));
+  assert.equal(wrongTypes.error.kind, 'usage');
   const badSwitch = JSON.parse(engine.check(JSON.stringify({ input: 'x\n', switches: ['/fast'] })));
   assert.match(badSwitch.error.message, /\/fast is not a switch/);
 });

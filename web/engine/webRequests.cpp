@@ -39,10 +39,15 @@ Request parseRequest(const std::string& text)
         throw RunError(ErrorKind::usage, "The request is not a JSON object with the input text under \"input\"");
     }
     Request request;
-    request.input = document["input"].get<std::string>();
-    request.inputName = document.value("inputName", std::string("kesp.inp"));
-    request.inputSha256 = document.value("inputSha256", std::string());
-    request.switchWords = document.value("switches", std::vector<std::string>{});
+    try {
+        request.input = document["input"].get<std::string>();
+        request.inputName = document.value("inputName", std::string("kesp.inp"));
+        request.inputSha256 = document.value("inputSha256", std::string());
+        request.switchWords = document.value("switches", std::vector<std::string>{});
+    } catch (const json::exception&) {
+        throw RunError(ErrorKind::usage, "The request's inputName and inputSha256 must be texts, and its switches a "
+                                         "list of texts");
+    }
     for (const std::string& word : request.switchWords) {
         if (word != "/json" && !applySwitchWord(word, request.switches)) {
             throw RunError(ErrorKind::usage, word + " is not a switch (/no2, /nq, /2006, /strict or /json)");
