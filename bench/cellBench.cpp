@@ -7,14 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "damage/cellSimulation.h"
-#include "damage/clusterTally.h"
-#include "damage/damageYields.h"
+#include "kesp/damage/cellSimulation.h"
+#include "kesp/damage/clusterTally.h"
+#include "kesp/damage/damageYields.h"
 #include "damage/referenceCellSimulation.h"
-#include "engine/runState.h"
-#include "input/radiationField.h"
-#include "input/runSettings.h"
-#include "support/combinedGenerator.h"
+#include "kesp/engine/runState.h"
+#include "kesp/input/radiationField.h"
+#include "kesp/input/runSettings.h"
+#include "kesp/support/combinedGenerator.h"
 
 namespace kesp::bench {
 

@@ -4,13 +4,13 @@
 #include <vector>
 
 #include "cellBench.h"
-#include "input/radiationField.h"
-#include "input/runSettings.h"
-#include "physics/componentPhysics.h"
-#include "physics/particleIdentification.h"
-#include "physics/particleSetup.h"
-#include "physics/particleState.h"
-#include "physics/rangeTable.h"
+#include "kesp/input/radiationField.h"
+#include "kesp/input/runSettings.h"
+#include "kesp/physics/componentPhysics.h"
+#include "kesp/physics/particleIdentification.h"
+#include "kesp/physics/particleSetup.h"
+#include "kesp/physics/particleState.h"
+#include "kesp/physics/rangeTable.h"
 
 namespace kesp::bench {
 

@@ -19,7 +19,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "engine/engine.h"
+#include "kesp/engine/engine.h"
 
 namespace kesp::bench {
 

@@ -1,10 +1,10 @@
-#include "damage/cellSimulation.h"
+#include "kesp/damage/cellSimulation.h"
 
 #include <cstdint>
 
-#include "damage/chemicalRepair.h"
-#include "damage/clusterFinder.h"
-#include "damage/lesionPlacement.h"
+#include "kesp/damage/chemicalRepair.h"
+#include "kesp/damage/clusterFinder.h"
+#include "kesp/damage/lesionPlacement.h"
 
 namespace kesp {
 

@@ -5,12 +5,12 @@
 #include <cstdint>
 #include <vector>
 
-#include "damage/clusterTally.h"
-#include "damage/damageYields.h"
-#include "damage/progressCounts.h"
-#include "damage/dnaSegment.h"
-#include "support/combinedGenerator.h"
-#include "support/randomStream.h"
+#include "kesp/damage/clusterTally.h"
+#include "kesp/damage/damageYields.h"
+#include "kesp/damage/progressCounts.h"
+#include "kesp/damage/dnaSegment.h"
+#include "kesp/support/combinedGenerator.h"
+#include "kesp/support/randomStream.h"
 
 namespace kesp {
 

@@ -1,4 +1,4 @@
-#include "damage/chemicalRepair.h"
+#include "kesp/damage/chemicalRepair.h"
 
 #include <bit>
 #include <cmath>
@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "support/checkedAllocation.h"
-#include "support/processorFeatures.h"
-#include "support/randomStream.h"
+#include "kesp/support/checkedAllocation.h"
+#include "kesp/support/processorFeatures.h"
+#include "kesp/support/randomStream.h"
 
 namespace kesp {
 

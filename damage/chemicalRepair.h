@@ -5,9 +5,9 @@
 
 #include <cstdint>
 
-#include "damage/damageYields.h"
-#include "damage/dnaSegment.h"
-#include "support/randomStream.h"
+#include "kesp/damage/damageYields.h"
+#include "kesp/damage/dnaSegment.h"
+#include "kesp/support/randomStream.h"
 
 namespace kesp {
 

@@ -1,6 +1,6 @@
-#include "damage/clusterFinder.h"
+#include "kesp/damage/clusterFinder.h"
 
-#include "support/runError.h"
+#include "kesp/support/runError.h"
 
 namespace kesp {
 

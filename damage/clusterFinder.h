@@ -7,8 +7,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "damage/damageYields.h"
-#include "damage/dnaSegment.h"
+#include "kesp/damage/damageYields.h"
+#include "kesp/damage/dnaSegment.h"
 
 namespace kesp {
 

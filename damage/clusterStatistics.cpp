@@ -1,4 +1,4 @@
-#include "damage/clusterStatistics.h"
+#include "kesp/damage/clusterStatistics.h"
 
 namespace kesp {
 

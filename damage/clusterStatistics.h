@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "damage/clusterTally.h"
+#include "kesp/damage/clusterTally.h"
 
 namespace kesp {
 

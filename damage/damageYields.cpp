@@ -1,11 +1,11 @@
-#include "damage/damageYields.h"
+#include "kesp/damage/damageYields.h"
 
 #include <cmath>
 #include <string>
 
-#include "input/diagnostics.h"
-#include "support/numberFormat.h"
-#include "support/runError.h"
+#include "kesp/input/diagnostics.h"
+#include "kesp/support/numberFormat.h"
+#include "kesp/support/runError.h"
 
 namespace kesp {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "input/runSettings.h"
+#include "kesp/input/runSettings.h"
 
 namespace kesp {
 

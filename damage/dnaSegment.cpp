@@ -1,8 +1,8 @@
-#include "damage/dnaSegment.h"
+#include "kesp/damage/dnaSegment.h"
 
 #include <algorithm>
 
-#include "support/checkedAllocation.h"
+#include "kesp/support/checkedAllocation.h"
 
 namespace kesp {
 

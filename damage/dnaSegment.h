@@ -13,7 +13,7 @@
 #include <memory>
 #include <vector>
 
-#include "support/combinedGenerator.h"
+#include "kesp/support/combinedGenerator.h"
 
 namespace kesp {
 

@@ -1,4 +1,4 @@
-#include "damage/lesionPlacement.h"
+#include "kesp/damage/lesionPlacement.h"
 
 #include <algorithm>
 #include <array>
@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "support/combinedGenerator.h"
-#include "support/runError.h"
+#include "kesp/support/combinedGenerator.h"
+#include "kesp/support/runError.h"
 
 namespace kesp {
 

@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "damage/damageYields.h"
-#include "damage/dnaSegment.h"
+#include "kesp/damage/damageYields.h"
+#include "kesp/damage/dnaSegment.h"
 
 namespace kesp {
 

@@ -1,7 +1,7 @@
 #include "driver/commandLine.h"
 
-#include "input/diagnostics.h"
-#include "support/text.h"
+#include "kesp/input/diagnostics.h"
+#include "kesp/support/text.h"
 
 namespace kesp {
 

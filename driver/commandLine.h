@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "input/runSwitches.h"
+#include "kesp/input/runSwitches.h"
 
 namespace kesp {
 

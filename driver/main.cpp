@@ -1,7 +1,7 @@
 #include <string_view>
 #include <vector>
 
-#include "support/processOutput.h"
+#include "kesp/support/processOutput.h"
 #include "driver/runSequence.h"
 
 int main(int argc, char** argv)

@@ -1,7 +1,7 @@
 #include "driver/progressDisplay.h"
 
-#include "support/lineBuilder.h"
-#include "support/lineWriter.h"
+#include "kesp/support/lineBuilder.h"
+#include "kesp/support/lineWriter.h"
 
 namespace kesp {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/progressObserver.h"
+#include "kesp/engine/progressObserver.h"
 
 namespace kesp {
 

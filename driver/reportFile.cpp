@@ -11,7 +11,7 @@
 #include <system_error>
 #include <utility>
 
-#include "support/interrupts.h"
+#include "kesp/support/interrupts.h"
 
 namespace kesp {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <system_error>
 
-#include "report/banner.h"
+#include "kesp/report/banner.h"
 
 // Both are set by the build; a build without them still says something.
 #ifndef KESP_GIT_REVISION

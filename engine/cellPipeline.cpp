@@ -1,4 +1,4 @@
-#include "engine/cellPipeline.h"
+#include "kesp/engine/cellPipeline.h"
 
 #include <algorithm>
 #include <atomic>
@@ -10,8 +10,8 @@
 #include <utility>
 #include <vector>
 
-#include "damage/chemicalRepair.h"
-#include "support/threadStart.h"
+#include "kesp/damage/chemicalRepair.h"
+#include "kesp/support/threadStart.h"
 
 namespace kesp {
 

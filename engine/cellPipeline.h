@@ -12,8 +12,8 @@
 
 #include <memory>
 
-#include "damage/cellSimulation.h"
-#include "support/stopFlag.h"
+#include "kesp/damage/cellSimulation.h"
+#include "kesp/support/stopFlag.h"
 
 namespace kesp {
 

@@ -1,16 +1,16 @@
-#include "engine/engine.h"
+#include "kesp/engine/engine.h"
 
 #include <limits>
 
-#include "engine/resultChecks.h"
-#include "engine/runState.h"
-#include "engine/simulationDrivers.h"
-#include "input/blockReaders.h"
-#include "physics/microdosimetry.h"
-#include "physics/particleSetup.h"
-#include "support/cpuAffinity.h"
-#include "support/numberFormat.h"
-#include "support/text.h"
+#include "kesp/engine/resultChecks.h"
+#include "kesp/engine/runState.h"
+#include "kesp/engine/simulationDrivers.h"
+#include "kesp/input/blockReaders.h"
+#include "kesp/physics/microdosimetry.h"
+#include "kesp/physics/particleSetup.h"
+#include "kesp/support/cpuAffinity.h"
+#include "kesp/support/numberFormat.h"
+#include "kesp/support/text.h"
 
 namespace kesp {
 

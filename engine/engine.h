@@ -17,14 +17,14 @@
 #include <optional>
 #include <vector>
 
-#include "damage/damageYields.h"
-#include "engine/progressObserver.h"
-#include "engine/radiationPhysics.h"
-#include "engine/runResults.h"
-#include "support/stopFlag.h"
-#include "input/inputReader.h"
-#include "input/runSettings.h"
-#include "support/runError.h"
+#include "kesp/damage/damageYields.h"
+#include "kesp/engine/progressObserver.h"
+#include "kesp/engine/radiationPhysics.h"
+#include "kesp/engine/runResults.h"
+#include "kesp/support/stopFlag.h"
+#include "kesp/input/inputReader.h"
+#include "kesp/input/runSettings.h"
+#include "kesp/support/runError.h"
 
 namespace kesp {
 

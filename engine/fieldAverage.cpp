@@ -1,4 +1,4 @@
-#include "engine/fieldAverage.h"
+#include "kesp/engine/fieldAverage.h"
 
 namespace kesp {
 

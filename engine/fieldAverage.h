@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "engine/runResults.h"
+#include "kesp/engine/runResults.h"
 
 namespace kesp {
 

@@ -1,4 +1,4 @@
-#include "engine/namedResults.h"
+#include "kesp/engine/namedResults.h"
 
 namespace kesp {
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-#include "damage/clusterStatistics.h"
+#include "kesp/damage/clusterStatistics.h"
 
 namespace kesp {
 

@@ -3,7 +3,7 @@
 // display is one observer; a caller that runs many configurations passes its
 // own, or NoProgress.
 
-#include "damage/progressCounts.h"
+#include "kesp/damage/progressCounts.h"
 
 namespace kesp {
 

@@ -1,6 +1,6 @@
-#include "engine/radiationPhysics.h"
+#include "kesp/engine/radiationPhysics.h"
 
-#include "support/bitCast.h"
+#include "kesp/support/bitCast.h"
 
 namespace kesp {
 

@@ -14,9 +14,9 @@
 #include <utility>
 #include <vector>
 
-#include "engine/runResults.h"
-#include "input/runSettings.h"
-#include "physics/rangeTable.h"
+#include "kesp/engine/runResults.h"
+#include "kesp/input/runSettings.h"
+#include "kesp/physics/rangeTable.h"
 
 namespace kesp {
 

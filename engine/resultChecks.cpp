@@ -1,4 +1,4 @@
-#include "engine/resultChecks.h"
+#include "kesp/engine/resultChecks.h"
 
 #include <cmath>
 #include <initializer_list>
@@ -6,10 +6,10 @@
 #include <string_view>
 #include <utility>
 
-#include "input/diagnostics.h"
-#include "support/numberFormat.h"
-#include "support/runError.h"
-#include "support/text.h"
+#include "kesp/input/diagnostics.h"
+#include "kesp/support/numberFormat.h"
+#include "kesp/support/runError.h"
+#include "kesp/support/text.h"
 
 namespace kesp {
 

@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "engine/runResults.h"
-#include "input/runSettings.h"
+#include "kesp/engine/runResults.h"
+#include "kesp/input/runSettings.h"
 
 namespace kesp {
 

@@ -1,7 +1,7 @@
-#include "engine/runResults.h"
+#include "kesp/engine/runResults.h"
 
-#include "engine/fieldAverage.h"
-#include "support/text.h"
+#include "kesp/engine/fieldAverage.h"
+#include "kesp/support/text.h"
 
 namespace kesp {
 

@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "damage/clusterStatistics.h"
-#include "damage/clusterTally.h"
-#include "damage/damageYields.h"
-#include "engine/namedResults.h"
-#include "physics/componentPhysics.h"
-#include "physics/particleState.h"
+#include "kesp/damage/clusterStatistics.h"
+#include "kesp/damage/clusterTally.h"
+#include "kesp/damage/damageYields.h"
+#include "kesp/engine/namedResults.h"
+#include "kesp/physics/componentPhysics.h"
+#include "kesp/physics/particleState.h"
 
 namespace kesp {
 

@@ -1,6 +1,6 @@
-#include "engine/runState.h"
+#include "kesp/engine/runState.h"
 
-#include "support/combinedGenerator.h"
+#include "kesp/support/combinedGenerator.h"
 
 namespace kesp {
 

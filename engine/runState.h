@@ -7,12 +7,12 @@
 #include <cstdint>
 #include <memory>
 
-#include "damage/cellSimulation.h"
-#include "damage/damageYields.h"
-#include "input/runSettings.h"
-#include "physics/particleSetup.h"
-#include "physics/particleState.h"
-#include "physics/rangeTable.h"
+#include "kesp/damage/cellSimulation.h"
+#include "kesp/damage/damageYields.h"
+#include "kesp/input/runSettings.h"
+#include "kesp/physics/particleSetup.h"
+#include "kesp/physics/particleState.h"
+#include "kesp/physics/rangeTable.h"
 
 namespace kesp {
 

@@ -1,10 +1,10 @@
-#include "engine/simulationDrivers.h"
+#include "kesp/engine/simulationDrivers.h"
 
 #include <algorithm>
 
-#include "engine/cellPipeline.h"
-#include "damage/cellSimulation.h"
-#include "support/cpuClock.h"
+#include "kesp/engine/cellPipeline.h"
+#include "kesp/damage/cellSimulation.h"
+#include "kesp/support/cpuClock.h"
 
 namespace kesp {
 

@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/progressObserver.h"
-#include "engine/runState.h"
-#include "support/stopFlag.h"
-#include "input/runSettings.h"
+#include "kesp/engine/progressObserver.h"
+#include "kesp/engine/runState.h"
+#include "kesp/support/stopFlag.h"
+#include "kesp/input/runSettings.h"
 
 namespace kesp {
 

@@ -17,11 +17,11 @@
 #include <string>
 #include <string_view>
 
-#include "engine/engine.h"
-#include "input/inputReader.h"
-#include "input/runSwitches.h"
-#include "input/runSettings.h"
-#include "support/runError.h"
+#include "kesp/engine/engine.h"
+#include "kesp/input/inputReader.h"
+#include "kesp/input/runSwitches.h"
+#include "kesp/input/runSettings.h"
+#include "kesp/support/runError.h"
 
 namespace {
 

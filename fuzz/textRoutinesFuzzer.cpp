@@ -19,12 +19,12 @@
 #include <string>
 #include <string_view>
 
-#include "support/keyLine.h"
-#include "support/lineBuilder.h"
-#include "support/numberFormat.h"
-#include "support/numberReader.h"
-#include "support/text.h"
-#include "support/tokenizer.h"
+#include "kesp/support/keyLine.h"
+#include "kesp/support/lineBuilder.h"
+#include "kesp/support/numberFormat.h"
+#include "kesp/support/numberReader.h"
+#include "kesp/support/text.h"
+#include "kesp/support/tokenizer.h"
 
 namespace {
 

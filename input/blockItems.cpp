@@ -1,13 +1,13 @@
-#include "input/blockItems.h"
+#include "kesp/input/blockItems.h"
 
 #include <algorithm>
 #include <cctype>
 #include <string>
 #include <vector>
 
-#include "input/blockLine.h"
-#include "support/text.h"
-#include "support/tokenizer.h"
+#include "kesp/input/blockLine.h"
+#include "kesp/support/text.h"
+#include "kesp/support/tokenizer.h"
 
 namespace kesp {
 

@@ -6,7 +6,7 @@
 #include <span>
 #include <string_view>
 
-#include "input/diagnostics.h"
+#include "kesp/input/diagnostics.h"
 
 namespace kesp {
 

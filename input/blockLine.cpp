@@ -1,8 +1,8 @@
-#include "input/blockLine.h"
+#include "kesp/input/blockLine.h"
 
-#include "support/numberReader.h"
-#include "support/text.h"
-#include "support/tokenizer.h"
+#include "kesp/support/numberReader.h"
+#include "kesp/support/text.h"
+#include "kesp/support/tokenizer.h"
 
 namespace kesp {
 

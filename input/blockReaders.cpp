@@ -1,4 +1,4 @@
-#include "input/blockReaders.h"
+#include "kesp/input/blockReaders.h"
 
 #include <algorithm>
 #include <cmath>
@@ -9,11 +9,11 @@
 #include <string_view>
 #include <vector>
 
-#include "input/blockItems.h"
-#include "input/blockLine.h"
-#include "input/plausibleRanges.h"
-#include "support/keyLine.h"
-#include "support/text.h"
+#include "kesp/input/blockItems.h"
+#include "kesp/input/blockLine.h"
+#include "kesp/input/plausibleRanges.h"
+#include "kesp/support/keyLine.h"
+#include "kesp/support/text.h"
 
 namespace kesp {
 

@@ -8,8 +8,8 @@
 
 #include <istream>
 
-#include "input/diagnostics.h"
-#include "input/runSettings.h"
+#include "kesp/input/diagnostics.h"
+#include "kesp/input/runSettings.h"
 
 namespace kesp {
 

@@ -1,4 +1,4 @@
-#include "input/diagnostics.h"
+#include "kesp/input/diagnostics.h"
 
 #include <algorithm>
 #include <sstream>

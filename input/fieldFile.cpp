@@ -1,4 +1,4 @@
-#include "input/fieldFile.h"
+#include "kesp/input/fieldFile.h"
 
 #include <cmath>
 #include <cstdint>
@@ -11,12 +11,12 @@
 #include <system_error>
 #include <vector>
 
-#include "input/particleNames.h"
-#include "input/plausibleRanges.h"
-#include "physics/particleSetup.h"
-#include "support/numberReader.h"
-#include "support/runError.h"
-#include "support/text.h"
+#include "kesp/input/particleNames.h"
+#include "kesp/input/plausibleRanges.h"
+#include "kesp/physics/particleSetup.h"
+#include "kesp/support/numberReader.h"
+#include "kesp/support/runError.h"
+#include "kesp/support/text.h"
 
 namespace kesp {
 

@@ -20,9 +20,9 @@
 
 #include <string_view>
 
-#include "input/diagnostics.h"
-#include "input/radiationField.h"
-#include "physics/particleIdentification.h"
+#include "kesp/input/diagnostics.h"
+#include "kesp/input/radiationField.h"
+#include "kesp/physics/particleIdentification.h"
 
 namespace kesp {
 

@@ -1,4 +1,4 @@
-#include "input/fieldReader.h"
+#include "kesp/input/fieldReader.h"
 
 #include <array>
 #include <optional>
@@ -6,13 +6,13 @@
 #include <system_error>
 #include <vector>
 
-#include "input/blockItems.h"
-#include "input/blockLine.h"
-#include "input/fieldFile.h"
-#include "input/particleNames.h"
-#include "input/plausibleRanges.h"
-#include "support/lineReader.h"
-#include "support/text.h"
+#include "kesp/input/blockItems.h"
+#include "kesp/input/blockLine.h"
+#include "kesp/input/fieldFile.h"
+#include "kesp/input/particleNames.h"
+#include "kesp/input/plausibleRanges.h"
+#include "kesp/support/lineReader.h"
+#include "kesp/support/text.h"
 
 namespace kesp {
 

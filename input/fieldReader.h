@@ -14,9 +14,9 @@
 #include <filesystem>
 #include <istream>
 
-#include "input/blockReaders.h"
-#include "input/radiationField.h"
-#include "physics/particleIdentification.h"
+#include "kesp/input/blockReaders.h"
+#include "kesp/input/radiationField.h"
+#include "kesp/physics/particleIdentification.h"
 
 namespace kesp {
 

@@ -1,15 +1,15 @@
-#include "input/inputReader.h"
+#include "kesp/input/inputReader.h"
 
 #include <fstream>
 
-#include "input/blockLine.h"
-#include "input/blockReaders.h"
-#include "input/fieldReader.h"
-#include "input/inputScan.h"
-#include "input/particleNames.h"
-#include "physics/particleSetup.h"
-#include "support/runError.h"
-#include "support/text.h"
+#include "kesp/input/blockLine.h"
+#include "kesp/input/blockReaders.h"
+#include "kesp/input/fieldReader.h"
+#include "kesp/input/inputScan.h"
+#include "kesp/input/particleNames.h"
+#include "kesp/physics/particleSetup.h"
+#include "kesp/support/runError.h"
+#include "kesp/support/text.h"
 
 namespace kesp {
 

@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <istream>
 
-#include "input/diagnostics.h"
-#include "input/runSettings.h"
-#include "input/runSwitches.h"
+#include "kesp/input/diagnostics.h"
+#include "kesp/input/runSettings.h"
+#include "kesp/input/runSwitches.h"
 
 namespace kesp {
 

@@ -1,12 +1,12 @@
-#include "input/inputScan.h"
+#include "kesp/input/inputScan.h"
 
 #include <algorithm>
 #include <array>
 #include <iterator>
 #include <string_view>
 
-#include "input/blockLine.h"
-#include "support/text.h"
+#include "kesp/input/blockLine.h"
+#include "kesp/support/text.h"
 
 namespace kesp {
 

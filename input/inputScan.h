@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "input/diagnostics.h"
+#include "kesp/input/diagnostics.h"
 
 namespace kesp {
 

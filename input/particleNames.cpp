@@ -1,12 +1,12 @@
-#include "input/particleNames.h"
+#include "kesp/input/particleNames.h"
 
 #include <algorithm>
 #include <array>
 #include <cctype>
 #include <string>
 
-#include "input/radiationField.h"
-#include "support/text.h"
+#include "kesp/input/radiationField.h"
+#include "kesp/support/text.h"
 
 namespace kesp {
 

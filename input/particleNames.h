@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "input/diagnostics.h"
-#include "physics/particleIdentification.h"
+#include "kesp/input/diagnostics.h"
+#include "kesp/physics/particleIdentification.h"
 
 namespace kesp {
 

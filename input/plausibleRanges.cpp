@@ -1,10 +1,10 @@
-#include "input/plausibleRanges.h"
+#include "kesp/input/plausibleRanges.h"
 
 #include <array>
 #include <cmath>
 
-#include "input/diagnostics.h"
-#include "input/particleNames.h"
+#include "kesp/input/diagnostics.h"
+#include "kesp/input/particleNames.h"
 
 namespace kesp {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "physics/particleIdentification.h"
+#include "kesp/physics/particleIdentification.h"
 
 namespace kesp {
 

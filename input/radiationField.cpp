@@ -1,10 +1,10 @@
-#include "input/radiationField.h"
+#include "kesp/input/radiationField.h"
 
 #include <cmath>
 
-#include "support/numberFormat.h"
-#include "support/runError.h"
-#include "support/text.h"
+#include "kesp/support/numberFormat.h"
+#include "kesp/support/runError.h"
+#include "kesp/support/text.h"
 
 namespace kesp {
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "input/radiationField.h"
+#include "kesp/input/radiationField.h"
 
 namespace kesp {
 

@@ -1,4 +1,4 @@
-#include "input/runSwitches.h"
+#include "kesp/input/runSwitches.h"
 
 namespace kesp {
 

@@ -4,7 +4,7 @@
 
 #include <string_view>
 
-#include "input/runSettings.h"
+#include "kesp/input/runSettings.h"
 
 namespace kesp {
 

@@ -17,12 +17,12 @@
 // One run owns everything it changes, so runs may go on side by side on
 // several threads and give the numbers of separate kesp runs.
 
-#include "engine/engine.h"            // SimulationRun, simulate
-#include "engine/progressObserver.h"  // ProgressObserver, NoProgress
-#include "engine/runResults.h"        // RunResults
-#include "input/inputReader.h"        // readInputFile, readInput
-#include "input/radiationField.h"     // RadiationField, singleParticleField, mixedField
-#include "input/runSettings.h"        // RunSettings
-#include "input/runSwitches.h"        // RunSwitches, applySwitchWord
-#include "support/runError.h"         // RunError, ErrorKind
-#include "support/stopFlag.h"         // StopFlag
+#include "kesp/engine/engine.h"            // SimulationRun, simulate
+#include "kesp/engine/progressObserver.h"  // ProgressObserver, NoProgress
+#include "kesp/engine/runResults.h"        // RunResults
+#include "kesp/input/inputReader.h"        // readInputFile, readInput
+#include "kesp/input/radiationField.h"     // RadiationField, singleParticleField, mixedField
+#include "kesp/input/runSettings.h"        // RunSettings
+#include "kesp/input/runSwitches.h"        // RunSwitches, applySwitchWord
+#include "kesp/support/runError.h"         // RunError, ErrorKind
+#include "kesp/support/stopFlag.h"         // StopFlag

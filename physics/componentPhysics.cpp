@@ -1,7 +1,7 @@
-#include "physics/componentPhysics.h"
+#include "kesp/physics/componentPhysics.h"
 
-#include "physics/microdosimetry.h"
-#include "support/parallelFor.h"
+#include "kesp/physics/microdosimetry.h"
+#include "kesp/support/parallelFor.h"
 
 namespace kesp {
 

@@ -7,8 +7,8 @@
 #include <span>
 #include <vector>
 
-#include "physics/rangeTable.h"
-#include "support/stopFlag.h"
+#include "kesp/physics/rangeTable.h"
+#include "kesp/support/stopFlag.h"
 
 namespace kesp {
 

@@ -1,4 +1,4 @@
-#include "physics/effectiveCharge.h"
+#include "kesp/physics/effectiveCharge.h"
 
 #include <cmath>
 

@@ -1,4 +1,4 @@
-#include "physics/microdosimetry.h"
+#include "kesp/physics/microdosimetry.h"
 
 #include <algorithm>
 #include <array>
@@ -6,10 +6,10 @@
 #include <cstddef>
 #include <span>
 
-#include "physics/stoppingPower.h"
-#include "support/numberFormat.h"
-#include "support/numerics.h"
-#include "support/runError.h"
+#include "kesp/physics/stoppingPower.h"
+#include "kesp/support/numberFormat.h"
+#include "kesp/support/numerics.h"
+#include "kesp/support/runError.h"
 
 namespace kesp {
 

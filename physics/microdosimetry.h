@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "physics/rangeTable.h"
+#include "kesp/physics/rangeTable.h"
 
 namespace kesp {
 

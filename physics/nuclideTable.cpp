@@ -5,7 +5,7 @@
 // of the Atomic Mass Evaluation, Audi and Wapstra); public-domain data. 1460 rows.
 // A trailing '#' in the source marks an estimated value; it is dropped here.
 
-#include "physics/nuclideTable.h"
+#include "kesp/physics/nuclideTable.h"
 
 namespace kesp {
 

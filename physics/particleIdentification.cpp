@@ -1,12 +1,12 @@
-#include "physics/particleIdentification.h"
+#include "kesp/physics/particleIdentification.h"
 
 #include <algorithm>
 #include <array>
 #include <charconv>
 #include <limits>
 
-#include "physics/nuclideTable.h"
-#include "support/text.h"
+#include "kesp/physics/nuclideTable.h"
+#include "kesp/support/text.h"
 
 namespace kesp {
 

@@ -1,9 +1,9 @@
-#include "physics/particleSetup.h"
+#include "kesp/physics/particleSetup.h"
 
 #include <cmath>
 
-#include "physics/effectiveCharge.h"
-#include "physics/microdosimetry.h"
+#include "kesp/physics/effectiveCharge.h"
+#include "kesp/physics/microdosimetry.h"
 
 namespace kesp {
 

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string_view>
 
-#include "physics/particleIdentification.h"
-#include "physics/particleState.h"
-#include "physics/rangeTable.h"
+#include "kesp/physics/particleIdentification.h"
+#include "kesp/physics/particleState.h"
+#include "kesp/physics/rangeTable.h"
 
 namespace kesp {
 

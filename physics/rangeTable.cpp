@@ -1,11 +1,11 @@
-#include "physics/rangeTable.h"
+#include "kesp/physics/rangeTable.h"
 
 #include <cmath>
 #include <cstddef>
 
-#include "physics/stoppingPower.h"
-#include "support/bitCast.h"
-#include "support/numerics.h"
+#include "kesp/physics/stoppingPower.h"
+#include "kesp/support/bitCast.h"
+#include "kesp/support/numerics.h"
 
 namespace kesp {
 

@@ -1,11 +1,11 @@
-#include "physics/stoppingPower.h"
+#include "kesp/physics/stoppingPower.h"
 
 #include <array>
 #include <cmath>
 #include <cstddef>
 #include <span>
 
-#include "physics/effectiveCharge.h"
+#include "kesp/physics/effectiveCharge.h"
 
 namespace kesp {
 

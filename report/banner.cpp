@@ -1,4 +1,4 @@
-#include "report/banner.h"
+#include "kesp/report/banner.h"
 
 namespace kesp {
 

@@ -3,7 +3,7 @@
 
 #include <ostream>
 
-#include "damage/clusterStatistics.h"
+#include "kesp/damage/clusterStatistics.h"
 
 namespace kesp {
 

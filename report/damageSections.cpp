@@ -1,12 +1,12 @@
-#include "report/damageSections.h"
+#include "kesp/report/damageSections.h"
 
 #include <string>
 #include <string_view>
 
-#include "support/lineBuilder.h"
-#include "support/lineWriter.h"
-#include "support/numberFormat.h"
-#include "support/text.h"
+#include "kesp/support/lineBuilder.h"
+#include "kesp/support/lineWriter.h"
+#include "kesp/support/numberFormat.h"
+#include "kesp/support/text.h"
 
 namespace kesp {
 

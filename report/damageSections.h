@@ -5,8 +5,8 @@
 
 #include <ostream>
 
-#include "damage/damageYields.h"
-#include "input/runSettings.h"
+#include "kesp/damage/damageYields.h"
+#include "kesp/input/runSettings.h"
 
 namespace kesp {
 

@@ -1,11 +1,11 @@
-#include "report/dosimetrySection.h"
+#include "kesp/report/dosimetrySection.h"
 
 #include <string>
 #include <string_view>
 
-#include "support/lineBuilder.h"
-#include "support/lineWriter.h"
-#include "support/text.h"
+#include "kesp/support/lineBuilder.h"
+#include "kesp/support/lineWriter.h"
+#include "kesp/support/text.h"
 
 namespace kesp {
 

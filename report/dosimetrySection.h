@@ -2,7 +2,7 @@
 
 #include <ostream>
 
-#include "engine/runResults.h"
+#include "kesp/engine/runResults.h"
 
 namespace kesp {
 

@@ -1,10 +1,10 @@
-#include "report/jsonDocument.h"
+#include "kesp/report/jsonDocument.h"
 
 #include <nlohmann/json.hpp>
 
-#include "damage/damageYields.h"
-#include "report/damageSections.h"
-#include "support/text.h"
+#include "kesp/damage/damageYields.h"
+#include "kesp/report/damageSections.h"
+#include "kesp/support/text.h"
 
 namespace kesp {
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/runResults.h"
-#include "input/runSettings.h"
+#include "kesp/engine/runResults.h"
+#include "kesp/input/runSettings.h"
 
 namespace kesp {
 

@@ -1,11 +1,11 @@
-#include "report/mixedFieldTables.h"
+#include "kesp/report/mixedFieldTables.h"
 
 #include <string>
 
-#include "engine/fieldAverage.h"
-#include "support/lineBuilder.h"
-#include "support/lineWriter.h"
-#include "support/text.h"
+#include "kesp/engine/fieldAverage.h"
+#include "kesp/support/lineBuilder.h"
+#include "kesp/support/lineWriter.h"
+#include "kesp/support/text.h"
 
 namespace kesp {
 

@@ -3,7 +3,7 @@
 #include <ostream>
 #include <vector>
 
-#include "engine/runResults.h"
+#include "kesp/engine/runResults.h"
 
 namespace kesp {
 

@@ -1,13 +1,13 @@
-#include "report/particleSection.h"
+#include "kesp/report/particleSection.h"
 
 #include <cmath>
 #include <string>
 #include <string_view>
 
-#include "physics/particleState.h"
-#include "support/lineBuilder.h"
-#include "support/lineWriter.h"
-#include "support/text.h"
+#include "kesp/physics/particleState.h"
+#include "kesp/support/lineBuilder.h"
+#include "kesp/support/lineWriter.h"
+#include "kesp/support/text.h"
 
 namespace kesp {
 

@@ -5,7 +5,7 @@
 
 #include <ostream>
 
-#include "physics/particleState.h"
+#include "kesp/physics/particleState.h"
 
 namespace kesp {
 

@@ -1,15 +1,15 @@
-#include "report/reportDriver.h"
+#include "kesp/report/reportDriver.h"
 
 #include <string>
 #include <string_view>
 
-#include "report/clusterTables.h"
-#include "report/damageSections.h"
-#include "report/dosimetrySection.h"
-#include "report/mixedFieldTables.h"
-#include "report/particleSection.h"
-#include "support/lineWriter.h"
-#include "support/numberFormat.h"
+#include "kesp/report/clusterTables.h"
+#include "kesp/report/damageSections.h"
+#include "kesp/report/dosimetrySection.h"
+#include "kesp/report/mixedFieldTables.h"
+#include "kesp/report/particleSection.h"
+#include "kesp/support/lineWriter.h"
+#include "kesp/support/numberFormat.h"
 
 namespace kesp {
 

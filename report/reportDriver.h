@@ -2,8 +2,8 @@
 
 #include <ostream>
 
-#include "engine/runResults.h"
-#include "input/runSettings.h"
+#include "kesp/engine/runResults.h"
+#include "kesp/input/runSettings.h"
 
 namespace kesp {
 

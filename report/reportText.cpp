@@ -1,11 +1,11 @@
-#include "report/reportText.h"
+#include "kesp/report/reportText.h"
 
 #include <sstream>
 
-#include "report/banner.h"
-#include "report/reportDriver.h"
-#include "support/lineWriter.h"
-#include "support/numberFormat.h"
+#include "kesp/report/banner.h"
+#include "kesp/report/reportDriver.h"
+#include "kesp/support/lineWriter.h"
+#include "kesp/support/numberFormat.h"
 
 namespace kesp {
 

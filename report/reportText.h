@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "engine/runResults.h"
-#include "input/runSettings.h"
+#include "kesp/engine/runResults.h"
+#include "kesp/input/runSettings.h"
 
 namespace kesp {
 

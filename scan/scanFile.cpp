@@ -8,12 +8,12 @@
 
 #include <yaml-cpp/yaml.h>
 
-#include "input/blockLine.h"
-#include "input/radiationField.h"
+#include "kesp/input/blockLine.h"
+#include "kesp/input/radiationField.h"
 #include "scan/scanDocument.h"
 #include "scan/scanText.h"
-#include "support/numberReader.h"
-#include "support/text.h"
+#include "kesp/support/numberReader.h"
+#include "kesp/support/text.h"
 
 namespace kesp {
 

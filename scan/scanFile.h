@@ -25,8 +25,8 @@
 #include <string>
 #include <vector>
 
-#include "input/runSwitches.h"
-#include "support/runError.h"
+#include "kesp/input/runSwitches.h"
+#include "kesp/support/runError.h"
 #include "scan/scanItems.h"
 
 namespace kesp {

@@ -6,11 +6,11 @@
 #include <sstream>
 #include <system_error>
 
-#include "input/blockLine.h"
-#include "input/inputReader.h"
+#include "kesp/input/blockLine.h"
+#include "kesp/input/inputReader.h"
 #include "scan/scanText.h"
-#include "support/runError.h"
-#include "support/text.h"
+#include "kesp/support/runError.h"
+#include "kesp/support/text.h"
 
 namespace kesp {
 

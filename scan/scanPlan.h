@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "input/diagnostics.h"
-#include "input/runSettings.h"
+#include "kesp/input/diagnostics.h"
+#include "kesp/input/runSettings.h"
 #include "scan/configuration.h"
 #include "scan/scanFile.h"
 

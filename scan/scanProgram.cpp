@@ -20,11 +20,11 @@
 #include "scan/shard.h"
 #include "scan/tableFile.h"
 #include "scan/tableMerge.h"
-#include "support/cpuAffinity.h"
-#include "support/exitStatus.h"
-#include "support/interrupts.h"
-#include "support/processOutput.h"
-#include "support/runError.h"
+#include "kesp/support/cpuAffinity.h"
+#include "kesp/support/exitStatus.h"
+#include "kesp/support/interrupts.h"
+#include "kesp/support/processOutput.h"
+#include "kesp/support/runError.h"
 
 namespace kesp {
 

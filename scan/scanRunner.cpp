@@ -9,8 +9,8 @@
 #include <optional>
 #include <set>
 
-#include "engine/engine.h"
-#include "support/parallelFor.h"
+#include "kesp/engine/engine.h"
+#include "kesp/support/parallelFor.h"
 
 namespace kesp {
 

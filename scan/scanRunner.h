@@ -11,8 +11,8 @@
 
 #include "scan/scanPlan.h"
 #include "scan/scanTable.h"
-#include "support/runError.h"
-#include "support/stopFlag.h"
+#include "kesp/support/runError.h"
+#include "kesp/support/stopFlag.h"
 
 namespace kesp {
 

@@ -3,9 +3,9 @@
 #include <array>
 #include <cmath>
 
-#include "engine/fieldAverage.h"
+#include "kesp/engine/fieldAverage.h"
 #include "scan/scanText.h"
-#include "support/text.h"
+#include "kesp/support/text.h"
 
 namespace kesp {
 

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/runResults.h"
-#include "input/runSettings.h"
+#include "kesp/engine/runResults.h"
+#include "kesp/input/runSettings.h"
 #include "scan/configuration.h"
 #include "scan/scanFile.h"
 #include "scan/tableRow.h"

@@ -3,7 +3,7 @@
 #include <array>
 #include <charconv>
 
-#include "support/text.h"
+#include "kesp/support/text.h"
 
 namespace kesp {
 

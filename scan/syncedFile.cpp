@@ -10,7 +10,7 @@
 #include <unistd.h>
 
 #include "scan/scanFile.h"
-#include "support/runError.h"
+#include "kesp/support/runError.h"
 
 namespace kesp {
 

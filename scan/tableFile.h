@@ -20,7 +20,7 @@
 #include "scan/scanTable.h"
 #include "scan/syncedFile.h"
 #include "scan/tableRow.h"
-#include "support/runError.h"
+#include "kesp/support/runError.h"
 
 namespace kesp {
 

@@ -1,8 +1,8 @@
-#include "support/checkedAllocation.h"
+#include "kesp/support/checkedAllocation.h"
 
 #include <string>
 
-#include "support/runError.h"
+#include "kesp/support/runError.h"
 
 namespace kesp {
 

@@ -1,4 +1,4 @@
-#include "support/combinedGenerator.h"
+#include "kesp/support/combinedGenerator.h"
 
 #include <unistd.h>
 
@@ -6,7 +6,7 @@
 #include <chrono>
 #include <cstring>
 
-#include "support/processorFeatures.h"
+#include "kesp/support/processorFeatures.h"
 
 namespace kesp {
 

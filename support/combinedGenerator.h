@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "support/bitCast.h"
+#include "kesp/support/bitCast.h"
 
 namespace kesp {
 

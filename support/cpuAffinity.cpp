@@ -1,4 +1,4 @@
-#include "support/cpuAffinity.h"
+#include "kesp/support/cpuAffinity.h"
 
 #include <algorithm>
 #include <thread>

@@ -1,4 +1,4 @@
-#include "support/cpuClock.h"
+#include "kesp/support/cpuClock.h"
 
 #include <ctime>
 

@@ -1,4 +1,4 @@
-#include "support/exitStatus.h"
+#include "kesp/support/exitStatus.h"
 
 namespace kesp {
 

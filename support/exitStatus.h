@@ -2,7 +2,7 @@
 // The exit statuses of the programs, and the one each kind of error ends a
 // program with.
 
-#include "support/runError.h"
+#include "kesp/support/runError.h"
 
 namespace kesp {
 

@@ -1,4 +1,4 @@
-#include "support/interrupts.h"
+#include "kesp/support/interrupts.h"
 
 #include <limits.h>
 #include <time.h>

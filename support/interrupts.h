@@ -13,7 +13,7 @@
 #include <chrono>
 #include <filesystem>
 
-#include "support/stopFlag.h"
+#include "kesp/support/stopFlag.h"
 
 namespace kesp {
 

@@ -1,10 +1,10 @@
-#include "support/keyLine.h"
+#include "kesp/support/keyLine.h"
 
 #include <algorithm>
 #include <fstream>
 
-#include "support/lineReader.h"
-#include "support/text.h"
+#include "kesp/support/lineReader.h"
+#include "kesp/support/text.h"
 
 namespace kesp {
 

@@ -1,10 +1,10 @@
-#include "support/lineBuilder.h"
+#include "kesp/support/lineBuilder.h"
 
 #include <algorithm>
 #include <cstdint>
 
-#include "support/numberFormat.h"
-#include "support/text.h"
+#include "kesp/support/numberFormat.h"
+#include "kesp/support/text.h"
 
 namespace kesp {
 

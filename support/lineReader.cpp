@@ -1,4 +1,4 @@
-#include "support/lineReader.h"
+#include "kesp/support/lineReader.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
-#include "support/lineWriter.h"
+#include "kesp/support/lineWriter.h"
 
 #include <string>
 
-#include "support/text.h"
+#include "kesp/support/text.h"
 
 namespace kesp {
 

@@ -1,4 +1,4 @@
-#include "support/numberFormat.h"
+#include "kesp/support/numberFormat.h"
 
 #include <algorithm>
 #include <array>
@@ -11,7 +11,7 @@
 #include <string>
 #include <system_error>
 
-#include "support/text.h"
+#include "kesp/support/text.h"
 
 namespace kesp {
 

@@ -1,4 +1,4 @@
-#include "support/numberReader.h"
+#include "kesp/support/numberReader.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "support/text.h"
+#include "kesp/support/text.h"
 
 namespace kesp {
 

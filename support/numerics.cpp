@@ -1,4 +1,4 @@
-#include "support/numerics.h"
+#include "kesp/support/numerics.h"
 
 #include <array>
 #include <cmath>
@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "support/runError.h"
+#include "kesp/support/runError.h"
 
 namespace kesp {
 

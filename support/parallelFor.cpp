@@ -1,10 +1,10 @@
-#include "support/parallelFor.h"
+#include "kesp/support/parallelFor.h"
 
 #include <algorithm>
 #include <atomic>
 #include <vector>
 
-#include "support/threadStart.h"
+#include "kesp/support/threadStart.h"
 
 namespace kesp {
 

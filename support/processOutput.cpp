@@ -1,4 +1,4 @@
-#include "support/processOutput.h"
+#include "kesp/support/processOutput.h"
 
 #include <csignal>
 #include <cstdio>

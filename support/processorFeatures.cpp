@@ -1,4 +1,4 @@
-#include "support/processorFeatures.h"
+#include "kesp/support/processorFeatures.h"
 
 namespace kesp {
 

@@ -1,9 +1,9 @@
-#include "support/randomStream.h"
+#include "kesp/support/randomStream.h"
 
 #include <array>
 #include <cmath>
 
-#include "support/bitCast.h"
+#include "kesp/support/bitCast.h"
 
 namespace kesp {
 

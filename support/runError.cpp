@@ -1,4 +1,4 @@
-#include "support/runError.h"
+#include "kesp/support/runError.h"
 
 #include <array>
 

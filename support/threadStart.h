@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-#include "support/joiningThread.h"
+#include "kesp/support/joiningThread.h"
 
 namespace kesp {
 

@@ -1,8 +1,8 @@
-#include "support/tokenizer.h"
+#include "kesp/support/tokenizer.h"
 
 #include <algorithm>
 
-#include "support/text.h"
+#include "kesp/support/text.h"
 
 namespace kesp {
 

@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "python/src/runParts.h"
-#include "support/runError.h"
+#include "kesp/support/runError.h"
 
 namespace kesp::python {
 

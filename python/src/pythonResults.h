@@ -2,7 +2,7 @@
 // A run's results as Python holds them: with the settings they came from
 // and the CPU time the run took, which the report and the JSON document show.
 
-#include "engine/runResults.h"
+#include "kesp/engine/runResults.h"
 #include "python/src/pythonSettings.h"
 
 namespace kesp::python {

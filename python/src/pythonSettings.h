@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "input/diagnostics.h"
-#include "input/runSettings.h"
+#include "kesp/input/diagnostics.h"
+#include "kesp/input/runSettings.h"
 
 namespace kesp::python {
 

@@ -9,12 +9,12 @@
 #include <tuple>
 #include <vector>
 
-#include "engine/namedResults.h"
+#include "kesp/engine/namedResults.h"
 #include "python/src/pythonResults.h"
 #include "python/src/runParts.h"
-#include "report/banner.h"
-#include "report/jsonDocument.h"
-#include "report/reportText.h"
+#include "kesp/report/banner.h"
+#include "kesp/report/jsonDocument.h"
+#include "kesp/report/reportText.h"
 
 namespace kesp::python {
 

@@ -22,8 +22,8 @@
 #include "scan/scanPlan.h"
 #include "scan/scanRunner.h"
 #include "scan/scanTable.h"
-#include "support/cpuAffinity.h"
-#include "support/stopFlag.h"
+#include "kesp/support/cpuAffinity.h"
+#include "kesp/support/stopFlag.h"
 
 namespace py = pybind11;
 

@@ -10,14 +10,14 @@
 #include <tuple>
 #include <vector>
 
-#include "engine/engine.h"
-#include "input/fieldFile.h"
-#include "input/inputReader.h"
-#include "input/runSwitches.h"
-#include "physics/particleIdentification.h"
+#include "kesp/engine/engine.h"
+#include "kesp/input/fieldFile.h"
+#include "kesp/input/inputReader.h"
+#include "kesp/input/runSwitches.h"
+#include "kesp/physics/particleIdentification.h"
 #include "python/src/pythonSettings.h"
 #include "python/src/runParts.h"
-#include "support/runError.h"
+#include "kesp/support/runError.h"
 
 namespace kesp::python {
 

@@ -15,10 +15,10 @@
 #include <optional>
 #include <thread>
 
-#include "engine/engine.h"
+#include "kesp/engine/engine.h"
 #include "python/src/pythonResults.h"
 #include "python/src/runParts.h"
-#include "support/cpuClock.h"
+#include "kesp/support/cpuClock.h"
 
 namespace kesp::python {
 

@@ -7,20 +7,20 @@
 #include <string>
 #include <vector>
 
-#include "damage/cellSimulation.h"
-#include "damage/clusterTally.h"
-#include "damage/damageYields.h"
+#include "kesp/damage/cellSimulation.h"
+#include "kesp/damage/clusterTally.h"
+#include "kesp/damage/damageYields.h"
 #include "damage/referenceCellSimulation.h"
-#include "input/radiationField.h"
-#include "input/runSettings.h"
-#include "input/runSwitches.h"
-#include "physics/particleIdentification.h"
-#include "physics/particleSetup.h"
-#include "physics/particleState.h"
-#include "physics/rangeTable.h"
-#include "support/combinedGenerator.h"
-#include "support/randomStream.h"
-#include "support/text.h"
+#include "kesp/input/radiationField.h"
+#include "kesp/input/runSettings.h"
+#include "kesp/input/runSwitches.h"
+#include "kesp/physics/particleIdentification.h"
+#include "kesp/physics/particleSetup.h"
+#include "kesp/physics/particleState.h"
+#include "kesp/physics/rangeTable.h"
+#include "kesp/support/combinedGenerator.h"
+#include "kesp/support/randomStream.h"
+#include "kesp/support/text.h"
 
 namespace kesp {
 namespace {

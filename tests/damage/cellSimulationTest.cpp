@@ -1,13 +1,13 @@
-#include "damage/cellSimulation.h"
+#include "kesp/damage/cellSimulation.h"
 
 #include <gtest/gtest.h>
 
-#include "damage/clusterTally.h"
-#include "damage/damageYields.h"
-#include "input/runSettings.h"
-#include "input/runSwitches.h"
-#include "support/combinedGenerator.h"
-#include "support/randomStream.h"
+#include "kesp/damage/clusterTally.h"
+#include "kesp/damage/damageYields.h"
+#include "kesp/input/runSettings.h"
+#include "kesp/input/runSwitches.h"
+#include "kesp/support/combinedGenerator.h"
+#include "kesp/support/randomStream.h"
 
 namespace kesp {
 namespace {

@@ -1,4 +1,4 @@
-#include "damage/chemicalRepair.h"
+#include "kesp/damage/chemicalRepair.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "damage/segmentWithLesions.h"
-#include "support/randomStream.h"
+#include "kesp/support/randomStream.h"
 
 namespace kesp {
 namespace {

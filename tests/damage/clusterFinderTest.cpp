@@ -1,4 +1,4 @@
-#include "damage/clusterFinder.h"
+#include "kesp/damage/clusterFinder.h"
 
 #include <gtest/gtest.h>
 

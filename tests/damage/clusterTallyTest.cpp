@@ -1,4 +1,4 @@
-#include "damage/clusterTally.h"
+#include "kesp/damage/clusterTally.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
-#include "damage/damageYields.h"
+#include "kesp/damage/damageYields.h"
 
 #include <gtest/gtest.h>
 
-#include "input/runSettings.h"
-#include "input/runSwitches.h"
+#include "kesp/input/runSettings.h"
+#include "kesp/input/runSwitches.h"
 
 namespace kesp {
 namespace {

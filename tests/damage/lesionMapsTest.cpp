@@ -1,4 +1,4 @@
-#include "damage/dnaSegment.h"
+#include "kesp/damage/dnaSegment.h"
 
 #include <gtest/gtest.h>
 
@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "damage/cellSimulation.h"
-#include "damage/chemicalRepair.h"
-#include "damage/lesionPlacement.h"
-#include "support/combinedGenerator.h"
-#include "support/randomStream.h"
+#include "kesp/damage/cellSimulation.h"
+#include "kesp/damage/chemicalRepair.h"
+#include "kesp/damage/lesionPlacement.h"
+#include "kesp/support/combinedGenerator.h"
+#include "kesp/support/randomStream.h"
 
 namespace kesp {
 namespace {

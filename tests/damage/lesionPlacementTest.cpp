@@ -1,11 +1,11 @@
-#include "damage/lesionPlacement.h"
+#include "kesp/damage/lesionPlacement.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
 
 #include "damage/runErrorMessage.h"
-#include "support/combinedGenerator.h"
+#include "kesp/support/combinedGenerator.h"
 
 namespace kesp {
 namespace {

@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "damage/chemicalRepair.h"
-#include "damage/clusterTally.h"
-#include "support/checkedAllocation.h"
-#include "support/combinedGenerator.h"
-#include "support/runError.h"
-#include "support/randomStream.h"
+#include "kesp/damage/chemicalRepair.h"
+#include "kesp/damage/clusterTally.h"
+#include "kesp/support/checkedAllocation.h"
+#include "kesp/support/combinedGenerator.h"
+#include "kesp/support/runError.h"
+#include "kesp/support/randomStream.h"
 
 namespace kesp::reference {
 

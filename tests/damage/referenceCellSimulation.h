@@ -11,8 +11,8 @@
 #include <memory>
 #include <vector>
 
-#include "damage/cellSimulation.h"
-#include "damage/damageYields.h"
+#include "kesp/damage/cellSimulation.h"
+#include "kesp/damage/damageYields.h"
 
 namespace kesp::reference {
 

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "support/runError.h"
+#include "kesp/support/runError.h"
 
 namespace kesp::test {
 

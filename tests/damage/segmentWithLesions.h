@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "damage/dnaSegment.h"
+#include "kesp/damage/dnaSegment.h"
 
 namespace kesp::test {
 

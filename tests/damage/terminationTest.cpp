@@ -15,15 +15,15 @@
 #include <string>
 #include <vector>
 
-#include "damage/cellSimulation.h"
-#include "damage/clusterTally.h"
-#include "damage/damageYields.h"
+#include "kesp/damage/cellSimulation.h"
+#include "kesp/damage/clusterTally.h"
+#include "kesp/damage/damageYields.h"
 #include "damage/runErrorMessage.h"
-#include "input/blockReaders.h"
-#include "input/runSettings.h"
-#include "input/runSwitches.h"
-#include "support/combinedGenerator.h"
-#include "support/randomStream.h"
+#include "kesp/input/blockReaders.h"
+#include "kesp/input/runSettings.h"
+#include "kesp/input/runSwitches.h"
+#include "kesp/support/combinedGenerator.h"
+#include "kesp/support/randomStream.h"
 
 namespace kesp {
 namespace {

@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "driver/runHarness.h"
-#include "engine/engine.h"
-#include "support/exitStatus.h"
+#include "kesp/engine/engine.h"
+#include "kesp/support/exitStatus.h"
 
 namespace {
 

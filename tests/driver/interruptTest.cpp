@@ -26,7 +26,7 @@
 
 #include "driver/jsonReportCheck.h"
 #include "driver/runHarness.h"
-#include "support/interrupts.h"
+#include "kesp/support/interrupts.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "driver/runHarness.h"
-#include "support/numberFormat.h"
+#include "kesp/support/numberFormat.h"
 
 namespace kesp::jsontest {
 

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "damage/cellSimulation.h"
-#include "engine/cellPipeline.h"
-#include "engine/engine.h"
-#include "report/reportDriver.h"
-#include "support/combinedGenerator.h"
+#include "kesp/damage/cellSimulation.h"
+#include "kesp/engine/cellPipeline.h"
+#include "kesp/engine/engine.h"
+#include "kesp/report/reportDriver.h"
+#include "kesp/support/combinedGenerator.h"
 
 namespace kesp {
 namespace {

@@ -14,8 +14,8 @@
 #include <thread>
 #include <vector>
 
-#include "engine/engine.h"
-#include "report/reportDriver.h"
+#include "kesp/engine/engine.h"
+#include "kesp/report/reportDriver.h"
 
 namespace kesp {
 namespace {

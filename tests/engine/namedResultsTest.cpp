@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/engine.h"
-#include "report/clusterTables.h"
-#include "support/numberFormat.h"
+#include "kesp/engine/engine.h"
+#include "kesp/report/clusterTables.h"
+#include "kesp/support/numberFormat.h"
 
 namespace kesp {
 namespace {

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/engine.h"
-#include "input/inputReader.h"
-#include "report/reportDriver.h"
+#include "kesp/engine/engine.h"
+#include "kesp/input/inputReader.h"
+#include "kesp/report/reportDriver.h"
 
 namespace kesp {
 namespace {

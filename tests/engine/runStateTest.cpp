@@ -1,14 +1,14 @@
-#include "engine/runState.h"
+#include "kesp/engine/runState.h"
 
 #include <gtest/gtest.h>
 
-#include "damage/damageYields.h"
-#include "input/radiationField.h"
-#include "input/runSettings.h"
-#include "physics/particleSetup.h"
-#include "physics/rangeTable.h"
-#include "support/combinedGenerator.h"
-#include "support/randomStream.h"
+#include "kesp/damage/damageYields.h"
+#include "kesp/input/radiationField.h"
+#include "kesp/input/runSettings.h"
+#include "kesp/physics/particleSetup.h"
+#include "kesp/physics/rangeTable.h"
+#include "kesp/support/combinedGenerator.h"
+#include "kesp/support/randomStream.h"
 
 namespace kesp {
 namespace {

@@ -1,4 +1,4 @@
-#include "engine/simulationDrivers.h"
+#include "kesp/engine/simulationDrivers.h"
 
 #include <gtest/gtest.h>
 
@@ -6,15 +6,15 @@
 #include <string>
 #include <vector>
 
-#include "damage/clusterTally.h"
+#include "kesp/damage/clusterTally.h"
 #include "driver/progressDisplay.h"
-#include "engine/progressObserver.h"
-#include "engine/runState.h"
-#include "input/radiationField.h"
-#include "input/runSettings.h"
-#include "physics/particleIdentification.h"
-#include "physics/particleSetup.h"
-#include "support/randomStream.h"
+#include "kesp/engine/progressObserver.h"
+#include "kesp/engine/runState.h"
+#include "kesp/input/radiationField.h"
+#include "kesp/input/runSettings.h"
+#include "kesp/physics/particleIdentification.h"
+#include "kesp/physics/particleSetup.h"
+#include "kesp/support/randomStream.h"
 
 namespace kesp {
 namespace {

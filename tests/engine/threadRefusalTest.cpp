@@ -17,10 +17,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/engine.h"
-#include "report/reportDriver.h"
-#include "support/parallelFor.h"
-#include "support/threadStart.h"
+#include "kesp/engine/engine.h"
+#include "kesp/report/reportDriver.h"
+#include "kesp/support/parallelFor.h"
+#include "kesp/support/threadStart.h"
 
 namespace {
 

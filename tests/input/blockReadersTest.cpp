@@ -1,4 +1,4 @@
-#include "input/blockReaders.h"
+#include "kesp/input/blockReaders.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "input/runSettings.h"
+#include "kesp/input/runSettings.h"
 
 namespace kesp {
 namespace {

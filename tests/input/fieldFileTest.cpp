@@ -1,14 +1,14 @@
-#include "input/fieldFile.h"
+#include "kesp/input/fieldFile.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "input/radiationField.h"
+#include "kesp/input/radiationField.h"
 #include "input/scratchDirectory.h"
-#include "support/runError.h"
-#include "support/text.h"
+#include "kesp/support/runError.h"
+#include "kesp/support/text.h"
 
 namespace kesp {
 namespace {

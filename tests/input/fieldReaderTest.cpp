@@ -1,4 +1,4 @@
-#include "input/fieldReader.h"
+#include "kesp/input/fieldReader.h"
 
 #include <gtest/gtest.h>
 
@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "input/radiationField.h"
+#include "kesp/input/radiationField.h"
 #include "input/scratchDirectory.h"
-#include "support/text.h"
+#include "kesp/support/text.h"
 
 namespace kesp {
 namespace {

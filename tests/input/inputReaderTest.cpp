@@ -1,14 +1,14 @@
-#include "input/inputReader.h"
+#include "kesp/input/inputReader.h"
 
 #include <gtest/gtest.h>
 
 #include <sstream>
 #include <string>
 
-#include "engine/runState.h"
+#include "kesp/engine/runState.h"
 #include "input/scratchDirectory.h"
-#include "support/runError.h"
-#include "support/text.h"
+#include "kesp/support/runError.h"
+#include "kesp/support/text.h"
 
 namespace kesp {
 namespace {

@@ -1,11 +1,11 @@
-#include "input/plausibleRanges.h"
+#include "kesp/input/plausibleRanges.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "input/radiationField.h"
-#include "support/text.h"
+#include "kesp/input/radiationField.h"
+#include "kesp/support/text.h"
 
 namespace kesp {
 namespace {

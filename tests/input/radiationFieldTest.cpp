@@ -1,4 +1,4 @@
-#include "input/radiationField.h"
+#include "kesp/input/radiationField.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "support/runError.h"
+#include "kesp/support/runError.h"
 
 namespace kesp {
 namespace {

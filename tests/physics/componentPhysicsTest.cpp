@@ -2,7 +2,7 @@
 // against the plain one-by-one sequence: every component's entry and range
 // table must be the same, bit for bit.
 
-#include "physics/componentPhysics.h"
+#include "kesp/physics/componentPhysics.h"
 
 #include <gtest/gtest.h>
 
@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "physics/microdosimetry.h"
-#include "physics/particleSetup.h"
-#include "physics/rangeTable.h"
-#include "support/runError.h"
-#include "support/text.h"
+#include "kesp/physics/microdosimetry.h"
+#include "kesp/physics/particleSetup.h"
+#include "kesp/physics/rangeTable.h"
+#include "kesp/support/runError.h"
+#include "kesp/support/text.h"
 
 namespace kesp {
 namespace {

@@ -1,4 +1,4 @@
-#include "physics/microdosimetry.h"
+#include "kesp/physics/microdosimetry.h"
 
 #include <gtest/gtest.h>
 
@@ -6,11 +6,11 @@
 #include <cmath>
 #include <string>
 
-#include "physics/effectiveCharge.h"
-#include "physics/rangeTable.h"
-#include "physics/stoppingPower.h"
-#include "support/numerics.h"
-#include "support/runError.h"
+#include "kesp/physics/effectiveCharge.h"
+#include "kesp/physics/rangeTable.h"
+#include "kesp/physics/stoppingPower.h"
+#include "kesp/support/numerics.h"
+#include "kesp/support/runError.h"
 
 namespace kesp {
 namespace {

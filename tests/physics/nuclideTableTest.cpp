@@ -1,4 +1,4 @@
-#include "physics/nuclideTable.h"
+#include "kesp/physics/nuclideTable.h"
 
 #include <gtest/gtest.h>
 

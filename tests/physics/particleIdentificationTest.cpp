@@ -1,10 +1,10 @@
-#include "physics/particleIdentification.h"
+#include "kesp/physics/particleIdentification.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "support/text.h"
+#include "kesp/support/text.h"
 
 namespace kesp {
 namespace {

@@ -1,17 +1,17 @@
-#include "physics/particleSetup.h"
+#include "kesp/physics/particleSetup.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
-#include "damage/damageYields.h"
-#include "input/runSettings.h"
-#include "input/runSwitches.h"
-#include "physics/effectiveCharge.h"
-#include "physics/microdosimetry.h"
-#include "physics/particleState.h"
-#include "physics/stoppingPower.h"
+#include "kesp/damage/damageYields.h"
+#include "kesp/input/runSettings.h"
+#include "kesp/input/runSwitches.h"
+#include "kesp/physics/effectiveCharge.h"
+#include "kesp/physics/microdosimetry.h"
+#include "kesp/physics/particleState.h"
+#include "kesp/physics/stoppingPower.h"
 
 namespace kesp {
 namespace {

@@ -1,11 +1,11 @@
-#include "physics/rangeTable.h"
+#include "kesp/physics/rangeTable.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 
-#include "physics/effectiveCharge.h"
-#include "physics/stoppingPower.h"
+#include "kesp/physics/effectiveCharge.h"
+#include "kesp/physics/stoppingPower.h"
 
 namespace kesp {
 namespace {

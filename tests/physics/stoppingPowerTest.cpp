@@ -1,11 +1,11 @@
-#include "physics/stoppingPower.h"
+#include "kesp/physics/stoppingPower.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
-#include "physics/effectiveCharge.h"
+#include "kesp/physics/effectiveCharge.h"
 
 namespace kesp {
 namespace {

@@ -1,4 +1,4 @@
-#include "report/clusterTables.h"
+#include "kesp/report/clusterTables.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "damage/clusterStatistics.h"
-#include "damage/clusterTally.h"
+#include "kesp/damage/clusterStatistics.h"
+#include "kesp/damage/clusterTally.h"
 
 namespace kesp {
 namespace {

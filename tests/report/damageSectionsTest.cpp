@@ -1,11 +1,11 @@
-#include "report/damageSections.h"
+#include "kesp/report/damageSections.h"
 
 #include <gtest/gtest.h>
 
 #include <sstream>
 
-#include "damage/damageYields.h"
-#include "input/runSettings.h"
+#include "kesp/damage/damageYields.h"
+#include "kesp/input/runSettings.h"
 
 namespace kesp {
 namespace {

@@ -11,8 +11,8 @@
 
 #include "driver/jsonReportCheck.h"
 #include "driver/runHarness.h"
-#include "engine/engine.h"
-#include "report/jsonDocument.h"
+#include "kesp/engine/engine.h"
+#include "kesp/report/jsonDocument.h"
 
 namespace kesp {
 namespace {

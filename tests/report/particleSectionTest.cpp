@@ -1,11 +1,11 @@
-#include "report/particleSection.h"
+#include "kesp/report/particleSection.h"
 
 #include <gtest/gtest.h>
 
 #include <sstream>
 #include <string>
 
-#include "physics/particleState.h"
+#include "kesp/physics/particleState.h"
 
 namespace kesp {
 namespace {

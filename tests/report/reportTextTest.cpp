@@ -8,8 +8,8 @@
 #include <iterator>
 #include <string>
 
-#include "engine/engine.h"
-#include "report/reportText.h"
+#include "kesp/engine/engine.h"
+#include "kesp/report/reportText.h"
 
 namespace kesp {
 namespace {

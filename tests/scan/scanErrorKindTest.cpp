@@ -8,7 +8,7 @@
 
 #include "scan/scanFile.h"
 #include "scan/scanHarness.h"
-#include "support/exitStatus.h"
+#include "kesp/support/exitStatus.h"
 
 namespace {
 

@@ -19,11 +19,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/engine.h"
+#include "kesp/engine/engine.h"
 #include "scan/scanText.h"
 #include "scan/scanPlan.h"
 #include "scan/scanTable.h"
-#include "support/numberFormat.h"
+#include "kesp/support/numberFormat.h"
 #include "scan/scanHarness.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include <map>
 #include <sstream>
 
-#include "engine/engine.h"
+#include "kesp/engine/engine.h"
 #include "scan/scanHarness.h"
 #include "scan/scanProgress.h"
 #include "scan/scanRunner.h"

@@ -8,7 +8,7 @@
 
 #include "scan/scanHarness.h"
 #include "scan/syncedFile.h"
-#include "support/runError.h"
+#include "kesp/support/runError.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "support/checkedAllocation.h"
+#include "kesp/support/checkedAllocation.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string_view>
 
-#include "support/runError.h"
+#include "kesp/support/runError.h"
 
 namespace kesp {
 namespace {

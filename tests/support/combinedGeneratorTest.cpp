@@ -1,4 +1,4 @@
-#include "support/combinedGenerator.h"
+#include "kesp/support/combinedGenerator.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <set>
 #include <vector>
 
-#include "support/processorFeatures.h"
+#include "kesp/support/processorFeatures.h"
 
 namespace kesp {
 namespace {

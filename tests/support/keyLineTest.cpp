@@ -1,4 +1,4 @@
-#include "support/keyLine.h"
+#include "kesp/support/keyLine.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <sstream>
 #include <string>
 
-#include "support/text.h"
+#include "kesp/support/text.h"
 
 namespace kesp {
 namespace {

@@ -1,10 +1,10 @@
-#include "support/lineBuilder.h"
+#include "kesp/support/lineBuilder.h"
 
 #include <gtest/gtest.h>
 
 #include <limits>
 
-#include "support/text.h"
+#include "kesp/support/text.h"
 
 namespace kesp {
 namespace {

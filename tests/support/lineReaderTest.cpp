@@ -1,4 +1,4 @@
-#include "support/lineReader.h"
+#include "kesp/support/lineReader.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "support/text.h"
+#include "kesp/support/text.h"
 
 namespace kesp {
 namespace {

@@ -1,4 +1,4 @@
-#include "support/lineWriter.h"
+#include "kesp/support/lineWriter.h"
 
 #include <gtest/gtest.h>
 

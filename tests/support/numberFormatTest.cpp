@@ -1,4 +1,4 @@
-#include "support/numberFormat.h"
+#include "kesp/support/numberFormat.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "support/numberReader.h"
+#include "kesp/support/numberReader.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "support/numerics.h"
+#include "kesp/support/numerics.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "support/runError.h"
+#include "kesp/support/runError.h"
 
 namespace kesp {
 namespace {

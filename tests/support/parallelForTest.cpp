@@ -1,4 +1,4 @@
-#include "support/parallelFor.h"
+#include "kesp/support/parallelFor.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "support/randomStream.h"
+#include "kesp/support/randomStream.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "support/runError.h"
+#include "kesp/support/runError.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "support/exitStatus.h"
+#include "kesp/support/exitStatus.h"
 
 namespace kesp {
 namespace {

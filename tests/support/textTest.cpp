@@ -1,4 +1,4 @@
-#include "support/text.h"
+#include "kesp/support/text.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "support/threadStart.h"
+#include "kesp/support/threadStart.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
-#include "support/tokenizer.h"
+#include "kesp/support/tokenizer.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "support/text.h"
+#include "kesp/support/text.h"
 
 namespace kesp {
 namespace {

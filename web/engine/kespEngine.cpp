@@ -11,7 +11,7 @@
 
 #include <string>
 
-#include "report/banner.h"
+#include "kesp/report/banner.h"
 #include "web/engine/webRequests.h"
 
 namespace {

@@ -8,15 +8,15 @@
 
 #include <nlohmann/json.hpp>
 
-#include "engine/engine.h"
-#include "input/inputReader.h"
-#include "input/runSwitches.h"
-#include "report/banner.h"
-#include "report/jsonDocument.h"
-#include "report/reportDriver.h"
-#include "report/reportText.h"
-#include "support/cpuClock.h"
-#include "support/runError.h"
+#include "kesp/engine/engine.h"
+#include "kesp/input/inputReader.h"
+#include "kesp/input/runSwitches.h"
+#include "kesp/report/banner.h"
+#include "kesp/report/jsonDocument.h"
+#include "kesp/report/reportDriver.h"
+#include "kesp/report/reportText.h"
+#include "kesp/support/cpuClock.h"
+#include "kesp/support/runError.h"
 
 namespace kesp::web {
 
