@@ -81,6 +81,14 @@ int createTemporary(const fs::path& target, fs::path& temporary)
     return -1;
 }
 
+// Whether the file name is longer than its folder takes (ENAMETOOLONG).
+bool nameTooLong(const fs::path& target)
+{
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    const long longest = ::pathconf(folder.c_str(), _PC_NAME_MAX);
+    return longest > 0 && target.filename().string().size() > static_cast<std::size_t>(longest);
+}
+
 bool writeAll(int descriptor, std::string_view text)
 {
     while (!text.empty()) {
@@ -123,6 +131,10 @@ bool ReportFile::reserve(std::string& message)
         message = cannotCreate + "it exists and is not a regular file; move it away or rename the input file";
         return false;
     }
+    if (nameTooLong(target_)) {
+        message = cannotCreate + std::strerror(ENAMETOOLONG);
+        return false;
+    }
     // A report made read-only is not replaced (for anyone but the superuser).
     if (fs::is_regular_file(status) && ::access(target_.c_str(), W_OK) != 0) {
         message = cannotCreate + std::strerror(errno);
@@ -153,6 +165,27 @@ bool ReportFile::write(std::string_view text, std::string& message)
     descriptor_ = -1;
     if (!written || !closed) {
         message = "Cannot write the " + kind_ + " " + name_ + ": " + std::strerror(written ? closeError : writeError);
+        return false;
+    }
+    return true;
+}
+
+bool ReportFile::sameFileAs(const ReportFile& other) const
+{
+    std::error_code error;
+    if (fs::equivalent(target_, other.target_, error)) {
+        return true;
+    }
+    // A link that names a file not yet made: the same place is the same file.
+    const fs::path mine = fs::weakly_canonical(target_, error);
+    const fs::path theirs = fs::weakly_canonical(other.target_, error);
+    return !error && mine == theirs;
+}
+
+bool ReportFile::removePrevious(std::string& message)
+{
+    if (::unlink(target_.c_str()) != 0 && errno != ENOENT) {
+        message = "Cannot replace the " + kind_ + " " + name_ + ": " + std::strerror(errno);
         return false;
     }
     return true;

@@ -2,43 +2,39 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
+#include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <system_error>
 #include <vector>
 
-#include <optional>
-
-#include "kesp/engine/engine.h"
-#include "driver/progressDisplay.h"
-#include "kesp/report/banner.h"
 #include "driver/commandLine.h"
 #include "driver/fileDigest.h"
-#include "kesp/support/interrupts.h"
-#include "kesp/support/processOutput.h"
+#include "driver/progressDisplay.h"
 #include "driver/reportFile.h"
 #include "driver/usage.h"
+#include "kesp/engine/engine.h"
+#include "kesp/report/banner.h"
 #include "kesp/report/damageSections.h"
 #include "kesp/report/dosimetrySection.h"
 #include "kesp/report/jsonDocument.h"
 #include "kesp/report/mixedFieldTables.h"
 #include "kesp/report/particleSection.h"
-#include "kesp/report/reportDriver.h"
-#include "kesp/report/reportText.h"
+#include "kesp/report/runRequest.h"
 #include "kesp/support/cpuClock.h"
 #include "kesp/support/exitStatus.h"
+#include "kesp/support/interrupts.h"
 #include "kesp/support/lineWriter.h"
 #include "kesp/support/numberFormat.h"
+#include "kesp/support/processOutput.h"
 #include "kesp/support/runError.h"
 #include "kesp/support/text.h"
 
 namespace kesp {
 
 namespace {
-
-enum class InputAccess { read, missing, notReadable };
 
 // A message that ends the run: on the console, among the run's other lines,
 // and on the standard error stream, which still shows it when the console is
@@ -48,29 +44,6 @@ void reportFailure(const std::string& message)
     std::cout << message << '\n';
     std::cout.flush();
     std::cerr << message << '\n';
-}
-
-// Reads the input file. A name that names nothing is missing. Anything but a
-// regular file that can be opened is not readable: the reader rewinds the file
-// for every block, which a pipe cannot do, and a device such as /dev/zero
-// would never end its first line.
-InputAccess readInputFile(const RunSwitches& switches, const std::string& name, RunSettings& settings,
-                          InputDiagnostics& diagnostics)
-{
-    std::error_code error;
-    const std::filesystem::file_status status = std::filesystem::status(name, error);
-    if (status.type() == std::filesystem::file_type::not_found) {
-        return InputAccess::missing;
-    }
-    if (!std::filesystem::is_regular_file(status)) {
-        return InputAccess::notReadable;
-    }
-    std::ifstream input(name);
-    if (!input) {
-        return InputAccess::notReadable;
-    }
-    settings = readInput(input, switches, name, &diagnostics);
-    return InputAccess::read;
 }
 
 // A name longer than the name field would be cut and could then name another
@@ -87,39 +60,42 @@ bool reportReplaces(const std::string& fileName, const std::string& reportName)
     return !fileName.empty() && std::filesystem::equivalent(fileName, reportName, error);
 }
 
-// Reads the input named on the command line; nothing, with the reason on the
-// console, when the run cannot go on; status is then the exit status.
-std::optional<RunSettings> readNamedInput(const CommandLine& commandLine, int& status,
-                                          InputDiagnostics& diagnostics)
+// Reads the input named on the command line; nothing, with the reason on
+// the console, when the run cannot go on (status is then the exit status).
+// An error of the reading itself (a broken field file) is thrown.
+std::unique_ptr<RequestRun> readNamedInput(const CommandLine& commandLine,
+                                           std::span<const std::string> commandLineWarnings, int& status)
 {
     const std::string& inputName = commandLine.inputFileName;
     const std::string& reportName = commandLine.reportFileName;
+    status = exitFailure;
     if (reportReplaces(inputName, reportName)) {
         reportFailure("Input file " + inputName
                       + " would be replaced by the report of the same name; rename the input file");
-        status = exitFailure;
-        return std::nullopt;
+        return nullptr;
     }
-    RunSettings settings;
-    switch (readInputFile(commandLine.switches, inputName, settings, diagnostics)) {
-        case InputAccess::read:
-            if (reportReplaces(settings.field.fileName(), reportName)) {
-                reportFailure("Field file " + settings.field.fileName()
-                              + " would be replaced by the report of the same name; rename the field file");
-                status = exitFailure;
-                return std::nullopt;
-            }
-            return settings;
-        case InputAccess::missing:
-            reportFailure("Input file " + inputName + " is not found");
-            status = exitFailure;
-            return std::nullopt;
-        case InputAccess::notReadable:
-            reportFailure("Input file " + inputName + " is not a readable file");
-            status = exitFailure;
-            return std::nullopt;
+    InputText input;
+    const InputFileAccess access = loadInputText(inputName, input);
+    if (access != InputFileAccess::read) {
+        reportFailure(inputAccessMessage(access, input));
+        status = exitStatusFor(ErrorKind::input);
+        return nullptr;
     }
-    return std::nullopt;
+    RunRequest request;
+    request.source = std::move(input);
+    request.switches = commandLine.switches;
+    request.callerWarnings.assign(commandLineWarnings.begin(), commandLineWarnings.end());
+    auto run = std::make_unique<RequestRun>(std::move(request));
+    const RunOutcome& outcome = run->outcome();
+    if (outcome.error) {
+        throw *outcome.error;
+    }
+    if (reportReplaces(outcome.settings->field.fileName(), reportName)) {
+        reportFailure("Field file " + outcome.settings->field.fileName()
+                      + " would be replaced by the report of the same name; rename the field file");
+        return nullptr;
+    }
+    return run;
 }
 
 // The sections the console shows before the simulation. When the physics
@@ -164,15 +140,18 @@ struct JsonOutput {
 
 // Writes the report and, when asked for, the JSON document: both in full
 // under their temporary names before either is renamed into place, so that
-// a failure to write leaves both of the run before as they were. False
-// (with the reason on the standard error stream) when they cannot be written.
-bool writeReportFiles(ReportFile& reportFile, std::optional<JsonOutput>& json, double minutes,
-                      const RunSettings& settings, const RunResults& results)
+// a failure to write leaves both of the run before as they were. The old
+// document is then removed before the report is renamed into place and the
+// new one after it: a kill between the steps leaves the old report alone or
+// the new report alone, never a report beside a document of another run.
+// False (with the reason on the standard error stream) when they cannot be
+// written.
+bool writeReportFiles(ReportFile& reportFile, std::optional<JsonOutput>& json, const RunOutcome& outcome)
 {
     std::string message;
-    bool written = reportFile.write(reportText(settings, results, minutes), message);
+    bool written = reportFile.write(*outcome.report, message);
     if (written && json) {
-        written = json->file.write(jsonDocument(settings, results, json->provenance), message);
+        written = json->file.write(*outcome.json, message) && json->file.removePrevious(message);
     }
     written = written && reportFile.publish(message) && (!json || json->file.publish(message));
     if (!written) {
@@ -201,7 +180,7 @@ bool jsonReplacesAFile(const std::string& jsonName, const std::string& inputName
 // JSON document's place beside the report, before any work is done. False,
 // with the reason said as for the report, when the run cannot go on.
 bool prepareJson(std::optional<JsonOutput>& json, std::span<const std::string> switches,
-                 const CommandLine& commandLine, const RunSettings& settings)
+                 const CommandLine& commandLine, const RunSettings& settings, const ReportFile& reportFile)
 {
     if (std::find(switches.begin(), switches.end(), jsonSwitch) == switches.end()) {
         return true;
@@ -218,6 +197,13 @@ bool prepareJson(std::optional<JsonOutput>& json, std::span<const std::string> s
     }
     json.emplace(jsonName, RunProvenance{std::string(programTitle), std::string(buildRevision()), inputName,
                                          *digest, std::vector<std::string>(switches.begin(), switches.end())});
+    // Through a link the two names can be one file, which would then hold
+    // the document in place of the report.
+    if (json->file.sameFileAs(reportFile)) {
+        reportFailure("The JSON document " + jsonName + " and the report " + commandLine.reportFileName
+                      + " are the same file (through a link); remove the link or rename the input file");
+        return false;
+    }
     std::string problem;
     if (!json->file.reserve(problem)) {
         std::cerr << problem << '\n';
@@ -226,50 +212,21 @@ bool prepareJson(std::optional<JsonOutput>& json, std::span<const std::string> s
     return true;
 }
 
-// Why a mixed field stopped early gets no report: its components are
-// simulated one after the other, so the cells done are not a sample of the
-// field, and tables of them would pass for the field's yields.
-std::string partialFieldMessage(const RunResults& results)
-{
-    const auto withCells = std::count_if(results.componentCells.begin(), results.componentCells.end(),
-                                         [](std::int32_t cells) { return cells > 0; });
-    return "No report is written: a mixed field is simulated component by component, so the cells done (of "
-           + std::to_string(withCells) + " of its " + std::to_string(results.componentCells.size())
-           + " components) are not a sample of the field; an earlier report is left as it was";
-}
-
-// Why "/strict" refuses a run, or nothing when it does not.
-std::optional<std::string> strictRefusal(const RunSwitches& switches,
-                                         std::span<const std::string> commandLineWarnings,
-                                         const InputDiagnostics& diagnostics)
-{
-    const bool commandLineWarned = !commandLineWarnings.empty();
-    const bool inputWarned = diagnostics.hasWarnings();
-    if (!switches.strict || (!commandLineWarned && !inputWarned)) {
-        return std::nullopt;
-    }
-    const std::string where = !commandLineWarned ? "the input holds"
-                              : inputWarned      ? "the command line and the input hold"
-                                                 : "the command line holds";
-    return "Run refused: /strict is given and " + where + " warnings (on the standard error stream)";
-}
-
 // The run from the input to the report; the exit status.
 int runInput(const CommandLine& commandLine, std::span<const std::string> commandLineWarnings,
              std::span<const std::string> switches, double startSeconds, const InterruptCatcher& interrupts)
 {
     int status = 0;
-    InputDiagnostics diagnostics{commandLine.inputFileName};
-    const std::optional<RunSettings> settings = readNamedInput(commandLine, status, diagnostics);
-    if (!settings) {
+    const std::unique_ptr<RequestRun> request = readNamedInput(commandLine, commandLineWarnings, status);
+    if (!request) {
         return status;
     }
-    for (const Diagnostic& diagnostic : diagnostics.list()) {
+    const RunOutcome& outcome = request->outcome();
+    for (const Diagnostic& diagnostic : outcome.diagnostics) {
         std::cerr << formatDiagnostic(diagnostic) << '\n';
     }
-    if (const std::optional<std::string> refusal =
-            strictRefusal(commandLine.switches, commandLineWarnings, diagnostics)) {
-        reportFailure(*refusal);
+    if (outcome.refusal) {
+        reportFailure(*outcome.refusal);
         return exitRefused;
     }
     // A report that cannot be created stops the run before any work is done.
@@ -280,30 +237,30 @@ int runInput(const CommandLine& commandLine, std::span<const std::string> comman
         return exitFailure;
     }
     std::optional<JsonOutput> json;
-    if (!prepareJson(json, switches, commandLine, *settings)) {
+    if (!prepareJson(json, switches, commandLine, *outcome.settings, reportFile)) {
         return exitFailure;
     }
-    SimulationRun run(*settings);
-    writeConsoleSections(std::cout, run, interrupts.stopFlag());
+    if (json) {
+        request->requestJson(json->provenance);
+    }
+    writeConsoleSections(std::cout, request->simulation(), interrupts.stopFlag());
     ConsoleProgress progress(std::cout);
-    const RunResults results = run.simulate(progress, interrupts.stopFlag());
-    if (results.interrupted && results.cellsSimulated == 0) {
-        reportFailure("Run interrupted before its first cell; no report is written");
+    request->simulate(progress, interrupts.stopFlag(), startSeconds);
+    if (outcome.results->interrupted && outcome.results->cellsSimulated == 0) {
+        reportFailure(*outcome.message);
         return interrupts.exitStatus();
     }
-
-    const double minutes = (cpuSeconds() - startSeconds) / 60.0;
-    writeLine(std::cout, RecordForm::plain, "Running time =" + runningTime(minutes, 10) + " min");
-    writeInterruption(std::cout, results);
-    writeInterruption(std::cerr, results);
-    if (!results.statisticsDescribeTheRadiation()) {
-        reportFailure(partialFieldMessage(results));
+    writeLine(std::cout, RecordForm::plain, "Running time =" + runningTime(outcome.runningMinutes, 10) + " min");
+    std::cout << outcome.interruption;
+    std::cerr << outcome.interruption;
+    if (!outcome.report) {
+        reportFailure(*outcome.message);
         return interrupts.exitStatus();
     }
-    if (!writeReportFiles(reportFile, json, minutes, *settings, results)) {
+    if (!writeReportFiles(reportFile, json, outcome)) {
         return exitFailure;
     }
-    if (results.interrupted) {
+    if (outcome.results->interrupted) {
         return interrupts.exitStatus();
     }
     std::cout << "END KESP\n";

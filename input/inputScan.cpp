@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <iterator>
 #include <string_view>
 
 #include "kesp/input/blockLine.h"
@@ -93,22 +92,47 @@ InputScan scanInput(std::istream& input)
 {
     input.clear();
     input.seekg(0);
-    const std::string content{std::istreambuf_iterator<char>(input), std::istreambuf_iterator<char>()};
     InputScan scan;
-    scan.byteOrderMark = content.starts_with(byteOrderMarkBytes);
-    const std::size_t cr = content.find('\r');
-    scan.carriageReturnsOnly = cr != std::string::npos && content.find('\n') == std::string::npos;
-    std::size_t start = 0;
-    while (start < content.size()) {
-        std::size_t end = content.find('\n', start);
-        end = end == std::string::npos ? content.size() : end;
-        std::size_t length = end - start;
-        if (length > 0 && content[end - 1] == '\r') {
-            --length;
+    std::streambuf* const buffer = input.rdbuf();
+    std::string start;        // the line's first characters, one more than kept (a CR may end them)
+    std::size_t length = 0;   // of the line so far
+    std::size_t bytes = 0;
+    std::string firstBytes;   // for the byte-order mark
+    bool carriageReturn = false;
+    bool lineFeed = false;
+    char last = '\0';
+    const auto endLine = [&] {
+        const std::size_t withoutCr = length > 0 && last == '\r' ? length - 1 : length;
+        if (scan.lines.size() < inputLineLimit) {
+            scan.lines.push_back({start.substr(0, std::min(withoutCr, keptColumns)), withoutCr});
         }
-        scan.lines.push_back({content.substr(start, std::min(length, keptColumns)), length});
-        start = end + 1;
+        start.clear();
+        length = 0;
+        last = '\0';
+    };
+    for (int next = buffer != nullptr ? buffer->sbumpc() : std::char_traits<char>::eof();
+         next != std::char_traits<char>::eof(); next = buffer->sbumpc()) {
+        const char c = std::char_traits<char>::to_char_type(next);
+        if (bytes++ < byteOrderMarkBytes.size()) {
+            firstBytes += c;
+        }
+        carriageReturn = carriageReturn || c == '\r';
+        if (c == '\n') {
+            lineFeed = true;
+            endLine();
+            continue;
+        }
+        if (start.size() <= keptColumns) {
+            start += c;
+        }
+        ++length;
+        last = c;
     }
+    if (length > 0) {
+        endLine();
+    }
+    scan.byteOrderMark = firstBytes == byteOrderMarkBytes;
+    scan.carriageReturnsOnly = carriageReturn && !lineFeed;
     return scan;
 }
 

@@ -4,6 +4,7 @@
 // look like block lines but are not read, and text beyond column 240 of the
 // lines that are.
 
+#include <cstddef>
 #include <istream>
 #include <string>
 #include <vector>
@@ -11,6 +12,13 @@
 #include "kesp/input/diagnostics.h"
 
 namespace kesp {
+
+/// The largest input file the front ends take, in bytes and in lines. An
+/// input file is a handful of block lines; the reader goes through it once
+/// per block, so a file far larger is refused before it is read
+/// (report/inputText.h).
+inline constexpr std::size_t inputByteLimit = 4 * 1024 * 1024;
+inline constexpr std::size_t inputLineLimit = 10000;
 
 struct RawLine {
     std::string start;        // the first 1000 characters
@@ -23,7 +31,9 @@ struct InputScan {
     bool carriageReturnsOnly = false;  // the reader then sees one long line
 };
 
-// Reads the whole stream from its start (and leaves it at its end).
+// Reads the whole stream from its start (and leaves it at its end), one
+// byte after the other: what is kept is bounded (the first inputLineLimit
+// lines, the first 1000 characters of each), whatever the stream holds.
 InputScan scanInput(std::istream& input);
 
 // Says what the scan shows, given the lines the block readers recorded in

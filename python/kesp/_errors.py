@@ -26,7 +26,9 @@ class KespError(Exception):
 
 
 class InputError(KespError):
-    """Settings, an input file or a field file that cannot be used.
+    """Settings, an input file or a field file that cannot be used, or a run
+    refused as its settings stand (kind ``"refused"``: ``strict=True`` and
+    the settings or the input hold warnings).
 
     Attributes:
         diagnostics: every diagnostic of the input (``kesp.Diagnostic``: file,

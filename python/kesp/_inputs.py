@@ -29,11 +29,14 @@ def read_input(path: str | os.PathLike[str], *, switches: Iterable[str] = (), st
     ``strict=True`` an input with warnings raises ``kesp.InputError``
     carrying all of them instead, as ``kesp /strict`` refuses the run.
 
+    An input file holds at most 4 MiB (4194304 bytes) and 10000 lines; a
+    larger one raises ``kesp.InputError`` without being read.
+
     Raises ``kesp.InputError`` when the file is missing or not readable, or
     a field file it names is broken.
     """
     name = os.fspath(path)
-    settings = _core.read_input(name, list(switches))
+    settings = _core.read_input_file(name, list(switches))
     with open(name, "rb") as input_file:
         settings.input_sha256 = hashlib.sha256(input_file.read()).hexdigest()
     flagged = [d for d in settings.diagnostics if d.severity != "note"]

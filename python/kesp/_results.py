@@ -67,6 +67,12 @@ class Results:
         return self._core.settings
 
     @property
+    def diagnostics(self) -> list[_core.Diagnostic]:
+        """What the checks said of the settings (the input reader's, for
+        settings read from a file), ``kesp.Diagnostic`` each."""
+        return self._core.settings.diagnostics
+
+    @property
     def single_particle(self) -> bool:
         """True for one particle type, False for a mixed field."""
         return self._core.single_particle

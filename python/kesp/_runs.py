@@ -3,7 +3,8 @@
 from __future__ import annotations
 
 import os
-from collections.abc import Callable
+import warnings
+from collections.abc import Callable, Sequence
 from typing import Any, Union
 
 from kesp import _core
@@ -23,7 +24,7 @@ Progress = Union[bool, Callable[[int], None]]
 
 
 def run(settings: Settings | Field | str | os.PathLike[str] | None = None, *, progress: Progress = True,
-        threads: int | None = None, **settings_arguments: Any) -> Results:
+        threads: int | None = None, strict: bool = False, **settings_arguments: Any) -> Results:
     """Simulates the cells of a run and returns its ``kesp.Results``.
 
     Give the settings one of four ways:
@@ -45,21 +46,56 @@ def run(settings: Settings | Field | str | os.PathLike[str] | None = None, *, pr
     form in Jupyter) when True, nothing when False, or calls a function with
     the cells done.
 
+    Settings made in code are checked as ``kesp`` checks an input file:
+    each warning is issued with ``warnings.warn(..., kesp.InputWarning)``
+    (settings read with ``kesp.read_input`` were warned of when read), and
+    every diagnostic is kept in the results' ``diagnostics``. With
+    ``strict=True`` settings with warnings are refused, as ``kesp /strict``
+    refuses them: ``kesp.InputError`` of kind ``"refused"``, carrying the
+    diagnostics, is raised before any cell is simulated.
+
     The GIL is released while the cells are simulated, so runs on several
     Python threads go on side by side. Ctrl-C stops the run after its current
     cell and raises KeyboardInterrupt. Errors raise ``kesp.InputError``
     (settings that cannot be used) or ``kesp.RunError``.
     """
-    chosen = _settings_of(settings, settings_arguments)
+    chosen = _settings_of(settings, settings_arguments, strict)
     if threads is not None:
         chosen.threads = threads
+    checked = _check_outcome(warn=chosen.input_file is None)
     if progress is True:
-        return Results(_run_with_bar(chosen))
-    return Results(_core.simulate(chosen, progress or None))
+        return Results(_run_with_bar(chosen, strict, checked))
+    return Results(_core.simulate(chosen, progress or None, strict, checked))
+
+
+def _check_outcome(*, warn: bool) -> Callable[[Sequence[Diagnostic], str | None], None]:
+    """What the engine calls once the settings are checked, before the run:
+    raises the refusal of ``strict`` or issues the warnings."""
+    def checked(diagnostics: Sequence[Diagnostic], refusal: str | None) -> None:
+        if refusal is not None:
+            raise InputError(refusal, kind="refused", diagnostics=diagnostics)
+        if warn:
+            for diagnostic in diagnostics:
+                if diagnostic.severity != "note":
+                    warnings.warn(str(diagnostic), InputWarning, stacklevel=_caller_level())
+    return checked
+
+
+def _caller_level() -> int:
+    """The stack level of the first frame outside the package, for warnings."""
+    import sys
+
+    frame = sys._getframe(1)
+    level = 1
+    package = os.path.dirname(__file__)
+    while frame is not None and os.path.dirname(frame.f_code.co_filename) == package:
+        frame = frame.f_back
+        level += 1
+    return level
 
 
 def _settings_of(settings: Settings | Field | str | os.PathLike[str] | None,
-                 arguments: dict[str, Any]) -> Settings:
+                 arguments: dict[str, Any], strict: bool) -> Settings:
     """A copy of the settings the caller gave, in whichever way."""
     if settings is None:
         return Settings(**arguments)
@@ -69,10 +105,11 @@ def _settings_of(settings: Settings | Field | str | os.PathLike[str] | None,
         raise TypeError("give either settings or the arguments of kesp.Settings, not both")
     if isinstance(settings, Settings):
         return settings.__copy__()
-    return read_input(settings)
+    return read_input(settings, strict=strict)
 
 
-def _run_with_bar(settings: Settings) -> _core.RunResults:
+def _run_with_bar(settings: Settings, strict: bool,
+                  checked: Callable[[Sequence[Diagnostic], str | None], None]) -> _core.RunResults:
     """The run with a tqdm bar of its cells."""
     from tqdm.auto import tqdm
 
@@ -81,6 +118,6 @@ def _run_with_bar(settings: Settings) -> _core.RunResults:
             if cells > bar.n:
                 bar.update(cells - bar.n)
 
-        results = _core.simulate(settings, advance)
+        results = _core.simulate(settings, advance, strict, checked)
         advance(results.cells_simulated)
     return results

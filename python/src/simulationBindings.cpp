@@ -1,4 +1,5 @@
-// Running a run's cells on a thread of the engine's own while the calling
+// Running a run's cells, through the library's request (its checks and its
+// strict refusal first), on a thread of the engine's own while the calling
 // Python thread, without the GIL, waits for it: other Python threads go on,
 // and every tenth of a second the caller takes the GIL back to pass the
 // progress on and to see whether Ctrl-C was pressed. A KeyboardInterrupt
@@ -6,6 +7,7 @@
 // current cell and is raised once the run has ended.
 
 #include <pybind11/functional.h>
+#include <pybind11/stl.h>
 
 #include <atomic>
 #include <chrono>
@@ -14,8 +16,10 @@
 #include <mutex>
 #include <optional>
 #include <thread>
+#include <vector>
 
 #include "kesp/engine/engine.h"
+#include "kesp/report/runRequest.h"
 #include "python/src/pythonResults.h"
 #include "python/src/runParts.h"
 #include "kesp/support/cpuClock.h"
@@ -40,14 +44,14 @@ private:
     std::atomic<int> cells_{0};
 };
 
-// The run on a thread of its own; the destructor stops and joins it, so
-// that no path out of simulateWithPython leaves it running.
+// The run of a request on a thread of its own; the destructor stops and
+// joins it, so that no path out of simulateWithPython leaves it running.
 class BackgroundRun {
 public:
-    explicit BackgroundRun(const RunSettings& settings)
-        : worker_([this, settings] {
+    explicit BackgroundRun(RequestRun& request)
+        : worker_([this, &request] {
               try {
-                  results_ = simulate(settings, progress_, stop_);
+                  results_ = request.simulate(progress_, stop_).results;
               } catch (...) {
                   error_ = std::current_exception();
               }
@@ -118,10 +122,41 @@ bool pollPython(const std::function<void(int)>& progress, int cells)
     return true;
 }
 
-PythonResults simulateWithPython(const PythonSettings& settings, const std::function<void(int)>& progress)
+// The request of the settings: those read from a file keep what the
+// reader said of them, those made in code are checked.
+RunRequest requestOf(const PythonSettings& settings, bool strict)
+{
+    RunRequest request;
+    std::optional<std::vector<Diagnostic>> read;
+    if (settings.inputFile) {
+        read = settings.diagnostics;
+    }
+    request.source = CodeSettings{settings.run, std::move(read)};
+    request.switches.strict = strict;
+    request.wording = OutcomeWording::library;
+    return request;
+}
+
+// Runs the settings through the library's request. `checked` is called with
+// the diagnostics and the refusal (or None) before any cell is simulated, so
+// that the package warns or raises in its own terms; a refusal it lets pass
+// is raised here.
+PythonResults simulateWithPython(const PythonSettings& settings, const std::function<void(int)>& progress,
+                                 bool strict, const py::object& checked)
 {
     const double start = cpuSeconds();
-    BackgroundRun run(settings.run);
+    RequestRun request(requestOf(settings, strict));
+    const RunOutcome& outcome = request.outcome();
+    if (outcome.error) {
+        throw *outcome.error;
+    }
+    if (!checked.is_none()) {
+        checked(outcome.diagnostics, outcome.refusal);
+    }
+    if (outcome.refusal) {
+        throw RunError(ErrorKind::refused, *outcome.refusal);
+    }
+    BackgroundRun run(request);
     for (;;) {
         bool ended = false;
         {
@@ -141,6 +176,7 @@ PythonResults simulateWithPython(const PythonSettings& settings, const std::func
         }
     }
     PythonResults results{run.results(), settings, 0.0};
+    results.settings.diagnostics = outcome.diagnostics;
     results.runningMinutes = (cpuSeconds() - start) / 60.0;
     return results;
 }
@@ -149,7 +185,8 @@ PythonResults simulateWithPython(const PythonSettings& settings, const std::func
 
 void bindSimulation(py::module_& module)
 {
-    module.def("simulate", &simulateWithPython, "settings"_a, "progress"_a = nullptr);
+    module.def("simulate", &simulateWithPython, "settings"_a, "progress"_a = nullptr, "strict"_a = false,
+               "checked"_a = py::none());
 }
 
 }  // namespace kesp::python

@@ -157,6 +157,31 @@ TEST(HostileInputTest, nulBytesAreTakenLikeBlanks)
 }
 
 // ---------------------------------------------------------------------------
+// An input file far past the size of one is refused before it is read, in
+// a moment and without the memory its size would take; at its limits it is
+// read as any other.
+
+TEST(HostileInputTest, inputsPastTheSizeOfAnInputFileStopAtOnce)
+{
+    const struct {
+        std::string tag;
+        std::string input;
+        std::string message;
+    } cases[] = {
+        {"blankLines", std::string(20 << 20, '\n'), "Input file run.inp holds more than 10000 lines"},
+        {"oneLongLine", std::string(50 << 20, 'x'), "Input file run.inp is larger than 4194304 bytes (4 MiB)"},
+        {"lineAfterTheLimit", std::string(10000, '\n') + "SIMCON: NOCS=2\n",
+         "Input file run.inp holds more than 10000 lines"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.tag);
+        const HostileRun r = runInput(c.tag, c.input);
+        expectStop(r, c.message);
+    }
+    expectCompleteReport(runInput("atTheLineLimit", std::string(9998, '\n') + "SIMCON: NOCS=2\n" + cheapParticle));
+}
+
+// ---------------------------------------------------------------------------
 // Long lines: only the first 240 columns of a line count.
 
 TEST(HostileInputTest, megabyteLinesAreCutAndTheNextLinesStillRead)

@@ -160,4 +160,44 @@ TEST(JsonOutputTest, aDocumentThatCannotBeWrittenLeavesTheFilesOfTheRunBefore)
     }
 }
 
+// Through a link (or a second name of one file) the document and the
+// report can be one file: the run is refused before any cell, and the file
+// keeps what it held. A name too long for the folder is found then too, not
+// after the run when the report has been replaced.
+TEST(JsonOutputTest, aDocumentThatWouldTakeTheReportsPlaceOrCannotBeNamedStopsBeforeTheRun)
+{
+    const std::string longStem(251, 'r');  // the input and the report fit 255 bytes, the document not
+    const std::vector<RefusalCase> cases = {
+        {"documentLinksToReport", "run.inp", "rm run.json && ln -s run.out run.json && \"$KESP\" run.inp /json",
+         "The JSON document run.json and the report run.out are the same file", true},
+        {"reportLinksToDocument", "run.inp", "rm run.out && ln -s run.json run.out && \"$KESP\" run.inp /json",
+         "The JSON document run.json and the report run.out are the same file", true},
+        {"oneFileTwoNames", "run.inp", "rm run.json && ln run.out run.json && \"$KESP\" run.inp /json",
+         "The JSON document run.json and the report run.out are the same file", true},
+        {"documentNameTooLong", longStem + ".inp",
+         "cp run.out " + longStem + ".out && \"$KESP\" " + longStem + ".inp /json",
+         "Cannot create the JSON file " + longStem + ".json: File name too long", true},
+    };
+    for (const RefusalCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        const fs::path dir = runDirectory(c.name, smallRun, c.inputName);
+        std::ofstream(dir / "run.out") << "report before\n";
+        std::ofstream(dir / "run.json") << "document before\n";
+        const std::string command = "cd " + kesp::shellQuoted(dir.string()) + " && KESP="
+                                    + kesp::shellQuoted(KESP_EXECUTABLE) + " sh -c " + kesp::shellQuoted(c.shell)
+                                    + " > console.txt 2> errors.txt";
+        const int status = std::system(command.c_str());
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+        EXPECT_NE(fileText(dir / "errors.txt").find(c.message), std::string::npos) << fileText(dir / "errors.txt");
+        const std::string before = c.name == "reportLinksToDocument" ? "document before\n" : "report before\n";
+        EXPECT_EQ(fileText(dir / "run.out"), before);
+        if (c.name == "documentNameTooLong") {
+            EXPECT_EQ(fileText(dir / (longStem + ".out")), "report before\n");
+        }
+        EXPECT_EQ(fileText(dir / "console.txt").find(afterTheCells), std::string::npos);
+        EXPECT_FALSE(temporaryFileLeft(dir));
+        fs::remove_all(dir);
+    }
+}
+
 }  // namespace

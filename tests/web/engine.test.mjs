@@ -115,6 +115,20 @@ test('errors arrive with their kind, never as a report', () => {
   assert.match(badSwitch.error.message, /\/fast is not a switch/);
 });
 
+test('a digest the document would not take, and an input past the size of one, are refused', () => {
+  const input = 'Digest\nSIMCON: NOCS=2 SEED=1\nRADX: PAR=56Fe KE=5600\n';
+  for (const inputSha256 of ['not a digest', 'A'.repeat(64), 'a'.repeat(63), '"},{"x":1']) {
+    const response = JSON.parse(engine.run(JSON.stringify({ input, switches: ['/json'], inputSha256 }), () => false));
+    assert.equal(response.error?.kind, 'usage', inputSha256);
+    assert.equal(response.json, null);
+  }
+  const unsigned = JSON.parse(engine.run(JSON.stringify({ input, switches: ['/json'] }), () => false));
+  assert.equal(unsigned.error, null);
+  const blankLines = JSON.parse(engine.check(request('\n'.repeat(20 << 20), 'big.inp')));
+  assert.equal(blankLines.error.kind, 'input');
+  assert.match(blankLines.error.message, /^Input file big\.inp holds more than 10000 lines/);
+});
+
 test('a stop asked for by the progress callback ends the run after its current cell', () => {
   const stopAtFirstLook = () => true;
   const long = 'Long run\nSIMCON: NOCS=1000 SEED=7\nRADX: PAR=e KE=1\n';

@@ -6,6 +6,11 @@
 //
 //     {"input": "...", "inputName": "kesp.inp", "switches": ["/no2", "/json"], "inputSha256": "..."}
 //
+// inputSha256 is 64 lower-case hex digits or empty (anything else is an
+// error of kind usage: the document's schema would not take it). The input
+// is read, checked and run through the library's request
+// (kesp/report/runRequest.h), so that the page says and refuses what kesp
+// does; an input past the size of an input file is an error of kind input.
 // Field files named in the input are read from the current directory, where
 // the page has written them.
 
