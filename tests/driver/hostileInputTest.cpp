@@ -168,7 +168,9 @@ TEST(HostileInputTest, inputsPastTheSizeOfAnInputFileStopAtOnce)
         std::string input;
         std::string message;
     } cases[] = {
-        {"blankLines", std::string(20 << 20, '\n'), "Input file run.inp holds more than 10000 lines"},
+        {"fiftyMegabytesOfBlankLines", std::string(50 << 20, '\n'),
+         "Input file run.inp is larger than 4194304 bytes (4 MiB)"},
+        {"twoMegabytesOfBlankLines", std::string(2 << 20, '\n'), "Input file run.inp holds more than 10000 lines"},
         {"oneLongLine", std::string(50 << 20, 'x'), "Input file run.inp is larger than 4194304 bytes (4 MiB)"},
         {"lineAfterTheLimit", std::string(10000, '\n') + "SIMCON: NOCS=2\n",
          "Input file run.inp holds more than 10000 lines"},

@@ -225,9 +225,17 @@ TEST(RunRequestTest, aStoppedOrFailedRunGivesNoReportAndSaysWhy)
     ASSERT_TRUE(failed.error);
     EXPECT_EQ(failed.error->kind(), ErrorKind::input);
     EXPECT_FALSE(failed.report);
-    const RunOutcome missingField = checkRequest(inputRequest("SIMCON: NOCS=2 SEED=7\nRADX: FN=no-such-field.txt\n"));
-    ASSERT_TRUE(missingField.error);
-    EXPECT_FALSE(missingField.settings);
+    // A broken field file, looked for beside the input the text was read from.
+    const fs::path dir = fs::temp_directory_path() / ("kespRequestField-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    std::ofstream(dir / "broken.txt") << "nonsense here\n";
+    const RunOutcome brokenField =
+        checkRequest(inputRequest("SIMCON: NOCS=2 SEED=7\nRADX: FN=broken.txt\n", (dir / "run.inp").string()));
+    fs::remove_all(dir);
+    ASSERT_TRUE(brokenField.error);
+    EXPECT_EQ(brokenField.error->kind(), ErrorKind::input);
+    EXPECT_EQ(std::string(brokenField.error->what()).rfind("Field file ", 0), 0U) << brokenField.error->what();
+    EXPECT_FALSE(brokenField.settings);
 }
 
 }  // namespace

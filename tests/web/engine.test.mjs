@@ -124,9 +124,11 @@ test('a digest the document would not take, and an input past the size of one, a
   }
   const unsigned = JSON.parse(engine.run(JSON.stringify({ input, switches: ['/json'] }), () => false));
   assert.equal(unsigned.error, null);
-  const blankLines = JSON.parse(engine.check(request('\n'.repeat(20 << 20), 'big.inp')));
+  const blankLines = JSON.parse(engine.check(request('\n'.repeat(2 << 20), 'big.inp')));
   assert.equal(blankLines.error.kind, 'input');
   assert.match(blankLines.error.message, /^Input file big\.inp holds more than 10000 lines/);
+  const fiftyMegabytes = JSON.parse(engine.check(request('\n'.repeat(50 << 20), 'big.inp')));
+  assert.match(fiftyMegabytes.error.message, /^Input file big\.inp is larger than 4194304 bytes/);
 });
 
 test('a stop asked for by the progress callback ends the run after its current cell', () => {
