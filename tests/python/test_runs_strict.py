@@ -44,7 +44,7 @@ def test_settings_read_once_warn_once_and_their_results_keep_the_diagnostics(war
         results = kesp.run(warned_settings, progress=False)
     assert results.cells_simulated == 2
     assert [(d.line, d.block) for d in results.diagnostics if d.severity == "warning"] == [(3, "RADX:")]
-    assert list(results.diagnostics) == list(warned_settings.diagnostics)
+    assert [str(d) for d in results.diagnostics] == [str(d) for d in warned_settings.diagnostics]
 
 
 def test_clean_settings_run_under_strict_with_no_warning(tmp_path):
