@@ -14,6 +14,10 @@
 //     } catch (const kesp::RunError& error) {      // error.kind(), error.what()
 //     }
 //
+// A request (kesp/report/runRequest.h) takes settings or an input file's
+// text through the checks, /strict and the run to the report text and the
+// JSON document, as the kesp program does.
+//
 // One run owns everything it changes, so runs may go on side by side on
 // several threads and give the numbers of separate kesp runs.
 
@@ -24,5 +28,6 @@
 #include "kesp/input/radiationField.h"     // RadiationField, singleParticleField, mixedField
 #include "kesp/input/runSettings.h"        // RunSettings
 #include "kesp/input/runSwitches.h"        // RunSwitches, applySwitchWord
+#include "kesp/report/runRequest.h"        // RunRequest, RunOutcome, runRequest
 #include "kesp/support/runError.h"         // RunError, ErrorKind
 #include "kesp/support/stopFlag.h"         // StopFlag
