@@ -5,7 +5,7 @@
 // so that none of them keeps a policy of its own.
 //
 //     kesp::RunRequest request;
-//     request.source = kesp::InputText{text, "run.inp"};   // or RunSettings made in code
+//     request.source = kesp::InputText{text, "run.inp"};   // or kesp::CodeSettings{settings, {}}
 //     request.switches.strict = true;
 //     kesp::NoProgress quiet;
 //     const kesp::RunOutcome outcome = kesp::runRequest(request, quiet);

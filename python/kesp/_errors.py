@@ -52,8 +52,10 @@ class RunError(KespError):
 
 
 class InputWarning(UserWarning):
-    """Something of an input file that was not taken as written (the warnings
-    ``kesp`` writes on standard error)."""
+    """Something of an input file or of settings made in code that was not
+    taken as written, or that makes the results look sounder than they are
+    (the warnings ``kesp`` writes on standard error, issued by
+    ``kesp.read_input`` and ``kesp.run``)."""
 
 
 def error_from_engine(kind: str, message: str, detail: str) -> KespError:
