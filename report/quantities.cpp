@@ -19,13 +19,14 @@ using G = QuantityGroup;
 // column, Python paths, TypeScript paths.
 constexpr std::array quantityTable{
     // The radiation.
-    Quantity{"particle", "", "particle name as the user wrote it, its element symbol in canonical case (12C, 4He, p, e)",
-             G::radiation,
+    Quantity{"particle", "",
+             "particle name as the user wrote it, its element symbol in canonical case (12C, 4He, p, e)", G::radiation,
              "settings.radiation.particle settings.radiation.components[].particle physics.components[].particle "
              "physics.field_average.particle",
              "particle", "components.particle settings.field.components[].particle",
              "ResultsDocument.settings.radiation.particle"},
-    Quantity{"weight", "", "a mixed-field component's share of the absorbed dose, normalised to a sum of 1", G::radiation,
+    Quantity{"weight", "", "a mixed-field component's share of the absorbed dose, normalised to a sum of 1",
+             G::radiation,
              "settings.radiation.components[].weight physics.components[].weight physics.field_average.weight", "",
              "components.weight settings.field.components[].weight", ""},
     Quantity{"field_file", "", "the field file a mixed field was read from", G::radiation,
@@ -37,13 +38,15 @@ constexpr std::array quantityTable{
     Quantity{"kinetic_energy_mev", "MeV", "kinetic energy of the whole particle", G::physics,
              "physics.particle.kinetic_energy_mev settings.radiation.kinetic_energy_mev "
              "settings.radiation.components[].kinetic_energy_mev",
-             "ke_mev", "physics.kinetic_energy_mev components.kinetic_energy_mev "
+             "ke_mev", "kinetic_energy_mev physics.kinetic_energy_mev components.kinetic_energy_mev "
              "settings.field.components[].kinetic_energy_mev",
              "Quantities.kinetic_energy_mev"},
     Quantity{"kinetic_energy_per_nucleon_mev", "MeV",
              "kinetic energy per nucleon: per mass number for an ion, per u of its mass for the electron", G::physics,
              "physics.particle.kinetic_energy_per_nucleon_mev",
-             "ke_mev_per_u", "physics.kinetic_energy_per_nucleon_mev components.kinetic_energy_per_nucleon_mev",
+             "ke_mev_per_u",
+             "kinetic_energy_per_nucleon_mev physics.kinetic_energy_per_nucleon_mev "
+             "components.kinetic_energy_per_nucleon_mev",
              "Quantities.kinetic_energy_per_nucleon_mev"},
     Quantity{"let_kev_per_um", "keV/um", "LET: the total stopping power (electronic + nuclear + radiative)",
              G::physics, "physics.particle.let_kev_per_um", "let_kev_um",
@@ -71,7 +74,8 @@ constexpr std::array quantityTable{
              "dose_per_fluence_ngy_cm2 physics.dose_per_fluence_ngy_cm2 components.dose_per_fluence_ngy_cm2",
              "Quantities.dose_per_fluence_ngy_cm2"},
     Quantity{"yf_kev_per_um", "keV/um", "frequency-mean lineal energy yF", G::physics,
-             "physics.particle.yf_kev_per_um", "yf_kev_um", "yf_kev_per_um physics.yf_kev_per_um components.yf_kev_per_um",
+             "physics.particle.yf_kev_per_um", "yf_kev_um",
+             "yf_kev_per_um physics.yf_kev_per_um components.yf_kev_per_um",
              "Quantities.yf_kev_per_um"},
     Quantity{"zf_gy", "Gy", "frequency-mean specific energy zF in the nucleus", G::physics, "physics.particle.zf_gy",
              "zf_gy", "zf_gy physics.zf_gy components.zf_gy", "Quantities.zf_gy"},
@@ -187,7 +191,9 @@ constexpr std::array quantityTable{
     Quantity{"rbe_dsb", "", "RBE for DSB induction: the row's DSB yield over the reference row's", G::scan, "",
              "rbe_dsb", "", ""},
     Quantity{"rbe_dsb_sem", "", "standard error of rbe_dsb", G::scan, "", "rbe_dsb_sem", "", ""},
-    Quantity{"oer_dsb", "", "OER for DSB induction: the aerobic row's DSB yield over the row's (oxygen varied)",
+    Quantity{"oer_dsb", "",
+             "OER for DSB induction: the DSB yield at the scan's aerobic oxygen level over the row's (a scan that "
+             "varies oxygen)",
              G::scan, "", "oer_dsb", "", ""},
     Quantity{"oer_dsb_sem", "", "standard error of oer_dsb", G::scan, "", "oer_dsb_sem", "", ""},
 
