@@ -31,7 +31,8 @@ class DmsoModel:
 
 class FieldComponent:
     @property
-    def particle(self) -> str: ...
+    def particle(self) -> str:
+        """The name as given, its element symbol in canonical case ("12C")."""
     @property
     def kinetic_energy_mev(self) -> float: ...
     @property

@@ -15,6 +15,7 @@
 #include "kesp/input/inputReader.h"
 #include "kesp/input/runSwitches.h"
 #include "kesp/physics/particleIdentification.h"
+#include "kesp/physics/particleSpelling.h"
 #include "python/src/pythonSettings.h"
 #include "python/src/runParts.h"
 #include "kesp/support/runError.h"
@@ -151,7 +152,9 @@ void deprecatedName(const char* old, const char* canonical)
 void bindField(py::module_& module)
 {
     py::class_<FieldComponent>(module, "FieldComponent", "A component of a radiation field.")
-        .def_readonly("particle", &FieldComponent::name, "the particle's name as given (\"p\", \"12C\")")
+        .def_property_readonly(
+            "particle", [](const FieldComponent& c) { return canonicalParticleName(c.name); },
+            "the particle's name as given, its element symbol in canonical case (\"p\", \"12C\")")
         .def_readonly("kinetic_energy_mev", &FieldComponent::kineticEnergy, "kinetic energy of the whole particle, MeV")
         .def_property_readonly(
             "energy_mev",

@@ -77,6 +77,7 @@ def test_particle_names_come_out_in_canonical_case(runs):
     assert [c["particle"] for c in mixed.to_dict()["physics"]["components"]] == ["p", "4He", "12C"]
     settings = kesp.read_input(SOURCE / "examples" / "carbon10MeVperNucleon.inp")
     assert settings.field.components[0].particle.strip() == "12C"
+    assert [c.particle for c in kesp.mixed_field([("4HE", 40.0, 1.0), ("e", 1.0, 1.0)]).components] == ["4He", "e"]
 
 
 OLD_NAMES = [
