@@ -348,18 +348,21 @@ std::string_view groupTitle(QuantityGroup group)
 
 void writeQuantitiesJson(std::ostream& out)
 {
-    nlohmann::ordered_json list = nlohmann::ordered_json::array();
-    for (const Quantity& q : quantityTable) {
-        list.push_back({{"name", q.name},
-                        {"unit", q.unit},
-                        {"description", q.description},
-                        {"group", groupKey(q.group)},
-                        {"json", words(q.jsonPaths)},
-                        {"csv", words(q.csvColumn)},
-                        {"python", words(q.pythonPaths)},
-                        {"typescript", words(q.typescriptPaths)}});
+    // One quantity a line, so that a change to one is a change to one line.
+    out << "[\n";
+    for (std::size_t i = 0; i < quantityTable.size(); ++i) {
+        const Quantity& q = quantityTable[i];
+        const nlohmann::ordered_json entry{{"name", q.name},
+                                           {"unit", q.unit},
+                                           {"description", q.description},
+                                           {"group", groupKey(q.group)},
+                                           {"json", words(q.jsonPaths)},
+                                           {"csv", words(q.csvColumn)},
+                                           {"python", words(q.pythonPaths)},
+                                           {"typescript", words(q.typescriptPaths)}};
+        out << " " << entry.dump() << (i + 1 < quantityTable.size() ? ",\n" : "\n");
     }
-    out << list.dump(1) << '\n';
+    out << "]\n";
 }
 
 void writeQuantitiesMarkdown(std::ostream& out)

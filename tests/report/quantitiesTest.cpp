@@ -144,8 +144,7 @@ Json valueAt(const Json& document, const std::string& path)
     return *node;
 }
 
-// Every leaf of the document, arrays as "[]"; objects whose keys are not
-// names (TABLES 2 to 6, the yields' categories) are the schema's business.
+// Every leaf of the document that is not null, an array of objects as "[]".
 void collectLeaves(const Json& node, const std::string& path, std::set<std::string>& leaves)
 {
     if (node.is_object()) {
@@ -159,6 +158,8 @@ void collectLeaves(const Json& node, const std::string& path, std::set<std::stri
     }
 }
 
+// What the document holds besides quantities: its provenance, and TABLES 2
+// to 6, whose rows the schema describes.
 bool describedElsewhere(const std::string& path)
 {
     for (const std::string prefix : {"format", "program.", "input", "switches", "tables.clusters_per_cell_per_gy",
