@@ -12,8 +12,8 @@ ComponentRow fieldAverage(const std::vector<ComponentRow>& rows)
         a.weight += w;
         a.kineticEnergy += w * row.kineticEnergy;
         a.energyPerNucleon += w * row.energyPerNucleon;
-        a.zeb += w * row.zeb;
-        a.hrf += w * row.hrf;
+        a.zeffOverBetaSquared += w * row.zeffOverBetaSquared;
+        a.dsbHypoxiaReductionFactor += w * row.dsbHypoxiaReductionFactor;
         a.physics.sElectronic += w * p.sElectronic;
         a.physics.sRadiative += w * p.sRadiative;
         a.physics.sTotal += w * p.sTotal;

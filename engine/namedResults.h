@@ -133,7 +133,7 @@ struct ParticleQuantities {
 // A component of a mixed field (or the field's average row) as its tables
 // show it, with the cells simulated of it.
 struct ComponentResult {
-    std::string particle;                      // the name as in the field file
+    std::string particle;                      // the name as in the field file, in canonical case ("12C")
     double weight = 0.0;                       // normalised share of the field (the average row: the mean)
     double dsbHypoxiaReductionFactor = 0.0;    // HRF for DSB induction, [1/(1-pcr)]^2
     ParticleQuantities physics;

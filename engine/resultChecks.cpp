@@ -74,8 +74,8 @@ void checkComponentRow(const ComponentRow& row, int position, const RunSettings&
     const ComponentPhysics& p = row.physics;
     requireFinite({{"weight", row.weight},
                    {"kinetic energy per nucleon", row.energyPerNucleon},
-                   {"(Zeff/beta)^2", row.zeb},
-                   {"hypoxia reduction factor", row.hrf},
+                   {"(Zeff/beta)^2", row.zeffOverBetaSquared},
+                   {"hypoxia reduction factor", row.dsbHypoxiaReductionFactor},
                    {"stopping power", p.sTotal},
                    {"CSDA range", p.rangeCsda},
                    {"dose per unit fluence", p.dpuf},
@@ -91,7 +91,7 @@ void checkComponentAverages(const std::vector<ComponentRow>& rows, const RunSett
     double kineticEnergy = 0.0, zeb = 0.0, stopping = 0.0, range = 0.0, dpuf = 0.0, yf = 0.0, zf = 0.0;
     for (const ComponentRow& row : rows) {
         kineticEnergy += row.weight * row.kineticEnergy;
-        zeb += row.weight * row.zeb;
+        zeb += row.weight * row.zeffOverBetaSquared;
         stopping += row.weight * row.physics.sTotal;
         range += row.weight * row.physics.rangeCsda;
         dpuf += row.weight * row.physics.dpuf;

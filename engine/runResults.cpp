@@ -1,6 +1,7 @@
 #include "kesp/engine/runResults.h"
 
 #include "kesp/engine/fieldAverage.h"
+#include "kesp/physics/particleSpelling.h"
 #include "kesp/support/text.h"
 
 namespace kesp {
@@ -19,11 +20,12 @@ ComponentResult componentResult(const ComponentRow& row, std::int32_t cells)
     q.nuclearStoppingKeVPerUm = p.sTotal - p.sElectronic - p.sRadiative;
     q.radiativeStoppingKeVPerUm = p.sRadiative;
     q.csdaRangeCm = p.rangeCsda;
-    q.zeffOverBetaSquared = row.zeb;
+    q.zeffOverBetaSquared = row.zeffOverBetaSquared;
     q.dosePerFluenceNGyCm2 = p.dpuf;
     q.yFKeVPerUm = p.yf;
     q.zFGy = p.zf;
-    return ComponentResult{std::string(trimmed(row.name)), row.weight, row.hrf, q, cells};
+    return ComponentResult{canonicalParticleName(trimmed(row.name)), row.weight, row.dsbHypoxiaReductionFactor, q,
+                           cells};
 }
 
 }  // namespace

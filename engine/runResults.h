@@ -18,7 +18,9 @@ namespace kesp {
 
 // The particle of a single-particle run as the report shows it: identity,
 // kinematics, (Zeff/beta)^2, stopping powers, dpuf, yf and zf with its own
-// range table, and its CSDA range.
+// range table, and its CSDA range. The engine's state, under the physics
+// code's short names; RunResults::particleQuantities() gives the same under
+// names with their units (kineticEnergyMeV, zeffOverBetaSquared, ...).
 struct ParticlePhysics {
     ParticleState particle;
     double csdaRange = 0.0;  // cm
@@ -30,8 +32,8 @@ struct ComponentRow {
     double weight = 0.0;            // normalised
     double kineticEnergy = 0.0;     // MeV
     double energyPerNucleon = 0.0;  // MeV/A, 0 for the electron
-    double zeb = 0.0;               // (Zeff/beta)^2
-    double hrf = 0.0;               // hypoxia reduction factor for DSB induction
+    double zeffOverBetaSquared = 0.0;        // (Zeff/beta)^2
+    double dsbHypoxiaReductionFactor = 0.0;  // HRF for DSB induction, [1/(1-pcr)]^2
     ComponentPhysics physics;
 };
 

@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include "kesp/damage/damageYields.h"
+#include "kesp/physics/particleSpelling.h"
 #include "kesp/report/damageSections.h"
 #include "kesp/support/text.h"
 
@@ -23,12 +24,13 @@ Json settingsJson(const RunSettings& settings)
     const RadiationField& field = settings.field;
     if (field.singleParticle()) {
         const FieldComponent& particle = field.component(1);
-        radiation = {{"particle", trimmed(particle.name)}, {"kinetic_energy_mev", particle.kineticEnergy}};
+        radiation = {{"particle", canonicalParticleName(trimmed(particle.name))},
+                     {"kinetic_energy_mev", particle.kineticEnergy}};
     } else {
         Json components = Json::array();
         for (int k = 1; k <= field.componentCount(); ++k) {
             const FieldComponent& component = field.component(k);
-            components.push_back({{"particle", trimmed(component.name)},
+            components.push_back({{"particle", canonicalParticleName(trimmed(component.name))},
                                   {"kinetic_energy_mev", component.kineticEnergy},
                                   {"weight", component.weight}});
         }

@@ -36,7 +36,7 @@ struct FullTableSums {
         weight += w;
         kineticEnergy += w * row.kineticEnergy;
         energyPerNucleon += w * row.energyPerNucleon;
-        zeb += w * row.zeb;
+        zeb += w * row.zeffOverBetaSquared;
         electronic += w * p.sElectronic;
         nuclear += w * (p.sTotal - p.sElectronic - p.sRadiative);
         radiative += w * p.sRadiative;
@@ -44,7 +44,7 @@ struct FullTableSums {
         range += w * p.rangeCsda;
         dpuf += w * p.dpuf;
         zf += w * p.zf;
-        hrf += w * row.hrf;
+        hrf += w * row.dsbHypoxiaReductionFactor;
     }
 };
 
@@ -120,8 +120,8 @@ void writeMixedFieldTable(std::ostream& out, double po2, const std::vector<Compo
     FullTableSums sums;
     for (const ComponentRow& row : rows) {
         sums.add(row);
-        writeFullRow(out, row.name, row.weight, row.kineticEnergy, row.energyPerNucleon, row.zeb,
-                     row.physics.sTotal - row.physics.sRadiative, row.physics, row.hrf);
+        writeFullRow(out, row.name, row.weight, row.kineticEnergy, row.energyPerNucleon, row.zeffOverBetaSquared,
+                     row.physics.sTotal - row.physics.sRadiative, row.physics, row.dsbHypoxiaReductionFactor);
     }
     ComponentPhysics average;
     average.sRadiative = sums.radiative;
@@ -150,8 +150,8 @@ void writeMixedFieldSummaryRows(std::ostream& out, double po2, const std::vector
               "  Ion     wt     (MeV)    (MeV/A)   zeb    (keV/um)   (Gy)     (cm)     DSB");
     writeRule(out, '=', summaryTableWidth);
     for (const ComponentRow& row : rows) {
-        writeSummaryRow(out, row.name, row.weight, row.kineticEnergy, row.energyPerNucleon, row.zeb,
-                        row.physics.yf, row.physics.zf, row.physics.rangeCsda, row.hrf);
+        writeSummaryRow(out, row.name, row.weight, row.kineticEnergy, row.energyPerNucleon, row.zeffOverBetaSquared,
+                        row.physics.yf, row.physics.zf, row.physics.rangeCsda, row.dsbHypoxiaReductionFactor);
     }
 }
 
@@ -159,8 +159,8 @@ void writeMixedFieldSummary(std::ostream& out, double po2, const std::vector<Com
 {
     writeMixedFieldSummaryRows(out, po2, rows);
     const ComponentRow a = fieldAverage(rows);
-    writeSummaryRow(out, a.name, a.weight, a.kineticEnergy, a.energyPerNucleon, a.zeb, a.physics.yf, a.physics.zf,
-                    a.physics.rangeCsda, a.hrf);
+    writeSummaryRow(out, a.name, a.weight, a.kineticEnergy, a.energyPerNucleon, a.zeffOverBetaSquared, a.physics.yf,
+                    a.physics.zf, a.physics.rangeCsda, a.dsbHypoxiaReductionFactor);
     writeRule(out, '=', summaryTableWidth);
 }
 

@@ -10,6 +10,7 @@
 
 #include "kesp/input/blockLine.h"
 #include "kesp/input/radiationField.h"
+#include "kesp/physics/particleSpelling.h"
 #include "scan/scanDocument.h"
 #include "scan/scanText.h"
 #include "kesp/support/numberReader.h"
@@ -118,6 +119,8 @@ ScanValue valueOf(const ScanItem& item, const YAML::Node& node, const std::files
             if (!fitsInputItem(text)) {
                 place.refuse(quotedText(text) + " is not a particle name (as p, 4He, 12C)");
             }
+            // As written, in the case every output shows a particle in (12c is 12C).
+            value.text = canonicalParticleName(text);
             break;
         case ItemValue::fieldFile: {
             value.fieldFile = fieldFileOf(text, scanFile);

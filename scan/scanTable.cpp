@@ -63,7 +63,7 @@ void addMixedField(const RunResults& results, std::vector<std::string>& fields)
     for (const std::string& text :
          {std::string("field"), std::string(), std::string(), shortestText(a.kineticEnergy),
           shortestText(a.energyPerNucleon), shortestText(a.physics.sTotal), shortestText(a.physics.sElectronic),
-          shortestText(a.physics.rangeCsda), shortestText(a.zeb), shortestText(a.physics.yf),
+          shortestText(a.physics.rangeCsda), shortestText(a.zeffOverBetaSquared), shortestText(a.physics.yf),
           shortestText(a.physics.zf), shortestText(a.physics.dpuf)}) {
         fields.push_back(text);
     }

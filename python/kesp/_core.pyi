@@ -1,7 +1,7 @@
 """The compiled part of the package kesp: the engine's settings, runs and results."""
 
 from collections.abc import Callable, Sequence
-from typing import Any
+from typing import Any, overload
 
 __version__: str
 program_title: str
@@ -31,16 +31,24 @@ class DmsoModel:
 
 class FieldComponent:
     @property
-    def particle(self) -> str: ...
+    def particle(self) -> str:
+        """The name as given, its element symbol in canonical case ("12C")."""
     @property
-    def energy_mev(self) -> float: ...
+    def kinetic_energy_mev(self) -> float: ...
+    @property
+    def energy_mev(self) -> float:
+        """The old name of kinetic_energy_mev, deprecated."""
     @property
     def weight(self) -> float: ...
 
 class Field:
     def __init__(self, components: Sequence[tuple[str, float, float]] = ..., file_name: str = "") -> None: ...
+    @overload
     @staticmethod
-    def particle(name: str, energy_mev: float) -> Field: ...
+    def particle(name: str, kinetic_energy_mev: float) -> Field: ...
+    @overload
+    @staticmethod
+    def particle(name: str, *, energy_mev: float) -> Field: ...
     @property
     def components(self) -> list[FieldComponent]: ...
     @property

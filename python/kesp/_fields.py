@@ -13,34 +13,52 @@ import pandas as pd
 from kesp import _core
 from kesp._core import Field
 from kesp._errors import InputWarning
+from kesp._names import NamedFrame, canonical, renamed_columns
 
 __all__ = ["Field", "particle", "mixed_field", "read_field_file", "dose_weights", "field_from_fluence"]
 
 Components = Union[Iterable[tuple[str, float, float]], pd.DataFrame]
 
 
-def particle(name: str, energy_mev: float | None = None, *, energy_mev_per_u: float | None = None,
-             masses_2006: bool = False) -> Field:
+def particle(name: str, kinetic_energy_mev: float | None = None, *,
+             kinetic_energy_per_nucleon_mev: float | None = None, masses_2006: bool = False,
+             energy_mev: float | None = None, energy_mev_per_u: float | None = None) -> Field:
     """One particle type, named as an input file names it ("e", "p", "4He", "12C").
 
-    Give the kinetic energy of the whole particle in MeV (``energy_mev``, the
-    input file's ``KE=``) or per nucleon in MeV/u (``energy_mev_per_u``, the
-    input file's ``MEV/A=``: multiplied by the particle's mass number;
-    ``masses_2006`` picks the older mass constants for that).
+    Give the kinetic energy of the whole particle in MeV
+    (``kinetic_energy_mev``, the input file's ``KE=``) or per nucleon in MeV/u
+    (``kinetic_energy_per_nucleon_mev``, the input file's ``MEV/A=``:
+    multiplied by the particle's mass number; ``masses_2006`` picks the older
+    mass constants for that). ``energy_mev`` and ``energy_mev_per_u`` are the
+    old names of the two, deprecated.
     """
-    if (energy_mev is None) == (energy_mev_per_u is None):
-        raise TypeError("give either energy_mev or energy_mev_per_u")
+    if energy_mev is not None:
+        kinetic_energy_mev = _old_argument("energy_mev", energy_mev, kinetic_energy_mev)
     if energy_mev_per_u is not None:
+        kinetic_energy_per_nucleon_mev = _old_argument("energy_mev_per_u", energy_mev_per_u,
+                                                       kinetic_energy_per_nucleon_mev)
+    if (kinetic_energy_mev is None) == (kinetic_energy_per_nucleon_mev is None):
+        raise TypeError("give either kinetic_energy_mev or kinetic_energy_per_nucleon_mev")
+    if kinetic_energy_per_nucleon_mev is not None:
         mass_number = _core.mass_number(name, masses_2006)
         if mass_number == 0:
-            raise ValueError(f"particle {name!r} has no mass number: give energy_mev")
-        energy_mev = energy_mev_per_u * mass_number
-    return Field.particle(name, float(energy_mev))
+            raise ValueError(f"particle {name!r} has no mass number: give kinetic_energy_mev")
+        kinetic_energy_mev = kinetic_energy_per_nucleon_mev * mass_number
+    return Field.particle(name, float(kinetic_energy_mev))
+
+
+def _old_argument(old: str, value: float, new_value: float | None) -> float:
+    """The value of a keyword given by its old name (with a DeprecationWarning)."""
+    new = canonical(old, stacklevel=4)
+    if new_value is not None:
+        raise TypeError(f"give {new} only (not also {old}, its old name)")
+    return value
 
 
 def _rows(components: Any, columns: tuple[str, str, str]) -> list[tuple[str, float, float]]:
     """(particle, energy in MeV, third column) rows of a list or a DataFrame."""
     if isinstance(components, pd.DataFrame):
+        components = renamed_columns(components)
         missing = [c for c in columns if c not in components.columns]
         if missing:
             raise ValueError(f"the DataFrame lacks the columns {missing} (it needs {list(columns)})")
@@ -53,11 +71,11 @@ def mixed_field(components: Components) -> Field:
     """A field of weighted components, in order.
 
     ``components`` is a sequence of (particle, energy in MeV, weight) or a
-    DataFrame with the columns ``particle``, ``energy_mev`` and ``weight``. A
+    DataFrame with the columns ``particle``, ``kinetic_energy_mev`` and ``weight``. A
     weight is the component's share of the absorbed dose; weights are
     normalised to a sum of 1.
     """
-    return Field(_rows(components, ("particle", "energy_mev", "weight")))
+    return Field(_rows(components, ("particle", "kinetic_energy_mev", "weight")))
 
 
 def read_field_file(path: str | os.PathLike[str], *, masses_2006: bool = False) -> Field:
@@ -76,16 +94,16 @@ def dose_weights(components: Components, *, nucleus_diameter_um: float = 5.0, ma
     """The dose weights of a spectrum given as fluence.
 
     ``components`` is a sequence of (particle, energy in MeV, fluence in
-    cm^-2) or a DataFrame with the columns ``particle``, ``energy_mev`` and
+    cm^-2) or a DataFrame with the columns ``particle``, ``kinetic_energy_mev`` and
     ``fluence_per_cm2``. Each component's dose per unit fluence (nGy cm^2) is
     the one a run works out (the DPUF column of the report's mixed-field
     table); its dose weight is fluence x DPUF over the sum of these.
 
-    Returns a DataFrame with the columns particle, energy_mev,
+    Returns a DataFrame with the columns particle, kinetic_energy_mev,
     fluence_per_cm2, dose_per_fluence_ngy_cm2, dose_ngy and weight.
     """
-    rows = _rows(components, ("particle", "energy_mev", "fluence_per_cm2"))
-    frame = pd.DataFrame(rows, columns=["particle", "energy_mev", "fluence_per_cm2"])
+    rows = _rows(components, ("particle", "kinetic_energy_mev", "fluence_per_cm2"))
+    frame = NamedFrame(rows, columns=["particle", "kinetic_energy_mev", "fluence_per_cm2"])
     frame["dose_per_fluence_ngy_cm2"] = _core.dose_per_fluence(
         [(p, e) for p, e, _ in rows], nucleus_diameter_um, masses_2006, threads)
     frame["dose_ngy"] = frame["fluence_per_cm2"] * frame["dose_per_fluence_ngy_cm2"]
@@ -102,4 +120,4 @@ def field_from_fluence(components: Components, *, nucleus_diameter_um: float = 5
     """
     frame = dose_weights(components, nucleus_diameter_um=nucleus_diameter_um, masses_2006=masses_2006,
                          threads=threads)
-    return mixed_field(frame[["particle", "energy_mev", "weight"]])
+    return mixed_field(frame[["particle", "kinetic_energy_mev", "weight"]])

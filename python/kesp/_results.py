@@ -9,6 +9,7 @@ from typing import Any, NamedTuple
 import pandas as pd
 
 from kesp import _core
+from kesp._names import NamedFrame, NamedValues
 
 __all__ = ["Estimate", "ClusterYield", "Results", "CATEGORIES", "COMPLEXITY_CLASSES"]
 
@@ -44,12 +45,14 @@ class Results:
 
     Cluster yields: ``dsb``, ``ssb``, ``other``, ``all`` (``ClusterYield``,
     None where no cell had such a cluster). Physics of the particle, or of a
-    mixed field's average row: ``let_kev_per_um``, ``csda_range_cm``,
+    mixed field's average row: ``kinetic_energy_mev``,
+    ``kinetic_energy_per_nucleon_mev``, ``let_kev_per_um``, ``csda_range_cm``,
     ``zeff_over_beta_squared``, ``dose_per_fluence_ngy_cm2``,
     ``yf_kev_per_um``, ``zf_gy`` (all of it in ``physics``). TABLE 1 as
     ``complexity`` (percent by class), TABLES 1 to 6 as ``tables``; a mixed
     field's components in ``components``. ``report()``, ``to_dict()`` and
-    ``to_json()`` give what ``kesp`` writes.
+    ``to_json()`` give what ``kesp`` writes. Every name is the canonical one
+    of docs/quantities.md; particle names are in canonical case ("12C").
     """
 
     def __init__(self, core: _core.RunResults) -> None:
@@ -142,14 +145,26 @@ class Results:
     @property
     def physics(self) -> dict[str, float]:
         """The particle's physics at the entry into the nucleus, or a mixed field's
-        average row: energy_mev, energy_mev_per_u, let_kev_per_um (total stopping
-        power), its electronic, nuclear and radiative parts, csda_range_cm,
-        zeff_over_beta_squared, dose_per_fluence_ngy_cm2, yf_kev_per_um, zf_gy."""
+        average row: kinetic_energy_mev, kinetic_energy_per_nucleon_mev (MeV; per u
+        of its mass for the electron), let_kev_per_um (total stopping power), its
+        electronic, nuclear and radiative parts (keV/um), csda_range_cm,
+        zeff_over_beta_squared, dose_per_fluence_ngy_cm2, yf_kev_per_um, zf_gy.
+        The old keys energy_mev and energy_mev_per_u still answer, deprecated."""
         if self.single_particle:
-            return self._core.particle_quantities()
+            return NamedValues(self._core.particle_quantities())
         average = self._core.field_average()
-        return {k: v for k, v in average.items()
-                if k not in ("particle", "weight", "dsb_hypoxia_reduction_factor", "cells")}
+        return NamedValues({k: v for k, v in average.items()
+                            if k not in ("particle", "weight", "dsb_hypoxia_reduction_factor", "cells_simulated")})
+
+    @property
+    def kinetic_energy_mev(self) -> float:
+        """Kinetic energy of the whole particle (a mixed field: the weighted mean), MeV."""
+        return self.physics["kinetic_energy_mev"]
+
+    @property
+    def kinetic_energy_per_nucleon_mev(self) -> float:
+        """Kinetic energy per nucleon, MeV (per u of its mass for the electron)."""
+        return self.physics["kinetic_energy_per_nucleon_mev"]
 
     @property
     def let_kev_per_um(self) -> float:
@@ -184,9 +199,10 @@ class Results:
     @property
     def components(self) -> pd.DataFrame:
         """A mixed field's components, one row each in order, with the cells each
-        got (``cells``), the DSB hypoxia reduction factor and their physics
-        (columns as in ``physics``); empty for a single particle."""
-        return pd.DataFrame(self._core.components())
+        got (``cells_simulated``; ``cells``, its old name, deprecated), the DSB
+        hypoxia reduction factor and their physics (columns as in ``physics``);
+        empty for a single particle."""
+        return NamedFrame(self._core.components())
 
     # Tables and documents.
     @property

@@ -36,7 +36,8 @@ using TableEntry = std::tuple<int, std::string, std::string, std::string, std::s
 
 py::dict quantitiesDict(const ParticleQuantities& q)
 {
-    return py::dict("energy_mev"_a = q.kineticEnergyMeV, "energy_mev_per_u"_a = q.kineticEnergyPerNucleonMeV,
+    return py::dict("kinetic_energy_mev"_a = q.kineticEnergyMeV,
+                    "kinetic_energy_per_nucleon_mev"_a = q.kineticEnergyPerNucleonMeV,
                     "let_kev_per_um"_a = q.letKeVPerUm, "electronic_stopping_kev_per_um"_a = q.electronicStoppingKeVPerUm,
                     "nuclear_stopping_kev_per_um"_a = q.nuclearStoppingKeVPerUm,
                     "radiative_stopping_kev_per_um"_a = q.radiativeStoppingKeVPerUm, "csda_range_cm"_a = q.csdaRangeCm,
@@ -48,7 +49,8 @@ py::dict quantitiesDict(const ParticleQuantities& q)
 py::dict componentDict(const ComponentResult& c)
 {
     py::dict row("particle"_a = c.particle, "weight"_a = c.weight,
-                 "dsb_hypoxia_reduction_factor"_a = c.dsbHypoxiaReductionFactor, "cells"_a = c.cellsSimulated);
+                 "dsb_hypoxia_reduction_factor"_a = c.dsbHypoxiaReductionFactor,
+                 "cells_simulated"_a = c.cellsSimulated);
     for (const auto& item : quantitiesDict(c.physics)) {
         row[item.first] = item.second;
     }

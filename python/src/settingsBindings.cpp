@@ -15,6 +15,7 @@
 #include "kesp/input/inputReader.h"
 #include "kesp/input/runSwitches.h"
 #include "kesp/physics/particleIdentification.h"
+#include "kesp/physics/particleSpelling.h"
 #include "python/src/pythonSettings.h"
 #include "python/src/runParts.h"
 #include "kesp/support/runError.h"
@@ -138,11 +139,30 @@ void bindModels(py::module_& module)
         .def(py::self == py::self);
 }
 
+// A name the module gave a quantity before it took the canonical one: it
+// still works, with a DeprecationWarning.
+void deprecatedName(const char* old, const char* canonical)
+{
+    const std::string message = std::string("'") + old + "' is now called '" + canonical + "'";
+    if (PyErr_WarnEx(PyExc_DeprecationWarning, message.c_str(), 1) != 0) {
+        throw py::error_already_set();
+    }
+}
+
 void bindField(py::module_& module)
 {
     py::class_<FieldComponent>(module, "FieldComponent", "A component of a radiation field.")
-        .def_readonly("particle", &FieldComponent::name, "the particle's name as given (\"p\", \"12C\")")
-        .def_readonly("energy_mev", &FieldComponent::kineticEnergy, "kinetic energy of the whole particle, MeV")
+        .def_property_readonly(
+            "particle", [](const FieldComponent& c) { return canonicalParticleName(c.name); },
+            "the particle's name as given, its element symbol in canonical case (\"p\", \"12C\")")
+        .def_readonly("kinetic_energy_mev", &FieldComponent::kineticEnergy, "kinetic energy of the whole particle, MeV")
+        .def_property_readonly(
+            "energy_mev",
+            [](const FieldComponent& c) {
+                deprecatedName("energy_mev", "kinetic_energy_mev");
+                return c.kineticEnergy;
+            },
+            "the old name of kinetic_energy_mev, deprecated")
         .def_readonly("weight", &FieldComponent::weight, "share of the absorbed dose, normalised")
         .def("__repr__", [](const FieldComponent& c) {
             return "FieldComponent(" + py::repr(py::str(c.name)).cast<std::string>() + ", "
@@ -155,7 +175,14 @@ void bindField(py::module_& module)
              "Components (particle, kinetic energy in MeV, weight) in order; weights are normalised.")
         .def_static(
             "particle", [](const std::string& name, double energy) { return RadiationField(name, energy); },
-            "name"_a, "energy_mev"_a, "One particle type at a kinetic energy of the whole particle in MeV.")
+            "name"_a, "kinetic_energy_mev"_a, "One particle type at a kinetic energy of the whole particle in MeV.")
+        .def_static(
+            "particle",
+            [](const std::string& name, double energy) {
+                deprecatedName("energy_mev", "kinetic_energy_mev");
+                return RadiationField(name, energy);
+            },
+            "name"_a, py::kw_only(), "energy_mev"_a, "The same with the old name of kinetic_energy_mev, deprecated.")
         .def_property_readonly("components", &RadiationField::components)
         .def_property_readonly("single_particle", &RadiationField::singleParticle)
         .def_property_readonly("file_name", &RadiationField::fileName)

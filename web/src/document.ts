@@ -11,11 +11,15 @@ export interface Yield {
   per_gy_per_gbp: Estimate;
 }
 
+// The physics of a particle, every quantity of the document under its name
+// in docs/quantities.md (quantityNames.ts holds the two to each other).
 export interface Quantities {
   kinetic_energy_mev: number;
   kinetic_energy_per_nucleon_mev: number;
   let_kev_per_um: number;
   electronic_stopping_kev_per_um: number;
+  nuclear_stopping_kev_per_um: number;
+  radiative_stopping_kev_per_um: number;
   csda_range_cm: number;
   zeff_over_beta_squared: number;
   dose_per_fluence_ngy_cm2: number;
@@ -36,6 +40,9 @@ export interface ResultsDocument {
       strand_breaks_per_cell_per_gy: number;
       base_damages_per_cell_per_gy: number;
       chemical_repair_probability: number;
+      o2_fixation_probability: number;
+      ssb_hypoxia_reduction_factor: number;
+      dsb_hypoxia_reduction_factor: number;
     } | null;
   };
   yields: Record<"dsb" | "ssb" | "other" | "all", Yield | null>;
