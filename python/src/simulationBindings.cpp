@@ -13,12 +13,12 @@
 #include <exception>
 #include <mutex>
 #include <optional>
+#include <ratio>
 #include <thread>
 
 #include "kesp/engine/engine.h"
 #include "python/src/pythonResults.h"
 #include "python/src/runParts.h"
-#include "kesp/support/cpuClock.h"
 
 namespace kesp::python {
 
@@ -120,7 +120,9 @@ bool pollPython(const std::function<void(int)>& progress, int cells)
 
 PythonResults simulateWithPython(const PythonSettings& settings, const std::function<void(int)>& progress)
 {
-    const double start = cpuSeconds();
+    // The wall-clock time of this run: the process's CPU time would count the
+    // runs going on beside it on other Python threads.
+    const auto start = std::chrono::steady_clock::now();
     BackgroundRun run(settings.run);
     for (;;) {
         bool ended = false;
@@ -141,7 +143,7 @@ PythonResults simulateWithPython(const PythonSettings& settings, const std::func
         }
     }
     PythonResults results{run.results(), settings, 0.0};
-    results.runningMinutes = (cpuSeconds() - start) / 60.0;
+    results.runningMinutes = std::chrono::duration<double, std::ratio<60>>(std::chrono::steady_clock::now() - start).count();
     return results;
 }
 
