@@ -25,8 +25,18 @@ class KespError(Exception):
         self.detail = detail
 
 
-class InputError(KespError):
-    """Settings, an input file or a field file that cannot be used, or a run
+class RunError(KespError):
+    """A run that gives no result: physics out of range, a result that is not
+    finite, a file that cannot be written, memory that cannot be had.
+
+    Settings that cannot be used give no result either: ``InputError`` is a
+    kind of ``RunError``, so ``except kesp.RunError`` catches every error of a
+    run, its settings included, as the library's one error type does."""
+
+
+class InputError(RunError):
+    """Settings, an input file or a field file that cannot be used (an input
+    file that is missing or cannot be read is one of kind ``"io"``), or a run
     refused as its settings stand (kind ``"refused"``: ``strict=True`` and
     the settings or the input hold warnings).
 
@@ -44,11 +54,6 @@ class InputError(KespError):
     def __str__(self) -> str:
         lines = [super().__str__(), *(str(d) for d in self.diagnostics)]
         return "\n".join(lines)
-
-
-class RunError(KespError):
-    """A run that gives no result: physics out of range, a result that is not
-    finite, a file that cannot be written, memory that cannot be had."""
 
 
 class InputWarning(UserWarning):

@@ -3,6 +3,7 @@ fluence spectra turned into dose weights."""
 
 from __future__ import annotations
 
+import math
 import os
 import warnings
 from collections.abc import Iterable
@@ -12,7 +13,7 @@ import pandas as pd
 
 from kesp import _core
 from kesp._core import Field
-from kesp._errors import InputWarning
+from kesp._errors import InputError, InputWarning
 from kesp._names import NamedFrame, canonical, renamed_columns
 
 __all__ = ["Field", "particle", "mixed_field", "read_field_file", "dose_weights", "field_from_fluence"]
@@ -101,13 +102,22 @@ def dose_weights(components: Components, *, nucleus_diameter_um: float = 5.0, ma
 
     Returns a DataFrame with the columns particle, kinetic_energy_mev,
     fluence_per_cm2, dose_per_fluence_ngy_cm2, dose_ngy and weight.
+
+    Raises ``kesp.InputError`` when the spectrum gives no dose to weigh by
+    (every fluence 0). Ctrl-C stops the work between components and raises
+    KeyboardInterrupt.
     """
     rows = _rows(components, ("particle", "kinetic_energy_mev", "fluence_per_cm2"))
     frame = NamedFrame(rows, columns=["particle", "kinetic_energy_mev", "fluence_per_cm2"])
     frame["dose_per_fluence_ngy_cm2"] = _core.dose_per_fluence(
         [(p, e) for p, e, _ in rows], nucleus_diameter_um, masses_2006, threads)
     frame["dose_ngy"] = frame["fluence_per_cm2"] * frame["dose_per_fluence_ngy_cm2"]
-    frame["weight"] = frame["dose_ngy"] / frame["dose_ngy"].sum()
+    total_ngy = float(frame["dose_ngy"].sum())
+    if not (total_ngy > 0.0 and math.isfinite(total_ngy)):
+        raise InputError(f"The fluence spectrum gives no dose to weigh its {len(rows)} components by: fluence x "
+                         f"dose per fluence adds up to {total_ngy:g} nGy; give at least one component a fluence "
+                         "above 0 cm^-2")
+    frame["weight"] = frame["dose_ngy"] / total_ngy
     return frame
 
 
@@ -117,6 +127,8 @@ def field_from_fluence(components: Components, *, nucleus_diameter_um: float = 5
 
     Give the nucleus diameter (um) and mass constants of the run it is for:
     the dose per unit fluence is worked out at the entry into that nucleus.
+    Raises ``kesp.InputError`` when every fluence is 0; Ctrl-C raises
+    KeyboardInterrupt within a second.
     """
     frame = dose_weights(components, nucleus_diameter_um=nucleus_diameter_um, masses_2006=masses_2006,
                          threads=threads)

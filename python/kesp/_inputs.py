@@ -9,7 +9,7 @@ from collections.abc import Iterable
 
 from kesp import _core
 from kesp._core import Diagnostic, DmsoModel, OxygenModel, Settings
-from kesp._errors import InputError, InputWarning
+from kesp._errors import InputError, InputWarning, RunError
 
 __all__ = ["Settings", "OxygenModel", "DmsoModel", "Diagnostic", "read_input"]
 
@@ -32,13 +32,21 @@ def read_input(path: str | os.PathLike[str], *, switches: Iterable[str] = (), st
     An input file holds at most 4 MiB (4194304 bytes) and 10000 lines; a
     larger one raises ``kesp.InputError`` without being read.
 
-    Raises ``kesp.InputError`` when the file is missing or not readable, or
-    a field file it names is broken.
+    Raises ``kesp.InputError`` when the file is missing or not readable (of
+    kind ``"io"``), or a field file it names is broken.
     """
     name = os.fspath(path)
-    settings = _core.read_input_file(name, list(switches))
-    with open(name, "rb") as input_file:
-        settings.input_sha256 = hashlib.sha256(input_file.read()).hexdigest()
+    try:
+        settings = _core.read_input_file(name, list(switches))
+        with open(name, "rb") as input_file:
+            settings.input_sha256 = hashlib.sha256(input_file.read()).hexdigest()
+    except RunError as error:
+        if isinstance(error, InputError) or error.kind != "io":
+            raise
+        raise InputError(str(error), kind="io", detail=error.detail) from None
+    except OSError as error:
+        # The file went away or became unreadable between the reading and the hashing.
+        raise InputError(f"Input file {name} is not a readable file: {error.strerror}", kind="io") from None
     flagged = [d for d in settings.diagnostics if d.severity != "note"]
     if strict and flagged:
         raise InputError(f"Input file {name} refused: strict is given and the input holds warnings",

@@ -102,7 +102,11 @@ class Results:
 
     @property
     def running_minutes(self) -> float:
-        """CPU time of the process while the run went on, minutes."""
+        """Wall-clock time of the run, minutes.
+
+        Not the process's CPU time, which would count the runs going on beside
+        it on other Python threads (``kesp`` reports the CPU time of its process,
+        which runs one run)."""
         return self._core.running_minutes
 
     # Cluster yields.
@@ -228,15 +232,20 @@ class Results:
 
     def report(self) -> str:
         """The text ``kesp`` writes to its report file for these settings; its
-        running time is the CPU time of this run."""
+        running time is the wall-clock time of this run (``running_minutes``).
+        Bytes of file names that are not UTF-8 are replaced by U+FFFD."""
         return self._core.report_text()
 
     def to_dict(self) -> dict[str, Any]:
         """The document ``kesp /json`` writes (see docs/kesp-results.schema.json).
 
         ``input`` names the input file the settings were read from with its
-        SHA-256; it is None for settings built in code. ``switches`` are the
-        switch words the input was read with.
+        SHA-256; it is None for settings built in code, and for settings read
+        from a file and then changed in code (other than their threads), which
+        are no longer that file's; their ``switches`` are then empty too.
+        ``switches`` are the switch words the input was read with. Bytes of
+        file names that are not UTF-8 are replaced by U+FFFD, as ``kesp``
+        writes them.
         """
         document = json.loads(self._core.json_document())
         if self.settings.input_file is None:

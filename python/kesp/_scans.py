@@ -88,7 +88,9 @@ def _run(path: str, shown_as: Optional[str], jobs: Optional[int], progress: bool
             path, jobs or 0, physics_only, lenient, bar.update if bar else None
         )
     except KespError as error:
+        # Neither the message nor its further explanation names the temporary file.
         error.args = tuple(named(arg) if isinstance(arg, str) else arg for arg in error.args)
+        error.detail = named(error.detail)
         raise
     finally:
         if bar:

@@ -4,6 +4,7 @@
 #include <exception>
 #include <string_view>
 
+#include "python/src/pythonText.h"
 #include "python/src/runParts.h"
 #include "kesp/support/runError.h"
 
@@ -19,9 +20,11 @@ void bindErrors(py::module_&)
                 std::rethrow_exception(thrown);
             }
         } catch (const RunError& error) {
-            const py::object made =
-                py::module_::import("kesp._errors").attr("error_from_engine")(errorKindWord(error.kind()), error.what(),
-                                                                              error.detail());
+            // A message may name a file whose name is not UTF-8.
+            const py::object made = py::module_::import("kesp._errors")
+                                        .attr("error_from_engine")(errorKindWord(error.kind()),
+                                                                   messageText(error.what()),
+                                                                   messageText(error.detail()));
             PyErr_SetObject(reinterpret_cast<PyObject*>(Py_TYPE(made.ptr())), made.ptr());
         }
     });

@@ -1,6 +1,6 @@
 #pragma once
 // A run's results as Python holds them: with the settings they came from
-// and the CPU time the run took, which the report and the JSON document show.
+// and the time the run took, which the report shows.
 
 #include "kesp/engine/runResults.h"
 #include "python/src/pythonSettings.h"
@@ -10,7 +10,7 @@ namespace kesp::python {
 struct PythonResults {
     RunResults run;
     PythonSettings settings;
-    double runningMinutes = 0.0;  // CPU time of the process while the run went on
+    double runningMinutes = 0.0;  // wall-clock time of the run, minutes
 };
 
 }  // namespace kesp::python

@@ -11,6 +11,7 @@
 
 #include "kesp/engine/namedResults.h"
 #include "python/src/pythonResults.h"
+#include "python/src/pythonText.h"
 #include "python/src/runParts.h"
 #include "kesp/report/banner.h"
 #include "kesp/report/jsonDocument.h"
@@ -48,7 +49,7 @@ py::dict quantitiesDict(const ParticleQuantities& q)
 
 py::dict componentDict(const ComponentResult& c)
 {
-    py::dict row("particle"_a = c.particle, "weight"_a = c.weight,
+    py::dict row("particle"_a = messageText(c.particle), "weight"_a = c.weight,
                  "dsb_hypoxia_reduction_factor"_a = c.dsbHypoxiaReductionFactor,
                  "cells_simulated"_a = c.cellsSimulated);
     for (const auto& item : quantitiesDict(c.physics)) {
@@ -133,7 +134,7 @@ void bindResults(py::module_& module)
              })
         .def("field_average", [](const PythonResults& r) { return componentDict(r.run.fieldAverageResult()); })
         .def("report_text",
-             [](const PythonResults& r) { return reportText(r.settings.run, r.run, r.runningMinutes); })
+             [](const PythonResults& r) { return messageText(reportText(r.settings.run, r.run, r.runningMinutes)); })
         .def("json_document", &json);
 }
 

@@ -16,7 +16,9 @@
 #include "kesp/input/runSwitches.h"
 #include "kesp/physics/particleIdentification.h"
 #include "kesp/physics/particleSpelling.h"
+#include "python/src/interruptible.h"
 #include "python/src/pythonSettings.h"
+#include "python/src/pythonText.h"
 #include "python/src/runParts.h"
 #include "kesp/support/runError.h"
 
@@ -58,8 +60,9 @@ PythonSettings readInputWith(const std::filesystem::path& path, const std::vecto
 }
 
 // A field file read on its own, with what the reader said of it.
-std::pair<RadiationField, std::vector<Diagnostic>> readFieldFile(const std::string& path, bool masses2006)
+std::pair<RadiationField, std::vector<Diagnostic>> readFieldFile(const std::filesystem::path& file, bool masses2006)
 {
+    const std::string path = file.string();
     InputDiagnostics diagnostics{path};
     RadiationField field;
     switch (loadFieldFile(path, field, massConstantsFor(masses2006), &diagnostics)) {
@@ -86,9 +89,11 @@ int massNumber(const std::string& name, bool masses2006)
 }
 
 // The absorbed dose per unit fluence (nGy cm^2) of each (particle, kinetic
-// energy in MeV) at the entry into a nucleus, as a run works it out.
+// energy in MeV) at the entry into a nucleus, as a run works it out. Once
+// `stop` is set no further component is begun and what is returned is
+// incomplete.
 std::vector<double> dosePerFluence(const std::vector<std::pair<std::string, double>>& particles,
-                                   double nucleusDiameter, bool masses2006, unsigned threads)
+                                   double nucleusDiameter, bool masses2006, unsigned threads, const StopFlag& stop)
 {
     std::vector<ComponentEntry> entries;
     for (const auto& [name, energy] : particles) {
@@ -104,10 +109,26 @@ std::vector<double> dosePerFluence(const std::vector<std::pair<std::string, doub
         return {run.particlePhysics().particle.dpuf};
     }
     std::vector<double> values;
-    for (const ComponentRow& row : run.componentRows()) {
+    for (const ComponentRow& row : run.componentRows(stop)) {
         values.push_back(row.physics.dpuf);
     }
     return values;
+}
+
+// Applies a change made in code. Settings that are no longer those of the
+// input file they were read from stop claiming it: the document of their
+// results names no input file, SHA-256 or switches. The number of threads
+// changes no result and keeps the claim.
+template <typename Change>
+void changeInCode(PythonSettings& settings, Change change)
+{
+    const RunSettings before = settings.run;
+    change(settings.run);
+    if (!(settings.run == before)) {
+        settings.inputFile.reset();
+        settings.inputSha256.reset();
+        settings.switches.clear();
+    }
 }
 
 void bindModels(py::module_& module)
@@ -153,7 +174,7 @@ void bindField(py::module_& module)
 {
     py::class_<FieldComponent>(module, "FieldComponent", "A component of a radiation field.")
         .def_property_readonly(
-            "particle", [](const FieldComponent& c) { return canonicalParticleName(c.name); },
+            "particle", [](const FieldComponent& c) { return messageText(canonicalParticleName(c.name)); },
             "the particle's name as given, its element symbol in canonical case (\"p\", \"12C\")")
         .def_readonly("kinetic_energy_mev", &FieldComponent::kineticEnergy, "kinetic energy of the whole particle, MeV")
         .def_property_readonly(
@@ -165,7 +186,7 @@ void bindField(py::module_& module)
             "the old name of kinetic_energy_mev, deprecated")
         .def_readonly("weight", &FieldComponent::weight, "share of the absorbed dose, normalised")
         .def("__repr__", [](const FieldComponent& c) {
-            return "FieldComponent(" + py::repr(py::str(c.name)).cast<std::string>() + ", "
+            return "FieldComponent(" + py::repr(messageText(c.name)).cast<std::string>() + ", "
                    + py::repr(py::float_(c.kineticEnergy)).cast<std::string>() + ", "
                    + py::repr(py::float_(c.weight)).cast<std::string>() + ")";
         });
@@ -185,13 +206,13 @@ void bindField(py::module_& module)
             "name"_a, py::kw_only(), "energy_mev"_a, "The same with the old name of kinetic_energy_mev, deprecated.")
         .def_property_readonly("components", &RadiationField::components)
         .def_property_readonly("single_particle", &RadiationField::singleParticle)
-        .def_property_readonly("file_name", &RadiationField::fileName)
+        .def_property_readonly("file_name", [](const RadiationField& field) { return fileNameText(field.fileName()); })
         .def("__len__", &RadiationField::componentCount)
         .def("__repr__",
              [](const RadiationField& field) {
                  py::list rows;
                  for (const FieldComponent& c : field.components()) {
-                     rows.append(py::make_tuple(c.name, c.kineticEnergy, c.weight));
+                     rows.append(py::make_tuple(messageText(c.name), c.kineticEnergy, c.weight));
                  }
                  return "Field(" + py::repr(rows).cast<std::string>() + ")";
              })
@@ -201,13 +222,13 @@ void bindField(py::module_& module)
 void bindDiagnostics(py::module_& module)
 {
     py::class_<Diagnostic>(module, "Diagnostic", "What the input reader said of a line of a file.")
-        .def_readonly("file", &Diagnostic::file)
+        .def_property_readonly("file", [](const Diagnostic& d) { return fileNameText(d.file); })
         .def_readonly("line", &Diagnostic::line, "counted from 1; 0 for the whole file")
         .def_property_readonly("severity", [](const Diagnostic& d) { return severityWord(d.severity); })
         .def_readonly("block", &Diagnostic::block, "the block key (\"RADX:\"), empty when none")
-        .def_readonly("message", &Diagnostic::message)
-        .def("__str__", &formatDiagnostic)
-        .def("__repr__", [](const Diagnostic& d) { return "<Diagnostic " + formatDiagnostic(d) + ">"; });
+        .def_property_readonly("message", [](const Diagnostic& d) { return messageText(d.message); })
+        .def("__str__", [](const Diagnostic& d) { return messageText(formatDiagnostic(d)); })
+        .def("__repr__", [](const Diagnostic& d) { return messageText("<Diagnostic " + formatDiagnostic(d) + ">"); });
 }
 
 constexpr const char* settingsDoc = R"(Everything that defines one run, as the input file's blocks give it.
@@ -227,7 +248,9 @@ masses_2006: the older set of mass constants (kesp's /2006 without its oxygen sw
 threads: threads for the cells; 0 takes the CPUs the process may use; results are the same on any number
 
 Settings read from a file (kesp.read_input) also name the input file, its SHA-256, the
-switches it was read with and the reader's diagnostics.)";
+switches it was read with and the reader's diagnostics. Once a setting other than threads
+is changed in code, they no longer name the file, its SHA-256 or the switches (the
+diagnostics of the reading stay).)";
 
 void bindSettingsClass(py::module_& module)
 {
@@ -260,40 +283,43 @@ void bindSettingsClass(py::module_& module)
              "oxygen_effect"_a = true, "zeb_dependent_oxygen"_a = true, "masses_2006"_a = false, "threads"_a = 0u)
         .def_property(
             "field", [](const PythonSettings& s) { return s.run.field; },
-            [](PythonSettings& s, const RadiationField& f) { s.run.field = f; })
+            [](PythonSettings& s, const RadiationField& f) { changeInCode(s, [&](RunSettings& r) { r.field = f; }); })
         .def_property(
             "cells", [](const PythonSettings& s) { return s.run.cells; },
-            [](PythonSettings& s, std::int32_t v) { s.run.cells = v; })
+            [](PythonSettings& s, std::int32_t v) { changeInCode(s, [&](RunSettings& r) { r.cells = v; }); })
         .def_property(
             "seed", [](const PythonSettings& s) { return s.run.seed; },
-            [](PythonSettings& s, std::int32_t v) { s.run.seed = v; })
+            [](PythonSettings& s, std::int32_t v) { changeInCode(s, [&](RunSettings& r) { r.seed = v; }); })
         .def_property(
             "oxygen_percent", [](const PythonSettings& s) { return s.run.oxygenPercent; },
-            [](PythonSettings& s, double v) { s.run.oxygenPercent = v; })
+            [](PythonSettings& s, double v) { changeInCode(s, [&](RunSettings& r) { r.oxygenPercent = v; }); })
         .def_property(
             "oxygen_model", [](const PythonSettings& s) { return s.run.oxygenModel; },
-            [](PythonSettings& s, const OxygenModel& v) { s.run.oxygenModel = v; })
+            [](PythonSettings& s, const OxygenModel& v) { changeInCode(s, [&](RunSettings& r) { r.oxygenModel = v; }); })
         .def_property(
             "dmso", [](const PythonSettings& s) { return s.run.dmso; },
-            [](PythonSettings& s, const DmsoModel& v) { s.run.dmso = v; })
+            [](PythonSettings& s, const DmsoModel& v) { changeInCode(s, [&](RunSettings& r) { r.dmso = v; }); })
         .def_property(
             "dna_content_gbp", [](const PythonSettings& s) { return s.run.dnaContent; },
-            [](PythonSettings& s, double v) { s.run.dnaContent = v; })
+            [](PythonSettings& s, double v) { changeInCode(s, [&](RunSettings& r) { r.dnaContent = v; }); })
         .def_property(
             "nucleus_diameter_um", [](const PythonSettings& s) { return s.run.nucleusDiameter; },
-            [](PythonSettings& s, double v) { s.run.nucleusDiameter = v; })
+            [](PythonSettings& s, double v) { changeInCode(s, [&](RunSettings& r) { r.nucleusDiameter = v; }); })
         .def_property(
             "unrepairable_base_fraction", [](const PythonSettings& s) { return s.run.unrepairableBaseFraction; },
-            [](PythonSettings& s, double v) { s.run.unrepairableBaseFraction = v; })
+            [](PythonSettings& s, double v) { changeInCode(s, [&](RunSettings& r) { r.unrepairableBaseFraction = v; }); })
         .def_property(
             "masses_2006", [](const PythonSettings& s) { return s.run.masses2006; },
-            [](PythonSettings& s, bool v) { s.run.masses2006 = v; })
+            [](PythonSettings& s, bool v) { changeInCode(s, [&](RunSettings& r) { r.masses2006 = v; }); })
         .def_property(
             "threads", [](const PythonSettings& s) { return s.run.threads; },
             [](PythonSettings& s, unsigned v) { s.run.threads = v; })
-        .def_readonly("input_file", &PythonSettings::inputFile, "the input file read, or None")
+        .def_property_readonly(
+            "input_file", [](const PythonSettings& s) { return fileNameText(s.inputFile); },
+            "the input file read, or None (also once the settings are changed in code)")
         .def_readonly("diagnostics", &PythonSettings::diagnostics, "what the reader said of the input")
-        .def_readonly("switches", &PythonSettings::switches, "the switch words applied in reading")
+        .def_readonly("switches", &PythonSettings::switches,
+                      "the switch words applied in reading (none once the settings are changed in code)")
         .def_readwrite("input_sha256", &PythonSettings::inputSha256,
                        "SHA-256 of the input file's bytes as read (lower-case hex), or None")
         .def("__copy__", [](const PythonSettings& s) { return s; })
@@ -312,8 +338,16 @@ void bindSettings(py::module_& module)
     module.def("read_input", &readInputWith, "path"_a, "switches"_a);
     module.def("read_field_file", &readFieldFile, "path"_a, "masses_2006"_a);
     module.def("mass_number", &massNumber, "name"_a, "masses_2006"_a);
-    module.def("dose_per_fluence", &dosePerFluence, "particles"_a, "nucleus_diameter_um"_a, "masses_2006"_a,
-               "threads"_a, py::call_guard<py::gil_scoped_release>());
+    // Hundreds of components take minutes: Ctrl-C stops the work between components.
+    module.def(
+        "dose_per_fluence",
+        [](const std::vector<std::pair<std::string, double>>& particles, double nucleusDiameter, bool masses2006,
+           unsigned threads) {
+            return runInterruptibly([&](const StopFlag& stop) {
+                return dosePerFluence(particles, nucleusDiameter, masses2006, threads, stop);
+            });
+        },
+        "particles"_a, "nucleus_diameter_um"_a, "masses_2006"_a, "threads"_a);
 }
 
 }  // namespace kesp::python

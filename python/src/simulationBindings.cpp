@@ -15,6 +15,7 @@
 #include <exception>
 #include <mutex>
 #include <optional>
+#include <ratio>
 #include <thread>
 #include <vector>
 
@@ -22,7 +23,6 @@
 #include "kesp/report/runRequest.h"
 #include "python/src/pythonResults.h"
 #include "python/src/runParts.h"
-#include "kesp/support/cpuClock.h"
 
 namespace kesp::python {
 
@@ -144,7 +144,9 @@ RunRequest requestOf(const PythonSettings& settings, bool strict)
 PythonResults simulateWithPython(const PythonSettings& settings, const std::function<void(int)>& progress,
                                  bool strict, const py::object& checked)
 {
-    const double start = cpuSeconds();
+    // The wall-clock time of this run: the process's CPU time would count the
+    // runs going on beside it on other Python threads.
+    const auto start = std::chrono::steady_clock::now();
     RequestRun request(requestOf(settings, strict));
     const RunOutcome& outcome = request.outcome();
     if (outcome.error) {
@@ -177,7 +179,7 @@ PythonResults simulateWithPython(const PythonSettings& settings, const std::func
     }
     PythonResults results{run.results(), settings, 0.0};
     results.settings.diagnostics = outcome.diagnostics;
-    results.runningMinutes = (cpuSeconds() - start) / 60.0;
+    results.runningMinutes = std::chrono::duration<double, std::ratio<60>>(std::chrono::steady_clock::now() - start).count();
     return results;
 }
 

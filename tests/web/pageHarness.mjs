@@ -35,9 +35,9 @@ const contentTypes = {
   ".wasm": "application/wasm",
 };
 
-// A static server of the built page; `requests` lists every path asked for.
-export async function servePage() {
-  const root = environment("KESP_WEB_DIST");
+// A static server of the built page (or of the folder `root`, a copy of it);
+// `requests` lists every path asked for.
+export async function servePage(root = environment("KESP_WEB_DIST")) {
   const requests = [];
   const server = createServer((request, response) => {
     const path = new URL(request.url, "http://127.0.0.1").pathname;

@@ -39,16 +39,25 @@ export interface EngineFile {
   text: string;
 }
 
+// What the engine answers to each kind of job: a check only checks, and
+// sends no report, document or cells simulated.
+export interface JobResponses {
+  check: CheckResponse;
+  run: RunResponse;
+}
+
+export type JobKind = keyof JobResponses;
+
 export interface WorkerJob {
   id: number;
-  kind: "check" | "run";
+  kind: JobKind;
   request: EngineRequest;
   files: EngineFile[];
 }
 
 export type WorkerReply =
   | { id: number; kind: "progress"; cells: number }
-  | { id: number; kind: "done"; response: RunResponse }
+  | { id: number; kind: "done"; response: JobResponses[JobKind] }
   | { id: number; kind: "failed"; message: string };
 
 // Why the engine will not run a request, or null when it will.

@@ -159,8 +159,26 @@ function fieldFiles(): EngineFile[] {
   return settings.radiation === "field" && settings.fieldText ? [{ name: settings.fieldName, text: settings.fieldText }] : [];
 }
 
+// An uploaded field file goes by the name fieldFileName gave it; a name from
+// the page's address may be anything, and the engine's folder takes plain
+// file names only.
+function fieldNameProblem(): string | null {
+  const name = settings.fieldName;
+  if (settings.radiation !== "field" || settings.fieldText === "" || fieldFileName(name) === name) {
+    return null;
+  }
+  return (
+    `Field file: the name "${name}" from the page's address is not a plain file name (letters, digits, ".", "_" ` +
+    `and "-", not beginning with ".", at most 60 of them, and not ${inputName}); choose the field file to upload again`
+  );
+}
+
 async function checkSingle(): Promise<Checked> {
   const input = singleInput(settings);
+  const nameProblem = fieldNameProblem();
+  if (nameProblem) {
+    input.problems.push(nameProblem);
+  }
   inputView.textContent = input.text;
   if (input.problems.length > 0) {
     return { problems: input.problems, lines: [], stop: input.problems.join("; "), cells: 0 };

@@ -1,6 +1,11 @@
 // Keeps the page's files in the browser's cache once it has been loaded, so
 // that it opens and runs without a network. The build writes the list of
 // files and a version that changes with their content.
+//
+// A new version waits until no page of the old one is open: an open page
+// loads its engine's worker and module later, and must get them from the
+// version its own script came from. The next load after every old page is
+// closed takes the new version.
 
 declare const pageFiles: string[];
 declare const pageVersion: string;
@@ -17,8 +22,6 @@ interface ExtendableEvent extends Event {
 interface ServiceWorkerScope {
   addEventListener(type: "install" | "activate", listener: (event: ExtendableEvent) => void): void;
   addEventListener(type: "fetch", listener: (event: FetchEvent) => void): void;
-  skipWaiting(): Promise<void>;
-  clients: { claim(): Promise<void> };
   registration: { scope: string };
 }
 
@@ -29,17 +32,16 @@ worker.addEventListener("install", (event) => {
   event.waitUntil(
     caches
       .open(cacheName)
-      .then((cache) => cache.addAll(pageFiles.map((file) => new URL(file, worker.registration.scope).href)))
-      .then(() => worker.skipWaiting()),
+      .then((cache) => cache.addAll(pageFiles.map((file) => new URL(file, worker.registration.scope).href))),
   );
 });
 
+// Active once no page of an older version is open: their caches go.
 worker.addEventListener("activate", (event) => {
   event.waitUntil(
     caches
       .keys()
-      .then((names) => Promise.all(names.filter((name) => name.startsWith("kesp-page-") && name !== cacheName).map((name) => caches.delete(name))))
-      .then(() => worker.clients.claim()),
+      .then((names) => Promise.all(names.filter((name) => name.startsWith("kesp-page-") && name !== cacheName).map((name) => caches.delete(name)))),
   );
 });
 

@@ -2,7 +2,7 @@
 // waits for a run. Stopping a run terminates its worker; a fresh one takes
 // its place for the next job.
 
-import type { EngineFile, EngineRequest, RunResponse, WorkerJob, WorkerReply } from "./engineTypes";
+import type { EngineFile, EngineRequest, JobKind, JobResponses, WorkerJob, WorkerReply } from "./engineTypes";
 
 export class Cancelled extends Error {
   constructor() {
@@ -10,8 +10,12 @@ export class Cancelled extends Error {
   }
 }
 
+// A job's answer arrives as any kind's; the worker answers each job with
+// its own kind's (engineWorker.ts), which is what `resolve` was given for.
+type AnyResponse = JobResponses[JobKind];
+
 interface Pending {
-  resolve(response: RunResponse): void;
+  resolve(response: AnyResponse): void;
   reject(error: Error): void;
   progress?: (cells: number) => void;
 }
@@ -33,16 +37,16 @@ export class EngineWorker {
     return this.pending.size > 0;
   }
 
-  submit(
-    kind: WorkerJob["kind"],
+  submit<Kind extends JobKind>(
+    kind: Kind,
     request: EngineRequest,
     files: EngineFile[],
     progress?: (cells: number) => void,
-  ): Promise<RunResponse> {
+  ): Promise<JobResponses[Kind]> {
     const worker = this.ensure();
     const id = this.nextId++;
-    return new Promise((resolve, reject) => {
-      this.pending.set(id, { resolve, reject, progress });
+    return new Promise<JobResponses[Kind]>((resolve, reject) => {
+      this.pending.set(id, { resolve: resolve as (response: AnyResponse) => void, reject, progress });
       const job: WorkerJob = { id, kind, request, files };
       worker.postMessage(job);
     });
@@ -95,10 +99,10 @@ export class EngineWorker {
 }
 
 interface PoolJob {
-  kind: WorkerJob["kind"];
+  kind: JobKind;
   request: EngineRequest;
   files: EngineFile[];
-  resolve(response: RunResponse): void;
+  resolve(response: AnyResponse): void;
   reject(error: Error): void;
 }
 
@@ -116,9 +120,9 @@ export class WorkerPool {
     return this.workers.length;
   }
 
-  submit(kind: WorkerJob["kind"], request: EngineRequest, files: EngineFile[]): Promise<RunResponse> {
-    return new Promise((resolve, reject) => {
-      this.queue.push({ kind, request, files, resolve, reject });
+  submit<Kind extends JobKind>(kind: Kind, request: EngineRequest, files: EngineFile[]): Promise<JobResponses[Kind]> {
+    return new Promise<JobResponses[Kind]>((resolve, reject) => {
+      this.queue.push({ kind, request, files, resolve: resolve as (response: AnyResponse) => void, reject });
       this.dispatch();
     });
   }
