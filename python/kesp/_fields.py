@@ -27,6 +27,12 @@ def particle(name: str, energy_mev: float | None = None, *, energy_mev_per_u: fl
     input file's ``KE=``) or per nucleon in MeV/u (``energy_mev_per_u``, the
     input file's ``MEV/A=``: multiplied by the particle's mass number;
     ``masses_2006`` picks the older mass constants for that).
+
+    Raises ``kesp.InputError`` for a name the run would simulate as another
+    particle than it says, with the words of the input file's warning:
+    unknown names, names without a mass number other than "e", "e-" and "p"
+    ("Pb" would be the proton, "Eu" and "E" the electron, "P" could be
+    phosphorus), element letters that are ignored ("12Cxx").
     """
     if (energy_mev is None) == (energy_mev_per_u is None):
         raise TypeError("give either energy_mev or energy_mev_per_u")
@@ -55,7 +61,8 @@ def mixed_field(components: Components) -> Field:
     ``components`` is a sequence of (particle, energy in MeV, weight) or a
     DataFrame with the columns ``particle``, ``energy_mev`` and ``weight``. A
     weight is the component's share of the absorbed dose; weights are
-    normalised to a sum of 1.
+    normalised to a sum of 1. A particle name is held to what it says, as
+    in ``particle`` (the message names the component: "component 2: ...").
     """
     return Field(_rows(components, ("particle", "energy_mev", "weight")))
 

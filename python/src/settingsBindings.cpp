@@ -13,6 +13,8 @@
 #include "kesp/engine/engine.h"
 #include "kesp/input/fieldFile.h"
 #include "kesp/input/inputReader.h"
+#include "kesp/input/particleNames.h"
+#include "kesp/input/settingsCheck.h"
 #include "kesp/input/runSwitches.h"
 #include "kesp/physics/particleIdentification.h"
 #include "python/src/pythonSettings.h"
@@ -76,6 +78,7 @@ std::pair<RadiationField, std::vector<Diagnostic>> readFieldFile(const std::stri
 // The mass number of a particle as the input file names it; 0 for the electron.
 int massNumber(const std::string& name, bool masses2006)
 {
+    requireNamedParticle(name, "using the 1 MeV electron");
     const FieldComponent component{name};
     const ParticleIdentity identity = identifyParticle(component.nameField(), massConstantsFor(masses2006));
     if (identity.status != particleIdentified) {
@@ -183,6 +186,13 @@ void bindDiagnostics(py::module_& module)
         .def("__repr__", [](const Diagnostic& d) { return "<Diagnostic " + formatDiagnostic(d) + ">"; });
 }
 
+// Settings read from a file keep the reader's diagnostics; those made in
+// code get the same checks, with no file and no line.
+std::vector<Diagnostic> diagnosticsOf(const PythonSettings& settings)
+{
+    return settings.inputFile ? settings.diagnostics : checkSettings(settings.run);
+}
+
 constexpr const char* settingsDoc = R"(Everything that defines one run, as the input file's blocks give it.
 
 field: the radiation (kesp.particle, kesp.mixed_field ...; a 1 MeV electron by default)
@@ -265,7 +275,9 @@ void bindSettingsClass(py::module_& module)
             "threads", [](const PythonSettings& s) { return s.run.threads; },
             [](PythonSettings& s, unsigned v) { s.run.threads = v; })
         .def_readonly("input_file", &PythonSettings::inputFile, "the input file read, or None")
-        .def_readonly("diagnostics", &PythonSettings::diagnostics, "what the reader said of the input")
+        .def_property_readonly("diagnostics", &diagnosticsOf,
+                               "what the reader said of the input file, or for settings made in code what an "
+                               "input file of the same values would draw")
         .def_readonly("switches", &PythonSettings::switches, "the switch words applied in reading")
         .def_readwrite("input_sha256", &PythonSettings::inputSha256,
                        "SHA-256 of the input file's bytes as read (lower-case hex), or None")
