@@ -8,7 +8,7 @@
 #include "kesp/input/fieldReader.h"
 #include "kesp/input/inputScan.h"
 #include "kesp/input/particleNames.h"
-#include "kesp/input/settingsCheck.h"
+#include "kesp/input/valueChecks.h"
 #include "kesp/physics/particleSetup.h"
 #include "kesp/support/runError.h"
 #include "kesp/support/text.h"

@@ -88,7 +88,8 @@ std::optional<std::string> untabulatedMassNumber(std::string_view name, const Pa
     }
     const std::string symbol(trimmed(identity.symbol));
     return "particle " + inQuotes(name) + ": there is no tabulated " + std::to_string(identity.A) + symbol
-           + "; the mass of " + std::to_string(tabulated) + symbol + ", the lightest tabulated isotope above it, is used";
+           + "; the mass of " + std::to_string(tabulated) + symbol
+           + ", the lightest tabulated isotope above it, is used";
 }
 
 }  // namespace

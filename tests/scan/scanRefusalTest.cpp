@@ -186,18 +186,24 @@ TEST(ScanRefusalTest, configurationsAreRefusedInTheWordsOfTheSettingsCheck)
     writeText(dir / "ranges.yaml", "cells: 2\nvary:\n  PAR: [56Fe, 12C]\n  MEV/A: [0.5, 1]\n");
     const RunResult ranges = runScan(dir, {"ranges.yaml"});
     EXPECT_EQ(ranges.exitStatus, 2);
-    RunSettings iron;
-    iron.cells = 2;
-    iron.field = singleParticleField("56Fe", 28.0);
-    const std::vector<Diagnostic> ironSaid = checkSettings(iron);
-    ASSERT_EQ(ironSaid.size(), 1U);
-    EXPECT_TRUE(hasLineStartingWith(ranges.errors, "  configuration 1 (PAR=56Fe MEV/A=0.5): scan-001.inp:"))
-        << allLines(ranges.errors);
-    bool ironFound = false;
-    for (const std::string& line : ranges.errors) {
-        ironFound = ironFound || line.ends_with("warning: RADX: " + ironSaid.front().message);
+    const struct {
+        const char* start;
+        const char* name;
+        double kineticEnergy;
+    } belowLimit[] = {{"  configuration 1 (PAR=56Fe MEV/A=0.5): ranges-001.inp:", "56Fe", 28.0},
+                      {"  configuration 4 (PAR=12C MEV/A=1): ranges-004.inp:", "12C", 12.0}};
+    for (const auto& c : belowLimit) {
+        RunSettings settings;
+        settings.cells = 2;
+        settings.field = singleParticleField(c.name, c.kineticEnergy);
+        const std::vector<Diagnostic> said = checkSettings(settings);
+        ASSERT_EQ(said.size(), 1U) << c.name;
+        bool found = false;
+        for (const std::string& line : ranges.errors) {
+            found = found || (line.starts_with(c.start) && line.ends_with("warning: RADX: " + said.front().message));
+        }
+        EXPECT_TRUE(found) << said.front().message << "\n" << allLines(ranges.errors);
     }
-    EXPECT_TRUE(ironFound) << ironSaid.front().message << "\n" << allLines(ranges.errors);
 }
 
 TEST(ScanRefusalTest, aBrokenFieldFileRefusesTheConfigurationsThatNameIt)
