@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "input/scratchDirectory.h"
+#include "kesp/input/fieldFile.h"
 #include "kesp/input/inputReader.h"
 #include "kesp/input/particleNames.h"
 #include "kesp/support/runError.h"
@@ -150,6 +152,27 @@ TEST(SettingsCheckTest, everyComponentOfAMixedFieldIsChecked)
     }
     EXPECT_EQ(starts, (std::vector<std::string>{"component 2: 12C", "component 3: proton",
                                                 "component 4: particle", "component 4: 12Ca"}));
+}
+
+// A field file's energy above the model's range draws the words of the
+// same component in code; its particle is held to its name in code only.
+TEST(SettingsCheckTest, aMixedFieldInCodeDrawsTheFieldFilesWords)
+{
+    const ScratchDirectory scratch;
+    const std::string file = scratch.write("field.txt", "two\n2\np 10 1\np 5000 1\n");
+    InputDiagnostics fromFile{"run.inp"};
+    RadiationField read;
+    ASSERT_EQ(loadFieldFile(file, read, defaultMassConstants, &fromFile), FieldFileOutcome::mixedField);
+    ASSERT_EQ(fromFile.list().size(), 1U);
+    RunSettings settings =
+        settingsWith([](RunSettings& s) { s.field = mixedField({{"p", 10.0, 1.0}, {"p", 5000.0, 1.0}}); });
+    const std::vector<Diagnostic> fromCode = checkSettings(settings);
+    ASSERT_EQ(fromCode.size(), 1U);
+    EXPECT_EQ(fromCode[0].message, fromFile.list()[0].message);
+    EXPECT_EQ(fromCode[0].block, "RADX:");
+    // The field as the file gave it gets the same words from the check.
+    settings.field = read;
+    EXPECT_EQ(withoutPlaces(checkSettings(settings)), withoutPlaces(fromCode));
 }
 
 // Diagnostics of code and of a file differ only in their place; the

@@ -77,3 +77,11 @@ def test_one_cell_is_a_result_warning_and_a_read_file_keeps_its_own_diagnostics(
     changed = kesp.Settings(cells=2)
     changed.dna_content_gbp = 6e9
     assert [b for _, b, _ in code_diagnostics(changed)] == ["CELL:"]
+
+
+def test_threads_beyond_the_limit_are_a_usage_error():
+    with pytest.raises(kesp.RunError) as refused:
+        kesp.run(kesp.Settings(cells=2, threads=10**6), progress=False)
+    assert refused.value.kind == "usage"
+    assert "threads = 1000000" in str(refused.value)
+    assert kesp.run(kesp.Settings(cells=2, threads=1000), progress=False).cells_simulated == 2
