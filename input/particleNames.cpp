@@ -6,9 +6,8 @@
 #include <optional>
 #include <string>
 
-#include "kesp/support/runError.h"
-
 #include "kesp/input/radiationField.h"
+#include "kesp/support/runError.h"
 #include "kesp/support/text.h"
 
 namespace kesp {
@@ -26,7 +25,6 @@ std::string lowerCase(std::string_view text)
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return lower;
 }
-
 
 std::string whyUnknown(const ParticleIdentity& identity, std::string_view name)
 {
