@@ -1,11 +1,13 @@
 #include "kesp/engine/engine.h"
 
+#include <algorithm>
 #include <limits>
 
 #include "kesp/engine/resultChecks.h"
 #include "kesp/engine/runState.h"
 #include "kesp/engine/simulationDrivers.h"
 #include "kesp/input/blockReaders.h"
+#include "kesp/input/settingsCheck.h"
 #include "kesp/physics/microdosimetry.h"
 #include "kesp/physics/particleSetup.h"
 #include "kesp/support/cpuAffinity.h"
@@ -36,6 +38,19 @@ void requireUsableComponents(const RunSettings& settings)
                     + renderNumber(component.kineticEnergy, "E5").text
                     + " MeV cannot be set up; give e, p or a nuclide such as 4He, and a kinetic energy > 0.");
         }
+    }
+}
+
+// Every component is held to the rule the particle section holds a single
+// particle to, before any physics is worked out: a kinetic energy whose
+// momentum is not finite stops the run, in a mixed field as alone.
+void requireFiniteComponentKinematics(const RunSettings& settings)
+{
+    const MassConstants& masses = massConstantsFor(settings.masses2006);
+    for (int i = 1; i <= settings.field.componentCount(); ++i) {
+        const FieldComponent& component = settings.field.component(i);
+        const DescribedParticle described = describeParticle(component.nameField(), component.kineticEnergy, masses);
+        checkParticleKinematics(described.particle, i, settings);
     }
 }
 
@@ -79,6 +94,26 @@ void requireValidSettings(const RunSettings& settings)
     }
 }
 
+// A thread count a caller can mean; a larger one is a mistake (the
+// threads would be started before the first cell).
+void requireThreadCount(const RunSettings& settings)
+{
+    if (settings.threads > maxThreads) {
+        stopRun(ErrorKind::usage, "The run settings ask for threads = " + std::to_string(settings.threads)
+                                      + "; at most " + std::to_string(maxThreads)
+                                      + " are allowed (0 takes the CPUs the process may use).");
+    }
+}
+
+// No more threads than there is work for: a run never has more cells, or a
+// mixed field more components, at once than these.
+unsigned threadsFor(const RunSettings& settings)
+{
+    const unsigned asked = settings.threads > 0 ? settings.threads : affinityCpuCount();
+    const auto work = static_cast<unsigned>(std::max(settings.cells, settings.field.componentCount()));
+    return std::max(1u, std::min(asked, work));
+}
+
 ComponentRow rowOf(const FieldComponent& component, const RunState& state)
 {
     const double pcr = state.yields.repairProbability;
@@ -101,14 +136,17 @@ SimulationRun::SimulationRun(RunSettings settings) : SimulationRun(std::move(set
 SimulationRun::SimulationRun(RunSettings settings, std::shared_ptr<const RadiationPhysics> physics)
     : settings_(std::move(settings)), physics_(std::move(physics))
 {
+    requireComponents(settings_);
+    requireThreadCount(settings_);
     requireValidSettings(settings_);
     requireUsableComponents(settings_);
+    requireFiniteComponentKinematics(settings_);
     if (physics_ && physics_->key() != radiationPhysicsKey(settings_)) {
         stopRun(ErrorKind::usage, "The physics given to this run was worked out for another radiation, set of mass "
                                   "constants or nucleus diameter; give a run only the physics of a run of the same.");
     }
     state_ = std::make_unique<RunState>(settings_);
-    state_->threads = settings_.threads > 0 ? settings_.threads : affinityCpuCount();
+    state_->threads = threadsFor(settings_);
 }
 
 // A run that was moved from has no state; using it is a caller's mistake

@@ -30,6 +30,13 @@ namespace kesp {
 
 struct RunState;
 
+/// The most threads a run takes (RunSettings::threads). A run starts no
+/// more threads than it has cells (or a mixed field components), whatever
+/// it is given; a count above this limit is refused with a RunError of
+/// kind usage, since a caller cannot mean it (the threads would all be
+/// started before the first cell).
+inline constexpr unsigned maxThreads = 1024;
+
 // One run, in the steps the program shows them: the set-up (on
 // construction), the particle or mixed-field physics, the simulation. Each
 // step does its work once and runs the ones before it that are still to do.
@@ -40,7 +47,9 @@ public:
     // DMSO models within their ranges, each component a particle that can
     // be set up with the run's mass constants; the field itself holds its
     // own invariants), seeds the generators and sets up the first component.
-    // Throws RunError of kind input for settings that break these.
+    // Throws RunError of kind input for settings that break these, and of
+    // kind usage for settings whose field was moved from (no components)
+    // or that ask for more than maxThreads threads.
     explicit SimulationRun(RunSettings settings);
     // The same, taking the physics of its radiation from another run of the
     // same radiation, mass constants and nucleus diameter (see

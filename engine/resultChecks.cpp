@@ -42,22 +42,38 @@ std::string cellOrigin(const RunSettings& settings)
     return "CELL: NDIA=" + formatValue(settings.nucleusDiameter);
 }
 
-}  // namespace
-
-void checkParticlePhysics(const ParticlePhysics& physics, const RunSettings& settings)
+// The quantities of the particle section that follow from the particle
+// and its kinetic energy alone.
+void requireFiniteKinematics(const ParticleState& p, const std::string& origin)
 {
-    const ParticleState& p = physics.particle;
     const double perNucleon = p.Z == -1 ? p.massU : static_cast<double>(p.A);
     const double pc = std::sqrt(p.T * p.T + 2.0 * p.T * p.restEnergy);
-    const std::string particle = particleOrigin(settings.field.component(1), settings);
     requireFinite({{"kinetic energy per nucleon", p.T / perNucleon},
                    {"validity limit of the effective-charge model per nucleon", p.tLimit / perNucleon},
                    {"momentum p*c", pc},
                    {"de Broglie wavelength", 1.24 / pc},
                    {"Lorentz factor", p.gamma},
                    {"effective charge", std::sqrt(p.beta2 * p.zeb)},
-                   {"(Zeff/beta)^2", p.zeb},
-                   {"CSDA range", physics.csdaRange},
+                   {"(Zeff/beta)^2", p.zeb}},
+                  origin);
+}
+
+}  // namespace
+
+void checkParticleKinematics(const ParticleState& particle, int position, const RunSettings& settings)
+{
+    const std::string origin = particleOrigin(settings.field.component(position), settings);
+    requireFiniteKinematics(particle, settings.field.singleParticle()
+                                          ? origin
+                                          : "component " + std::to_string(position) + ", " + origin);
+}
+
+void checkParticlePhysics(const ParticlePhysics& physics, const RunSettings& settings)
+{
+    const ParticleState& p = physics.particle;
+    const std::string particle = particleOrigin(settings.field.component(1), settings);
+    requireFiniteKinematics(p, particle);
+    requireFinite({{"CSDA range", physics.csdaRange},
                    {"total stopping power", p.sTotal},
                    {"electronic share of the stopping power", 100.0 * p.sElectronic / p.sTotal},
                    {"radiative or nuclear share of the stopping power",

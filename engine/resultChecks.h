@@ -13,6 +13,11 @@ namespace kesp {
 // What the particle and dosimetry sections show of a single particle.
 void checkParticlePhysics(const ParticlePhysics& physics, const RunSettings& settings);
 
+// The kinematics of a particle as set up (component `position`, from 1):
+// a single particle and every component of a mixed field are held to the
+// same rule, so an energy whose momentum is not finite stops either.
+void checkParticleKinematics(const ParticleState& particle, int position, const RunSettings& settings);
+
 // A row of the mixed-field tables (component `position`, from 1).
 void checkComponentRow(const ComponentRow& row, int position, const RunSettings& settings);
 

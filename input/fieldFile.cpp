@@ -387,7 +387,7 @@ FieldFileOutcome loadFieldFile(std::string_view fileName, RadiationField& field,
     for (const Record& record : records) {
         entries.push_back(ComponentEntry{record.name, record.kineticEnergy, record.weight});
     }
-    field = RadiationField(entries, name);
+    field = RadiationField(entries, name, ParticleNames::asRead);
     return count >= 2 ? FieldFileOutcome::mixedField : FieldFileOutcome::singleComponent;
 }
 

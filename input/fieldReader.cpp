@@ -203,7 +203,7 @@ void readSingleParticle(const std::vector<ItemCandidate>& items, RadiationField&
             context.warn(std::move(*why));
         }
     }
-    field = RadiationField(first.name, first.kineticEnergy);
+    field = RadiationField(first.name, first.kineticEnergy, ParticleNames::asRead);
 }
 
 // What the run uses in place of the field files that did not load.

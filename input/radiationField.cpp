@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "kesp/input/particleNames.h"
 #include "kesp/support/numberFormat.h"
 #include "kesp/support/runError.h"
 #include "kesp/support/text.h"
@@ -10,12 +11,25 @@ namespace kesp {
 
 namespace {
 
-std::string checkedName(std::string_view name, int position)
+// The text the input reader ends an unknown single particle's message
+// with; a mixed field has no fallback.
+constexpr std::string_view singleFallback = "using the 1 MeV electron";
+
+// `count` is the number of components of the field: the position is named
+// only in a field of several.
+std::string checkedName(std::string_view name, int position, int count, ParticleNames names)
 {
     if (trimmedLength(name) > particleNameLength) {
         stopRun(ErrorKind::input, "Component " + std::to_string(position)
                                       + " of the radiation field: the particle name \"" + std::string(trimmed(name))
                                       + "\" is longer than " + std::to_string(particleNameLength) + " characters.");
+    }
+    if (names == ParticleNames::named) {
+        if (count == 1) {
+            requireNamedParticle(name, singleFallback);
+        } else {
+            requireNamedParticle(name, {}, "component " + std::to_string(position) + ": ");
+        }
     }
     return std::string(trimmed(name));
 }
@@ -52,12 +66,13 @@ std::string FieldComponent::nameField() const
 
 RadiationField::RadiationField() : RadiationField("e", 1.0) {}
 
-RadiationField::RadiationField(std::string_view particle, double kineticEnergy)
-    : components_{FieldComponent{checkedName(particle, 1), kineticEnergy, 1.0, 1.0}}
+RadiationField::RadiationField(std::string_view particle, double kineticEnergy, ParticleNames names)
+    : components_{FieldComponent{checkedName(particle, 1, 1, names), kineticEnergy, 1.0, 1.0}}
 {
 }
 
-RadiationField::RadiationField(const std::vector<ComponentEntry>& components, std::string fileName)
+RadiationField::RadiationField(const std::vector<ComponentEntry>& components, std::string fileName,
+                               ParticleNames names)
     : fileName_(std::move(fileName))
 {
     const std::size_t count = components.size();
@@ -73,15 +88,17 @@ RadiationField::RadiationField(const std::vector<ComponentEntry>& components, st
         const double weight = entry.weight * scale;
         cumulative += weight;
         components_.push_back(
-            FieldComponent{checkedName(entry.name, static_cast<int>(i) + 1), entry.kineticEnergy, weight, cumulative});
+            FieldComponent{checkedName(entry.name, static_cast<int>(i) + 1, static_cast<int>(count), names),
+                           entry.kineticEnergy, weight, cumulative});
     }
 }
 
-RadiationField RadiationField::withParticle(int position, std::string_view particle, double kineticEnergy) const
+RadiationField RadiationField::withParticle(int position, std::string_view particle, double kineticEnergy,
+                                            ParticleNames names) const
 {
     RadiationField field = *this;
     FieldComponent& component = field.components_.at(static_cast<std::size_t>(position - 1));
-    component.name = checkedName(particle, position);
+    component.name = checkedName(particle, position, componentCount(), names);
     component.kineticEnergy = kineticEnergy;
     return field;
 }

@@ -26,6 +26,15 @@ struct FieldComponent {
     bool operator==(const FieldComponent&) const = default;
 };
 
+/// How a field takes its particle names. `named`, for settings made in
+/// code: a name the run would simulate as another particle than it says
+/// is refused with a RunError of kind input (see requireNamedParticle in
+/// input/particleNames.h: "Pb" would be the proton, "Eu" the electron).
+/// `asRead`: as the input reader takes names from a file, which keeps
+/// reading them as it always did and says in its diagnostics what it
+/// made of them.
+enum class ParticleNames { named, asRead };
+
 // A component as a caller gives it: weights need not add up to 1.
 struct ComponentEntry {
     std::string_view name;
@@ -43,15 +52,19 @@ public:
     // A 1 MeV electron.
     RadiationField();
     // One particle type at a kinetic energy in MeV; throws RunError for a
-    // name that is too long.
-    RadiationField(std::string_view particle, double kineticEnergy);
+    // name that is too long, or (`named`) that names another particle than
+    // the run would simulate.
+    RadiationField(std::string_view particle, double kineticEnergy, ParticleNames names = ParticleNames::named);
     // A field of these components in this order, its weights normalised;
     // `fileName` names the field file it came from (empty if none). Throws
     // RunError for no components or more than maxFieldComponents, a name
     // that is too long, a weight that is negative or not finite, or weights
-    // whose sum is not positive or cannot be normalised.
-    explicit RadiationField(const std::vector<ComponentEntry>& components, std::string fileName = {});
+    // whose sum is not positive or cannot be normalised, and (`named`) for a
+    // name that names another particle than the run would simulate.
+    explicit RadiationField(const std::vector<ComponentEntry>& components, std::string fileName = {},
+                            ParticleNames names = ParticleNames::named);
 
+    // 0 only for a field that was moved from, which no run takes.
     int componentCount() const { return static_cast<int>(components_.size()); }
     // One particle type; two or more components make a mixed-field run.
     bool singleParticle() const { return componentCount() == 1; }
@@ -64,8 +77,9 @@ public:
     const std::vector<FieldComponent>& components() const { return components_; }
     // The same field with the particle of one component (counted from 1)
     // replaced; the weights stay as they are. Throws RunError for a name
-    // that is too long.
-    RadiationField withParticle(int position, std::string_view particle, double kineticEnergy) const;
+    // that is too long or (`named`) names another particle than it would be.
+    RadiationField withParticle(int position, std::string_view particle, double kineticEnergy,
+                                ParticleNames names = ParticleNames::named) const;
     // The field file the components came from; empty if none.
     const std::string& fileName() const { return fileName_; }
 

@@ -48,7 +48,9 @@ struct RunSettings {
     RadiationField field;                     // the particle type or mixed field (RADX:)
     // Threads for the cells and a mixed field's component physics; 0: the
     // CPUs of the process's affinity mask. The results are the same on any
-    // number; a caller that runs several runs at once gives 1.
+    // number; a caller that runs several runs at once gives 1. A run takes no
+    // more threads than it has cells (or components), and refuses more than
+    // maxThreads (engine/engine.h).
     unsigned threads = 0;
 
     bool operator==(const RunSettings&) const = default;

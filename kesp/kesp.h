@@ -28,6 +28,7 @@
 #include "kesp/input/radiationField.h"     // RadiationField, singleParticleField, mixedField
 #include "kesp/input/runSettings.h"        // RunSettings
 #include "kesp/input/runSwitches.h"        // RunSwitches, applySwitchWord
+#include "kesp/input/settingsCheck.h"      // checkSettings
 #include "kesp/report/runRequest.h"        // RunRequest, RunOutcome, runRequest
 #include "kesp/support/runError.h"         // RunError, ErrorKind
 #include "kesp/support/stopFlag.h"         // StopFlag

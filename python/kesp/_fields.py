@@ -32,6 +32,12 @@ def particle(name: str, kinetic_energy_mev: float | None = None, *,
     multiplied by the particle's mass number; ``masses_2006`` picks the older
     mass constants for that). ``energy_mev`` and ``energy_mev_per_u`` are the
     old names of the two, deprecated.
+
+    Raises ``kesp.InputError`` for a name the run would simulate as another
+    particle than it says, with the words of the input file's warning:
+    unknown names, names without a mass number other than "e", "e-" and "p"
+    ("Pb" would be the proton, "Eu" and "E" the electron, "P" could be
+    phosphorus), element letters that are ignored ("12Cxx").
     """
     if energy_mev is not None:
         kinetic_energy_mev = _old_argument("energy_mev", energy_mev, kinetic_energy_mev)
@@ -74,7 +80,8 @@ def mixed_field(components: Components) -> Field:
     ``components`` is a sequence of (particle, energy in MeV, weight) or a
     DataFrame with the columns ``particle``, ``kinetic_energy_mev`` and ``weight``. A
     weight is the component's share of the absorbed dose; weights are
-    normalised to a sum of 1.
+    normalised to a sum of 1. A particle name is held to what it says, as
+    in ``particle`` (the message names the component: "component 2: ...").
     """
     return Field(_rows(components, ("particle", "kinetic_energy_mev", "weight")))
 

@@ -13,6 +13,8 @@
 #include "kesp/engine/engine.h"
 #include "kesp/input/fieldFile.h"
 #include "kesp/input/inputReader.h"
+#include "kesp/input/particleNames.h"
+#include "kesp/input/settingsCheck.h"
 #include "kesp/input/runSwitches.h"
 #include "kesp/physics/particleIdentification.h"
 #include "kesp/physics/particleSpelling.h"
@@ -80,6 +82,7 @@ std::pair<RadiationField, std::vector<Diagnostic>> readFieldFile(const std::file
 // The mass number of a particle as the input file names it; 0 for the electron.
 int massNumber(const std::string& name, bool masses2006)
 {
+    requireNamedParticle(name, "using the 1 MeV electron");
     const FieldComponent component{name};
     const ParticleIdentity identity = identifyParticle(component.nameField(), massConstantsFor(masses2006));
     if (identity.status != particleIdentified) {
@@ -231,6 +234,13 @@ void bindDiagnostics(py::module_& module)
         .def("__repr__", [](const Diagnostic& d) { return messageText("<Diagnostic " + formatDiagnostic(d) + ">"); });
 }
 
+// Settings read from a file keep the reader's diagnostics; those made in
+// code get the same checks, with no file and no line.
+std::vector<Diagnostic> diagnosticsOf(const PythonSettings& settings)
+{
+    return settings.inputFile ? settings.diagnostics : checkSettings(settings.run);
+}
+
 constexpr const char* settingsDoc = R"(Everything that defines one run, as the input file's blocks give it.
 
 field: the radiation (kesp.particle, kesp.mixed_field ...; a 1 MeV electron by default)
@@ -317,7 +327,9 @@ void bindSettingsClass(py::module_& module)
         .def_property_readonly(
             "input_file", [](const PythonSettings& s) { return fileNameText(s.inputFile); },
             "the input file read, or None (also once the settings are changed in code)")
-        .def_readonly("diagnostics", &PythonSettings::diagnostics, "what the reader said of the input")
+        .def_property_readonly("diagnostics", &diagnosticsOf,
+                               "what the reader said of the input file, or for settings made in code what an "
+                               "input file of the same values would draw")
         .def_readonly("switches", &PythonSettings::switches,
                       "the switch words applied in reading (none once the settings are changed in code)")
         .def_readwrite("input_sha256", &PythonSettings::inputSha256,

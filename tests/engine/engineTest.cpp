@@ -9,6 +9,7 @@
 #include <fstream>
 #include <latch>
 #include <limits>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -192,7 +193,8 @@ TEST(EngineTest, aFailedRunThrowsAndTheProcessGoesOn)
     }
 
     RunSettings unknown;
-    unknown.field = mixedField({{"p", 10.0, 1.0}, {"Xx", 5.0, 1.0}});
+    // (Code gets no such field from mixedField; a field taken as a file gives it can hold one.)
+    unknown.field = RadiationField({{"p", 10.0, 1.0}, {"Xx", 5.0, 1.0}}, "", ParticleNames::asRead);
     EXPECT_THROW(SimulationRun{unknown}, RunError);
     // What the reader never gives, code might.
     RunSettings noDna;
@@ -251,6 +253,79 @@ TEST(EngineTest, aRunMovedFromThrowsWhenUsed)
     SimulationRun third(settings);
     third = std::move(second);
     EXPECT_THROW(second.seed(), RunError);  // NOLINT(bugprone-use-after-move)
+}
+
+// The kind of the RunError a run of these settings throws; none: nothing thrown.
+std::optional<ErrorKind> refusalOf(const RunSettings& settings, std::string* message = nullptr)
+{
+    try {
+        NoProgress quiet;
+        static_cast<void>(simulate(settings, quiet));
+    } catch (const RunError& error) {
+        if (message != nullptr) {
+            *message = error.what();
+        }
+        return error.kind();
+    }
+    return std::nullopt;
+}
+
+// A field or settings moved from have no components: a caller's mistake,
+// refused before anything reaches the physics.
+TEST(EngineTest, settingsOrAFieldMovedFromAreAUsageError)
+{
+    RunSettings settings;
+    settings.cells = 2;
+    RunSettings taken = std::move(settings);
+    EXPECT_EQ(refusalOf(settings), ErrorKind::usage);  // NOLINT(bugprone-use-after-move): the point of the test
+    RunSettings fieldTaken = taken;
+    RadiationField field = std::move(fieldTaken.field);
+    std::string message;
+    EXPECT_EQ(refusalOf(fieldTaken, &message), ErrorKind::usage);
+    EXPECT_NE(message.find("has no components"), std::string::npos) << message;
+    EXPECT_THROW(SimulationRun{fieldTaken}, RunError);
+    EXPECT_EQ(refusalOf(taken), std::nullopt);
+}
+
+// A thread count no caller means is refused naming it and the limit; one
+// above the run's cells changes nothing.
+TEST(EngineTest, threadsAreBoundedByTheLimitAndTheWork)
+{
+    RunSettings settings;
+    settings.cells = 2;
+    settings.field = singleParticleField("p", 10.0);
+    NoProgress quiet;
+    settings.threads = 1;
+    const RunResults one = simulate(settings, quiet);
+    for (const unsigned threads : {maxThreads + 1, std::numeric_limits<unsigned>::max()}) {
+        settings.threads = threads;
+        std::string message;
+        EXPECT_EQ(refusalOf(settings, &message), ErrorKind::usage) << threads;
+        EXPECT_NE(message.find("threads = " + std::to_string(threads)), std::string::npos) << message;
+        EXPECT_NE(message.find("at most " + std::to_string(maxThreads)), std::string::npos) << message;
+    }
+    settings.threads = maxThreads;
+    const RunResults many = simulate(settings, quiet);
+    EXPECT_EQ(many.tally, one.tally);
+    EXPECT_EQ(many.cellsSimulated, 2);
+}
+
+// The rule that refuses a single particle at an energy whose momentum is
+// not finite holds for every component of a mixed field.
+TEST(EngineTest, aComponentIsRefusedAtTheEnergiesASingleParticleIs)
+{
+    std::string single;
+    RunSettings settings;
+    settings.cells = 2;
+    settings.field = singleParticleField("p", 1e300);
+    EXPECT_EQ(refusalOf(settings, &single), ErrorKind::nonFiniteResult);
+    std::string mixed;
+    settings.field = mixedField({{"p", 10.0, 1.0}, {"p", 1e300, 1.0}});
+    EXPECT_EQ(refusalOf(settings, &mixed), ErrorKind::nonFiniteResult);
+    EXPECT_EQ(mixed, "The momentum p*c is not a finite number (Inf) for component 2, RADX: PAR=p KE=1e+300; no "
+                     "report is written.");
+    EXPECT_EQ(single, "The momentum p*c is not a finite number (Inf) for RADX: PAR=p KE=1e+300; no report is "
+                      "written.");
 }
 
 TEST(EngineTest, mixedFieldErrorKeepsTheRowsBeforeTheFailingComponent)

@@ -52,7 +52,8 @@ TEST(RunStateTest, startsWithTheFirstComponentAndItsYields)
 TEST(RunStateTest, particleIsSetUpAlongTheRangeTableTheRunHolds)
 {
     RunSettings settings;
-    settings.field = mixedField({{"4He", 8.0, 1.0}, {"p", 2.0, 1.0}, {"xx", 1.0, 1.0}});
+    // A field as a file gives it: code cannot name the unknown "xx".
+    settings.field = RadiationField({{"4He", 8.0, 1.0}, {"p", 2.0, 1.0}, {"xx", 1.0, 1.0}}, "", ParticleNames::asRead);
     RunState state(settings);
     buildOwnRangeTable(state);
     const RangeTable alphaTable = computeRangeTable(kindOf(state.particle));

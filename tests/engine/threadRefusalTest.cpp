@@ -129,6 +129,24 @@ TEST(ThreadRefusalTest, aRunStartsItsWorkersOnceForAllItsBatches)
     }
 }
 
+// A run never starts more threads than it has cells (or a mixed field
+// components) to give them: a thousand asked for a 2-cell run start one
+// worker beside the caller's thread.
+TEST(ThreadRefusalTest, aRunStartsNoMoreThreadsThanItHasCells)
+{
+    RunSettings settings;
+    settings.cells = 2;
+    settings.threads = 1000;
+    const int before = threadsStarted.load();
+    NoProgress quiet;
+    EXPECT_EQ(simulate(settings, quiet).cellsSimulated, 2);
+    EXPECT_EQ(threadsStarted.load() - before, 1);
+    settings.field = mixedField({{"p", 10.0, 0.6}, {"e", 1.0, 0.4}});
+    const int beforeMixed = threadsStarted.load();
+    EXPECT_EQ(simulate(settings, quiet).cellsSimulated, 2);
+    EXPECT_LE(threadsStarted.load() - beforeMixed, 2);  // a worker for the components, one for the cells
+}
+
 TEST(ThreadRefusalTest, sharedOutTasksAreAllDoneWithTheThreadsTheSystemGives)
 {
     for (const int started : {0, 1}) {

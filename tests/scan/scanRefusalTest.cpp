@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "kesp/input/settingsCheck.h"
+#include "kesp/support/runError.h"
 #include "scan/scanHarness.h"
 
 namespace {
@@ -142,6 +144,66 @@ TEST(ScanRefusalTest, configurationsWithWarningsAreAllListedUnlessLenient)
     // /strict among the switches asks for the refusal whatever the command line says.
     writeText(dir / "strict.yaml", std::string(warnedScan) + "switches: [/STRICT]\n");
     EXPECT_EQ(runScan(dir, {"--lenient", "strict.yaml"}).exitStatus, 2);
+}
+
+// The value of a configuration draws the words the library's check of the
+// same settings made in code gives: one check for every front end.
+TEST(ScanRefusalTest, configurationsAreRefusedInTheWordsOfTheSettingsCheck)
+{
+    const fs::path dir = makeRunDirectory("kespScanSettingsCheck");
+    writeText(dir / "scan.yaml", "cells: 2\nvary:\n  PAR: [Pb, Po, Eu, p]\n  KE: [10, 5000]\n");
+    const RunResult names = runScan(dir, {"scan.yaml"});
+    EXPECT_EQ(names.exitStatus, 2);
+    const auto refusedWith = [](const char* name, double kineticEnergy) {
+        try {
+            static_cast<void>(singleParticleField(name, kineticEnergy));
+        } catch (const RunError& error) {
+            return std::string(error.what());
+        }
+        RunSettings settings;
+        settings.cells = 2;
+        settings.field = singleParticleField(name, kineticEnergy);
+        const std::vector<Diagnostic> diagnostics = checkSettings(settings);
+        return diagnostics.empty() ? std::string() : diagnostics.front().message;
+    };
+    const struct {
+        int configuration;
+        const char* name;
+        double kineticEnergy;
+    } expected[] = {{1, "Pb", 10.0}, {3, "Po", 10.0}, {5, "Eu", 10.0}, {8, "p", 5000.0}};
+    for (const auto& c : expected) {
+        const std::string message = refusedWith(c.name, c.kineticEnergy);
+        ASSERT_FALSE(message.empty()) << c.name;
+        const std::string start = "  configuration " + std::to_string(c.configuration) + " (";
+        bool found = false;
+        for (const std::string& line : names.errors) {
+            found = found || (line.starts_with(start) && line.ends_with("warning: RADX: " + message));
+        }
+        EXPECT_TRUE(found) << message << "\n" << allLines(names.errors);
+    }
+    EXPECT_FALSE(hasLineStartingWith(names.errors, "  configuration 7 ("));
+
+    writeText(dir / "ranges.yaml", "cells: 2\nvary:\n  PAR: [56Fe, 12C]\n  MEV/A: [0.5, 1]\n");
+    const RunResult ranges = runScan(dir, {"ranges.yaml"});
+    EXPECT_EQ(ranges.exitStatus, 2);
+    const struct {
+        const char* start;
+        const char* name;
+        double kineticEnergy;
+    } belowLimit[] = {{"  configuration 1 (PAR=56Fe MEV/A=0.5): ranges-001.inp:", "56Fe", 28.0},
+                      {"  configuration 4 (PAR=12C MEV/A=1): ranges-004.inp:", "12C", 12.0}};
+    for (const auto& c : belowLimit) {
+        RunSettings settings;
+        settings.cells = 2;
+        settings.field = singleParticleField(c.name, c.kineticEnergy);
+        const std::vector<Diagnostic> said = checkSettings(settings);
+        ASSERT_EQ(said.size(), 1U) << c.name;
+        bool found = false;
+        for (const std::string& line : ranges.errors) {
+            found = found || (line.starts_with(c.start) && line.ends_with("warning: RADX: " + said.front().message));
+        }
+        EXPECT_TRUE(found) << said.front().message << "\n" << allLines(ranges.errors);
+    }
 }
 
 TEST(ScanRefusalTest, aBrokenFieldFileRefusesTheConfigurationsThatNameIt)
