@@ -88,7 +88,7 @@ ComponentRow rowOf(const FieldComponent& component, const RunState& state)
     row.name = component.nameField();
     row.weight = component.weight;
     row.kineticEnergy = particle.T;
-    row.energyPerNucleon = particle.A >= 1 ? particle.T / particle.A : 0.0;
+    row.energyPerNucleon = kineticEnergyPerNucleon(particle);
     row.zeb = particle.zeb;
     row.hrf = f * f;
     return row;

@@ -16,6 +16,7 @@ ComponentRow fieldAverage(const std::vector<ComponentRow>& rows)
         a.hrf += w * row.hrf;
         a.physics.sElectronic += w * p.sElectronic;
         a.physics.sRadiative += w * p.sRadiative;
+        a.physics.sNuclear += w * p.sNuclear;
         a.physics.sTotal += w * p.sTotal;
         a.physics.dpuf += w * p.dpuf;
         a.physics.yf += w * p.yf;

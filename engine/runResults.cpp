@@ -15,8 +15,7 @@ ComponentResult componentResult(const ComponentRow& row, std::int32_t cells)
     q.kineticEnergyPerNucleonMeV = row.energyPerNucleon;
     q.letKeVPerUm = p.sTotal;
     q.electronicStoppingKeVPerUm = p.sElectronic;
-    // The tables' nuclear share: what is neither electronic nor radiative.
-    q.nuclearStoppingKeVPerUm = p.sTotal - p.sElectronic - p.sRadiative;
+    q.nuclearStoppingKeVPerUm = p.sNuclear;
     q.radiativeStoppingKeVPerUm = p.sRadiative;
     q.csdaRangeCm = p.rangeCsda;
     q.zeffOverBetaSquared = row.zeb;
@@ -48,7 +47,7 @@ ParticleQuantities RunResults::particleQuantities() const
     const ParticleState& p = particle.particle;
     ParticleQuantities q;
     q.kineticEnergyMeV = p.T;
-    q.kineticEnergyPerNucleonMeV = p.Z == -1 ? p.T / p.massU : p.T / p.A;
+    q.kineticEnergyPerNucleonMeV = kineticEnergyPerNucleon(p);
     q.letKeVPerUm = p.sTotal;
     q.electronicStoppingKeVPerUm = p.sElectronic;
     q.nuclearStoppingKeVPerUm = p.sNuclear;

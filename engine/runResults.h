@@ -29,7 +29,7 @@ struct ComponentRow {
     std::string name;               // 5-character particle name
     double weight = 0.0;            // normalised
     double kineticEnergy = 0.0;     // MeV
-    double energyPerNucleon = 0.0;  // MeV/A, 0 for the electron
+    double energyPerNucleon = 0.0;  // MeV/A; the electron's per u (kineticEnergyPerNucleon)
     double zeb = 0.0;               // (Zeff/beta)^2
     double hrf = 0.0;               // hypoxia reduction factor for DSB induction
     ComponentPhysics physics;
@@ -68,11 +68,11 @@ struct RunResults {
     double percent(ComplexityClass complexityClass) const;
 
     // Single particle: its physics. The electron's energy per nucleon is
-    // per u of its mass, as the report prints it.
+    // per u of its mass, as the report prints it (kineticEnergyPerNucleon).
     ParticleQuantities particleQuantities() const;
     // Mixed field: components 1..N in order, each with the cells simulated
-    // of it (an ion's energy per nucleon is per mass number, the
-    // electron's 0, as the tables print them).
+    // of it; a component's physics is what a single run of its particle
+    // gives.
     std::vector<ComponentResult> componentResults() const;
     // Mixed field: the average row of its tables, with all its cells.
     ComponentResult fieldAverageResult() const;

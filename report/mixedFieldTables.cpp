@@ -38,7 +38,7 @@ struct FullTableSums {
         energyPerNucleon += w * row.energyPerNucleon;
         zeb += w * row.zeb;
         electronic += w * p.sElectronic;
-        nuclear += w * (p.sTotal - p.sElectronic - p.sRadiative);
+        nuclear += w * p.sNuclear;
         radiative += w * p.sRadiative;
         total += w * p.sTotal;
         range += w * p.rangeCsda;

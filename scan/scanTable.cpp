@@ -41,7 +41,7 @@ std::string optionalText(std::optional<double> value)
 void addSingleParticle(const RunSettings& settings, const RunResults& results, std::vector<std::string>& fields)
 {
     const ParticleState& p = results.particle.particle;
-    const double perNucleon = p.Z == -1 ? p.T / p.massU : p.T / p.A;
+    const double perNucleon = kineticEnergyPerNucleon(p);
     for (const std::string& text :
          {settings.field.component(1).name, wholeText(p.Z), wholeText(p.A),
           shortestText(p.T), shortestText(perNucleon), shortestText(p.sTotal), shortestText(p.sElectronic),
