@@ -1,9 +1,12 @@
 #include "kesp/engine/fieldAverage.h"
 
+#include "kesp/support/contract.h"
+
 namespace kesp {
 
 ComponentRow fieldAverage(const std::vector<ComponentRow>& rows)
 {
+    KESP_EXPECTS(!rows.empty(), "a field's average row needs its components' rows");
     ComponentRow a;
     a.name = "Avg";
     for (const ComponentRow& row : rows) {

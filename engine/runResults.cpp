@@ -1,6 +1,7 @@
 #include "kesp/engine/runResults.h"
 
 #include "kesp/engine/fieldAverage.h"
+#include "kesp/support/contract.h"
 #include "kesp/support/text.h"
 
 namespace kesp {
@@ -44,6 +45,7 @@ double RunResults::percent(ComplexityClass complexityClass) const
 
 ParticleQuantities RunResults::particleQuantities() const
 {
+    KESP_EXPECTS(singleParticle, "particleQuantities() is a single particle's; a mixed field has componentResults()");
     const ParticleState& p = particle.particle;
     ParticleQuantities q;
     q.kineticEnergyMeV = p.T;
@@ -73,6 +75,8 @@ std::vector<ComponentResult> RunResults::componentResults() const
 
 ComponentResult RunResults::fieldAverageResult() const
 {
+    KESP_EXPECTS(!singleParticle && !components.empty(),
+                 "fieldAverageResult() is a mixed field's; a single particle has particleQuantities()");
     return componentResult(fieldAverage(components), cellsSimulated);
 }
 

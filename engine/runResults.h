@@ -67,14 +67,15 @@ struct RunResults {
     // TABLE 1.
     double percent(ComplexityClass complexityClass) const;
 
-    // Single particle: its physics. The electron's energy per nucleon is
+    // Single particle (a contract check): its physics. The electron's energy per nucleon is
     // per u of its mass, as the report prints it (kineticEnergyPerNucleon).
     ParticleQuantities particleQuantities() const;
     // Mixed field: components 1..N in order, each with the cells simulated
     // of it; a component's physics is what a single run of its particle
     // gives.
     std::vector<ComponentResult> componentResults() const;
-    // Mixed field: the average row of its tables, with all its cells.
+    // Mixed field (a contract check): the average row of its tables, with
+    // all its cells.
     ComponentResult fieldAverageResult() const;
 };
 
