@@ -80,13 +80,15 @@ RadiationField::RadiationField(const std::vector<ComponentEntry>& components, st
 
 const FieldComponent& RadiationField::component(int position) const
 {
-    KESP_EXPECTS(position >= 1 && position <= componentCount(), "a component's position counts from 1 to componentCount()");
+    KESP_EXPECTS(position >= 1 && position <= componentCount(),
+                 "a component's position counts from 1 to componentCount()");
     return components_[static_cast<std::size_t>(position - 1)];
 }
 
 RadiationField RadiationField::withParticle(int position, std::string_view particle, double kineticEnergy) const
 {
-    KESP_EXPECTS(position >= 1 && position <= componentCount(), "a component's position counts from 1 to componentCount()");
+    KESP_EXPECTS(position >= 1 && position <= componentCount(),
+                 "a component's position counts from 1 to componentCount()");
     RadiationField field = *this;
     FieldComponent& component = field.components_.at(static_cast<std::size_t>(position - 1));
     component.name = checkedName(particle, position);

@@ -60,7 +60,8 @@ TEST(ContractDeathTest, callsOutsideThePublicContractsStopWithThePlace)
          "namedResults.cpp"},
         {"entry of no category",
          [&] {
-             static_cast<void>(single.entry(ClusterTable::lengthBp, ClusterRow::all(), static_cast<ClusterCategory>(0)));
+             const auto none = static_cast<ClusterCategory>(0);
+             static_cast<void>(single.entry(ClusterTable::lengthBp, ClusterRow::all(), none));
          },
          "namedResults.cpp"},
         {"percent of no class", [&] { static_cast<void>(single.percent(static_cast<ComplexityClass>(12))); },
