@@ -32,18 +32,19 @@ std::size_t tablePosition(ClusterTable table)
     return static_cast<std::size_t>(table) - 2;
 }
 
-// Whether a value cast to an enumeration is one of its enumerators.
-bool named(ClusterCategory category)
+// Whether a value cast to an enumeration is one of its enumerators (for the
+// contract checks, which optimised builds leave out).
+[[maybe_unused]] bool named(ClusterCategory category)
 {
     return category >= ClusterCategory::dsb && category <= ClusterCategory::all;
 }
 
-bool named(ComplexityClass complexityClass)
+[[maybe_unused]] bool named(ComplexityClass complexityClass)
 {
     return complexityClass >= ComplexityClass::bd && complexityClass <= ComplexityClass::dsbComplexWithBaseDamage;
 }
 
-bool named(ClusterTable table)
+[[maybe_unused]] bool named(ClusterTable table)
 {
     return table >= ClusterTable::clustersPerCellPerGy && table <= ClusterTable::clustersPerCellPerGyPerTrack;
 }
