@@ -124,6 +124,7 @@ ComponentRow rowOf(const FieldComponent& component, const RunState& state)
     row.weight = component.weight;
     row.kineticEnergy = particle.T;
     row.energyPerNucleon = particle.A >= 1 ? particle.T / particle.A : 0.0;
+    row.kineticEnergyPerNucleonMeV = kineticEnergyPerNucleon(particle);
     row.zeffOverBetaSquared = particle.zeb;
     row.dsbHypoxiaReductionFactor = f * f;
     return row;

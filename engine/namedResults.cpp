@@ -1,5 +1,7 @@
 #include "kesp/engine/namedResults.h"
 
+#include "kesp/support/contract.h"
+
 namespace kesp {
 
 namespace {
@@ -28,6 +30,23 @@ std::size_t position(Enum value)
 std::size_t tablePosition(ClusterTable table)
 {
     return static_cast<std::size_t>(table) - 2;
+}
+
+// Whether a value cast to an enumeration is one of its enumerators (for the
+// contract checks, which optimised builds leave out).
+[[maybe_unused]] bool named(ClusterCategory category)
+{
+    return category >= ClusterCategory::dsb && category <= ClusterCategory::all;
+}
+
+[[maybe_unused]] bool named(ComplexityClass complexityClass)
+{
+    return complexityClass >= ComplexityClass::bd && complexityClass <= ComplexityClass::dsbComplexWithBaseDamage;
+}
+
+[[maybe_unused]] bool named(ClusterTable table)
+{
+    return table >= ClusterTable::clustersPerCellPerGy && table <= ClusterTable::clustersPerCellPerGyPerTrack;
 }
 
 }  // namespace
@@ -65,6 +84,8 @@ std::string_view unit(ClusterTable table)
 std::optional<Estimate> tableEntry(const ClusterStatistics& statistics, ClusterTable table, ClusterRow row,
                                    ClusterCategory category, std::int32_t cells)
 {
+    KESP_EXPECTS(named(table), "the table is one of TABLES 2 to 6 (ClusterTable)");
+    KESP_EXPECTS(named(category), "the category is one of ClusterCategory's");
     if (row.index() == 0) {
         return std::nullopt;
     }
@@ -101,6 +122,7 @@ std::optional<ClusterYield> clusterYield(const ClusterStatistics& statistics, Cl
 
 double complexityPercent(const ClusterStatistics& statistics, ComplexityClass complexityClass)
 {
+    KESP_EXPECTS(named(complexityClass), "the class is one of ComplexityClass's");
     return statistics.classPercent.at(static_cast<std::size_t>(complexityClass));
 }
 

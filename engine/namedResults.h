@@ -100,7 +100,9 @@ struct ClusterYield {
 };
 
 // An entry of TABLES 2 to 6 of a run of `cells` cells; empty where the
-// report prints "---" (no cell had such a cluster) and for no row.
+// report prints "---" (no cell had such a cluster) and for no row. The
+// table and the category must be enumerators (a contract check), as must
+// the class of complexityPercent.
 std::optional<Estimate> tableEntry(const ClusterStatistics& statistics, ClusterTable table, ClusterRow row,
                                    ClusterCategory category, std::int32_t cells);
 

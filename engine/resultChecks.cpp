@@ -48,7 +48,7 @@ void requireFiniteKinematics(const ParticleState& p, const std::string& origin)
 {
     const double perNucleon = p.Z == -1 ? p.massU : static_cast<double>(p.A);
     const double pc = std::sqrt(p.T * p.T + 2.0 * p.T * p.restEnergy);
-    requireFinite({{"kinetic energy per nucleon", p.T / perNucleon},
+    requireFinite({{"kinetic energy per nucleon", kineticEnergyPerNucleon(p)},
                    {"validity limit of the effective-charge model per nucleon", p.tLimit / perNucleon},
                    {"momentum p*c", pc},
                    {"de Broglie wavelength", 1.24 / pc},

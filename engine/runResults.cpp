@@ -2,6 +2,7 @@
 
 #include "kesp/engine/fieldAverage.h"
 #include "kesp/physics/particleSpelling.h"
+#include "kesp/support/contract.h"
 #include "kesp/support/text.h"
 
 namespace kesp {
@@ -13,11 +14,10 @@ ComponentResult componentResult(const ComponentRow& row, std::int32_t cells)
     const ComponentPhysics& p = row.physics;
     ParticleQuantities q;
     q.kineticEnergyMeV = row.kineticEnergy;
-    q.kineticEnergyPerNucleonMeV = row.energyPerNucleon;
+    q.kineticEnergyPerNucleonMeV = row.kineticEnergyPerNucleonMeV;
     q.letKeVPerUm = p.sTotal;
     q.electronicStoppingKeVPerUm = p.sElectronic;
-    // The tables' nuclear share: what is neither electronic nor radiative.
-    q.nuclearStoppingKeVPerUm = p.sTotal - p.sElectronic - p.sRadiative;
+    q.nuclearStoppingKeVPerUm = p.sNuclear;
     q.radiativeStoppingKeVPerUm = p.sRadiative;
     q.csdaRangeCm = p.rangeCsda;
     q.zeffOverBetaSquared = row.zeffOverBetaSquared;
@@ -47,10 +47,11 @@ double RunResults::percent(ComplexityClass complexityClass) const
 
 ParticleQuantities RunResults::particleQuantities() const
 {
+    KESP_EXPECTS(singleParticle, "particleQuantities() is a single particle's; a mixed field has componentResults()");
     const ParticleState& p = particle.particle;
     ParticleQuantities q;
     q.kineticEnergyMeV = p.T;
-    q.kineticEnergyPerNucleonMeV = p.Z == -1 ? p.T / p.massU : p.T / p.A;
+    q.kineticEnergyPerNucleonMeV = kineticEnergyPerNucleon(p);
     q.letKeVPerUm = p.sTotal;
     q.electronicStoppingKeVPerUm = p.sElectronic;
     q.nuclearStoppingKeVPerUm = p.sNuclear;
@@ -76,6 +77,8 @@ std::vector<ComponentResult> RunResults::componentResults() const
 
 ComponentResult RunResults::fieldAverageResult() const
 {
+    KESP_EXPECTS(!singleParticle && !components.empty(),
+                 "fieldAverageResult() is a mixed field's; a single particle has particleQuantities()");
     return componentResult(fieldAverage(components), cellsSimulated);
 }
 

@@ -31,7 +31,8 @@ struct ComponentRow {
     std::string name;               // 5-character particle name
     double weight = 0.0;            // normalised
     double kineticEnergy = 0.0;     // MeV
-    double energyPerNucleon = 0.0;  // MeV/A, 0 for the electron
+    double energyPerNucleon = 0.0;  // MeV/A, 0 for the electron: the tables' column
+    double kineticEnergyPerNucleonMeV = 0.0;  // the results' MeV/A, the electron's per u (kineticEnergyPerNucleon)
     double zeffOverBetaSquared = 0.0;        // (Zeff/beta)^2
     double dsbHypoxiaReductionFactor = 0.0;  // HRF for DSB induction, [1/(1-pcr)]^2
     ComponentPhysics physics;
@@ -69,14 +70,15 @@ struct RunResults {
     // TABLE 1.
     double percent(ComplexityClass complexityClass) const;
 
-    // Single particle: its physics. The electron's energy per nucleon is
-    // per u of its mass, as the report prints it.
+    // Single particle (a contract check): its physics. The electron's energy per nucleon is
+    // per u of its mass, as the report prints it (kineticEnergyPerNucleon).
     ParticleQuantities particleQuantities() const;
     // Mixed field: components 1..N in order, each with the cells simulated
-    // of it (an ion's energy per nucleon is per mass number, the
-    // electron's 0, as the tables print them).
+    // of it; a component's physics is what a single run of its particle
+    // gives.
     std::vector<ComponentResult> componentResults() const;
-    // Mixed field: the average row of its tables, with all its cells.
+    // Mixed field (a contract check): the average row of its tables, with
+    // all its cells.
     ComponentResult fieldAverageResult() const;
 };
 

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "kesp/input/particleNames.h"
+#include "kesp/support/contract.h"
 #include "kesp/support/numberFormat.h"
 #include "kesp/support/runError.h"
 #include "kesp/support/text.h"
@@ -93,9 +94,18 @@ RadiationField::RadiationField(const std::vector<ComponentEntry>& components, st
     }
 }
 
+const FieldComponent& RadiationField::component(int position) const
+{
+    KESP_EXPECTS(position >= 1 && position <= componentCount(),
+                 "a component's position counts from 1 to componentCount()");
+    return components_[static_cast<std::size_t>(position - 1)];
+}
+
 RadiationField RadiationField::withParticle(int position, std::string_view particle, double kineticEnergy,
                                             ParticleNames names) const
 {
+    KESP_EXPECTS(position >= 1 && position <= componentCount(),
+                 "a component's position counts from 1 to componentCount()");
     RadiationField field = *this;
     FieldComponent& component = field.components_.at(static_cast<std::size_t>(position - 1));
     component.name = checkedName(particle, position, componentCount(), names);

@@ -69,13 +69,11 @@ public:
     // One particle type; two or more components make a mixed-field run.
     bool singleParticle() const { return componentCount() == 1; }
     // The component at a position counted from 1, as the report numbers
-    // them.
-    const FieldComponent& component(int position) const
-    {
-        return components_[static_cast<std::size_t>(position - 1)];
-    }
+    // them; 1 <= position <= componentCount() (a contract check).
+    const FieldComponent& component(int position) const;
     const std::vector<FieldComponent>& components() const { return components_; }
-    // The same field with the particle of one component (counted from 1)
+    // The same field with the particle of one component (counted from 1,
+    // 1 <= position <= componentCount())
     // replaced; the weights stay as they are. Throws RunError for a name
     // that is too long or (`named`) names another particle than it would be.
     RadiationField withParticle(int position, std::string_view particle, double kineticEnergy,

@@ -17,6 +17,7 @@ void work(const ParticleKind& particle, double d, RangeTableCache& tables, Worke
         const StoppingAndMicrodosimetry result = stoppingAndMicrodosimetry(particle, *c.table, d);
         c.physics.sElectronic = result.sElectronic;
         c.physics.sRadiative = result.sRadiative;
+        c.physics.sNuclear = result.sNuclear;
         c.physics.sTotal = result.sTotal;
         c.physics.dpuf = result.dpuf;
         c.physics.yf = result.yf;

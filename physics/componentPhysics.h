@@ -14,7 +14,8 @@ namespace kesp {
 
 struct ComponentPhysics {
     double sElectronic = 0.0;  // keV/um
-    double sRadiative = 0.0;   // keV/um
+    double sRadiative = 0.0;   // keV/um; 0 for ions
+    double sNuclear = 0.0;     // keV/um; 0 for the electron
     double sTotal = 0.0;       // keV/um
     double dpuf = 0.0;         // nGy cm^2
     double yf = 0.0;           // keV/um

@@ -29,4 +29,13 @@ struct ParticleState {
     bool operator==(const ParticleState&) const = default;
 };
 
+/// Kinetic energy per nucleon, MeV: per mass number for an ion. The electron
+/// has no nucleon; its energy is given per u of its rest mass instead (the
+/// report's "MeV/u" line), which like an ion's MeV/A goes with its speed.
+/// The one definition for single particles and mixed-field components alike.
+inline double kineticEnergyPerNucleon(const ParticleState& particle)
+{
+    return particle.Z == -1 ? particle.T / particle.massU : particle.T / particle.A;
+}
+
 }  // namespace kesp

@@ -41,7 +41,7 @@ std::string optionalText(std::optional<double> value)
 void addSingleParticle(const RunSettings& settings, const RunResults& results, std::vector<std::string>& fields)
 {
     const ParticleState& p = results.particle.particle;
-    const double perNucleon = p.Z == -1 ? p.T / p.massU : p.T / p.A;
+    const double perNucleon = kineticEnergyPerNucleon(p);
     for (const std::string& text :
          {settings.field.component(1).name, wholeText(p.Z), wholeText(p.A),
           shortestText(p.T), shortestText(perNucleon), shortestText(p.sTotal), shortestText(p.sElectronic),
@@ -62,7 +62,7 @@ void addMixedField(const RunResults& results, std::vector<std::string>& fields)
     const ComponentRow a = fieldAverage(results.components);
     for (const std::string& text :
          {std::string("field"), std::string(), std::string(), shortestText(a.kineticEnergy),
-          shortestText(a.energyPerNucleon), shortestText(a.physics.sTotal), shortestText(a.physics.sElectronic),
+          shortestText(a.kineticEnergyPerNucleonMeV), shortestText(a.physics.sTotal), shortestText(a.physics.sElectronic),
           shortestText(a.physics.rangeCsda), shortestText(a.zeffOverBetaSquared), shortestText(a.physics.yf),
           shortestText(a.physics.zf), shortestText(a.physics.dpuf)}) {
         fields.push_back(text);

@@ -56,7 +56,7 @@ std::vector<Expected> oneByOne(const std::vector<ParticleKind>& kinds)
     for (const ParticleKind& kind : kinds) {
         const RangeTable table = computeRangeTable(kind);
         const StoppingAndMicrodosimetry s = stoppingAndMicrodosimetry(kind, table, nucleusDiameter);
-        expected.push_back(Expected{ComponentPhysics{s.sElectronic, s.sRadiative, s.sTotal, s.dpuf, s.yf,
+        expected.push_back(Expected{ComponentPhysics{s.sElectronic, s.sRadiative, s.sNuclear, s.sTotal, s.dpuf, s.yf,
                                                      s.zf, csdaRange(kind, kind.T)},
                                     table});
     }
@@ -74,6 +74,7 @@ void expectSame(const std::vector<WorkedComponent>& worked, const std::vector<Ex
         const ComponentPhysics& y = expected[i].physics;
         EXPECT_EQ(x.sElectronic, y.sElectronic);
         EXPECT_EQ(x.sRadiative, y.sRadiative);
+        EXPECT_EQ(x.sNuclear, y.sNuclear);
         EXPECT_EQ(x.sTotal, y.sTotal);
         EXPECT_EQ(x.dpuf, y.dpuf);
         EXPECT_EQ(x.yf, y.yf);

@@ -1,0 +1,106 @@
+# The installed library as an outside project meets it, one step per test
+# (cmake -DSTEP=<step> ... -P installedLibraryTest.cmake):
+#   install      install the component kespLibrary of BUILD_DIR alone into a
+#                fresh PREFIX
+#   headers      every installed header includes installed headers only, and
+#                exactly the headers that kesp/kesp.h and
+#                kesp/report/jsonDocument.h reach are installed
+#   findPackage  build and run OUTSIDE_SOURCE against PREFIX with find_package
+#   pkgConfig    build and run it with the flags of kesp.pc alone
+# Variables: BUILD_DIR, PREFIX, OUTSIDE_SOURCE, WORK_DIR, CXX_COMPILER,
+# LINK_FLAGS (the sanitizers' when KESP is built with them), PKG_CONFIG.
+cmake_minimum_required(VERSION 3.25)
+
+function(run)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "failed (${status}): ${ARGN}\n${out}\n${err}")
+  endif()
+  set(output "${out}" PARENT_SCOPE)
+endfunction()
+
+# The program's output must show a run and the project's own headers.
+function(expect_outside_output text)
+  foreach(expected "ENGINE WITH 6 GEARS, 80 columns" "DSB per cell per Gy: " "JSON document of ")
+    string(FIND "${text}" "${expected}" at)
+    if(at EQUAL -1)
+      message(FATAL_ERROR "the outside project's output lacks \"${expected}\":\n${text}")
+    endif()
+  endforeach()
+endfunction()
+
+# The headers reached from `roots` through their "kesp/..." includes, as
+# paths below the include folder.
+function(reached_headers include roots result)
+  set(reached)
+  set(pending ${roots})
+  while(pending)
+    list(POP_FRONT pending header)
+    if(header IN_LIST reached)
+      continue()
+    endif()
+    list(APPEND reached ${header})
+    if(EXISTS ${include}/${header})
+      file(STRINGS ${include}/${header} lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+      foreach(line IN LISTS lines)
+        string(REGEX REPLACE "^[^\"]*\"([^\"]+)\".*$" "\\1" included "${line}")
+        list(APPEND pending ${included})
+      endforeach()
+    endif()
+  endwhile()
+  list(SORT reached)
+  set(${result} ${reached} PARENT_SCOPE)
+endfunction()
+
+if(STEP STREQUAL install)
+  file(REMOVE_RECURSE ${PREFIX})
+  run(${CMAKE_COMMAND} --install ${BUILD_DIR} --component kespLibrary --prefix ${PREFIX})
+elseif(STEP STREQUAL headers)
+  set(include ${PREFIX}/include)
+  file(GLOB_RECURSE installed RELATIVE ${include} ${include}/*)
+  list(SORT installed)
+  reached_headers(${include} "kesp/kesp.h;kesp/report/jsonDocument.h" reached)
+  set(faults)
+  foreach(header IN LISTS installed)
+    file(STRINGS ${include}/${header} lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+    foreach(line IN LISTS lines)
+      string(REGEX REPLACE "^[^\"]*\"([^\"]+)\".*$" "\\1" included "${line}")
+      if(NOT included MATCHES "^kesp/")
+        list(APPEND faults "${header} includes \"${included}\", which is not reached as \"kesp/...\"")
+      elseif(NOT EXISTS ${include}/${included})
+        list(APPEND faults "${header} includes \"${included}\", which is not installed (add it to KESP_PUBLIC_HEADERS)")
+      endif()
+    endforeach()
+    if(NOT header IN_LIST reached)
+      list(APPEND faults "${header} is installed but no public header includes it")
+    endif()
+  endforeach()
+  if(faults)
+    list(JOIN faults "\n  " text)
+    message(FATAL_ERROR "The installed headers:\n  ${text}")
+  endif()
+  list(LENGTH installed count)
+  message(STATUS "${count} installed headers, all public and complete")
+elseif(STEP STREQUAL findPackage)
+  set(build ${WORK_DIR}/findPackage)
+  file(REMOVE_RECURSE ${build})
+  run(${CMAKE_COMMAND} -S ${OUTSIDE_SOURCE} -B ${build} -DCMAKE_PREFIX_PATH=${PREFIX}
+      -DCMAKE_CXX_COMPILER=${CXX_COMPILER} "-DCMAKE_EXE_LINKER_FLAGS=${LINK_FLAGS}")
+  run(${CMAKE_COMMAND} --build ${build})
+  run(${build}/outsideProject)
+  expect_outside_output("${output}")
+elseif(STEP STREQUAL pkgConfig)
+  set(build ${WORK_DIR}/pkgConfig)
+  file(REMOVE_RECURSE ${build})
+  file(MAKE_DIRECTORY ${build})
+  set(ENV{PKG_CONFIG_PATH} ${PREFIX}/lib/pkgconfig)
+  run(${PKG_CONFIG} --cflags --libs kesp)
+  separate_arguments(flags UNIX_COMMAND "${output}")
+  separate_arguments(linkFlags UNIX_COMMAND "${LINK_FLAGS}")
+  run(${CXX_COMPILER} -o ${build}/outsideProject -I${OUTSIDE_SOURCE} ${OUTSIDE_SOURCE}/main.cpp
+      ${OUTSIDE_SOURCE}/engine/engine.cpp ${OUTSIDE_SOURCE}/support/text.cpp ${flags} ${linkFlags})
+  run(${build}/outsideProject)
+  expect_outside_output("${output}")
+else()
+  message(FATAL_ERROR "unknown STEP \"${STEP}\"")
+endif()
