@@ -11,7 +11,6 @@
 #include "kesp/input/fieldFile.h"
 #include "kesp/input/particleNames.h"
 #include "kesp/input/plausibleRanges.h"
-#include "kesp/physics/particleSpelling.h"
 #include "kesp/support/lineReader.h"
 #include "kesp/support/text.h"
 
@@ -133,11 +132,18 @@ LoadedFieldFile loadNamedFieldFiles(const std::vector<ItemCandidate>& items, Rad
     return loaded;
 }
 
-// The particle name of "PAR=": cut to 5 characters, in canonical case
-// (4HE becomes 4He, 12c 12C), as every output shows it.
+// The particle name of "PAR=": cut to 5 characters, its last character in
+// lower case (4HE becomes 4He).
 std::string particleName(std::string_view value)
 {
-    return canonicalParticleName(makeField(trimmed(value), particleNameLength));
+    std::string name = makeField(trimmed(value), particleNameLength);
+    const std::size_t length = trimmedLength(name);
+    if (length > 0) {
+        std::string last = name.substr(length - 1, 1);
+        toLower(last, 1);
+        name[length - 1] = last[0];
+    }
+    return name;
 }
 
 // The value of an item as written (its case kept).

@@ -43,19 +43,19 @@ TEST_F(FieldReaderTest, singleParticleFromTheBlockLine)
         {"", BlockStatus::absent, "e", 1.0},
         {"SIMCON: NOCS=3\n", BlockStatus::absent, "e", 1.0},
         {"RADX: PAR=p KE=10 ! single particle\n", BlockStatus::read, "p", 10.0},
-        {"radx: par=4he ke=40\n", BlockStatus::read, "4He", 40.0},  // 4HE, the symbol in canonical case
+        {"radx: par=4he ke=40\n", BlockStatus::read, "4He", 40.0},  // 4HE, then its last letter lowered
         {"  R ADX : PAR=p KE=10\n", BlockStatus::read, "p", 10.0},  // blanks inside the key are squeezed
         {"Beam: RADX: PAR=p KE=10\n", BlockStatus::absent, "e", 1.0},  // the key must begin the line
         {"RADX: PAR=p KE=10\nRADX: PAR=4He KE=40\n", BlockStatus::read, "p", 10.0},
         {"! RADX: PAR=p KE=10\nRADX: PAR=4He KE=40\n", BlockStatus::read, "4He", 40.0},  // "!" is not "RADX:"
-        {"RADX: PAR=12C MEV/A=10\n", BlockStatus::read, "12C", 120.0},  // 10 MeV/A x A = 12; the symbol keeps its case
-        {"RADX: MEV/A=10 PAR=12C\n", BlockStatus::read, "12C", 120.0},
-        {"RADX: PAR=12C KE=50 MEV/A=10\n", BlockStatus::read, "12C", 120.0},
-        {"RADX: PAR=12C KE=50 MEV/A=0\n", BlockStatus::read, "12C", 0.0},
-        {"RADX: PAR=12C MEV/A=0 KE=50\n", BlockStatus::read, "12C", 50.0},
+        {"RADX: PAR=12C MEV/A=10\n", BlockStatus::read, "12c", 120.0},  // 10 MeV/A x A = 12; 12C -> 12c
+        {"RADX: MEV/A=10 PAR=12C\n", BlockStatus::read, "12c", 120.0},
+        {"RADX: PAR=12C KE=50 MEV/A=10\n", BlockStatus::read, "12c", 120.0},
+        {"RADX: PAR=12C KE=50 MEV/A=0\n", BlockStatus::read, "12c", 0.0},
+        {"RADX: PAR=12C MEV/A=0 KE=50\n", BlockStatus::read, "12c", 50.0},
         {"RADX: MEV/A=10\n", BlockStatus::read, "e", 0.0},  // the electron's mass number is 0
         {"RADX: PAR=NE20 KE=5\n", BlockStatus::read, "NE20", 5.0},
-        {"RADX: PAR=Oxygen16\n", BlockStatus::read, "OXYGE", 1.0},  // cut to 5 characters, naming no element
+        {"RADX: PAR=Oxygen16\n", BlockStatus::read, "OXYGe", 1.0},  // cut to 5 characters
         {"RADX: PAR= KE=3\n", BlockStatus::read, "", 3.0},
         {"RADX: KE=abc MEV/A=NaN KE=Inf KE=1E999\n", BlockStatus::read, "e", 1.0},
         {"RADX: KE='7'\n", BlockStatus::read, "e", 7.0},
