@@ -14,9 +14,8 @@
 
 #include "kesp/engine/runResults.h"
 #include "kesp/input/runSettings.h"
-#include "scan/configuration.h"
-#include "scan/scanFile.h"
-#include "scan/tableRow.h"
+#include "kesp/report/scanConfiguration.h"
+#include "kesp/report/scanDefinition.h"
 
 namespace kesp {
 
@@ -28,12 +27,9 @@ enum class ScanMode {
 // The header: the varied items, `switches`, the particle, physics and
 // damage-model columns, then (when simulating) TABLE 2's "Total" row, the
 // yields per Gy and Gbp, TABLE 1, `cells`, `seed` and, with a reference,
-// `rbe_dsb` and `rbe_dsb_sem`.
-std::vector<std::string> tableColumns(const ScanFile& scan, ScanMode mode);
-
-// What each row of the table of the configurations (indices, in the
-// table's order) holds, to check rows taken up from a table on disk.
-RowLayout tableRowLayout(const ScanFile& scan, ScanMode mode, std::vector<std::size_t> configurations);
+// `rbe_dsb` and `rbe_dsb_sem`, and when the oxygen level varies `oer_dsb`
+// and `oer_dsb_sem`.
+std::vector<std::string> tableColumns(const ScanDefinition& scan, ScanMode mode);
 
 // A row without its RBE fields, and the DSB yield those are formed from.
 struct RowValues {
@@ -45,7 +41,7 @@ struct RowValues {
 // The row of a configuration: what it sets, the settings it ran with and
 // what the run gave (with ScanMode::physicsOnly only the physics and the
 // damage model of `results` are read).
-RowValues rowValues(const ScanFile& scan, const Configuration& configuration, const RunSettings& settings,
+RowValues rowValues(const ScanDefinition& scan, const Configuration& configuration, const RunSettings& settings,
                     const RunResults& results, ScanMode mode);
 
 // A finished row waiting for its place in the table: its fields as CSV
@@ -58,31 +54,16 @@ struct PendingRow {
 
 PendingRow pendingRowOf(const RowValues& row);
 
-// The row's line in the table, with its RBE fields when it has a reference.
-std::string tableLine(const PendingRow& row, const PendingRow* reference);
+/// The row's line in the table: its own fields, then `pairedFields` (the
+/// fields formed from other runs, see scanPairing.h), then the line end.
+std::string tableLine(const PendingRow& row, const std::vector<std::string>& pairedFields);
 
-// rbe_dsb and rbe_dsb_sem: the row's DSB yield over its reference's, with
-// the SEM propagated from both; empty fields where either yield is missing
-// or the reference's is 0, and an empty SEM where either SEM is missing.
-std::vector<std::string> rbeFields(const PendingRow& row, const PendingRow& reference);
+/// The number of fields at the end of a row that are formed from other runs
+/// (rbe_dsb, rbe_dsb_sem, oer_dsb, oer_dsb_sem): those a row lacks while it
+/// waits for those runs.
+std::size_t pairedFieldCount(const ScanDefinition& scan, ScanMode mode);
 
 // The fields as one CSV line (RFC 4180 quoting), with its line end.
 std::string csvLine(const std::vector<std::string>& fields);
-
-// What the table's first line, a comment, says: the program, the scan file,
-// the scan's fingerprint, its number of rows, which part of it the table
-// holds (a shard: part `shardIndex` of `shardCount`; 0 of 0 for the whole
-// scan) and its title.
-struct TableHeading {
-    std::string version;
-    std::string scanFileName;
-    std::uint64_t fingerprint = 0;
-    std::size_t rows = 0;
-    std::size_t shardIndex = 0;
-    std::size_t shardCount = 0;
-    std::string title;
-};
-
-std::string tableComment(const TableHeading& heading);
 
 }  // namespace kesp

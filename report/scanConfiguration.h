@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "scan/scanFile.h"
+#include "kesp/report/scanDefinition.h"
 
 namespace kesp {
 
@@ -18,18 +18,18 @@ struct Configuration {
 
 // Configuration `index` of the scan: the values of `vary` that combination
 // picks (the last item varying fastest) and the items of `fixed`.
-Configuration configurationAt(const ScanFile& scan, std::size_t index);
+Configuration configurationAt(const ScanDefinition& scan, std::size_t index);
 
 // Every configuration, in scan order.
-std::vector<Configuration> allConfigurations(const ScanFile& scan);
+std::vector<Configuration> allConfigurations(const ScanDefinition& scan);
 
 // The configuration's settings with its radiation (PAR, KE, MEV/A, FN)
 // replaced by the reference radiation of the scan.
-Configuration referenceFor(const ScanFile& scan, const Configuration& configuration);
+Configuration referenceFor(const ScanDefinition& scan, const Configuration& configuration);
 
 // "PAR=p MEV/A=10 PO2=21": the configuration's varied items (all its items
 // when nothing varies), to name it in messages.
-std::string describeConfiguration(const ScanFile& scan, const Configuration& configuration);
+std::string describeConfiguration(const ScanDefinition& scan, const Configuration& configuration);
 
 // The text of the configuration's input file: a first line of free text
 // (`heading`, which must hold no block key), then one line per block that
@@ -39,6 +39,6 @@ std::string inputText(const Configuration& configuration, const std::string& hea
                       const std::function<std::string(const ScanValue&)>& fieldFileText);
 
 // The switches as one text ("/nq /no2"); empty without switches.
-std::string switchText(const ScanFile& scan);
+std::string switchText(const ScanDefinition& scan);
 
 }  // namespace kesp

@@ -1,4 +1,4 @@
-#include "scan/scanText.h"
+#include "kesp/report/scanText.h"
 
 #include <array>
 #include <charconv>

@@ -4,7 +4,6 @@
 // input files that reproduce every row with kesp.
 
 #include <cstddef>
-#include <cstdint>
 #include <filesystem>
 #include <map>
 #include <string>
@@ -12,8 +11,8 @@
 
 #include "kesp/input/diagnostics.h"
 #include "kesp/input/runSettings.h"
-#include "scan/configuration.h"
-#include "scan/scanFile.h"
+#include "kesp/report/scanConfiguration.h"
+#include "kesp/report/scanDefinition.h"
 
 namespace kesp {
 
@@ -36,7 +35,7 @@ struct ScanRun {
 };
 
 struct ScanPlan {
-    ScanFile scan;
+    ScanDefinition scan;
     std::size_t configurations = 0;
     std::vector<Configuration> references;     // distinct reference runs, in the order rows first need them
     std::vector<std::size_t> referenceOfRow;   // per configuration, into references; empty without reference
@@ -52,7 +51,7 @@ struct ScanPlan {
 // scan's switches. Throws ScanRefused when the input of any run would draw
 // a warning (unless lenient and no /strict is among the switches) or cannot
 // be read at all, listing every such run.
-ScanPlan planScan(ScanFile scan, Leniency leniency);
+ScanPlan planScan(ScanDefinition scan, Leniency leniency);
 
 // The input file's text; the two namings differ only in the FN= item.
 std::string inputTextOf(const ScanPlan& plan, const ScanRun& run, FieldFileNaming naming);
@@ -64,24 +63,5 @@ std::string inputFileNameOf(const ScanPlan& plan, const ScanRun& run);
 // The run's settings: its input text read as kesp reads the input file,
 // with the scan's switches; the warnings go into `diagnostics` when given.
 RunSettings settingsOf(const ScanPlan& plan, const ScanRun& run, InputDiagnostics* diagnostics = nullptr);
-
-// Refuses (ScanRefused) a folder that --emit-inputs may not write into, so
-// that it never replaces a file it did not write: the folder must be
-// missing, empty, or hold nothing but regular files of the names it writes
-// for this scan, the input files among them headed as it heads them and the
-// field files' copies the same as the field files (an earlier --emit-inputs
-// of this scan).
-void checkEmitFolder(const ScanPlan& plan, const std::filesystem::path& folder);
-
-// Writes the input files of every row and reference into the folder (made
-// when missing), and copies of the field files they name; nothing else.
-// Returns the number of input files written; throws ScanRefused for a folder
-// that checkEmitFolder refuses, RunError when a file cannot be written.
-std::size_t emitInputs(const ScanPlan& plan, const std::filesystem::path& folder);
-
-// A 64-bit fingerprint of everything that decides the table's content: the
-// emitted input texts, the field files' contents, the switches and the
-// columns.
-std::uint64_t fingerprintOf(const ScanPlan& plan, const std::vector<std::string>& columns);
 
 }  // namespace kesp
