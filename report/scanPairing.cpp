@@ -1,6 +1,6 @@
 #include "kesp/report/scanPairing.h"
 
-#include <charconv>
+#include "kesp/support/numberReader.h"
 
 namespace kesp {
 
@@ -16,9 +16,7 @@ bool isOxygenItem(const ScanItem& item)
 std::optional<double> levelOf(const ScanValue& value)
 {
     double level = 0.0;
-    const char* end = value.text.data() + value.text.size();
-    const auto [ptr, error] = std::from_chars(value.text.data(), end, level);
-    return error == std::errc() && ptr == end ? std::optional<double>(level) : std::nullopt;
+    return readReal(value.text, level) == 0 ? std::optional<double>(level) : std::nullopt;
 }
 
 std::optional<YieldEstimate> dsbOf(const PendingRow* row)

@@ -41,10 +41,14 @@ export interface EngineFile {
 
 export interface WorkerJob {
   id: number;
-  kind: "check" | "run";
-  request: EngineRequest;
+  kind: "check" | "run" | "scan";
+  request: EngineRequest | ScanRequest;
   files: EngineFile[];
 }
+
+// A request of the engine's scans (web/engine/webScans.h), answered with a
+// JSON document of its own.
+export type ScanRequest = { call: "plan" | "run" | "table" } & Record<string, unknown>;
 
 export type WorkerReply =
   | { id: number; kind: "progress"; cells: number }

@@ -2,7 +2,7 @@
 // waits for a run. Stopping a run terminates its worker; a fresh one takes
 // its place for the next job.
 
-import type { EngineFile, EngineRequest, RunResponse, WorkerJob, WorkerReply } from "./engineTypes";
+import type { EngineFile, RunResponse, ScanRequest, WorkerJob, WorkerReply } from "./engineTypes";
 
 export class Cancelled extends Error {
   constructor() {
@@ -35,7 +35,7 @@ export class EngineWorker {
 
   submit(
     kind: WorkerJob["kind"],
-    request: EngineRequest,
+    request: WorkerJob["request"],
     files: EngineFile[],
     progress?: (cells: number) => void,
   ): Promise<RunResponse> {
@@ -46,6 +46,11 @@ export class EngineWorker {
       const job: WorkerJob = { id, kind, request, files };
       worker.postMessage(job);
     });
+  }
+
+  // A request of the engine's scans, answered with its own document.
+  scan<T>(request: ScanRequest, progress?: (cells: number) => void): Promise<T> {
+    return this.submit("scan", request, [], progress) as unknown as Promise<T>;
   }
 
   // Ends the worker at once, whatever it is doing; its jobs fail with Cancelled.
@@ -96,7 +101,7 @@ export class EngineWorker {
 
 interface PoolJob {
   kind: WorkerJob["kind"];
-  request: EngineRequest;
+  request: WorkerJob["request"];
   files: EngineFile[];
   resolve(response: RunResponse): void;
   reject(error: Error): void;
@@ -116,11 +121,16 @@ export class WorkerPool {
     return this.workers.length;
   }
 
-  submit(kind: WorkerJob["kind"], request: EngineRequest, files: EngineFile[]): Promise<RunResponse> {
+  submit(kind: WorkerJob["kind"], request: WorkerJob["request"], files: EngineFile[]): Promise<RunResponse> {
     return new Promise((resolve, reject) => {
       this.queue.push({ kind, request, files, resolve, reject });
       this.dispatch();
     });
+  }
+
+  // A request of the engine's scans on the first free worker.
+  scan<T>(request: ScanRequest): Promise<T> {
+    return this.submit("scan", request, []) as unknown as Promise<T>;
   }
 
   // Drops the waiting runs and ends the ones under way.
