@@ -172,6 +172,18 @@ test("a curve too large for the page is refused at once with the bound, and Canc
     assert.equal(await page.$eval("#curve-results", (section) => section.hidden), true);
     await page.close();
   }
+  // A curve within the bound: Cancel is live from the click on, while its runs are checked.
+  const { page } = await openPage(
+    shared.chromium.browser,
+    shared.server.url,
+    "?mode=curve&ions=p,4He,7Li,12C,14N,16O,20Ne,24Mg,28Si,40Ar&from=5&to=50&n=50&levels=21,0&cells=200",
+  );
+  await page.click("#run");
+  assert.equal(await page.$eval("#cancel", (button) => button.disabled), false);
+  await page.click("#cancel");
+  await page.waitForFunction(() => document.querySelector("#status").textContent.startsWith("Cancelled"), { timeout: 5000 });
+  assert.equal(await page.$eval("#run", (button) => button.disabled), false);
+  await page.close();
 });
 
 test("a double click on Run starts one curve, and its charts go when the next curve is drawn", async () => {
@@ -181,11 +193,11 @@ test("a double click on Run starts one curve, and its charts go when the next cu
     "?mode=curve&ions=p&from=5&to=50&n=2&levels=21,0&cells=20&seed=9",
   );
   const session = await page.createCDPSession();
-  // The listeners uPlot adds to the window, which only destroy() removes.
+  // The listener each chart adds to the window, which only its destroy() removes.
   const windowListeners = async () => {
     const { result } = await session.send("Runtime.evaluate", { expression: "window" });
     const { listeners } = await session.send("DOMDebugger.getEventListeners", { objectId: result.objectId });
-    return listeners.filter((l) => l.type === "resize" || l.type === "scroll").length;
+    return listeners.filter((l) => l.type === "dppxchange").length;
   };
   const statuses = [];
   await page.exposeFunction("noteStatus", (text) => statuses.push(text));
@@ -195,7 +207,12 @@ test("a double click on Run starts one curve, and its charts go when the next cu
       { childList: true, characterData: true, subtree: true },
     );
   });
-  await page.click("#run", { clickCount: 2 });
+  // Two clicks as fast as a double click can come.
+  await page.evaluate(() => {
+    const run = document.querySelector("#run");
+    run.click();
+    run.click();
+  });
   await page.waitForFunction(() => /^Done/.test(document.querySelector("#status").textContent), { timeout: 60000 });
   await new Promise((resolve) => setTimeout(resolve, 1000));
   assert.equal(statuses.filter((s) => s.startsWith("Done")).length, 1, statuses.join(" | "));
@@ -206,6 +223,8 @@ test("a double click on Run starts one curve, and its charts go when the next cu
     after.push(await windowListeners());
   }
   assert.equal(after[2], after[0], `window listeners after each curve: ${after}`);
+  // Three charts and uPlot's own.
+  assert.equal(after[0], 4, `window listeners after each curve: ${after}`);
   assert.equal(await page.$$eval(".chart[id^=curve-] .uplot", (charts) => charts.length), 3);
   await session.detach();
   await page.close();
