@@ -231,3 +231,31 @@ test("a double click on Run starts one curve, and its charts go when the next cu
   await session.detach();
   await page.close();
 });
+
+test("a curve of many runs redraws at most once a second, not after every run", async () => {
+  const { page } = await openPage(
+    shared.chromium.browser,
+    shared.server.url,
+    "?mode=curve&ions=p,4He&from=5&to=100&n=40&levels=21,0&cells=2&seed=8",
+  );
+  await page.evaluate(() => {
+    window.drawn = 0;
+    window.longest = 0;
+    new MutationObserver(() => ++window.drawn).observe(document.querySelector("#curve-dsb"), {
+      attributes: true,
+      attributeFilter: ["data-points"],
+    });
+    new PerformanceObserver((list) => {
+      for (const entry of list.getEntries()) window.longest = Math.max(window.longest, entry.duration);
+    }).observe({ type: "longtask" });
+  });
+  const start = Date.now();
+  assert.match(await runAndWait(page, 200000), /^Done: 162 runs/);
+  const seconds = (Date.now() - start) / 1000;
+  const { drawn, longest } = await page.evaluate(() => ({ drawn: window.drawn, longest: window.longest }));
+  // Once a second at most, and once more at the end.
+  assert.ok(drawn <= seconds + 2, `the charts were redrawn ${drawn} times in ${seconds} s`);
+  assert.ok(longest < 1000, `the page was busy for ${longest} ms at a time`);
+  assert.equal(await page.$eval("#curve-dsb", (chart) => chart.dataset.points), "160");
+  await page.close();
+});

@@ -54,7 +54,7 @@ let lastCurve: { csv: string } | null = null;
 // The charts of the curve on show, destroyed when the next one starts.
 let curveCharts: CurveCharts | null = null;
 // A curve's table is asked for at most this often while its runs go on.
-const curveRedrawMs = 300;
+const curveRedrawMs = 1000;
 
 // ----- the form and the page address -----
 
