@@ -21,13 +21,13 @@ enum class Leniency {
     lenient,  // such configurations run as kesp would run them (--lenient)
 };
 
-// How an input file names a field file.
+/// How an input file names a field file.
 enum class FieldFileNaming {
     forThisProcess,  // a path this process finds, whatever its working directory
     emitted,         // the copy next to the emitted input files
 };
 
-// One run of the scan: a configuration (a row of the table) or a reference.
+/// One run of the scan: a configuration (a row of the table) or a reference.
 struct ScanRun {
     Configuration configuration;
     bool reference = false;
@@ -47,21 +47,21 @@ struct ScanPlan {
     ScanRun referenceRun(std::size_t index) const;
 };
 
-// Works out the configurations and reads each as its input file, with the
-// scan's switches. Throws ScanRefused when the input of any run would draw
-// a warning (unless lenient and no /strict is among the switches) or cannot
-// be read at all, listing every such run.
+/// Works out the configurations and reads each as its input file, with the
+/// scan's switches. Throws ScanRefused when the input of any run would draw
+/// a warning (unless lenient and no /strict is among the switches) or cannot
+/// be read at all, listing every such run.
 ScanPlan planScan(ScanDefinition scan, Leniency leniency);
 
-// The input file's text; the two namings differ only in the FN= item.
+/// The input file's text; the two namings differ only in the FN= item.
 std::string inputTextOf(const ScanPlan& plan, const ScanRun& run, FieldFileNaming naming);
 
-// The name of the run's emitted input file ("rbe-003.inp",
-// "rbe-reference-1.inp").
+/// The name of the run's emitted input file ("rbe-003.inp",
+/// "rbe-reference-1.inp").
 std::string inputFileNameOf(const ScanPlan& plan, const ScanRun& run);
 
-// The run's settings: its input text read as kesp reads the input file,
-// with the scan's switches; the warnings go into `diagnostics` when given.
+/// The run's settings: its input text read as kesp reads the input file,
+/// with the scan's switches; the warnings go into `diagnostics` when given.
 RunSettings settingsOf(const ScanPlan& plan, const ScanRun& run, InputDiagnostics* diagnostics = nullptr);
 
 }  // namespace kesp

@@ -24,28 +24,30 @@ enum class ScanMode {
     physicsOnly,  // the physics and damage-model columns only (--physics-only)
 };
 
-// The header: the varied items, `switches`, the particle, physics and
-// damage-model columns, then (when simulating) TABLE 2's "Total" row, the
-// yields per Gy and Gbp, TABLE 1, `cells`, `seed` and, with a reference,
-// `rbe_dsb` and `rbe_dsb_sem`, and when the oxygen level varies `oer_dsb`
-// and `oer_dsb_sem`.
+/// The header: the varied items, `switches`, the particle, physics and
+/// damage-model columns, then (when simulating) TABLE 2's "Total" row, the
+/// yields per Gy and Gbp, TABLE 1, `cells`, `seed` and, with a reference,
+/// `rbe_dsb` and `rbe_dsb_sem`, and when the oxygen level varies `oer_dsb`
+/// and `oer_dsb_sem`.
 std::vector<std::string> tableColumns(const ScanDefinition& scan, ScanMode mode);
 
-// A row without its RBE fields, and the DSB yield those are formed from.
+/// A row without the fields formed from other runs (RBE, OER), and the DSB
+/// yield those are formed from.
 struct RowValues {
     std::vector<std::string> fields;
     std::optional<double> dsb;     // per cell per Gy
     std::optional<double> dsbSem;
 };
 
-// The row of a configuration: what it sets, the settings it ran with and
-// what the run gave (with ScanMode::physicsOnly only the physics and the
-// damage model of `results` are read).
+/// The row of a configuration: what it sets, the settings it ran with and
+/// what the run gave (with ScanMode::physicsOnly only the physics and the
+/// damage model of `results` are read).
 RowValues rowValues(const ScanDefinition& scan, const Configuration& configuration, const RunSettings& settings,
                     const RunResults& results, ScanMode mode);
 
-// A finished row waiting for its place in the table: its fields as CSV
-// text (without the RBE fields and the line end) and its DSB yield.
+/// A finished row waiting for its place in the table: its fields as CSV
+/// text (without the fields formed from other runs and the line end) and its
+/// DSB yield.
 struct PendingRow {
     std::string text;
     std::optional<double> dsb;
@@ -63,7 +65,7 @@ std::string tableLine(const PendingRow& row, const std::vector<std::string>& pai
 /// waits for those runs.
 std::size_t pairedFieldCount(const ScanDefinition& scan, ScanMode mode);
 
-// The fields as one CSV line (RFC 4180 quoting), with its line end.
+/// The fields as one CSV line (RFC 4180 quoting), with its line end.
 std::string csvLine(const std::vector<std::string>& fields);
 
 }  // namespace kesp
