@@ -307,7 +307,8 @@ def oer_points(scan: Scan) -> tuple[pd.DataFrame, list[str], XAxis, str, tuple[f
     the row at the highest level. Returns the points (indexed by that row),
     the curve keys, the x axis, the oxygen column and its two levels."""
     oxygen = oxygen_column(scan)
-    scan.require(("oer_dsb", "oer_dsb_sem"), likely_cause="a table written before kesp-scan gave the OER")
+    scan.require(("oer_dsb", "oer_dsb_sem"),
+                 likely_cause="a table written before kesp-scan gave the OER")
     levels = scan.numbers((oxygen,))[oxygen]
     high, low = levels.max(), levels.min()
     if high == low:

@@ -223,9 +223,11 @@ class RefusalTest(RefusalCase):
              ["dsb_vs_let: the table has no column dsb_sem\n",
               "rbe_vs_let: the table has no column rbe_dsb, rbe_dsb_sem",
               "oer_vs_let: the scan does not vary PO2 or MMHG"]),
-            ("noLet.csv", "PAR,PO2,switches,particle,dsb,dsb_sem,dsb_per_gy_gbp,oer_dsb,oer_dsb_sem\n"
-             "p,21,,p,53,1,8.9,,\n4He,0,,4He,20,1,3.3,,\n", ["dsb_vs_let: the table has no column let_kev_um",
-                                 "oer_vs_let: the table has no column let_kev_um"]),
+            ("noLet.csv",
+             "PAR,PO2,switches,particle,dsb,dsb_sem,dsb_per_gy_gbp,oer_dsb,oer_dsb_sem\n"
+             "p,21,,p,53,1,8.9,,\n4He,0,,4He,20,1,3.3,,\n",
+             ["dsb_vs_let: the table has no column let_kev_um",
+              "oer_vs_let: the table has no column let_kev_um"]),
         ]
         for name, content, expected in cases:
             with self.subTest(name):
@@ -317,7 +319,8 @@ def dsbRows(count, energies=1, particle="p", sem="0.7"):
 def oxygenTable(levels):
     """A table of one proton energy at the given PO2 texts, in that order."""
     lines = [f"p,10,{level},,p,4.5,{60 - i},1,," for i, level in enumerate(levels)]
-    return "PAR,KE,PO2,switches,particle,let_kev_um,dsb,dsb_sem,oer_dsb,oer_dsb_sem\n" + "\n".join(lines) + "\n"
+    return ("PAR,KE,PO2,switches,particle,let_kev_um,dsb,dsb_sem,oer_dsb,oer_dsb_sem\n"
+            + "\n".join(lines) + "\n")
 
 
 class DamagedValueTest(RefusalCase):

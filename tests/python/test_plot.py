@@ -269,9 +269,9 @@ def test_an_oxygen_scan_of_one_listed_particle_is_drawn_against_oxygen(tables, t
     (lambda t: pd.concat([t, t[["dsb"]]], axis=1), "the table has the column dsb twice"),
     (lambda t: pd.concat([t, t.iloc[:1]]).set_axis([0] * (len(t) + 1)),
      "the same configuration (PO2 21) twice"),
-    (lambda t: pd.DataFrame({"PAR": ["p", "4He", "12C"], "switches": "", "particle": ["p", "4He", "12C"],
-                             "let_kev_um": [4.5, 0.0, -1.0], "dsb": 1.0, "dsb_sem": 0.1,
-                             "dsb_per_gy_gbp": 0.2}),
+    (lambda t: pd.DataFrame({"PAR": ["p", "4He", "12C"], "switches": "",
+                             "particle": ["p", "4He", "12C"], "let_kev_um": [4.5, 0.0, -1.0],
+                             "dsb": 1.0, "dsb_sem": 0.1, "dsb_per_gy_gbp": 0.2}),
      "row 1, column let_kev_um: '0' is not a positive LET"),
 ])
 def test_tables_the_figures_cannot_use_get_a_clear_error(tables, change, message):
