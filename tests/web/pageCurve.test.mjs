@@ -253,8 +253,8 @@ test("a curve of many runs redraws at most once a second, not after every run", 
   assert.match(await runAndWait(page, 200000), /^Done: 162 runs/);
   const seconds = (Date.now() - start) / 1000;
   const { drawn, longest } = await page.evaluate(() => ({ drawn: window.drawn, longest: window.longest }));
-  // Once a second at most, and once more at the end.
-  assert.ok(drawn <= seconds + 2, `the charts were redrawn ${drawn} times in ${seconds} s`);
+  // Once a second at most, besides the empty chart at the start and the last rows at the end.
+  assert.ok(drawn <= seconds + 3, `the charts were redrawn ${drawn} times in ${seconds} s`);
   assert.ok(longest < 1000, `the page was busy for ${longest} ms at a time`);
   assert.equal(await page.$eval("#curve-dsb", (chart) => chart.dataset.points), "160");
   await page.close();

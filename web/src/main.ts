@@ -53,8 +53,10 @@ let lastRun: { input: string; report: string; json: string } | null = null;
 let lastCurve: { csv: string } | null = null;
 // The charts of the curve on show, destroyed when the next one starts.
 let curveCharts: CurveCharts | null = null;
-// A curve's table is asked for at most this often while its runs go on.
-const curveRedrawMs = 1000;
+// A curve's table is asked for at most once in this many ms per run of the
+// curve while its runs go on, and at most once a second: a small curve
+// grows visibly, a large one does not keep the page busy redrawing.
+const curveRedrawMsPerRun = 8;
 
 // ----- the form and the page address -----
 
@@ -299,6 +301,7 @@ async function runCurve(): Promise<void> {
   const heading = curveHeading(plan);
   // The table of the rows done so far, from the engine; at most one request
   // at a time, and one more when rows arrived meanwhile.
+  const redrawMs = Math.min(1000, Math.max(200, curveRedrawMsPerRun * planned.runs.length));
   const asked: { pending: Promise<void> | null; stale: boolean; last: number } = { pending: null, stale: false, last: 0 };
   const refresh = async (): Promise<void> => {
     asked.stale = false;
@@ -317,7 +320,7 @@ async function runCurve(): Promise<void> {
   };
   const redraw = (force = false): Promise<void> => {
     asked.stale = true;
-    if (!asked.pending && (force || Date.now() - asked.last >= curveRedrawMs)) {
+    if (!asked.pending && (force || Date.now() - asked.last >= redrawMs)) {
       asked.pending = refresh().finally(() => {
         asked.pending = null;
       });
