@@ -46,7 +46,7 @@ TEST(ScanRangeTest, aRangeThatCannotBeSpacedSaysWhy)
     const Case cases[] = {
         {{1, 2, 1, RangeSpacing::linear}, "points must be a whole number from 2 to 1000000, not 1"},
         {{1, 2, 2.5, RangeSpacing::linear}, "points must be a whole number from 2 to 1000000, not 2.5"},
-        {{1, 2, 2e6, RangeSpacing::linear}, "points must be a whole number from 2 to 1000000, not 2000000"},
+        {{1, 2, 2e6, RangeSpacing::linear}, "points must be a whole number from 2 to 1000000, not 2e+06"},
         {{0, 10, 3, RangeSpacing::log}, "a log range needs from and to above 0"},
         {{-1, 10, 3, RangeSpacing::linear}, ""},
     };
