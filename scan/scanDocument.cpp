@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "scan/scanFile.h"
-#include "scan/scanText.h"
+#include "kesp/report/scanText.h"
 
 namespace kesp {
 

@@ -12,7 +12,8 @@
 #include "kesp/input/radiationField.h"
 #include "kesp/physics/particleSpelling.h"
 #include "scan/scanDocument.h"
-#include "scan/scanText.h"
+#include "kesp/report/scanRange.h"
+#include "kesp/report/scanText.h"
 #include "kesp/support/numberReader.h"
 #include "kesp/support/text.h"
 
@@ -151,7 +152,7 @@ std::vector<ScanValue> rangeValues(const ScanItem& item, const YAML::Node& node,
         place.refuse("a range needs a number item; give a list of values");
     }
     std::optional<double> from, to, points;
-    bool logarithmic = false;
+    RangeSpacing spacing = RangeSpacing::linear;
     for (const auto& entry : node) {
         const std::string key = entry.first.Scalar();
         const Place at(scanFile, lineOf(entry.first), name);
@@ -159,11 +160,11 @@ std::vector<ScanValue> rangeValues(const ScanItem& item, const YAML::Node& node,
             const double number = numberOf(scalarText(entry.second, at), at);
             (key == "from" ? from : key == "to" ? to : points) = number;
         } else if (key == "spacing") {
-            const std::string spacing = scalarText(entry.second, at);
-            if (spacing != "linear" && spacing != "log") {
-                at.refuse("spacing " + quotedText(spacing) + " is neither linear nor log");
+            const std::string written = scalarText(entry.second, at);
+            if (written != "linear" && written != "log") {
+                at.refuse("spacing " + quotedText(written) + " is neither linear nor log");
             }
-            logarithmic = spacing == "log";
+            spacing = written == "log" ? RangeSpacing::log : RangeSpacing::linear;
         } else {
             at.refuse("a range holds from, to, points and spacing, not " + quotedText(key));
         }
@@ -174,22 +175,12 @@ std::vector<ScanValue> rangeValues(const ScanItem& item, const YAML::Node& node,
     if (!points) {
         place.refuse("a range needs points, the number of values (2 or more)");
     }
-    if (*points != std::floor(*points) || *points < 2.0 || *points > static_cast<double>(maxConfigurations)) {
-        place.refuse("points must be a whole number from 2 to " + std::to_string(maxConfigurations) + ", not "
-                     + shortestText(*points));
+    const ScanRange range{*from, *to, *points, spacing};
+    if (const std::string problem = rangeProblem(range); !problem.empty()) {
+        place.refuse(problem);
     }
-    if (logarithmic && !(*from > 0.0 && *to > 0.0)) {
-        place.refuse("a log range needs from and to above 0");
-    }
-    const auto count = static_cast<std::size_t>(*points);
     std::vector<ScanValue> values;
-    const double last = static_cast<double>(count - 1);
-    for (std::size_t i = 0; i < count; ++i) {
-        const double share = static_cast<double>(i) / last;
-        // Log spacing in decades, so that a range from 1 to 100 passes through 10 exactly.
-        double value = logarithmic ? std::pow(10.0, std::log10(*from) + share * (std::log10(*to) - std::log10(*from)))
-                                   : *from + share * (*to - *from);
-        value = i == 0 ? *from : i + 1 == count ? *to : value;
+    for (const double value : rangeValues(range)) {
         values.push_back({shortestText(value), lineOf(node), {}});
     }
     return values;
@@ -252,7 +243,7 @@ void requireMapping(const YAML::Node& node, const Place& place)
     }
 }
 
-void readVary(const YAML::Node& node, int keyLine, ScanFile& scan, ItemsSeen& seen)
+void readVary(const YAML::Node& node, int keyLine, ScanDefinition& scan, ItemsSeen& seen)
 {
     requireMapping(node, Place(scan.path, keyLine, "vary"));
     for (const auto& entry : node) {
@@ -301,7 +292,7 @@ struct WrittenSwitch {
     int line = 0;
 };
 
-void readSwitches(const YAML::Node& node, ScanFile& scan, std::vector<WrittenSwitch>& written)
+void readSwitches(const YAML::Node& node, ScanDefinition& scan, std::vector<WrittenSwitch>& written)
 {
     const Place place(scan.path, lineOf(node), "switches");
     if (node.IsNull()) {
@@ -342,7 +333,7 @@ SwitchedOff switchedOffBy(const std::string& text)
 
 // A scan that varies or fixes an item its switches make meaningless would
 // label its rows with values that changed nothing.
-void refuseSwitchedOffItems(const ScanFile& scan, const std::vector<WrittenSwitch>& switches)
+void refuseSwitchedOffItems(const ScanDefinition& scan, const std::vector<WrittenSwitch>& switches)
 {
     std::vector<std::pair<const ScanItem*, int>> items;
     for (const ScanAxis& axis : scan.vary) {
@@ -366,14 +357,14 @@ void refuseSwitchedOffItems(const ScanFile& scan, const std::vector<WrittenSwitc
 
 // `cells` and `seed` stand for NOCS and SEED.
 void readShorthand(const YAML::Node& node, int keyLine, std::string_view item, std::string_view written,
-                   ScanFile& scan, ItemsSeen& seen)
+                   ScanDefinition& scan, ItemsSeen& seen)
 {
     const ScanItem& known = *findScanItem(item);
     seen.add(known, keyLine, written);
     scan.fixed.push_back({&known, valueOf(known, node, scan.path, keyLine)});
 }
 
-void readReference(const YAML::Node& node, int keyLine, ScanFile& scan)
+void readReference(const YAML::Node& node, int keyLine, ScanDefinition& scan)
 {
     ItemsSeen seen(scan.path);
     scan.reference = readSettings(node, keyLine, scan.path, "reference", seen);
@@ -386,7 +377,7 @@ void readReference(const YAML::Node& node, int keyLine, ScanFile& scan)
     }
 }
 
-std::size_t countConfigurations(const ScanFile& scan)
+std::size_t countConfigurations(const ScanDefinition& scan)
 {
     std::size_t count = 1;
     for (const ScanAxis& axis : scan.vary) {
@@ -419,17 +410,10 @@ void checkWorkflowSetting(const std::string& key, const YAML::Node& value, const
 
 }  // namespace
 
-bool applySwitch(std::string_view text, RunSwitches& switches)
-{
-    std::string word(text);
-    toLower(word, word.size());
-    return applySwitchWord(word, switches);
-}
-
-ScanFile readScanFile(const std::filesystem::path& file)
+ScanDefinition readScanFile(const std::filesystem::path& file)
 {
     const YAML::Node document = loadScanDocument(file);
-    ScanFile scan;
+    ScanDefinition scan;
     scan.path = file;
     if (!document.IsMap()) {
         Place(file, document.IsNull() ? 0 : lineOf(document), "")
@@ -471,7 +455,7 @@ ScanFile readScanFile(const std::filesystem::path& file)
     return scan;
 }
 
-std::vector<std::string> fewCellProblems(const ScanFile& scan)
+std::vector<std::string> fewCellProblems(const ScanDefinition& scan)
 {
     std::vector<std::string> problems;
     bool given = false;

@@ -25,66 +25,21 @@
 #include <string>
 #include <vector>
 
-#include "kesp/input/runSwitches.h"
-#include "kesp/support/runError.h"
-#include "scan/scanItems.h"
+#include "kesp/report/scanDefinition.h"
 
 namespace kesp {
-
-// A scan refused before anything runs; the message may hold several lines.
-class ScanRefused : public RunError {
-public:
-    explicit ScanRefused(const std::string& message) : RunError(ErrorKind::refused, message) {}
-};
-
-struct ScanValue {
-    // As it goes into the input file and the table: a number in its shortest
-    // form, a particle name as written, a field file as the scan file names it.
-    std::string text;
-    int line = 0;                     // in the scan file, counted from 1
-    std::filesystem::path fieldFile;  // FN: the file, found from the scan file's folder
-};
-
-struct ScanSetting {
-    const ScanItem* item = nullptr;
-    ScanValue value;
-};
-
-struct ScanAxis {
-    const ScanItem* item = nullptr;
-    int line = 0;
-    std::vector<ScanValue> values;  // in scan order
-};
-
-struct ScanFile {
-    std::filesystem::path path;
-    std::string title;
-    std::vector<std::string> switches;   // as written, in order
-    RunSwitches runSwitches;              // the switches applied
-    std::vector<ScanAxis> vary;          // in the order written; the last varies fastest
-    std::vector<ScanSetting> fixed;      // `cells` and `seed` as NOCS and SEED
-    std::vector<ScanSetting> reference;  // radiation items; empty without a reference
-
-    bool hasReference() const { return !reference.empty(); }
-};
-
-// The most configurations a scan may have.
-inline constexpr std::size_t maxConfigurations = 1000000;
 
 // The largest field file a scan takes: the scan reads every byte of it, for
 // its fingerprint and for the copy --emit-inputs makes.
 inline constexpr std::uintmax_t maxFieldFileBytes = 64ULL * 1024 * 1024;
 
 // Reads and checks the scan file; throws ScanRefused.
-ScanFile readScanFile(const std::filesystem::path& file);
+ScanDefinition readScanFile(const std::filesystem::path& file);
 
 // What leaves the scan's standard errors (SEM) undefined, one message each
 // naming the scan file and line: NOCS not given at all (kesp's default is 1
 // cell), or a value of it below 2. Empty when every run has 2 cells or more.
-std::vector<std::string> fewCellProblems(const ScanFile& scan);
+std::vector<std::string> fewCellProblems(const ScanDefinition& scan);
 
-// Applies a kesp switch (/no2, /nq, /2006, /strict, in any case) to the
-// switches; false for anything else.
-bool applySwitch(std::string_view text, RunSwitches& switches);
 
 }  // namespace kesp

@@ -13,13 +13,16 @@
 #include <CLI/CLI.hpp>
 
 #include "scan/scanFile.h"
-#include "scan/scanPlan.h"
+#include "kesp/report/scanPlan.h"
+#include "scan/emittedInputs.h"
 #include "scan/scanProgress.h"
 #include "scan/scanRunner.h"
-#include "scan/scanTable.h"
+#include "kesp/report/scanTable.h"
 #include "scan/shard.h"
 #include "scan/tableFile.h"
+#include "scan/tableHeading.h"
 #include "scan/tableMerge.h"
+#include "scan/tableRow.h"
 #include "kesp/support/cpuAffinity.h"
 #include "kesp/support/exitStatus.h"
 #include "kesp/support/interrupts.h"
@@ -214,6 +217,9 @@ std::int64_t cellsToSimulate(const ScanPlan& plan, const std::vector<std::size_t
     for (const std::size_t reference : references) {
         cells += settingsOf(plan, plan.referenceRun(reference)).cells;
     }
+    for (const std::size_t partner : partnerRuns(plan, rows, mode)) {
+        cells += settingsOf(plan, plan.row(partner)).cells;
+    }
     return cells;
 }
 
@@ -300,7 +306,7 @@ int runTable(const ScanPlan& plan, const ScanRequest& request)
 // Too few cells for standard errors refuse the scan, unless --lenient lets
 // them through (and /strict is not among its switches): then they are
 // returned, to be said as warnings. A physics-only scan simulates no cells.
-std::vector<std::string> checkCellCounts(const ScanFile& scan, const ScanRequest& request)
+std::vector<std::string> checkCellCounts(const ScanDefinition& scan, const ScanRequest& request)
 {
     std::vector<std::string> problems = request.physicsOnly ? std::vector<std::string>() : fewCellProblems(scan);
     if (problems.empty() || (request.lenient && !scan.runSwitches.strict)) {
@@ -317,7 +323,7 @@ std::vector<std::string> checkCellCounts(const ScanFile& scan, const ScanRequest
 // through is said on the error stream.
 ScanPlan planRequest(const ScanRequest& request)
 {
-    ScanFile scan = readScanFile(request.scanFile);
+    ScanDefinition scan = readScanFile(request.scanFile);
     const std::vector<std::string> cellWarnings = checkCellCounts(scan, request);
     const ScanPlan plan = planScan(std::move(scan), request.lenient ? Leniency::lenient : Leniency::strict);
     for (const std::vector<std::string>* warnings : {&cellWarnings, &plan.warnings}) {

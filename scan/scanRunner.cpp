@@ -10,6 +10,7 @@
 #include <set>
 
 #include "kesp/engine/engine.h"
+#include "kesp/report/scanPairing.h"
 #include "kesp/support/parallelFor.h"
 
 namespace kesp {
@@ -138,9 +139,18 @@ class RowCollector {
 public:
     RowCollector(const ScanPlan& plan, const std::vector<std::size_t>& rows, ScanMode mode, const RowSink& sink,
                  const RowsDone& done, const AheadSink& ahead)
-        : plan_(plan), rows_(rows), withReference_(plan.scan.hasReference() && mode == ScanMode::simulation),
-          sink_(sink), ahead_(ahead), references_(plan.references.size()), pending_(done)
+        : rows_(rows), sink_(sink), ahead_(ahead), references_(plan.references.size()), pending_(done)
     {
+        pairings_.reserve(rows.size());
+        for (const std::size_t configuration : rows) {
+            pairings_.push_back(rowPairing(plan, configuration, mode));
+            if (pairings_.back().oxygenPartner) {
+                partners_.emplace(*pairings_.back().oxygenPartner, std::nullopt);
+            }
+        }
+        for (const auto& [position, row] : done) {
+            keepAsPartner(rows_[position], row);
+        }
         const std::lock_guard<std::mutex> lock(mutex_);
         handOn();
     }
@@ -149,6 +159,7 @@ public:
     {
         const PendingRow row = pendingRowOf(values);
         const std::lock_guard<std::mutex> lock(mutex_);
+        keepAsPartner(rows_[position], row);
         pending_.emplace(position, row);
         handOn();
         if (ahead_ && pending_.contains(position)) {
@@ -163,8 +174,24 @@ public:
         handOn();
     }
 
+    // A run of a configuration outside the rows, for the OER of a row.
+    void partnerDone(std::size_t configuration, const RowValues& values)
+    {
+        const std::lock_guard<std::mutex> lock(mutex_);
+        keepAsPartner(configuration, pendingRowOf(values));
+        handOn();
+    }
+
 private:
-    // Hands on every row whose turn it is and whose reference is done.
+    void keepAsPartner(std::size_t configuration, const PendingRow& row)
+    {
+        const auto found = partners_.find(configuration);
+        if (found != partners_.end()) {
+            found->second = row;
+        }
+    }
+
+    // Hands on every row whose turn it is and whose other runs are done.
     void handOn()
     {
         while (next_ < rows_.size()) {
@@ -172,27 +199,36 @@ private:
             if (found == pending_.end()) {
                 return;
             }
+            const RowPairing& pairing = pairings_[next_];
             const PendingRow* reference = nullptr;
-            if (withReference_) {
-                const std::optional<PendingRow>& done = references_[plan_.referenceOfRow[rows_[next_]]];
+            if (pairing.rbeColumns) {
+                const std::optional<PendingRow>& done = references_[pairing.reference];
                 if (!done) {
                     return;
                 }
                 reference = &*done;
             }
-            sink_(rows_[next_], tableLine(found->second, reference));
+            const PendingRow* partner = nullptr;
+            if (pairing.oxygenPartner) {
+                const std::optional<PendingRow>& done = partners_.at(*pairing.oxygenPartner);
+                if (!done) {
+                    return;
+                }
+                partner = &*done;
+            }
+            sink_(rows_[next_], tableLine(found->second, pairedFields(pairing, found->second, reference, partner)));
             pending_.erase(found);
             ++next_;
         }
     }
 
-    const ScanPlan& plan_;
     const std::vector<std::size_t>& rows_;
-    bool withReference_;
     const RowSink& sink_;
     const AheadSink& ahead_;
     std::mutex mutex_;
+    std::vector<RowPairing> pairings_;                               // by position
     std::vector<std::optional<PendingRow>> references_;
+    std::map<std::size_t, std::optional<PendingRow>> partners_;  // by configuration: the rows OERs pair with
     RowsDone pending_;
     std::size_t next_ = 0;
 };
@@ -230,34 +266,79 @@ std::string nameOf(const ScanPlan& plan, const ScanRun& run)
            + describeConfiguration(plan.scan, run.configuration) + ", " + inputFileNameOf(plan, run) + ")";
 }
 
+enum class RunKind {
+    row,        // a row of the table
+    reference,  // a reference run of the RBE
+    partner,    // a configuration outside the rows that the OER of a row pairs it with
+};
+
 // The runs in the order they start, and for a row's run its position.
 struct RunOrder {
     std::vector<ScanRun> runs;
-    std::vector<std::optional<std::size_t>> positions;  // nothing for a reference run
+    std::vector<RunKind> kinds;
+    std::vector<std::optional<std::size_t>> positions;  // nothing but for a row
 };
 
 // Each reference run goes just before the first row that needs it, so that
-// rows reach the table from the start rather than after all references.
-// A row done before still needs its reference to be handed on.
+// rows reach the table from the start rather than after all references; the
+// row an OER pairs a row with goes just after it (run as a partner when it
+// is outside the rows), so that the row need not wait for the end of the
+// scan. A row done before still needs its reference to be handed on.
 RunOrder runOrder(const ScanPlan& plan, const std::vector<std::size_t>& rows, ScanMode mode, const RowsDone& done)
 {
-    const bool withReference = plan.scan.hasReference() && mode == ScanMode::simulation;
+    std::map<std::size_t, std::size_t> positionOf;
+    for (std::size_t position = 0; position < rows.size(); ++position) {
+        positionOf.emplace(rows[position], position);
+    }
     RunOrder order;
     std::set<std::size_t> referencesRun;
-    for (std::size_t position = 0; position < rows.size(); ++position) {
-        if (withReference && referencesRun.insert(plan.referenceOfRow[rows[position]]).second) {
-            order.runs.push_back(plan.referenceRun(plan.referenceOfRow[rows[position]]));
-            order.positions.emplace_back();
+    std::set<std::size_t> positionsRun;
+    std::set<std::size_t> partnersRun;
+    const auto add = [&order](ScanRun run, RunKind kind, std::optional<std::size_t> position) {
+        order.runs.push_back(std::move(run));
+        order.kinds.push_back(kind);
+        order.positions.push_back(position);
+    };
+    const auto addRow = [&](std::size_t position) {
+        const RowPairing pairing = rowPairing(plan, rows[position], mode);
+        if (pairing.rbeColumns && referencesRun.insert(pairing.reference).second) {
+            add(plan.referenceRun(pairing.reference), RunKind::reference, std::nullopt);
         }
-        if (!done.contains(position)) {
-            order.runs.push_back(plan.row(rows[position]));
-            order.positions.emplace_back(position);
+        if (!done.contains(position) && positionsRun.insert(position).second) {
+            add(plan.row(rows[position]), RunKind::row, position);
+        }
+        return pairing.oxygenPartner;
+    };
+    for (std::size_t position = 0; position < rows.size(); ++position) {
+        const std::optional<std::size_t> partner = addRow(position);
+        if (!partner) {
+            continue;
+        }
+        const auto found = positionOf.find(*partner);
+        if (found != positionOf.end()) {
+            addRow(found->second);
+        } else if (partnersRun.insert(*partner).second) {
+            add(plan.row(*partner), RunKind::partner, std::nullopt);
         }
     }
     return order;
 }
 
 }  // namespace
+
+std::vector<std::size_t> partnerRuns(const ScanPlan& plan, const std::vector<std::size_t>& rows, ScanMode mode)
+{
+    std::set<std::size_t> inRows(rows.begin(), rows.end());
+    std::vector<std::size_t> partners;
+    std::set<std::size_t> seen;
+    for (const std::size_t configuration : rows) {
+        const std::optional<std::size_t> partner = rowPairing(plan, configuration, mode).oxygenPartner;
+        if (partner && !inRows.contains(*partner) && seen.insert(*partner).second) {
+            partners.push_back(*partner);
+        }
+    }
+    return partners;
+}
 
 void runConfigurations(const ScanPlan& plan, const std::vector<std::size_t>& rows, const ScanRunOptions& options,
                        const RowSink& sink, const RowsDone& done, const AheadSink& ahead)
@@ -296,8 +377,10 @@ void runConfigurations(const ScanPlan& plan, const std::vector<std::size_t>& row
                         return;
                     }
                     try {
-                        if (!order.positions[k]) {
+                        if (order.kinds[k] == RunKind::reference) {
                             collector.referenceDone(run.number - 1, *values);
+                        } else if (order.kinds[k] == RunKind::partner) {
+                            collector.partnerDone(run.configuration.index, *values);
                         } else {
                             collector.rowDone(*order.positions[k], *values);
                             if (options.activity != nullptr) {

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "scan/scanPlan.h"
-#include "scan/scanTable.h"
+#include "kesp/report/scanPlan.h"
+#include "kesp/report/scanTable.h"
 #include "kesp/support/runError.h"
 #include "kesp/support/stopFlag.h"
 
@@ -42,9 +42,15 @@ using AheadSink = std::function<void(std::size_t position, const PendingRow& row
 // Rows done by an earlier scan, by position in `rows`.
 using RowsDone = std::map<std::size_t, PendingRow>;
 
+// The configurations outside `rows` that the OER of a row pairs it with,
+// which a run of `rows` runs besides them (a shard's rows, or those of a
+// resumed table still to do, need their partners' DSB yields).
+std::vector<std::size_t> partnerRuns(const ScanPlan& plan, const std::vector<std::size_t>& rows, ScanMode mode);
+
 // Runs the configurations `rows` (indices into the plan, in the order their
 // rows are wanted) but those in `done`, and the reference runs they need,
-// each reference just before the first row that needs it.
+// each reference just before the first row that needs it, and the
+// partners of their OERs that are not among them (partnerRuns).
 // Physics that several runs share (the same particle, energy, mass
 // constants and nucleus diameter; range tables by particle and energy) is
 // worked out once, by the first run that needs it; each row is handed on as

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "scan/scanFile.h"
-#include "scan/scanText.h"
+#include "kesp/report/scanText.h"
 
 namespace kesp {
 
@@ -212,7 +212,7 @@ void TableFile::readPending()
         if (position < rowsWritten_) {
             continue;  // written to the table since
         }
-        const std::string problem = rowProblem(row.text, layout_, position, RowForm::withoutRbe);
+        const std::string problem = rowProblem(row.text, layout_, position, RowForm::withoutPaired);
         if (!problem.empty()) {
             refuseDamaged(pending, i + 1, problem);
         }

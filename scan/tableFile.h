@@ -17,7 +17,7 @@
 #include <optional>
 #include <string>
 
-#include "scan/scanTable.h"
+#include "kesp/report/scanTable.h"
 #include "scan/syncedFile.h"
 #include "scan/tableRow.h"
 #include "kesp/support/runError.h"

@@ -8,9 +8,10 @@
 #include <string_view>
 
 #include "scan/scanFile.h"
-#include "scan/configuration.h"
+#include "kesp/report/scanConfiguration.h"
 #include "scan/shard.h"
 #include "scan/syncedFile.h"
+#include "scan/tableHeading.h"
 #include "scan/tableRow.h"
 
 namespace kesp {

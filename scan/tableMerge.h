@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "scan/scanPlan.h"
+#include "kesp/report/scanPlan.h"
 
 namespace kesp {
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <iterator>
 
+#include "kesp/report/scanConfiguration.h"
+
 namespace kesp {
 
 namespace {
@@ -102,7 +104,7 @@ std::optional<std::vector<std::string>> rowFields(std::string_view line, std::si
 std::string rowProblem(std::string_view line, const RowLayout& layout, std::size_t position, RowForm form)
 {
     std::string problem;
-    const std::size_t wanted = layout.fields - (form == RowForm::withoutRbe ? layout.rbeFields : 0);
+    const std::size_t wanted = layout.fields - (form == RowForm::withoutPaired ? layout.pairedFields : 0);
     const std::optional<std::vector<std::string>> fields = rowFields(line, wanted, problem);
     if (!fields) {
         return problem;
@@ -114,6 +116,16 @@ std::string rowProblem(std::string_view line, const RowLayout& layout, std::size
                + " belongs (a row out of place, repeated or edited)";
     }
     return {};
+}
+
+RowLayout tableRowLayout(const ScanDefinition& scan, ScanMode mode, std::vector<std::size_t> configurations)
+{
+    return RowLayout{tableColumns(scan, mode).size(), pairedFieldCount(scan, mode),
+                     [&scan, configurations = std::move(configurations)](std::size_t position) {
+                         std::vector<std::string> fields = configurationAt(scan, configurations.at(position)).varied;
+                         fields.push_back(switchText(scan));
+                         return fields;
+                     }};
 }
 
 }  // namespace kesp

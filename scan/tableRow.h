@@ -11,6 +11,9 @@
 #include <string_view>
 #include <vector>
 
+#include "kesp/report/scanDefinition.h"
+#include "kesp/report/scanTable.h"
+
 namespace kesp {
 
 // The line without its line end, if it has one.
@@ -33,15 +36,19 @@ std::optional<std::vector<std::string>> rowFields(std::string_view line, std::si
 // What each row of a table must hold.
 struct RowLayout {
     std::size_t fields = 0;     // in a row of the table
-    std::size_t rbeFields = 0;  // of those, the ones a row waiting for its reference run lacks
+    std::size_t pairedFields = 0;  // of those, the ones a row waiting for the other runs they are formed from lacks
     // The fields that name the configuration of the row at a position of
     // the table: the varied items' values and the switches.
     std::function<std::vector<std::string>(std::size_t position)> leadingFields;
 };
 
+// What each row of the table of the configurations (indices, in the
+// table's order) holds, to check rows taken up from a table on disk.
+RowLayout tableRowLayout(const ScanDefinition& scan, ScanMode mode, std::vector<std::size_t> configurations);
+
 enum class RowForm {
     complete,       // as in the table
-    withoutRbe,     // as kept until the reference run is done
+    withoutPaired,  // as kept until the runs its last fields are formed from are done
 };
 
 // "p, 20 (switches: none)": the fields that name a configuration, the

@@ -48,16 +48,21 @@ ITEM_AXES = {
 
 
 def choose_axis(scan: Scan, leave_out: Sequence[str] = ()) -> XAxis:
-    """LET when the scan varies the particle or the field (or nothing the
-    axes know), else the first item of ITEM_AXES it varies over two or more
-    values."""
-    if "PAR" in scan.varied or "FN" in scan.varied:
+    """LET when the scan varies the particle or the field over two or more
+    values (or nothing the axes know), else the first item of ITEM_AXES it
+    varies over two or more values."""
+    if any(varies(scan, column) for column in ("PAR", "FN")):
         return LET_AXIS
     for column, axis in ITEM_AXES.items():
-        if column in scan.varied and column not in leave_out \
-                and scan.texts((column,))[column].nunique() > 1:
+        if column not in leave_out and varies(scan, column):
             return axis
     return LET_AXIS
+
+
+def varies(scan: Scan, column: str) -> bool:
+    """Whether the scan varies the item over two or more values: an item
+    listed under vary with one value does not move a point."""
+    return column in scan.varied and scan.texts((column,))[column].nunique() > 1
 
 
 def curve_keys(scan: Scan, axis: XAxis, leave_out: Sequence[str] = ()) -> list[str]:
@@ -296,13 +301,14 @@ def oxygen_column(scan: Scan) -> str:
 
 
 def oer_points(scan: Scan) -> tuple[pd.DataFrame, list[str], XAxis, str, tuple[float, float]]:
-    """Pairs every row at the scan's highest oxygen level with the row that
-    differs from it only in the oxygen level and is at the lowest one, and
-    gives the ratio of their DSB yields with its SEM. Returns the pairs
-    (indexed by the row at the highest level), the curve keys, the x axis,
-    the oxygen column and its two levels."""
+    """The OER of each pair of rows that differ only in the oxygen level,
+    the one at the scan's highest level and the one at its lowest, as the
+    table gives it (oer_dsb, oer_dsb_sem on both rows of a pair), drawn at
+    the row at the highest level. Returns the points (indexed by that row),
+    the curve keys, the x axis, the oxygen column and its two levels."""
     oxygen = oxygen_column(scan)
-    scan.require(("dsb", "dsb_sem"))
+    scan.require(("oer_dsb", "oer_dsb_sem"),
+                 likely_cause="a table written before kesp-scan gave the OER")
     levels = scan.numbers((oxygen,))[oxygen]
     high, low = levels.max(), levels.min()
     if high == low:
@@ -312,21 +318,13 @@ def oer_points(scan: Scan) -> tuple[pd.DataFrame, list[str], XAxis, str, tuple[f
     pair_keys = list(dict.fromkeys([c for c in scan.varied if c != oxygen] + keys))
     scan.require(CURVE_COLUMNS[:2] + (axis.column,))
     rows = scan.texts(pair_keys).join(scan.numbers((axis.column,))[axis.column].rename("x"))
-    rows = points_on_axis(scan, rows.join(scan.numbers(("dsb", "dsb_sem"))), axis)
-    partners = lines_by_key(scan, rows[levels == low], pair_keys, oxygen)
-    high_lines = lines_by_key(scan, rows[levels == high], pair_keys, oxygen)
-    matched = [(line, partners[key]) for key, line in high_lines.items() if key in partners]
-    pairs = rows.loc[[line for line, _ in matched]]
-    low_rows = rows.loc[[partner for _, partner in matched]]
-    a, sa = pairs["dsb"], pairs["dsb_sem"]
-    b, sb = low_rows["dsb"].to_numpy(), low_rows["dsb_sem"].to_numpy()
-    with np.errstate(divide="ignore", invalid="ignore", over="ignore"):
-        ratio = (a / b).where(b != 0)
-        relative = np.hypot(sa / a, sb / b)
-        pairs = pairs.assign(oer=ratio, oer_sem=ratio * relative)
-    what = f"the ratio of its DSB yield to that at {oxygen} {low:g}"
-    check_drawable(scan, pairs["oer"], what)
-    check_drawable(scan, pairs["oer_sem"], "the SEM of " + what)
+    ratios = scan.numbers(("oer_dsb", "oer_dsb_sem")).rename(
+        columns={"oer_dsb": "oer", "oer_dsb_sem": "oer_sem"})
+    rows = rows.join(ratios)
+    # A configuration repeated at either end of the pairs (21 and 21.0) is refused.
+    lines_by_key(scan, rows[levels == low], pair_keys, oxygen)
+    rows = points_on_axis(scan, rows[levels == high], axis)
+    pairs = rows.loc[list(lines_by_key(scan, rows, pair_keys, oxygen).values())]
     return pairs.dropna(subset=["oer"]), keys, axis, oxygen, (high, low)
 
 

@@ -23,7 +23,7 @@ CLASS_NAMES = {
 # scan (a column before switches) of one of these names would be taken for them.
 RESULT_COLUMNS = frozenset(
     CURVE_COLUMNS[1:] + ("dsb", "dsb_sem", "dsb_per_gy_gbp", "ssb", "ssb_sem", "ssb_per_gy_gbp",
-                         "rbe_dsb", "rbe_dsb_sem") + tuple(CLASS_NAMES)
+                         "rbe_dsb", "rbe_dsb_sem", "oer_dsb", "oer_dsb_sem") + tuple(CLASS_NAMES)
     + ("dsb_per_gy_gbp_sem", "ssb_per_gy_gbp_sem", "oer", "oer_sem"))
 
 # What a table may hold, checked before it is read in full: its size, the
@@ -163,6 +163,12 @@ def scan_from_frame(table: pd.DataFrame, title: Optional[str],
     kesp-scan's CSV; the title and reference default to its attrs."""
     if not isinstance(table, pd.DataFrame):
         raise TypeError(f"a scan table is a pandas DataFrame, not {type(table).__name__}")
+    repeated = table.columns[table.columns.duplicated()]
+    if len(repeated):
+        raise TableError(f"the table has the column {repeated[0]} twice")
+    if not table.index.is_unique:
+        # Rows are then told apart by their position (row 0 first).
+        table = table.reset_index(drop=True)
     scan = Scan(table, table.attrs.get("title", "") if title is None else title,
                 table.attrs.get("reference", "") if reference is None else reference)
     check_item_names(scan, "header")

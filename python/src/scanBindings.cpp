@@ -19,9 +19,9 @@
 
 #include "python/src/bindings.h"
 #include "scan/scanFile.h"
-#include "scan/scanPlan.h"
+#include "kesp/report/scanPlan.h"
 #include "scan/scanRunner.h"
-#include "scan/scanTable.h"
+#include "kesp/report/scanTable.h"
 #include "kesp/support/cpuAffinity.h"
 #include "kesp/support/stopFlag.h"
 
@@ -70,7 +70,7 @@ struct ScanTableText {
 // standard errors refuse the scan unless it is lenient (and not /strict).
 ScanPlan planRequest(const ScanRequest& request, std::vector<std::string>& warnings)
 {
-    ScanFile scan = readScanFile(request.scanFile);
+    ScanDefinition scan = readScanFile(request.scanFile);
     const std::vector<std::string> cellProblems =
         request.mode == ScanMode::physicsOnly ? std::vector<std::string>() : fewCellProblems(scan);
     if (!cellProblems.empty() && (request.leniency == Leniency::strict || scan.runSwitches.strict)) {

@@ -223,9 +223,11 @@ class RefusalTest(RefusalCase):
              ["dsb_vs_let: the table has no column dsb_sem\n",
               "rbe_vs_let: the table has no column rbe_dsb, rbe_dsb_sem",
               "oer_vs_let: the scan does not vary PO2 or MMHG"]),
-            ("noLet.csv", "PAR,PO2,switches,particle,dsb,dsb_sem,dsb_per_gy_gbp\n"
-             "p,21,,p,53,1,8.9\np,0,,p,20,1,3.3\n", ["dsb_vs_let: the table has no column let_kev_um",
-                                 "oer_vs_let: the table has no column let_kev_um"]),
+            ("noLet.csv",
+             "PAR,PO2,switches,particle,dsb,dsb_sem,dsb_per_gy_gbp,oer_dsb,oer_dsb_sem\n"
+             "p,21,,p,53,1,8.9,,\n4He,0,,4He,20,1,3.3,,\n",
+             ["dsb_vs_let: the table has no column let_kev_um",
+              "oer_vs_let: the table has no column let_kev_um"]),
         ]
         for name, content, expected in cases:
             with self.subTest(name):
@@ -248,18 +250,24 @@ class RefusalTest(RefusalCase):
 
 
 # Three oxygen levels in mixed order, two particles, a second varied item and
-# a row whose DSB yield is empty (no cell produced one).
-PAIRING_TABLE = """# kesp-scan 3.0 | title: pairing
-PAR,MEV/A,PO2,CONC,switches,particle,let_kev_um,dsb,dsb_sem
-p,10,0.1,0,,p,4.5,20,1
-p,10,21,0,,p,4.5,60,2
-p,10,5,0,,p,4.5,40,1
-p,10,21,0.5,,p,4.5,50,3
-p,10,0.1,0.5,,p,4.5,25,4
-12C,10,0.1,0,,12C,160,,
-12C,10,21,0,,12C,160,90,5
-12C,20,21,0,,12C,93,80,4
-12C,20,0.1,0,,12C,93,40,2
+# a row whose DSB yield is empty (no cell produced one); the OER columns as
+# kesp-scan writes them, on both rows of each pair (a/b, with the SEM
+# sqrt((sa/b)^2 + (a sb/b^2)^2)) and empty at the level in between.
+def pairedOer(a, sa, b, sb):
+    return f"{a / b!r},{((sa / b) ** 2 + (a * sb / b ** 2) ** 2) ** 0.5!r}"
+
+
+PAIRING_TABLE = f"""# kesp-scan 3.0 | title: pairing
+PAR,MEV/A,PO2,CONC,switches,particle,let_kev_um,dsb,dsb_sem,oer_dsb,oer_dsb_sem
+p,10,0.1,0,,p,4.5,20,1,{pairedOer(60, 2, 20, 1)}
+p,10,21,0,,p,4.5,60,2,{pairedOer(60, 2, 20, 1)}
+p,10,5,0,,p,4.5,40,1,,
+p,10,21,0.5,,p,4.5,50,3,{pairedOer(50, 3, 25, 4)}
+p,10,0.1,0.5,,p,4.5,25,4,{pairedOer(50, 3, 25, 4)}
+12C,10,0.1,0,,12C,160,,,,
+12C,10,21,0,,12C,160,90,5,,
+12C,20,21,0,,12C,93,80,4,{pairedOer(80, 4, 40, 2)}
+12C,20,0.1,0,,12C,93,40,2,{pairedOer(80, 4, 40, 2)}
 """
 
 
@@ -270,8 +278,9 @@ class OxygenPairingTest(unittest.TestCase):
             path.write_text(PAIRING_TABLE)
             pairs, keys, oxygen, levels = oerPoints(path)
         self.assertEqual((keys, oxygen, levels), (["PAR", "CONC"], "PO2", (21, 0.1)))
-        # Hand-computed: ratio a/b, SEM ratio*sqrt((sa/a)^2 + (sb/b)^2); the
-        # 12C pair at 10 MeV/u has no anoxic yield and gives no point.
+        # Hand-computed: ratio a/b, SEM ratio*sqrt((sa/a)^2 + (sb/b)^2), the
+        # same as the table's absolute form; the 12C pair at 10 MeV/u has no
+        # anoxic yield and gives no point.
         expected = [("p", "10", "0", 3.0, 3.0 * (1 / 900 + 1 / 400) ** 0.5),
                     ("p", "10", "0.5", 2.0, 2.0 * (9 / 2500 + 16 / 625) ** 0.5),
                     ("12C", "20", "0", 2.0, 2.0 * (1 / 400 + 1 / 400) ** 0.5)]
@@ -309,8 +318,9 @@ def dsbRows(count, energies=1, particle="p", sem="0.7"):
 
 def oxygenTable(levels):
     """A table of one proton energy at the given PO2 texts, in that order."""
-    lines = [f"p,10,{level},,p,4.5,{60 - i},1" for i, level in enumerate(levels)]
-    return "PAR,KE,PO2,switches,particle,let_kev_um,dsb,dsb_sem\n" + "\n".join(lines) + "\n"
+    lines = [f"p,10,{level},,p,4.5,{60 - i},1,," for i, level in enumerate(levels)]
+    return ("PAR,KE,PO2,switches,particle,let_kev_um,dsb,dsb_sem,oer_dsb,oer_dsb_sem\n"
+            + "\n".join(lines) + "\n")
 
 
 class DamagedValueTest(RefusalCase):
@@ -347,9 +357,9 @@ class DamagedValueTest(RefusalCase):
         # kesp-scan leaves the SEM of a configuration of fewer than 2 cells empty.
         rbe = "PAR,switches,particle,let_kev_um,rbe_dsb,rbe_dsb_sem\np,,p,4.5,1.2,\n4He,,4He,20,2,\n"
         cases = [
-            ("allEmpty.csv", HEADER + dsbRows(1, 3, sem=""), "dsb_vs_let", "3 of 3 points"),
+            ("allEmpty.csv", HEADER + dsbRows(1, 3, sem=""), "dsb_vs_energy", "3 of 3 points"),
             ("someEmpty.csv", HEADER + dsbRows(1, 2) + dsbRows(1, 3, sem="").splitlines(True)[2],
-             "dsb_vs_let", "1 of 3 points"),
+             "dsb_vs_energy", "1 of 3 points"),
             ("rbeEmpty.csv", rbe, "rbe_vs_let", "2 of 2 points"),
         ]
         for name, content, figure, missing in cases:
@@ -384,7 +394,7 @@ class LargeTableTest(FigureChecks):
     def testRepeatedConfigurationsAreRefusedAtOnce(self):
         # 2000 rows of two configurations: pairing them all with all took
         # minutes and gigabytes.
-        rows = "p,10,21,,p,4.5,60,1\np,10,0,,p,4.5,20,1\n" * 1000
+        rows = "p,10,21,,p,4.5,60,1,,\np,10,0,,p,4.5,20,1,,\n" * 1000
         result, _ = self.plotTable("repeated.csv", oxygenTable([21, 0]).splitlines()[0] + "\n"
                                    + rows, timeout=30)
         self.assertEqual(result.returncode, 2, result.stderr)
@@ -396,20 +406,22 @@ class LargeTableTest(FigureChecks):
             # name, curves, points per curve, the note, curves in the legend
             ("curves.csv", 5000, 1, "dsb_vs_let: 5000 curves; the first 20 in the table's order "
              "are drawn", 20),
-            ("points.csv", 1, 3000, "dsb_vs_let: curves of more than 1000 points; 1000 of each, "
-             "evenly spread over its LET, are drawn", 1),
+            ("points.csv", 1, 3000, "dsb_vs_energy: curves of more than 1000 points; 1000 of each, "
+             "evenly spread over its energy, are drawn", 1),
             ("fewer.csv", 20, 50, None, 20),
         ]
         for name, curves, points, note, shown in cases:
             with self.subTest(name):
                 result, figures = self.plotTable(name, HEADER + dsbRows(curves, points),
                                                  timeout=120)
-                self.assertFiguresWritten(result, figures, ("dsb_vs_let",))
+                # One particle is drawn against its energy.
+                figure = "dsb_vs_let" if curves > 1 else "dsb_vs_energy"
+                self.assertFiguresWritten(result, figures, (figure,))
                 if note:
                     self.assertIn(f"kesp-plot: {self.folder / name}: {note}\n", result.stderr)
                 else:
                     self.assertNotIn("drawn", result.stderr)
-                svg = (figures / "dsb_vs_let.svg").read_text(encoding="utf-8")
+                svg = (figures / f"{figure}.svg").read_text(encoding="utf-8")
                 labels = {f"<!-- p{i} -->" for i in range(curves)} if curves > 1 else {"<!-- p -->"}
                 self.assertEqual(sum(label in svg for label in labels), shown)
 
@@ -456,8 +468,8 @@ class OutputTest(FigureChecks):
         table = self.folder / "tex.csv"
         table.write_text("# kesp-scan | title: x $^$ y\n" + HEADER + dsbRows(1, 3, "a$b_c$"))
         result = plot(str(table), "-o", str(self.figures))
-        self.assertFiguresWritten(result, self.figures, ("dsb_vs_let",))
-        svg = (self.figures / "dsb_vs_let.svg").read_text(encoding="utf-8")
+        self.assertFiguresWritten(result, self.figures, ("dsb_vs_energy",))
+        svg = (self.figures / "dsb_vs_energy.svg").read_text(encoding="utf-8")
         self.assertIn("<!-- x $^$ y -->", svg)
         self.assertIn("<!-- a$b_c$ -->", svg)
 
@@ -471,7 +483,7 @@ class OutputTest(FigureChecks):
         full = open("/dev/full", "w")
         self.addCleanup(full.close)
         cases = [
-            ("stdout to /dev/null", dict(stdout=subprocess.DEVNULL), 0, "rbe_vs_let skipped"),
+            ("stdout to /dev/null", dict(stdout=subprocess.DEVNULL), 0, "rbe_vs_energy skipped"),
             ("stdout full", dict(stdout=full), 1,
              "kesp-plot: standard output: cannot be written: No space left on device\n"),
             ("stderr full", dict(stderr=full), 1, None),
@@ -483,7 +495,7 @@ class OutputTest(FigureChecks):
                 self.assertEqual(code, status, stderr)
                 if message is not None:
                     self.assertIn(message, stderr)
-                self.assertTrue((self.figures / "dsb_vs_let.svg").exists())
+                self.assertTrue((self.figures / "dsb_vs_energy.svg").exists())
 
     def testStandardOutputClosedAtStartOrByItsReader(self):
         closedAtStart = subprocess.run(
@@ -509,7 +521,7 @@ class OutputTest(FigureChecks):
         self.assertEqual(process.wait(timeout=120), 1, stderr)
         self.assertTrue(stderr.endswith(
             "kesp-plot: standard output: cannot be written: Broken pipe\n"), stderr)
-        self.assertTrue((self.figures / "classes_vs_let.svg").exists())
+        self.assertTrue((self.figures / "classes_vs_energy.svg").exists())
 
     def testVersionToAFullDiskAndRefusalToAFullErrorStream(self):
         with open("/dev/full", "w") as full:
@@ -529,8 +541,8 @@ class OutputTest(FigureChecks):
         mount = self.folder / "mount"
         mount.mkdir()
         cases = [
-            ("size=16k", "dsb_vs_let.png: cannot be written: No space left on device"),
-            ("ro", "dsb_vs_let.png: cannot be written: Read-only file system"),
+            ("size=16k", "dsb_vs_energy.png: cannot be written: No space left on device"),
+            ("ro", "dsb_vs_energy.png: cannot be written: Read-only file system"),
         ]
         # The folder is listed after the run: no temporary file is left.
         script = ('mount -t tmpfs -o "$1" tmpfs "$2" && '

@@ -142,6 +142,9 @@ def test_ssb_figure_draws_the_ssb_yield(tables):
     ({"FN": ["a.txt", "b.txt"], "PO2": [21, 0]}, "let_kev_um"),
     ({"DNA": [6, 12]}, "let_kev_um"),
     ({"KE": [1, 1], "DNA": [6, 12]}, "let_kev_um"),
+    # One particle listed under vary: what really varies is the oxygen level.
+    ({"PAR": ["p", "p"], "PO2": [21, 0]}, "PO2"),
+    ({"PAR": ["p", "p"], "KE": [1, 2]}, "KE"),
 ])
 def test_x_quantity_is_the_varied_quantity_unless_the_particle_varies(items, quantity):
     columns = dict(items, switches=["", ""], particle=["p", "p"], let_kev_um=[4.5, 9.0],
@@ -236,3 +239,43 @@ def test_without_pyyaml_the_reference_is_said_to_be_unnamed(tables, tmp_path, ca
     assert plot.main([str(tables["particles"]), "-o", str(tmp_path)]) == 0
     assert ("rbe_vs_let: the reference radiation is not named (reading the scan file needs "
             "PyYAML, Debian package python3-yaml)") in capsys.readouterr().err
+
+
+def test_the_oer_figure_draws_the_tables_own_oer_at_the_highest_level(tables):
+    table = frame(tables["particles"])
+    axes = plot.oer_figure(table).axes[0]
+    assert [container.get_label() for container in axes.containers] == ["p", "12C"]
+    for container, particle in zip(axes.containers, ["p", "12C"]):
+        rows = table[(table["PAR"] == particle) & (table["PO2"] == 21)].sort_values("let_kev_um")
+        x, y = container.lines[0].get_data()
+        assert list(x) == list(rows["let_kev_um"])
+        assert list(y) == list(rows["oer_dsb"])
+    # Both rows of a pair carry the ratio the figure draws.
+    anoxic = table[table["PO2"] == 0].set_index(["PAR", "MEV/A"])["oer_dsb"]
+    aerobic = table[table["PO2"] == 21].set_index(["PAR", "MEV/A"])["oer_dsb"]
+    assert anoxic.equals(aerobic)
+
+
+def test_an_oxygen_scan_of_one_listed_particle_is_drawn_against_oxygen(tables, tmp_path):
+    path = run_scan(tmp_path, "oneParticle", OXYGEN_SCAN.replace(
+        "vary:\n", "vary:\n  PAR: [p]\n").replace("  PAR: p\n  KE: 10\n", "  KE: 10\n"))
+    table = frame(path)
+    assert plot.x_quantity(table) == "PO2"
+    assert plot.dsb_figure(table).axes[0].get_xlabel() == "oxygen (% O2)"
+    assert "dsb_vs_po2" in plot.figures(table)
+
+
+@pytest.mark.parametrize("change, message", [
+    (lambda t: pd.concat([t, t[["dsb"]]], axis=1), "the table has the column dsb twice"),
+    (lambda t: pd.concat([t, t.iloc[:1]]).set_axis([0] * (len(t) + 1)),
+     "the same configuration (PO2 21) twice"),
+    (lambda t: pd.DataFrame({"PAR": ["p", "4He", "12C"], "switches": "",
+                             "particle": ["p", "4He", "12C"], "let_kev_um": [4.5, 0.0, -1.0],
+                             "dsb": 1.0, "dsb_sem": 0.1, "dsb_per_gy_gbp": 0.2}),
+     "row 1, column let_kev_um: '0' is not a positive LET"),
+])
+def test_tables_the_figures_cannot_use_get_a_clear_error(tables, change, message):
+    table = frame(tables["oxygen"])
+    with pytest.raises(plot.TableError) as refusal:
+        plot.dsb_figure(change(table))
+    assert message in str(refusal.value)

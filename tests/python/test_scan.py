@@ -81,7 +81,7 @@ def test_scan_from_a_file_and_from_a_dict_equal_kesp_scans_table(tmp_path):
     with_numpy = {**SMALL_SCAN, "vary": {"PAR": ["p", "4He"], "MEV/A": numpy.array([10.0]),
                                          "PO2": [numpy.int64(21), numpy.float64(0)]}}
     from_dict = kesp.scan(with_numpy, jobs=1, progress=False)
-    assert len(expected) == 4 and "rbe_dsb" in expected.columns
+    assert len(expected) == 4 and "rbe_dsb" in expected.columns and "oer_dsb" in expected.columns
     for frame in (from_file, from_dict):
         pandas.testing.assert_frame_equal(frame, expected, check_exact=True)
         assert frame.attrs["title"] == SMALL_SCAN["title"]

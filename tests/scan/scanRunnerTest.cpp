@@ -12,11 +12,14 @@
 
 #include <atomic>
 #include <map>
+#include <optional>
 #include <sstream>
 
 #include "kesp/engine/engine.h"
+#include "kesp/report/scanPairing.h"
 #include "scan/scanHarness.h"
 #include "scan/scanProgress.h"
+#include "scan/scanFile.h"
 #include "scan/scanRunner.h"
 
 namespace {
@@ -62,11 +65,20 @@ TEST(ScanRunnerTest, rowsArriveInScanOrderEqualToRunsOfTheirOwn)
         ASSERT_EQ(twoJobs.size(), plan.configurations) << text;
         for (std::size_t row = 0; row < twoJobs.size(); ++row) {
             EXPECT_EQ(twoJobs[row].first, row) << text;
-            const RunSettings settings = settingsOf(plan, plan.row(row));
-            NoProgress quiet;
-            const RunResults own = simulate(settings, quiet);
-            const std::string expected = csvLine(
-                rowValues(plan.scan, configurationAt(plan.scan, row), settings, own, ScanMode::simulation).fields);
+            // The row's own run, and its OER partner's for the fields that pair them.
+            const auto ownRow = [&plan](std::size_t configuration) {
+                const RunSettings settings = settingsOf(plan, plan.row(configuration));
+                NoProgress quiet;
+                const RunResults own = simulate(settings, quiet);
+                return pendingRowOf(rowValues(plan.scan, configurationAt(plan.scan, configuration), settings, own,
+                                              ScanMode::simulation));
+            };
+            const PendingRow own = ownRow(row);
+            const RowPairing pairing = rowPairing(plan, row, ScanMode::simulation);
+            const std::optional<PendingRow> partner =
+                pairing.oxygenPartner ? std::optional<PendingRow>(ownRow(*pairing.oxygenPartner)) : std::nullopt;
+            const std::string expected =
+                tableLine(own, pairedFields(pairing, own, nullptr, partner ? &*partner : nullptr));
             EXPECT_EQ(twoJobs[row].second, expected) << text << " row " << row + 1;
         }
         EXPECT_EQ(runAll(plan, 1), twoJobs) << text;

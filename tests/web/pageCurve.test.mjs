@@ -1,10 +1,17 @@
 // Curve mode in headless Chromium: the runs go to the worker pool, the
 // charts grow as they finish and end with a point per run, and the curve
-// table's yields, RBE and OER are those of kesp's runs of the same inputs.
+// table's yields, RBE and OER are those of kesp's runs of the same inputs;
+// the curve's CSV is kesp-scan's table of the same scan.
 
 import assert from "node:assert/strict";
+import { execFileSync } from "node:child_process";
+import { mkdtempSync, readFileSync, rmSync, writeFileSync } from "node:fs";
+import { tmpdir } from "node:os";
+import { join } from "node:path";
 import { test } from "node:test";
-import { checkedScreenshot, download, openPage, runAndWait, runNative, sharedBrowser } from "./pageHarness.mjs";
+import {
+  checkedScreenshot, download, openPage, runAndWait, runNative, sharedBrowser, statusText,
+} from "./pageHarness.mjs";
 
 const shared = sharedBrowser();
 
@@ -76,6 +83,7 @@ test("curves of three ions at three energies and two oxygen levels", async () =>
   close(Number(row.rbe_dsb_sem), Math.sqrt(a * a + b * b), "rbe_dsb_sem");
   const aerobic = csv.rows.find((r) => r.PAR === "12C" && r["MEV/A"] === "5" && r.PO2 === "21");
   close(Number(row.oer_dsb), Number(aerobic.dsb) / Number(row.dsb), "oer_dsb");
+  assert.equal(aerobic.oer_dsb, row.oer_dsb);
   assert.deepEqual(foreign, []);
   assert.deepEqual(errors, []);
   await page.close();
@@ -85,7 +93,174 @@ test("a curve with an ion below its validity limit is refused before anything ru
   const { page } = await openPage(shared.chromium.browser, shared.server.url, "?mode=curve&ions=12C&from=0.5&to=5&n=2&levels=21&cells=10");
   assert.match(await runAndWait(page), /^Nothing is run: PAR=12C MEV\/A=0\.5 PO2=21: Run refused/);
   const shown = await page.$eval("#diagnostics", (list) => list.textContent);
-  assert.match(shown, /PAR=12C MEV\/A=0\.5 PO2=21: kesp\.inp:6: warning: RADX: 12C at 6 MeV is below the validity limit/);
+  assert.match(shown, /PAR=12C MEV\/A=0\.5 PO2=21: [\w-]+\.inp:6: warning: RADX: 12C at 6 MeV is below the validity limit/);
   assert.equal(await page.$eval("#curve-results", (section) => section.hidden), true);
+  await page.close();
+});
+
+// kesp-scan's table of a scan file, written in a fresh folder.
+function scanTable(scanFile) {
+  const folder = mkdtempSync(join(tmpdir(), "kesp-scan-"));
+  writeFileSync(join(folder, "curve.yaml"), scanFile);
+  execFileSync(process.env.KESP_SCAN_EXECUTABLE, ["-j", "2", "-o", "curve.csv", "curve.yaml"], { cwd: folder, stdio: "pipe" });
+  const table = readFileSync(join(folder, "curve.csv"), "utf8");
+  rmSync(folder, { recursive: true, force: true });
+  return table;
+}
+
+// The table without its first line, the comment that names the program.
+const withoutComment = (table) => table.slice(table.indexOf("\n") + 1);
+
+const withoutScanTool = process.env.KESP_SCAN_EXECUTABLE ? false : "kesp-scan is not built";
+
+test("the curve's CSV is kesp-scan's table of the same scan, OER columns included", { skip: withoutScanTool }, async () => {
+  const cases = [
+    {
+      query: "?mode=curve&ions=p,4He&from=8&to=40&n=2&levels=21,5,0.5&cells=30&seed=77&ref=e&refe=1",
+      scan:
+        "cells: 30\nseed: 77\nswitches: [/strict]\nvary:\n  PAR: [p, 4He]\n  MEV/A: {from: 8, to: 40, points: 2, spacing: log}\n" +
+        "  PO2: [21, 5, 0.5]\nfixed: {CONC: 0, DNA: 6, NDIA: 5}\nreference: {PAR: e, KE: 1}\n",
+    },
+    {
+      // One energy, one level: no pairs, but the OER columns of a varied level.
+      query: "?mode=curve&ions=12C&from=20&to=20&n=1&levels=21&cells=20&seed=5&ref=p&refe=10&refu=MeV%2Fu",
+      scan:
+        "cells: 20\nseed: 5\nswitches: [/strict]\nvary:\n  PAR: [12C]\n  MEV/A: [20]\n  PO2: [21]\n" +
+        "fixed: {CONC: 0, DNA: 6, NDIA: 5}\nreference: {PAR: p, MEV/A: 10}\n",
+    },
+  ];
+  for (const { query, scan } of cases) {
+    const { page } = await openPage(shared.chromium.browser, shared.server.url, query);
+    assert.match(await runAndWait(page, 120000), /^Done: /, query);
+    const csv = await download(page, "#download-csv", "kesp-curve.csv");
+    assert.doesNotMatch(csv.split("\n")[0], /partial/, query);
+    assert.equal(withoutComment(csv), withoutComment(scanTable(scan)), query);
+    await page.close();
+  }
+});
+
+test("a cancelled curve's CSV says it is partial and holds the rows done", async () => {
+  const { page } = await openPage(
+    shared.chromium.browser,
+    shared.server.url,
+    "?mode=curve&ions=p,4He&from=5&to=50&n=10&levels=21,0&cells=400&seed=3",
+  );
+  await page.click("#run");
+  await page.waitForFunction(() => /^Running: ([3-9]|[1-9][0-9]+) of 42 runs/.test(document.querySelector("#status").textContent), {
+    timeout: 60000,
+  });
+  await page.click("#cancel");
+  await page.waitForFunction(() => document.querySelector("#status").textContent.startsWith("Cancelled"), { timeout: 10000 });
+  const csv = parseCsv(await download(page, "#download-csv", "kesp-curve.csv"));
+  const [, done, planned] = csv.comment.match(/\| rows: 40 \| partial: ([0-9]+) of ([0-9]+) rows done$/) ?? [];
+  assert.equal(planned, "40", csv.comment);
+  assert.ok(Number(done) < 40, csv.comment);
+  assert.equal(csv.rows.length, Number(done));
+  // Nothing runs on after Cancel.
+  const status = await statusText(page);
+  await new Promise((resolve) => setTimeout(resolve, 1500));
+  assert.equal(await statusText(page), status);
+  await page.close();
+});
+
+test("a curve too large for the page is refused at once with the bound, and Cancel stays live", async () => {
+  const ions = Array.from({ length: 60 }, (_, i) => `${2 * (i + 3)}${["C", "N", "O", "Ne"][i % 4]}`).join(",");
+  const thousand = Array.from({ length: 1000 }, () => "p").join(",");
+  for (const query of [`?mode=curve&ions=${ions}&from=5&to=50&n=50&levels=21,0`, `?mode=curve&ions=${thousand}&n=2&levels=21,0`]) {
+    const { page } = await openPage(shared.chromium.browser, shared.server.url, query);
+    const start = Date.now();
+    assert.match(await runAndWait(page, 20000), /^Nothing is run: The curves hold [0-9]+ rows; the page runs curves of up to 2000/);
+    assert.ok(Date.now() - start < 5000, `refused after ${Date.now() - start} ms`);
+    assert.equal(await page.$eval("#curve-results", (section) => section.hidden), true);
+    await page.close();
+  }
+  // A curve within the bound: Cancel is live from the click on, while its runs are checked.
+  const { page } = await openPage(
+    shared.chromium.browser,
+    shared.server.url,
+    "?mode=curve&ions=p,4He,12C&from=5&to=50&n=50&levels=21,10,5,2,0&cells=200",
+  );
+  const live = await page.evaluate(() => {
+    document.querySelector("#run").click();
+    const cancel = document.querySelector("#cancel");
+    const enabled = !cancel.disabled;
+    cancel.click();
+    return enabled;
+  });
+  assert.equal(live, true);
+  await page.waitForFunction(() => document.querySelector("#status").textContent.startsWith("Cancelled"), { timeout: 5000 });
+  assert.equal(await page.$eval("#run", (button) => button.disabled), false);
+  await page.close();
+});
+
+test("a double click on Run starts one curve, and its charts go when the next curve is drawn", async () => {
+  const { page } = await openPage(
+    shared.chromium.browser,
+    shared.server.url,
+    "?mode=curve&ions=p&from=5&to=50&n=2&levels=21,0&cells=20&seed=9",
+  );
+  const session = await page.createCDPSession();
+  // The listener each chart adds to the window, which only its destroy() removes.
+  const windowListeners = async () => {
+    const { result } = await session.send("Runtime.evaluate", { expression: "window" });
+    const { listeners } = await session.send("DOMDebugger.getEventListeners", { objectId: result.objectId });
+    return listeners.filter((l) => l.type === "dppxchange").length;
+  };
+  const statuses = [];
+  await page.exposeFunction("noteStatus", (text) => statuses.push(text));
+  await page.evaluate(() => {
+    new MutationObserver(() => window.noteStatus(document.querySelector("#status").textContent)).observe(
+      document.querySelector("#status"),
+      { childList: true, characterData: true, subtree: true },
+    );
+  });
+  // Two clicks as fast as a double click can come.
+  await page.evaluate(() => {
+    const run = document.querySelector("#run");
+    run.click();
+    run.click();
+  });
+  await page.waitForFunction(() => /^Done/.test(document.querySelector("#status").textContent), { timeout: 60000 });
+  await new Promise((resolve) => setTimeout(resolve, 1000));
+  assert.equal(statuses.filter((s) => s.startsWith("Done")).length, 1, statuses.join(" | "));
+  assert.ok(statuses.every((s) => !/^Running: ([7-9]|[1-9][0-9]) of/.test(s)), statuses.join(" | "));
+  const after = [];
+  for (let run = 0; run < 3; ++run) {
+    assert.match(await runAndWait(page, 60000), /^Done: 6 runs/);
+    after.push(await windowListeners());
+  }
+  assert.equal(after[2], after[0], `window listeners after each curve: ${after}`);
+  // Three charts and uPlot's own.
+  assert.equal(after[0], 4, `window listeners after each curve: ${after}`);
+  assert.equal(await page.$$eval(".chart[id^=curve-] .uplot", (charts) => charts.length), 3);
+  await session.detach();
+  await page.close();
+});
+
+test("a curve of many runs redraws at most once a second, not after every run", async () => {
+  const { page } = await openPage(
+    shared.chromium.browser,
+    shared.server.url,
+    "?mode=curve&ions=p,4He&from=5&to=100&n=40&levels=21,0&cells=2&seed=8",
+  );
+  await page.evaluate(() => {
+    window.drawn = 0;
+    window.longest = 0;
+    new MutationObserver(() => ++window.drawn).observe(document.querySelector("#curve-dsb"), {
+      attributes: true,
+      attributeFilter: ["data-points"],
+    });
+    new PerformanceObserver((list) => {
+      for (const entry of list.getEntries()) window.longest = Math.max(window.longest, entry.duration);
+    }).observe({ type: "longtask" });
+  });
+  const start = Date.now();
+  assert.match(await runAndWait(page, 200000), /^Done: 162 runs/);
+  const seconds = (Date.now() - start) / 1000;
+  const { drawn, longest } = await page.evaluate(() => ({ drawn: window.drawn, longest: window.longest }));
+  // Once a second at most, besides the empty chart at the start and the last rows at the end.
+  assert.ok(drawn <= seconds + 3, `the charts were redrawn ${drawn} times in ${seconds} s`);
+  assert.ok(longest < 1000, `the page was busy for ${longest} ms at a time`);
+  assert.equal(await page.$eval("#curve-dsb", (chart) => chart.dataset.points), "160");
   await page.close();
 });

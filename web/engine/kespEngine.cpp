@@ -6,6 +6,7 @@
 //     engine.FS.writeFile("mixedField.txt", fieldText);   // field files the input names
 //     const checked = JSON.parse(engine.check(JSON.stringify(request)));
 //     const done = JSON.parse(engine.run(JSON.stringify(request), cells => stopWanted));
+//     const plan = JSON.parse(engine.scan(JSON.stringify({call: "plan", plan: curve}), null));
 
 #include <emscripten/bind.h>
 
@@ -13,6 +14,7 @@
 
 #include "kesp/report/banner.h"
 #include "web/engine/webRequests.h"
+#include "web/engine/webScans.h"
 
 namespace {
 
@@ -36,6 +38,14 @@ std::string run(const std::string& request, const emscripten::val& progress)
     });
 }
 
+// A scan of the page's curves (web/engine/webScans.h); `progress` as for run.
+std::string scan(const std::string& request, const emscripten::val& progress)
+{
+    return kesp::web::scanRequest(request, [&progress](int cellsDone) {
+        return progress.isUndefined() || progress.isNull() ? false : progress(cellsDone).as<bool>();
+    });
+}
+
 }  // namespace
 
 EMSCRIPTEN_BINDINGS(kespEngine)
@@ -43,4 +53,5 @@ EMSCRIPTEN_BINDINGS(kespEngine)
     emscripten::function("version", &version);
     emscripten::function("check", &check);
     emscripten::function("run", &run);
+    emscripten::function("scan", &scan);
 }

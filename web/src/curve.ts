@@ -1,46 +1,86 @@
 // Curve mode: DSB yield, RBE and OER against LET for several ions over an
-// energy range at several oxygen levels. Every point is one run of the
-// engine on the worker pool; the charts and the table grow as runs finish.
+// energy range at several oxygen levels. The form's curve is a scan of the
+// engine's library: the engine plans it, runs its rows on the worker pool
+// and forms the table (the RBE, the OER and their SEMs with it) exactly as
+// kesp-scan does; the page only draws what the table holds.
 
 import uPlot from "uplot";
-import type { ResultsDocument } from "./document";
-import { physicsOf } from "./document";
-import { figure, replaceChart, chartWidth } from "./results";
-import { inputFile, itemProblem, switchWords, type InputFile, type RadiationItems, type Settings } from "./settings";
+import { chartWidth, figure } from "./results";
+import { itemProblem, switchWords, type RadiationItems, type Settings } from "./settings";
 
-export interface CurveRun {
-  ion: string; // the ion, or the reference particle
-  energy: string; // MeV/u, or the reference's energy in its unit
-  level: string; // % O2
-  reference: boolean;
-  input: InputFile;
+// The most energies the form takes; the engine bounds the whole curve.
+export const mostPoints = 50;
+
+// One item and its value, named as the input file names it.
+interface ItemValue {
+  item: string;
+  value: string;
+}
+
+// The scan the engine plans: see web/engine/webScans.h.
+export interface ScanStructure {
+  name: string;
+  vary: ({ item: string; values: string[] } | { item: string; range: { from: number; to: number; points: number; spacing: "log" } })[];
+  fixed: ItemValue[];
+  reference: ItemValue[];
+  switches: string[];
 }
 
 export interface CurvePlan {
+  structure: ScanStructure;
   ions: string[];
-  energies: string[];
   levels: string[];
   reference: RadiationItems;
-  runs: CurveRun[];
-  problems: string[];
+  switches: string[];
+  problems: string[]; // what the form cannot hand to the engine
 }
 
-export const mostPoints = 50;
+export interface ScanError {
+  error?: { kind: string; message: string };
+}
+
+export interface PlannedRun {
+  reference: boolean;
+  index: number;
+  label: string;
+}
+
+export interface PlanResponse extends ScanError {
+  problems: string[];
+  refusal: string | null;
+  diagnostics: { text: string; severity: string }[];
+  rows: number;
+  references: number;
+  cells: number;
+  runs: PlannedRun[];
+  columns: string[];
+  input: string;
+}
+
+export interface ScanRow {
+  fields: string[];
+  dsb: number | null;
+  dsbSem: number | null;
+}
+
+export interface ScanRunResponse extends ScanError {
+  row: ScanRow | null;
+  message: string | null;
+  cellsSimulated: number;
+  interrupted: boolean;
+}
+
+export interface TableResponse extends ScanError {
+  csv: string;
+  columns: string[];
+  rows: { index: number; fields: string[] }[];
+  references: { index: number; fields: string[] }[];
+  done: number;
+  planned: number;
+}
 
 function list(text: string): string[] {
   return text.split(/[\s,;]+/).filter((word) => word !== "");
-}
-
-// Evenly spaced in log10 from `from` to `to`, both ends as given, worked
-// out in the order kesp-scan works out a log range, so that the energies are
-// the same numbers.
-export function logSpaced(from: number, to: number, points: number): number[] {
-  return Array.from({ length: points }, (_, i) => {
-    if (i === 0) return from;
-    if (i === points - 1) return to;
-    const share = i / (points - 1);
-    return 10 ** (Math.log10(from) + share * (Math.log10(to) - Math.log10(from)));
-  });
 }
 
 function energyProblems(settings: Settings): string[] {
@@ -59,12 +99,15 @@ function energyProblems(settings: Settings): string[] {
   return problems;
 }
 
+// The form's curve as a scan: PAR, MEV/A (log-spaced by the engine) and PO2
+// vary, the form's cell, chemistry and simulation items are shared, and the
+// reference radiation runs at each oxygen level.
 export function curvePlan(settings: Settings): CurvePlan {
   const ions = list(settings.curveIons);
   const levels = list(settings.curveLevels);
   const reference: RadiationItems = {
-    particle: settings.referenceParticle,
-    energy: settings.referenceEnergy,
+    particle: settings.referenceParticle.trim(),
+    energy: settings.referenceEnergy.trim(),
     energyUnit: settings.referenceUnit,
   };
   const problems = energyProblems(settings);
@@ -74,253 +117,246 @@ export function curvePlan(settings: Settings): CurvePlan {
     const problem = itemProblem("Curve", word);
     if (problem) problems.push(problem);
   }
+  const shared: [string, string, string][] = [
+    ["Cells", "NOCS", settings.cells],
+    ["Seed", "SEED", settings.seed],
+    ["DMSO", "CONC", settings.dmso],
+    ["DNA content", "DNA", settings.dna],
+    ["Nucleus diameter", "NDIA", settings.nucleus],
+    ["Reference particle", "PAR", reference.particle],
+    ["Reference energy", "KE", reference.energy],
+  ];
+  for (const [label, , value] of shared) {
+    const problem = itemProblem(label, value);
+    if (problem) problems.push(problem);
+  }
+  const from = Number(settings.curveFrom);
   const points = Number(settings.curvePoints);
-  const energies = problems.length === 0 ? logSpaced(Number(settings.curveFrom), Number(settings.curveTo), points).map(String) : [];
-  const percent: Settings = { ...settings, oxygenUnit: "%" };
-  const runs: CurveRun[] = levels.map((level) => ({
-    ion: reference.particle.trim(),
-    energy: reference.energy.trim(),
-    level,
-    reference: true,
-    input: inputFile(percent, reference, level),
-  }));
-  for (const ion of ions) {
-    for (const energy of energies) {
-      for (const level of levels) {
-        const radiation: RadiationItems = { particle: ion, energy, energyUnit: "MeV/u" };
-        runs.push({ ion, energy, level, reference: false, input: inputFile(percent, radiation, level) });
-      }
-    }
-  }
-  for (const run of runs) {
-    problems.push(...run.input.problems.filter((problem) => !problems.includes(problem)));
-  }
-  return { ions, energies, levels, reference, runs, problems };
+  const energies =
+    points === 1
+      ? { item: "MEV/A", values: [settings.curveFrom.trim()] }
+      : { item: "MEV/A", range: { from, to: Number(settings.curveTo), points, spacing: "log" as const } };
+  const switches = switchWords(settings).filter((word) => word !== "/json");
+  const structure: ScanStructure = {
+    name: "kesp-curve",
+    vary: [{ item: "PAR", values: ions }, energies, { item: "PO2", values: levels }],
+    fixed: shared.slice(0, 5).map(([, item, value]) => ({ item, value: value.trim() })),
+    reference: [
+      { item: "PAR", value: reference.particle },
+      { item: reference.energyUnit === "MeV" ? "KE" : "MEV/A", value: reference.energy },
+    ],
+    switches,
+  };
+  return { structure, ions, levels, reference, switches, problems };
 }
 
 export function referenceName(reference: RadiationItems): string {
-  return `${reference.energy.trim()} ${reference.energyUnit} ${reference.particle.trim()}`;
+  return `${reference.energy} ${reference.energyUnit} ${reference.particle}`;
 }
 
-// A run's items as a scan names them, for messages.
-export function runLabel(run: CurveRun): string {
-  return run.reference
-    ? `reference ${run.ion} ${run.energy} PO2=${run.level}`
-    : `PAR=${run.ion} MEV/A=${run.energy} PO2=${run.level}`;
+// The comment line of the curve's table, before the engine's row count.
+export function curveHeading(plan: CurvePlan): string {
+  return `KESP web page curve | reference: ${referenceName(plan.reference)} | switches: ${plan.switches.join(" ") || "none"}`;
 }
 
-interface Ratio {
-  value: number;
-  sem: number | null;
-}
+// ----- drawing what the table holds -----
 
-// a/b with its standard error from both standard errors.
-export function ratio(a: number, sa: number | null, b: number, sb: number | null): Ratio | null {
-  if (!(b !== 0) || !Number.isFinite(a) || !Number.isFinite(b)) {
-    return null;
-  }
-  if (sa === null || sb === null) {
-    return { value: a / b, sem: null };
-  }
-  const x = sa / b;
-  const y = (a * sb) / (b * b);
-  return { value: a / b, sem: Math.sqrt(x * x + y * y) };
-}
+// A table row's fields by column name.
+class Columns {
+  private readonly position = new Map<string, number>();
 
-// The finished runs of a curve and what follows from them.
-export class CurveResults {
-  readonly documents = new Map<CurveRun, ResultsDocument>();
-
-  constructor(readonly plan: CurvePlan) {}
-
-  private dsb(run: CurveRun | undefined): { mean: number; sem: number | null } | null {
-    const document = run && this.documents.get(run);
-    return document?.yields.dsb?.per_cell_per_gy ?? null;
+  constructor(names: string[]) {
+    names.forEach((name, i) => this.position.set(name, i));
   }
 
-  private find(ion: string, energy: string, level: string, reference = false): CurveRun | undefined {
-    return this.plan.runs.find(
-      (run) => run.reference === reference && run.level === level && (reference || (run.ion === ion && run.energy === energy)),
-    );
+  text(fields: string[], name: string): string {
+    return fields[this.position.get(name) ?? -1] ?? "";
   }
 
-  // The DSB yield over that of the reference run at the same oxygen level.
-  rbe(run: CurveRun): Ratio | null {
-    const d = this.dsb(run);
-    const r = this.dsb(this.find("", "", run.level, true));
-    return d && r ? ratio(d.mean, d.sem, r.mean, r.sem) : null;
-  }
-
-  // The DSB yield at the highest oxygen level over that at the lowest.
-  oer(ion: string, energy: string): Ratio | null {
-    const levels = [...this.plan.levels].sort((a, b) => Number(a) - Number(b));
-    if (levels.length < 2) return null;
-    const high = this.dsb(this.find(ion, energy, levels[levels.length - 1]!));
-    const low = this.dsb(this.find(ion, energy, levels[0]!));
-    return high && low ? ratio(high.mean, high.sem, low.mean, low.sem) : null;
-  }
-
-  let(run: CurveRun): number | null {
-    const document = this.documents.get(run);
-    return document ? physicsOf(document).let_kev_per_um : null;
+  number(fields: string[], name: string): number | null {
+    const text = this.text(fields, name);
+    return text === "" ? null : Number(text);
   }
 }
 
 interface Curve {
   label: string;
-  points: { x: number | null; y: number | null }[];
+  points: { x: number; y: number }[];
 }
 
 // Aligned data for uPlot: the union of the curves' x values, each curve
 // null where it has no point.
 function aligned(curves: Curve[]): uPlot.AlignedData {
-  const xs = [...new Set(curves.flatMap((c) => c.points.filter((p) => p.x !== null && p.y !== null).map((p) => p.x!)))].sort(
-    (a, b) => a - b,
-  );
-  const ys = curves.map((c) => xs.map((x) => c.points.find((p) => p.x === x && p.y !== null)?.y ?? null));
+  const xs = [...new Set(curves.flatMap((c) => c.points.map((p) => p.x)))].sort((a, b) => a - b);
+  const ys = curves.map((c) => {
+    const at = new Map(c.points.map((p) => [p.x, p.y]));
+    return xs.map((x) => at.get(x) ?? null);
+  });
   return [xs, ...ys];
 }
 
 const palette = ["#1f5fa8", "#b3261e", "#1b7a3a", "#7a4a00", "#6a3d9a", "#00727a", "#8a1c5e", "#444444"];
 const dashes = [[], [6, 4], [2, 3], [10, 3, 2, 3]];
 
-function drawCurves(container: HTMLElement, title: string, yLabel: string, curves: Curve[], styleOf: (i: number) => [string, number[]]): void {
-  const data = aligned(curves);
-  const count = curves.reduce((n, c) => n + c.points.filter((p) => p.x !== null && p.y !== null).length, 0);
-  container.dataset.points = String(count);
-  container.setAttribute("aria-label", `${title}: ${count} points`);
-  replaceChart(
-    container,
-    {
-      title,
-      width: chartWidth(container),
-      height: 300,
-      scales: { x: { time: false, distr: 3 } },
-      axes: [{ label: "LET (keV/µm)" }, { label: yLabel, size: 60 }],
-      series: [
-        { label: "LET (keV/µm)", value: (_u, v) => figure(v) },
-        ...curves.map((curve, i) => {
-          const [stroke, dash] = styleOf(i);
-          return { label: curve.label, stroke, dash, width: 2, spanGaps: true, points: { show: true, size: 7 }, value: (_u: uPlot, v: number) => figure(v) };
-        }),
-      ],
-    },
-    data,
-  );
+interface ChartOf {
+  container: HTMLElement;
+  title: string;
+  chart: uPlot;
 }
 
-export function drawCurveCharts(charts: { dsb: HTMLElement; rbe: HTMLElement; oer: HTMLElement }, results: CurveResults): void {
-  const { plan } = results;
-  const series = plan.ions.flatMap((ion) => plan.levels.map((level) => ({ ion, level })));
-  const style = (i: number): [string, number[]] => {
-    const { ion, level } = series[i]!;
-    return [palette[plan.ions.indexOf(ion) % palette.length]!, dashes[plan.levels.indexOf(level) % dashes.length]!];
-  };
-  const curveOf = (value: (run: CurveRun) => number | null) =>
-    series.map(({ ion, level }) => ({
-      label: `${ion}, ${level} % O2`,
-      points: plan.runs
-        .filter((run) => !run.reference && run.ion === ion && run.level === level)
-        .map((run) => ({ x: results.let(run), y: value(run) })),
-    }));
-  drawCurves(charts.dsb, "DSB yield against LET", "DSB per Gy per Gbp", curveOf((run) => {
-    const document = results.documents.get(run);
-    return document?.yields.dsb?.per_gy_per_gbp.mean ?? null;
-  }), style);
-  drawCurves(
-    charts.rbe,
-    `RBE for DSB induction against LET, reference ${referenceName(plan.reference)}`,
-    "RBE (DSB)",
-    curveOf((run) => results.rbe(run)?.value ?? null),
-    style,
-  );
-  const levels = [...plan.levels].sort((a, b) => Number(a) - Number(b));
-  const oerTitle =
-    levels.length < 2
-      ? "OER against LET (give two or more oxygen levels)"
-      : `OER against LET (DSB yield at ${levels[levels.length - 1]} % over ${levels[0]} % O2)`;
-  const oerCurves = plan.ions.map((ion) => ({
-    label: ion,
-    points: plan.energies.map((energy) => {
-      const run = plan.runs.find((r) => !r.reference && r.ion === ion && r.energy === energy);
-      return { x: run ? results.let(run) : null, y: results.oer(ion, energy)?.value ?? null };
-    }),
-  }));
-  drawCurves(charts.oer, oerTitle, "OER (DSB)", oerCurves, (i) => [palette[i % palette.length]!, []]);
-}
+// The three charts of one curve, made once when the curve starts and fed
+// new data as its rows arrive; made anew (the old ones destroyed) for the
+// next curve.
+export class CurveCharts {
+  private readonly charts: ChartOf[] = [];
 
-function withSem(r: Ratio | null): string {
-  return r ? `${figure(r.value)} ± ${figure(r.sem, 2)}` : "";
-}
+  constructor(
+    containers: { dsb: HTMLElement; rbe: HTMLElement; oer: HTMLElement },
+    private readonly plan: CurvePlan,
+  ) {
+    const series = this.series();
+    const style = (i: number): [string, number[]] => {
+      const { ion, level } = series[i]!;
+      return [palette[plan.ions.indexOf(ion) % palette.length]!, dashes[plan.levels.indexOf(level) % dashes.length]!];
+    };
+    const labels = series.map(({ ion, level }) => `${ion}, ${level} % O2`);
+    this.make(containers.dsb, "DSB yield against LET", "DSB per Gy per Gbp", labels, style);
+    this.make(
+      containers.rbe,
+      `RBE for DSB induction against LET, reference ${referenceName(plan.reference)}`,
+      "RBE (DSB)",
+      labels,
+      style,
+    );
+    const sorted = [...plan.levels].sort((a, b) => Number(a) - Number(b));
+    const oerTitle =
+      sorted.length < 2
+        ? "OER against LET (give two or more oxygen levels)"
+        : `OER against LET (DSB yield at ${sorted[sorted.length - 1]} % over ${sorted[0]} % O2)`;
+    this.make(containers.oer, oerTitle, "OER (DSB)", plan.ions, (i) => [palette[i % palette.length]!, []]);
+  }
 
-export function fillCurveTable(table: HTMLTableElement, results: CurveResults): void {
-  const body = table.tBodies[0] ?? table.createTBody();
-  body.replaceChildren();
-  for (const run of results.plan.runs) {
-    const document = results.documents.get(run);
-    const dsb = document?.yields.dsb?.per_gy_per_gbp;
-    const cells = [
-      run.reference ? `${run.ion} (reference)` : run.ion,
-      run.reference ? `${run.energy} ${results.plan.reference.energyUnit}` : figure(Number(run.energy)),
-      run.level,
-      figure(results.let(run)),
-      dsb ? `${figure(dsb.mean)} ± ${figure(dsb.sem, 2)}` : document ? "" : "…",
-      run.reference ? "" : withSem(results.rbe(run)),
-      run.reference ? "" : withSem(results.oer(run.ion, run.energy)),
-    ];
-    const row = body.insertRow();
-    for (const text of cells) {
-      row.insertCell().textContent = text;
+  private series(): { ion: string; level: string }[] {
+    return this.plan.ions.flatMap((ion) => this.plan.levels.map((level) => ({ ion, level })));
+  }
+
+  private make(container: HTMLElement, title: string, yLabel: string, labels: string[], styleOf: (i: number) => [string, number[]]): void {
+    container.replaceChildren();
+    const chart = new uPlot(
+      {
+        title,
+        width: chartWidth(container),
+        height: 300,
+        scales: { x: { time: false, distr: 3 } },
+        axes: [{ label: "LET (keV/µm)" }, { label: yLabel, size: 60 }],
+        series: [
+          { label: "LET (keV/µm)", value: (_u, v) => figure(v) },
+          ...labels.map((label, i) => {
+            const [stroke, dash] = styleOf(i);
+            return { label, stroke, dash, width: 2, spanGaps: true, points: { show: true, size: 7 }, value: (_u: uPlot, v: number) => figure(v) };
+          }),
+        ],
+      },
+      [[], ...labels.map(() => [])],
+      container,
+    );
+    this.charts.push({ container, title, chart });
+    this.count(container, title, 0);
+  }
+
+  private count(container: HTMLElement, title: string, points: number): void {
+    container.dataset.points = String(points);
+    container.setAttribute("aria-label", `${title}: ${points} points`);
+  }
+
+  // The points of the table's rows: the DSB yield and the RBE per ion and
+  // level, the OER per ion (the first row of each pair that has it).
+  update(table: TableResponse): void {
+    const columns = new Columns(table.columns);
+    const series = this.series();
+    const curve = (label: string) => ({ label, points: [] as { x: number; y: number }[] });
+    const dsb = series.map(({ ion, level }) => curve(`${ion}, ${level}`));
+    const rbe = series.map(({ ion, level }) => curve(`${ion}, ${level}`));
+    const oer = this.plan.ions.map(curve);
+    const oerSeen = new Set<string>();
+    for (const { fields } of table.rows) {
+      const ion = columns.text(fields, "PAR");
+      const level = columns.text(fields, "PO2");
+      const x = columns.number(fields, "let_kev_um");
+      if (x === null) continue;
+      const k = series.findIndex((s) => s.ion === ion && Number(s.level) === Number(level));
+      const add = (target: Curve | undefined, y: number | null) => y !== null && target?.points.push({ x, y });
+      add(dsb[k], columns.number(fields, "dsb_per_gy_gbp"));
+      add(rbe[k], columns.number(fields, "rbe_dsb"));
+      const pair = `${ion} ${columns.text(fields, "MEV/A")}`;
+      const ratio = columns.number(fields, "oer_dsb");
+      if (ratio !== null && !oerSeen.has(pair)) {
+        oerSeen.add(pair);
+        add(oer[this.plan.ions.indexOf(ion)], ratio);
+      }
     }
+    [dsb, rbe, oer].forEach((curves, i) => {
+      const { container, title, chart } = this.charts[i]!;
+      chart.setData(aligned(curves));
+      this.count(container, title, curves.reduce((n, c) => n + c.points.length, 0));
+    });
+  }
+
+  destroy(): void {
+    for (const { chart } of this.charts) {
+      chart.destroy();
+    }
+    this.charts.length = 0;
   }
 }
 
-const csvColumns = [
-  "PAR", "MEV/A", "PO2", "switches", "particle", "ke_mev", "ke_mev_per_u", "let_kev_um", "let_electronic_kev_um",
-  "csda_range_cm", "zeb", "yf_kev_um", "zf_gy", "dose_per_fluence_ngy_cm2", "segment_length_bp", "sb_per_cell_gy",
-  "bd_per_cell_gy", "repair_probability", "dsb", "dsb_sem", "ssb", "ssb_sem", "other", "other_sem", "all", "all_sem",
-  "dsb_per_gy_gbp", "ssb_per_gy_gbp", "pct_bd", "pct_ssb", "pct_ssb_plus", "pct_2ssb", "pct_dsb", "pct_dsb_plus",
-  "pct_dsb_plus_plus", "cells", "seed", "rbe_dsb", "rbe_dsb_sem", "oer_dsb", "oer_dsb_sem",
-];
+// The table of every run, a row made per run when the curve starts and
+// filled as the engine's table has it.
+export class CurveTable {
+  private readonly rows = new Map<string, HTMLTableRowElement>();
+  private readonly shown = new Map<string, string>();
 
-function text(value: number | string | null | undefined): string {
-  return value === null || value === undefined ? "" : String(value);
-}
-
-function csvRow(run: CurveRun, document: ResultsDocument, results: CurveResults, switches: string): string[] {
-  const p = physicsOf(document);
-  const model = document.damage_model.particle;
-  const y = document.yields;
-  const pct = document.tables.complexity_percent;
-  const rbe = results.rbe(run);
-  const oer = results.oer(run.ion, run.energy);
-  return [
-    run.ion, run.energy, run.level, switches, document.settings.radiation.particle ?? "",
-    p.kinetic_energy_mev, p.kinetic_energy_per_nucleon_mev, p.let_kev_per_um, p.electronic_stopping_kev_per_um,
-    p.csda_range_cm, p.zeff_over_beta_squared, p.yf_kev_per_um, p.zf_gy, p.dose_per_fluence_ngy_cm2,
-    model?.segment_length_bp_per_cell_per_gy, model?.strand_breaks_per_cell_per_gy, model?.base_damages_per_cell_per_gy,
-    model?.chemical_repair_probability,
-    ...(["dsb", "ssb", "other", "all"] as const).flatMap((k) => [y[k]?.per_cell_per_gy.mean, y[k]?.per_cell_per_gy.sem]),
-    y.dsb?.per_gy_per_gbp.mean, y.ssb?.per_gy_per_gbp.mean,
-    pct.bd, pct.ssb, pct.ssb_plus, pct.two_ssb, pct.dsb, pct.dsb_plus, pct.dsb_plus_plus,
-    document.run.cells_simulated, document.run.seed,
-    rbe?.value, rbe?.sem, oer?.value, oer?.sem,
-  ].map(text);
-}
-
-// The curve's table: a comment line, the header and a row per finished run
-// of an ion (the reference runs stand in the comment line).
-export function curveCsv(results: CurveResults, settings: Settings): string {
-  const switches = switchWords(settings).filter((word) => word !== "/json").join(" ");
-  const lines = [
-    `# KESP web page curve | reference: ${referenceName(results.plan.reference)} | switches: ${switches || "none"} | rows: ${results.plan.runs.filter((r) => !r.reference).length}`,
-    csvColumns.join(","),
-  ];
-  for (const run of results.plan.runs) {
-    const document = results.documents.get(run);
-    if (!run.reference && document) {
-      lines.push(csvRow(run, document, results, switches).map((field) => (/[",\n]/.test(field) ? `"${field.replace(/"/g, '""')}"` : field)).join(","));
+  constructor(table: HTMLTableElement, runs: PlannedRun[]) {
+    const body = table.tBodies[0] ?? table.createTBody();
+    body.replaceChildren();
+    for (const run of runs) {
+      const row = body.insertRow();
+      row.dataset.run = run.label;
+      row.insertCell().textContent = run.label;
+      for (let i = 0; i < 6; ++i) row.insertCell().textContent = "…";
+      this.rows.set(key(run.reference, run.index), row);
     }
   }
-  return lines.join("\n") + "\n";
+
+  // Rewrites only the rows whose fields changed.
+  update(response: TableResponse): void {
+    const columns = new Columns(response.columns);
+    const fill = (reference: boolean, index: number, fields: string[]) => {
+      const id = key(reference, index);
+      const text = fields.join(",");
+      const row = this.rows.get(id);
+      if (!row || this.shown.get(id) === text) return;
+      this.shown.set(id, text);
+      const withSem = (value: string, sem: string) =>
+        value === "" ? "" : `${figure(Number(value))}${sem === "" ? "" : ` ± ${figure(Number(sem), 2)}`}`;
+      const cells = [
+        reference ? `${columns.text(fields, "particle")} (reference)` : columns.text(fields, "PAR"),
+        figure(columns.number(fields, "ke_mev_per_u")),
+        columns.text(fields, "PO2"),
+        figure(columns.number(fields, "let_kev_um")),
+        figure(columns.number(fields, "dsb_per_gy_gbp")),
+        reference ? "" : withSem(columns.text(fields, "rbe_dsb"), columns.text(fields, "rbe_dsb_sem")),
+        reference ? "" : withSem(columns.text(fields, "oer_dsb"), columns.text(fields, "oer_dsb_sem")),
+      ];
+      cells.forEach((text, i) => {
+        row.cells[i]!.textContent = text;
+      });
+    };
+    for (const { index, fields } of response.references) fill(true, index, fields);
+    for (const { index, fields } of response.rows) fill(false, index, fields);
+  }
+}
+
+function key(reference: boolean, index: number): string {
+  return `${reference ? "r" : "c"}${index}`;
 }

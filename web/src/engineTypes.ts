@@ -44,6 +44,14 @@ export interface EngineFile {
 export interface JobResponses {
   check: CheckResponse;
   run: RunResponse;
+  scan: unknown;  // a document of the scan call's own, typed where it is asked for
+}
+
+// What each kind of job takes.
+export interface JobRequests {
+  check: EngineRequest;
+  run: EngineRequest;
+  scan: ScanRequest;
 }
 
 export type JobKind = keyof JobResponses;
@@ -51,9 +59,13 @@ export type JobKind = keyof JobResponses;
 export interface WorkerJob {
   id: number;
   kind: JobKind;
-  request: EngineRequest;
+  request: EngineRequest | ScanRequest;
   files: EngineFile[];
 }
+
+// A request of the engine's scans (web/engine/webScans.h), answered with a
+// JSON document of its own.
+export type ScanRequest = { call: "plan" | "run" | "table" } & Record<string, unknown>;
 
 export type WorkerReply =
   | { id: number; kind: "progress"; cells: number }

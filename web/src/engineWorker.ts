@@ -7,6 +7,7 @@ import type { EngineFile, WorkerJob, WorkerReply } from "./engineTypes";
 interface KespEngine {
   check(request: string): string;
   run(request: string, progress: (cellsDone: number) => boolean): string;
+  scan(request: string, progress: ((cellsDone: number) => boolean) | null): string;
   FS: { writeFile(name: string, text: string): void; unlink(name: string): void };
 }
 
@@ -46,14 +47,15 @@ function runJob(kesp: KespEngine, job: WorkerJob): string {
     return kesp.check(request);
   }
   let last = 0;
-  return kesp.run(request, (cells) => {
+  const progress = (cells: number) => {
     const now = Date.now();
     if (now - last >= progressIntervalMs) {
       last = now;
       scope.postMessage({ id: job.id, kind: "progress", cells });
     }
     return false;
-  });
+  };
+  return job.kind === "scan" ? kesp.scan(request, progress) : kesp.run(request, progress);
 }
 
 scope.onmessage = (event) => {

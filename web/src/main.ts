@@ -12,7 +12,10 @@ import {
 } from "./settings";
 import type { ResultsDocument } from "./document";
 import { drawComplexity, fillPhysics, fillYields } from "./results";
-import { CurveResults, curveCsv, curvePlan, drawCurveCharts, fillCurveTable, runLabel, type CurvePlan } from "./curve";
+import {
+  CurveCharts, CurveTable, curveHeading, curvePlan, type CurvePlan, type PlanResponse, type ScanRow,
+  type ScanRunResponse, type TableResponse,
+} from "./curve";
 
 const workerScript = "engineWorker.js";
 const checkDelayMs = 250;
@@ -41,12 +44,19 @@ const pool = new WorkerPool(workerScript, navigator.hardwareConcurrency || 2);
 
 let settings: Settings = settingsFromAddress(location.search);
 let busy = false;
+let checking = false; // the check before a run is under way
 let checkTimer: number | undefined;
 let checkNumber = 0;
 
 // What the last finished run leaves for the downloads.
 let lastRun: { input: string; report: string; json: string } | null = null;
-let lastCurve: { results: CurveResults; settings: Settings } | null = null;
+let lastCurve: { csv: string } | null = null;
+// The charts of the curve on show, destroyed when the next one starts.
+let curveCharts: CurveCharts | null = null;
+// A curve's table is asked for at most once in this many ms per run of the
+// curve while its runs go on, and at most once a second: a small curve
+// grows visibly, a large one does not keep the page busy redrawing.
+const curveRedrawMsPerRun = 8;
 
 // ----- the form and the page address -----
 
@@ -186,22 +196,26 @@ async function checkSingle(): Promise<Checked> {
   return fromResponse(await checker.submit("check", request(input.text), fieldFiles()));
 }
 
-// Every run of the curves is checked, so that none is refused once they run.
-async function checkCurve(plan: CurvePlan): Promise<Checked> {
-  inputView.textContent = plan.runs[plan.runs.length - 1]?.input.text ?? "";
+// The engine plans the curves and checks every run, so that none is
+// refused once they run.
+async function planCurve(plan: CurvePlan): Promise<{ checked: Checked; planned: PlanResponse | null }> {
   if (plan.problems.length > 0) {
-    return { problems: plan.problems, lines: [], stop: plan.problems.join("; "), cells: 0 };
+    inputView.textContent = "";
+    return { checked: { problems: plan.problems, lines: [], stop: plan.problems.join("; "), cells: 0 }, planned: null };
   }
-  const responses = await Promise.all(plan.runs.map((run) => pool.submit("check", request(run.input.text), [])));
-  const checked: Checked = { problems: [], lines: [], stop: null, cells: 0 };
-  responses.forEach((response, i) => {
-    const one = fromResponse(response, `${runLabel(plan.runs[i]!)}: `);
-    checked.lines.push(...one.lines);
-    checked.cells += one.cells;
-    if (one.stop && !checked.stop) {
-      checked.stop = `${runLabel(plan.runs[i]!)}: ${one.stop}`;
-    }
-  });
+  const planned = await checker.scan<PlanResponse>({ call: "plan", plan: plan.structure });
+  inputView.textContent = planned.input ?? "";
+  const problems = planned.error ? [planned.error.message] : planned.problems;
+  const stop = problems.length > 0 ? problems.join("; ") : planned.refusal;
+  return { checked: { problems, lines: planned.diagnostics ?? [], stop, cells: planned.cells ?? 0 }, planned };
+}
+
+// The last plan the check had from the engine, which the run then takes.
+let lastPlan: { key: string; planned: PlanResponse } | null = null;
+
+async function checkCurve(plan: CurvePlan): Promise<Checked> {
+  const { checked, planned } = await planCurve(plan);
+  lastPlan = planned ? { key: JSON.stringify(plan.structure), planned } : null;
   return checked;
 }
 
@@ -286,48 +300,93 @@ async function runSingle(checked: Checked): Promise<void> {
 
 async function runCurve(): Promise<void> {
   const plan = curvePlan(settings);
-  const results = new CurveResults(plan);
-  const charts = { dsb: element<HTMLElement>("curve-dsb"), rbe: element<HTMLElement>("curve-rbe"), oer: element<HTMLElement>("curve-oer") };
-  const table = element<HTMLTableElement>("curve-table");
-  lastCurve = { results, settings };
+  const key = JSON.stringify(plan.structure);
+  const planned = lastPlan?.key === key ? lastPlan.planned : (await planCurve(plan)).planned;
+  if (!planned) {
+    return;
+  }
+  curveCharts?.destroy();
+  const charts = new CurveCharts(
+    { dsb: element<HTMLElement>("curve-dsb"), rbe: element<HTMLElement>("curve-rbe"), oer: element<HTMLElement>("curve-oer") },
+    plan,
+  );
+  curveCharts = charts;
+  const table = new CurveTable(element<HTMLTableElement>("curve-table"), planned.runs);
   element<HTMLElement>("results").hidden = true;
   element<HTMLElement>("curve-results").hidden = false;
-  const redraw = () => {
-    drawCurveCharts(charts, results);
-    fillCurveTable(table, results);
-  };
-  redraw();
-  let done = 0;
-  showProgress(0, plan.runs.length, "runs");
-  const failures: string[] = [];
-  await Promise.all(
-    plan.runs.map(async (run) => {
-      const sha256 = await sha256Hex(run.input.text);
-      const response = await pool.submit("run", request(run.input.text, sha256), []);
-      if (response.json) {
-        results.documents.set(run, JSON.parse(response.json) as ResultsDocument);
-      } else {
-        failures.push(`${runLabel(run)}: ${response.message ?? stopReason(response)}`);
+  const rows: (ScanRow & { index: number })[] = [];
+  const references: (ScanRow & { index: number })[] = [];
+  const heading = curveHeading(plan);
+  // The table of the rows done so far, from the engine; at most one request
+  // at a time, and one more when rows arrived meanwhile.
+  const redrawMs = Math.min(1000, Math.max(200, curveRedrawMsPerRun * planned.runs.length));
+  const asked: { pending: Promise<void> | null; stale: boolean; last: number } = { pending: null, stale: false, last: 0 };
+  const refresh = async (): Promise<void> => {
+    asked.stale = false;
+    asked.last = Date.now();
+    try {
+      const response = await checker.scan<TableResponse>({ call: "table", plan: plan.structure, heading, rows, references });
+      if (response.error) {
+        throw new Error(response.error.message);
       }
-      showProgress(++done, plan.runs.length, "runs");
-      redraw();
-    }),
-  );
-  showStatus(failures.length ? `Done, without ${failures.join("; ")}` : `Done: ${plan.runs.length} runs on ${pool.size} workers`);
+      lastCurve = { csv: response.csv };
+      charts.update(response);
+      table.update(response);
+    } catch (error) {
+      showStatus(`The curve's table failed: ${error}`);
+    }
+  };
+  const redraw = (force = false): Promise<void> => {
+    asked.stale = true;
+    if (!asked.pending && (force || Date.now() - asked.last >= redrawMs)) {
+      asked.pending = refresh().finally(() => {
+        asked.pending = null;
+      });
+    }
+    return asked.pending ?? Promise.resolve();
+  };
+  lastCurve = null;
+  let done = 0;
+  const total = planned.runs.length;
+  showProgress(0, total, "runs");
+  const failures: string[] = [];
+  try {
+    await Promise.all(
+      planned.runs.map(async (run) => {
+        const response = await pool.scan<ScanRunResponse>({ call: "run", plan: plan.structure, run: { reference: run.reference, index: run.index } });
+        if (response.row) {
+          (run.reference ? references : rows).push({ ...response.row, index: run.index });
+        } else {
+          failures.push(`${run.label}: ${response.error?.message ?? response.message ?? "no row"}`);
+        }
+        showProgress(++done, total, "runs");
+        void redraw();
+      }),
+    );
+  } finally {
+    // The table of what was done, also when the curve was cancelled.
+    while (asked.pending) await asked.pending;
+    if (asked.stale || !lastCurve) await redraw(true);
+  }
+  showStatus(failures.length ? `Done, without ${failures.join("; ")}` : `Done: ${total} runs on ${pool.size} workers`);
 }
 
 async function run(): Promise<void> {
+  // Busy from the click on, so that a second click starts nothing and Cancel
+  // is live while the runs are checked.
   if (busy) {
-    return;
-  }
-  settings = readForm();
-  const checked = await refusal();
-  if (!checked) {
     return;
   }
   setBusy(true);
   try {
-    await (settings.mode === "curve" ? runCurve() : runSingle(checked));
+    settings = readForm();
+    checking = true;
+    const checked = await refusal().finally(() => {
+      checking = false;
+    });
+    if (checked) {
+      await (settings.mode === "curve" ? runCurve() : runSingle(checked));
+    }
   } catch (error) {
     showStatus(error instanceof Cancelled ? "Cancelled: the run was stopped" : `The run failed: ${error}`);
   } finally {
@@ -336,6 +395,11 @@ async function run(): Promise<void> {
 }
 
 function cancel(): void {
+  if (checking) {
+    // The check of a large curve may take a while: it stops too.
+    checker.stop();
+    checker.warm();
+  }
   runner.stop();
   pool.stop();
   runner.warm();
@@ -361,7 +425,7 @@ element("download-input").addEventListener("click", () => lastRun && download(in
 element("download-json").addEventListener("click", () => lastRun && download(`${base}.json`, lastRun.json, "application/json"));
 element("download-csv").addEventListener(
   "click",
-  () => lastCurve && download(`${base}-curve.csv`, curveCsv(lastCurve.results, lastCurve.settings), "text/csv"),
+  () => lastCurve && download(`${base}-curve.csv`, lastCurve.csv, "text/csv"),
 );
 
 // ----- start -----

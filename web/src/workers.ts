@@ -2,7 +2,7 @@
 // waits for a run. Stopping a run terminates its worker; a fresh one takes
 // its place for the next job.
 
-import type { EngineFile, EngineRequest, JobKind, JobResponses, WorkerJob, WorkerReply } from "./engineTypes";
+import type { EngineFile, JobKind, JobRequests, JobResponses, ScanRequest, WorkerJob, WorkerReply } from "./engineTypes";
 
 export class Cancelled extends Error {
   constructor() {
@@ -39,7 +39,7 @@ export class EngineWorker {
 
   submit<Kind extends JobKind>(
     kind: Kind,
-    request: EngineRequest,
+    request: JobRequests[Kind],
     files: EngineFile[],
     progress?: (cells: number) => void,
   ): Promise<JobResponses[Kind]> {
@@ -50,6 +50,11 @@ export class EngineWorker {
       const job: WorkerJob = { id, kind, request, files };
       worker.postMessage(job);
     });
+  }
+
+  // A request of the engine's scans, answered with its own document.
+  scan<T>(request: ScanRequest, progress?: (cells: number) => void): Promise<T> {
+    return this.submit("scan", request, [], progress) as unknown as Promise<T>;
   }
 
   // Ends the worker at once, whatever it is doing; its jobs fail with Cancelled.
@@ -100,7 +105,7 @@ export class EngineWorker {
 
 interface PoolJob {
   kind: JobKind;
-  request: EngineRequest;
+  request: WorkerJob["request"];
   files: EngineFile[];
   resolve(response: AnyResponse): void;
   reject(error: Error): void;
@@ -120,11 +125,16 @@ export class WorkerPool {
     return this.workers.length;
   }
 
-  submit<Kind extends JobKind>(kind: Kind, request: EngineRequest, files: EngineFile[]): Promise<JobResponses[Kind]> {
+  submit<Kind extends JobKind>(kind: Kind, request: JobRequests[Kind], files: EngineFile[]): Promise<JobResponses[Kind]> {
     return new Promise<JobResponses[Kind]>((resolve, reject) => {
       this.queue.push({ kind, request, files, resolve: resolve as (response: AnyResponse) => void, reject });
       this.dispatch();
     });
+  }
+
+  // A request of the engine's scans on the first free worker.
+  scan<T>(request: ScanRequest): Promise<T> {
+    return this.submit("scan", request, []) as unknown as Promise<T>;
   }
 
   // Drops the waiting runs and ends the ones under way.

@@ -1,10 +1,10 @@
-#include "scan/scanTable.h"
+#include "kesp/report/scanTable.h"
 
 #include <array>
-#include <cmath>
 
 #include "kesp/engine/fieldAverage.h"
-#include "scan/scanText.h"
+#include "kesp/report/scanPairing.h"
+#include "kesp/report/scanText.h"
 #include "kesp/support/text.h"
 
 namespace kesp {
@@ -103,7 +103,7 @@ bool needsQuotes(const std::string& field)
 
 }  // namespace
 
-std::vector<std::string> tableColumns(const ScanFile& scan, ScanMode mode)
+std::vector<std::string> tableColumns(const ScanDefinition& scan, ScanMode mode)
 {
     std::vector<std::string> columns;
     for (const ScanAxis& axis : scan.vary) {
@@ -117,22 +117,15 @@ std::vector<std::string> tableColumns(const ScanFile& scan, ScanMode mode)
             columns.emplace_back("rbe_dsb");
             columns.emplace_back("rbe_dsb_sem");
         }
+        if (oxygenAxisOf(scan)) {
+            columns.emplace_back("oer_dsb");
+            columns.emplace_back("oer_dsb_sem");
+        }
     }
     return columns;
 }
 
-RowLayout tableRowLayout(const ScanFile& scan, ScanMode mode, std::vector<std::size_t> configurations)
-{
-    const bool withRbe = mode == ScanMode::simulation && scan.hasReference();
-    return RowLayout{tableColumns(scan, mode).size(), withRbe ? std::size_t{2} : std::size_t{0},
-                     [&scan, configurations = std::move(configurations)](std::size_t position) {
-                         std::vector<std::string> fields = configurationAt(scan, configurations.at(position)).varied;
-                         fields.push_back(switchText(scan));
-                         return fields;
-                     }};
-}
-
-RowValues rowValues(const ScanFile& scan, const Configuration& configuration, const RunSettings& settings,
+RowValues rowValues(const ScanDefinition& scan, const Configuration& configuration, const RunSettings& settings,
                     const RunResults& results, ScanMode mode)
 {
     RowValues row;
@@ -156,31 +149,20 @@ PendingRow pendingRowOf(const RowValues& row)
     return PendingRow{std::move(text), row.dsb, row.dsbSem};
 }
 
-std::string tableLine(const PendingRow& row, const PendingRow* reference)
+std::string tableLine(const PendingRow& row, const std::vector<std::string>& pairedFields)
 {
-    if (reference == nullptr) {
+    if (pairedFields.empty()) {
         return row.text + "\n";
     }
-    std::string rbe = csvLine(rbeFields(row, *reference));
-    return row.text + "," + rbe;
+    return row.text + "," + csvLine(pairedFields);
 }
 
-std::vector<std::string> rbeFields(const PendingRow& row, const PendingRow& reference)
+std::size_t pairedFieldCount(const ScanDefinition& scan, ScanMode mode)
 {
-    if (!row.dsb || !reference.dsb || *reference.dsb == 0.0) {
-        return {std::string(), std::string()};
+    if (mode != ScanMode::simulation) {
+        return 0;
     }
-    const double d = *row.dsb;
-    const double r = *reference.dsb;
-    if (!row.dsbSem || !reference.dsbSem) {
-        return {shortestText(d / r), std::string()};
-    }
-    const double sd = *row.dsbSem;
-    const double sr = *reference.dsbSem;
-    // sigma(d/r)^2 = (sd/r)^2 + (d sr/r^2)^2, which also holds for d = 0.
-    const double a = sd / r;
-    const double b = d * sr / (r * r);
-    return {shortestText(d / r), shortestText(std::sqrt(a * a + b * b))};
+    return (scan.hasReference() ? 2 : 0) + (oxygenAxisOf(scan) ? 2 : 0);
 }
 
 std::string csvLine(const std::vector<std::string>& fields)
@@ -201,25 +183,6 @@ std::string csvLine(const std::vector<std::string>& fields)
         line += '"';
     }
     return line + "\n";
-}
-
-std::string tableComment(const TableHeading& heading)
-{
-    std::array<char, 17> hex{};
-    for (std::size_t i = 0; i < 16; ++i) {
-        hex[15 - i] = "0123456789abcdef"[(heading.fingerprint >> (4 * i)) & 0xfU];
-    }
-    std::string oneLine = heading.title;
-    for (char& c : oneLine) {
-        c = isBlankOrControl(c) ? ' ' : c;
-    }
-    std::string comment = "# kesp-scan " + heading.version + " | scan: " + heading.scanFileName
-                          + " | fingerprint: " + std::string(hex.data(), 16)
-                          + " | rows: " + std::to_string(heading.rows);
-    if (heading.shardCount > 0) {
-        comment += " | shard: " + std::to_string(heading.shardIndex) + "/" + std::to_string(heading.shardCount);
-    }
-    return comment + " | title: " + oneLine + "\n";
 }
 
 }  // namespace kesp

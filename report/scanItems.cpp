@@ -1,4 +1,4 @@
-#include "scan/scanItems.h"
+#include "kesp/report/scanItems.h"
 
 #include <array>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "scan/configuration.h"
+#include "kesp/report/scanConfiguration.h"
 
 #include <algorithm>
 
@@ -21,7 +21,7 @@ void sortByItem(std::vector<ScanSetting>& settings)
 
 }  // namespace
 
-Configuration configurationAt(const ScanFile& scan, std::size_t index)
+Configuration configurationAt(const ScanDefinition& scan, std::size_t index)
 {
     Configuration configuration;
     configuration.index = index;
@@ -39,7 +39,7 @@ Configuration configurationAt(const ScanFile& scan, std::size_t index)
     return configuration;
 }
 
-std::vector<Configuration> allConfigurations(const ScanFile& scan)
+std::vector<Configuration> allConfigurations(const ScanDefinition& scan)
 {
     std::size_t count = 1;
     for (const ScanAxis& axis : scan.vary) {
@@ -53,7 +53,7 @@ std::vector<Configuration> allConfigurations(const ScanFile& scan)
     return configurations;
 }
 
-Configuration referenceFor(const ScanFile& scan, const Configuration& configuration)
+Configuration referenceFor(const ScanDefinition& scan, const Configuration& configuration)
 {
     Configuration reference = configuration;
     std::erase_if(reference.settings, [](const ScanSetting& setting) { return describesRadiation(*setting.item); });
@@ -62,7 +62,7 @@ Configuration referenceFor(const ScanFile& scan, const Configuration& configurat
     return reference;
 }
 
-std::string describeConfiguration(const ScanFile& scan, const Configuration& configuration)
+std::string describeConfiguration(const ScanDefinition& scan, const Configuration& configuration)
 {
     std::string text;
     const auto add = [&text](const ScanItem& item, const std::string& value) {
@@ -103,7 +103,7 @@ std::string inputText(const Configuration& configuration, const std::string& hea
     return text;
 }
 
-std::string switchText(const ScanFile& scan)
+std::string switchText(const ScanDefinition& scan)
 {
     std::string text;
     for (const std::string& word : scan.switches) {

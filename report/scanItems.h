@@ -21,23 +21,23 @@ struct ScanItem {
     ItemValue value;
 };
 
-// All items, block by block in the order the input file's blocks are read.
+/// All items, block by block in the order the input file's blocks are read.
 std::span<const ScanItem> scanItems();
 
-// The item of that name in any case ("mev/a" is MEV/A); null when none.
+/// The item of that name in any case ("mev/a" is MEV/A); null when none.
 const ScanItem* findScanItem(std::string_view name);
 
-// "SIMCON:", "EVO2:", ...
+/// "SIMCON:", "EVO2:", ...
 std::string_view blockKey(ItemBlock block);
 
-// PAR, KE, MEV/A and FN: the items that describe the radiation.
+/// PAR, KE, MEV/A and FN: the items that describe the radiation.
 inline bool describesRadiation(const ScanItem& item)
 {
     return item.block == ItemBlock::radx;
 }
 
-// Two items that give the same quantity (PO2 and MMHG, KE and MEV/A) or
-// that exclude each other (FN and the particle items).
+/// Two items that give the same quantity (PO2 and MMHG, KE and MEV/A) or
+/// that exclude each other (FN and the particle items).
 bool itemsConflict(const ScanItem& a, const ScanItem& b);
 
 }  // namespace kesp

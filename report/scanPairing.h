@@ -1,0 +1,55 @@
+#pragma once
+// Which other runs the last fields of a row are formed from: the reference
+// run of its RBE, and for a scan that varies the oxygen level the row its
+// OER pairs it with, the one that differs from it only in that level.
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "kesp/report/scanDefinition.h"
+#include "kesp/report/scanPlan.h"
+#include "kesp/report/scanRatios.h"
+#include "kesp/report/scanTable.h"
+
+namespace kesp {
+
+/// The oxygen levels an OER pairs: the positions, among the values of the
+/// scan's oxygen axis (PO2 or MMHG), of its lowest and its highest level
+/// (the first of each where a level is given twice).
+struct OxygenAxis {
+    std::size_t axis = 0;     // in ScanDefinition::vary
+    std::size_t lowest = 0;   // among the axis's values
+    std::size_t highest = 0;
+    bool paired = false;      // the levels differ: there are pairs to form
+};
+
+/// The scan's oxygen axis; nothing when the oxygen level does not vary.
+std::optional<OxygenAxis> oxygenAxisOf(const ScanDefinition& scan);
+
+/// What a configuration's row forms its last fields from.
+struct RowPairing {
+    bool rbeColumns = false;                  // the table has rbe_dsb and rbe_dsb_sem
+    std::size_t reference = 0;                // into ScanPlan::references, with rbeColumns
+    bool oerColumns = false;                  // the table has oer_dsb and oer_dsb_sem
+    std::optional<std::size_t> oxygenPartner; // the configuration its OER pairs it with
+    bool highOxygen = false;                  // the row is at the highest level: its yield is the numerator
+};
+
+/// The pairing of configuration `configuration` of the plan. A row at the
+/// highest or the lowest oxygen level pairs with the row that differs from
+/// it only in being at the other; a row at a level in between has none.
+RowPairing rowPairing(const ScanPlan& plan, std::size_t configuration, ScanMode mode);
+
+/// The row's last fields: rbe_dsb, rbe_dsb_sem (with rbeColumns) and
+/// oer_dsb, oer_dsb_sem (with oerColumns), from the DSB yields of the row,
+/// its reference run and its oxygen partner (null where not known or none).
+std::vector<std::string> pairedFields(const RowPairing& pairing, const PendingRow& row, const PendingRow* reference,
+                                      const PendingRow* oxygenPartner);
+
+/// The OER of a pair: the DSB yield at the highest level over that at the
+/// lowest; nothing where either is missing or the lower is 0.
+std::optional<YieldRatio> oerOf(const PendingRow& highest, const PendingRow& lowest);
+
+}  // namespace kesp
