@@ -30,5 +30,9 @@
 #include "kesp/input/runSwitches.h"        // RunSwitches, applySwitchWord
 #include "kesp/input/settingsCheck.h"      // checkSettings
 #include "kesp/report/runRequest.h"        // RunRequest, RunOutcome, runRequest
+#include "kesp/report/scanDefinition.h"    // ScanDefinition: a scan as a structure
+#include "kesp/report/scanPairing.h"       // rowPairing, pairedFields: RBE and OER
+#include "kesp/report/scanPlan.h"          // planScan
+#include "kesp/report/scanTable.h"         // rowValues, tableColumns
 #include "kesp/support/runError.h"         // RunError, ErrorKind
 #include "kesp/support/stopFlag.h"         // StopFlag

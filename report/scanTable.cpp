@@ -3,6 +3,7 @@
 #include <array>
 
 #include "kesp/engine/fieldAverage.h"
+#include "kesp/physics/particleSpelling.h"
 #include "kesp/report/scanPairing.h"
 #include "kesp/report/scanText.h"
 #include "kesp/support/text.h"
@@ -43,7 +44,7 @@ void addSingleParticle(const RunSettings& settings, const RunResults& results, s
     const ParticleState& p = results.particle.particle;
     const double perNucleon = kineticEnergyPerNucleon(p);
     for (const std::string& text :
-         {settings.field.component(1).name, wholeText(p.Z), wholeText(p.A),
+         {canonicalParticleName(settings.field.component(1).name), wholeText(p.Z), wholeText(p.A),
           shortestText(p.T), shortestText(perNucleon), shortestText(p.sTotal), shortestText(p.sElectronic),
           shortestText(results.particle.csdaRange), shortestText(p.zeb), shortestText(p.yf), shortestText(p.zf),
           shortestText(p.dpuf)}) {
