@@ -124,23 +124,6 @@ void runInto(const RunOutcome& outcome, json& response)
                                                          : json(outcome.interruption);
 }
 
-// Passes the cells done on to the page and takes its request to stop.
-class PageProgress final : public ProgressObserver {
-public:
-    PageProgress(const CellProgress& progress, StopFlag& stop) : progress_(progress), stop_(stop) {}
-    void tableStarted(ProgressTable) override {}
-    void progressed(const ProgressUpdate& update) override
-    {
-        if (progress_ && progress_(update.cellsDone)) {
-            stop_.store(true);
-        }
-    }
-
-private:
-    const CellProgress& progress_;
-    StopFlag& stop_;
-};
-
 // Texts quoted from the input are passed on as they are; a byte that is not
 // UTF-8 (a multi-byte letter cut at a column) becomes the replacement mark.
 std::string responseText(const json& response)

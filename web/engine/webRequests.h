@@ -17,11 +17,9 @@
 #include <functional>
 #include <string>
 
-namespace kesp::web {
+#include "web/engine/pageProgress.h"
 
-// Called with the cells done so far; true asks the run to stop after its
-// current cell.
-using CellProgress = std::function<bool(int cellsDone)>;
+namespace kesp::web {
 
 // Reads the input as `kesp` would and says what it would say before the
 // simulation: the diagnostics, the refusal of "/strict", or the error that

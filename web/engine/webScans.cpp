@@ -259,22 +259,6 @@ json planResponse(const json& request)
     return response;
 }
 
-class RunProgress final : public ProgressObserver {
-public:
-    RunProgress(const ScanCellProgress& progress, StopFlag& stop) : progress_(progress), stop_(stop) {}
-    void tableStarted(ProgressTable) override {}
-    void progressed(const ProgressUpdate& update) override
-    {
-        if (progress_ && progress_(update.cellsDone)) {
-            stop_.store(true);
-        }
-    }
-
-private:
-    const ScanCellProgress& progress_;
-    StopFlag& stop_;
-};
-
 json optionalNumber(const std::optional<double>& value)
 {
     return value ? json(*value) : json(nullptr);
@@ -285,7 +269,7 @@ std::optional<double> numberIn(const json& row, const char* key)
     return row.contains(key) && row[key].is_number() ? std::optional<double>(row[key].get<double>()) : std::nullopt;
 }
 
-json runResponse(const json& request, const ScanCellProgress& progress)
+json runResponse(const json& request, const CellProgress& progress)
 {
     const std::shared_ptr<const ScanPlan> plan = planOf(request.value("plan", json::object()));
     const json which = request.value("run", json::object());
@@ -293,7 +277,7 @@ json runResponse(const json& request, const ScanCellProgress& progress)
     RunSettings settings = kesp::settingsOf(*plan, run);
     settings.threads = 1;
     StopFlag stop{false};
-    RunProgress observer(progress, stop);
+    PageProgress observer(progress, stop);
     SimulationRun simulation(settings);
     const RunResults results = simulation.simulate(observer, stop);
     json response{{"row", nullptr},
@@ -379,7 +363,7 @@ json errorResponse(ErrorKind kind, const std::string& message)
 
 }  // namespace
 
-std::string scanRequest(const std::string& request, const ScanCellProgress& progress)
+std::string scanRequest(const std::string& request, const CellProgress& progress)
 {
     const json document = json::parse(request, nullptr, false);
     if (!document.is_object()) {

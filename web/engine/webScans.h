@@ -20,15 +20,13 @@
 #include <functional>
 #include <string>
 
+#include "web/engine/pageProgress.h"
+
 namespace kesp::web {
 
 /// The most rows a curve of the page may have: a larger one is refused at
 /// once, before any of its inputs is read.
 inline constexpr std::size_t maxCurveRows = 2000;
-
-/// Called with the cells done so far; true asks the run to stop after its
-/// current cell.
-using ScanCellProgress = std::function<bool(int cellsDone)>;
 
 /// Answers a scan request (see above) with a JSON text:
 ///  - plan: {"problems": [texts], "refusal": text or null, "diagnostics": [{"text", "severity"}],
@@ -39,6 +37,6 @@ using ScanCellProgress = std::function<bool(int cellsDone)>;
 ///  - table: {"csv": the table with the heading's comment line, "columns",
 ///            "rows": [{"index", "fields"}], "references": [{"index", "fields"}],
 ///            "done", "planned"}
-std::string scanRequest(const std::string& request, const ScanCellProgress& progress);
+std::string scanRequest(const std::string& request, const CellProgress& progress);
 
 }  // namespace kesp::web
