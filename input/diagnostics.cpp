@@ -20,11 +20,15 @@ std::string_view severityWord(Severity severity)
 
 std::string formatDiagnostic(const Diagnostic& diagnostic)
 {
-    std::string text = diagnostic.file + ":";
+    // Settings made in code have no file: their lines start with the severity.
+    std::string text = diagnostic.file.empty() ? std::string() : diagnostic.file + ":";
     if (diagnostic.line > 0) {
         text += std::to_string(diagnostic.line) + ":";
     }
-    text += diagnostic.severity == Severity::note ? " note: " : " warning: ";
+    if (!text.empty()) {
+        text += " ";
+    }
+    text += diagnostic.severity == Severity::note ? "note: " : "warning: ";
     if (!diagnostic.block.empty()) {
         text += diagnostic.block + " ";
     }

@@ -33,7 +33,7 @@ struct Diagnostic {
 // as the Python module and the web page name it.
 std::string_view severityWord(Severity severity);
 
-// "file:line: warning: BLOCK: message" (without the line or block when they
+// "file:line: warning: BLOCK: message" (without the file, line or block when they
 // are not known).
 std::string formatDiagnostic(const Diagnostic& diagnostic);
 

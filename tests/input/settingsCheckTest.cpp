@@ -200,3 +200,28 @@ TEST(SettingsCheckTest, aFieldThatWasMovedFromIsAUsageError)
 
 }  // namespace
 }  // namespace kesp
+
+namespace kesp {
+namespace {
+
+// A line of settings made in code names no file, so it starts with its
+// severity; a file's line keeps the form editors jump to.
+TEST(SettingsCheckTest, aLineOfSettingsMadeInCodeStartsWithItsSeverity)
+{
+    RunSettings settings;
+    settings.field = RadiationField("p", 5000.0);
+    settings.cells = 2;
+    const std::vector<Diagnostic> diagnostics = checkSettings(settings);
+    ASSERT_EQ(diagnostics.size(), 1u);
+    EXPECT_EQ(formatDiagnostic(diagnostics[0]).rfind("warning: RADX: proton at 5000 MeV", 0), 0u)
+        << formatDiagnostic(diagnostics[0]);
+    Diagnostic inFile = diagnostics[0];
+    inFile.file = "run.inp";
+    inFile.line = 4;
+    EXPECT_EQ(formatDiagnostic(inFile).rfind("run.inp:4: warning: RADX: proton", 0), 0u);
+    inFile.line = 0;
+    EXPECT_EQ(formatDiagnostic(inFile).rfind("run.inp: warning: RADX: proton", 0), 0u);
+}
+
+}  // namespace
+}  // namespace kesp
