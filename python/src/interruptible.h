@@ -16,11 +16,13 @@
 
 namespace kesp::python {
 
-/// The result of `work(stop)`, done on a thread of its own; raises the
-/// pending Python exception (KeyboardInterrupt) when a signal handler raised
-/// one while it ran. Call with the GIL held.
-template <typename Work>
-auto runInterruptibly(Work work) -> decltype(work(std::declval<const StopFlag&>()))
+/// The result of `work(stop)`, done on a thread of its own. Every tenth of
+/// a second `poll()` is called with the GIL held (to show progress, say);
+/// a Python error it raises, or a signal handler's (KeyboardInterrupt), asks
+/// the work to stop and is raised once the work has ended. Call with the GIL
+/// held.
+template <typename Work, typename Poll>
+auto runInterruptibly(Work work, Poll poll) -> decltype(work(std::declval<const StopFlag&>()))
 {
     namespace py = pybind11;
     constexpr std::chrono::milliseconds pollInterval{100};
@@ -35,8 +37,13 @@ auto runInterruptibly(Work work) -> decltype(work(std::declval<const StopFlag&>(
         if (status == std::future_status::ready) {
             return done.get();
         }
-        if (PyErr_CheckSignals() != 0) {
-            const py::error_already_set pending;  // taken before the wait, raised once the work has ended
+        try {
+            poll();
+            if (PyErr_CheckSignals() != 0) {
+                throw py::error_already_set();
+            }
+        } catch (py::error_already_set& error) {
+            const py::error_already_set pending = std::move(error);  // raised once the work has ended
             stop.store(true);
             {
                 const py::gil_scoped_release release;
@@ -45,6 +52,13 @@ auto runInterruptibly(Work work) -> decltype(work(std::declval<const StopFlag&>(
             throw pending;
         }
     }
+}
+
+/// The same without anything to do between the waits.
+template <typename Work>
+auto runInterruptibly(Work work) -> decltype(work(std::declval<const StopFlag&>()))
+{
+    return runInterruptibly(std::move(work), [] {});
 }
 
 }  // namespace kesp::python

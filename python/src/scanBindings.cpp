@@ -5,11 +5,8 @@
 // progress and to see whether Python has a KeyboardInterrupt to deliver.
 
 #include <atomic>
-#include <chrono>
 #include <cstddef>
 #include <cstdint>
-#include <future>
-#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -18,6 +15,7 @@
 #include <pybind11/stl.h>
 
 #include "python/src/bindings.h"
+#include "python/src/interruptible.h"
 #include "scan/scanFile.h"
 #include "kesp/report/scanPlan.h"
 #include "scan/scanRunner.h"
@@ -30,9 +28,6 @@ namespace py = pybind11;
 namespace kesp::python {
 
 namespace {
-
-// How often the waiting thread reports progress and looks for Ctrl-C.
-constexpr std::chrono::milliseconds pollInterval{100};
 
 // The most configurations kesp-scan runs at once (its --jobs range).
 constexpr unsigned maxJobs = 4096;
@@ -148,40 +143,12 @@ py::tuple runScanTable(const std::string& scanFile, unsigned jobs, bool physicsO
                               lenient ? Leniency::lenient : Leniency::strict};
     ScanCounter counter;
     ScanTotals totals;
-    StopFlag stop{false};
-    std::future<ScanTableText> scan = std::async(std::launch::async, [&] {
-        return runScan(request, counter, totals, stop);
-    });
     // A KeyboardInterrupt, or an error of the progress function, stops the scan.
-    std::optional<py::error_already_set> stopped;
-    for (;;) {
-        std::future_status status = std::future_status::timeout;
-        {
-            const py::gil_scoped_release release;
-            status = scan.wait_for(pollInterval);
-        }
-        if (status == std::future_status::ready) {
-            break;
-        }
-        if (stopped) {
-            continue;
-        }
-        try {
-            reportProgress(progress, counter, totals);
-            if (PyErr_CheckSignals() != 0) {
-                throw py::error_already_set();
-            }
-        } catch (py::error_already_set& error) {
-            stopped.emplace(std::move(error));
-            stop = true;
-        }
-    }
-    if (stopped) {
-        throw *stopped;
-    }
+    ScanTableText result = runInterruptibly(
+        [&](const StopFlag& stop) { return runScan(request, counter, totals, stop); },
+        [&] { reportProgress(progress, counter, totals); });
     // A refusal (ScanRefused) reaches Python as kesp.InputError, a run that
     // stopped as kesp.RunError.
-    ScanTableText result = scan.get();
     reportProgress(progress, counter, totals);
     return py::make_tuple(result.table, result.title, result.warnings);
 }
