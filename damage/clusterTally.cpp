@@ -65,23 +65,12 @@ void addClassPercentages(ClusterTally& tally)
     }
 }
 
-// Standard error of the mean from sum of squares less n * mean^2; 0 when
-// rounding makes that difference negative.
-double standardError(double sumSq, double mean, std::int32_t n)
-{
-    const double variance = sumSq - static_cast<double>(n) * (mean * mean);
-    if (variance < 0.0) {
-        return 0.0;
-    }
-    return std::sqrt(variance / static_cast<double>(n - 1) / static_cast<double>(n));
-}
-
 // Mean and SEM over the l cells that had the entry, in place.
 void averageOverCells(double& sum, double& sumSq, std::int32_t l)
 {
     const double mean = sum / static_cast<double>(l);
     sum = mean;
-    sumSq = standardError(sumSq, mean, l);
+    sumSq = standardErrorOfMean(sumSq, mean, l);
 }
 
 void markNoData(ClusterTally& t, std::size_t r, std::size_t c)
@@ -101,8 +90,8 @@ void finaliseEntry(ClusterTally& t, std::size_t r, std::size_t c, std::int32_t c
     if (cells >= 2) {
         t.sumCount[r][c] /= static_cast<double>(cells);
         t.sumPerTrack[r][c] /= static_cast<double>(cells);
-        semCount = standardError(t.sumSqCount[r][c], t.sumCount[r][c], cells);
-        semTrack = standardError(t.sumSqPerTrack[r][c], t.sumPerTrack[r][c], cells);
+        semCount = standardErrorOfMean(t.sumSqCount[r][c], t.sumCount[r][c], cells);
+        semTrack = standardErrorOfMean(t.sumSqPerTrack[r][c], t.sumPerTrack[r][c], cells);
     }
     const std::int32_t withClusters = t.cellsWithClusters[r][c];
     if (withClusters == 0) {
@@ -124,6 +113,22 @@ void finaliseEntry(ClusterTally& t, std::size_t r, std::size_t c, std::int32_t c
 }
 
 }  // namespace
+
+double standardErrorOfMean(double sumOfSquares, double mean, std::int32_t n)
+{
+    const double variance = sumOfSquares - static_cast<double>(n) * (mean * mean);
+    if (variance < 0.0) {
+        return 0.0;
+    }
+    return std::sqrt(variance / static_cast<double>(n - 1) / static_cast<double>(n));
+}
+
+DsbCounts dsbCounts(const ClusterTally& running)
+{
+    constexpr std::size_t all = tallyRows;
+    constexpr std::size_t dsb = 1;
+    return {running.sumCount[all][dsb], running.sumSqCount[all][dsb]};
+}
 
 void clearCellTally(CellTally& cell)
 {

@@ -267,4 +267,23 @@ void endCell(ClusterTally& tally, CellTally& cell);
 // `cells` cells of the run; entries no cell produced get the no-data marker.
 void finaliseTally(ClusterTally& tally, std::int32_t cells);
 
+// The standard error of the mean of n values from the sum of their squares
+// and their mean, as finaliseTally forms it; 0 when rounding makes the
+// variance negative. n >= 2.
+double standardErrorOfMean(double sumOfSquares, double mean, std::int32_t n);
+
+// The DSB of a group of cells for a cell of the reference DNA content: the
+// sum over the cells of each cell's DSB and of its square. Counts are whole
+// numbers, so the sums are exact and a group's sums are the difference of
+// the run's sums after and before it.
+struct DsbCounts {
+    double sum = 0.0;
+    double sumOfSquares = 0.0;
+
+    bool operator==(const DsbCounts&) const = default;
+};
+
+// The DSB sums of a tally that is not yet finalised.
+DsbCounts dsbCounts(const ClusterTally& running);
+
 }  // namespace kesp

@@ -304,7 +304,9 @@ RunResults SimulationRun::simulate(ProgressObserver& progress, const StopFlag& s
         if (results.singleParticle) {
             results.cellsSimulated = runSingleParticle(settings_, state, progress, stop);
         } else {
-            results.componentCells = runMixedField(settings_, state, progress, stop);
+            MixedFieldCells field = runMixedField(settings_, state, progress, stop);
+            results.componentCells = std::move(field.cells);
+            results.componentDsb = std::move(field.dsb);
             for (const std::int32_t cells : results.componentCells) {
                 results.cellsSimulated += cells;
             }

@@ -140,6 +140,9 @@ struct ComponentResult {
     double dsbHypoxiaReductionFactor = 0.0;    // HRF for DSB induction, [1/(1-pcr)]^2
     ParticleQuantities physics;
     std::int32_t cellsSimulated = 0;           // the average row: all the field's cells
+    // DSB per cell per Gy of its own cells, for a cell of the run's DNA
+    // content (the average row: the field's); none without a cell.
+    std::optional<Estimate> dsbPerCellPerGy;
 
     bool operator==(const ComponentResult&) const = default;
 };

@@ -9,6 +9,22 @@ namespace kesp {
 
 namespace {
 
+// The DSB per cell per Gy of a group of cells, for a cell of `dna` Gbp, as
+// the run's own is formed; no standard error from fewer than 2 cells.
+std::optional<Estimate> dsbPerCellPerGy(const DsbCounts& counts, std::int32_t cells, double dna)
+{
+    if (cells < 1) {
+        return std::nullopt;
+    }
+    const double factor = dna / referenceDnaGbp;
+    const double mean = counts.sum / static_cast<double>(cells);
+    Estimate estimate{mean * factor, std::nullopt};
+    if (cells >= 2) {
+        estimate.sem = standardErrorOfMean(counts.sumOfSquares, mean, cells) * factor;
+    }
+    return estimate;
+}
+
 ComponentResult componentResult(const ComponentRow& row, std::int32_t cells)
 {
     const ComponentPhysics& p = row.physics;
@@ -25,7 +41,7 @@ ComponentResult componentResult(const ComponentRow& row, std::int32_t cells)
     q.yFKeVPerUm = p.yf;
     q.zFGy = p.zf;
     return ComponentResult{canonicalParticleName(trimmed(row.name)), row.weight, row.dsbHypoxiaReductionFactor, q,
-                           cells};
+                           cells, std::nullopt};
 }
 
 }  // namespace
@@ -71,6 +87,9 @@ std::vector<ComponentResult> RunResults::componentResults() const
     for (std::size_t i = 0; i < components.size(); ++i) {
         const std::int32_t cells = i < componentCells.size() ? componentCells[i] : 0;
         results.push_back(componentResult(components[i], cells));
+        if (i < componentDsb.size()) {
+            results.back().dsbPerCellPerGy = dsbPerCellPerGy(componentDsb[i], cells, statistics.dnaContent);
+        }
     }
     return results;
 }
@@ -79,7 +98,13 @@ ComponentResult RunResults::fieldAverageResult() const
 {
     KESP_EXPECTS(!singleParticle && !components.empty(),
                  "fieldAverageResult() is a mixed field's; a single particle has particleQuantities()");
-    return componentResult(fieldAverage(components), cellsSimulated);
+    ComponentResult average = componentResult(fieldAverage(components), cellsSimulated);
+    if (const std::optional<ClusterYield> dsb = clusters(ClusterCategory::dsb)) {
+        average.dsbPerCellPerGy = dsb->perCellPerGy;
+    } else if (cellsSimulated >= 1) {
+        average.dsbPerCellPerGy = Estimate{0.0, cellsSimulated >= 2 ? std::optional<double>(0.0) : std::nullopt};
+    }
+    return average;
 }
 
 }  // namespace kesp

@@ -50,6 +50,8 @@ struct RunResults {
     // Mixed fields: the cells simulated of components 1..N, in order (their
     // sum is cellsSimulated); empty for a single particle.
     std::vector<std::int32_t> componentCells;
+    // Mixed fields: the DSB sums of components 1..N's own cells, in order.
+    std::vector<DsbCounts> componentDsb;
     bool interrupted = false;             // stopped on request before cellsRequested; the
                                           // statistics are of the cells simulated (none when 0)
     std::int32_t seed = 0;                // the seed used (from the clock when 0 was asked for)

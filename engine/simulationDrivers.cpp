@@ -77,6 +77,15 @@ void prepareSegment(RunState& state)
 }
 
 
+// Adds to a component's DSB sums those of the cells folded into the run's
+// tally since `before` (exact: the sums are of whole numbers).
+void addDsbSince(const DsbCounts& before, const ClusterTally& running, DsbCounts& component)
+{
+    const DsbCounts now = dsbCounts(running);
+    component.sum += now.sum - before.sum;
+    component.sumOfSquares += now.sumOfSquares - before.sumOfSquares;
+}
+
 void simulateOneCellOf(const RunSettings& settings, RunState& state, int position)
 {
     setUpParticle(state, settings, settings.field.component(position));
@@ -126,14 +135,15 @@ std::int32_t runSingleParticle(const RunSettings& settings, RunState& state, Pro
     return p.total;
 }
 
-std::vector<std::int32_t> runMixedField(const RunSettings& settings, RunState& state, ProgressObserver& progress,
-                                        const StopFlag& stop)
+MixedFieldCells runMixedField(const RunSettings& settings, RunState& state, ProgressObserver& progress,
+                              const StopFlag& stop)
 {
     const RadiationField& field = settings.field;
-    std::vector<std::int32_t> componentCells(static_cast<std::size_t>(field.componentCount()), 0);
+    const auto components = static_cast<std::size_t>(field.componentCount());
+    MixedFieldCells done{std::vector<std::int32_t>(components, 0), std::vector<DsbCounts>(components)};
     const int nocs = settings.cells;
     if (nocs <= 0) {
-        return componentCells;
+        return done;
     }
     progress.tableStarted(ProgressTable::mixedField);
     CellPipeline pipeline(state.cells, state.threads);  // its threads serve every component
@@ -147,16 +157,17 @@ std::vector<std::int32_t> runMixedField(const RunSettings& settings, RunState& s
         setUpParticle(state, settings, field.component(k));
         prepareSegment(state);
         const CellDose dose = doseOf(settings, state);
+        const DsbCounts before = dsbCounts(state.cells.tally);
         double tLast = cpuSeconds();
-        for (int done = 0; done < cells && !stopRequested(stop);) {
+        for (int cellsDone = 0; cellsDone < cells && !stopRequested(stop);) {
             ProgressCounts counts;
             const int simulated =
-                pipeline.simulate(dose, std::min(cells - done, mixedFieldChunk), stop, counts);
-            done += simulated;
+                pipeline.simulate(dose, std::min(cells - cellsDone, mixedFieldChunk), stop, counts);
+            cellsDone += simulated;
             p.total += simulated;
-            componentCells[static_cast<std::size_t>(k - 1)] += simulated;
+            done.cells[static_cast<std::size_t>(k - 1)] += simulated;
             const double t = cpuSeconds();
-            if (simulated > 0 && (t - tLast > refreshSeconds || done == cells)) {
+            if (simulated > 0 && (t - tLast > refreshSeconds || cellsDone == cells)) {
                 tLast = t;
                 const double elapsed = t - p.t0;
                 if (elapsed > 0.0) {
@@ -166,14 +177,17 @@ std::vector<std::int32_t> runMixedField(const RunSettings& settings, RunState& s
             }
         }
         releaseSegment(state.cells.segment);
+        addDsbSince(before, state.cells.tally, done.dsb[static_cast<std::size_t>(k - 1)]);
     }
     while (p.total < nocs && !stopRequested(stop)) {
         const int k = componentAt(field, state.cells.streams.uniform(leftoverStream));
+        const DsbCounts before = dsbCounts(state.cells.tally);
         simulateOneCellOf(settings, state, k);
         p.total += 1;
-        componentCells[static_cast<std::size_t>(k - 1)] += 1;
+        done.cells[static_cast<std::size_t>(k - 1)] += 1;
+        addDsbSince(before, state.cells.tally, done.dsb[static_cast<std::size_t>(k - 1)]);
     }
-    return componentCells;
+    return done;
 }
 
 }  // namespace kesp

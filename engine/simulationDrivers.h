@@ -20,10 +20,16 @@ namespace kesp {
 std::int32_t runSingleParticle(const RunSettings& settings, RunState& state, ProgressObserver& progress,
                                const StopFlag& stop = neverStopped);
 
+// What a mixed field's cells were, component by component, in component
+// order: how many, and their DSB sums.
+struct MixedFieldCells {
+    std::vector<std::int32_t> cells;
+    std::vector<DsbCounts> dsb;
+};
+
 // Simulates a mixed field: each component its share of the cells, the cells
-// left over by the rounding assigned at random by weight. Returns the cells
-// simulated of each component, in component order.
-std::vector<std::int32_t> runMixedField(const RunSettings& settings, RunState& state, ProgressObserver& progress,
-                           const StopFlag& stop = neverStopped);
+// left over by the rounding assigned at random by weight.
+MixedFieldCells runMixedField(const RunSettings& settings, RunState& state, ProgressObserver& progress,
+                              const StopFlag& stop = neverStopped);
 
 }  // namespace kesp

@@ -51,7 +51,7 @@ LinearQuadratic linearQuadratic(const CellParameters& cell, std::span<const DsbS
     lq.betaPerGy2 = kappa / 2.0 * meanSigma * meanSigma;
     for (const DsbSource& c : components) {
         const double w = c.doseFraction / total;
-        lq.sensitivities.push_back({false, w * (theta + 2.0 * kappa * c.zFGy * c.dsbPerCellPerGy),
+        lq.sensitivities.push_back({c.referenceRun, w * (theta + 2.0 * kappa * c.zFGy * c.dsbPerCellPerGy),
                                     kappa * meanSigma * w, c.dsbPerCellPerGySem});
     }
     lq.sensitivities.push_back({true, cell.thetaSlope() * meanSigma + cell.kappaSlope() * meanZfSigmaSquared,
@@ -87,14 +87,31 @@ double doseForSurvival(double alphaPerGy, double betaPerGy2, double survival)
     stopRun(ErrorKind::input, "Cell survival: alpha and beta are both 0, so no dose reaches a survival below 1.");
 }
 
+LinearQuadratic measuredCoefficients(double alphaPerGy, double betaPerGy2)
+{
+    LinearQuadratic lq;
+    lq.alphaPerGy = alphaPerGy;
+    lq.betaPerGy2 = betaPerGy2;
+    return lq;
+}
+
 double semOf(const LinearQuadratic& lq, double slopeAlpha, double slopeBeta)
 {
+    // The reference run's yield may enter more than once (through the cell
+    // parameters and as a component): its slopes add before squaring.
     double variance = 0.0;
+    double referenceSlope = 0.0;
+    double referenceSem = 0.0;
     for (const Sensitivity& s : lq.sensitivities) {
         const double slope = slopeAlpha * s.alphaSlope + slopeBeta * s.betaSlope;
-        variance += slope * slope * s.sem * s.sem;
+        if (s.reference) {
+            referenceSlope += slope;
+            referenceSem = s.sem;
+        } else {
+            variance += slope * slope * s.sem * s.sem;
+        }
     }
-    return std::sqrt(variance);
+    return std::sqrt(variance + referenceSlope * referenceSlope * referenceSem * referenceSem);
 }
 
 }  // namespace kesp

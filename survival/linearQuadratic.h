@@ -19,6 +19,9 @@ struct DsbSource {
     double dsbPerCellPerGy = 0.0;     ///< Sigma, DSB per cell per Gy
     double dsbPerCellPerGySem = 0.0;  ///< SEM of Sigma (0 when not known)
     double zFGy = 0.0;                ///< frequency-mean specific energy of the nucleus, Gy
+    /// Whether this is the cell's reference run itself (the yield the cell
+    /// parameters came from), so that its SEM is counted once.
+    bool referenceRun = false;
 };
 
 /// How alpha and beta move with one of the independent DSB yields they come
@@ -50,6 +53,10 @@ double survivalFraction(double alphaPerGy, double betaPerGy2, double doseGy);
 /// The dose (Gy) that leaves the survival fraction S (0 < S <= 1). Throws
 /// RunError of kind input for S outside (0, 1] or alpha and beta both 0.
 double doseForSurvival(double alphaPerGy, double betaPerGy2, double survival);
+
+/// The coefficients as measured, exactly (the reference radiation under the
+/// conditions of its measurement): no SEM, nothing they depend on.
+LinearQuadratic measuredCoefficients(double alphaPerGy, double betaPerGy2);
 
 /// The SEM of f(alpha, beta) to first order, from its partial derivatives.
 double semOf(const LinearQuadratic& lq, double slopeAlpha, double slopeBeta);

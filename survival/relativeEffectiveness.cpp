@@ -64,58 +64,70 @@ double pairSem(const LinearQuadratic& a, double slopeAlphaA, double slopeBetaA, 
     return std::sqrt(variance + sharedSlope * sharedSlope * sharedSem * sharedSem);
 }
 
-// D_R / D for the particle dose D of the reference's effect at D_R.
-RatioEstimate ratioAtReferenceDose(const LinearQuadratic& particle, double referenceDose, double referenceEffect)
+// D_R / D for the particle dose D of the effect E = alpha D + beta D^2.
+// The particle's coefficients move D: dD = -(D dalpha + D^2 dbeta) / (alpha
+// + 2 beta D). The reference's move D_R (at a survival level) or E (at a
+// reference dose): either way d(D_R / D) takes -(x / D)(D_R dalpha_R +
+// D_R^2 dbeta_R), with x the slope given.
+RatioEstimate ratioOfDoses(const LinearQuadratic& particle, const LinearQuadratic& reference, double referenceDose,
+                           double effect, bool effectFollowsReference)
 {
     const double alpha = particle.alphaPerGy;
     const double beta = particle.betaPerGy2;
-    const double dose = doseForEffect(alpha, beta, referenceEffect);
+    const double dose = doseForEffect(alpha, beta, effect);
     if (!(dose > 0.0)) {
         stopRun(ErrorKind::physics, "Cell survival: alpha and beta of the radiation are both 0, so it kills no cell.");
     }
-    // d(D_R / D) = -(D_R / D^2) dD, and dD = -(D dalpha + D^2 dbeta) / (alpha + 2 beta D).
-    const double common = referenceDose / dose * doseSlope(alpha, beta, dose);
-    return {referenceDose / dose, semOf(particle, common, common * dose)};
+    const double value = referenceDose / dose;
+    const double common = value * doseSlope(alpha, beta, dose);
+    const double x = effectFollowsReference
+                         ? common
+                         : doseSlope(reference.alphaPerGy, reference.betaPerGy2, referenceDose);
+    return {value, pairSem(particle, common, common * dose, reference, -x * referenceDose / dose,
+                           -x * referenceDose * referenceDose / dose)};
 }
 
 }  // namespace
 
-RatioEstimate rbeLowDose(const LinearQuadratic& particle, const ReferenceRadiation& reference)
+RatioEstimate rbeLowDose(const LinearQuadratic& particle, const LinearQuadratic& reference)
 {
-    return {particle.alphaPerGy / reference.alphaPerGy, semOf(particle, 1.0 / reference.alphaPerGy, 0.0)};
+    const double value = particle.alphaPerGy / reference.alphaPerGy;
+    return {value, pairSem(particle, 1.0 / reference.alphaPerGy, 0.0, reference, -value / reference.alphaPerGy, 0.0)};
 }
 
-RatioEstimate rbeHighDose(const LinearQuadratic& particle, const ReferenceRadiation& reference)
+RatioEstimate rbeHighDose(const LinearQuadratic& particle, const LinearQuadratic& reference)
 {
     const double value = std::sqrt(particle.betaPerGy2 / reference.betaPerGy2);
-    const double slope = value > 0.0 ? 0.5 / std::sqrt(particle.betaPerGy2 * reference.betaPerGy2) : 0.0;
-    return {value, semOf(particle, 0.0, slope)};
+    const double slope = value > 0.0 ? 0.5 * value / particle.betaPerGy2 : 0.0;
+    return {value, pairSem(particle, 0.0, slope, reference, 0.0, -0.5 * value / reference.betaPerGy2)};
 }
 
-RatioEstimate rbeAtDose(const LinearQuadratic& particle, const ReferenceRadiation& reference, double doseGy)
+RatioEstimate rbeAtDose(const LinearQuadratic& particle, const LinearQuadratic& reference, double doseGy)
 {
     requirePositiveDose(doseGy, "a particle dose");
     const double effect = particle.alphaPerGy * doseGy + particle.betaPerGy2 * doseGy * doseGy;
     const double referenceDose = doseForEffect(reference.alphaPerGy, reference.betaPerGy2, effect);
-    // dD_R = (D dalpha + D^2 dbeta) / (alpha_R + 2 beta_R D_R), over D.
+    // dD_R = (D dalpha + D^2 dbeta - D_R dalpha_R - D_R^2 dbeta_R) / (alpha_R + 2 beta_R D_R), over D.
     const double slope = doseSlope(reference.alphaPerGy, reference.betaPerGy2, referenceDose);
-    return {referenceDose / doseGy, semOf(particle, slope, slope * doseGy)};
+    return {referenceDose / doseGy,
+            pairSem(particle, slope, slope * doseGy, reference, -slope * referenceDose / doseGy,
+                    -slope * referenceDose * referenceDose / doseGy)};
 }
 
-RatioEstimate rbeAtReferenceDose(const LinearQuadratic& particle, const ReferenceRadiation& reference,
+RatioEstimate rbeAtReferenceDose(const LinearQuadratic& particle, const LinearQuadratic& reference,
                                  double referenceDoseGy)
 {
     requirePositiveDose(referenceDoseGy, "a reference dose");
     const double effect = reference.alphaPerGy * referenceDoseGy
                           + reference.betaPerGy2 * referenceDoseGy * referenceDoseGy;
-    return ratioAtReferenceDose(particle, referenceDoseGy, effect);
+    return ratioOfDoses(particle, reference, referenceDoseGy, effect, true);
 }
 
-RatioEstimate rbeAtSurvival(const LinearQuadratic& particle, const ReferenceRadiation& reference, double survival)
+RatioEstimate rbeAtSurvival(const LinearQuadratic& particle, const LinearQuadratic& reference, double survival)
 {
     requireSurvivalBelowOne(survival);
     const double referenceDose = doseForSurvival(reference.alphaPerGy, reference.betaPerGy2, survival);
-    return ratioAtReferenceDose(particle, referenceDose, -std::log(survival));
+    return ratioOfDoses(particle, reference, referenceDose, -std::log(survival), false);
 }
 
 RatioEstimate oerAtSurvival(const LinearQuadratic& hypoxic, const LinearQuadratic& aerobic, double survival)

@@ -129,7 +129,7 @@ TEST_F(SimulationDriversTest, mixedFieldAssignsLeftOverCellsByOneDraw)
     std::ostringstream console;
     ConsoleProgress progress(console);
 
-    const std::vector<std::int32_t> componentCells = runMixedField(settings, state, progress);
+    const std::vector<std::int32_t> componentCells = runMixedField(settings, state, progress).cells;
     EXPECT_EQ(cellsSimulated(state), 11);
     // Five cells per component, one progress line after each, and one left-over
     // cell assigned with a single draw from stream 2.

@@ -16,6 +16,7 @@ namespace {
 // 8.2 DSB per cell per Gy and zF 0.002 Gy, roughly what a KESP run of
 // megavoltage electrons gives for a 6 Gbp cell.
 const ReferenceRadiation reference{0.2, 0.02, 8.2, 0.03, 0.002};
+const LinearQuadratic measured = measuredCoefficients(reference.alphaPerGy, reference.betaPerGy2);
 
 LinearQuadratic single(const CellParameters& cell, double sigma, double sigmaSem, double zF)
 {
@@ -29,14 +30,14 @@ TEST(SurvivalModelTest, theReferenceRadiationGivesItsOwnCoefficientsAndAnRbeOfOn
     const LinearQuadratic lq = single(cell, reference.dsbPerCellPerGy, 0.0, reference.zFGy);
     EXPECT_NEAR(lq.alphaPerGy, reference.alphaPerGy, 1e-15);
     EXPECT_NEAR(lq.betaPerGy2, reference.betaPerGy2, 1e-15);
-    EXPECT_NEAR(rbeLowDose(lq, reference).value, 1.0, 1e-14);
-    EXPECT_NEAR(rbeHighDose(lq, reference).value, 1.0, 1e-14);
+    EXPECT_NEAR(rbeLowDose(lq, measured).value, 1.0, 1e-14);
+    EXPECT_NEAR(rbeHighDose(lq, measured).value, 1.0, 1e-14);
     for (double dose : {0.01, 0.5, 2.0, 8.0, 60.0}) {
-        EXPECT_NEAR(rbeAtDose(lq, reference, dose).value, 1.0, 1e-12) << dose;
-        EXPECT_NEAR(rbeAtReferenceDose(lq, reference, dose).value, 1.0, 1e-12) << dose;
+        EXPECT_NEAR(rbeAtDose(lq, measured, dose).value, 1.0, 1e-12) << dose;
+        EXPECT_NEAR(rbeAtReferenceDose(lq, measured, dose).value, 1.0, 1e-12) << dose;
     }
     for (double survival : {0.9, 0.1, 1e-4}) {
-        EXPECT_NEAR(rbeAtSurvival(lq, reference, survival).value, 1.0, 1e-12) << survival;
+        EXPECT_NEAR(rbeAtSurvival(lq, measured, survival).value, 1.0, 1e-12) << survival;
     }
 }
 
@@ -46,19 +47,19 @@ TEST(SurvivalModelTest, theRbeFallsMonotonicallyFromItsLowDoseToItsHighDoseLimit
 {
     const CellParameters cell = CellParameters::fromReference(reference);
     const LinearQuadratic carbon = single(cell, 13.0, 0.05, 0.3);
-    const double low = rbeLowDose(carbon, reference).value;
-    const double high = rbeHighDose(carbon, reference).value;
+    const double low = rbeLowDose(carbon, measured).value;
+    const double high = rbeHighDose(carbon, measured).value;
     EXPECT_NEAR(high, 13.0 / 8.2, 1e-14);
     ASSERT_GT(low, high);
     double before = low;
     for (double dose = 1e-3; dose < 1e4; dose *= 1.5) {
-        const double rbe = rbeAtDose(carbon, reference, dose).value;
+        const double rbe = rbeAtDose(carbon, measured, dose).value;
         EXPECT_LE(rbe, before * (1.0 + 1e-13)) << dose;
         EXPECT_GE(rbe, high * (1.0 - 1e-13)) << dose;
         before = rbe;
     }
-    EXPECT_NEAR(rbeAtDose(carbon, reference, 1e-6).value, low, 1e-5);
-    EXPECT_NEAR(rbeAtDose(carbon, reference, 1e6).value, high, 1e-3);
+    EXPECT_NEAR(rbeAtDose(carbon, measured, 1e-6).value, low, 1e-5);
+    EXPECT_NEAR(rbeAtDose(carbon, measured, 1e6).value, high, 1e-3);
 }
 
 TEST(SurvivalModelTest, theDoseForASurvivalLevelInvertsTheSurvivalCurve)
@@ -123,9 +124,9 @@ TEST(SurvivalModelTest, firstOrderStandardErrorsAgreeWithResampling)
     const CellParameters cell = CellParameters::fromReference(reference);
     const LinearQuadratic lq = single(cell, sigma, sigmaSem, zF);
     const LinearQuadratic aerobic = single(cell, 16.0, 0.05, zF);
-    const std::vector<double> propagated{lq.alphaSem, lq.betaSem, rbeAtDose(lq, reference, 2.0).sem,
-                                         rbeAtReferenceDose(lq, reference, 2.0).sem,
-                                         rbeAtSurvival(lq, reference, 0.1).sem,
+    const std::vector<double> propagated{lq.alphaSem, lq.betaSem, rbeAtDose(lq, measured, 2.0).sem,
+                                         rbeAtReferenceDose(lq, measured, 2.0).sem,
+                                         rbeAtSurvival(lq, measured, 0.1).sem,
                                          oerAtSurvival(lq, aerobic, 0.1).sem};
 
     std::mt19937_64 generator(20261208);
@@ -139,9 +140,9 @@ TEST(SurvivalModelTest, firstOrderStandardErrorsAgreeWithResampling)
         const CellParameters drawnCell = CellParameters::fromReference(drawnReference);
         const LinearQuadratic drawn = single(drawnCell, sigma + sigmaSem * normal(generator), 0.0, zF);
         const LinearQuadratic drawnAerobic = single(drawnCell, 16.0 + 0.05 * normal(generator), 0.0, zF);
-        const std::vector<double> values{drawn.alphaPerGy, drawn.betaPerGy2, rbeAtDose(drawn, reference, 2.0).value,
-                                         rbeAtReferenceDose(drawn, reference, 2.0).value,
-                                         rbeAtSurvival(drawn, reference, 0.1).value,
+        const std::vector<double> values{drawn.alphaPerGy, drawn.betaPerGy2, rbeAtDose(drawn, measured, 2.0).value,
+                                         rbeAtReferenceDose(drawn, measured, 2.0).value,
+                                         rbeAtSurvival(drawn, measured, 0.1).value,
                                          oerAtSurvival(drawn, drawnAerobic, 0.1).value};
         for (std::size_t k = 0; k < values.size(); ++k) {
             sum[k] += values[k];
