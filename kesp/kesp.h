@@ -18,6 +18,10 @@
 // text through the checks, /strict and the run to the report text and the
 // JSON document, as the kesp program does.
 //
+// Cell survival (kesp/survival/cellSurvival.h): a cell line from the
+// measured alpha and beta of a reference radiation and a run of it gives a
+// run's alpha and beta and its RBE for cell killing.
+//
 // One run owns everything it changes, so runs may go on side by side on
 // several threads and give the numbers of separate kesp runs.
 
@@ -36,3 +40,5 @@
 #include "kesp/report/scanTable.h"         // rowValues, tableColumns
 #include "kesp/support/runError.h"         // RunError, ErrorKind
 #include "kesp/support/stopFlag.h"         // StopFlag
+#include "kesp/survival/cellSurvival.h"    // SurvivalModel, cellSurvival: alpha, beta, RBE for cell killing
+#include "kesp/survival/dsbSources.h"      // dsbSources, referenceRadiation

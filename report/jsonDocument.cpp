@@ -5,6 +5,7 @@
 #include "kesp/damage/damageYields.h"
 #include "kesp/physics/particleSpelling.h"
 #include "kesp/report/damageSections.h"
+#include "kesp/report/survivalJson.h"
 #include "kesp/support/text.h"
 
 namespace kesp {
@@ -208,9 +209,10 @@ Json tablesJson(const RunResults& results)
 
 }  // namespace
 
-std::string jsonDocument(const RunSettings& settings, const RunResults& results, const RunProvenance& provenance)
+std::string jsonDocument(const RunSettings& settings, const RunResults& results, const RunProvenance& provenance,
+                         const CellSurvival* survival)
 {
-    const Json document = {
+    Json document = {
         {"format", "kesp-results"},
         {"format_version", formatVersion},
         {"program", {{"version", provenance.version}, {"revision", provenance.revision}}},
@@ -223,6 +225,9 @@ std::string jsonDocument(const RunSettings& settings, const RunResults& results,
         {"yields", yieldsJson(results)},
         {"tables", tablesJson(results)},
     };
+    if (survival != nullptr) {
+        document["survival"] = survivalJson(*survival);
+    }
     // Invalid UTF-8 in a name (a file name in another encoding) is replaced
     // rather than thrown on.
     return document.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";

@@ -8,6 +8,7 @@
 
 #include "kesp/engine/runResults.h"
 #include "kesp/input/runSettings.h"
+#include "kesp/survival/cellSurvival.h"
 
 namespace kesp {
 
@@ -23,6 +24,8 @@ struct RunProvenance {
 // The whole document, indented by two blanks, ending with a newline. Every
 // number is written in full (the shortest text that reads back as the same
 // double); no data and no standard error (fewer than 2 cells) are null.
-std::string jsonDocument(const RunSettings& settings, const RunResults& results, const RunProvenance& provenance);
+// With the cell survival of the run, a "survival" section closes it.
+std::string jsonDocument(const RunSettings& settings, const RunResults& results, const RunProvenance& provenance,
+                         const CellSurvival* survival = nullptr);
 
 }  // namespace kesp

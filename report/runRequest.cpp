@@ -145,8 +145,16 @@ const RunOutcome& RequestRun::simulate(ProgressObserver& progress, const StopFla
         return outcome_;
     }
     outcome_.report = reportText(*outcome_.settings, results, outcome_.runningMinutes);
+    if (request_.survival) {
+        try {
+            outcome_.survival = cellSurvival(*request_.survival, results);
+        } catch (const RunError& error) {
+            outcome_.survivalError = error;
+        }
+    }
     if (request_.provenance) {
-        outcome_.json = jsonDocument(*outcome_.settings, results, *request_.provenance);
+        outcome_.json = jsonDocument(*outcome_.settings, results, *request_.provenance,
+                                     outcome_.survival ? &*outcome_.survival : nullptr);
     }
     return outcome_;
 }

@@ -24,6 +24,7 @@
 #include "kesp/report/inputText.h"
 #include "kesp/report/jsonDocument.h"
 #include "kesp/support/runError.h"
+#include "kesp/survival/cellSurvival.h"
 
 namespace kesp {
 
@@ -53,6 +54,9 @@ struct RunRequest {
     /// Asks for the JSON document, with what it says of its origin.
     std::optional<RunProvenance> provenance;
     OutcomeWording wording = OutcomeWording::program;
+    /// Asks for the cell survival of the run (kesp::cellSurvival), in the
+    /// outcome and in the JSON document's "survival" section.
+    std::optional<SurvivalModel> survival;
 };
 
 /// What became of a request. Once an error or a refusal is set, nothing
@@ -68,6 +72,10 @@ struct RunOutcome {
     std::optional<std::string> json;      ///< the JSON document, when asked for and there is a report
     std::string interruption;             ///< "Run interrupted after N of M cells" (a line), or empty
     std::optional<std::string> message;   ///< why there is no report (a run stopped too early)
+    /// The cell survival asked for, once there is a report; or why the model
+    /// could not give it (the report and the document stand all the same).
+    std::optional<CellSurvival> survival;
+    std::optional<RunError> survivalError;
 
     /// Whether the settings may be run: read, neither refused nor failed.
     bool mayRun() const { return settings && !refusal && !error; }
