@@ -197,6 +197,57 @@ constexpr std::array quantityTable{
              G::scan, "", "oer_dsb", "", ""},
     Quantity{"oer_dsb_sem", "", "standard error of oer_dsb", G::scan, "", "oer_dsb_sem", "", ""},
 
+    // Cell survival (repair-misrepair-fixation model), with cell parameters.
+    Quantity{"theta_per_dsb", "per DSB", "theta of the cell line: the linear term of alpha per DSB", G::survival,
+             "survival.theta_per_dsb", "", "", ""},
+    Quantity{"kappa_per_dsb2", "per DSB^2", "kappa of the cell line: beta = (kappa / 2) Sigma^2", G::survival,
+             "survival.kappa_per_dsb2", "", "", ""},
+    Quantity{"alpha_per_gy", "Gy^-1", "alpha of the radiation for cell killing: theta Sigma + kappa zF Sigma^2",
+             G::survival, "survival.alpha_per_gy.mean", "", "", ""},
+    Quantity{"alpha_per_gy_sem", "Gy^-1", "standard error of alpha_per_gy", G::survival,
+             "survival.alpha_per_gy.sem", "", "", ""},
+    Quantity{"beta_per_gy2", "Gy^-2", "beta of the radiation for cell killing: (kappa / 2) Sigma^2", G::survival,
+             "survival.beta_per_gy2.mean", "", "", ""},
+    Quantity{"beta_per_gy2_sem", "Gy^-2", "standard error of beta_per_gy2", G::survival, "survival.beta_per_gy2.sem",
+             "", "", ""},
+    Quantity{"reference_alpha_per_gy", "Gy^-1",
+             "alpha of the reference radiation under the run's conditions (the measured alpha_R under those of "
+             "the measurement)",
+             G::survival, "survival.reference.alpha_per_gy.mean", "", "", ""},
+    Quantity{"reference_alpha_per_gy_sem", "Gy^-1", "standard error of reference_alpha_per_gy (0 as measured)",
+             G::survival, "survival.reference.alpha_per_gy.sem", "", "", ""},
+    Quantity{"reference_beta_per_gy2", "Gy^-2", "beta of the reference radiation under the run's conditions",
+             G::survival, "survival.reference.beta_per_gy2.mean", "", "", ""},
+    Quantity{"reference_beta_per_gy2_sem", "Gy^-2", "standard error of reference_beta_per_gy2 (0 as measured)",
+             G::survival, "survival.reference.beta_per_gy2.sem", "", "", ""},
+    Quantity{"rbe_low_dose", "", "RBE for cell killing at low dose: alpha / alpha_R", G::survival,
+             "survival.rbe_low_dose.mean", "", "", ""},
+    Quantity{"rbe_low_dose_sem", "", "standard error of rbe_low_dose", G::survival, "survival.rbe_low_dose.sem",
+             "", "", ""},
+    Quantity{"rbe_high_dose", "", "RBE for cell killing at high dose: sqrt(beta / beta_R) = Sigma / Sigma_R",
+             G::survival, "survival.rbe_high_dose.mean", "", "", ""},
+    Quantity{"rbe_high_dose_sem", "", "standard error of rbe_high_dose", G::survival, "survival.rbe_high_dose.sem",
+             "", "", ""},
+    Quantity{"reference_dose_gy", "Gy", "a dose D_R of the reference radiation an RBE is given at", G::survival,
+             "survival.rbe_at_reference_dose[].reference_dose_gy", "", "", ""},
+    Quantity{"rbe_at_reference_dose", "",
+             "RBE for cell killing at a reference dose D_R: D_R over the dose of the same survival (the column "
+             "names D_R: 2 Gy by default)",
+             G::survival, "survival.rbe_at_reference_dose[].rbe.mean", "", "", ""},
+    Quantity{"rbe_at_reference_dose_sem", "", "standard error of rbe_at_reference_dose", G::survival,
+             "survival.rbe_at_reference_dose[].rbe.sem", "", "", ""},
+    Quantity{"survival_level", "", "a survival fraction S an RBE is given at", G::survival,
+             "survival.rbe_at_survival[].survival", "", "", ""},
+    Quantity{"dose_for_survival_gy", "Gy", "the radiation's dose for the survival level S", G::survival,
+             "survival.rbe_at_survival[].dose_gy", "", "", ""},
+    Quantity{"reference_dose_for_survival_gy", "Gy", "the reference radiation's dose for the survival level S",
+             G::survival, "survival.rbe_at_survival[].reference_dose_gy", "", "", ""},
+    Quantity{"rbe_at_survival", "",
+             "RBE for cell killing at a survival level S: D_R(S) / D(S) (the column names S: 0.1 by default)",
+             G::survival, "survival.rbe_at_survival[].rbe.mean", "", "", ""},
+    Quantity{"rbe_at_survival_sem", "", "standard error of rbe_at_survival", G::survival,
+             "survival.rbe_at_survival[].rbe.sem", "", "", ""},
+
     // How the run went.
     Quantity{"seed", "", "the random number seed used (from the clock when 0 was asked for)", G::run, "run.seed",
              "seed", "seed", "ResultsDocument.run.seed"},
@@ -253,6 +304,7 @@ constexpr std::array groupTitles{
     std::pair{G::yields, "Cluster yields per Gy"},
     std::pair{G::complexity, "Clusters by complexity class (TABLE 1)"},
     std::pair{G::scan, "Ratios between the rows of a scan"},
+    std::pair{G::survival, "Cell survival"},
     std::pair{G::run, "How the run went"},
     std::pair{G::settings, "Settings"},
 };
@@ -280,6 +332,7 @@ std::string_view groupKey(QuantityGroup group)
         case G::yields: return "yields";
         case G::complexity: return "complexity";
         case G::scan: return "scan";
+        case G::survival: return "survival";
         case G::run: return "run";
         case G::settings: return "settings";
     }

@@ -23,6 +23,7 @@ enum class QuantityGroup {
     yields,       ///< cluster yields per Gy (TABLE 2's all-clusters row)
     complexity,   ///< TABLE 1: percent of clusters by complexity class
     scan,         ///< ratios kesp-scan works out between its rows
+    survival,     ///< cell survival: the model's coefficients, RBE and OER for cell killing
     run,          ///< how the run went
     settings,     ///< the settings of the run
 };

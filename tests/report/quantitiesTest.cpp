@@ -18,6 +18,7 @@
 #include "driver/jsonReportCheck.h"
 #include "driver/runHarness.h"
 #include "kesp/report/quantities.h"
+#include "kesp/report/runRequest.h"
 #include "scan/scanHarness.h"
 
 namespace kesp {
@@ -191,6 +192,23 @@ std::vector<Json> realDocuments()
     return documents;
 }
 
+// The document of a run with cell survival, as the library writes it.
+Json survivalDocument()
+{
+    RunSettings settings;
+    settings.cells = 20;
+    settings.threads = 1;
+    settings.oxygenPercent = 21.0;
+    NoProgress quiet;
+    const RunResults reference = simulate(settings, quiet);  // 1 MeV electrons
+    settings.field = singleParticleField("p", 10.0);
+    RunRequest request;
+    request.source = CodeSettings{settings, std::nullopt};
+    request.provenance = RunProvenance{"KESP", "none", "", std::string(64, '0'), {}};
+    request.survival = survivalModel(MeasuredReference{0.2, 0.02}, reference);
+    return Json::parse(*runRequest(request, quiet).json);
+}
+
 // A mixed field's components and average have the physics of a particle.
 std::string asParticlePhysics(const std::string& path)
 {
@@ -204,8 +222,9 @@ std::string asParticlePhysics(const std::string& path)
 
 TEST(QuantitiesTest, theDocumentsHoldTheTablesKeysAndNoOthers)
 {
-    const std::vector<Json> documents = realDocuments();
+    std::vector<Json> documents = realDocuments();
     ASSERT_EQ(documents.size(), 2U);
+    documents.push_back(survivalDocument());
     const std::set<std::string> paths = allNames(&Quantity::jsonPaths);
     for (const std::string& path : paths) {
         bool found = false;
@@ -216,7 +235,7 @@ TEST(QuantitiesTest, theDocumentsHoldTheTablesKeysAndNoOthers)
                 // The other document may have it: a single particle has no components.
             }
         }
-        EXPECT_TRUE(found) << path << " is in neither the document of a single particle nor that of a mixed field";
+        EXPECT_TRUE(found) << path << " is in none of the documents (single particle, mixed field, with cell survival)";
     }
     for (const Json& document : documents) {
         std::set<std::string> leaves;
