@@ -86,7 +86,7 @@ void expectNumber(const std::string& field, double expected, double tolerance, c
     EXPECT_NEAR(std::stod(field), expected, tolerance) << what;
 }
 
-class ScanSurvivalTest : public testing::Test {
+class ScanSurvivalFieldsTest : public testing::Test {
 protected:
     void SetUp() override
     {
@@ -117,7 +117,7 @@ protected:
 };
 
 // Configurations: 0 e hypoxic, 1 p hypoxic, 2 e aerobic, 3 p aerobic.
-TEST_F(ScanSurvivalTest, theCellParametersComeFromTheReferenceAtTheHighestOxygenLevel)
+TEST_F(ScanSurvivalFieldsTest, theCellParametersComeFromTheReferenceAtTheHighestOxygenLevel)
 {
     ASSERT_EQ(plan_.references.size(), 2U);
     for (std::size_t k = 0; k < plan_.configurations; ++k) {
@@ -139,7 +139,7 @@ TEST_F(ScanSurvivalTest, theCellParametersComeFromTheReferenceAtTheHighestOxygen
     EXPECT_EQ(pairedFieldCount(plan_.scan, ScanMode::physicsOnly), 0U);
 }
 
-TEST_F(ScanSurvivalTest, theReferenceRadiationHasAnRbeOfOneAndItsMeasuredCoefficientsInAir)
+TEST_F(ScanSurvivalFieldsTest, theReferenceRadiationHasAnRbeOfOneAndItsMeasuredCoefficientsInAir)
 {
     for (const std::size_t electrons : {0U, 2U}) {
         const std::vector<std::string> fields = survivalPart(plan_, fieldsOf(electrons));
@@ -159,7 +159,7 @@ TEST_F(ScanSurvivalTest, theReferenceRadiationHasAnRbeOfOneAndItsMeasuredCoeffic
 // Every field is what the survival layer says of the row's own run, for the
 // RBE against the reference under the row's conditions and for the OER
 // against its partner, whichever row of the pair asks.
-TEST_F(ScanSurvivalTest, theFieldsAreThoseOfCellSurvivalOnTheRowsRun)
+TEST_F(ScanSurvivalFieldsTest, theFieldsAreThoseOfCellSurvivalOnTheRowsRun)
 {
     const MeasuredReference measured{0.2, 0.02};
     const SurvivalQuestions questions = plan_.scan.survival->questions;
@@ -199,7 +199,7 @@ TEST_F(ScanSurvivalTest, theFieldsAreThoseOfCellSurvivalOnTheRowsRun)
     EXPECT_TRUE(std::equal(hypoxicProtons.end() - 8, hypoxicProtons.end(), aerobicProtons.end() - 8));
 }
 
-TEST_F(ScanSurvivalTest, fieldsAreEmptyWhereARunIsMissingOrTheValueUndefined)
+TEST_F(ScanSurvivalFieldsTest, fieldsAreEmptyWhereARunIsMissingOrTheValueUndefined)
 {
     const std::size_t count = survivalColumns(*plan_.scan.survival, true).size();
     const RowPairing pairing = rowPairing(plan_, 3, ScanMode::simulation);
@@ -244,7 +244,7 @@ TEST_F(ScanSurvivalTest, fieldsAreEmptyWhereARunIsMissingOrTheValueUndefined)
     }
 }
 
-TEST_F(ScanSurvivalTest, aReferenceThatGivesANegativeThetaIsAnErrorNamingTheValues)
+TEST_F(ScanSurvivalFieldsTest, aReferenceThatGivesANegativeThetaIsAnErrorNamingTheValues)
 {
     ScanSurvival block = *plan_.scan.survival;
     block.alphaPerGy = 1e-6;  // far below 2 beta_R zF_R

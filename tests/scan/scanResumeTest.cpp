@@ -305,7 +305,7 @@ TEST(ScanSurvivalResumeTest, aScanKilledWithRowsWaitingResumesToTheSameSurvivalC
                                  "survival: {alpha: 0.2, beta: 0.03, doses: [2, 6]}\n");
     ASSERT_EQ(runScan(dir, {"-j", "1", "-o", "expected.csv", "scan.yaml"}).exitStatus, 0);
     const std::string expected = readText(dir / "expected.csv");
-    ASSERT_NE(expected.find(",rbe_at_reference_dose_6gy_sem,oer_low_dose,"), std::string::npos);
+    ASSERT_NE(expected.find(",rbe_at_reference_dose_6gy_sem,rbe_at_survival_0.1,"), std::string::npos);
     BackgroundScan scan(dir, {"-j", "3", "scan.yaml"});
     EXPECT_TRUE(waitFor([&] { return linesIn(dir / "scan.csv.pending") >= 3; }));
     scan.signal(SIGKILL);
