@@ -37,6 +37,7 @@
 #include "kesp/report/scanDefinition.h"    // ScanDefinition: a scan as a structure
 #include "kesp/report/scanPairing.h"       // rowPairing, pairedFields: RBE and OER
 #include "kesp/report/scanPlan.h"          // planScan
+#include "kesp/report/scanSurvival.h"      // ScanSurvival: the cell-survival columns
 #include "kesp/report/scanTable.h"         // rowValues, tableColumns
 #include "kesp/support/runError.h"         // RunError, ErrorKind
 #include "kesp/support/stopFlag.h"         // StopFlag

@@ -1,18 +1,21 @@
 #pragma once
 // A scan as a structure: the items every configuration sets, the items that
-// vary from one configuration to the next, the switches and the reference
-// radiation of the RBE columns. kesp-scan builds it from its YAML file, the
+// vary from one configuration to the next, the switches, the reference
+// radiation of the RBE columns and the cell line of the survival columns
+// (scanSurvival.h). kesp-scan builds it from its YAML file, the
 // web page from its form; the plan, the rows and the table follow from it
 // the same way for both.
 
 #include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "kesp/input/runSwitches.h"
 #include "kesp/report/scanItems.h"
+#include "kesp/report/scanSurvival.h"
 #include "kesp/support/runError.h"
 
 namespace kesp {
@@ -54,6 +57,7 @@ struct ScanDefinition {
     std::vector<ScanAxis> vary;          // in the order written; the last varies fastest
     std::vector<ScanSetting> fixed;      // `cells` and `seed` as NOCS and SEED
     std::vector<ScanSetting> reference;  // radiation items; empty without a reference
+    std::optional<ScanSurvival> survival;  // the cell-survival columns; needs a reference
 
     bool hasReference() const { return !reference.empty(); }
 };

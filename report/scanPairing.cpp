@@ -27,6 +27,32 @@ std::optional<YieldEstimate> dsbOf(const PendingRow* row)
     return YieldEstimate{*row->dsb, row->dsbSem};
 }
 
+// The stride of the oxygen axis: the configurations of the axes after it,
+// which vary faster.
+std::size_t strideOf(const ScanDefinition& scan, const OxygenAxis& oxygen)
+{
+    std::size_t stride = 1;
+    for (std::size_t k = oxygen.axis + 1; k < scan.vary.size(); ++k) {
+        stride *= scan.vary[k].values.size();
+    }
+    return stride;
+}
+
+// The position of the configuration's level among the axis's values.
+std::size_t levelIndexOf(const ScanDefinition& scan, const OxygenAxis& oxygen, std::size_t configuration)
+{
+    return (configuration / strideOf(scan, oxygen)) % scan.vary[oxygen.axis].values.size();
+}
+
+// The configuration that differs from this one only in being at the level
+// of that position.
+std::size_t withOxygenLevel(const ScanDefinition& scan, const OxygenAxis& oxygen, std::size_t configuration,
+                            std::size_t level)
+{
+    const std::size_t stride = strideOf(scan, oxygen);
+    return configuration - levelIndexOf(scan, oxygen, configuration) * stride + level * stride;
+}
+
 }  // namespace
 
 std::optional<OxygenAxis> oxygenAxisOf(const ScanDefinition& scan)
@@ -71,6 +97,11 @@ RowPairing rowPairing(const ScanPlan& plan, std::size_t configuration, ScanMode 
         pairing.reference = plan.referenceOfRow.at(configuration);
     }
     const std::optional<OxygenAxis> oxygen = oxygenAxisOf(scan);
+    if (scan.survival) {
+        pairing.survivalColumns = true;
+        pairing.cellReference = plan.referenceOfRow.at(
+            oxygen ? withOxygenLevel(scan, *oxygen, configuration, oxygen->highest) : configuration);
+    }
     if (!oxygen) {
         return pairing;
     }
@@ -78,13 +109,8 @@ RowPairing rowPairing(const ScanPlan& plan, std::size_t configuration, ScanMode 
     if (!oxygen->paired) {
         return pairing;
     }
-    // The axis's stride: the configurations of the axes after it, which vary faster.
-    std::size_t stride = 1;
-    for (std::size_t k = oxygen->axis + 1; k < scan.vary.size(); ++k) {
-        stride *= scan.vary[k].values.size();
-    }
     const std::vector<ScanValue>& values = scan.vary[oxygen->axis].values;
-    const std::size_t own = (configuration / stride) % values.size();
+    const std::size_t own = levelIndexOf(scan, *oxygen, configuration);
     const std::optional<double> level = levelOf(values[own]);
     const std::optional<double> lowest = levelOf(values[oxygen->lowest]);
     const std::optional<double> highest = levelOf(values[oxygen->highest]);
@@ -97,7 +123,7 @@ RowPairing rowPairing(const ScanPlan& plan, std::size_t configuration, ScanMode 
     } else {
         return pairing;
     }
-    pairing.oxygenPartner = configuration - own * stride + other * stride;
+    pairing.oxygenPartner = withOxygenLevel(scan, *oxygen, configuration, other);
     return pairing;
 }
 
@@ -106,22 +132,32 @@ std::optional<YieldRatio> oerOf(const PendingRow& highest, const PendingRow& low
     return yieldRatio(dsbOf(&highest), dsbOf(&lowest));
 }
 
-std::vector<std::string> pairedFields(const RowPairing& pairing, const PendingRow& row, const PendingRow* reference,
-                                      const PendingRow* oxygenPartner)
+std::vector<std::string> pairedFields(const ScanDefinition& scan, const RowPairing& pairing, const PendingRow& row,
+                                      const PairedRuns& runs)
 {
     std::vector<std::string> fields;
+    const auto add = [&fields](const std::vector<std::string>& more) {
+        fields.insert(fields.end(), more.begin(), more.end());
+    };
     if (pairing.rbeColumns) {
-        const std::vector<std::string> rbe =
-            ratioFields(reference != nullptr ? yieldRatio(dsbOf(&row), dsbOf(reference)) : std::nullopt);
-        fields.insert(fields.end(), rbe.begin(), rbe.end());
+        add(ratioFields(runs.reference != nullptr ? yieldRatio(dsbOf(&row), dsbOf(runs.reference)) : std::nullopt));
     }
+    const PendingRow* partner = pairing.oxygenPartner ? runs.oxygenPartner : nullptr;
     if (pairing.oerColumns) {
         std::optional<YieldRatio> oer;
-        if (pairing.oxygenPartner && oxygenPartner != nullptr) {
-            oer = pairing.highOxygen ? oerOf(row, *oxygenPartner) : oerOf(*oxygenPartner, row);
+        if (partner != nullptr) {
+            oer = pairing.highOxygen ? oerOf(row, *partner) : oerOf(*partner, row);
         }
-        const std::vector<std::string> fieldsOfOer = ratioFields(oer);
-        fields.insert(fields.end(), fieldsOfOer.begin(), fieldsOfOer.end());
+        add(ratioFields(oer));
+    }
+    if (pairing.survivalColumns && scan.survival) {
+        const SurvivalRuns survivalRuns{&row.dsbSources,
+                                        runs.cellReference != nullptr ? &runs.cellReference->dsbSources : nullptr,
+                                        runs.reference != nullptr ? &runs.reference->dsbSources : nullptr,
+                                        pairing.reference == pairing.cellReference,
+                                        partner != nullptr ? &partner->dsbSources : nullptr,
+                                        pairing.highOxygen};
+        add(survivalFields(*scan.survival, pairing.oerColumns, survivalRuns));
     }
     return fields;
 }

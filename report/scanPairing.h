@@ -1,7 +1,8 @@
 #pragma once
 // Which other runs the last fields of a row are formed from: the reference
-// run of its RBE, and for a scan that varies the oxygen level the row its
-// OER pairs it with, the one that differs from it only in that level.
+// run of its RBE, for a scan that varies the oxygen level the row its OER
+// pairs it with, the one that differs from it only in that level, and with
+// a survival block the reference run the cell's parameters come from.
 
 #include <cstddef>
 #include <optional>
@@ -35,6 +36,11 @@ struct RowPairing {
     bool oerColumns = false;                  // the table has oer_dsb and oer_dsb_sem
     std::optional<std::size_t> oxygenPartner; // the configuration its OER pairs it with
     bool highOxygen = false;                  // the row is at the highest level: its yield is the numerator
+    bool survivalColumns = false;             // the table has the survival block's columns
+    /// With survivalColumns, into ScanPlan::references: the reference run
+    /// under the measurement's conditions, which gives the cell's
+    /// parameters: the row's own settings at the scan's highest oxygen level.
+    std::size_t cellReference = 0;
 };
 
 /// The pairing of configuration `configuration` of the plan. A row at the
@@ -42,11 +48,20 @@ struct RowPairing {
 /// it only in being at the other; a row at a level in between has none.
 RowPairing rowPairing(const ScanPlan& plan, std::size_t configuration, ScanMode mode);
 
-/// The row's last fields: rbe_dsb, rbe_dsb_sem (with rbeColumns) and
-/// oer_dsb, oer_dsb_sem (with oerColumns), from the DSB yields of the row,
-/// its reference run and its oxygen partner (null where not known or none).
-std::vector<std::string> pairedFields(const RowPairing& pairing, const PendingRow& row, const PendingRow* reference,
-                                      const PendingRow* oxygenPartner);
+/// The runs a row's last fields are formed from, each null where not known
+/// (or, for the partner, none).
+struct PairedRuns {
+    const PendingRow* reference = nullptr;      // the row's reference run (RowPairing::reference)
+    const PendingRow* oxygenPartner = nullptr;  // the row its OER pairs it with
+    const PendingRow* cellReference = nullptr;  // RowPairing::cellReference's run
+};
+
+/// The row's last fields: rbe_dsb, rbe_dsb_sem (with rbeColumns),
+/// oer_dsb, oer_dsb_sem (with oerColumns) and the survival fields of the
+/// scan's survival block (with survivalColumns, see survivalFields), from
+/// the row and the runs it pairs with.
+std::vector<std::string> pairedFields(const ScanDefinition& scan, const RowPairing& pairing, const PendingRow& row,
+                                      const PairedRuns& runs);
 
 /// The OER of a pair: the DSB yield at the highest level over that at the
 /// lowest; nothing where either is missing or the lower is 0.

@@ -7,6 +7,7 @@
 
 #include "kesp/input/blockLine.h"
 #include "kesp/input/inputReader.h"
+#include "kesp/report/scanSurvival.h"
 #include "kesp/report/scanText.h"
 #include "kesp/support/runError.h"
 #include "kesp/support/text.h"
@@ -174,6 +175,7 @@ ScanRun ScanPlan::referenceRun(std::size_t index) const
 
 ScanPlan planScan(ScanDefinition scan, Leniency leniency)
 {
+    checkScanSurvival(scan);
     ScanPlan plan;
     plan.scan = std::move(scan);
     plan.configurations = 1;

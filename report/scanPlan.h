@@ -48,7 +48,8 @@ struct ScanPlan {
 };
 
 /// Works out the configurations and reads each as its input file, with the
-/// scan's switches. Throws ScanRefused when the input of any run would draw
+/// scan's switches. Throws ScanRefused for a survival block that
+/// checkScanSurvival refuses, and when the input of any run would draw
 /// a warning (unless lenient and no /strict is among the switches) or cannot
 /// be read at all, listing every such run.
 ScanPlan planScan(ScanDefinition scan, Leniency leniency);

@@ -122,6 +122,10 @@ std::vector<std::string> tableColumns(const ScanDefinition& scan, ScanMode mode)
             columns.emplace_back("oer_dsb");
             columns.emplace_back("oer_dsb_sem");
         }
+        if (scan.survival) {
+            const std::vector<std::string> survival = survivalColumns(*scan.survival, oxygenAxisOf(scan).has_value());
+            columns.insert(columns.end(), survival.begin(), survival.end());
+        }
     }
     return columns;
 }
@@ -139,6 +143,9 @@ RowValues rowValues(const ScanDefinition& scan, const Configuration& configurati
     }
     if (mode == ScanMode::simulation) {
         addSimulation(results, row);
+        if (scan.survival) {
+            row.dsbSources = rowSourcesOf(results);
+        }
     }
     return row;
 }
@@ -147,7 +154,7 @@ PendingRow pendingRowOf(const RowValues& row)
 {
     std::string text = csvLine(row.fields);
     text.pop_back();
-    return PendingRow{std::move(text), row.dsb, row.dsbSem};
+    return PendingRow{std::move(text), row.dsb, row.dsbSem, row.dsbSources};
 }
 
 std::string tableLine(const PendingRow& row, const std::vector<std::string>& pairedFields)
@@ -163,7 +170,9 @@ std::size_t pairedFieldCount(const ScanDefinition& scan, ScanMode mode)
     if (mode != ScanMode::simulation) {
         return 0;
     }
-    return (scan.hasReference() ? 2 : 0) + (oxygenAxisOf(scan) ? 2 : 0);
+    const bool oxygenVaries = oxygenAxisOf(scan).has_value();
+    return (scan.hasReference() ? 2 : 0) + (oxygenVaries ? 2 : 0)
+           + (scan.survival ? survivalColumns(*scan.survival, oxygenVaries).size() : 0);
 }
 
 std::string csvLine(const std::vector<std::string>& fields)

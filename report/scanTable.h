@@ -16,6 +16,7 @@
 #include "kesp/input/runSettings.h"
 #include "kesp/report/scanConfiguration.h"
 #include "kesp/report/scanDefinition.h"
+#include "kesp/report/scanSurvival.h"
 
 namespace kesp {
 
@@ -27,16 +28,18 @@ enum class ScanMode {
 /// The header: the varied items, `switches`, the particle, physics and
 /// damage-model columns, then (when simulating) TABLE 2's "Total" row, the
 /// yields per Gy and Gbp, TABLE 1, `cells`, `seed` and, with a reference,
-/// `rbe_dsb` and `rbe_dsb_sem`, and when the oxygen level varies `oer_dsb`
-/// and `oer_dsb_sem`.
+/// `rbe_dsb` and `rbe_dsb_sem`, when the oxygen level varies `oer_dsb`
+/// and `oer_dsb_sem`, and with a survival block its columns
+/// (survivalColumns).
 std::vector<std::string> tableColumns(const ScanDefinition& scan, ScanMode mode);
 
-/// A row without the fields formed from other runs (RBE, OER), and the DSB
-/// yield those are formed from.
+/// A row without the fields formed from other runs (RBE, OER, survival),
+/// and the DSB yield and sources those are formed from.
 struct RowValues {
     std::vector<std::string> fields;
     std::optional<double> dsb;     // per cell per Gy
     std::optional<double> dsbSem;
+    RowSources dsbSources;         // kept with a survival block only
 };
 
 /// The row of a configuration: what it sets, the settings it ran with and
@@ -47,11 +50,12 @@ RowValues rowValues(const ScanDefinition& scan, const Configuration& configurati
 
 /// A finished row waiting for its place in the table: its fields as CSV
 /// text (without the fields formed from other runs and the line end) and its
-/// DSB yield.
+/// DSB yield and sources.
 struct PendingRow {
     std::string text;
     std::optional<double> dsb;
     std::optional<double> dsbSem;
+    RowSources dsbSources;  // kept with a survival block only
 };
 
 PendingRow pendingRowOf(const RowValues& row);
@@ -61,8 +65,8 @@ PendingRow pendingRowOf(const RowValues& row);
 std::string tableLine(const PendingRow& row, const std::vector<std::string>& pairedFields);
 
 /// The number of fields at the end of a row that are formed from other runs
-/// (rbe_dsb, rbe_dsb_sem, oer_dsb, oer_dsb_sem): those a row lacks while it
-/// waits for those runs.
+/// (rbe_dsb, rbe_dsb_sem, oer_dsb, oer_dsb_sem and the survival columns):
+/// those a row lacks while it waits for those runs.
 std::size_t pairedFieldCount(const ScanDefinition& scan, ScanMode mode);
 
 /// The fields as one CSV line (RFC 4180 quoting), with its line end.

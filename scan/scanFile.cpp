@@ -377,6 +377,63 @@ void readReference(const YAML::Node& node, int keyLine, ScanDefinition& scan)
     }
 }
 
+// A list of numbers under survival, with each number's line.
+void readNumberList(const YAML::Node& node, int keyLine, const std::filesystem::path& scanFile,
+                    const std::string& what, std::vector<double>& values, std::vector<int>& lines)
+{
+    if (!node.IsSequence()) {
+        Place(scanFile, lineOf(node, keyLine), what).refuse("give a list of numbers, as [2] or [2, 6]");
+    }
+    values.clear();
+    lines.clear();
+    for (const YAML::Node& item : node) {
+        const Place at(scanFile, lineOf(item, keyLine), what);
+        values.push_back(numberOf(scalarText(item, at), at));
+        lines.push_back(at.line());
+    }
+}
+
+// The survival block as written; planScan checks its values
+// (checkScanSurvival), naming the lines kept here.
+void readSurvival(const YAML::Node& node, int keyLine, ScanDefinition& scan)
+{
+    requireMapping(node, Place(scan.path, keyLine, "survival"));
+    ScanSurvival survival;
+    survival.lines.block = keyLine;
+    for (const auto& entry : node) {
+        const std::string key = entry.first.IsScalar() ? entry.first.Scalar() : std::string();
+        const int line = lineOf(entry.first);
+        const Place place(scan.path, line, "survival: " + key);
+        if (key == "alpha" || key == "beta" || key == "alpha_beta") {
+            const double value = numberOf(scalarText(entry.second, place), place);
+            if (key == "alpha") {
+                survival.alphaPerGy = value;
+                survival.lines.alpha = line;
+            } else if (key == "beta") {
+                survival.betaPerGy2 = value;
+                survival.lines.beta = line;
+            } else {
+                survival.alphaBetaGy = value;
+                survival.lines.alphaBeta = line;
+            }
+        } else if (key == "doses") {
+            readNumberList(entry.second, line, scan.path, "survival: doses", survival.questions.referenceDosesGy,
+                           survival.lines.referenceDoses);
+        } else if (key == "survival") {
+            readNumberList(entry.second, line, scan.path, "survival: survival", survival.questions.survivalLevels,
+                           survival.lines.survivalLevels);
+        } else {
+            Place(scan.path, line, "survival")
+                .refuse(quotedText(key) + " is not a part of the survival block; give alpha, beta (or alpha_beta),"
+                                          " doses and survival");
+        }
+    }
+    if (survival.lines.alpha == 0) {
+        Place(scan.path, keyLine, "survival").refuse("give alpha (Gy^-1), measured for the reference radiation");
+    }
+    scan.survival = std::move(survival);
+}
+
 std::size_t countConfigurations(const ScanDefinition& scan)
 {
     std::size_t count = 1;
@@ -417,7 +474,8 @@ ScanDefinition readScanFile(const std::filesystem::path& file)
     scan.path = file;
     if (!document.IsMap()) {
         Place(file, document.IsNull() ? 0 : lineOf(document), "")
-            .refuse("a scan file is a mapping of title, cells, seed, switches, vary, fixed and reference");
+            .refuse("a scan file is a mapping of title, cells, seed, switches, vary, fixed, reference and"
+                    " survival");
     }
     ItemsSeen seen(file);
     std::vector<WrittenSwitch> switches;
@@ -442,12 +500,14 @@ ScanDefinition readScanFile(const std::filesystem::path& file)
             scan.fixed.insert(scan.fixed.end(), fixed.begin(), fixed.end());
         } else if (key == "reference") {
             readReference(value, line, scan);
+        } else if (key == "survival") {
+            readSurvival(value, line, scan);
         } else if (key == "shards" || key == "programs") {
             checkWorkflowSetting(key, value, place);
         } else {
             Place(file, line, "").refuse(quotedText(key)
-                         + " is not a part of a scan file; give title, cells, seed, switches, vary, fixed or"
-                           " reference");
+                         + " is not a part of a scan file; give title, cells, seed, switches, vary, fixed,"
+                           " reference or survival");
         }
     }
     static_cast<void>(countConfigurations(scan));

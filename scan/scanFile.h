@@ -14,6 +14,11 @@
 //     reference:           # the radiation the RBE columns divide by
 //       PAR: e
 //       KE: 1
+//     survival:            # cell-survival columns (needs reference)
+//       alpha: 0.2         # alpha_R, Gy^-1, measured for the reference radiation
+//       beta: 0.02         # beta_R, Gy^-2 (or alpha_beta: 10, in Gy)
+//       doses: [2]         # reference doses of the RBE columns, Gy
+//       survival: [0.1]    # survival levels of the RBE and OER columns
 //
 // Whatever cannot be taken as written is refused before anything runs, with
 // a message that names the file, the line and the item; so is an item that

@@ -13,6 +13,7 @@
 #include <CLI/CLI.hpp>
 
 #include "scan/scanFile.h"
+#include "kesp/report/scanPairing.h"
 #include "kesp/report/scanPlan.h"
 #include "scan/emittedInputs.h"
 #include "scan/scanProgress.h"
@@ -210,8 +211,12 @@ std::int64_t cellsToSimulate(const ScanPlan& plan, const std::vector<std::size_t
         if (!done.contains(position)) {
             cells += settingsOf(plan, plan.row(rows[position])).cells;
         }
-        if (plan.scan.hasReference()) {
-            references.insert(plan.referenceOfRow[rows[position]]);
+        const RowPairing pairing = rowPairing(plan, rows[position], mode);
+        if (pairing.rbeColumns) {
+            references.insert(pairing.reference);
+        }
+        if (pairing.survivalColumns) {
+            references.insert(pairing.cellReference);
         }
     }
     for (const std::size_t reference : references) {

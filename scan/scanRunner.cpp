@@ -139,7 +139,7 @@ class RowCollector {
 public:
     RowCollector(const ScanPlan& plan, const std::vector<std::size_t>& rows, ScanMode mode, const RowSink& sink,
                  const RowsDone& done, const AheadSink& ahead)
-        : rows_(rows), sink_(sink), ahead_(ahead), references_(plan.references.size()), pending_(done)
+        : plan_(plan), rows_(rows), sink_(sink), ahead_(ahead), references_(plan.references.size()), pending_(done)
     {
         pairings_.reserve(rows.size());
         for (const std::size_t configuration : rows) {
@@ -183,6 +183,19 @@ public:
     }
 
 private:
+    // The row's fields formed from other runs; a failure names the row.
+    std::vector<std::string> fieldsOf(std::size_t position, const PendingRow& row, const PairedRuns& runs) const
+    {
+        try {
+            return pairedFields(plan_.scan, pairings_[position], row, runs);
+        } catch (const RunError& error) {
+            const ScanRun run = plan_.row(rows_[position]);
+            throw RunError(error.kind(), "Configuration " + std::to_string(run.number) + " ("
+                                             + describeConfiguration(plan_.scan, run.configuration)
+                                             + "): its survival columns: " + error.what());
+        }
+    }
+
     void keepAsPartner(std::size_t configuration, const PendingRow& row)
     {
         const auto found = partners_.find(configuration);
@@ -216,12 +229,22 @@ private:
                 }
                 partner = &*done;
             }
-            sink_(rows_[next_], tableLine(found->second, pairedFields(pairing, found->second, reference, partner)));
+            const PendingRow* cellReference = nullptr;
+            if (pairing.survivalColumns) {
+                const std::optional<PendingRow>& done = references_[pairing.cellReference];
+                if (!done) {
+                    return;
+                }
+                cellReference = &*done;
+            }
+            sink_(rows_[next_], tableLine(found->second, fieldsOf(next_, found->second,
+                                                                  PairedRuns{reference, partner, cellReference})));
             pending_.erase(found);
             ++next_;
         }
     }
 
+    const ScanPlan& plan_;
     const std::vector<std::size_t>& rows_;
     const RowSink& sink_;
     const AheadSink& ahead_;
@@ -301,6 +324,9 @@ RunOrder runOrder(const ScanPlan& plan, const std::vector<std::size_t>& rows, Sc
     };
     const auto addRow = [&](std::size_t position) {
         const RowPairing pairing = rowPairing(plan, rows[position], mode);
+        if (pairing.survivalColumns && referencesRun.insert(pairing.cellReference).second) {
+            add(plan.referenceRun(pairing.cellReference), RunKind::reference, std::nullopt);
+        }
         if (pairing.rbeColumns && referencesRun.insert(pairing.reference).second) {
             add(plan.referenceRun(pairing.reference), RunKind::reference, std::nullopt);
         }

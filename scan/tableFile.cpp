@@ -1,5 +1,6 @@
 #include "scan/tableFile.h"
 
+#include <algorithm>
 #include <charconv>
 #include <string_view>
 #include <vector>
@@ -54,28 +55,96 @@ bool readPosition(std::string_view text, std::size_t& position)
     return !text.empty() && error == std::errc() && end == text.data() + text.size();
 }
 
-// A line of the pending file: the position, the DSB yield and its SEM
-// ("-" for none) and the row's text, separated by single blanks.
-std::string pendingLine(std::size_t position, const PendingRow& row)
+// The DSB sources of a row as one word: "-" for none, else "s" (every
+// yield with its SEM) or "n", then each source as its dose fraction, yield,
+// SEM and zF joined by ":", the sources joined by ";". Each number is the
+// shortest text that reads back to it, so a row taken up gives the same
+// fields as when it was run.
+std::string sourcesText(const RowSources& row)
 {
-    return std::to_string(position) + " " + valueText(row.dsb) + " " + valueText(row.dsbSem) + " " + row.text
-           + "\n";
+    if (row.sources.empty()) {
+        return std::string(noValue);
+    }
+    std::string text = row.withSem ? "s" : "n";
+    for (std::size_t i = 0; i < row.sources.size(); ++i) {
+        const DsbSource& s = row.sources[i];
+        text += (i == 0 ? "" : ";") + shortestText(s.doseFraction) + ":" + shortestText(s.dsbPerCellPerGy) + ":"
+                + shortestText(s.dsbPerCellPerGySem) + ":" + shortestText(s.zFGy);
+    }
+    return text;
 }
 
-bool readPendingLine(std::string_view line, std::size_t& position, PendingRow& row)
+bool readNumber(std::string_view text, double& number)
+{
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+    return !text.empty() && error == std::errc() && end == text.data() + text.size();
+}
+
+bool readSource(std::string_view text, DsbSource& source)
+{
+    double* const numbers[] = {&source.doseFraction, &source.dsbPerCellPerGy, &source.dsbPerCellPerGySem,
+                               &source.zFGy};
+    for (std::size_t k = 0; k < 4; ++k) {
+        const std::size_t colon = k < 3 ? text.find(':') : text.size();
+        if (colon == std::string_view::npos || !readNumber(text.substr(0, colon), *numbers[k])) {
+            return false;
+        }
+        text.remove_prefix(k < 3 ? colon + 1 : colon);
+    }
+    return true;
+}
+
+bool readSources(std::string_view text, RowSources& row)
+{
+    row = RowSources{};
+    if (text == noValue) {
+        row.withSem = false;
+        return true;
+    }
+    if (text.empty() || (text.front() != 's' && text.front() != 'n')) {
+        return false;
+    }
+    row.withSem = text.front() == 's';
+    text.remove_prefix(1);
+    while (true) {
+        const std::size_t end = std::min(text.find(';'), text.size());
+        DsbSource source;
+        if (!readSource(text.substr(0, end), source)) {
+            return false;
+        }
+        row.sources.push_back(source);
+        if (end == text.size()) {
+            return true;
+        }
+        text.remove_prefix(end + 1);
+    }
+}
+
+// A line of the pending file: the position, the DSB yield and its SEM
+// ("-" for none), with a survival block the DSB sources, and the row's
+// text, separated by single blanks.
+std::string pendingLine(std::size_t position, const PendingRow& row, bool withSources)
+{
+    return std::to_string(position) + " " + valueText(row.dsb) + " " + valueText(row.dsbSem) + " "
+           + (withSources ? sourcesText(row.dsbSources) + " " : std::string()) + row.text + "\n";
+}
+
+bool readPendingLine(std::string_view line, std::size_t& position, PendingRow& row, bool withSources)
 {
     line.remove_suffix(1);
-    std::string_view parts[3];
-    for (std::string_view& part : parts) {
+    std::string_view parts[4];
+    const std::size_t count = withSources ? 4 : 3;
+    for (std::size_t k = 0; k < count; ++k) {
         const std::size_t blank = line.find(' ');
         if (blank == std::string_view::npos) {
             return false;
         }
-        part = line.substr(0, blank);
+        parts[k] = line.substr(0, blank);
         line.remove_prefix(blank + 1);
     }
     row.text = std::string(line);
-    return readPosition(parts[0], position) && readValue(parts[1], row.dsb) && readValue(parts[2], row.dsbSem);
+    return readPosition(parts[0], position) && readValue(parts[1], row.dsb) && readValue(parts[2], row.dsbSem)
+           && (!withSources || readSources(parts[3], row.dsbSources));
 }
 
 [[noreturn]] void refuseTable(const std::filesystem::path& path, const std::string& problem,
@@ -206,7 +275,7 @@ void TableFile::readPending()
     for (std::size_t i = 1; i < lines.size(); ++i) {
         std::size_t position = 0;
         PendingRow row;
-        if (!readPendingLine(lines[i], position, row) || position >= rowCount_) {
+        if (!readPendingLine(lines[i], position, row, layout_.keepsSources) || position >= rowCount_) {
             refuseDamaged(pending, i + 1, "not a row of this scan waiting for its turn");
         }
         if (position < rowsWritten_) {
@@ -220,7 +289,7 @@ void TableFile::readPending()
     }
     std::string kept = comment_;
     for (const auto& [position, row] : rowsAhead_) {
-        kept += pendingLine(position, row);
+        kept += pendingLine(position, row, layout_.keepsSources);
     }
     replaceFileContent(pending, kept);
 }
@@ -243,7 +312,7 @@ void TableFile::holdRow(std::size_t position, const PendingRow& row)
             syncFolderOf(pending);
         }
     }
-    pending_->write(pendingLine(position, row));
+    pending_->write(pendingLine(position, row, layout_.keepsSources));
 }
 
 void TableFile::finish()

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "kesp/report/scanConfiguration.h"
+#include "kesp/report/scanText.h"
 #include "kesp/support/text.h"
 
 namespace kesp {
@@ -53,6 +54,13 @@ std::uint64_t fingerprintOf(const ScanPlan& plan, const std::vector<std::string>
         add(column);
     }
     add(switchText(plan.scan));
+    if (plan.scan.survival) {
+        // The measured coefficients decide the survival columns' values (the
+        // columns name the doses and survival levels).
+        const MeasuredReference measured = measuredReference(*plan.scan.survival);
+        add("alpha_per_gy " + shortestText(measured.alphaPerGy));
+        add("beta_per_gy2 " + shortestText(measured.betaPerGy2));
+    }
     for (const auto& [original, name] : plan.emittedFieldFiles) {
         add(name);
         // Read in blocks: a field file may be far larger than what kesp reads of it.

@@ -29,8 +29,8 @@ struct TableHeading {
 std::string tableComment(const TableHeading& heading);
 
 // A 64-bit fingerprint of everything that decides the table's content: the
-// emitted input texts, the field files' contents, the switches and the
-// columns.
+// emitted input texts, the field files' contents, the switches, the
+// columns and a survival block's measured alpha and beta.
 std::uint64_t fingerprintOf(const ScanPlan& plan, const std::vector<std::string>& columns);
 
 }  // namespace kesp

@@ -125,7 +125,8 @@ RowLayout tableRowLayout(const ScanDefinition& scan, ScanMode mode, std::vector<
                          std::vector<std::string> fields = configurationAt(scan, configurations.at(position)).varied;
                          fields.push_back(switchText(scan));
                          return fields;
-                     }};
+                     },
+                     scan.survival.has_value() && mode == ScanMode::simulation};
 }
 
 }  // namespace kesp

@@ -40,6 +40,9 @@ struct RowLayout {
     // The fields that name the configuration of the row at a position of
     // the table: the varied items' values and the switches.
     std::function<std::vector<std::string>(std::size_t position)> leadingFields;
+    // A row waiting for its turn keeps its DSB sources (a survival block's
+    // columns are formed from them).
+    bool keepsSources = false;
 };
 
 // What each row of the table of the configurations (indices, in the

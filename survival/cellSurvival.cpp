@@ -28,13 +28,20 @@ void checkSurvivalQuestions(const SurvivalQuestions& questions)
 SurvivalModel survivalModel(MeasuredReference measured, const RunResults& referenceAtMeasurement,
                             const RunResults* referenceHere, SurvivalQuestions questions)
 {
+    const std::vector<DsbSource> atMeasurement = dsbSources(referenceAtMeasurement);
+    const std::vector<DsbSource> here = referenceHere != nullptr ? dsbSources(*referenceHere) : std::vector<DsbSource>();
+    return survivalModel(measured, atMeasurement, here, std::move(questions));
+}
+
+SurvivalModel survivalModel(MeasuredReference measured, std::span<const DsbSource> referenceAtMeasurement,
+                            std::span<const DsbSource> referenceHere, SurvivalQuestions questions)
+{
     checkSurvivalQuestions(questions);
     CellParameters cell = CellParameters::fromReference(
         referenceRadiation(measured.alphaPerGy, measured.betaPerGy2, referenceAtMeasurement));
     LinearQuadratic reference = measuredCoefficients(measured.alphaPerGy, measured.betaPerGy2);
-    if (referenceHere != nullptr) {
-        const std::vector<DsbSource> here = dsbSources(*referenceHere);
-        reference = linearQuadratic(cell, here);
+    if (!referenceHere.empty()) {
+        reference = linearQuadratic(cell, referenceHere);
     }
     return SurvivalModel{cell, std::move(reference), std::move(questions)};
 }

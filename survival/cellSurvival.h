@@ -55,6 +55,11 @@ void checkSurvivalQuestions(const SurvivalQuestions& questions);
 SurvivalModel survivalModel(MeasuredReference measured, const RunResults& referenceAtMeasurement,
                             const RunResults* referenceHere = nullptr, SurvivalQuestions questions = {});
 
+/// The same from the DSB sources of those runs (kesp::dsbSources), as kept
+/// apart from the runs; an empty `referenceHere` stands for none.
+SurvivalModel survivalModel(MeasuredReference measured, std::span<const DsbSource> referenceAtMeasurement,
+                            std::span<const DsbSource> referenceHere, SurvivalQuestions questions);
+
 /// The cell line from theta (per DSB) and kappa (per DSB^2) given directly:
 /// alpha and beta, no RBE.
 SurvivalModel survivalModel(double theta, double kappa, SurvivalQuestions questions = {});

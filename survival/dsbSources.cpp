@@ -56,6 +56,14 @@ std::vector<DsbSource> dsbSources(const RunResults& run)
 DsbSource referenceSource(const RunResults& run)
 {
     const std::vector<DsbSource> sources = dsbSources(run);
+    return referenceSource(sources);
+}
+
+DsbSource referenceSource(std::span<const DsbSource> sources)
+{
+    if (sources.empty()) {
+        stopRun(ErrorKind::input, "Cell survival: the reference radiation has no DSB source.");
+    }
     double total = 0.0;
     for (const DsbSource& s : sources) {
         total += s.doseFraction;
@@ -81,7 +89,13 @@ DsbSource referenceSource(const RunResults& run)
 
 ReferenceRadiation referenceRadiation(double alphaPerGy, double betaPerGy2, const RunResults& run)
 {
-    const DsbSource source = referenceSource(run);
+    const std::vector<DsbSource> sources = dsbSources(run);
+    return referenceRadiation(alphaPerGy, betaPerGy2, sources);
+}
+
+ReferenceRadiation referenceRadiation(double alphaPerGy, double betaPerGy2, std::span<const DsbSource> sources)
+{
+    const DsbSource source = referenceSource(sources);
     return ReferenceRadiation{alphaPerGy, betaPerGy2, source.dsbPerCellPerGy, source.dsbPerCellPerGySem,
                               source.zFGy};
 }

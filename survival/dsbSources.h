@@ -3,6 +3,7 @@
 // Gy (Sigma, with its SEM) and the frequency-mean specific energy zF of each
 // radiation the run simulated, with its share of the dose.
 
+#include <span>
 #include <vector>
 
 #include "kesp/engine/runResults.h"
@@ -23,10 +24,15 @@ std::vector<DsbSource> dsbSources(const RunResults& run);
 /// <Sigma> and zF = <zF Sigma^2> / <Sigma>^2, which give it the same alpha
 /// and beta; its SEM is that of <Sigma> from its components' SEMs.
 DsbSource referenceSource(const RunResults& run);
+/// The same from the run's DSB sources (dsbSources), as kept apart from
+/// the run; throws RunError of kind input when there is none.
+DsbSource referenceSource(std::span<const DsbSource> sources);
 
 /// The reference radiation as a user knows it: its measured alpha_R (Gy^-1)
 /// and beta_R (Gy^-2) and a run of it under the conditions of the
 /// measurement.
 ReferenceRadiation referenceRadiation(double alphaPerGy, double betaPerGy2, const RunResults& run);
+/// The same from the run's DSB sources.
+ReferenceRadiation referenceRadiation(double alphaPerGy, double betaPerGy2, std::span<const DsbSource> sources);
 
 }  // namespace kesp

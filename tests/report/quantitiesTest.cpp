@@ -315,7 +315,8 @@ TEST(QuantitiesTest, theScanTableHasTheTablesColumns)
 {
     const fs::path dir = makeRunDirectory("kespQuantitiesScan");
     scantest::writeText(dir / "scan.yaml", "cells: 2\nseed: 4\nvary:\n  PAR: [p, 12c]\n  PO2: [21, 0]\n"
-                                           "fixed: {MEV/A: 10}\nreference: {PAR: e, KE: 1}\n");
+                                           "fixed: {MEV/A: 10}\nreference: {PAR: e, KE: 1}\n"
+                                           "survival: {alpha: 0.2, beta: 0.02}\n");
     const RunResult scan = scantest::runScan(dir, {"--lenient", "-o", "scan.csv", "scan.yaml"});
     ASSERT_EQ(scan.exitStatus, 0) << scantest::allLines(scan.errors);
     const scantest::Table table = scantest::readTable(dir / "scan.csv");

@@ -125,14 +125,14 @@ TEST(ScanPairingTest, theAbsoluteSemAgreesWithTheRelativeFormWhereThatIsDefined)
 TEST(ScanPairingTest, pairedFieldsPutTheHighLevelOverTheLowWhicheverRowAsks)
 {
     const ScanPlan plan = planScan(definition({axis("PO2", {"0.5", "21"})}, false), Leniency::lenient);
-    const PendingRow low{"", 2.0, 0.2};
-    const PendingRow high{"", 6.0, 0.3};
+    const PendingRow low{"", 2.0, 0.2, {}};
+    const PendingRow high{"", 6.0, 0.3, {}};
     const RowPairing lowPairing = rowPairing(plan, 0, ScanMode::simulation);
     const RowPairing highPairing = rowPairing(plan, 1, ScanMode::simulation);
-    const std::vector<std::string> fromLow = pairedFields(lowPairing, low, nullptr, &high);
-    EXPECT_EQ(fromLow, pairedFields(highPairing, high, nullptr, &low));
+    const std::vector<std::string> fromLow = pairedFields(plan.scan, lowPairing, low, PairedRuns{nullptr, &high});
+    EXPECT_EQ(fromLow, pairedFields(plan.scan, highPairing, high, PairedRuns{nullptr, &low}));
     EXPECT_EQ(fromLow.at(0), "3");
-    EXPECT_EQ(pairedFields(lowPairing, low, nullptr, nullptr), (std::vector<std::string>{"", ""}));
+    EXPECT_EQ(pairedFields(plan.scan, lowPairing, low, PairedRuns{}), (std::vector<std::string>{"", ""}));
 }
 
 }  // namespace

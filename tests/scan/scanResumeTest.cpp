@@ -292,6 +292,31 @@ TEST(ScanEarlyRowsTest, theFirstRowReachesTheTableEarlyAndIsKeptWhenTheScanIsSto
     }
 }
 
+// With a survival block, rows that wait for their turn keep the DSB yields
+// of each component of their mixed field, so that a scan killed while they
+// wait resumes to the table of an uninterrupted run, survival columns and
+// all. The long first row and its reference run keep two jobs busy.
+TEST(ScanSurvivalResumeTest, aScanKilledWithRowsWaitingResumesToTheSameSurvivalColumns)
+{
+    const fs::path dir = makeRunDirectory("kespScanSurvivalResume");
+    writeText(dir / "field.txt", "protons and helium ions\n2\np 10 0.7\n4He 20 0.3\n");
+    writeText(dir / "scan.yaml", "title: resume\nseed: 3\nvary:\n  NOCS: [1500, 150, 150, 4000, 150]\n"
+                                 "  PO2: [21, 0.5]\nfixed: {FN: field.txt}\nreference: {PAR: e, KE: 1}\n"
+                                 "survival: {alpha: 0.2, beta: 0.03, doses: [2, 6]}\n");
+    ASSERT_EQ(runScan(dir, {"-j", "1", "-o", "expected.csv", "scan.yaml"}).exitStatus, 0);
+    const std::string expected = readText(dir / "expected.csv");
+    ASSERT_NE(expected.find(",rbe_at_reference_dose_6gy_sem,rbe_at_survival_0.1,"), std::string::npos);
+    BackgroundScan scan(dir, {"-j", "3", "scan.yaml"});
+    EXPECT_TRUE(waitFor([&] { return linesIn(dir / "scan.csv.pending") >= 3; }));
+    scan.signal(SIGKILL);
+    EXPECT_EQ(scan.wait(), 128 + SIGKILL);
+    const RunResult resumed = runScan(dir, {"-j", "2", "scan.yaml"});
+    EXPECT_EQ(resumed.exitStatus, 0) << allLines(resumed.errors);
+    EXPECT_TRUE(resumed.console.size() > 1 && resumed.console[1].starts_with("kesp-scan: scan.csv: resuming: "))
+        << allLines(resumed.console);
+    EXPECT_EQ(readText(dir / "scan.csv"), expected);
+}
+
 // A complete table that cannot be written needs no writing: the scan is
 // done (exit 0) and leaves it as it is. One that still needs rows is
 // refused with the reason it cannot be written.

@@ -78,7 +78,7 @@ TEST(ScanRunnerTest, rowsArriveInScanOrderEqualToRunsOfTheirOwn)
             const std::optional<PendingRow> partner =
                 pairing.oxygenPartner ? std::optional<PendingRow>(ownRow(*pairing.oxygenPartner)) : std::nullopt;
             const std::string expected =
-                tableLine(own, pairedFields(pairing, own, nullptr, partner ? &*partner : nullptr));
+                tableLine(own, pairedFields(plan.scan, pairing, own, PairedRuns{nullptr, partner ? &*partner : nullptr}));
             EXPECT_EQ(twoJobs[row].second, expected) << text << " row " << row + 1;
         }
         EXPECT_EQ(runAll(plan, 1), twoJobs) << text;

@@ -335,10 +335,13 @@ json tableResponse(const json& request)
     for (const auto& [index, row] : pending) {
         const RowPairing pairing = rowPairing(*plan, index, ScanMode::simulation);
         const auto reference = referenceRows.find(pairing.reference);
+        const auto cellReference = referenceRows.find(pairing.cellReference);
         const auto partner = pairing.oxygenPartner ? pending.find(*pairing.oxygenPartner) : pending.end();
         const std::vector<std::string> paired =
-            pairedFields(pairing, row, reference != referenceRows.end() ? &reference->second : nullptr,
-                         partner != pending.end() ? &partner->second : nullptr);
+            pairedFields(plan->scan, pairing, row,
+                         PairedRuns{reference != referenceRows.end() ? &reference->second : nullptr,
+                                    partner != pending.end() ? &partner->second : nullptr,
+                                    cellReference != referenceRows.end() ? &cellReference->second : nullptr});
         csv += tableLine(row, paired);
         std::vector<std::string> fields = rows.at(index).fields;
         fields.insert(fields.end(), paired.begin(), paired.end());
