@@ -58,7 +58,10 @@ test("a 20 MeV helium run with the Cell survival section shows the native alpha,
   assert.equal(await page.$eval("#survival-chart", (chart) => chart.dataset.points), "41");
   assert.ok(await page.$eval("#survival-chart", (chart) => chart.querySelector("canvas") !== null));
   const label = await page.$eval("#survival-chart", (chart) => chart.getAttribute("aria-label"));
-  assert.ok(label.includes(`${fourFigures(native.survival_fraction.at(-1))} at the highest dose`), label);
+  const atTenGy = label.match(/: 20 MeV 4He, (\S+) at the highest dose; 200 MeV p, (\S+)$/);
+  assert.ok(atTenGy, label);
+  assert.equal(Number(atTenGy[1]), fourFigures(native.survival_fraction.at(-1)));
+  assert.equal(Number(atTenGy[2]), fourFigures(native.reference_survival_fraction.at(-1)));
   assert.match(await page.$eval("#survival-note", (note) => note.textContent), /200 MeV p.*illustrative/);
   assert.ok((await checkedScreenshot(shared.chromium.browser, page, "survival")) > 0.01);
   assert.deepEqual(foreign, []);
