@@ -102,7 +102,11 @@ function drawSurvival(container: HTMLElement, survival: SurvivalResponse, radiat
       width: chartWidth(container),
       height: 300,
       scales: { x: { time: false }, y: { distr: 3 } },
-      axes: [{ label: "Dose (Gy)" }, { label: "Surviving fraction", size: 70 }],
+      axes: [
+        { label: "Dose (Gy)" },
+        // Powers of ten as 1e-4 rather than rounded to 0.
+        { label: "Surviving fraction", size: 70, values: (_u, ticks) => ticks.map((t) => (t >= 0.01 ? String(t) : t.toExponential(0))) },
+      ],
       series: [
         { label: "Dose (Gy)", value: (_u, v) => figure(v) },
         { label: radiation, stroke: "#b3261e", width: 2, value: (_u, v) => figure(v) },
