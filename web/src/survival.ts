@@ -105,7 +105,7 @@ function drawSurvival(container: HTMLElement, survival: SurvivalResponse, radiat
       axes: [
         { label: "Dose (Gy)" },
         // Powers of ten as 1e-4 rather than rounded to 0.
-        { label: "Surviving fraction", size: 70, values: (_u, ticks) => ticks.map((t) => (t >= 0.01 ? String(t) : t.toExponential(0))) },
+        { label: "Surviving fraction", size: 70, values: (_u, ticks) => ticks.map((t) => (t === null ? "" : t >= 0.01 ? String(t) : t.toExponential(0))) },
       ],
       series: [
         { label: "Dose (Gy)", value: (_u, v) => figure(v) },
