@@ -25,13 +25,16 @@ function interfaceKeys(file) {
   for (const statement of sourceFile.statements) {
     if (ts.isInterfaceDeclaration(statement)) {
       const bases = (statement.heritageClauses ?? []).flatMap((clause) => clause.types.map((t) => t.expression.getText()));
-      declared.set(statement.name.text, { own: statement.members.map((m) => m.name.getText()), bases });
+      const own = statement.members.map((m) => ({ name: m.name.getText(), optional: Boolean(m.questionToken) }));
+      declared.set(statement.name.text, { own, bases });
     }
   }
-  const keysOf = (name) => {
+  // With `optional`, also the members a response holds only when asked for.
+  const keysOf = (name, optional = false) => {
     const found = declared.get(name);
     assert.ok(found, `${file} declares no interface ${name}`);
-    return [...found.own, ...found.bases.flatMap(keysOf)];
+    const own = found.own.filter((member) => optional || !member.optional).map((member) => member.name);
+    return [...own, ...found.bases.flatMap((base) => keysOf(base, optional))];
   };
   return keysOf;
 }
@@ -49,6 +52,15 @@ test("a check's and a run's responses have the keys the page's types give them",
   assert.equal(ran.cellsSimulated, 2);
   assert.deepEqual(Object.keys(checked).sort(), keysOf("CheckResponse").sort());
   assert.deepEqual(Object.keys(ran).sort(), keysOf("RunResponse").sort());
+
+  // A run that asks for the cell survival answers with all of them.
+  const withSurvival = JSON.stringify({ ...JSON.parse(request), survival: { alpha_per_gy: 0.2, beta_per_gy2: 0.02 } });
+  const survived = JSON.parse(engine.run(withSurvival, () => false));
+  assert.equal(survived.survivalError, null);
+  assert.deepEqual(Object.keys(survived).sort(), keysOf("RunResponse", true).sort());
+  assert.deepEqual(Object.keys(JSON.parse(engine.check(withSurvival))).sort(), keysOf("CheckResponse", true).sort());
+  const survivalKeys = interfaceKeys(join(web, "src", "engineTypes.ts"))("SurvivalResponse", true);
+  assert.deepEqual(Object.keys(survived.survival).sort(), survivalKeys.sort());
 });
 
 // Uses the workers as the page does; each @ts-expect-error line must be an error.

@@ -12,6 +12,7 @@
 #include "kesp/report/banner.h"
 #include "kesp/report/runRequest.h"
 #include "kesp/support/runError.h"
+#include "web/engine/webSurvival.h"
 
 namespace kesp::web {
 
@@ -28,7 +29,13 @@ bool isSha256Text(const std::string& text)
                               [](char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f'); }));
 }
 
-RunRequest parseRequest(const std::string& text)
+// A request as the page sends it: the run, and the cell survival it asks for.
+struct PageRequest {
+    RunRequest run;
+    std::optional<SurvivalAsked> survival;
+};
+
+PageRequest parseRequest(const std::string& text)
 {
     const json document = json::parse(text, nullptr, false);
     if (!document.is_object() || !document.contains("input") || !document["input"].is_string()) {
@@ -60,7 +67,7 @@ RunRequest parseRequest(const std::string& text)
     // The page's engine has one thread; the numbers do not depend on it.
     request.threads = 1;
     request.wording = OutcomeWording::page;
-    return request;
+    return {std::move(request), survivalAskedOf(document)};
 }
 
 json diagnosticsJson(const std::vector<Diagnostic>& diagnostics)
@@ -124,6 +131,83 @@ void runInto(const RunOutcome& outcome, json& response)
                                                          : json(outcome.interruption);
 }
 
+// What the reference radiation's run adds to the run's response: its
+// diagnostics after the run's, and what stops it when nothing stopped the
+// run.
+void referenceInto(const RunOutcome& reference, json& response)
+{
+    for (json& diagnostic : diagnosticsJson(reference.diagnostics)) {
+        response["diagnostics"].push_back(std::move(diagnostic));
+    }
+    const std::string prefix = "Reference radiation: ";
+    if (response["refusal"].is_null() && reference.refusal) {
+        response["refusal"] = prefix + *reference.refusal;
+    }
+    if (response["error"].is_null() && reference.error) {
+        json error = errorJson(*reference.error);
+        error["message"] = prefix + error["message"].get<std::string>();
+        response["error"] = std::move(error);
+    }
+}
+
+void checkInto(const PageRequest& page, json& response)
+{
+    const RunOutcome outcome = kesp::checkRequest(page.run);
+    checkInto(outcome, response);
+    if (page.survival && outcome.settings) {
+        referenceInto(kesp::checkRequest(referenceRequest(page.run, *outcome.settings, *page.survival)), response);
+    }
+}
+
+// The reference radiation's run, the model from it, then the run with the
+// model; cells are counted on through both runs.
+void runWithSurvival(PageRequest page, const CellProgress& progress, json& response)
+{
+    response.update({{"survival", nullptr}, {"survivalError", nullptr}});
+    const RunOutcome checked = kesp::checkRequest(page.run);
+    checkInto(checked, response);
+    if (!checked.settings) {
+        return;
+    }
+    const RunRequest referenceAsked = referenceRequest(page.run, *checked.settings, *page.survival);
+    if (!checked.mayRun()) {
+        referenceInto(kesp::checkRequest(referenceAsked), response);
+        return;
+    }
+    StopFlag stop{false};
+    PageProgress referenceObserver(progress, stop);
+    const RunOutcome reference = kesp::runRequest(referenceAsked, referenceObserver, stop);
+    if (!reference.results || reference.results->interrupted) {
+        referenceInto(reference, response);
+        if (reference.results) {
+            response["interrupted"] = true;
+            response["message"] = "Stopped in the reference radiation's run, after "
+                                  + std::to_string(reference.results->cellsSimulated)
+                                  + " cells: the radiation itself was not run";
+        }
+        return;
+    }
+    try {
+        page.run.survival =
+            survivalModel(page.survival->measured, *reference.results, nullptr, page.survival->questions);
+    } catch (const RunError& error) {
+        response["survivalError"] = errorJson(error);
+    }
+    const int referenceCells = reference.results->cellsSimulated;
+    const CellProgress shifted = [&progress, referenceCells](int cellsDone) {
+        return progress && progress(referenceCells + cellsDone);
+    };
+    PageProgress observer(shifted, stop);
+    const RunOutcome outcome = kesp::runRequest(page.run, observer, stop);
+    runInto(outcome, response);
+    referenceInto(reference, response);
+    if (outcome.survival) {
+        response["survival"] = survivalResponse(*outcome.survival, *page.survival, *reference.results);
+    } else if (outcome.survivalError) {
+        response["survivalError"] = errorJson(*outcome.survivalError);
+    }
+}
+
 // Texts quoted from the input are passed on as they are; a byte that is not
 // UTF-8 (a multi-byte letter cut at a column) becomes the replacement mark.
 std::string responseText(const json& response)
@@ -137,7 +221,7 @@ std::string checkRequest(const std::string& text)
 {
     json response = emptyResponse();
     try {
-        checkInto(kesp::checkRequest(parseRequest(text)), response);
+        checkInto(parseRequest(text), response);
     } catch (const RunError& error) {
         response["error"] = errorJson(error);
     } catch (const std::exception& error) {
@@ -152,9 +236,14 @@ std::string runRequest(const std::string& text, const CellProgress& progress)
     response.update({{"report", nullptr}, {"json", nullptr}, {"message", nullptr},
                      {"interrupted", false}, {"cellsSimulated", 0}});
     try {
-        StopFlag stop{false};
-        PageProgress observer(progress, stop);
-        runInto(kesp::runRequest(parseRequest(text), observer, stop), response);
+        PageRequest page = parseRequest(text);
+        if (page.survival) {
+            runWithSurvival(std::move(page), progress, response);
+        } else {
+            StopFlag stop{false};
+            PageProgress observer(progress, stop);
+            runInto(kesp::runRequest(std::move(page.run), observer, stop), response);
+        }
     } catch (const RunError& error) {
         response["error"] = errorJson(error);
     } catch (const std::exception& error) {

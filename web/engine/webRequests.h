@@ -12,7 +12,8 @@
 // (kesp/report/runRequest.h), so that the page says and refuses what kesp
 // does; an input past the size of an input file is an error of kind input.
 // Field files named in the input are read from the current directory, where
-// the page has written them.
+// the page has written them. A request may also ask for the cell survival of
+// its run under "survival" (web/engine/webSurvival.h).
 
 #include <functional>
 #include <string>
@@ -37,6 +38,14 @@ std::string checkRequest(const std::string& request);
 //     "report": the report text or null, "json": the JSON document or null,
 //     "message": why there is no report (or what the report lacks) or null,
 //     "interrupted": true or false, "cellsSimulated": cells done
+//
+// With "survival" asked for, the check adds the reference radiation's
+// diagnostics (and what refuses or stops its run) to the run's; the run runs
+// the reference radiation first, the progress counting its cells and then
+// the radiation's, and adds
+//
+//     "survival": the survival section, its curves and the reference run (webSurvival.h) or null,
+//     "survivalError": {"kind", "message", "detail"} when the model could not give it, or null
 std::string runRequest(const std::string& request, const CellProgress& progress);
 
 }  // namespace kesp::web

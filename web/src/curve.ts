@@ -6,7 +6,7 @@
 
 import uPlot from "uplot";
 import { chartWidth, figure } from "./results";
-import { itemProblem, switchWords, type RadiationItems, type Settings } from "./settings";
+import { itemProblem, radiationItems, referenceRadiation, switchWords, type RadiationItems, type Settings } from "./settings";
 
 // The most energies the form takes; the engine bounds the whole curve.
 export const mostPoints = 50;
@@ -105,11 +105,7 @@ function energyProblems(settings: Settings): string[] {
 export function curvePlan(settings: Settings): CurvePlan {
   const ions = list(settings.curveIons);
   const levels = list(settings.curveLevels);
-  const reference: RadiationItems = {
-    particle: settings.referenceParticle.trim(),
-    energy: settings.referenceEnergy.trim(),
-    energyUnit: settings.referenceUnit,
-  };
+  const reference = referenceRadiation(settings);
   const problems = energyProblems(settings);
   if (ions.length === 0) problems.push("Ions: name at least one ion (p, 4He, 12C, ...)");
   if (levels.length === 0) problems.push("Oxygen levels: give at least one level in % O2");
@@ -141,10 +137,7 @@ export function curvePlan(settings: Settings): CurvePlan {
     name: "kesp-curve",
     vary: [{ item: "PAR", values: ions }, energies, { item: "PO2", values: levels }],
     fixed: shared.slice(0, 5).map(([, item, value]) => ({ item, value: value.trim() })),
-    reference: [
-      { item: "PAR", value: reference.particle },
-      { item: reference.energyUnit === "MeV" ? "KE" : "MEV/A", value: reference.energy },
-    ],
+    reference: radiationItems(reference),
     switches,
   };
   return { structure, ions, levels, reference, switches, problems };

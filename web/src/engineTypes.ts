@@ -6,6 +6,39 @@ export interface EngineRequest {
   inputName: string;
   switches: string[];
   inputSha256: string;
+  survival?: SurvivalRequest;
+}
+
+// The cell survival a run asks for (web/engine/webSurvival.h): the
+// reference radiation's measured alpha and beta and its input line's items.
+export interface SurvivalRequest {
+  alpha_per_gy: number;
+  beta_per_gy2: number;
+  reference: { item: string; value: string }[];
+}
+
+export interface ValueWithSem {
+  mean: number;
+  sem: number;
+}
+
+export interface Coefficients {
+  alpha_per_gy: ValueWithSem;
+  beta_per_gy2: ValueWithSem;
+}
+
+// The results document's survival section, with the reference run and the
+// survival curves of both radiations (kesp::survivalFraction).
+export interface SurvivalResponse extends Coefficients {
+  theta_per_dsb: number;
+  kappa_per_dsb2: number;
+  reference: Coefficients | null;
+  rbe_low_dose?: ValueWithSem;
+  rbe_high_dose?: ValueWithSem;
+  rbe_at_reference_dose?: { reference_dose_gy: number; rbe: ValueWithSem }[];
+  rbe_at_survival?: { survival: number; dose_gy: number; reference_dose_gy: number; rbe: ValueWithSem }[];
+  reference_run: { cells_simulated: number; dsb_per_cell_per_gy: ValueWithSem; zf_gy: number };
+  curve: { dose_gy: number[]; survival_fraction: number[]; reference_survival_fraction: number[] };
 }
 
 export interface Diagnostic {
@@ -31,6 +64,9 @@ export interface RunResponse extends CheckResponse {
   message: string | null;
   interrupted: boolean;
   cellsSimulated: number;
+  // Only when the request asked for the cell survival.
+  survival?: SurvivalResponse | null;
+  survivalError?: { kind: string; message: string; detail: string } | null;
 }
 
 // A file the input names, written into the engine's folder before the run.

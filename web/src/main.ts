@@ -12,6 +12,7 @@ import {
 } from "./settings";
 import type { ResultsDocument } from "./document";
 import { drawComplexity, fillPhysics, fillYields } from "./results";
+import { radiationName, showSurvival, survivalRequest } from "./survival";
 import {
   CurveCharts, CurveTable, curveHeading, curvePlan, type CurvePlan, type PlanResponse, type ScanRow,
   type ScanRunResponse, type TableResponse,
@@ -72,7 +73,7 @@ function fillForm(from: Settings): void {
   for (const key of Object.keys(from)) {
     for (const control of controls(key)) {
       if (control instanceof HTMLInputElement && control.type === "checkbox") {
-        control.checked = from.switches.includes(control.value as SwitchName);
+        control.checked = key === "switches" ? from.switches.includes(control.value as SwitchName) : record[key] === "on";
       } else if (control instanceof HTMLInputElement && control.type === "radio") {
         control.checked = control.value === record[key];
       } else {
@@ -95,6 +96,8 @@ function readForm(): Settings {
       read.switches = switchNames.filter((name) =>
         found.some((control) => control instanceof HTMLInputElement && control.checked && control.value === name),
       );
+    } else if (found[0] instanceof HTMLInputElement && found[0].type === "checkbox") {
+      record[key] = found[0].checked ? "on" : "off";
     } else if (found[0] instanceof HTMLInputElement && found[0].type === "radio") {
       record[key] = found.find((control) => (control as HTMLInputElement).checked)?.value ?? record[key];
     } else {
@@ -111,6 +114,13 @@ function showParts(): void {
   }
   for (const part of document.querySelectorAll<HTMLElement>("[data-radiation]")) {
     part.hidden = part.dataset.radiation !== settings.radiation;
+  }
+  const survivalOn = settings.mode === "single" && settings.survival === "on";
+  for (const part of document.querySelectorAll<HTMLElement>("[data-survival]")) {
+    part.hidden = !survivalOn;
+  }
+  for (const part of document.querySelectorAll<HTMLElement>("[data-reference]")) {
+    part.hidden = settings.mode !== "curve" && !survivalOn;
   }
   runButton.textContent = settings.mode === "curve" ? "Run curves" : "Run";
 }
@@ -161,8 +171,11 @@ function fromResponse(response: CheckResponse, prefix = ""): Checked {
   return { problems: [], lines, stop, cells: response.cells };
 }
 
+// The run's request, with the cell survival when the section is on.
 function request(input: string, sha256 = ""): EngineRequest {
-  return { input, inputName, switches: switchWords(settings), inputSha256: sha256 };
+  const survival = survivalRequest(settings).request;
+  const asked: EngineRequest = { input, inputName, switches: switchWords(settings), inputSha256: sha256 };
+  return survival ? { ...asked, survival } : asked;
 }
 
 function fieldFiles(): EngineFile[] {
@@ -189,6 +202,7 @@ async function checkSingle(): Promise<Checked> {
   if (nameProblem) {
     input.problems.push(nameProblem);
   }
+  input.problems.push(...survivalRequest(settings).problems);
   inputView.textContent = input.text;
   if (input.problems.length > 0) {
     return { problems: input.problems, lines: [], stop: input.problems.join("; "), cells: 0 };
@@ -282,6 +296,17 @@ function showRun(input: string, response: RunResponse): void {
   fillYields(element<HTMLTableElement>("yields"), document);
   fillPhysics(element<HTMLElement>("physics"), document);
   drawComplexity(element<HTMLElement>("complexity-chart"), document);
+  showSurvival(
+    {
+      section: element("survival-results"),
+      note: element("survival-note"),
+      table: element<HTMLTableElement>("survival-table"),
+      chart: element("survival-chart"),
+    },
+    response,
+    settings,
+    settings.radiation === "particle" ? radiationName(settings) : `the field of ${settings.fieldName}`,
+  );
   element<HTMLPreElement>("report").textContent = response.report;
   showStatus(
     response.interrupted ? `Run stopped after ${response.cellsSimulated} cells` : `Done: ${response.cellsSimulated} cells`,
@@ -291,10 +316,11 @@ function showRun(input: string, response: RunResponse): void {
 async function runSingle(checked: Checked): Promise<void> {
   const input = singleInput(settings).text;
   const sha256 = await sha256Hex(input);
-  showProgress(0, checked.cells, "cells");
-  const response = await runner.submit("run", request(input, sha256), fieldFiles(), (cells) =>
-    showProgress(cells, checked.cells, "cells"),
-  );
+  const asked = request(input, sha256);
+  // With the cell survival, the reference radiation's run of as many cells comes first.
+  const cells = asked.survival ? 2 * checked.cells : checked.cells;
+  showProgress(0, cells, "cells");
+  const response = await runner.submit("run", asked, fieldFiles(), (done) => showProgress(done, cells, "cells"));
   showRun(input, response);
 }
 

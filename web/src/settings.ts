@@ -28,6 +28,9 @@ export interface Settings {
   referenceParticle: string;
   referenceEnergy: string;
   referenceUnit: "MeV" | "MeV/u";
+  survival: "off" | "on";
+  referenceAlphaPerGy: string;
+  referenceBetaPerGy2: string;
 }
 
 export const defaults: Settings = {
@@ -54,6 +57,10 @@ export const defaults: Settings = {
   referenceParticle: "e",
   referenceEnergy: "1",
   referenceUnit: "MeV",
+  survival: "off",
+  // Illustrative values, (alpha/beta)_R = 10 Gy, for a cell line's own.
+  referenceAlphaPerGy: "0.2",
+  referenceBetaPerGy2: "0.02",
 };
 
 // The short names of the settings in the page address.
@@ -81,6 +88,9 @@ const addressKeys: Record<keyof Settings, string> = {
   referenceParticle: "ref",
   referenceEnergy: "refe",
   referenceUnit: "refu",
+  survival: "surv",
+  referenceAlphaPerGy: "ar",
+  referenceBetaPerGy2: "br",
 };
 
 // A field file longer than this is left out of the page address (it must
@@ -93,6 +103,7 @@ const choices: Partial<Record<keyof Settings, readonly string[]>> = {
   energyUnit: ["MeV", "MeV/u"],
   oxygenUnit: ["%", "mmHg"],
   referenceUnit: ["MeV", "MeV/u"],
+  survival: ["off", "on"],
 };
 
 export function settingsFromAddress(query: string): Settings {
@@ -153,6 +164,24 @@ export interface RadiationItems {
   particle: string;
   energy: string;
   energyUnit: "MeV" | "MeV/u";
+}
+
+// The reference radiation of the form (for the RBE of curves and of cell
+// survival).
+export function referenceRadiation(settings: Settings): RadiationItems {
+  return {
+    particle: settings.referenceParticle.trim(),
+    energy: settings.referenceEnergy.trim(),
+    energyUnit: settings.referenceUnit,
+  };
+}
+
+// A radiation as the engine takes it: the items of its input line.
+export function radiationItems(radiation: RadiationItems): { item: string; value: string }[] {
+  return [
+    { item: "PAR", value: radiation.particle },
+    { item: radiation.energyUnit === "MeV" ? "KE" : "MEV/A", value: radiation.energy },
+  ];
 }
 
 export interface InputFile {
