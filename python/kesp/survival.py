@@ -35,7 +35,7 @@ from kesp._results import Estimate
 if TYPE_CHECKING:
     from kesp._results import Results
 
-__all__ = ["CellLine", "SurvivalModel", "Survival", "Coefficients", "scan_survival",
+__all__ = ["CellLine", "SurvivalModel", "Survival", "Coefficients", "scan_survival", "dsb_sources",
            "REFERENCE_DOSES_GY", "SURVIVAL_LEVELS"]
 
 #: The reference doses (Gy) of the RBE asked for unless others are given.
@@ -397,6 +397,18 @@ class CellLine:
     def oer_high_dose(self, hypoxic: Results, aerobic: Results) -> Estimate:
         """The OER's high-dose limit, sqrt(beta_aerobic / beta_hypoxic)."""
         return _estimate(_core.oer_high_dose(*self._pair(hypoxic, aerobic)))
+
+
+def dsb_sources(results: Results) -> pd.DataFrame:
+    """What the survival model takes from a run: one row per radiation (a
+    single particle, or each component of a mixed field in order) with its
+    ``dose_fraction`` (its weight), ``dsb_per_cell_per_gy`` (Sigma, from its
+    own cells), ``dsb_per_cell_per_gy_sem`` (0 when not known) and ``zf_gy``.
+
+    Raises ``kesp.InputError`` for a run without cells, or a mixed field
+    with a component without a cell of its own."""
+    return pd.DataFrame(_core.dsb_sources(results._core),
+                        columns=["dose_fraction", "dsb_per_cell_per_gy", "dsb_per_cell_per_gy_sem", "zf_gy"])
 
 
 def survival_model_of(survival: Union[SurvivalModel, CellLine]) -> SurvivalModel:

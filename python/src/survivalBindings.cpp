@@ -165,6 +165,15 @@ void bindSurvival(py::module_& module)
                    return linearQuadratic(m.cell, sources);
                },
                "model"_a, "results"_a);
+    module.def("dsb_sources",
+               [](const PythonResults& r) {
+                   std::vector<std::tuple<double, double, double, double>> rows;
+                   for (const DsbSource& s : dsbSources(r.run)) {
+                       rows.emplace_back(s.doseFraction, s.dsbPerCellPerGy, s.dsbPerCellPerGySem, s.zFGy);
+                   }
+                   return rows;
+               },
+               "results"_a);
     module.def("survival_fractions", &survivalFractions, "alpha_per_gy"_a, "beta_per_gy2"_a, "doses_gy"_a);
     module.def("dose_for_survival", &doseForSurvival, "alpha_per_gy"_a, "beta_per_gy2"_a, "survival"_a);
     bindSurvivalTable(module);
