@@ -541,7 +541,13 @@ def _reference_rows(table: pd.DataFrame, reference: pd.DataFrame, conditions: li
     if any(reference["particle"] == "field"):
         raise ValueError("the reference table holds a mixed field: give the reference as one particle")
     oxygen = next((c for c in conditions if c in _OXYGEN_ITEMS), None)
-    by_conditions = {_key(reference, i, conditions): i for i in range(len(reference))}
+    by_conditions: dict[tuple, int] = {}
+    for i in range(len(reference)):
+        key = _key(reference, i, conditions)
+        if key in by_conditions:
+            raise ValueError(f"the reference table has two rows of {_shown(conditions, key) or 'its conditions'}: "
+                             "give one reference run per condition")
+        by_conditions[key] = i
     highest = pd.to_numeric(table[oxygen]).max() if oxygen else None
     sources = _source_columns(reference)
     here, measured, flags = [], [], []
@@ -551,13 +557,16 @@ def _reference_rows(table: pd.DataFrame, reference: pd.DataFrame, conditions: li
             tuple(highest if c == oxygen else v for c, v in zip(conditions, key))
         for wanted, chosen in ((key, here), (measurement_key, measured)):
             if wanted not in by_conditions:
-                shown = ", ".join(f"{c} {v:g}" if isinstance(v, float) else f"{c} {v}"
-                                  for c, v in zip(conditions, wanted))
-                raise ValueError(f"the reference table has no row of {shown}")
+                raise ValueError(f"the reference table has no row of {_shown(conditions, wanted)}")
             chosen.append(by_conditions[wanted])
         flags.append(key == measurement_key)
     return ([[column[j] for j in here] for column in sources],
             [[column[j] for j in measured] for column in sources], flags)
+
+
+def _shown(columns: list[str], key: tuple) -> str:
+    """Conditions as a message names them: "PO2 0.5, CONC 0"."""
+    return ", ".join(f"{c} {v:g}" if isinstance(v, float) else f"{c} {v}" for c, v in zip(columns, key))
 
 
 def _key(frame: pd.DataFrame, row: int, columns: list[str]) -> tuple:

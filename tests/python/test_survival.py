@@ -6,6 +6,7 @@ import json
 import math
 
 import numpy as np
+import pandas as pd
 import pytest
 
 import kesp
@@ -280,6 +281,9 @@ def test_scan_columns_equal_the_survival_of_runs_of_the_same_rows():
     # A reference that does not cover a row's conditions, or one run for a table that varies them.
     with pytest.raises(ValueError, match="no row of PO2 0.5"):
         survival.scan_survival(table, alpha_r_per_gy=ALPHA_R, beta_r_per_gy2=BETA_R, reference=reference.iloc[:1])
+    with pytest.raises(ValueError, match="two rows of PO2 21"):
+        survival.scan_survival(table, alpha_r_per_gy=ALPHA_R, beta_r_per_gy2=BETA_R,
+                               reference=pd.concat([reference, reference.iloc[:1]]))
     with pytest.raises(ValueError, match="varies PO2"):
         survival.scan_survival(table, alpha_r_per_gy=ALPHA_R, beta_r_per_gy2=BETA_R, reference=ref_rows[21.0])
 
