@@ -174,7 +174,10 @@ def parse_arguments(argv: Sequence[str]) -> argparse.Namespace:
                     "ssb_vs_X (DSB and SSB per Gy per Gbp), rbe_vs_X (RBE for DSB induction; "
                     "a scan with a reference), oer_vs_X (DSB yield at the highest over the "
                     "lowest oxygen level; a scan that varies PO2 or MMHG) and classes_vs_X "
-                    "(the shares of the cluster classes of TABLE 1). X is let (the LET) when "
+                    "(the shares of the cluster classes of TABLE 1), and for a table with "
+                    "survival columns alpha_beta_vs_X (alpha and beta of cell survival) and "
+                    "rbe_cell_killing_vs_X (RBE for cell killing at each reference dose). "
+                    "X is let (the LET) when "
                     "the scan varies the particle or field, else the first of energy, po2, "
                     "mmhg and conc it varies.",
         epilog="Exit status: 0 figures written (those the table does not allow, and curves "
