@@ -8,5 +8,6 @@ from kesp._runs import *  # noqa: F401,F403
 from kesp._runs import __all__ as _runs_all
 from kesp._scans import *  # noqa: F401,F403
 from kesp._scans import __all__ as _scans_all
+from kesp import survival  # noqa: E402  (after the names it builds on)
 
 __all__ = ["__version__", *_runs_all, *_scans_all]

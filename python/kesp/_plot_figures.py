@@ -397,8 +397,12 @@ def figure_name(scan: Scan, kind: str) -> str:
 def draw_figures(scan: Scan) -> tuple[dict[str, Figure], dict[str, str], dict[str, list[str]]]:
     """The figures the table allows, by name, the reasons of the others and
     what the drawn ones leave out, each as a list of notes by name."""
+    from kesp._plot_survival import SURVIVAL_DRAWINGS
+
     drawn, skipped, notes = {}, {}, {}
-    for kind, draw in DRAWINGS:
+    # A table with survival columns has their figures too.
+    survival = SURVIVAL_DRAWINGS if "alpha_per_gy" in scan.table.columns else ()
+    for kind, draw in DRAWINGS + survival:
         name = figure_name(scan, kind)
         notes[name] = []
         try:

@@ -4,12 +4,15 @@ documents the ``kesp`` program writes."""
 from __future__ import annotations
 
 import json
-from typing import Any, NamedTuple
+from typing import TYPE_CHECKING, Any, NamedTuple
 
 import pandas as pd
 
 from kesp import _core
 from kesp._names import NamedFrame, NamedValues
+
+if TYPE_CHECKING:
+    from kesp.survival import Survival
 
 __all__ = ["Estimate", "ClusterYield", "Results", "CATEGORIES", "COMPLEXITY_CLASSES"]
 
@@ -50,7 +53,8 @@ class Results:
     ``zeff_over_beta_squared``, ``dose_per_fluence_ngy_cm2``,
     ``yf_kev_per_um``, ``zf_gy`` (all of it in ``physics``). TABLE 1 as
     ``complexity`` (percent by class), TABLES 1 to 6 as ``tables``; a mixed
-    field's components in ``components``. ``report()``, ``to_dict()`` and
+    field's components in ``components``; the cell survival asked for in
+    ``survival``. ``report()``, ``to_dict()`` and
     ``to_json()`` give what ``kesp`` writes. Every name is the canonical one
     of docs/quantities.md; particle names are in canonical case ("12C").
     """
@@ -208,6 +212,18 @@ class Results:
         empty for a single particle."""
         return NamedFrame(self._core.components())
 
+    # Cell survival.
+    @property
+    def survival(self) -> Survival | None:
+        """The cell survival of the run (``kesp.survival.Survival``) when
+        ``kesp.run`` was given a survival model, else None. Raises the
+        model's ``kesp.InputError`` when it could not judge the run (a
+        component of a mixed field without a cell of its own, say)."""
+        from kesp.survival import Survival
+
+        core = self._core.cell_survival()
+        return None if core is None else Survival(core)
+
     # Tables and documents.
     @property
     def tables(self) -> dict[int, pd.DataFrame]:
@@ -237,7 +253,8 @@ class Results:
         return self._core.report_text()
 
     def to_dict(self) -> dict[str, Any]:
-        """The document ``kesp /json`` writes (see docs/kesp-results.schema.json).
+        """The document ``kesp /json`` writes (see docs/kesp-results.schema.json),
+        closed by a "survival" section when the run was asked for its cell survival.
 
         ``input`` names the input file the settings were read from with its
         SHA-256; it is None for settings built in code, and for settings read

@@ -12,6 +12,7 @@ from kesp._errors import InputError, InputWarning, KespError, RunError
 from kesp._fields import Field, dose_weights, field_from_fluence, mixed_field, particle, read_field_file
 from kesp._inputs import Diagnostic, DmsoModel, OxygenModel, Settings, read_input
 from kesp._results import CATEGORIES, COMPLEXITY_CLASSES, ClusterYield, Estimate, Results
+from kesp.survival import CellLine, SurvivalModel, survival_model_of
 
 __all__ = [
     "run", "Results", "Estimate", "ClusterYield", "CATEGORIES", "COMPLEXITY_CLASSES",
@@ -24,7 +25,8 @@ Progress = Union[bool, Callable[[int], None]]
 
 
 def run(settings: Settings | Field | str | os.PathLike[str] | None = None, *, progress: Progress = True,
-        threads: int | None = None, strict: bool = False, **settings_arguments: Any) -> Results:
+        threads: int | None = None, strict: bool = False, survival: CellLine | SurvivalModel | None = None,
+        **settings_arguments: Any) -> Results:
     """Simulates the cells of a run and returns its ``kesp.Results``.
 
     Give the settings one of four ways:
@@ -58,14 +60,25 @@ def run(settings: Settings | Field | str | os.PathLike[str] | None = None, *, pr
     Python threads go on side by side. Ctrl-C stops the run after its current
     cell and raises KeyboardInterrupt. Errors raise ``kesp.InputError``
     (settings that cannot be used) or ``kesp.RunError``.
+
+    ``survival`` (a ``kesp.survival.CellLine``, or the ``SurvivalModel`` of
+    its ``model()`` with a reference run under the run's conditions and the
+    doses and levels of the RBE) asks for the run's cell survival: the
+    results then carry it (``results.survival``) and their document a
+    "survival" section. Settings under other conditions than the model's
+    reference run raise ``kesp.InputError`` before any cell is simulated.
     """
     chosen = _settings_of(settings, settings_arguments, strict)
     if threads is not None:
         chosen.threads = threads
+    model = None if survival is None else survival_model_of(survival)
+    if model is not None:
+        model.check_conditions(chosen)
+    core_model = None if model is None else model._core
     checked = _check_outcome(warn=chosen.input_file is None)
     if progress is True:
-        return Results(_run_with_bar(chosen, strict, checked))
-    return Results(_core.simulate(chosen, progress or None, strict, checked))
+        return Results(_run_with_bar(chosen, strict, checked, core_model))
+    return Results(_core.simulate(chosen, progress or None, strict, checked, core_model))
 
 
 def _check_outcome(*, warn: bool) -> Callable[[Sequence[Diagnostic], str | None], None]:
@@ -108,8 +121,8 @@ def _settings_of(settings: Settings | Field | str | os.PathLike[str] | None,
     return read_input(settings, strict=strict)
 
 
-def _run_with_bar(settings: Settings, strict: bool,
-                  checked: Callable[[Sequence[Diagnostic], str | None], None]) -> _core.RunResults:
+def _run_with_bar(settings: Settings, strict: bool, checked: Callable[[Sequence[Diagnostic], str | None], None],
+                  survival: _core.SurvivalModel | None) -> _core.RunResults:
     """The run with a tqdm bar of its cells."""
     from tqdm.auto import tqdm
 
@@ -118,6 +131,6 @@ def _run_with_bar(settings: Settings, strict: bool,
             if cells > bar.n:
                 bar.update(cells - bar.n)
 
-        results = _core.simulate(settings, advance, strict, checked)
+        results = _core.simulate(settings, advance, strict, checked, survival)
         advance(results.cells_simulated)
     return results

@@ -1,4 +1,6 @@
-"""Figures of a scan table: DSB and SSB yields, RBE, OER and cluster classes.
+"""Figures of a scan table: DSB and SSB yields, RBE, OER and cluster classes,
+and with survival columns alpha and beta and the RBE for cell killing; and
+survival curves of runs (kesp.survival).
 
 Each function takes a scan table, the pandas DataFrame that ``kesp.scan``
 returns and ``pandas.read_csv(path, comment="#")`` reads from kesp-scan's
@@ -24,7 +26,8 @@ import argparse
 import sys
 import warnings
 from pathlib import Path
-from typing import Optional, Sequence
+from collections.abc import Mapping
+from typing import TYPE_CHECKING, Optional, Sequence, Union
 
 import matplotlib
 import pandas as pd
@@ -32,10 +35,15 @@ from matplotlib.figure import Figure
 
 from kesp._plot_figures import DRAWINGS, choose_axis, draw_figures, figure_name
 from kesp._plot_output import GuardedStream, OutputError, output_directory, save_figure
+from kesp._plot_survival import SURVIVAL_DRAWINGS, draw_rbe_cell_killing, survival_curves
 from kesp._plot_table import (MAX_FIELDS, MAX_TABLE_BYTES, FigureNotDrawable, Scan, TableError,
                               read_scan, scan_file_reference, scan_from_frame)
 
-__all__ = ["dsb_figure", "ssb_figure", "rbe_figure", "oer_figure", "classes_figure", "figures",
+if TYPE_CHECKING:
+    from kesp.survival import Survival
+
+__all__ = ["dsb_figure", "ssb_figure", "rbe_figure", "oer_figure", "classes_figure", "alpha_beta_figure",
+           "rbe_cell_killing_figure", "survival_curves_figure", "figures",
            "x_quantity", "main", "TableError", "FigureNotDrawable", "PlotWarning"]
 
 # The SVG ids of a figure are made from this text, so that the same figure
@@ -95,6 +103,49 @@ def classes_figure(table: pd.DataFrame, *, title: Optional[str] = None) -> Figur
     return public_figure("classes", table, title)
 
 
+def alpha_beta_figure(table: pd.DataFrame, *, title: Optional[str] = None) -> Figure:
+    """alpha (Gy⁻¹) and beta (Gy⁻²) of cell survival with one SEM, side by
+    side, from a table with survival columns (kesp.survival.scan_survival's
+    joined to a scan table, or kesp-scan's with a survival block)."""
+    return survival_figure_of("alpha_beta", table, title)
+
+
+def rbe_cell_killing_figure(table: pd.DataFrame, *, title: Optional[str] = None,
+                            reference: Optional[str] = None,
+                            reference_doses_gy: Optional[Sequence[float]] = None) -> Figure:
+    """The RBE for cell killing with one SEM, a panel per reference dose of
+    the table's rbe_at_reference_dose_<d>gy columns (those of
+    ``reference_doses_gy`` only, when given), a grey line at 1. reference:
+    the reference radiation in words, as for rbe_figure."""
+    scan = scan_from_frame(table, title, reference)
+    notes: list[str] = []
+    figure = draw_rbe_cell_killing(scan, notes, reference_doses_gy)
+    for note in notes:
+        warnings.warn(f"{figure_name(scan, 'rbe_cell_killing')}: {note}", PlotWarning, stacklevel=2)
+    return figure
+
+
+def survival_curves_figure(survivals: Union[Survival, Mapping[str, Survival]], *,
+                           max_dose_gy: Optional[float] = None, reference: Optional[str] = None,
+                           title: Optional[str] = None) -> Figure:
+    """Survival curves: the surviving fraction (logarithmic axis) against
+    dose (Gy) of each radiation (a ``kesp.survival.Survival``, or several by
+    their legend label), each reference radiation dashed. max_dose_gy: the
+    dose axis's end (default: where the last curve, references included,
+    reaches a survival of 0.001); reference: the reference radiation in words ("1 MeV e")."""
+    return survival_curves(survivals, max_dose_gy, reference, title)
+
+
+def survival_figure_of(kind: str, table: pd.DataFrame, title: Optional[str]) -> Figure:
+    """One survival figure of a DataFrame, its notes given as PlotWarning."""
+    scan = scan_from_frame(table, title, None)
+    notes: list[str] = []
+    figure = dict(SURVIVAL_DRAWINGS)[kind](scan, notes)
+    for note in notes:
+        warnings.warn(f"{figure_name(scan, kind)}: {note}", PlotWarning, stacklevel=3)
+    return figure
+
+
 def figures(table: pd.DataFrame, *, title: Optional[str] = None,
             reference: Optional[str] = None) -> dict[str, Figure]:
     """Every figure the table allows, by the name kesp-plot writes it
@@ -123,7 +174,10 @@ def parse_arguments(argv: Sequence[str]) -> argparse.Namespace:
                     "ssb_vs_X (DSB and SSB per Gy per Gbp), rbe_vs_X (RBE for DSB induction; "
                     "a scan with a reference), oer_vs_X (DSB yield at the highest over the "
                     "lowest oxygen level; a scan that varies PO2 or MMHG) and classes_vs_X "
-                    "(the shares of the cluster classes of TABLE 1). X is let (the LET) when "
+                    "(the shares of the cluster classes of TABLE 1), and for a table with "
+                    "survival columns alpha_beta_vs_X (alpha and beta of cell survival) and "
+                    "rbe_cell_killing_vs_X (RBE for cell killing at each reference dose). "
+                    "X is let (the LET) when "
                     "the scan varies the particle or field, else the first of energy, po2, "
                     "mmhg and conc it varies.",
         epilog="Exit status: 0 figures written (those the table does not allow, and curves "

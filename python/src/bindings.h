@@ -10,6 +10,10 @@ namespace kesp::python {
 // their results, errors and warnings.
 void bindRuns(pybind11::module_& module);
 
+// Cell survival: cell lines, the linear-quadratic coefficients of a run,
+// RBE and OER for cell killing, and the survival columns of a scan table.
+void bindSurvival(pybind11::module_& module);
+
 // Scans: the configurations of a scan file run as kesp-scan runs them.
 void bindScans(pybind11::module_& module);
 

@@ -10,5 +10,6 @@ PYBIND11_MODULE(_core, module)
     module.doc() = "KESP's engine: DNA damage clusters induced by ionising radiation, by Monte Carlo simulation.";
     module.attr("__version__") = KESP_VERSION;
     kesp::python::bindRuns(module);
+    kesp::python::bindSurvival(module);
     kesp::python::bindScans(module);
 }

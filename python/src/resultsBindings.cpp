@@ -103,7 +103,7 @@ std::string json(const PythonResults& r)
 {
     const RunProvenance provenance{std::string(programTitle), revisionText, r.settings.inputFile.value_or(""),
                                    r.settings.inputSha256.value_or(""), r.settings.switches};
-    return jsonDocument(r.settings.run, r.run, provenance);
+    return jsonDocument(r.settings.run, r.run, provenance, r.survival ? &*r.survival : nullptr);
 }
 
 }  // namespace
@@ -135,7 +135,13 @@ void bindResults(py::module_& module)
         .def("field_average", [](const PythonResults& r) { return componentDict(r.run.fieldAverageResult()); })
         .def("report_text",
              [](const PythonResults& r) { return messageText(reportText(r.settings.run, r.run, r.runningMinutes)); })
-        .def("json_document", &json);
+        .def("json_document", &json)
+        .def("cell_survival", [](const PythonResults& r) {
+            if (r.survivalError) {
+                throw *r.survivalError;
+            }
+            return r.survival;
+        });
 }
 
 }  // namespace kesp::python

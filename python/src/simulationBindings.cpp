@@ -17,10 +17,12 @@
 #include <optional>
 #include <ratio>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "kesp/engine/engine.h"
 #include "kesp/report/runRequest.h"
+#include "kesp/survival/cellSurvival.h"
 #include "python/src/pythonResults.h"
 #include "python/src/runParts.h"
 
@@ -123,8 +125,9 @@ bool pollPython(const std::function<void(int)>& progress, int cells)
 }
 
 // The request of the settings: those read from a file keep what the
-// reader said of them, those made in code are checked.
-RunRequest requestOf(const PythonSettings& settings, bool strict)
+// reader said of them, those made in code are checked; with a survival
+// model, the run's cell survival is asked for too.
+RunRequest requestOf(const PythonSettings& settings, bool strict, const std::optional<SurvivalModel>& survival)
 {
     RunRequest request;
     std::optional<std::vector<Diagnostic>> read;
@@ -134,6 +137,7 @@ RunRequest requestOf(const PythonSettings& settings, bool strict)
     request.source = CodeSettings{settings.run, std::move(read)};
     request.switches.strict = strict;
     request.wording = OutcomeWording::library;
+    request.survival = survival;
     return request;
 }
 
@@ -142,12 +146,12 @@ RunRequest requestOf(const PythonSettings& settings, bool strict)
 // that the package warns or raises in its own terms; a refusal it lets pass
 // is raised here.
 PythonResults simulateWithPython(const PythonSettings& settings, const std::function<void(int)>& progress,
-                                 bool strict, const py::object& checked)
+                                 bool strict, const py::object& checked, const std::optional<SurvivalModel>& survival)
 {
     // The wall-clock time of this run: the process's CPU time would count the
     // runs going on beside it on other Python threads.
     const auto start = std::chrono::steady_clock::now();
-    RequestRun request(requestOf(settings, strict));
+    RequestRun request(requestOf(settings, strict, survival));
     const RunOutcome& outcome = request.outcome();
     if (outcome.error) {
         throw *outcome.error;
@@ -177,7 +181,9 @@ PythonResults simulateWithPython(const PythonSettings& settings, const std::func
             break;
         }
     }
-    PythonResults results{run.results(), settings, 0.0};
+    RunResults simulated = run.results();
+    // The survival is read once the run has ended: the outcome is the request's.
+    PythonResults results{std::move(simulated), settings, 0.0, outcome.survival, outcome.survivalError};
     results.settings.diagnostics = outcome.diagnostics;
     results.runningMinutes = std::chrono::duration<double, std::ratio<60>>(std::chrono::steady_clock::now() - start).count();
     return results;
@@ -188,7 +194,7 @@ PythonResults simulateWithPython(const PythonSettings& settings, const std::func
 void bindSimulation(py::module_& module)
 {
     module.def("simulate", &simulateWithPython, "settings"_a, "progress"_a = nullptr, "strict"_a = false,
-               "checked"_a = py::none());
+               "checked"_a = py::none(), "survival"_a = py::none());
 }
 
 }  // namespace kesp::python

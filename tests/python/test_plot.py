@@ -279,3 +279,74 @@ def test_tables_the_figures_cannot_use_get_a_clear_error(tables, change, message
     with pytest.raises(plot.TableError) as refusal:
         plot.dsb_figure(change(table))
     assert message in str(refusal.value)
+
+
+# Cell survival: the survival columns of a table and the survival curves of runs.
+
+@pytest.fixture(scope="module")
+def survival_table(tables):
+    """The particle scan with survival columns against electrons run under its two oxygen levels."""
+    table = frame(tables["particles"])
+    reference = kesp.scan({"title": "reference", "cells": 4, "seed": 3, "vary": {"PO2": [21, 0]},
+                           "fixed": {"PAR": "e", "KE": 1}}, progress=False, jobs=1)
+    columns = kesp.survival.scan_survival(table, alpha_r_per_gy=0.2, beta_r_per_gy2=0.02, reference=reference,
+                                          reference_doses_gy=[2, 0.5])
+    return table.join(columns)
+
+
+def test_alpha_beta_and_rbe_for_cell_killing_are_drawn_against_let(survival_table):
+    figure = plot.alpha_beta_figure(survival_table, title="my scan")
+    assert titles(figure) == ("alpha and beta of cell survival against LET", "my scan")
+    assert [(a.get_title(), a.get_ylabel()) for a in figure.axes] == [
+        ("alpha", "alpha (Gy⁻¹)"), ("beta", "beta (Gy⁻²)")]
+    carbon = survival_table[(survival_table["PAR"] == "12C") & (survival_table["PO2"] == 0)].sort_values(
+        "let_kev_um")
+    x, y = figure.axes[1].containers[3].lines[0].get_data()
+    assert list(x) == list(carbon["let_kev_um"]) and list(y) == list(carbon["beta_per_gy2"])
+    rbe = plot.rbe_cell_killing_figure(survival_table, reference="1 MeV e")
+    assert titles(rbe)[0] == "RBE for cell killing against LET, reference 1 MeV e"
+    assert [a.get_title() for a in rbe.axes] == ["at 2 Gy of 1 MeV e", "at 0.5 Gy of 1 MeV e"]
+    assert legend_texts(rbe) == ["p, 21 % O2", "p, 0 % O2 (anoxic)", "12C, 21 % O2", "12C, 0 % O2 (anoxic)"]
+    x, y = rbe.axes[1].containers[2].lines[0].get_data()
+    aerobic = survival_table[(survival_table["PAR"] == "12C") & (survival_table["PO2"] == 21)].sort_values(
+        "let_kev_um")
+    assert list(y) == list(aerobic["rbe_at_reference_dose_0.5gy"])
+    one = plot.rbe_cell_killing_figure(survival_table, reference_doses_gy=[0.5])
+    assert [a.get_title() for a in one.axes] == ["at 0.5 Gy of the reference radiation"]
+    with pytest.raises(plot.FigureNotDrawable, match="no RBE at 3 Gy"):
+        plot.rbe_cell_killing_figure(survival_table, reference_doses_gy=[3])
+    with pytest.raises(plot.FigureNotDrawable, match="without survival columns"):
+        plot.alpha_beta_figure(survival_table.drop(columns=["alpha_per_gy", "alpha_per_gy_sem"]))
+
+
+def test_survival_figures_come_with_a_table_that_has_survival_columns_only(tables, survival_table, tmp_path):
+    assert list(plot.figures(survival_table, reference="1 MeV e")) == [
+        "dsb_vs_let", "ssb_vs_let", "rbe_vs_let", "oer_vs_let", "classes_vs_let", "alpha_beta_vs_let",
+        "rbe_cell_killing_vs_let"]
+    written = tmp_path / "survival.csv"
+    survival_table.to_csv(written, index=False)
+    assert plot.main([str(written), "-o", str(tmp_path)]) == 0
+    assert (tmp_path / "rbe_cell_killing_vs_let.svg").is_file() and (tmp_path / "alpha_beta_vs_let.png").is_file()
+
+
+def test_survival_curves_draw_each_radiation_against_its_reference():
+    reference = kesp.run(kesp.particle("e", 1.0), cells=6, progress=False)
+    reference_anoxic = kesp.run(kesp.particle("e", 1.0), cells=6, oxygen_percent=0.0, progress=False)
+    cell = kesp.survival.CellLine(alpha_r_per_gy=0.2, beta_r_per_gy2=0.02, reference=reference)
+    carbon = kesp.run(kesp.particle("12C", 60.0), cells=6, progress=False)
+    anoxic = kesp.run(kesp.particle("12C", 60.0), cells=6, oxygen_percent=0.0, progress=False)
+    curves = {"12C": cell.survival(carbon), "12C anoxic": cell.survival(anoxic, reference_here=reference_anoxic)}
+    figure = plot.survival_curves_figure(curves, reference="1 MeV e", title="my cells")
+    assert titles(figure) == ("Cell survival against 1 MeV e", "my cells")
+    axes = figure.axes[0]
+    assert axes.get_yscale() == "log" and axes.get_xlabel() == "dose (Gy)"
+    assert [line.get_label() for line in axes.lines] == ["12C", "1 MeV e", "12C anoxic", "1 MeV e (12C anoxic)"]
+    doses, fractions = axes.lines[0].get_data()
+    assert list(fractions) == list(curves["12C"].survival_fraction(doses))
+    # The doses reach the survival of 0.001 of the slowest killer, the anoxic reference.
+    assert doses[0] == 0 and axes.lines[3].get_data()[1][-1] == pytest.approx(1e-3, rel=1e-9)
+    assert axes.lines[1].get_linestyle() == "--"
+    one = plot.survival_curves_figure(curves["12C"], max_dose_gy=4.0)
+    assert one.axes[0].lines[0].get_data()[0][-1] == 4.0 and one.axes[0].lines[1].get_label() == "reference"
+    with pytest.raises(ValueError, match="max_dose_gy"):
+        plot.survival_curves_figure(curves, max_dose_gy=0.0)
