@@ -47,12 +47,20 @@ def _resolve(value: Any, path: str) -> Any:
     return value
 
 
-def test_every_python_name_of_the_table_is_one_the_results_answer_to(runs):
+@pytest.fixture(scope="module")
+def survival_run() -> kesp.Results:
+    reference = kesp.run(kesp.particle("e", 1.0), cells=3, seed=3, oxygen_percent=21.0, progress=False)
+    cell = kesp.survival.CellLine(alpha_r_per_gy=0.2, beta_r_per_gy2=0.02, reference=reference)
+    return kesp.run(kesp.particle("p", 10.0), cells=3, seed=3, oxygen_percent=21.0, progress=False,
+                    survival=cell)
+
+
+def test_every_python_name_of_the_table_is_one_the_results_answer_to(runs, survival_run):
     with warnings.catch_warnings():
         warnings.simplefilter("error", DeprecationWarning)  # no old name among the table's
         for path in _python_paths():
             found = []
-            for results in runs:
+            for results in [*runs, survival_run]:
                 try:
                     found.append(_resolve(results, path))
                 except (AttributeError, KeyError, IndexError):
