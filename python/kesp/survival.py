@@ -23,7 +23,7 @@ from __future__ import annotations
 import math
 import warnings
 from collections.abc import Sequence
-from typing import TYPE_CHECKING, NamedTuple, Optional, Union
+from typing import TYPE_CHECKING, Any, NamedTuple, Optional, Union
 
 import numpy as np
 import pandas as pd
@@ -68,7 +68,23 @@ def _estimate(pair: tuple[float, float]) -> Estimate:
     return Estimate(*pair)
 
 
-class Survival:
+class _CellConstants:
+    """theta and kappa of the cell line a core object of the survival layer holds."""
+
+    _core: Any
+
+    @property
+    def theta_per_dsb(self) -> float:
+        """theta of the cell line, per DSB."""
+        return self._core.theta_per_dsb
+
+    @property
+    def kappa_per_dsb2(self) -> float:
+        """kappa of the cell line, per DSB^2."""
+        return self._core.kappa_per_dsb2
+
+
+class Survival(_CellConstants):
     """What a survival model says of one run (``CellLine.survival``, or
     ``results.survival`` of a run asked for it).
 
@@ -86,16 +102,6 @@ class Survival:
     def __repr__(self) -> str:
         return (f"<kesp.survival.Survival alpha {self.alpha_per_gy:.4g} /Gy, "
                 f"beta {self.beta_per_gy2:.4g} /Gy^2>")
-
-    @property
-    def theta_per_dsb(self) -> float:
-        """theta of the cell line, per DSB."""
-        return self._core.theta_per_dsb
-
-    @property
-    def kappa_per_dsb2(self) -> float:
-        """kappa of the cell line, per DSB^2."""
-        return self._core.kappa_per_dsb2
 
     @property
     def coefficients(self) -> Coefficients:
@@ -206,7 +212,7 @@ def _fractions(alpha: float, beta: float, dose_gy: float | Sequence[float] | np.
     return float(fractions) if fractions.ndim == 0 else fractions
 
 
-class SurvivalModel:
+class SurvivalModel(_CellConstants):
     """A cell line with its reference radiation under the conditions of the
     runs it judges, and the reference doses and survival levels of the RBE
     asked for: what ``kesp.run(..., survival=model)`` hands the library
@@ -219,16 +225,6 @@ class SurvivalModel:
     def __repr__(self) -> str:
         return (f"<kesp.survival.SurvivalModel theta {self.theta_per_dsb:.4g} per DSB, "
                 f"kappa {self.kappa_per_dsb2:.4g} per DSB^2>")
-
-    @property
-    def theta_per_dsb(self) -> float:
-        """theta of the cell line, per DSB."""
-        return self._core.theta_per_dsb
-
-    @property
-    def kappa_per_dsb2(self) -> float:
-        """kappa of the cell line, per DSB^2."""
-        return self._core.kappa_per_dsb2
 
     @property
     def reference(self) -> Coefficients | None:
