@@ -155,6 +155,14 @@ test('a survival block the library does not take is refused with its message, be
   assert.match(withoutReference.problems[0], /survival: the RBE and the cell parameters need the radiation/);
 });
 
+test('a cell the model cannot describe fails the table with the library\'s message', () => {
+  const noCell = { ...plan, survival: { alpha_per_gy: 0, beta_per_gy2: 0.05 } };
+  const { rows, references } = runAll(noCell);
+  const failed = table(noCell, rows, references);
+  assert.equal(failed.error.kind, 'input');
+  assert.match(failed.error.message, /^Cell parameters: theta = .* is negative/);
+});
+
 test('a curve without a survival block has no survival columns and its rows no sources', () => {
   const { survival, ...plain } = plan;
   const planned = scan({ call: 'plan', plan: plain });

@@ -197,6 +197,13 @@ test("a bad reference alpha with the Cell survival section on stops the curve be
   await page.close();
 });
 
+test("a cell the survival model cannot describe ends the curve saying its table failed, not done", async () => {
+  const { page } = await openPage(shared.chromium.browser, shared.server.url,
+    "?mode=curve&ions=p&from=10&to=10&n=1&levels=21&cells=10&seed=3&surv=on&ar=0&br=0.05");
+  assert.match(await runAndWait(page, 60000), /^Done, without the curve's table: Cell parameters: theta = .* is negative/);
+  await page.close();
+});
+
 test("a cancelled curve's CSV says it is partial and holds the rows done", async () => {
   const { page } = await openPage(
     shared.chromium.browser,
