@@ -1,7 +1,9 @@
 // Curve mode in headless Chromium: the runs go to the worker pool, the
 // charts grow as they finish and end with a point per run, and the curve
 // table's yields, RBE and OER are those of kesp's runs of the same inputs;
-// the curve's CSV is kesp-scan's table of the same scan.
+// the curve's CSV is kesp-scan's table of the same scan, with the Cell
+// survival section on its survival columns included, and the RBE for cell
+// killing is drawn against LET beside the other charts.
 
 import assert from "node:assert/strict";
 import { execFileSync } from "node:child_process";
@@ -51,7 +53,9 @@ test("curves of three ions at three energies and two oxygen levels", async () =>
   });
   assert.match(await runAndWait(page, 120000), /^Done: 20 runs on [0-9]+ workers$/);
   const points = await page.$$eval(".chart[id^=curve-]", (charts) => charts.map((c) => [c.id, c.dataset.points]));
-  assert.deepEqual(points, [["curve-dsb", "18"], ["curve-rbe", "18"], ["curve-oer", "9"]]);
+  assert.deepEqual(points.slice(0, 3), [["curve-dsb", "18"], ["curve-rbe", "18"], ["curve-oer", "9"]]);
+  // Without the Cell survival section, no chart of cell killing and no survival columns.
+  assert.equal(await page.$eval("#curve-killing", (chart) => chart.hidden), true);
   const seen = await page.evaluate(() => [...window.pointsSeen].map(Number));
   assert.ok(seen.filter((n) => n > 0 && n < 18).length >= 2, `the chart was drawn with ${seen} points`);
   const titles = await page.$$eval(".chart .u-title", (list) => list.map((t) => t.textContent));
@@ -65,6 +69,7 @@ test("curves of three ions at three energies and two oxygen levels", async () =>
     assert.ok(csv.names.includes(column), column);
   }
   assert.equal(csv.rows.length, 18);
+  assert.equal(csv.names.includes("rbe_low_dose"), false);
   // The energies kesp-scan --emit-inputs writes for MEV/A: {from: 5, to: 50, points: 3, spacing: log}.
   assert.deepEqual(
     csv.rows.filter((row) => row.PAR === "12C").map((row) => [row["MEV/A"], row.PO2]),
@@ -137,6 +142,66 @@ test("the curve's CSV is kesp-scan's table of the same scan, OER columns include
     assert.equal(withoutComment(csv), withoutComment(scanTable(scan)), query);
     await page.close();
   }
+});
+
+test("with the Cell survival section on, the curves show the RBE for cell killing and the CSV is kesp-scan's table with its survival block",
+  { skip: withoutScanTool }, async () => {
+  const { page, foreign, errors } = await openPage(
+    shared.chromium.browser,
+    shared.server.url,
+    "?mode=curve&ions=p,12C&from=10&to=10&n=1&levels=21,0.5&cells=20&seed=13&ref=e&refe=1&surv=on&ar=0.15&br=0.03",
+  );
+  // The section's inputs and its note on curves show in curve mode.
+  assert.equal(await page.$eval("#reference-alpha", (input) => input.closest(".row").hidden), false);
+  assert.equal(await page.$eval("[data-survival=curve]", (note) => note.hidden), false);
+  assert.match(await runAndWait(page, 120000), /^Done: 6 runs/);
+  assert.equal(await page.$eval("#survival-results", (section) => section.hidden), true);
+
+  // Four rows, each with its RBE at low dose, at 2 Gy of the reference and at high dose.
+  const chart = await page.$eval("#curve-killing", (c) => ({
+    hidden: c.hidden,
+    points: c.dataset.points,
+    title: c.querySelector(".u-title")?.textContent,
+    labels: [...c.querySelectorAll(".u-legend .u-series th")].map((th) => th.textContent.trim()).slice(1),
+  }));
+  assert.equal(chart.hidden, false);
+  assert.equal(chart.points, "12");
+  assert.equal(chart.title, "RBE for cell killing against LET, reference 1 MeV e");
+  assert.equal(chart.labels.length, 12);
+  assert.ok(chart.labels.includes("12C, 0.5 % O2, at 2 Gy of the reference"), chart.labels.join(" | "));
+  assert.ok((await checkedScreenshot(shared.chromium.browser, page, "curvesWithCellKilling")) > 0.01);
+
+  const text = await download(page, "#download-csv", "kesp-curve.csv");
+  const scan =
+    "cells: 20\nseed: 13\nswitches: [/strict]\nvary:\n  PAR: [p, 12C]\n  MEV/A: [10]\n  PO2: [21, 0.5]\n" +
+    "fixed: {CONC: 0, DNA: 6, NDIA: 5}\nreference: {PAR: e, KE: 1}\nsurvival: {alpha: 0.15, beta: 0.03}\n";
+  assert.equal(withoutComment(text), withoutComment(scanTable(scan)));
+  const csv = parseCsv(text);
+  for (const column of ["alpha_per_gy", "rbe_low_dose", "rbe_at_reference_dose_2gy", "rbe_high_dose", "oer_low_dose"]) {
+    assert.ok(csv.names.includes(column), column);
+  }
+  // The chart's points are the table's: carbon kills more than protons at 10 MeV/u.
+  const carbon = csv.rows.find((r) => r.PAR === "12C" && r.PO2 === "21");
+  const proton = csv.rows.find((r) => r.PAR === "p" && r.PO2 === "21");
+  assert.ok(Number(carbon.rbe_low_dose) > Number(proton.rbe_low_dose), `${carbon.rbe_low_dose} against ${proton.rbe_low_dose}`);
+  assert.deepEqual(foreign, []);
+  assert.deepEqual(errors, []);
+  await page.close();
+});
+
+test("a bad reference alpha with the Cell survival section on stops the curve before it runs", async () => {
+  const { page } = await openPage(shared.chromium.browser, shared.server.url,
+    "?mode=curve&ions=p&from=10&to=10&n=1&levels=21&cells=10&surv=on&ar=-1&br=0.03");
+  assert.match(await runAndWait(page), /^Nothing is run: .*survival: alpha: -1 must be 0 or more/);
+  assert.equal(await page.$eval("#curve-results", (section) => section.hidden), true);
+  await page.close();
+});
+
+test("a cell the survival model cannot describe ends the curve saying its table failed, not done", async () => {
+  const { page } = await openPage(shared.chromium.browser, shared.server.url,
+    "?mode=curve&ions=p&from=10&to=10&n=1&levels=21&cells=10&seed=3&surv=on&ar=0&br=0.05");
+  assert.match(await runAndWait(page, 60000), /^Done, without the curve's table: Cell parameters: theta = .* is negative/);
+  await page.close();
 });
 
 test("a cancelled curve's CSV says it is partial and holds the rows done", async () => {

@@ -22,6 +22,7 @@
 #include "kesp/report/scanText.h"
 #include "kesp/support/numberReader.h"
 #include "kesp/support/runError.h"
+#include "web/engine/webScanSurvival.h"
 
 namespace kesp::web {
 
@@ -133,6 +134,7 @@ Definition definitionOf(const json& plan)
             scan.switches.push_back(text);
         }
     }
+    scan.survival = scanSurvivalOf(plan, definition.problems);
     return definition;
 }
 
@@ -292,6 +294,9 @@ json runResponse(const json& request, const CellProgress& progress)
     const RowValues values = rowValues(plan->scan, run.configuration, settings, results, ScanMode::simulation);
     response["row"] = {{"fields", values.fields}, {"dsb", optionalNumber(values.dsb)},
                        {"dsbSem", optionalNumber(values.dsbSem)}};
+    if (plan->scan.survival) {
+        response["row"]["dsbSources"] = sourcesJson(values.dsbSources);
+    }
     return response;
 }
 
@@ -303,7 +308,7 @@ std::map<std::size_t, RowValues> rowsIn(const json& list, std::size_t count)
         const std::size_t index = row.value("index", count);
         if (index < count) {
             rows[index] = RowValues{row.value("fields", std::vector<std::string>{}), numberIn(row, "dsb"),
-                                    numberIn(row, "dsbSem")};
+                                    numberIn(row, "dsbSem"), sourcesIn(row)};
         }
     }
     return rows;

@@ -11,10 +11,15 @@
 //                  {"item": "PO2", "values": ["21", "0"]}],
 //         "fixed": [{"item": "NOCS", "value": "100"}, {"item": "SEED", "value": "4242"}],
 //         "reference": [{"item": "PAR", "value": "e"}, {"item": "KE", "value": "1"}],
-//         "switches": ["/strict"]}}
+//         "switches": ["/strict"],
+//         "survival": {"alpha_per_gy": 0.2, "beta_per_gy2": 0.02}}}
 //     {"call": "run", "plan": {...}, "run": {"reference": false, "index": 3}}
 //     {"call": "table", "plan": {...}, "heading": "...", "rows": [{"index", "fields", "dsb", "dsbSem"}],
 //      "references": [...]}
+//
+// With a survival block (web/engine/webScanSurvival.h) each row carries its
+// DSB sources ("dsbSources") from the run to the table, which forms the
+// survival columns from them as kesp-scan does.
 
 #include <cstddef>
 #include <functional>
@@ -32,7 +37,7 @@ inline constexpr std::size_t maxCurveRows = 2000;
 ///  - plan: {"problems": [texts], "refusal": text or null, "diagnostics": [{"text", "severity"}],
 ///           "rows", "references", "cells", "runs": [{"reference", "index", "label"}],
 ///           "columns": [names], "input": the input text of the last row}
-///  - run: {"row": {"fields", "dsb", "dsbSem"} or null, "message": text or null,
+///  - run: {"row": {"fields", "dsb", "dsbSem", with a survival block "dsbSources"} or null, "message": text or null,
 ///          "cellsSimulated", "interrupted"}
 ///  - table: {"csv": the table with the heading's comment line, "columns",
 ///            "rows": [{"index", "fields"}], "references": [{"index", "fields"}],

@@ -1,11 +1,14 @@
 // Curve mode: DSB yield, RBE and OER against LET for several ions over an
-// energy range at several oxygen levels. The form's curve is a scan of the
+// energy range at several oxygen levels, and with the Cell survival section
+// on the RBE for cell killing. The form's curve is a scan of the
 // engine's library: the engine plans it, runs its rows on the worker pool
 // and forms the table (the RBE, the OER and their SEMs with it) exactly as
 // kesp-scan does; the page only draws what the table holds.
 
 import uPlot from "uplot";
 import { chartWidth, figure } from "./results";
+import type { MeasuredReference } from "./engineTypes";
+import { measuredReference } from "./survival";
 import { itemProblem, radiationItems, referenceRadiation, switchWords, type RadiationItems, type Settings } from "./settings";
 
 // The most energies the form takes; the engine bounds the whole curve.
@@ -24,6 +27,7 @@ export interface ScanStructure {
   fixed: ItemValue[];
   reference: ItemValue[];
   switches: string[];
+  survival?: MeasuredReference; // the survival block: its columns hold alpha, beta and the RBEs for cell killing
 }
 
 export interface CurvePlan {
@@ -32,6 +36,7 @@ export interface CurvePlan {
   levels: string[];
   reference: RadiationItems;
   switches: string[];
+  survival: boolean; // the table has the survival columns
   problems: string[]; // what the form cannot hand to the engine
 }
 
@@ -61,6 +66,9 @@ export interface ScanRow {
   fields: string[];
   dsb: number | null;
   dsbSem: number | null;
+  // With a survival block: the run's DSB sources, which the page hands back
+  // to the engine's table as they came (web/engine/webScanSurvival.h).
+  dsbSources?: { withSem: boolean; sources: Record<string, number | null>[] };
 }
 
 export interface ScanRunResponse extends ScanError {
@@ -140,7 +148,13 @@ export function curvePlan(settings: Settings): CurvePlan {
     reference: radiationItems(reference),
     switches,
   };
-  return { structure, ions, levels, reference, switches, problems };
+  const survival = settings.survival === "on";
+  if (survival) {
+    const { measured, problems: measuredProblems } = measuredReference(settings);
+    problems.push(...measuredProblems);
+    structure.survival = measured;
+  }
+  return { structure, ions, levels, reference, switches, survival, problems };
 }
 
 export function referenceName(reference: RadiationItems): string {
@@ -197,16 +211,37 @@ interface ChartOf {
   chart: uPlot;
 }
 
-// The three charts of one curve, made once when the curve starts and fed
-// new data as its rows arrive; made anew (the old ones destroyed) for the
-// next curve.
+// The RBEs for cell killing of a table with survival columns, as its
+// columns name them: the low-dose limit, at each reference dose, and the
+// high-dose limit.
+function killingMeasures(columns: string[]): { column: string; label: string }[] {
+  const atDoses = columns
+    .filter((name) => name.startsWith("rbe_at_reference_dose_") && !name.endsWith("_sem"))
+    .map((column) => ({ column, label: `at ${column.slice("rbe_at_reference_dose_".length, -"gy".length)} Gy of the reference` }));
+  return [{ column: "rbe_low_dose", label: "low dose" }, ...atDoses, { column: "rbe_high_dose", label: "high dose" }];
+}
+
+export interface CurveContainers {
+  dsb: HTMLElement;
+  rbe: HTMLElement;
+  oer: HTMLElement;
+  killing: HTMLElement; // shown with the survival columns only
+}
+
+// The charts of one curve (DSB yield, RBE and OER, and the RBE for cell
+// killing when the table has the survival columns), made once when the
+// curve starts and fed new data as its rows arrive; made anew (the old ones
+// destroyed) for the next curve.
 export class CurveCharts {
   private readonly charts: ChartOf[] = [];
+  private readonly measures: { column: string; label: string }[];
 
   constructor(
-    containers: { dsb: HTMLElement; rbe: HTMLElement; oer: HTMLElement },
+    containers: CurveContainers,
     private readonly plan: CurvePlan,
+    columns: string[],
   ) {
+    this.measures = plan.survival ? killingMeasures(columns) : [];
     const series = this.series();
     const style = (i: number): [string, number[]] => {
       const { ion, level } = series[i]!;
@@ -227,6 +262,20 @@ export class CurveCharts {
         ? "OER against LET (give two or more oxygen levels)"
         : `OER against LET (DSB yield at ${sorted[sorted.length - 1]} % over ${sorted[0]} % O2)`;
     this.make(containers.oer, oerTitle, "OER (DSB)", plan.ions, (i) => [palette[i % palette.length]!, []]);
+    containers.killing.hidden = !plan.survival;
+    containers.killing.replaceChildren();
+    delete containers.killing.dataset.points;
+    if (plan.survival) {
+      // A colour for each ion and level, a dash for each RBE.
+      const killing = labels.flatMap((label, i) => this.measures.map((m, k) => ({ label: `${label}, ${m.label}`, i, k })));
+      this.make(
+        containers.killing,
+        `RBE for cell killing against LET, reference ${referenceName(plan.reference)}`,
+        "RBE (cell killing)",
+        killing.map(({ label }) => label),
+        (j) => [palette[killing[j]!.i % palette.length]!, dashes[killing[j]!.k % dashes.length]!],
+      );
+    }
   }
 
   private series(): { ion: string; level: string }[] {
@@ -271,6 +320,7 @@ export class CurveCharts {
     const dsb = series.map(({ ion, level }) => curve(`${ion}, ${level}`));
     const rbe = series.map(({ ion, level }) => curve(`${ion}, ${level}`));
     const oer = this.plan.ions.map(curve);
+    const killing = series.flatMap(({ ion, level }) => this.measures.map(({ label }) => curve(`${ion}, ${level}, ${label}`)));
     const oerSeen = new Set<string>();
     for (const { fields } of table.rows) {
       const ion = columns.text(fields, "PAR");
@@ -281,6 +331,7 @@ export class CurveCharts {
       const add = (target: Curve | undefined, y: number | null) => y !== null && target?.points.push({ x, y });
       add(dsb[k], columns.number(fields, "dsb_per_gy_gbp"));
       add(rbe[k], columns.number(fields, "rbe_dsb"));
+      this.measures.forEach(({ column }, m) => add(killing[k * this.measures.length + m], columns.number(fields, column)));
       const pair = `${ion} ${columns.text(fields, "MEV/A")}`;
       const ratio = columns.number(fields, "oer_dsb");
       if (ratio !== null && !oerSeen.has(pair)) {
@@ -288,7 +339,7 @@ export class CurveCharts {
         add(oer[this.plan.ions.indexOf(ion)], ratio);
       }
     }
-    [dsb, rbe, oer].forEach((curves, i) => {
+    [dsb, rbe, oer, killing].slice(0, this.charts.length).forEach((curves, i) => {
       const { container, title, chart } = this.charts[i]!;
       chart.setData(aligned(curves));
       this.count(container, title, curves.reduce((n, c) => n + c.points.length, 0));

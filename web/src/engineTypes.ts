@@ -9,11 +9,15 @@ export interface EngineRequest {
   survival?: SurvivalRequest;
 }
 
-// The cell survival a run asks for (web/engine/webSurvival.h): the
-// reference radiation's measured alpha and beta and its input line's items.
-export interface SurvivalRequest {
+// The reference radiation's alpha and beta measured for the cell line.
+export interface MeasuredReference {
   alpha_per_gy: number;
   beta_per_gy2: number;
+}
+
+// The cell survival a run asks for (web/engine/webSurvival.h): the
+// reference radiation's measured alpha and beta and its input line's items.
+export interface SurvivalRequest extends MeasuredReference {
   reference: { item: string; value: string }[];
 }
 

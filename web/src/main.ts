@@ -115,9 +115,9 @@ function showParts(): void {
   for (const part of document.querySelectorAll<HTMLElement>("[data-radiation]")) {
     part.hidden = part.dataset.radiation !== settings.radiation;
   }
-  const survivalOn = settings.mode === "single" && settings.survival === "on";
+  const survivalOn = settings.survival === "on";
   for (const part of document.querySelectorAll<HTMLElement>("[data-survival]")) {
-    part.hidden = !survivalOn;
+    part.hidden = !survivalOn || (part.dataset.survival !== "" && part.dataset.survival !== settings.mode);
   }
   for (const part of document.querySelectorAll<HTMLElement>("[data-reference]")) {
     part.hidden = settings.mode !== "curve" && !survivalOn;
@@ -333,8 +333,14 @@ async function runCurve(): Promise<void> {
   }
   curveCharts?.destroy();
   const charts = new CurveCharts(
-    { dsb: element<HTMLElement>("curve-dsb"), rbe: element<HTMLElement>("curve-rbe"), oer: element<HTMLElement>("curve-oer") },
+    {
+      dsb: element<HTMLElement>("curve-dsb"),
+      rbe: element<HTMLElement>("curve-rbe"),
+      oer: element<HTMLElement>("curve-oer"),
+      killing: element<HTMLElement>("curve-killing"),
+    },
     plan,
+    planned.columns,
   );
   curveCharts = charts;
   const table = new CurveTable(element<HTMLTableElement>("curve-table"), planned.runs);
@@ -347,6 +353,9 @@ async function runCurve(): Promise<void> {
   // at a time, and one more when rows arrived meanwhile.
   const redrawMs = Math.min(1000, Math.max(200, curveRedrawMsPerRun * planned.runs.length));
   const asked: { pending: Promise<void> | null; stale: boolean; last: number } = { pending: null, stale: false, last: 0 };
+  // Why the last table failed (as when the cell's reference run gives the
+  // survival model no cell); its runs' rows are then no table to download.
+  let tableFailure: string | null = null;
   const refresh = async (): Promise<void> => {
     asked.stale = false;
     asked.last = Date.now();
@@ -356,10 +365,13 @@ async function runCurve(): Promise<void> {
         throw new Error(response.error.message);
       }
       lastCurve = { csv: response.csv };
+      tableFailure = null;
       charts.update(response);
       table.update(response);
     } catch (error) {
-      showStatus(`The curve's table failed: ${error}`);
+      lastCurve = null;
+      tableFailure = error instanceof Error ? error.message : String(error);
+      showStatus(`The curve's table failed: ${tableFailure}`);
     }
   };
   const redraw = (force = false): Promise<void> => {
@@ -393,6 +405,10 @@ async function runCurve(): Promise<void> {
     // The table of what was done, also when the curve was cancelled.
     while (asked.pending) await asked.pending;
     if (asked.stale || !lastCurve) await redraw(true);
+  }
+  if (tableFailure) {
+    showStatus(`Done, without the curve's table: ${tableFailure}`);
+    return;
   }
   showStatus(failures.length ? `Done, without ${failures.join("; ")}` : `Done: ${total} runs on ${pool.size} workers`);
 }

@@ -3,12 +3,31 @@
 // points among them, comes from the engine's survival model; the page only
 // formats and draws them.
 
-import type { RunResponse, SurvivalRequest, SurvivalResponse, ValueWithSem } from "./engineTypes";
+import type { MeasuredReference, RunResponse, SurvivalRequest, SurvivalResponse, ValueWithSem } from "./engineTypes";
 import { chartWidth, figure, replaceChart } from "./results";
 import { itemProblem, radiationItems, referenceRadiation, type RadiationItems, type Settings } from "./settings";
 
 export function radiationName(radiation: RadiationItems): string {
   return `${radiation.energy} ${radiation.energyUnit} ${radiation.particle}`;
+}
+
+// The reference radiation's alpha and beta as the form gives them, for a
+// run's survival and a curve's survival block alike; the engine checks
+// their values.
+export function measuredReference(settings: Settings): { measured: MeasuredReference; problems: string[] } {
+  const problems: string[] = [];
+  const number = (label: string, text: string): number => {
+    const value = Number(text.trim());
+    if (text.trim() === "" || !Number.isFinite(value)) {
+      problems.push(`${label}: "${text.trim()}" is not a number`);
+    }
+    return value;
+  };
+  const measured = {
+    alpha_per_gy: number("Reference alpha", settings.referenceAlphaPerGy),
+    beta_per_gy2: number("Reference beta", settings.referenceBetaPerGy2),
+  };
+  return { measured, problems };
 }
 
 // The survival the form asks for, or why it cannot be asked for; none when
@@ -20,16 +39,9 @@ export function survivalRequest(settings: Settings): { request: SurvivalRequest 
   const reference = referenceRadiation(settings);
   const problems = [itemProblem("Reference particle", reference.particle), itemProblem("Reference energy", reference.energy)]
     .filter((problem): problem is string => problem !== null);
-  const number = (label: string, text: string): number => {
-    const value = Number(text.trim());
-    if (text.trim() === "" || !Number.isFinite(value)) {
-      problems.push(`${label}: "${text.trim()}" is not a number`);
-    }
-    return value;
-  };
-  const alpha = number("Reference alpha", settings.referenceAlphaPerGy);
-  const beta = number("Reference beta", settings.referenceBetaPerGy2);
-  const request = { alpha_per_gy: alpha, beta_per_gy2: beta, reference: radiationItems(reference) };
+  const { measured, problems: measuredProblems } = measuredReference(settings);
+  problems.push(...measuredProblems);
+  const request = { ...measured, reference: radiationItems(reference) };
   return { request: problems.length > 0 ? null : request, problems };
 }
 
