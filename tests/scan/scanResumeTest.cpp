@@ -282,7 +282,10 @@ TEST(ScanEarlyRowsTest, theFirstRowReachesTheTableEarlyAndIsKeptWhenTheScanIsSto
         const auto started = std::chrono::steady_clock::now();
         BackgroundScan scan(dir, arguments);
         EXPECT_TRUE(waitFor([&] { return linesIn(dir / "scan.csv") >= 3; })) << text;
-        EXPECT_LT(std::chrono::steady_clock::now() - started, whole * 2 / 5) << text;
+        // Well before the end (a row that waited for every other run would
+        // take nearly the whole time); half leaves room for a loaded machine
+        // running other tests beside this one.
+        EXPECT_LT(std::chrono::steady_clock::now() - started, whole / 2) << text;
         scan.signal(SIGINT);
         EXPECT_EQ(scan.wait(), 130) << text;
         EXPECT_GE(linesIn(dir / "scan.csv"), 3U) << text;
