@@ -29,7 +29,8 @@ SurvivalModel survivalModel(MeasuredReference measured, const RunResults& refere
                             const RunResults* referenceHere, SurvivalQuestions questions)
 {
     const std::vector<DsbSource> atMeasurement = dsbSources(referenceAtMeasurement);
-    const std::vector<DsbSource> here = referenceHere != nullptr ? dsbSources(*referenceHere) : std::vector<DsbSource>();
+    const std::vector<DsbSource> here =
+        referenceHere != nullptr ? dsbSources(*referenceHere) : std::vector<DsbSource>();
     return survivalModel(measured, atMeasurement, here, std::move(questions));
 }
 

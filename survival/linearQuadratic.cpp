@@ -95,23 +95,32 @@ LinearQuadratic measuredCoefficients(double alphaPerGy, double betaPerGy2)
     return lq;
 }
 
-double semOf(const LinearQuadratic& lq, double slopeAlpha, double slopeBeta)
+double semOf(std::span<const CoefficientSlopes> terms)
 {
     // The reference run's yield may enter more than once (through the cell
-    // parameters and as a component): its slopes add before squaring.
+    // parameters, as a component, through each radiation): its slopes add
+    // before squaring.
     double variance = 0.0;
     double referenceSlope = 0.0;
     double referenceSem = 0.0;
-    for (const Sensitivity& s : lq.sensitivities) {
-        const double slope = slopeAlpha * s.alphaSlope + slopeBeta * s.betaSlope;
-        if (s.reference) {
-            referenceSlope += slope;
-            referenceSem = s.sem;
-        } else {
-            variance += slope * slope * s.sem * s.sem;
+    for (const CoefficientSlopes& term : terms) {
+        for (const Sensitivity& s : term.coefficients.sensitivities) {
+            const double slope = term.alpha * s.alphaSlope + term.beta * s.betaSlope;
+            if (s.reference) {
+                referenceSlope += slope;
+                referenceSem = s.sem;
+            } else {
+                variance += slope * slope * s.sem * s.sem;
+            }
         }
     }
     return std::sqrt(variance + referenceSlope * referenceSlope * referenceSem * referenceSem);
+}
+
+double semOf(const LinearQuadratic& lq, double slopeAlpha, double slopeBeta)
+{
+    const CoefficientSlopes term{lq, slopeAlpha, slopeBeta};
+    return semOf(std::span(&term, 1));
 }
 
 }  // namespace kesp

@@ -58,6 +58,19 @@ double doseForSurvival(double alphaPerGy, double betaPerGy2, double survival);
 /// conditions of its measurement): no SEM, nothing they depend on.
 LinearQuadratic measuredCoefficients(double alphaPerGy, double betaPerGy2);
 
+/// The coefficients of one radiation with the partial derivatives of a
+/// function f in its alpha and beta.
+struct CoefficientSlopes {
+    const LinearQuadratic& coefficients;
+    double alpha = 0.0;
+    double beta = 0.0;
+};
+
+/// The SEM to first order of f of the coefficients of one or more
+/// radiations of one cell: their own yields are independent, the reference
+/// run's (which the cell parameters came from) is shared and counted once.
+double semOf(std::span<const CoefficientSlopes> terms);
+
 /// The SEM of f(alpha, beta) to first order, from its partial derivatives.
 double semOf(const LinearQuadratic& lq, double slopeAlpha, double slopeBeta);
 

@@ -1,5 +1,6 @@
 #include "kesp/survival/relativeEffectiveness.h"
 
+#include <array>
 #include <cmath>
 #include <string>
 
@@ -40,28 +41,13 @@ double doseSlope(double alpha, double beta, double dose)
     return 1.0 / (alpha + 2.0 * beta * dose);
 }
 
-// The SEM of f(a, b) where a and b come from two radiations of one cell:
-// their own yields are independent, the reference run's is shared.
+// The SEM of f(a, b) where a and b come from two radiations of one cell.
 double pairSem(const LinearQuadratic& a, double slopeAlphaA, double slopeBetaA, const LinearQuadratic& b,
                double slopeAlphaB, double slopeBetaB)
 {
-    double variance = 0.0;
-    double sharedSlope = 0.0;
-    double sharedSem = 0.0;
-    const auto add = [&](const LinearQuadratic& lq, double slopeAlpha, double slopeBeta) {
-        for (const Sensitivity& s : lq.sensitivities) {
-            const double slope = slopeAlpha * s.alphaSlope + slopeBeta * s.betaSlope;
-            if (s.reference) {
-                sharedSlope += slope;
-                sharedSem = s.sem;
-            } else {
-                variance += slope * slope * s.sem * s.sem;
-            }
-        }
-    };
-    add(a, slopeAlphaA, slopeBetaA);
-    add(b, slopeAlphaB, slopeBetaB);
-    return std::sqrt(variance + sharedSlope * sharedSlope * sharedSem * sharedSem);
+    const std::array terms{CoefficientSlopes{a, slopeAlphaA, slopeBetaA},
+                           CoefficientSlopes{b, slopeAlphaB, slopeBetaB}};
+    return semOf(terms);
 }
 
 // D_R / D for the particle dose D of the effect E = alpha D + beta D^2.
