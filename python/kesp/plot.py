@@ -62,7 +62,7 @@ def public_figure(kind: str, table: pd.DataFrame, title: Optional[str],
     """One figure of a DataFrame, its notes given as PlotWarning."""
     scan = scan_from_frame(table, title, reference)
     notes: list[str] = []
-    figure = dict(DRAWINGS)[kind](scan, notes)
+    figure = dict([*DRAWINGS, *SURVIVAL_DRAWINGS])[kind](scan, notes)
     for note in notes:
         warnings.warn(f"{figure_name(scan, kind)}: {note}", PlotWarning, stacklevel=3)
     return figure
@@ -107,7 +107,7 @@ def alpha_beta_figure(table: pd.DataFrame, *, title: Optional[str] = None) -> Fi
     """alpha (Gy⁻¹) and beta (Gy⁻²) of cell survival with one SEM, side by
     side, from a table with survival columns (kesp.survival.scan_survival's
     joined to a scan table, or kesp-scan's with a survival block)."""
-    return survival_figure_of("alpha_beta", table, title)
+    return public_figure("alpha_beta", table, title)
 
 
 def rbe_cell_killing_figure(table: pd.DataFrame, *, title: Optional[str] = None,
@@ -134,16 +134,6 @@ def survival_curves_figure(survivals: Union[Survival, Mapping[str, Survival]], *
     dose axis's end (default: where the last curve, references included,
     reaches a survival of 0.001); reference: the reference radiation in words ("1 MeV e")."""
     return survival_curves(survivals, max_dose_gy, reference, title)
-
-
-def survival_figure_of(kind: str, table: pd.DataFrame, title: Optional[str]) -> Figure:
-    """One survival figure of a DataFrame, its notes given as PlotWarning."""
-    scan = scan_from_frame(table, title, None)
-    notes: list[str] = []
-    figure = dict(SURVIVAL_DRAWINGS)[kind](scan, notes)
-    for note in notes:
-        warnings.warn(f"{figure_name(scan, kind)}: {note}", PlotWarning, stacklevel=3)
-    return figure
 
 
 def figures(table: pd.DataFrame, *, title: Optional[str] = None,
