@@ -23,7 +23,8 @@ def _version() -> str:
     version_file = SOURCE_DIR / "VERSION"
     if version_file.is_file():
         return version_file.read_text(encoding="utf-8").strip()
-    match = re.search(r"project\(\s*kesp\s+VERSION\s+([0-9.]+)", (SOURCE_DIR / "CMakeLists.txt").read_text(encoding="utf-8"))
+    cmake_lists = (SOURCE_DIR / "CMakeLists.txt").read_text(encoding="utf-8")
+    match = re.search(r"project\(\s*kesp\s+VERSION\s+([0-9.]+)", cmake_lists)
     if match is None:
         raise RuntimeError("no version in VERSION or CMakeLists.txt")
     return match.group(1)
@@ -43,7 +44,7 @@ extensions = [
     "nbsphinx",
     "kesp_programs",
     "kesp_schema",
-    "kesp_undocumented",
+    "kesp_pydoc",
 ]
 
 source_suffix = {".md": "markdown"}
@@ -97,9 +98,12 @@ nitpicky = True
 nitpick_ignore_regex = [
     ("py:class", r"(numpy|np|pandas|pd|matplotlib|collections|typing|os|pathlib)\..*"),
     ("py:class", r"(optional|callable|sequence|iterable|mapping|array-like|default .*)"),
-    ("py:class", r"kesp\._.*"),
+    ("py:class", r"kesp\.(\w+\.)*_\w+(\.\w+)*"),
+    ("py:class", r"(pybind11_builtins\..*|Figure|Axes)"),
     ("cpp:identifier", r"std(::.*)?"),
     ("cpp:identifier", r"(size_t|uint64_t|int64_t|uint32_t)"),
+    # The state of a run in progress, which no public header declares.
+    ("cpp:identifier", "RunState"),
 ]
 
 html_theme = "furo"

@@ -3,7 +3,10 @@
 The engine is the one the ``kesp`` program runs, compiled into ``kesp._core``.
 """
 
-from kesp._core import __version__
+from kesp import _core
+
+#: The version of KESP, that of the library the package is built with.
+__version__: str = _core.__version__
 from kesp._runs import *  # noqa: F401,F403
 from kesp._runs import __all__ as _runs_all
 from kesp._scans import *  # noqa: F401,F403

@@ -29,44 +29,58 @@ def run(settings: Settings | Field | str | os.PathLike[str] | None = None, *, pr
         **settings_arguments: Any) -> Results:
     """Simulates the cells of a run and returns its ``kesp.Results``.
 
-    Give the settings one of four ways:
-
-    - a ``kesp.Settings``;
-    - a field, with the other arguments of ``kesp.Settings``, for example
-      ``kesp.run(kesp.particle("p", 10.0), cells=1000, oxygen_percent=21.0)``;
-    - the path of an input file (read with ``kesp.read_input``);
-    - nothing, and the arguments of ``kesp.Settings`` instead, for example
-      ``kesp.run(field=kesp.particle("p", 10.0), cells=1000, oxygen_percent=21.0)``
-      (cells; seed; oxygen_percent in percent O2; dna_content_gbp;
-      nucleus_diameter_um; dmso=kesp.DmsoModel(concentration_mol_per_dm3=...);
-      oxygen_model=kesp.OxygenModel(...); oxygen_effect, zeb_dependent_oxygen
-      and masses_2006 as booleans).
-
-    ``threads`` is the number of threads for the cells (0: the CPUs the
-    process may use; the default: that of the settings); the results are the
-    same on any number. ``progress`` shows a tqdm progress bar (the notebook
-    form in Jupyter) when True, nothing when False, or calls a function with
-    the cells done.
-
-    Settings made in code are checked as ``kesp`` checks an input file:
-    each warning is issued with ``warnings.warn(..., kesp.InputWarning)``
+    Settings made in code are checked as ``kesp`` checks an input file: each
+    warning is issued with ``warnings.warn(..., kesp.InputWarning)``
     (settings read with ``kesp.read_input`` were warned of when read), and
-    every diagnostic is kept in the results' ``diagnostics``. With
-    ``strict=True`` settings with warnings are refused, as ``kesp /strict``
-    refuses them: ``kesp.InputError`` of kind ``"refused"``, carrying the
-    diagnostics, is raised before any cell is simulated.
+    every diagnostic is kept in the results' ``diagnostics``. The GIL is
+    released while the cells are simulated, so runs on several Python
+    threads go on side by side.
 
-    The GIL is released while the cells are simulated, so runs on several
-    Python threads go on side by side. Ctrl-C stops the run after its current
-    cell and raises KeyboardInterrupt. Errors raise ``kesp.InputError``
-    (settings that cannot be used) or ``kesp.RunError``.
+    Parameters
+    ----------
+    settings : kesp.Settings, kesp.Field, str, os.PathLike or None
+        The settings, one of four ways: a ``kesp.Settings``; a field, with
+        the other arguments of ``kesp.Settings`` in ``settings_arguments``
+        (``kesp.run(kesp.particle("p", 10.0), cells=1000, oxygen_percent=21.0)``);
+        the path of an input file (read with ``kesp.read_input``); or None,
+        and the arguments of ``kesp.Settings`` instead
+        (``kesp.run(field=kesp.particle("p", 10.0), cells=1000)``).
+    progress : bool or callable
+        True shows a tqdm progress bar (the notebook form in Jupyter), False
+        nothing; a function is called with the cells done.
+    threads : int or None
+        Threads for the cells (0: the CPUs the process may use; None: that
+        of the settings); the results are the same on any number.
+    strict : bool
+        Refuse settings with warnings, as ``kesp /strict`` refuses them.
+    survival : kesp.survival.CellLine, kesp.survival.SurvivalModel or None
+        Asks for the run's cell survival: a cell line, or the
+        ``SurvivalModel`` of its ``model()`` with a reference run under the
+        run's conditions and the doses and levels of the RBE. The results
+        then carry it (``results.survival``) and their document a
+        "survival" section.
+    settings_arguments : keyword arguments
+        The arguments of ``kesp.Settings`` (cells; seed; oxygen_percent in
+        percent O2; dna_content_gbp; nucleus_diameter_um;
+        dmso=kesp.DmsoModel(...); oxygen_model=kesp.OxygenModel(...);
+        oxygen_effect, zeb_dependent_oxygen and masses_2006 as booleans).
 
-    ``survival`` (a ``kesp.survival.CellLine``, or the ``SurvivalModel`` of
-    its ``model()`` with a reference run under the run's conditions and the
-    doses and levels of the RBE) asks for the run's cell survival: the
-    results then carry it (``results.survival``) and their document a
-    "survival" section. Settings under other conditions than the model's
-    reference run raise ``kesp.InputError`` before any cell is simulated.
+    Returns
+    -------
+    kesp.Results
+        The run's results.
+
+    Raises
+    ------
+    kesp.InputError
+        Settings that cannot be used; with ``strict=True``, settings with
+        warnings (kind ``"refused"``, carrying the diagnostics); settings
+        under other conditions than the survival model's reference run.
+        Each before any cell is simulated.
+    kesp.RunError
+        A run that stops with an error.
+    KeyboardInterrupt
+        Ctrl-C, after the current cell.
     """
     chosen = _settings_of(settings, settings_arguments, strict)
     if threads is not None:

@@ -34,35 +34,48 @@ def scan(
 ) -> pandas.DataFrame:
     """Run a scan and return its table, the one kesp-scan writes as CSV.
 
-    Args:
-        scan: the path of a YAML scan file, or a dict of the same shape
-            (``{"title": ..., "cells": 1000, "vary": {"PAR": ["p", "12C"]},
-            ...}``). A field file (FN) in a dict is found from the current
-            folder; in a file, from the file's folder. A refusal of a dict
-            names the line of ``json.dumps(scan, indent=2)``.
-        jobs: configurations run at once; by default as many as the CPUs
-            this process may run on. Each configuration's cells run on one
-            thread.
-        progress: show a progress bar (configurations done, cells per
-            second) while the scan runs.
-        physics_only: skip the simulation: only the physics and
-            damage-model columns (kesp-scan --physics-only).
-        lenient: run configurations whose input draws warnings from kesp
-            as kesp would run them, each warning given as an
-            :class:`InputWarning` (kesp-scan --lenient).
+    Parameters
+    ----------
+    scan : str, os.PathLike or dict
+        The path of a YAML scan file, or a dict of the same shape
+        (``{"title": ..., "cells": 1000, "vary": {"PAR": ["p", "12C"]}, ...}``).
+        A field file (FN) in a dict is found from the current folder; in a
+        file, from the file's folder. A refusal of a dict names the line of
+        ``json.dumps(scan, indent=2)``.
+    jobs : int or None
+        Configurations run at once; by default as many as the CPUs this
+        process may run on. Each configuration's cells run on one thread.
+    progress : bool
+        Show a progress bar (configurations done, cells per second) while
+        the scan runs.
+    physics_only : bool
+        Skip the simulation: only the physics and damage-model columns
+        (kesp-scan --physics-only).
+    lenient : bool
+        Run configurations whose input draws warnings from kesp as kesp
+        would run them, each warning given as a ``kesp.InputWarning``
+        (kesp-scan --lenient).
 
-    Returns:
+    Returns
+    -------
+    pandas.DataFrame
         One row per configuration, in scan order, with kesp-scan's columns
         and values (yields per cell per Gy and per Gy per Gbp, LET in
         keV/um, energies in MeV); empty cells are NaN. ``attrs["title"]``
         holds the scan's title.
 
-    Raises:
-        InputError: the scan is refused before anything runs; the message
-            names the place and the problem.
-        RunError: a run stopped.
-        KeyboardInterrupt: Ctrl-C, once the configurations under way are
-            done; no further one starts.
+    Raises
+    ------
+    kesp.InputError
+        The scan is refused before anything runs; the message names the
+        place and the problem.
+    kesp.RunError
+        A run stopped.
+    ValueError
+        ``jobs`` below 1.
+    KeyboardInterrupt
+        Ctrl-C, once the configurations under way are done; no further one
+        starts.
     """
     if jobs is not None and jobs < 1:
         raise ValueError(f"jobs: give at least 1 configuration at a time, not {jobs}")

@@ -156,10 +156,11 @@ void bindModels(py::module_& module)
              }),
              py::kw_only(), "concentration_mol_per_dm3"_a = 0.0, "non_scavengeable_fraction"_a = 0.5,
              "half_level_concentration_mol_per_dm3"_a = 0.5)
-        .def_readwrite("concentration_mol_per_dm3", &DmsoModel::concentration)
+        .def_readwrite("concentration_mol_per_dm3", &DmsoModel::concentration, "DMSO concentration, mol/dm3 (DMSO: CONC=)")
         .def_readwrite("non_scavengeable_fraction", &DmsoModel::nonScavengeableFraction,
                        "fraction of the DNA damage DMSO cannot prevent")
-        .def_readwrite("half_level_concentration_mol_per_dm3", &DmsoModel::halfLevelConcentration)
+        .def_readwrite("half_level_concentration_mol_per_dm3", &DmsoModel::halfLevelConcentration,
+                       "concentration at which DMSO prevents half of the damage it can, mol/dm3")
         .def(py::self == py::self);
 }
 
@@ -207,9 +208,13 @@ void bindField(py::module_& module)
                 return RadiationField(name, energy);
             },
             "name"_a, py::kw_only(), "energy_mev"_a, "The same with the old name of kinetic_energy_mev, deprecated.")
-        .def_property_readonly("components", &RadiationField::components)
-        .def_property_readonly("single_particle", &RadiationField::singleParticle)
-        .def_property_readonly("file_name", [](const RadiationField& field) { return fileNameText(field.fileName()); })
+        .def_property_readonly("components", &RadiationField::components,
+                               "the field's components (FieldComponent), weights normalised to 1")
+        .def_property_readonly("single_particle", &RadiationField::singleParticle,
+                               "True for a field of one particle at one energy")
+        .def_property_readonly(
+            "file_name", [](const RadiationField& field) { return fileNameText(field.fileName()); },
+            "the field file the field was read from, or None")
         .def("__len__", &RadiationField::componentCount)
         .def("__repr__",
              [](const RadiationField& field) {
@@ -225,11 +230,14 @@ void bindField(py::module_& module)
 void bindDiagnostics(py::module_& module)
 {
     py::class_<Diagnostic>(module, "Diagnostic", "What the input reader said of a line of a file.")
-        .def_property_readonly("file", [](const Diagnostic& d) { return fileNameText(d.file); })
+        .def_property_readonly("file", [](const Diagnostic& d) { return fileNameText(d.file); },
+                               "the file the diagnostic is about (input or field file)")
         .def_readonly("line", &Diagnostic::line, "counted from 1; 0 for the whole file")
-        .def_property_readonly("severity", [](const Diagnostic& d) { return severityWord(d.severity); })
+        .def_property_readonly("severity", [](const Diagnostic& d) { return severityWord(d.severity); },
+                               "\"warning\", \"result_warning\" or \"note\"")
         .def_readonly("block", &Diagnostic::block, "the block key (\"RADX:\"), empty when none")
-        .def_property_readonly("message", [](const Diagnostic& d) { return messageText(d.message); })
+        .def_property_readonly("message", [](const Diagnostic& d) { return messageText(d.message); },
+                               "what is wrong and what to do")
         .def("__str__", [](const Diagnostic& d) { return messageText(formatDiagnostic(d)); })
         .def("__repr__", [](const Diagnostic& d) { return messageText("<Diagnostic " + formatDiagnostic(d) + ">"); });
 }
@@ -293,37 +301,48 @@ void bindSettingsClass(py::module_& module)
              "oxygen_effect"_a = true, "zeb_dependent_oxygen"_a = true, "masses_2006"_a = false, "threads"_a = 0u)
         .def_property(
             "field", [](const PythonSettings& s) { return s.run.field; },
-            [](PythonSettings& s, const RadiationField& f) { changeInCode(s, [&](RunSettings& r) { r.field = f; }); })
+            [](PythonSettings& s, const RadiationField& f) { changeInCode(s, [&](RunSettings& r) { r.field = f; }); },
+            "the radiation field: one particle or a mixed field (RADX:, or a field file)")
         .def_property(
             "cells", [](const PythonSettings& s) { return s.run.cells; },
-            [](PythonSettings& s, std::int32_t v) { changeInCode(s, [&](RunSettings& r) { r.cells = v; }); })
+            [](PythonSettings& s, std::int32_t v) { changeInCode(s, [&](RunSettings& r) { r.cells = v; }); },
+            "cells to simulate (SIMCON: NOCS=)")
         .def_property(
             "seed", [](const PythonSettings& s) { return s.run.seed; },
-            [](PythonSettings& s, std::int32_t v) { changeInCode(s, [&](RunSettings& r) { r.seed = v; }); })
+            [](PythonSettings& s, std::int32_t v) { changeInCode(s, [&](RunSettings& r) { r.seed = v; }); },
+            "random number seed (SIMCON: SEED=); 0 asks for a seed from the clock")
         .def_property(
             "oxygen_percent", [](const PythonSettings& s) { return s.run.oxygenPercent; },
-            [](PythonSettings& s, double v) { changeInCode(s, [&](RunSettings& r) { r.oxygenPercent = v; }); })
+            [](PythonSettings& s, double v) { changeInCode(s, [&](RunSettings& r) { r.oxygenPercent = v; }); },
+            "oxygen concentration, percent O2 (EVO2: PO2=, or MMHG= converted)")
         .def_property(
             "oxygen_model", [](const PythonSettings& s) { return s.run.oxygenModel; },
-            [](PythonSettings& s, const OxygenModel& v) { changeInCode(s, [&](RunSettings& r) { r.oxygenModel = v; }); })
+            [](PythonSettings& s, const OxygenModel& v) { changeInCode(s, [&](RunSettings& r) { r.oxygenModel = v; }); },
+            "the oxygen model (an OxygenModel)")
         .def_property(
             "dmso", [](const PythonSettings& s) { return s.run.dmso; },
-            [](PythonSettings& s, const DmsoModel& v) { changeInCode(s, [&](RunSettings& r) { r.dmso = v; }); })
+            [](PythonSettings& s, const DmsoModel& v) { changeInCode(s, [&](RunSettings& r) { r.dmso = v; }); },
+            "the DMSO model (a DmsoModel)")
         .def_property(
             "dna_content_gbp", [](const PythonSettings& s) { return s.run.dnaContent; },
-            [](PythonSettings& s, double v) { changeInCode(s, [&](RunSettings& r) { r.dnaContent = v; }); })
+            [](PythonSettings& s, double v) { changeInCode(s, [&](RunSettings& r) { r.dnaContent = v; }); },
+            "DNA content of the cell, Gbp (CELL: DNA=)")
         .def_property(
             "nucleus_diameter_um", [](const PythonSettings& s) { return s.run.nucleusDiameter; },
-            [](PythonSettings& s, double v) { changeInCode(s, [&](RunSettings& r) { r.nucleusDiameter = v; }); })
+            [](PythonSettings& s, double v) { changeInCode(s, [&](RunSettings& r) { r.nucleusDiameter = v; }); },
+            "diameter of the cell nucleus, um (CELL: NDIA=)")
         .def_property(
             "unrepairable_base_fraction", [](const PythonSettings& s) { return s.run.unrepairableBaseFraction; },
-            [](PythonSettings& s, double v) { changeInCode(s, [&](RunSettings& r) { r.unrepairableBaseFraction = v; }); })
+            [](PythonSettings& s, double v) { changeInCode(s, [&](RunSettings& r) { r.unrepairableBaseFraction = v; }); },
+            "fraction Bl/Bd of base damages never repaired, dimensionless (KESP: FBL=)")
         .def_property(
             "masses_2006", [](const PythonSettings& s) { return s.run.masses2006; },
-            [](PythonSettings& s, bool v) { changeInCode(s, [&](RunSettings& r) { r.masses2006 = v; }); })
+            [](PythonSettings& s, bool v) { changeInCode(s, [&](RunSettings& r) { r.masses2006 = v; }); },
+            "the older set of mass constants (the switch /2006)")
         .def_property(
             "threads", [](const PythonSettings& s) { return s.run.threads; },
-            [](PythonSettings& s, unsigned v) { s.run.threads = v; })
+            [](PythonSettings& s, unsigned v) { s.run.threads = v; },
+            "threads a run uses; 0 for one per CPU this process may run on")
         .def_property_readonly(
             "input_file", [](const PythonSettings& s) { return fileNameText(s.inputFile); },
             "the input file read, or None (also once the settings are changed in code)")
