@@ -45,6 +45,7 @@ extensions = [
     "kesp_programs",
     "kesp_schema",
     "kesp_pydoc",
+    "kesp_cppref",
 ]
 
 source_suffix = {".md": "markdown"}
@@ -104,6 +105,8 @@ nitpick_ignore_regex = [
     ("cpp:identifier", r"(size_t|uint64_t|int64_t|uint32_t)"),
     # The state of a run in progress, which no public header declares.
     ("cpp:identifier", "RunState"),
+    # The namespace of every declaration, which is not a declaration itself.
+    ("cpp:identifier", "kesp"),
 ]
 
 html_theme = "furo"
