@@ -107,6 +107,7 @@ nitpick_ignore_regex = [
     ("cpp:identifier", "RunState"),
     # The namespace of every declaration, which is not a declaration itself.
     ("cpp:identifier", "kesp"),
+    ("cpp:identifier", "detail"),
 ]
 
 html_theme = "furo"

@@ -12,6 +12,8 @@ import re
 import xml.etree.ElementTree as ElementTree
 from pathlib import Path
 
+from docutils import nodes
+
 BLOCK = re.compile(r"^```\{kesp-header\} *(\S+)\n```\n", re.MULTILINE)
 SIMPLE_KINDS = {"enum": "doxygenenum", "typedef": "doxygentypedef", "variable": "doxygenvariable"}
 
@@ -30,6 +32,19 @@ def header_compound(xml_dir: Path, header: str):
                 location is not None and location.get("file") == header):
             return document
     raise RuntimeError(f"kesp-header: {header} is not in Doxygen's XML ({xml_dir}); is it a public header?")
+
+
+def namespace_members(xml_dir: Path, header: str) -> list:
+    """The members of the namespaces (kesp::detail aside) that ``header`` declares."""
+    index = ElementTree.parse(xml_dir / "index.xml").getroot()
+    members = []
+    for compound in index.findall("compound[@kind='namespace']"):
+        if compound.findtext("name").endswith("::detail"):
+            continue
+        document = ElementTree.parse(xml_dir / f"{compound.get('refid')}.xml").getroot()
+        members += [member for member in document.iter("memberdef")
+                    if member.find("location") is not None and member.find("location").get("file") == header]
+    return members
 
 
 def function_signature(member) -> str:
@@ -52,8 +67,8 @@ def directives(xml_dir: Path, header: str) -> str:
     blocks = []
     for inner in compound.findall("innerclass"):
         kind = "doxygenstruct" if inner.get("refid", "").startswith("struct") else "doxygenclass"
-        blocks.append(f"```{{{kind}}} {inner.text}\n:project: kesp\n:members:\n```\n")
-    for member in compound.iter("memberdef"):
+        blocks.append(f"```{{{kind}}} {inner.text}\n:project: kesp\n:members:\n:undoc-members:\n```\n")
+    for member in [*compound.iter("memberdef"), *namespace_members(xml_dir, header)]:
         kind = member.get("kind")
         if kind == "function":
             blocks.append(f"```{{doxygenfunction}} {function_signature(member)}\n:project: kesp\n```\n")
@@ -71,6 +86,23 @@ def expand(app, docname, source):
     source[0] = BLOCK.sub(lambda match: directives(xml_dir, match.group(1)), source[0])
 
 
+def header_reference(app, env, node, contnode):
+    """Resolve Doxygen's links to a header ("inputScan_8h") to the header's label on the reference page."""
+    target = node.get("reftarget", "")
+    if node.get("refdomain") != "std" or not re.fullmatch(r"\w+_8h(_source)?", target):
+        return None
+    labels = env.get_domain("std").labels
+    found = labels.get(target.lower()) or labels.get(target.lower().replace("_source", ""))
+    if found is None:
+        return None
+    docname, label_id, _ = found
+    reference = nodes.reference("", "", internal=True,
+                                refuri=app.builder.get_relative_uri(node["refdoc"], docname) + "#" + label_id)
+    reference += contnode
+    return reference
+
+
 def setup(app):
     app.connect("source-read", expand)
+    app.connect("missing-reference", header_reference)
     return {"parallel_read_safe": True, "parallel_write_safe": True}
