@@ -7,6 +7,7 @@ import gzip
 import hashlib
 import io
 import os
+import re
 import tarfile
 import zipfile
 from pathlib import Path
@@ -18,6 +19,7 @@ from pathlib import Path
 SDIST_FILES = ["CMakeLists.txt", "VERSION", "pyproject.toml", "README.md", "CITATION.cff"]
 SDIST_FOLDERS = ["cmake", "kesp", "support", "physics", "input", "damage", "engine", "survival", "report", "driver",
                  "scan", "plot", "python", "data", "examples/library"]
+BUILD_FOLDER = re.compile(r"build([-_.].*)?")  # build, build-wheel-xyz, build_web
 SKIPPED_NAMES = {"__pycache__", ".mypy_cache", ".pytest_cache", "node_modules"}
 SKIPPED_SUFFIXES = {".pyc", ".pyo", ".so", ".swp"}
 
@@ -43,7 +45,7 @@ def sdist_files(source_dir: Path) -> list[Path]:
         if not (source_dir / folder).is_dir():
             raise RuntimeError(f"{source_dir / folder} is missing: the sdist needs it")
         for root, folders, names in os.walk(source_dir / folder):
-            folders[:] = sorted(f for f in folders if f not in SKIPPED_NAMES and not f.startswith("build"))
+            folders[:] = sorted(f for f in folders if f not in SKIPPED_NAMES and not BUILD_FOLDER.fullmatch(f))
             files += [(Path(root) / name).relative_to(source_dir) for name in sorted(names)
                       if Path(name).suffix not in SKIPPED_SUFFIXES]
     return files

@@ -56,10 +56,11 @@ def prepare_metadata_for_build_wheel(
     metadata_directory: str, config_settings: Optional[dict[str, Any]] = None
 ) -> str:
     """Write the .dist-info folder pip reads before it builds; return its name."""
-    name = _dist_info_name(Project(SOURCE_DIR))
+    project = Project(SOURCE_DIR)
+    name = _dist_info_name(project)
     folder = Path(metadata_directory) / name
     folder.mkdir(parents=True, exist_ok=True)
-    for file, text in _metadata_files(Project(SOURCE_DIR)).items():
+    for file, text in _metadata_files(project).items():
         (folder / file).write_text(text, encoding="utf-8")
     return name
 
