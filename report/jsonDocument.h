@@ -24,7 +24,9 @@ struct RunProvenance {
 // The whole document, indented by two blanks, ending with a newline. Every
 // number is written in full (the shortest text that reads back as the same
 // double); no data and no standard error (fewer than 2 cells) are null.
-// With the cell survival of the run, a "survival" section closes it.
+// The program's release ("program": {"release"}) is the library's own,
+// programRelease(). With the cell survival of the run, a "survival"
+// section closes it.
 std::string jsonDocument(const RunSettings& settings, const RunResults& results, const RunProvenance& provenance,
                          const CellSurvival* survival = nullptr);
 
