@@ -14,7 +14,7 @@
 namespace kesp {
 
 /// What kind of error ended a run: the caller's cue for what to do about it
-/// (the kesp program turns each kind into its own exit status).
+/// (the Python module and the web page name it by errorKindWord()).
 enum class ErrorKind {
     input,            ///< the input, a field file or settings built in code cannot be used
     refused,          ///< a run or scan refused as its input stands (for example, warnings under /strict)
