@@ -29,6 +29,7 @@ struct ProgressUpdate {
 /// called simulate, never from two threads at once.
 class ProgressObserver {
 public:
+    /// An observer may be destroyed through this interface.
     virtual ~ProgressObserver() = default;
     /// The simulation begins a table of progress lines (at most once a run).
     virtual void tableStarted(ProgressTable table) = 0;

@@ -93,7 +93,7 @@ private:
 struct DiagnosticPlace {
     InputDiagnostics& diagnostics;  ///< where a warning about the line goes
     std::string file;               ///< the file the line is in
-    int line;                       ///< the line, counted from 1
+    int line;                       ///< the line, counted from 1; 0 for the whole file
     std::string_view block;         ///< the block key the line belongs to ("RADX:"), empty when none
 
     /// A warning about this line of this file.

@@ -98,7 +98,9 @@ public:
     explicit RequestRun(RunRequest request);
     /// Ends the request and its run, if one was set up.
     ~RequestRun();
+    /// Not copyable: a request owns its run.
     RequestRun(const RequestRun&) = delete;
+    /// Not copyable: a request owns its run.
     RequestRun& operator=(const RequestRun&) = delete;
 
     /// What became of the request so far.
