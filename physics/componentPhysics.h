@@ -32,7 +32,7 @@ struct ComponentPhysics {
 /// What workOutComponents() gives for one component: its physics and range
 /// table, or the error that kept them from being worked out.
 struct WorkedComponent {
-    ComponentPhysics physics;                 ///< the component's physics; zero unless workedOut and no error
+    ComponentPhysics physics;                 ///< the component's physics; to be read only when workedOut and without error
     std::shared_ptr<const RangeTable> table;  ///< the component's own range table
     std::exception_ptr error;                 ///< why its physics could not be worked out, if so
     bool workedOut = false;                   ///< false when a stop came before it was begun

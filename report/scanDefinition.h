@@ -53,7 +53,7 @@ struct ScanAxis {
 /// The scan: what its configurations set and what it runs them with.
 struct ScanDefinition {
     std::filesystem::path path;          ///< the scan file; names the scan in messages and its input files
-    std::string title;                   ///< the scan's title, the first line of its input files
+    std::string title;                   ///< the scan's title, shown in the comment line of its table; may be empty
     std::vector<std::string> switches;   ///< the switches as written, in order
     RunSwitches runSwitches;             ///< the switches applied
     std::vector<ScanAxis> vary;          ///< the varied items in the order written; the last varies fastest
