@@ -102,11 +102,13 @@ inline constexpr std::array<std::size_t, clusterClasses + 1> categoryOfCode{0, 3
 /// What a cluster adds to each of its entries: its share of Sb in per cent
 /// and its lesions per nucleotide in single precision, its length.
 struct ClusterMeasures {
-    double pctSb;
-    double length;
-    double perNt;
+    double pctSb;   ///< strand breaks over lesions, per cent (single precision)
+    double length;  ///< span from first to last lesion, bp
+    double perNt;   ///< lesions per nucleotide (single precision)
 };
 
+/// The measures of a cluster spanning `first` to `last` (bp) with `lesions`
+/// lesions of which `strandBreaks` are strand breaks.
 inline ClusterMeasures measuresOf(std::int32_t first, std::int32_t last, std::int32_t lesions,
                                   std::int32_t strandBreaks)
 {
@@ -117,6 +119,8 @@ inline ClusterMeasures measuresOf(std::int32_t first, std::int32_t last, std::in
         static_cast<float>(lesions) * 0.5F / static_cast<float>(length)};
 }
 
+/// Adds one cluster with measures `m` and track weight `weight` to entry
+/// (row `r`, category `c`) of the cell's tally.
 inline void addToEntry(CellTally& t, std::size_t r, std::size_t c, const ClusterMeasures& m, double weight)
 {
     if (t.count[r][c] == 0.0) {
@@ -144,11 +148,11 @@ inline void addToSizeRow(CellTally& t, std::int32_t lesions, std::size_t categor
 /// The per-cell sums of one entry, gathered apart from the tally, in the
 /// order the clusters come, and written to it once.
 struct EntrySums {
-    std::int32_t count = 0;
-    double pctSb = 0.0;
-    double length = 0.0;
-    double perNt = 0.0;
-    double perTrack = 0.0;
+    std::int32_t count = 0;  ///< clusters added
+    double pctSb = 0.0;      ///< sum of their strand-break shares, per cent
+    double length = 0.0;     ///< sum of their lengths, bp
+    double perNt = 0.0;      ///< sum of their lesions per nucleotide
+    double perTrack = 0.0;   ///< sum of their track weights
 
     /// Adds where `reached`, without a branch.
     void addIf(bool reached, double pct, double span, double nt, double weight)
@@ -160,6 +164,8 @@ struct EntrySums {
         perTrack = reached ? perTrack + weight : perTrack;
     }
 
+    /// Sets entry (row `r`, category `c`) of the cell's tally to the sums,
+    /// replacing what it held; nothing when no cluster was added.
     void writeTo(CellTally& t, std::size_t r, std::size_t c) const
     {
         if (count == 0) {

@@ -9,6 +9,7 @@
 #include "kesp/input/inputReader.h"
 #include "kesp/report/scanSurvival.h"
 #include "kesp/report/scanText.h"
+#include "kesp/support/contract.h"
 #include "kesp/support/runError.h"
 #include "kesp/support/text.h"
 
@@ -170,6 +171,7 @@ ScanRun ScanPlan::row(std::size_t index) const
 
 ScanRun ScanPlan::referenceRun(std::size_t index) const
 {
+    KESP_EXPECTS(index < references.size(), "a reference run of the plan");
     return ScanRun{references[index], true, index + 1};
 }
 

@@ -10,6 +10,7 @@
 
 #include "kesp/engine/engine.h"
 #include "kesp/engine/fieldAverage.h"
+#include "kesp/report/scanPlan.h"
 #include "kesp/support/contract.h"
 
 namespace kesp {
@@ -41,6 +42,7 @@ TEST(ContractDeathTest, callsOutsideThePublicContractsStopWithThePlace)
     const RadiationField field = mixedField({{"p", 10.0, 1.0}, {"4He", 40.0, 1.0}});
     const RunResults single = runOf(singleParticleField("p", 10.0));
     const RunResults mixed = runOf(field);
+    const ScanPlan noReferences;
     const std::vector<Violation> violations{
         {"component(0)", [&] { static_cast<void>(field.component(0)); }, "radiationField.cpp"},
         {"component(count + 1)", [&] { static_cast<void>(field.component(3)); }, "radiationField.cpp"},
@@ -66,6 +68,8 @@ TEST(ContractDeathTest, callsOutsideThePublicContractsStopWithThePlace)
          "namedResults.cpp"},
         {"percent of no class", [&] { static_cast<void>(single.percent(static_cast<ComplexityClass>(12))); },
          "namedResults.cpp"},
+        {"referenceRun of a plan without references", [&] { static_cast<void>(noReferences.referenceRun(0)); },
+         "scanPlan.cpp"},
     };
     for (const Violation& v : violations) {
         SCOPED_TRACE(v.call);
