@@ -99,12 +99,12 @@ measure() {
 
 measureIn() {
   local root=$1 name=$2
-  local before beforeKiB start seconds after afterKiB downloadKiB
+  local log=$work/${name//[:\/]/-}.log before beforeKiB start seconds after afterKiB downloadKiB
   before=$(installedCount "$root")
   beforeKiB=$(installedKiB "$root")
   start=$(date +%s)
-  inChroot "$root" "cd /root/kesp && $(installCommand "$name")" >"$work/${name//[:\/]/-}.log" 2>&1 \
-    || { echo "measureInstall: $name: the installation failed (see $work/$name.log)" >&2; return 1; }
+  inChroot "$root" "cd /root/kesp && $(installCommand "$name")" >"$log" 2>&1 \
+    || { echo "measureInstall: $name: the installation failed (see $log)" >&2; return 1; }
   seconds=$(( $(date +%s) - start ))
   after=$(installedCount "$root")
   afterKiB=$(installedKiB "$root")
@@ -113,8 +113,8 @@ measureIn() {
     "$(megabytes $((afterKiB - beforeKiB)))" "$seconds"
   if [ "$name" = main-job ]; then
     start=$(date +%s)
-    inChroot "$root" "cd /root/kesp && $MAIN_JOB" >>"$work/${name//[:\/]/-}.log" 2>&1 \
-      || { echo "measureInstall: main-job: the command failed (see $work/$name.log)" >&2; return 1; }
+    inChroot "$root" "cd /root/kesp && $MAIN_JOB" >>"$log" 2>&1 \
+      || { echo "measureInstall: main-job: the command failed (see $log)" >&2; return 1; }
     echo "main-job: configured, built and ran the example in $(( $(date +%s) - start )) s after the installation"
   fi
 }
