@@ -19,7 +19,8 @@
 #   notebooks  the notebooks of examples/notebooks, executed [plot]:
 #              nbconvert, nbclient and the IPython kernel
 #   web        the web page: Emscripten, Node and npm, Chromium for its tests
-#   docs       the documentation site: Sphinx, MyST, furo, Breathe,
+#   docs       the documentation site [plot: it documents the package and
+#              shows kesp-plot's help]: Sphinx, MyST, furo, Breathe,
 #              Doxygen, nbsphinx (with pandoc), numpydoc, MathJax
 #   tests      everything the tests need: all of the above, GoogleTest,
 #              jsonschema (the JSON documents against their schema),
@@ -43,7 +44,7 @@ Installs the Debian packages (without recommends) that are missing for each purp
   workflow   the scan workflow, snakemake (with plot)
   notebooks  executing the example notebooks (with plot)
   web        the web page: Emscripten, Node, npm, and Chromium for its tests
-  docs       the documentation site: Sphinx and its extensions, Doxygen
+  docs       the documentation site: Sphinx and its extensions, Doxygen (with plot)
   tests      everything the tests need (all of the above)
 --list prints the purposes' packages, one a line, and installs nothing.
 EOF
@@ -56,7 +57,7 @@ requiredPurposes() {
     python) echo program ;;
     plot) echo python ;;
     workflow|notebooks) echo plot ;;
-    docs) echo program ;;
+    docs) echo plot ;;
     tests) echo program python plot workflow notebooks web docs ;;
   esac
 }
