@@ -14,7 +14,8 @@
 #   python     the Python module kesp [program]: the interpreter's headers,
 #              pybind11, numpy, pandas and tqdm; venv and pip to install it
 #              into an environment, build for its wheel
-#   plot       kesp-plot's figures [python]: matplotlib
+#   plot       kesp-plot's figures [python]: matplotlib (with munkres, which
+#              its fonttools take in place of SciPy)
 #   workflow   the scan workflow [plot]: snakemake
 #   notebooks  the notebooks of examples/notebooks, executed [plot]:
 #              nbconvert, nbclient and the IPython kernel
@@ -68,7 +69,9 @@ packagesOf() {
     program) echo g++ cmake make nlohmann-json3-dev libssl-dev libyaml-cpp-dev libcli11-dev ;;
     python) echo python3-dev python3-pybind11 python3-numpy python3-pandas python3-tqdm python3-venv \
                  python3-pip python3-build ;;
-    plot) echo python3-matplotlib ;;
+    # python3-munkres stands for SciPy in what matplotlib's fonttools
+    # depends on (SciPy or munkres): 25 packages and 340 MB fewer.
+    plot) echo python3-matplotlib python3-munkres ;;
     workflow) echo snakemake ;;
     notebooks) echo jupyter-nbconvert python3-nbclient python3-ipykernel ;;
     web) echo emscripten nodejs npm chromium ;;
@@ -105,6 +108,7 @@ sys.exit(not os.path.isfile(os.path.join(sysconfig.get_path("include"), "Python.
     python3-venv) python3Imports ensurepip ;;
     python3-pip) /usr/bin/python3 -m pip --version >/dev/null 2>&1 ;;
     python3-myst-parser) python3Imports myst_parser ;;
+    python3-munkres) python3Imports munkres || python3Imports matplotlib ;;
     python3-*) python3Imports "${1#python3-}" ;;
     *) debianInstalled "$1" ;;
   esac
