@@ -3,8 +3,10 @@
 # that are missing, without apt's recommended packages:
 #
 #   tools/installDependencies.sh [purpose...]
-#   tools/installDependencies.sh --list [purpose...]   (the packages, one a
-#                                  line, installed or not; installs nothing)
+#   tools/installDependencies.sh --list [purpose...]     (the packages, one
+#                                  a line, installed or not; installs nothing)
+#   tools/installDependencies.sh --missing [purpose...]  (what it would
+#                                  install here, and for which purpose)
 #
 # Purposes (each takes in those it builds on, shown in brackets):
 #   program    kesp and kesp-scan (the default): g++, CMake, make,
@@ -37,7 +39,7 @@ readonly purposes=(program python plot workflow notebooks web docs tests)
 
 usage() {
   cat <<'EOF'
-Usage: tools/installDependencies.sh [--list] [purpose...]
+Usage: tools/installDependencies.sh [--list | --missing] [purpose...]
 Installs the Debian packages (without recommends) that are missing for each purpose:
   program    kesp and kesp-scan (the default)
   python     the Python module kesp (with program)
@@ -47,7 +49,8 @@ Installs the Debian packages (without recommends) that are missing for each purp
   web        the web page: Emscripten, Node, npm, and Chromium for its tests
   docs       the documentation site: Sphinx and its extensions, Doxygen (with plot)
   tests      everything the tests need (all of the above)
---list prints the purposes' packages, one a line, and installs nothing.
+--list prints the purposes' packages, one a line, and installs nothing;
+--missing prints those it would install here, for which purpose, and installs nothing.
 EOF
 }
 
@@ -81,7 +84,9 @@ packagesOf() {
   esac
 }
 
-python3Imports() { /usr/bin/python3 -c "import $1" >/dev/null 2>&1; }
+# Python in isolated mode (-I): neither the current folder (a checkout's
+# build/ would pass for the module build) nor PYTHONPATH stands in for a package.
+python3Imports() { /usr/bin/python3 -I -c "import $1" >/dev/null 2>&1; }
 
 debianInstalled() {
   [ "$(dpkg-query -W -f='${Status}' "$1" 2>/dev/null)" = "install ok installed" ]
@@ -103,10 +108,10 @@ isPresent() {
     libcli11-dev) [ -f /usr/include/CLI/CLI.hpp ] ;;
     libgtest-dev) [ -f /usr/include/gtest/gtest.h ] ;;
     libgmock-dev) [ -f /usr/include/gmock/gmock.h ] ;;
-    python3-dev) /usr/bin/python3 -c 'import os, sys, sysconfig
+    python3-dev) /usr/bin/python3 -I -c 'import os, sys, sysconfig
 sys.exit(not os.path.isfile(os.path.join(sysconfig.get_path("include"), "Python.h")))' 2>/dev/null ;;
     python3-venv) python3Imports ensurepip ;;
-    python3-pip) /usr/bin/python3 -m pip --version >/dev/null 2>&1 ;;
+    python3-pip) /usr/bin/python3 -I -m pip --version >/dev/null 2>&1 ;;
     python3-myst-parser) python3Imports myst_parser ;;
     python3-munkres) python3Imports munkres || python3Imports matplotlib ;;
     python3-*) python3Imports "${1#python3-}" ;;
@@ -151,14 +156,15 @@ listPackages() {
 }
 
 main() {
-  local list=no
+  local mode=install
   case ${1:-} in
     -h|--help) usage; return 0 ;;
-    --list) list=yes; shift ;;
+    --list) mode=list; shift ;;
+    --missing) mode=missing; shift ;;
   esac
   [ $# -gt 0 ] || set -- program
   checkPurposes "$@"
-  if [ $list = yes ]; then
+  if [ $mode = list ]; then
     listPackages "$@"
     return 0
   fi
@@ -175,7 +181,7 @@ main() {
       need+=("${missing[@]}")
     fi
   done
-  [ ${#need[@]} -gt 0 ] || return 0
+  [ ${#need[@]} -gt 0 ] && [ $mode = install ] || return 0
 
   local run=()
   if [ "$(id -u)" -ne 0 ]; then

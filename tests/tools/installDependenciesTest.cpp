@@ -1,7 +1,8 @@
-// tools/installDependencies.sh, through what it lists (--list installs
-// nothing): the purposes take in those they build on, `tests` takes in
-// every purpose, the build's messages name packages it installs, and a
-// purpose it does not know is refused before anything is installed.
+// tools/installDependencies.sh, through what it lists (--list and --missing
+// install nothing): the purposes take in those they build on, `tests` takes
+// in every purpose, the build's messages name packages it installs, what it
+// finds missing does not depend on the folder it runs in, and a purpose it
+// does not know is refused before anything is installed.
 
 #include <algorithm>
 #include <filesystem>
@@ -91,6 +92,28 @@ TEST(InstallDependencies, packagesTheBuildNamesAreInstalledForTheTests)
     EXPECT_GE(namedCount, 5);
 }
 
+// Run from a checkout, the folder holds build/ (which Python would import as
+// the module build) and maybe files named like a module: neither they nor
+// PYTHONPATH may pass for an installed package, nor hide one.
+TEST(InstallDependencies, missingPackagesDoNotDependOnTheFolder)
+{
+    const std::filesystem::path plain = makeRunDirectory("kesp-installDependencies-plain");
+    const RunResult expected = runExecutable(script, plain, {"--missing", "python"}, 60);
+    ASSERT_EQ(expected.exitStatus, 0);
+
+    const std::filesystem::path decoys = makeRunDirectory("kesp-installDependencies-decoys");
+    std::filesystem::create_directories(decoys / "build");
+    std::filesystem::create_directories(decoys / "pandas");
+    for (const std::string& module : {"numpy", "tqdm", "pybind11", "ensurepip", "pip", "sysconfig"}) {
+        std::ofstream(decoys / (module + ".py")) << "raise ImportError('a decoy')\n";
+    }
+    const RunResult fromDecoys = runExecutable(
+        "/usr/bin/env", decoys, {"PYTHONPATH=" + decoys.string(), script.string(), "--missing", "python"}, 60);
+    EXPECT_EQ(fromDecoys.exitStatus, 0);
+    EXPECT_EQ(fromDecoys.console, expected.console);
+    EXPECT_TRUE(fromDecoys.errors.empty());
+}
+
 TEST(InstallDependencies, helpAndRefusal)
 {
     const RunResult help = runScript({"--help"});
@@ -105,7 +128,7 @@ TEST(InstallDependencies, helpAndRefusal)
     // An unknown purpose, alone or after known ones, with or without --list:
     // refused with status 2, saying which, before anything is done.
     for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
-             {"testes"}, {"program", "testes"}, {"--list", "testes"}, {"--list", "--help"}}) {
+             {"testes"}, {"program", "testes"}, {"--list", "testes"}, {"--missing", "testes"}, {"--list", "--help"}}) {
         const RunResult run = runScript(arguments);
         EXPECT_EQ(run.exitStatus, 2) << arguments.back();
         EXPECT_TRUE(run.console.empty()) << arguments.back();
