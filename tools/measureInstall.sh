@@ -45,7 +45,8 @@ makeBase() {
   rm -f "$base/etc/apt/sources.list"
   cp /etc/apt/sources.list.d/debian.sources "$base/etc/apt/sources.list.d/" 2>/dev/null \
     || cp /etc/apt/sources.list "$base/etc/apt/sources.list"
-  inChroot "$base" "apt-get update && apt-get upgrade -y && apt-get install -y $FRESH_PACKAGES && apt-get clean"
+  inChroot "$base" "apt-get update && apt-get upgrade -y && apt-get install -y $(tr '\n' ' ' <<<"$FRESH_PACKAGES") \
+    && apt-get clean"
 }
 
 # Runs a shell command in a chroot with /proc, /sys, /dev and the name
