@@ -3,16 +3,17 @@
 # interpreter; by default Debian's /usr/bin/python3, where Debian's pybind11,
 # numpy, pandas, matplotlib and Jupyter live (a python3 found first on the
 # PATH may be another one without them). When something is missing the
-# module is left out, and the configure output says why.
+# module (and kesp-plot with it) is left out, and the configure output says
+# why in one line.
 # Sets KESP_PYTHON_FOUND, and KESP_PYTHON_INSTALL_DIR (relative to the
 # install prefix) for the package.
 set(KESP_PYTHON_FOUND OFF)
 if(KESP_SANITIZE OR KESP_SANITIZE_THREAD)
-  message(STATUS "Python module: not built in a sanitizer build")
+  message(STATUS "Python module and kesp-plot: not built in a sanitizer build")
   return()
 endif()
 if(NOT KESP_BUILD_SCAN)
-  message(STATUS "Python module: not built (kesp.scan needs the scan library: KESP_BUILD_SCAN=ON)")
+  message(STATUS "Python module and kesp-plot: not built (kesp.scan needs the scan library: KESP_BUILD_SCAN=ON)")
   return()
 endif()
 set(defaultPython /usr/bin/python3)
@@ -34,15 +35,15 @@ if(DEFINED CACHE{KESP_PYTHON_LAST} AND NOT KESP_PYTHON_LAST STREQUAL KESP_PYTHON
 endif()
 set(KESP_PYTHON_LAST "${KESP_PYTHON}" CACHE INTERNAL "The interpreter of the last configure")
 set(Python_EXECUTABLE ${KESP_PYTHON})
-find_package(Python 3.9 COMPONENTS Interpreter Development.Module)
+find_package(Python 3.9 QUIET COMPONENTS Interpreter Development.Module)
 if(NOT Python_FOUND)
-  message(STATUS "Python module: not built (no headers for ${KESP_PYTHON}; Debian package python3-dev)")
+  message(STATUS "Python module and kesp-plot: not built (no headers for ${KESP_PYTHON}; Debian package python3-dev)")
   return()
 endif()
 set(PYBIND11_FINDPYTHON ON)
 find_package(pybind11 2.6 CONFIG QUIET)
 if(NOT pybind11_FOUND)
-  message(STATUS "Python module: not built (pybind11 not found; Debian package python3-pybind11)")
+  message(STATUS "Python module and kesp-plot: not built (pybind11 not found; Debian package python3-pybind11)")
   return()
 endif()
 set(KESP_PYTHON_FOUND ON)
