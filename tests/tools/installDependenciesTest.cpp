@@ -104,8 +104,8 @@ TEST(InstallDependencies, missingPackagesDoNotDependOnTheFolder)
     const std::filesystem::path decoys = makeRunDirectory("kesp-installDependencies-decoys");
     std::filesystem::create_directories(decoys / "build");
     std::filesystem::create_directories(decoys / "pandas");
-    for (const std::string& module : {"numpy", "tqdm", "pybind11", "ensurepip", "pip", "sysconfig"}) {
-        std::ofstream(decoys / (module + ".py")) << "raise ImportError('a decoy')\n";
+    for (const char* module : {"numpy", "tqdm", "pybind11", "ensurepip", "pip", "sysconfig"}) {
+        std::ofstream(decoys / (std::string(module) + ".py")) << "raise ImportError('a decoy')\n";
     }
     const RunResult fromDecoys = runExecutable(
         "/usr/bin/env", decoys, {"PYTHONPATH=" + decoys.string(), script.string(), "--missing", "python"}, 60);
