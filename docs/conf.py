@@ -46,6 +46,7 @@ extensions = [
     "kesp_schema",
     "kesp_pydoc",
     "kesp_cppref",
+    "kesp_furo",
 ]
 
 source_suffix = {".md": "markdown"}
