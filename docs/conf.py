@@ -44,6 +44,7 @@ extensions = [
     "nbsphinx",
     "kesp_programs",
     "kesp_schema",
+    "kesp_json_example",
     "kesp_pydoc",
     "kesp_cppref",
     "kesp_furo",
