@@ -1,5 +1,6 @@
 """Radiation fields: one particle, weighted components, field files and
-fluence spectra turned into dose weights."""
+fluence spectra turned into dose weights.
+"""
 
 from __future__ import annotations
 

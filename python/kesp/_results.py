@@ -1,5 +1,6 @@
 """A run's results under the names of the science, as tables and as the
-documents the ``kesp`` program writes."""
+documents the ``kesp`` program writes.
+"""
 
 from __future__ import annotations
 

@@ -96,8 +96,11 @@ def run(settings: Settings | Field | str | os.PathLike[str] | None = None, *, pr
 
 
 def _check_outcome(*, warn: bool) -> Callable[[Sequence[Diagnostic], str | None], None]:
-    """What the engine calls once the settings are checked, before the run:
-    raises the refusal of ``strict`` or issues the warnings."""
+    """What the engine calls once the settings are checked.
+
+    Before the run:
+    raises the refusal of ``strict`` or issues the warnings.
+    """
     def checked(diagnostics: Sequence[Diagnostic], refusal: str | None) -> None:
         if refusal is not None:
             raise InputError(refusal, kind="refused", diagnostics=diagnostics)

@@ -391,9 +391,12 @@ def parse_arguments(argv: Sequence[str]) -> argparse.Namespace:
 
 
 def find_reference(scan: Scan, scan_file: Optional[Path], notes: list[str]) -> str:
-    """The reference radiation of the table's scan file, in words: the file
+    """The reference radiation of the table's scan file, in words.
+
+    The file
     given, or the one the table names, beside the table. A table whose scan
-    file is not found gets a note instead."""
+    file is not found gets a note instead.
+    """
     if scan_file is None and scan.scan_file_name:
         beside = scan.path.parent / Path(scan.scan_file_name).name
         scan_file = beside if beside.is_file() else None

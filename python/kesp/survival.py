@@ -757,9 +757,12 @@ def _condition_columns(frame: pd.DataFrame) -> list[str]:
 
 def _reference_rows(table: pd.DataFrame, reference: pd.DataFrame, conditions: list[str]
                     ) -> tuple[list[list[float]], list[list[float]], list[bool]]:
-    """Each row's reference run under its own conditions and under the
+    """Each row's reference runs.
+
+    Each row's reference run under its own conditions and under the
     measurement's (the highest oxygen level of the table, the rest kept), as
-    source columns, and whether the two are the same."""
+    source columns, and whether the two are the same.
+    """
     _require_columns(reference, "the reference table")
     lacking = [c for c in conditions if c not in reference.columns]
     if lacking:
