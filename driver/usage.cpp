@@ -86,6 +86,7 @@ void writeUsage(std::ostream& out)
 void writeVersion(std::ostream& out)
 {
     out << programTitle << '\n'
+        << "release: " << programRelease() << '\n'
         << "revision: " << buildRevision() << '\n'
         << "compiler: " << KESP_COMPILER << '\n';
 }

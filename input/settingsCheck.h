@@ -1,8 +1,9 @@
 #pragma once
-// The checks of settings made in code (C++, Python, a scan's configurations),
-// with the texts the input reader gives for the same values in an input file.
-// The input reader runs the same checks (input/valueChecks.h), so a value
-// draws one message whichever way it came in.
+/// \file
+/// The checks of settings made in code (C++, Python, a scan's configurations),
+/// with the texts the input reader gives for the same values in an input file.
+/// The input reader runs the same checks (input/valueChecks.h), so a value
+/// draws one message whichever way it came in.
 
 #include <vector>
 

@@ -1,29 +1,38 @@
 #pragma once
-// KESP as a library, in one header: settings in, typed results out.
-//
-//     #include "kesp/kesp.h"
-//
-//     kesp::RunSettings settings;                  // or kesp::readInputFile("run.inp")
-//     settings.field = kesp::singleParticleField("p", 10.0);
-//     settings.cells = 1000;
-//     settings.oxygenPercent = 21.0;
-//     settings.threads = 1;                        // 0: the CPUs of the affinity mask
-//     kesp::NoProgress quiet;
-//     try {
-//         const kesp::RunResults results = kesp::simulate(settings, quiet);
-//     } catch (const kesp::RunError& error) {      // error.kind(), error.what()
-//     }
-//
-// A request (kesp/report/runRequest.h) takes settings or an input file's
-// text through the checks, /strict and the run to the report text and the
-// JSON document, as the kesp program does.
-//
-// Cell survival (kesp/survival/cellSurvival.h): a cell line from the
-// measured alpha and beta of a reference radiation and a run of it gives a
-// run's alpha and beta and its RBE for cell killing.
-//
-// One run owns everything it changes, so runs may go on side by side on
-// several threads and give the numbers of separate kesp runs.
+/// \file
+/// KESP as a library, in one header: settings in, typed results out.
+///
+/// \code{.cpp}
+/// #include "kesp/kesp.h"
+///
+/// kesp::RunSettings settings;                  // or kesp::readInputFile("run.inp")
+/// settings.field = kesp::singleParticleField("p", 10.0);
+/// settings.cells = 1000;
+/// settings.oxygenPercent = 21.0;
+/// settings.threads = 1;                        // 0: the CPUs of the affinity mask
+/// kesp::NoProgress quiet;
+/// try {
+///     const kesp::RunResults results = kesp::simulate(settings, quiet);
+/// } catch (const kesp::RunError& error) {      // error.kind(), error.what()
+/// }
+/// \endcode
+///
+/// A request (kesp/report/runRequest.h) takes settings or an input file's
+/// text through the checks, /strict and the run to the report text and the
+/// JSON document, as the kesp program does.
+///
+/// Cell survival (kesp/survival/cellSurvival.h): a cell line from the
+/// measured alpha and beta of a reference radiation and a run of it gives a
+/// run's alpha and beta and its RBE for cell killing.
+///
+/// One run owns everything it changes, so runs may go on side by side on
+/// several threads and give the numbers of separate kesp runs.
+
+/// \namespace kesp
+/// Everything of KESP: the physics of a particle crossing a cell nucleus, the
+/// damage it does to the DNA, the Monte Carlo run over many cells, cell
+/// survival from that damage, and the report, JSON document and scans made
+/// of runs.
 
 #include "kesp/engine/engine.h"            // SimulationRun, simulate
 #include "kesp/engine/progressObserver.h"  // ProgressObserver, NoProgress

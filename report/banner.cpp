@@ -2,6 +2,11 @@
 
 namespace kesp {
 
+std::string_view programRelease()
+{
+    return KESP_RELEASE;
+}
+
 void writeBanner(std::ostream& out)
 {
     out << "===============================\n"

@@ -1,8 +1,9 @@
 #pragma once
-// The text of an input file as a request carries it, and the bound on its
-// size: an input file is a handful of block lines, and the reader goes
-// through it once per block and keeps a record of each line for its
-// diagnostics, so a file far past that size is refused before it is read.
+/// \file
+/// The text of an input file as a request carries it, and the bound on its
+/// size: an input file is a handful of block lines, and the reader goes
+/// through it once per block and keeps a record of each line for its
+/// diagnostics, so a file far past that size is refused before it is read.
 
 #include <cstddef>
 #include <optional>
@@ -25,7 +26,12 @@ struct InputText {
 std::optional<std::string> inputSizeProblem(const InputText& input);
 
 /// How a named input file could be loaded.
-enum class InputFileAccess { read, missing, notReadable, tooLarge };
+enum class InputFileAccess {
+    read,         ///< the whole file was read
+    missing,      ///< the name names nothing
+    notReadable,  ///< not a regular file that opens (a pipe, a device, a folder)
+    tooLarge      ///< past inputByteLimit or inputLineLimit
+};
 
 /// Loads the named file into `input`, its name included (at most one byte
 /// past the limit is ever read): missing when the name names nothing, notReadable for

@@ -4,6 +4,7 @@
 
 #include "kesp/damage/damageYields.h"
 #include "kesp/physics/particleSpelling.h"
+#include "kesp/report/banner.h"
 #include "kesp/report/damageSections.h"
 #include "kesp/report/survivalJson.h"
 #include "kesp/support/text.h"
@@ -215,7 +216,8 @@ std::string jsonDocument(const RunSettings& settings, const RunResults& results,
     Json document = {
         {"format", "kesp-results"},
         {"format_version", formatVersion},
-        {"program", {{"version", provenance.version}, {"revision", provenance.revision}}},
+        {"program",
+         {{"version", provenance.version}, {"release", programRelease()}, {"revision", provenance.revision}}},
         {"input", {{"file", provenance.inputFile}, {"sha256", provenance.inputSha256}}},
         {"switches", provenance.switches},
         {"settings", settingsJson(settings)},

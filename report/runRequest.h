@@ -1,15 +1,18 @@
 #pragma once
-// One run as a front end asks for it, and all it gives back: the program,
-// the Python module and the web page's engine read inputs, check settings,
-// refuse under strict, run and form the report and the JSON document here,
-// so that none of them keeps a policy of its own.
-//
-//     kesp::RunRequest request;
-//     request.source = kesp::InputText{text, "run.inp"};   // or kesp::CodeSettings{settings, {}}
-//     request.switches.strict = true;
-//     kesp::NoProgress quiet;
-//     const kesp::RunOutcome outcome = kesp::runRequest(request, quiet);
-//     if (outcome.refusal) { ... } else if (outcome.report) { ... }
+/// \file
+/// One run as a front end asks for it, and all it gives back: the program,
+/// the Python module and the web page's engine read inputs, check settings,
+/// refuse under strict, run and form the report and the JSON document here,
+/// so that none of them keeps a policy of its own.
+///
+/// \code{.cpp}
+/// kesp::RunRequest request;
+/// request.source = kesp::InputText{text, "run.inp"};   // or kesp::CodeSettings{settings, {}}
+/// request.switches.strict = true;
+/// kesp::NoProgress quiet;
+/// const kesp::RunOutcome outcome = kesp::runRequest(request, quiet);
+/// if (outcome.refusal) { ... } else if (outcome.report) { ... }
+/// \endcode
 
 #include <memory>
 #include <optional>
@@ -30,7 +33,7 @@ namespace kesp {
 
 /// Settings made in code (or read earlier), as a request carries them.
 struct CodeSettings {
-    RunSettings settings;
+    RunSettings settings;  ///< the settings of the run
     /// What a reader said of them when they were read from a file; when
     /// none, they are checked as settings made in code (kesp::checkSettings).
     std::optional<std::vector<Diagnostic>> readDiagnostics;
@@ -38,11 +41,15 @@ struct CodeSettings {
 
 /// Whose words an outcome's messages are in: the kesp program's, the web
 /// page's or a library caller's.
-enum class OutcomeWording { program, page, library };
+enum class OutcomeWording {
+    program,  ///< the kesp program's, naming its switches ("/strict") and command line
+    page,     ///< the web page's, as short as its messages are
+    library   ///< a library caller's, naming the request's members ("strict") and settings
+};
 
 /// What a front end asks for.
 struct RunRequest {
-    std::variant<CodeSettings, InputText> source;
+    std::variant<CodeSettings, InputText> source;  ///< the settings, or the text of an input file to read
     /// How the input text is read (/no2, /nq, /2006; settings ignore these)
     /// and, for either source, whether warnings refuse the run (/strict).
     RunSwitches switches;
@@ -53,7 +60,7 @@ struct RunRequest {
     std::optional<unsigned> threads;
     /// Asks for the JSON document, with what it says of its origin.
     std::optional<RunProvenance> provenance;
-    OutcomeWording wording = OutcomeWording::program;
+    OutcomeWording wording = OutcomeWording::program;  ///< whose words the outcome's messages are in
     /// Asks for the cell survival of the run (kesp::cellSurvival), in the
     /// outcome and in the JSON document's "survival" section.
     std::optional<SurvivalModel> survival;
@@ -75,7 +82,7 @@ struct RunOutcome {
     /// The cell survival asked for, once there is a report; or why the model
     /// could not give it (the report and the document stand all the same).
     std::optional<CellSurvival> survival;
-    std::optional<RunError> survivalError;
+    std::optional<RunError> survivalError;  ///< why the model could not give the cell survival asked for
 
     /// Whether the settings may be run: read, neither refused nor failed.
     bool mayRun() const { return settings && !refusal && !error; }
@@ -89,10 +96,14 @@ public:
     /// settings and refusal, or the error of the reading (with the
     /// diagnostics found until then).
     explicit RequestRun(RunRequest request);
+    /// Ends the request and its run, if one was set up.
     ~RequestRun();
+    /// Not copyable: a request owns its run.
     RequestRun(const RequestRun&) = delete;
+    /// Not copyable: a request owns its run.
     RequestRun& operator=(const RequestRun&) = delete;
 
+    /// What became of the request so far.
     const RunOutcome& outcome() const { return outcome_; }
 
     /// Asks for the JSON document as well (when the provenance is known only
@@ -100,7 +111,8 @@ public:
     void requestJson(RunProvenance provenance) { request_.provenance = std::move(provenance); }
 
     /// The run of the settings, set up on first use. Throws RunError when
-    /// the outcome does not allow a run, or the set-up fails.
+    /// the outcome does not allow a run (the outcome's error, or kind usage
+    /// for a refused request), or the set-up fails.
     SimulationRun& simulation();
 
     /// Simulates the cells and forms the report, the JSON document and the

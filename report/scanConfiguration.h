@@ -1,5 +1,6 @@
 #pragma once
-// The configurations of a scan and their equivalent input files.
+/// \file
+/// The configurations of a scan and their equivalent input files.
 
 #include <cstddef>
 #include <functional>
@@ -10,10 +11,12 @@
 
 namespace kesp {
 
+/// One configuration of a scan: one combination of the varied items' values
+/// with the fixed items, a row of the scan table.
 struct Configuration {
-    std::size_t index = 0;              // in scan order, from 0
-    std::vector<ScanSetting> settings;  // every item set, in the order of scanItems()
-    std::vector<std::string> varied;    // the value of each item of `vary`, in its order
+    std::size_t index = 0;              ///< its position in scan order, from 0
+    std::vector<ScanSetting> settings;  ///< every item set, in the order of scanItems()
+    std::vector<std::string> varied;    ///< the value of each item of `vary`, in its order
 };
 
 /// Configuration `index` of the scan: the values of `vary` that combination

@@ -1,8 +1,9 @@
 #pragma once
-// Which other runs the last fields of a row are formed from: the reference
-// run of its RBE, for a scan that varies the oxygen level the row its OER
-// pairs it with, the one that differs from it only in that level, and with
-// a survival block the reference run the cell's parameters come from.
+/// \file
+/// Which other runs the last fields of a row are formed from: the reference
+/// run of its RBE, for a scan that varies the oxygen level the row its OER
+/// pairs it with, the one that differs from it only in that level, and with
+/// a survival block the reference run the cell's parameters come from.
 
 #include <cstddef>
 #include <optional>
@@ -20,10 +21,10 @@ namespace kesp {
 /// scan's oxygen axis (PO2 or MMHG), of its lowest and its highest level
 /// (the first of each where a level is given twice).
 struct OxygenAxis {
-    std::size_t axis = 0;     // in ScanDefinition::vary
-    std::size_t lowest = 0;   // among the axis's values
-    std::size_t highest = 0;
-    bool paired = false;      // the levels differ: there are pairs to form
+    std::size_t axis = 0;     ///< the oxygen axis's position in ScanDefinition::vary
+    std::size_t lowest = 0;   ///< the lowest level's position among the axis's values
+    std::size_t highest = 0;  ///< the highest level's position among the axis's values
+    bool paired = false;      ///< the levels differ: there are pairs to form
 };
 
 /// The scan's oxygen axis; nothing when the oxygen level does not vary.
@@ -31,12 +32,12 @@ std::optional<OxygenAxis> oxygenAxisOf(const ScanDefinition& scan);
 
 /// What a configuration's row forms its last fields from.
 struct RowPairing {
-    bool rbeColumns = false;                  // the table has rbe_dsb and rbe_dsb_sem
-    std::size_t reference = 0;                // into ScanPlan::references, with rbeColumns
-    bool oerColumns = false;                  // the table has oer_dsb and oer_dsb_sem
-    std::optional<std::size_t> oxygenPartner; // the configuration its OER pairs it with
-    bool highOxygen = false;                  // the row is at the highest level: its yield is the numerator
-    bool survivalColumns = false;             // the table has the survival block's columns
+    bool rbeColumns = false;                  ///< the table has rbe_dsb and rbe_dsb_sem
+    std::size_t reference = 0;                ///< the row's reference run, into ScanPlan::references, with rbeColumns
+    bool oerColumns = false;                  ///< the table has oer_dsb and oer_dsb_sem
+    std::optional<std::size_t> oxygenPartner; ///< the configuration its OER pairs it with
+    bool highOxygen = false;                  ///< the row is at the highest level: its yield is the numerator
+    bool survivalColumns = false;             ///< the table has the survival block's columns
     /// With survivalColumns, into ScanPlan::references: the reference run
     /// under the measurement's conditions, which gives the cell's
     /// parameters: the row's own settings at the scan's highest oxygen level.
@@ -51,9 +52,9 @@ RowPairing rowPairing(const ScanPlan& plan, std::size_t configuration, ScanMode 
 /// The runs a row's last fields are formed from, each null where not known
 /// (or, for the partner, none).
 struct PairedRuns {
-    const PendingRow* reference = nullptr;      // the row's reference run (RowPairing::reference)
-    const PendingRow* oxygenPartner = nullptr;  // the row its OER pairs it with
-    const PendingRow* cellReference = nullptr;  // RowPairing::cellReference's run
+    const PendingRow* reference = nullptr;      ///< the row's reference run (RowPairing::reference)
+    const PendingRow* oxygenPartner = nullptr;  ///< the row its OER pairs it with
+    const PendingRow* cellReference = nullptr;  ///< RowPairing::cellReference's run
 };
 
 /// The row's last fields: rbe_dsb, rbe_dsb_sem (with rbeColumns),

@@ -1,7 +1,8 @@
 #pragma once
-// A scan ready to run: its configurations checked as the input files they
-// stand for, the reference runs the RBE columns need, and the names of the
-// input files that reproduce every row with kesp.
+/// \file
+/// A scan ready to run: its configurations checked as the input files they
+/// stand for, the reference runs the RBE columns need, and the names of the
+/// input files that reproduce every row with kesp.
 
 #include <cstddef>
 #include <filesystem>
@@ -16,34 +17,39 @@
 
 namespace kesp {
 
+/// Whether a scan refuses configurations whose input draws a warning.
 enum class Leniency {
-    strict,   // a configuration whose input draws a warning refuses the scan
-    lenient,  // such configurations run as kesp would run them (--lenient)
+    strict,   ///< a configuration whose input draws a warning refuses the scan
+    lenient,  ///< such configurations run as kesp would run them (--lenient)
 };
 
 /// How an input file names a field file.
 enum class FieldFileNaming {
-    forThisProcess,  // a path this process finds, whatever its working directory
-    emitted,         // the copy next to the emitted input files
+    forThisProcess,  ///< a path this process finds, whatever its working directory
+    emitted,         ///< the copy next to the emitted input files
 };
 
 /// One run of the scan: a configuration (a row of the table) or a reference.
 struct ScanRun {
-    Configuration configuration;
-    bool reference = false;
-    std::size_t number = 0;  // from 1, among the rows or among the references
+    Configuration configuration;  ///< the items the run sets
+    bool reference = false;       ///< a reference run, not a row of the table
+    std::size_t number = 0;       ///< from 1, among the rows or among the references
 };
 
+/// A scan ready to run, as planScan() makes it.
 struct ScanPlan {
-    ScanDefinition scan;
-    std::size_t configurations = 0;
-    std::vector<Configuration> references;     // distinct reference runs, in the order rows first need them
-    std::vector<std::size_t> referenceOfRow;   // per configuration, into references; empty without reference
-    std::map<std::filesystem::path, std::string> processFieldFiles;  // field file: as this process names it
-    std::map<std::filesystem::path, std::string> emittedFieldFiles;  // field file: name of its copy
-    std::vector<std::string> warnings;         // what --lenient let through, one line each
+    ScanDefinition scan;                       ///< the scan the plan is of
+    std::size_t configurations = 0;            ///< the number of configurations: the rows of the table
+    std::vector<Configuration> references;     ///< distinct reference runs, in the order rows first need them
+    std::vector<std::size_t> referenceOfRow;   ///< per configuration, into references; empty without reference
+    std::map<std::filesystem::path, std::string> processFieldFiles;  ///< field file: as this process names it
+    std::map<std::filesystem::path, std::string> emittedFieldFiles;  ///< field file: name of its copy
+    std::vector<std::string> warnings;         ///< what --lenient let through, one line each
 
+    /// The run of configuration `index` (from 0, below configurations): a
+    /// row of the table.
     ScanRun row(std::size_t index) const;
+    /// The reference run `index` of references (from 0, below its size).
     ScanRun referenceRun(std::size_t index) const;
 };
 

@@ -1,7 +1,8 @@
 #pragma once
-// The ratios of two DSB yields that a scan's table gives beside a row's own
-// numbers (the RBE over the reference radiation, the OER over the lowest
-// oxygen level), each with its standard error.
+/// \file
+/// The ratios of two DSB yields that a scan's table gives beside a row's own
+/// numbers (the RBE over the reference radiation, the OER over the lowest
+/// oxygen level), each with its standard error.
 
 #include <optional>
 #include <string>
@@ -11,14 +12,14 @@ namespace kesp {
 
 /// A mean with its standard error (SEM); no SEM for a run of one cell.
 struct YieldEstimate {
-    double mean = 0.0;
-    std::optional<double> sem;
+    double mean = 0.0;          ///< the yield, DSB per cell per Gy
+    std::optional<double> sem;  ///< its SEM, same unit; none for a run of one cell
 };
 
 /// A ratio of two yields and its standard error.
 struct YieldRatio {
-    double value = 0.0;
-    std::optional<double> sem;
+    double value = 0.0;         ///< the ratio (dimensionless)
+    std::optional<double> sem;  ///< its SEM to first order; none when a yield has none
 };
 
 /// The ratio a/b with the SEM propagated to first order from the two SEMs,

@@ -1,19 +1,22 @@
 #pragma once
-// The cell-survival columns of a scan: the measured alpha and beta of the
-// reference radiation for the cell line, and the doses and survival levels
-// its RBE (and OER) columns are given at. Each row's alpha and beta come
-// from its own DSB sources through the cell's parameters, which the
-// reference run under the measurement's conditions gives (the reference
-// radiation at the highest oxygen level of the scan, the row's other
-// settings kept; the row's own conditions when the oxygen level does not
-// vary); its RBEs are against the reference radiation under the row's own
-// conditions (survival/cellSurvival.h).
-//
-//     kesp::ScanSurvival survival;
-//     survival.alphaPerGy = 0.2;
-//     survival.betaPerGy2 = 0.02;
-//     survival.questions.survivalLevels = {0.1, 0.01};
-//     definition.survival = survival;   // needs definition.reference
+/// \file
+/// The cell-survival columns of a scan: the measured alpha and beta of the
+/// reference radiation for the cell line, and the doses and survival levels
+/// its RBE (and OER) columns are given at. Each row's alpha and beta come
+/// from its own DSB sources through the cell's parameters, which the
+/// reference run under the measurement's conditions gives (the reference
+/// radiation at the highest oxygen level of the scan, the row's other
+/// settings kept; the row's own conditions when the oxygen level does not
+/// vary); its RBEs are against the reference radiation under the row's own
+/// conditions (survival/cellSurvival.h).
+///
+/// \code{.cpp}
+/// kesp::ScanSurvival survival;
+/// survival.alphaPerGy = 0.2;
+/// survival.betaPerGy2 = 0.02;
+/// survival.questions.survivalLevels = {0.1, 0.01};
+/// definition.survival = survival;   // needs definition.reference
+/// \endcode
 
 #include <optional>
 #include <string>
@@ -29,10 +32,10 @@ struct ScanDefinition;
 /// Where the survival block's values stand in the scan file, counted from
 /// 1; 0 when built in code.
 struct ScanSurvivalLines {
-    int block = 0;
-    int alpha = 0;
-    int beta = 0;
-    int alphaBeta = 0;
+    int block = 0;      ///< of the `survival:` key
+    int alpha = 0;      ///< of `alpha`
+    int beta = 0;       ///< of `beta`
+    int alphaBeta = 0;  ///< of `alpha_beta`
     std::vector<int> referenceDoses;  ///< of each reference dose
     std::vector<int> survivalLevels;  ///< of each survival level
 };
@@ -43,7 +46,7 @@ struct ScanSurvival {
     std::optional<double> betaPerGy2;     ///< beta_R, Gy^-2
     std::optional<double> alphaBetaGy;    ///< alpha_R / beta_R, Gy: in place of beta_R
     SurvivalQuestions questions;          ///< reference doses (Gy) and survival levels of the RBE columns
-    ScanSurvivalLines lines;
+    ScanSurvivalLines lines;              ///< where each value stands in the scan file, for messages
 };
 
 /// alpha_R and beta_R (beta_R = alpha_R / (alpha/beta) when that is given).
@@ -75,7 +78,7 @@ RowSources rowSourcesOf(const RunResults& results);
 /// The runs a row's survival fields are formed from; null where not known
 /// (or, for the partner, none).
 struct SurvivalRuns {
-    const RowSources* row = nullptr;
+    const RowSources* row = nullptr;            ///< the row's own run
     const RowSources* cellReference = nullptr;  ///< the reference radiation under the measurement's conditions
     /// The reference radiation under the row's conditions; not needed (and
     /// not read) when those are the measurement's.

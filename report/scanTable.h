@@ -1,11 +1,12 @@
 #pragma once
-// The scan's table: a tidy CSV with one row per configuration, in scan
-// order. Numbers are written with the shortest text that reads back to the
-// same double; a field is empty where a quantity does not exist (the
-// particle columns of a mixed field's Z and A, its damage model) or where no
-// simulated cell produced a cluster of a category (the report prints
-// -1.00000E+00 there). The SEM fields are empty for a run of fewer than 2
-// cells, which has no standard error (the report prints 0 there).
+/// \file
+/// The scan's table: a tidy CSV with one row per configuration, in scan
+/// order. Numbers are written with the shortest text that reads back to the
+/// same double; a field is empty where a quantity does not exist (the
+/// particle columns of a mixed field's Z and A, its damage model) or where no
+/// simulated cell produced a cluster of a category (the report prints
+/// -1.00000E+00 there). The SEM fields are empty for a run of fewer than 2
+/// cells, which has no standard error (the report prints 0 there).
 
 #include <cstdint>
 #include <optional>
@@ -20,9 +21,10 @@
 
 namespace kesp {
 
+/// Whether a scan simulates cells or only works out the physics.
 enum class ScanMode {
-    simulation,   // every column
-    physicsOnly,  // the physics and damage-model columns only (--physics-only)
+    simulation,   ///< every column
+    physicsOnly,  ///< the physics and damage-model columns only (--physics-only)
 };
 
 /// The header: the varied items, `switches`, the particle, physics and
@@ -36,10 +38,10 @@ std::vector<std::string> tableColumns(const ScanDefinition& scan, ScanMode mode)
 /// A row without the fields formed from other runs (RBE, OER, survival),
 /// and the DSB yield and sources those are formed from.
 struct RowValues {
-    std::vector<std::string> fields;
-    std::optional<double> dsb;     // per cell per Gy
-    std::optional<double> dsbSem;
-    RowSources dsbSources;         // kept with a survival block only
+    std::vector<std::string> fields;  ///< the row's own fields, one per column up to the paired ones
+    std::optional<double> dsb;        ///< DSB per cell per Gy; none without a simulation, or where no cell had a DSB
+    std::optional<double> dsbSem;     ///< its SEM; none for a run of fewer than 2 cells
+    RowSources dsbSources;            ///< kept with a survival block only
 };
 
 /// The row of a configuration: what it sets, the settings it ran with and
@@ -52,12 +54,14 @@ RowValues rowValues(const ScanDefinition& scan, const Configuration& configurati
 /// text (without the fields formed from other runs and the line end) and its
 /// DSB yield and sources.
 struct PendingRow {
-    std::string text;
-    std::optional<double> dsb;
-    std::optional<double> dsbSem;
-    RowSources dsbSources;  // kept with a survival block only
+    std::string text;              ///< the row's own fields as CSV text, without a line end
+    std::optional<double> dsb;     ///< DSB per cell per Gy; none without a simulation, or where no cell had a DSB
+    std::optional<double> dsbSem;  ///< its SEM; none for a run of fewer than 2 cells
+    RowSources dsbSources;         ///< kept with a survival block only
 };
 
+/// The row's values as a row waiting for its place: its fields joined into
+/// CSV text.
 PendingRow pendingRowOf(const RowValues& row);
 
 /// The row's line in the table: its own fields, then `pairedFields` (the

@@ -1,11 +1,14 @@
 #pragma once
-// The constants of a cell line in the repair-misrepair-fixation model of
-// cell killing: theta and kappa, which turn the DSB yield per cell per Gy
-// (Sigma) and the frequency-mean specific energy of the nucleus (zF) into
-// the linear-quadratic coefficients of survival,
-//     alpha = theta Sigma + kappa zF Sigma^2,   beta = (kappa / 2) Sigma^2
-// (Carlson et al., Radiat Res 169:447-459, 2008; Stewart et al., Med Phys
-// 45:e925-e952, 2018).
+/// \file
+/// The constants of a cell line in the repair-misrepair-fixation model of
+/// cell killing: theta and kappa, which turn the DSB yield per cell per Gy
+/// (Sigma) and the frequency-mean specific energy of the nucleus (zF) into
+/// the linear-quadratic coefficients of survival,
+///
+///     alpha = theta Sigma + kappa zF Sigma^2,   beta = (kappa / 2) Sigma^2
+///
+/// (Carlson et al., Radiat Res 169:447-459, 2008; Stewart et al., Med Phys
+/// 45:e925-e952, 2018).
 
 namespace kesp {
 
@@ -33,10 +36,15 @@ public:
     /// RunError of kind input otherwise.
     static CellParameters fromThetaKappa(double theta, double kappa);
 
+    /// theta, per DSB: the share of DSB that become lethal on their own
+    /// (first-order misrepair and fixation).
     double theta() const { return theta_; }
+    /// kappa, per DSB^2: the lethal lesions formed by pairs of DSB (binary
+    /// misrepair).
     double kappa() const { return kappa_; }
-    /// d theta / d Sigma_R and d kappa / d Sigma_R; 0 when given directly.
+    /// d theta / d Sigma_R; 0 when given directly.
     double thetaSlope() const { return thetaSlope_; }
+    /// d kappa / d Sigma_R; 0 when given directly.
     double kappaSlope() const { return kappaSlope_; }
     /// The SEM of the reference run's Sigma_R; 0 when given directly.
     double referenceDsbSem() const { return referenceDsbSem_; }

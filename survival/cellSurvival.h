@@ -1,12 +1,15 @@
 #pragma once
-// Cell survival of one radiation as the front ends show it: the cell's
-// parameters, the radiation's alpha and beta, and its RBE for cell killing
-// against the reference radiation under the same conditions, at the doses
-// and survival levels asked for, each with its SEM.
-//
-//     const kesp::SurvivalModel model = kesp::survivalModel({0.2, 0.02}, referenceRun);
-//     const kesp::CellSurvival survival = kesp::cellSurvival(model, particleRun);
-//     survival.coefficients.alphaPerGy, survival.rbeAtReferenceDose[0].rbe.value
+/// \file
+/// Cell survival of one radiation as the front ends show it: the cell's
+/// parameters, the radiation's alpha and beta, and its RBE for cell killing
+/// against the reference radiation under the same conditions, at the doses
+/// and survival levels asked for, each with its SEM.
+///
+/// \code{.cpp}
+/// const kesp::SurvivalModel model = kesp::survivalModel({0.2, 0.02}, referenceRun);
+/// const kesp::CellSurvival survival = kesp::cellSurvival(model, particleRun);
+/// survival.coefficients.alphaPerGy, survival.rbeAtReferenceDose[0].rbe.value
+/// \endcode
 
 #include <optional>
 #include <span>
@@ -36,11 +39,11 @@ struct SurvivalQuestions {
 /// A cell line and its reference radiation under the conditions of the
 /// radiation to be judged, with the questions to answer.
 struct SurvivalModel {
-    CellParameters cell;
+    CellParameters cell;  ///< theta and kappa of the cell line
     /// The reference radiation's alpha and beta under the same conditions;
     /// none when the cell parameters were given directly (no RBE then).
     std::optional<LinearQuadratic> reference;
-    SurvivalQuestions questions;
+    SurvivalQuestions questions;  ///< the doses and survival levels of the RBEs to give
 };
 
 /// Throws RunError of kind input for a reference dose that is not above 0
@@ -66,27 +69,27 @@ SurvivalModel survivalModel(double theta, double kappa, SurvivalQuestions questi
 
 /// An RBE at a reference dose.
 struct RbeAtReferenceDose {
-    double referenceDoseGy = 0.0;
-    RatioEstimate rbe;
+    double referenceDoseGy = 0.0;  ///< the reference dose D_R asked for, Gy
+    RatioEstimate rbe;             ///< the RBE there, with its SEM
 };
 
 /// An RBE at a survival level, with the doses of both radiations for it.
 struct RbeAtSurvival {
-    double survival = 0.0;
-    double doseGy = 0.0;           ///< the radiation's dose for the survival level
-    double referenceDoseGy = 0.0;  ///< the reference's
-    RatioEstimate rbe;
+    double survival = 0.0;         ///< the survival level S asked for
+    double doseGy = 0.0;           ///< the radiation's dose for the survival level, Gy
+    double referenceDoseGy = 0.0;  ///< the reference's, Gy
+    RatioEstimate rbe;             ///< the RBE there, with its SEM
 };
 
 /// What the model says of a radiation.
 struct CellSurvival {
     double theta = 0.0;  ///< per DSB
     double kappa = 0.0;  ///< per DSB^2
-    LinearQuadratic coefficients;
+    LinearQuadratic coefficients;  ///< the radiation's alpha and beta with their SEMs
     /// With a reference: its coefficients and the RBEs.
     std::optional<LinearQuadratic> reference;
-    std::optional<RatioEstimate> rbeLowDose;
-    std::optional<RatioEstimate> rbeHighDose;
+    std::optional<RatioEstimate> rbeLowDose;   ///< RBE_LD = alpha / alpha_R; with a reference only
+    std::optional<RatioEstimate> rbeHighDose;  ///< RBE_HD = sqrt(beta / beta_R); with a reference only
     std::vector<RbeAtReferenceDose> rbeAtReferenceDose;  ///< in the order asked
     std::vector<RbeAtSurvival> rbeAtSurvival;            ///< in the order asked
 };

@@ -1,7 +1,8 @@
 #pragma once
-// What the survival model takes from a KESP run: the DSB yield per cell per
-// Gy (Sigma, with its SEM) and the frequency-mean specific energy zF of each
-// radiation the run simulated, with its share of the dose.
+/// \file
+/// What the survival model takes from a KESP run: the DSB yield per cell per
+/// Gy (Sigma, with its SEM) and the frequency-mean specific energy zF of each
+/// radiation the run simulated, with its share of the dose.
 
 #include <span>
 #include <vector>
@@ -21,8 +22,8 @@ std::vector<DsbSource> dsbSources(const RunResults& run);
 
 /// A run of the reference radiation as the one source the cell parameters
 /// come from (marked as the reference run). A mixed field is folded into
-/// <Sigma> and zF = <zF Sigma^2> / <Sigma>^2, which give it the same alpha
-/// and beta; its SEM is that of <Sigma> from its components' SEMs.
+/// \<Sigma\> and zF = \<zF Sigma^2\> / \<Sigma\>^2, which give it the same alpha
+/// and beta; its SEM is that of \<Sigma\> from its components' SEMs.
 DsbSource referenceSource(const RunResults& run);
 /// The same from the run's DSB sources (dsbSources), as kept apart from
 /// the run; throws RunError of kind input when there is none.

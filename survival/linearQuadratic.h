@@ -1,10 +1,13 @@
 #pragma once
-// The linear-quadratic coefficients of cell survival, S(D) = exp(-alpha D -
-// beta D^2), of a radiation from its DSB yield and zF through the cell's
-// parameters; a mixed field mixes its components by their dose fractions:
-//     alpha = theta <Sigma> + kappa <zF Sigma^2>,   beta = (kappa / 2) <Sigma>^2.
-// Standard errors follow to first order from the SEMs of the DSB yields,
-// the reference run's among them; the runs are independent.
+/// \file
+/// The linear-quadratic coefficients of cell survival, S(D) = exp(-alpha D -
+/// beta D^2), of a radiation from its DSB yield and zF through the cell's
+/// parameters; a mixed field mixes its components by their dose fractions:
+///
+///     alpha = theta <Sigma> + kappa <zF Sigma^2>,   beta = (kappa / 2) <Sigma>^2.
+///
+/// Standard errors follow to first order from the SEMs of the DSB yields,
+/// the reference run's among them; the runs are independent.
 
 #include <span>
 #include <vector>
@@ -28,18 +31,18 @@ struct DsbSource {
 /// from, and that yield's SEM.
 struct Sensitivity {
     bool reference = false;  ///< the reference run's yield (shared by every radiation of the cell)
-    double alphaSlope = 0.0;
-    double betaSlope = 0.0;
-    double sem = 0.0;
+    double alphaSlope = 0.0; ///< d alpha / d Sigma of this yield, Gy^-1 per (DSB per cell per Gy)
+    double betaSlope = 0.0;  ///< d beta / d Sigma of this yield, Gy^-2 per (DSB per cell per Gy)
+    double sem = 0.0;        ///< the SEM of this yield, DSB per cell per Gy
 };
 
 /// alpha (Gy^-1) and beta (Gy^-2) with their SEMs and what they depend on.
 struct LinearQuadratic {
-    double alphaPerGy = 0.0;
-    double betaPerGy2 = 0.0;
-    double alphaSem = 0.0;
-    double betaSem = 0.0;
-    std::vector<Sensitivity> sensitivities;
+    double alphaPerGy = 0.0;  ///< alpha, Gy^-1
+    double betaPerGy2 = 0.0;  ///< beta, Gy^-2
+    double alphaSem = 0.0;    ///< SEM of alpha to first order, Gy^-1
+    double betaSem = 0.0;     ///< SEM of beta to first order, Gy^-2
+    std::vector<Sensitivity> sensitivities;  ///< one per independent DSB yield alpha and beta come from
 };
 
 /// The coefficients of a radiation of one or more components (dose
@@ -61,9 +64,9 @@ LinearQuadratic measuredCoefficients(double alphaPerGy, double betaPerGy2);
 /// The coefficients of one radiation with the partial derivatives of a
 /// function f in its alpha and beta.
 struct CoefficientSlopes {
-    const LinearQuadratic& coefficients;
-    double alpha = 0.0;
-    double beta = 0.0;
+    const LinearQuadratic& coefficients;  ///< the radiation's alpha and beta with their sensitivities
+    double alpha = 0.0;                   ///< d f / d alpha of this radiation
+    double beta = 0.0;                    ///< d f / d beta of this radiation
 };
 
 /// The SEM to first order of f of the coefficients of one or more

@@ -1,11 +1,12 @@
 #pragma once
-// The relative biological effectiveness (RBE) of a radiation for cell
-// killing against the cell's reference radiation under the same
-// conditions, and the oxygen enhancement ratio (OER) for cell killing, from
-// linear-quadratic coefficients; each with its first-order SEM. The
-// reference's coefficients are measuredCoefficients(alpha_R, beta_R) under
-// the conditions of their measurement, and what the model gives from a
-// reference run under others.
+/// \file
+/// The relative biological effectiveness (RBE) of a radiation for cell
+/// killing against the cell's reference radiation under the same
+/// conditions, and the oxygen enhancement ratio (OER) for cell killing, from
+/// linear-quadratic coefficients; each with its first-order SEM. The
+/// reference's coefficients are measuredCoefficients(alpha_R, beta_R) under
+/// the conditions of their measurement, and what the model gives from a
+/// reference run under others.
 
 #include "kesp/survival/cellParameters.h"
 #include "kesp/survival/linearQuadratic.h"
@@ -14,8 +15,8 @@ namespace kesp {
 
 /// A ratio with its standard error.
 struct RatioEstimate {
-    double value = 0.0;
-    double sem = 0.0;
+    double value = 0.0;  ///< the ratio (dimensionless)
+    double sem = 0.0;    ///< its standard error to first order
 };
 
 /// RBE_LD = alpha / alpha_R, the limit at low dose.

@@ -26,7 +26,7 @@ TEST(UsageTest, informationRequestsPrintTheirTextAndExitZero)
         {"--help", {"Usage: kesp [input-file] [switches]", "  /no2 ", "  /nq ", "  /2006 ", "  /strict ", "  /json ",
                     "Exit status:", "  0  ", "  1  ", "  2  ", "  130, 143  "}},
         {"-h", {"Usage: kesp [input-file] [switches]", "  /strict "}},
-        {"--version", {bannerTitle, "revision: ", "compiler: "}},
+        {"--version", {bannerTitle, "release: ", "revision: ", "compiler: "}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.argument);

@@ -97,11 +97,11 @@ TEST(QuantitiesTest, theGeneratedFilesAreUpToDate)
     }
 }
 
-// The README's table sits between two marker lines.
-TEST(QuantitiesTest, theReadmesTableIsUpToDate)
+// The report guide's table sits between two marker lines.
+TEST(QuantitiesTest, theGeneratedFilesIncludeTheReportGuidesTable)
 {
-    const fs::path readme = fs::path(KESP_SOURCE_DIR) / "README.md";
-    const std::string text = fileText(readme);
+    const fs::path guide = fs::path(KESP_SOURCE_DIR) / "docs" / "guide" / "report.md";
+    const std::string text = fileText(guide);
     const std::string begin = "<!-- quantities: written from report/quantities.cpp -->\n";
     const std::string end = "<!-- end of quantities -->\n";
     const std::size_t from = text.find(begin);
@@ -113,10 +113,10 @@ TEST(QuantitiesTest, theReadmesTableIsUpToDate)
     writeQuantitiesSummary(table);
     const std::string written = text.substr(from + begin.size(), to - from - begin.size());
     if (std::getenv("KESP_UPDATE_GOLDEN") != nullptr && written != table.str()) {
-        std::ofstream(readme, std::ios::binary)
+        std::ofstream(guide, std::ios::binary)
             << text.substr(0, from + begin.size()) + table.str() + text.substr(to);
     }
-    EXPECT_EQ(written, table.str()) << "README.md's table of quantities is out of date: KESP_UPDATE_GOLDEN=1";
+    EXPECT_EQ(written, table.str()) << guide << ": its table of quantities is out of date: KESP_UPDATE_GOLDEN=1";
 }
 
 // The value at a path ("physics.components[].weight": the first element of

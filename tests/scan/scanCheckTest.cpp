@@ -106,7 +106,7 @@ TEST(ScanCheckTest, checksWhatARunWouldAndWritesNothing)
     }
 }
 
-// Every example scan passes the check, as the README runs it.
+// Every example scan passes the check, as the workflow runs it.
 TEST(ScanCheckTest, theExampleScansPassTheCheck)
 {
     const fs::path dir = makeRunDirectory("kespScanCheckExamples");

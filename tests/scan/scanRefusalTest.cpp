@@ -247,7 +247,7 @@ TEST(ScanRefusalTest, aCommandLineItCannotUseIsRefused)
     EXPECT_NE(version.console[1], "revision: ");
 }
 
-// The examples of the README pass every check (their input files are
+// The example scans of the documentation pass every check (their input files are
 // written, each scan's into a folder of its own; nothing runs).
 TEST(ScanRefusalTest, theExampleScansAreAccepted)
 {

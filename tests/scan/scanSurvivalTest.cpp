@@ -79,7 +79,7 @@ TEST(ScanSurvivalTest, theBlockAddsItsColumnsAfterTheOthersAndChangesNoneOfThem)
     EXPECT_LT(numberIn(with.field(1, "alpha_per_gy")), 0.2);
 }
 
-// The example of the README runs in seconds and fills every column.
+// The example of the scans guide runs in seconds and fills every column.
 TEST(ScanSurvivalTest, theExampleScanGivesEveryColumn)
 {
     const fs::path dir = makeRunDirectory("kespScanSurvivalExample");

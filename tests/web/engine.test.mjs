@@ -148,10 +148,14 @@ test('a stop asked for by the progress callback ends the run after its current c
   assert.match(mixed.message, /not a sample of the field/);
 });
 
-test('the version names the program and the revision it was built from', () => {
+test('the version names the program, its release and the revision it was built from, as the program does', () => {
   const version = JSON.parse(engine.version());
   assert.equal(version.title, 'KESP Version 3.00B  15-JUL-2011');
   assert.match(version.revision, /^([0-9a-f]{7,}|unknown)$/);
+  const release = readFileSync(join(process.env.KESP_SOURCE_DIR, 'VERSION'), 'utf8').trim();
+  assert.equal(version.release, release);
+  const native = execFileSync(kesp, ['--version'], { encoding: 'utf8' });
+  assert.ok(native.split('\n').includes(`release: ${release}`), native);
 });
 
 // ----- the cell survival of a run -----

@@ -1,6 +1,6 @@
 // The engine's interface to JavaScript (Emscripten's embind): the page's
-// requests as JSON texts (web/engine/webRequests.h) and the program's title
-// and revision.
+// requests as JSON texts (web/engine/webRequests.h) and the program's title,
+// release and revision.
 //
 //     const engine = await createKespEngine();
 //     engine.FS.writeFile("mixedField.txt", fieldText);   // field files the input names
@@ -20,8 +20,8 @@ namespace {
 
 std::string version()
 {
-    return std::string(R"({"title": ")") + std::string(kesp::programTitle) + R"(", "revision": ")"
-           + KESP_GIT_REVISION + "\"}";
+    return std::string(R"({"title": ")") + std::string(kesp::programTitle) + R"(", "release": ")"
+           + std::string(kesp::programRelease()) + R"(", "revision": ")" + KESP_GIT_REVISION + "\"}";
 }
 
 std::string check(const std::string& request)
