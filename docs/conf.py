@@ -115,6 +115,8 @@ nitpick_ignore_regex = [
     # The namespace of every declaration, which is not a declaration itself.
     ("cpp:identifier", "kesp"),
     ("cpp:identifier", "detail"),
+    # Its internal helpers, named in the public templates that use them.
+    ("cpp:identifier", r"detail::\w+"),
 ]
 
 html_theme = "furo"
