@@ -44,7 +44,7 @@ def check_docstring(app, what, name, obj, options, lines):
                        type="kesp", subtype="undocumented")
 
 
-def split_forms(lines: list) -> tuple:
+def split_forms(lines: list) -> list:
     """(signature, docstring lines) of each form of an overloaded pybind11 docstring."""
     forms = []
     for line in lines[1:]:
