@@ -7,7 +7,8 @@
 # the math is typeset by Debian's MathJax, copied into the site.
 #
 # Sphinx reads a copy of docs/ in <build>/docs/source, with the notebooks of
-# examples/notebooks beside the pages, so that neither folder is written to.
+# examples/notebooks beside the pages and the JSON document of a run of
+# examples/proton10MeV.inp, so that neither folder is written to.
 find_program(KESP_DOXYGEN doxygen)
 find_program(KESP_SPHINX_BUILD sphinx-build)
 set(KESP_MATHJAX_DIR /usr/share/javascript/mathjax CACHE PATH "MathJax 2 (Debian's libjs-mathjax), copied into the site")
@@ -65,6 +66,7 @@ file(GLOB KESP_DOCS_VERSION CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/VERSION)
 # MathJax 2 with its TeX input and SVG output, which needs no web fonts (a
 # page opened from file:// may not load them).
 set(mathjax ${KESP_DOCS_SOURCE}/_static/mathjax)
+set(KESP_DOCS_EXAMPLE_INPUT ${PROJECT_SOURCE_DIR}/examples/proton10MeV.inp)
 set(KESP_DOCS_STAGE
   COMMAND ${CMAKE_COMMAND} -E rm -rf ${KESP_DOCS_SOURCE}
   COMMAND ${CMAKE_COMMAND} -E copy_directory ${PROJECT_SOURCE_DIR}/docs ${KESP_DOCS_SOURCE}
@@ -81,7 +83,10 @@ set(KESP_DOCS_STAGE
   COMMAND ${CMAKE_COMMAND} -E copy ${KESP_MATHJAX_DIR}/jax/output/SVG/config.js
           ${KESP_MATHJAX_DIR}/jax/output/SVG/jax.js ${mathjax}/jax/output/SVG
   COMMAND ${CMAKE_COMMAND} -E copy_directory ${KESP_MATHJAX_DIR}/jax/output/SVG/fonts/TeX
-          ${mathjax}/jax/output/SVG/fonts/TeX)
+          ${mathjax}/jax/output/SVG/fonts/TeX
+  # The JSON document's example, written by a run of the built kesp.
+  COMMAND ${CMAKE_COMMAND} -E copy ${KESP_DOCS_EXAMPLE_INPUT} ${KESP_DOCS_SOURCE}/formats
+  COMMAND ${CMAKE_COMMAND} -E chdir ${KESP_DOCS_SOURCE}/formats $<TARGET_FILE:kesp> proton10MeV.inp /json)
 
 # Sphinx, from a fresh copy of the sources each time (a page removed from
 # docs/ leaves nothing behind). The references run the built programs and
@@ -100,7 +105,7 @@ add_custom_command(OUTPUT ${KESP_DOCS_DIR}/html.stamp
           ${KESP_SPHINX_BUILD} -W --keep-going -n -q -b html -d ${KESP_DOCS_DIR}/doctrees
           ${KESP_DOCS_SOURCE} ${KESP_DOCS_HTML}
   COMMAND ${CMAKE_COMMAND} -E touch ${KESP_DOCS_DIR}/html.stamp
-  DEPENDS ${KESP_DOCS_DIR}/doxygen.stamp ${KESP_DOCS_PAGES} ${KESP_DOCS_NOTEBOOKS} ${KESP_DOCS_PYTHON} ${KESP_DOCS_VERSION}
+  DEPENDS ${KESP_DOCS_DIR}/doxygen.stamp ${KESP_DOCS_PAGES} ${KESP_DOCS_NOTEBOOKS} ${KESP_DOCS_EXAMPLE_INPUT} ${KESP_DOCS_PYTHON} ${KESP_DOCS_VERSION}
           kesp kesp-scan kespPython kespPythonPackage ${PROJECT_BINARY_DIR}/plot/kesp-plot
           $<TARGET_FILE:kesp> $<TARGET_FILE:kesp-scan> $<TARGET_FILE:kespPython>
   COMMENT "Building the documentation site with Sphinx (${KESP_DOCS_HTML})")

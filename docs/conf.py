@@ -44,8 +44,10 @@ extensions = [
     "nbsphinx",
     "kesp_programs",
     "kesp_schema",
+    "kesp_json_example",
     "kesp_pydoc",
     "kesp_cppref",
+    "kesp_furo",
 ]
 
 source_suffix = {".md": "markdown"}
@@ -86,6 +88,11 @@ autoclass_content = "class"
 numpydoc_show_class_members = False
 numpydoc_class_members_toctree = False
 numpydoc_xref_param_type = False
+# Every public docstring: a summary line ending in a period, every parameter
+# documented and none that is not one, a Returns section where a value is
+# returned. A fault fails the build. (kesp_pydoc checks the parameters of
+# the pybind11 classes and functions, whose signatures numpydoc cannot read.)
+numpydoc_validation_checks = {"GL08", "SS01", "SS03", "SS06", "PR01", "PR02", "PR07", "RT01"}
 
 # Notebooks are shown with the outputs they were saved with.
 nbsphinx_execute = "never"
@@ -108,6 +115,8 @@ nitpick_ignore_regex = [
     # The namespace of every declaration, which is not a declaration itself.
     ("cpp:identifier", "kesp"),
     ("cpp:identifier", "detail"),
+    # Its internal helpers, named in the public templates that use them.
+    ("cpp:identifier", r"detail::\w+"),
 ]
 
 html_theme = "furo"

@@ -1,5 +1,6 @@
 """Radiation fields: one particle, weighted components, field files and
-fluence spectra turned into dose weights."""
+fluence spectra turned into dose weights.
+"""
 
 from __future__ import annotations
 
@@ -26,18 +27,46 @@ def particle(name: str, kinetic_energy_mev: float | None = None, *,
              energy_mev: float | None = None, energy_mev_per_u: float | None = None) -> Field:
     """One particle type, named as an input file names it ("e", "p", "4He", "12C").
 
-    Give the kinetic energy of the whole particle in MeV
-    (``kinetic_energy_mev``, the input file's ``KE=``) or per nucleon in MeV/u
-    (``kinetic_energy_per_nucleon_mev``, the input file's ``MEV/A=``:
-    multiplied by the particle's mass number; ``masses_2006`` picks the older
-    mass constants for that). ``energy_mev`` and ``energy_mev_per_u`` are the
-    old names of the two, deprecated.
+    Give the kinetic energy either of the whole particle or per nucleon.
 
-    Raises ``kesp.InputError`` for a name the run would simulate as another
-    particle than it says, with the words of the input file's warning:
-    unknown names, names without a mass number other than "e", "e-" and "p"
-    ("Pb" would be the proton, "Eu" and "E" the electron, "P" could be
-    phosphorus), element letters that are ignored ("12Cxx").
+    Parameters
+    ----------
+    name : str
+        The particle, as in an input file's ``RADX: PAR=``.
+    kinetic_energy_mev : float, optional
+        Kinetic energy of the whole particle, MeV (the input file's ``KE=``).
+    kinetic_energy_per_nucleon_mev : float, optional
+        Kinetic energy per nucleon, MeV/u (the input file's ``MEV/A=``):
+        multiplied by the particle's mass number.
+    masses_2006 : bool
+        Take that mass number from the older mass constants.
+    energy_mev : float, optional
+        The old name of ``kinetic_energy_mev``, deprecated.
+    energy_mev_per_u : float, optional
+        The old name of ``kinetic_energy_per_nucleon_mev``, deprecated.
+
+    Returns
+    -------
+    kesp.Field
+        A field of the one particle.
+
+    Raises
+    ------
+    kesp.InputError
+        For a name the run would simulate as another particle than it says,
+        with the words of the input file's warning: unknown names, names
+        without a mass number other than "e", "e-" and "p" ("Pb" would be
+        the proton, "Eu" and "E" the electron, "P" could be phosphorus),
+        element letters that are ignored ("12Cxx").
+    TypeError
+        When both kinetic energies or neither are given.
+    ValueError
+        For an energy per nucleon of a particle without a mass number.
+
+    Examples
+    --------
+    >>> kesp.particle("12C", kinetic_energy_per_nucleon_mev=10.0).components[0].kinetic_energy_mev
+    120.0
     """
     if energy_mev is not None:
         kinetic_energy_mev = _old_argument("energy_mev", energy_mev, kinetic_energy_mev)
@@ -77,19 +106,58 @@ def _rows(components: Any, columns: tuple[str, str, str]) -> list[tuple[str, flo
 def mixed_field(components: Components) -> Field:
     """A field of weighted components, in order.
 
-    ``components`` is a sequence of (particle, energy in MeV, weight) or a
-    DataFrame with the columns ``particle``, ``kinetic_energy_mev`` and ``weight``. A
-    weight is the component's share of the absorbed dose; weights are
-    normalised to a sum of 1. A particle name is held to what it says, as
-    in ``particle`` (the message names the component: "component 2: ...").
+    Parameters
+    ----------
+    components : sequence of (str, float, float) or pandas.DataFrame
+        (particle, kinetic energy in MeV, weight) rows, or a DataFrame with
+        the columns ``particle``, ``kinetic_energy_mev`` and ``weight``. A
+        weight is the component's share of the absorbed dose; weights are
+        normalised to a sum of 1.
+
+    Returns
+    -------
+    kesp.Field
+        The mixed field.
+
+    Raises
+    ------
+    kesp.InputError
+        For a particle name held to what it says as in ``particle`` (the
+        message names the component: "component 2: ...").
+
+    Examples
+    --------
+    >>> field = kesp.mixed_field([("p", 10.0, 0.7), ("4He", 40.0, 0.3)])
+    >>> len(field)
+    2
     """
     return Field(_rows(components, ("particle", "kinetic_energy_mev", "weight")))
 
 
 def read_field_file(path: str | os.PathLike[str], *, masses_2006: bool = False) -> Field:
-    """The field of a field file (a title line, the number of components and
-    records "name, kinetic energy in MeV, weight"), as ``kesp`` reads it;
-    what the reader did not take as written arrives as ``kesp.InputWarning``."""
+    """The field of a field file, as ``kesp`` reads it.
+
+    A field file holds a title line, the number of components and records
+    "name, kinetic energy in MeV, weight". What the reader did not take as
+    written arrives as ``kesp.InputWarning``.
+
+    Parameters
+    ----------
+    path : str or os.PathLike
+        The field file.
+    masses_2006 : bool
+        Read energies per nucleon with the older mass constants.
+
+    Returns
+    -------
+    kesp.Field
+        The field, naming its file.
+
+    Raises
+    ------
+    kesp.InputError
+        When the file is missing, unreadable or broken.
+    """
     field, diagnostics = _core.read_field_file(os.fspath(path), masses_2006)
     for diagnostic in diagnostics:
         if diagnostic.severity != "note":
@@ -101,18 +169,36 @@ def dose_weights(components: Components, *, nucleus_diameter_um: float = 5.0, ma
                  threads: int = 0) -> pd.DataFrame:
     """The dose weights of a spectrum given as fluence.
 
-    ``components`` is a sequence of (particle, energy in MeV, fluence in
-    cm^-2) or a DataFrame with the columns ``particle``, ``kinetic_energy_mev`` and
-    ``fluence_per_cm2``. Each component's dose per unit fluence (nGy cm^2) is
-    the one a run works out (the DPUF column of the report's mixed-field
-    table); its dose weight is fluence x DPUF over the sum of these.
+    Each component's dose per unit fluence (nGy cm^2) is the one a run works
+    out (the DPUF column of the report's mixed-field table); its dose weight
+    is fluence x DPUF over the sum of these.
 
-    Returns a DataFrame with the columns particle, kinetic_energy_mev,
-    fluence_per_cm2, dose_per_fluence_ngy_cm2, dose_ngy and weight.
+    Parameters
+    ----------
+    components : sequence of (str, float, float) or pandas.DataFrame
+        (particle, kinetic energy in MeV, fluence in cm^-2) rows, or a
+        DataFrame with the columns ``particle``, ``kinetic_energy_mev`` and
+        ``fluence_per_cm2``.
+    nucleus_diameter_um : float
+        Diameter of the nucleus of the run the weights are for, um: the
+        dose per unit fluence is worked out at the entry into it.
+    masses_2006 : bool
+        The older mass constants, as for that run.
+    threads : int
+        Threads for the components; 0 takes the CPUs the process may use.
 
-    Raises ``kesp.InputError`` when the spectrum gives no dose to weigh by
-    (every fluence 0). Ctrl-C stops the work between components and raises
-    KeyboardInterrupt.
+    Returns
+    -------
+    pandas.DataFrame
+        The columns particle, kinetic_energy_mev, fluence_per_cm2,
+        dose_per_fluence_ngy_cm2, dose_ngy and weight.
+
+    Raises
+    ------
+    kesp.InputError
+        When the spectrum gives no dose to weigh by (every fluence 0).
+    KeyboardInterrupt
+        Ctrl-C, which stops the work between components.
     """
     rows = _rows(components, ("particle", "kinetic_energy_mev", "fluence_per_cm2"))
     frame = NamedFrame(rows, columns=["particle", "kinetic_energy_mev", "fluence_per_cm2"])
@@ -132,10 +218,31 @@ def field_from_fluence(components: Components, *, nucleus_diameter_um: float = 5
                        threads: int = 0) -> Field:
     """A mixed field from a fluence spectrum, weighted by dose (see ``dose_weights``).
 
-    Give the nucleus diameter (um) and mass constants of the run it is for:
-    the dose per unit fluence is worked out at the entry into that nucleus.
-    Raises ``kesp.InputError`` when every fluence is 0; Ctrl-C raises
-    KeyboardInterrupt within a second.
+    Parameters
+    ----------
+    components : sequence of (str, float, float) or pandas.DataFrame
+        (particle, kinetic energy in MeV, fluence in cm^-2) rows, or a
+        DataFrame with the columns ``particle``, ``kinetic_energy_mev`` and
+        ``fluence_per_cm2``.
+    nucleus_diameter_um : float
+        Diameter of the nucleus of the run the field is for, um: the dose
+        per unit fluence is worked out at the entry into it.
+    masses_2006 : bool
+        The older mass constants, as for that run.
+    threads : int
+        Threads for the components; 0 takes the CPUs the process may use.
+
+    Returns
+    -------
+    kesp.Field
+        The field, its weights the components' shares of the dose.
+
+    Raises
+    ------
+    kesp.InputError
+        When every fluence is 0.
+    KeyboardInterrupt
+        Ctrl-C, within a second.
     """
     frame = dose_weights(components, nucleus_diameter_um=nucleus_diameter_um, masses_2006=masses_2006,
                          threads=threads)

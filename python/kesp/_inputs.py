@@ -17,23 +17,42 @@ __all__ = ["Settings", "OxygenModel", "DmsoModel", "Diagnostic", "read_input"]
 def read_input(path: str | os.PathLike[str], *, switches: Iterable[str] = (), strict: bool = False) -> Settings:
     """The settings of an input file (with the field file it names), as ``kesp`` reads it.
 
-    ``switches`` are the words ``kesp`` takes on its command line for the
-    reading: ``"/no2"`` (no oxygen effect), ``"/nq"`` (oxygen factor M0 for
-    every (Zeff/beta)^2) and ``"/2006"`` (the older mass constants, without
-    the oxygen effect).
-
     Every diagnostic of the reader is kept in ``settings.diagnostics``
     (``kesp.Diagnostic``: file, line, severity, block, message; ``str()``
     gives the line ``kesp`` writes on standard error). Its warnings are also
-    raised as Python warnings of category ``kesp.InputWarning``; with
-    ``strict=True`` an input with warnings raises ``kesp.InputError``
-    carrying all of them instead, as ``kesp /strict`` refuses the run.
+    raised as Python warnings of category ``kesp.InputWarning``.
 
-    An input file holds at most 4 MiB (4194304 bytes) and 10000 lines; a
-    larger one raises ``kesp.InputError`` without being read.
+    Parameters
+    ----------
+    path : str or os.PathLike
+        The input file. It holds at most 4 MiB (4194304 bytes) and 10000
+        lines; a larger one is refused without being read.
+    switches : iterable of str
+        The words ``kesp`` takes on its command line for the reading:
+        ``"/no2"`` (no oxygen effect), ``"/nq"`` (oxygen factor M0 for every
+        (Zeff/beta)^2) and ``"/2006"`` (the older mass constants, without the
+        oxygen effect).
+    strict : bool
+        Refuse an input with warnings, as ``kesp /strict`` refuses the run.
 
-    Raises ``kesp.InputError`` when the file is missing or not readable (of
-    kind ``"io"``), or a field file it names is broken.
+    Returns
+    -------
+    kesp.Settings
+        The settings, naming the input file, its SHA-256 and the switches.
+
+    Raises
+    ------
+    kesp.InputError
+        When the file is missing or not readable (of kind ``"io"``), too
+        large, or it or a field file it names is broken; with
+        ``strict=True``, when it holds warnings (kind ``"refused"``,
+        carrying all of them).
+
+    Examples
+    --------
+    >>> settings = kesp.read_input("examples/proton10MeV.inp")
+    >>> settings.cells
+    200
     """
     name = os.fspath(path)
     try:

@@ -1,6 +1,7 @@
 """The names the package gave some quantities before it took the canonical
 ones of docs/quantities.md: still understood, with a DeprecationWarning, so
-that scripts written for them keep working."""
+that scripts written for them keep working.
+"""
 
 from __future__ import annotations
 
@@ -43,8 +44,11 @@ class NamedValues(dict):  # type: ignore[type-arg]
 
 
 class NamedFrame(pd.DataFrame):
-    """A DataFrame whose columns have canonical names and that also answers
-    to the old ones, alone or in a list."""
+    """A DataFrame that answers to the old names of its columns too.
+
+    A DataFrame whose columns have canonical names and that also answers
+    to the old ones, alone or in a list.
+    """
 
     @property
     def _constructor(self) -> type[NamedFrame]:

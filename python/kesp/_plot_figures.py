@@ -1,6 +1,7 @@
 """Drawing the figures of a scan: the quantity along the x axis, the
 curves and their legends, and one function per figure that takes a Scan and
-a list for its notes (what it leaves out) and returns a matplotlib Figure."""
+a list for its notes (what it leaves out) and returns a matplotlib Figure.
+"""
 
 from __future__ import annotations
 
@@ -25,10 +26,13 @@ MAX_POINTS = 1000
 
 @dataclass(frozen=True)
 class XAxis:
-    """The quantity along a figure's x axis: its column, axis label, name
+    """The quantity along a figure's x axis.
+
+    Its column, axis label, name
     in file names (dsb_vs_let), name in notes, and whether the axis is
     logarithmic (None: logarithmic when its values are positive and span a
-    factor of 10 or more)."""
+    factor of 10 or more).
+    """
     column: str
     label: str
     name: str
@@ -48,9 +52,12 @@ ITEM_AXES = {
 
 
 def choose_axis(scan: Scan, leave_out: Sequence[str] = ()) -> XAxis:
-    """LET when the scan varies the particle or the field over two or more
+    """The x axis of the scan's figures.
+
+    LET when the scan varies the particle or the field over two or more
     values (or nothing the axes know), else the first item of ITEM_AXES it
-    varies over two or more values."""
+    varies over two or more values.
+    """
     if any(varies(scan, column) for column in ("PAR", "FN")):
         return LET_AXIS
     for column, axis in ITEM_AXES.items():
@@ -60,15 +67,21 @@ def choose_axis(scan: Scan, leave_out: Sequence[str] = ()) -> XAxis:
 
 
 def varies(scan: Scan, column: str) -> bool:
-    """Whether the scan varies the item over two or more values: an item
-    listed under vary with one value does not move a point."""
+    """Whether the scan varies the item over two or more values.
+
+    An item
+    listed under vary with one value does not move a point.
+    """
     return column in scan.varied and scan.texts((column,))[column].nunique() > 1
 
 
 def curve_keys(scan: Scan, axis: XAxis, leave_out: Sequence[str] = ()) -> list[str]:
-    """The columns whose values tell the curves apart: every varied item
+    """The columns whose values tell the curves apart.
+
+    Every varied item
     but the x quantity and the energy (which moves a point along the LET),
-    and the particle when the scan varies neither it nor the field."""
+    and the particle when the scan varies neither it nor the field.
+    """
     keys = [column for column in scan.varied if column not in ENERGY_ITEMS
             and column != axis.column and column not in leave_out]
     if "PAR" not in keys and "FN" not in keys:
@@ -77,8 +90,11 @@ def curve_keys(scan: Scan, axis: XAxis, leave_out: Sequence[str] = ()) -> list[s
 
 
 def value_label(key: str, value: str) -> str:
-    """One varied item's value as a legend says it: "21 % O2",
-    "0 % O2 (anoxic)", "0.5 mol/dm³ DMSO", "10 MeV/u"."""
+    """One varied item's value as a legend says it.
+
+    "21 % O2",
+    "0 % O2 (anoxic)", "0.5 mol/dm³ DMSO", "10 MeV/u".
+    """
     units = {"PO2": "% O2", "MMHG": "mmHg O2", "CONC": "mol/dm³ DMSO", "KE": "MeV",
              "MEV/A": "MeV/u"}
     if key in ("PAR", "particle"):
@@ -103,12 +119,15 @@ class Curve:
 
 def split_curves(points: pd.DataFrame, keys: list[str], axis: XAxis,
                  notes: list[str]) -> list[Curve]:
-    """One curve per combination of the key columns, in scan order, sorted
+    """One curve per combination of the key columns.
+
+    In scan order, sorted
     along the x axis; at most MAX_CURVES of them with at most MAX_POINTS
     points each, and a note for each limit reached. The colour tells apart
     the values of the first key that has more than one (the particle), the
     line style and marker the combinations of the other keys (the oxygen
-    level)."""
+    level).
+    """
     grouper = keys[0] if len(keys) == 1 else keys
     groups = list(points.groupby(grouper, sort=False))
     if len(groups) > MAX_CURVES:
@@ -144,8 +163,11 @@ def thinned(frame: pd.DataFrame) -> pd.DataFrame:
 
 def curve_points(scan: Scan, columns: Sequence[str], axis: XAxis,
                  keys: list[str]) -> pd.DataFrame:
-    """The text of the curve keys beside the numbers of the columns and the
-    x values (column x), for the rows that have a value in the first column."""
+    """The points of the curves, for the rows that have a value.
+
+    The text of the curve keys beside the numbers of the columns and the
+    x values (column x), for the rows that have a value in the first column.
+    """
     scan.require(CURVE_COLUMNS[:2] + (axis.column,))
     x = scan.numbers((axis.column,))[axis.column].rename("x")
     points = scan.texts(keys).join(x).join(scan.numbers(tuple(columns)))
@@ -167,8 +189,11 @@ def points_on_axis(scan: Scan, points: pd.DataFrame, axis: XAxis) -> pd.DataFram
 
 def new_figure(scan: Scan, title: str, size: tuple[float, float] = (6.4, 4.8)
                ) -> tuple[Figure, SubFigure]:
-    """A figure titled by what it shows, with the scan's title below, and
-    the part of it that takes the panels."""
+    """A figure titled by what it shows.
+
+    With the scan's title below, and
+    the part of it that takes the panels.
+    """
     figure = Figure(figsize=size, layout="constrained")
     figure.suptitle(title, fontsize="large")
     body = figure.subfigures(1, 1)
@@ -238,8 +263,11 @@ def check_drawable(scan: Scan, values: pd.Series, what: str) -> None:
 
 
 def note_missing_sem(points: pd.DataFrame, sem_column: str, notes: list[str]) -> None:
-    """A point without an SEM (a run of fewer than 2 cells) is drawn without
-    an error bar, which a reader could take for a precise one: say so."""
+    """Note the points drawn without an SEM.
+
+    A point without an SEM (a run of fewer than 2 cells) is drawn without
+    an error bar, which a reader could take for a precise one: say so.
+    """
     missing = int(points[sem_column].isna().sum())
     if missing:
         notes.append(f"{missing} of {len(points)} points have no SEM (runs of fewer than 2 cells) "
@@ -247,8 +275,11 @@ def note_missing_sem(points: pd.DataFrame, sem_column: str, notes: list[str]) ->
 
 
 def yield_figure(scan: Scan, notes: list[str], kind: str) -> Figure:
-    """The yield of DSB or SSB (kind "dsb" or "ssb") per Gy per Gbp, whose
-    SEM is the SEM per cell scaled like the yield."""
+    """The yield of DSB or SSB per Gy per Gbp.
+
+    The yield of DSB or SSB (kind "dsb" or "ssb") per Gy per Gbp, whose
+    SEM is the SEM per cell scaled like the yield.
+    """
     per_cell, sem, per_gbp = kind, f"{kind}_sem", f"{kind}_per_gy_gbp"
     scan.require((per_cell, sem, per_gbp))
     axis = choose_axis(scan)
@@ -301,11 +332,13 @@ def oxygen_column(scan: Scan) -> str:
 
 
 def oer_points(scan: Scan) -> tuple[pd.DataFrame, list[str], XAxis, str, tuple[float, float]]:
-    """The OER of each pair of rows that differ only in the oxygen level,
-    the one at the scan's highest level and the one at its lowest, as the
+    """The OER of each pair of rows that differ only in the oxygen level.
+
+    The pair: the one at the scan's highest level and the one at its lowest, as the
     table gives it (oer_dsb, oer_dsb_sem on both rows of a pair), drawn at
     the row at the highest level. Returns the points (indexed by that row),
-    the curve keys, the x axis, the oxygen column and its two levels."""
+    the curve keys, the x axis, the oxygen column and its two levels.
+    """
     oxygen = oxygen_column(scan)
     scan.require(("oer_dsb", "oer_dsb_sem"),
                  likely_cause="a table written before kesp-scan gave the OER")
@@ -329,8 +362,11 @@ def oer_points(scan: Scan) -> tuple[pd.DataFrame, list[str], XAxis, str, tuple[f
 
 
 def lines_by_key(scan: Scan, rows: pd.DataFrame, keys: list[str], oxygen: str) -> dict:
-    """The line of each row by the values of its keys, in table order; rows
-    of the same keys (at the same oxygen level) are refused."""
+    """The line of each row by the values of its keys.
+
+    In table order; rows
+    of the same keys (at the same oxygen level) are refused.
+    """
     lines: dict = {}
     for line, key in zip(rows.index, rows[keys].itertuples(index=False, name=None)):
         if key in lines:
@@ -395,8 +431,11 @@ def figure_name(scan: Scan, kind: str) -> str:
 
 
 def draw_figures(scan: Scan) -> tuple[dict[str, Figure], dict[str, str], dict[str, list[str]]]:
-    """The figures the table allows, by name, the reasons of the others and
-    what the drawn ones leave out, each as a list of notes by name."""
+    """The figures the table allows, with the notes on them.
+
+    The figures the table allows, by name, the reasons of the others and
+    what the drawn ones leave out, each as a list of notes by name.
+    """
     from kesp._plot_survival import SURVIVAL_DRAWINGS
 
     drawn, skipped, notes = {}, {}, {}

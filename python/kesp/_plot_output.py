@@ -1,5 +1,6 @@
 """Writing the figures of kesp-plot, and its standard streams guarded
-against readers that go away and full disks."""
+against readers that go away and full disks.
+"""
 
 from __future__ import annotations
 
@@ -19,9 +20,12 @@ class OutputError(Exception):
 
 
 def save_figure(figure: Figure, directory: Path, name: str) -> list[Path]:
-    """Writes the figure as PNG (150 dpi) and SVG, each under a temporary
+    """Write the figure as PNG and SVG, never half-written.
+
+    Writes the figure as PNG (150 dpi) and SVG, each under a temporary
     name renamed over the target when complete, so that a failed write
-    leaves no broken figure behind. Returns the files written."""
+    leaves no broken figure behind. Returns the files written.
+    """
     written = []
     for suffix, metadata in (("png", PNG_METADATA), ("svg", SVG_METADATA)):
         target = directory / f"{name}.{suffix}"
@@ -57,10 +61,13 @@ def output_directory(path: Path) -> Path:
 
 
 class GuardedStream:
-    """The standard output or error, flushed at every write. A stream that
+    """The standard output or error, flushed at every write.
+
+    A stream that
     is closed, or that its reader closed or a full disk refuses, takes no
     more text (it is pointed at /dev/null, so that nothing fails at exit);
-    the first such problem is kept in `problems`."""
+    the first such problem is kept in `problems`.
+    """
 
     def __init__(self, stream: Optional[TextIO], name: str, problems: list[str]) -> None:
         self.stream = stream

@@ -1,6 +1,7 @@
 """Figures of cell survival: alpha and beta and the RBE for cell killing of
 a scan table's survival columns against the x quantity, and survival curves
-of runs against their reference radiation."""
+of runs against their reference radiation.
+"""
 
 from __future__ import annotations
 
@@ -32,8 +33,11 @@ def panel_curves(scan: Scan, column: str, axis: XAxis, keys: list[str], notes: l
 
 
 def draw_panels(scan: Scan, title: str, panels: Sequence[tuple[str, str, str]], notes: list[str]) -> Figure:
-    """Panels side by side, one per (column, panel title, y label) with its
-    _sem as error bars, the legend in the first that has curves."""
+    """Panels side by side with error bars.
+
+    Panels side by side, one per (column, panel title, y label) with its
+    _sem as error bars, the legend in the first that has curves.
+    """
     scan.require(tuple(c for column, _, _ in panels for c in (column, column + "_sem")),
                  likely_cause="a table without survival columns")
     axis = choose_axis(scan)
@@ -66,8 +70,11 @@ def draw_alpha_beta(scan: Scan, notes: list[str]) -> Figure:
 
 
 def rbe_dose_columns(scan: Scan, doses: Optional[Sequence[float]] = None) -> list[tuple[str, str]]:
-    """The RBE columns at reference doses, (column, dose text), in the table's
-    order; of the doses given only, when given."""
+    """The RBE columns at reference doses.
+
+    (column, dose text), in the table's
+    order; of the doses given only, when given.
+    """
     found = [(c, m.group(1)) for c in scan.table.columns if (m := RBE_AT_DOSE.match(str(c)))]
     if doses is not None:
         wanted = {float(d) for d in doses}
@@ -95,8 +102,11 @@ def draw_rbe_cell_killing(scan: Scan, notes: list[str], doses: Optional[Sequence
 
 def survival_curves(survivals: Union[Survival, Mapping[str, Survival]], max_dose_gy: Optional[float],
                     reference: Optional[str], title: Optional[str]) -> Figure:
-    """Survival against dose on a logarithmic axis, each radiation's curve
-    with that of its reference radiation dashed."""
+    """Survival against dose on a logarithmic axis.
+
+    Each radiation's curve
+    with that of its reference radiation dashed.
+    """
     from kesp.survival import Survival
 
     named = {"radiation": survivals} if isinstance(survivals, Survival) else dict(survivals)

@@ -1,5 +1,6 @@
 """Reading a kesp-scan table for its figures: the checked file reader, the
-scan it describes and the columns of its values."""
+scan it describes and the columns of its values.
+"""
 
 from __future__ import annotations
 
@@ -45,8 +46,11 @@ class FigureNotDrawable(ValueError):
 
 
 def number_text(value: object) -> str:
-    """A value of a table as kesp-scan writes it: whole floats without a
-    fraction (21.0 as 21), a missing value as the empty text."""
+    """A value of a table as kesp-scan writes it.
+
+    Whole floats without a
+    fraction (21.0 as 21), a missing value as the empty text.
+    """
     if isinstance(value, float):
         if np.isnan(value):
             return ""
@@ -55,8 +59,11 @@ def number_text(value: object) -> str:
 
 
 def exact_number(text: str) -> float:
-    """The number a field writes, to the last bit (kesp-scan writes values
-    that read back exactly); NaN for an empty field or other text."""
+    """The number a field writes, to the last bit.
+
+    (kesp-scan writes values
+    that read back exactly); NaN for an empty field or other text.
+    """
     try:
         return float(text) if "_" not in text else np.nan
     except ValueError:
@@ -64,9 +71,12 @@ def exact_number(text: str) -> float:
 
 
 class Scan:
-    """A scan table: its cells (indexed by the line of the file they stand
+    """A scan table with its title, reference and varied items.
+
+    A scan table: its cells (indexed by the line of the file they stand
     on, or by the row of a DataFrame), its title, its reference radiation in
-    words and the items the scan varies (the columns before `switches`)."""
+    words and the items the scan varies (the columns before `switches`).
+    """
 
     def __init__(self, table: pd.DataFrame, title: str = "", reference: str = "",
                  path: Optional[Path] = None) -> None:
@@ -103,9 +113,12 @@ class Scan:
         return result
 
     def numbers(self, columns: Sequence[str]) -> pd.DataFrame:
-        """The columns as numbers (an empty field is NaN); any other text, a
+        """The columns as numbers (an empty field is NaN).
+
+        Any other text, a
         value too large to draw or a negative standard error is refused with
-        the place of the first bad field."""
+        the place of the first bad field.
+        """
         self.require(columns)
         result = pd.DataFrame(index=self.table.index)
         for column in columns:
@@ -132,8 +145,11 @@ class Scan:
 
 
 def read_scan(path: Path) -> Scan:
-    """Reads a kesp-scan table: the comment lines at its top, a header and
-    rows of as many fields, each configuration once."""
+    """Read a kesp-scan table.
+
+    Reads a kesp-scan table: the comment lines at its top, a header and
+    rows of as many fields, each configuration once.
+    """
     if not path.exists():
         raise TableError(f"{path}: no such file")
     if not path.is_file():
@@ -159,8 +175,11 @@ def read_scan(path: Path) -> Scan:
 
 def scan_from_frame(table: pd.DataFrame, title: Optional[str],
                     reference: Optional[str]) -> Scan:
-    """A DataFrame as kesp.scan returns it or pandas.read_csv reads
-    kesp-scan's CSV; the title and reference default to its attrs."""
+    """A scan table of a DataFrame.
+
+    A DataFrame as kesp.scan returns it or pandas.read_csv reads
+    kesp-scan's CSV; the title and reference default to its attrs.
+    """
     if not isinstance(table, pd.DataFrame):
         raise TypeError(f"a scan table is a pandas DataFrame, not {type(table).__name__}")
     repeated = table.columns[table.columns.duplicated()]
@@ -177,9 +196,12 @@ def scan_from_frame(table: pd.DataFrame, title: Optional[str],
 
 
 class BoundedLines:
-    """The lines of an open table (binary), counted and decoded, for the CSV
+    """The lines of an open table, counted and decoded.
+
+    The lines of an open table (binary), counted and decoded, for the CSV
     reader; a row longer than MAX_ROW_BYTES (a quoted field may span lines)
-    or a line that is not UTF-8 text stops the reading."""
+    or a line that is not UTF-8 text stops the reading.
+    """
 
     def __init__(self, path: Path, file: BinaryIO) -> None:
         self.path = path
@@ -208,8 +230,11 @@ class BoundedLines:
                              f"(line {self.number} is not UTF-8 text)")
 
     def comments(self) -> Iterator[str]:
-        """The comment lines at the top of the table; the first other line
-        is kept for the rows."""
+        """The comment lines at the top of the table.
+
+        The first other line
+        is kept for the rows.
+        """
         while (line := self.next_line()).startswith("#"):
             self.start_row()
             yield line
@@ -224,9 +249,12 @@ class BoundedLines:
 
 
 def comment_fields(comment_lines: Iterable[str]) -> dict[str, str]:
-    """The scan file's name and the title of the first comment line that
+    """The scan file's name and the title the comment lines give.
+
+    The scan file's name and the title of the first comment line that
     has them (`# kesp-scan 3.0 | scan: a.yaml | ... | title: text`); all the
-    comment lines are read, since the rows follow them."""
+    comment lines are read, since the rows follow them.
+    """
     fields: dict[str, str] = {}
     for line in comment_lines:
         if "title" not in fields and "| title: " in line:
@@ -240,8 +268,11 @@ def comment_fields(comment_lines: Iterable[str]) -> dict[str, str]:
 
 def split_rows(path: Path, lines: BoundedLines
                ) -> tuple[list[str], int, list[list[str]], list[int]]:
-    """The header, its line, the rows of the table and the line of the file
-    each row stands on (blank lines are skipped); at most MAX_FIELDS fields."""
+    """The header and rows of the table, with their lines.
+
+    The header, its line, the rows of the table and the line of the file
+    each row stands on (blank lines are skipped); at most MAX_FIELDS fields.
+    """
     reader = csv.reader(lines)
     header: Optional[list[str]] = None
     header_line, rows, line_numbers = 0, [], []
@@ -268,8 +299,11 @@ def split_rows(path: Path, lines: BoundedLines
 
 
 def read_rows(reader: Iterator[list[str]], lines: BoundedLines) -> Iterator[list[str]]:
-    """The non-blank rows of the reader, each begun with a fresh count of
-    its bytes."""
+    """The non-blank rows of the reader.
+
+    Each begun with a fresh count of
+    its bytes.
+    """
     while True:
         lines.start_row()
         row = next(reader, None)
@@ -298,8 +332,11 @@ def check_item_names(scan: Scan, header_line: object) -> None:
 
 
 def check_configurations_unique(scan: Scan) -> None:
-    """Each configuration (the values of the items before switches) is one
-    row of a kesp-scan table; a repeated one is refused with both places."""
+    """Refuse a configuration that is repeated.
+
+    Each configuration (the values of the items before switches) is one
+    row of a kesp-scan table; a repeated one is refused with both places.
+    """
     if "switches" not in scan.table.columns or len(scan.table) < 2:
         return
     items = scan.texts(scan.varied) if scan.varied else pd.DataFrame(
@@ -321,9 +358,12 @@ def refuse_repeat(scan: Scan, first: object, second: object, columns: Sequence[s
 
 
 def scan_file_reference(path: Path) -> str:
-    """The reference radiation of a scan file in words ("1 MeV e"), or the
+    """The reference radiation of a scan file in words.
+
+    ("1 MeV e"), or the
     empty text when the file has none; a file that cannot be read or parsed
-    is a TableError."""
+    is a TableError.
+    """
     import yaml  # only a table whose reference is looked up needs it
 
     try:
@@ -337,8 +377,11 @@ def scan_file_reference(path: Path) -> str:
 
 
 def describe_radiation(items: dict) -> str:
-    """Radiation items of a scan file in words: {PAR: e, KE: 1} is
-    "1 MeV e", {PAR: 12C, MEV/A: 10} "10 MeV/u 12C", {FN: f.txt} "the field of f.txt"."""
+    """Radiation items of a scan file in words.
+
+    {PAR: e, KE: 1} is
+    "1 MeV e", {PAR: 12C, MEV/A: 10} "10 MeV/u 12C", {FN: f.txt} "the field of f.txt".
+    """
     items = {str(key).upper(): number_text(value) for key, value in items.items()}
     if "FN" in items:
         return f"the field of {os.path.basename(items['FN'])}"

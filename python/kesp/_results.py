@@ -1,5 +1,6 @@
 """A run's results under the names of the science, as tables and as the
-documents the ``kesp`` program writes."""
+documents the ``kesp`` program writes.
+"""
 
 from __future__ import annotations
 
@@ -26,7 +27,15 @@ _TABLE_COLUMNS = ["table", "quantity", "unit", "row", "category", "mean", "sem"]
 
 
 class Estimate(NamedTuple):
-    """A mean with its standard error (None from fewer than 2 cells)."""
+    """A mean with its standard error.
+
+    Parameters
+    ----------
+    mean : float
+        The mean over the cells.
+    sem : float or None
+        Its standard error; None from fewer than 2 cells.
+    """
 
     mean: float
     sem: float | None
@@ -35,12 +44,22 @@ class Estimate(NamedTuple):
 class ClusterYield(NamedTuple):
     """Clusters of one category per Gy.
 
-    ``per_cell_per_gy`` is for a cell of the run's DNA content;
-    ``per_gy_per_gbp`` is that divided by the DNA content in Gbp.
+    Parameters
+    ----------
+    per_cell_per_gy : Estimate
+        Clusters per Gy in a cell of the run's DNA content.
+    per_gy_per_gbp : Estimate
+        The same divided by the DNA content in Gbp.
     """
 
     per_cell_per_gy: Estimate
     per_gy_per_gbp: Estimate
+
+
+Estimate.mean.__doc__ = "The mean over the cells."
+Estimate.sem.__doc__ = "Its standard error; None from fewer than 2 cells."
+ClusterYield.per_cell_per_gy.__doc__ = "Clusters per Gy in a cell of the run's DNA content (an Estimate)."
+ClusterYield.per_gy_per_gbp.__doc__ = "Clusters per Gy per Gbp of DNA (an Estimate)."
 
 
 class Results:
@@ -57,6 +76,17 @@ class Results:
     ``survival``. ``report()``, ``to_dict()`` and
     ``to_json()`` give what ``kesp`` writes. Every name is the canonical one
     of docs/quantities.md; particle names are in canonical case ("12C").
+
+    Parameters
+    ----------
+    core : kesp._core.RunResults
+        The engine's results; ``kesp.run`` makes them, not the caller.
+
+    Examples
+    --------
+    >>> results = kesp.run(kesp.particle("p", 10.0), cells=200, seed=12345, progress=False)
+    >>> round(results.dsb.per_gy_per_gbp.mean, 1)
+    9.4
     """
 
     def __init__(self, core: _core.RunResults) -> None:
@@ -75,8 +105,10 @@ class Results:
 
     @property
     def diagnostics(self) -> list[_core.Diagnostic]:
-        """What the checks said of the settings (the input reader's, for
-        settings read from a file), ``kesp.Diagnostic`` each."""
+        """What the checks said of the settings, ``kesp.Diagnostic`` each.
+
+        For settings read from a file, what the input reader said.
+        """
         return self._core.settings.diagnostics
 
     @property
@@ -110,12 +142,29 @@ class Results:
 
         Not the process's CPU time, which would count the runs going on beside
         it on other Python threads (``kesp`` reports the CPU time of its process,
-        which runs one run)."""
+        which runs one run).
+        """
         return self._core.running_minutes
 
     # Cluster yields.
     def clusters(self, category: str) -> ClusterYield | None:
-        """Clusters of a category ("dsb", "ssb", "other", "all") per Gy; None where no cell had one."""
+        """Clusters of a category per Gy.
+
+        Parameters
+        ----------
+        category : str
+            One of ``CATEGORIES``: "dsb", "ssb", "other" or "all".
+
+        Returns
+        -------
+        ClusterYield or None
+            Per cell per Gy and per Gy per Gbp; None where no cell had such a cluster.
+
+        Raises
+        ------
+        ValueError
+            For a category not in ``CATEGORIES``.
+        """
         if category not in CATEGORIES:
             raise ValueError(f"no cluster category {category!r}: one of {CATEGORIES}")
         values = self._core.clusters(CATEGORIES.index(category) + 1)
@@ -152,12 +201,14 @@ class Results:
     # Physics.
     @property
     def physics(self) -> dict[str, float]:
-        """The particle's physics at the entry into the nucleus, or a mixed field's
-        average row: kinetic_energy_mev, kinetic_energy_per_nucleon_mev (MeV; per u
+        """The particle's physics at the entry into the nucleus, or a mixed field's average row.
+
+        The keys: kinetic_energy_mev, kinetic_energy_per_nucleon_mev (MeV; per u
         of its mass for the electron), let_kev_per_um (total stopping power), its
         electronic, nuclear and radiative parts (keV/um), csda_range_cm,
         zeff_over_beta_squared, dose_per_fluence_ngy_cm2, yf_kev_per_um, zf_gy.
-        The old keys energy_mev and energy_mev_per_u still answer, deprecated."""
+        The old keys energy_mev and energy_mev_per_u still answer, deprecated.
+        """
         if self.single_particle:
             return NamedValues(self._core.particle_quantities())
         average = self._core.field_average()
@@ -206,19 +257,23 @@ class Results:
 
     @property
     def components(self) -> pd.DataFrame:
-        """A mixed field's components, one row each in order, with the cells each
-        got (``cells_simulated``; ``cells``, its old name, deprecated), the DSB
-        hypoxia reduction factor and their physics (columns as in ``physics``);
-        empty for a single particle."""
+        """A mixed field's components, one row each in order; empty for a single particle.
+
+        The columns: the cells each got (``cells_simulated``; ``cells``, its old name, deprecated), the DSB
+        hypoxia reduction factor and their physics (columns as in ``physics``).
+        """
         return NamedFrame(self._core.components())
 
     # Cell survival.
     @property
     def survival(self) -> Survival | None:
-        """The cell survival of the run (``kesp.survival.Survival``) when
-        ``kesp.run`` was given a survival model, else None. Raises the
-        model's ``kesp.InputError`` when it could not judge the run (a
-        component of a mixed field without a cell of its own, say)."""
+        """The cell survival of the run, or None.
+
+        A ``kesp.survival.Survival`` when ``kesp.run`` was given a survival
+        model, else None. Reading it raises the model's ``kesp.InputError``
+        when it could not judge the run (a component of a mixed field without
+        a cell of its own, say).
+        """
         from kesp.survival import Survival
 
         core = self._core.cell_survival()
@@ -227,8 +282,10 @@ class Results:
     # Tables and documents.
     @property
     def tables(self) -> dict[int, pd.DataFrame]:
-        """TABLES 1 to 6 by number, each a tidy DataFrame: one row per entry,
-        columns table, quantity, unit, row, category, mean, sem.
+        """TABLES 1 to 6 by number, each a tidy DataFrame.
+
+        One row per entry, with the columns table, quantity, unit, row,
+        category, mean, sem.
 
         TABLE 1 has a row per complexity class (row: its key as in
         ``complexity``, category: None, mean: percent, sem: NaN). TABLES 2 to 6 have the rows "1" to
@@ -247,15 +304,22 @@ class Results:
         return tables
 
     def report(self) -> str:
-        """The text ``kesp`` writes to its report file for these settings; its
-        running time is the wall-clock time of this run (``running_minutes``).
-        Bytes of file names that are not UTF-8 are replaced by U+FFFD."""
+        """The text ``kesp`` writes to its report file for these settings.
+
+        Returns
+        -------
+        str
+            The report; its running time is the wall-clock time of this run
+            (``running_minutes``). Bytes of file names that are not UTF-8 are
+            replaced by U+FFFD.
+        """
         return self._core.report_text()
 
     def to_dict(self) -> dict[str, Any]:
-        """The document ``kesp /json`` writes (see docs/kesp-results.schema.json),
-        closed by a "survival" section when the run was asked for its cell survival.
+        """The document ``kesp /json`` writes, as a dict.
 
+        Its layout is docs/kesp-results.schema.json; it is closed by a
+        "survival" section when the run was asked for its cell survival.
         ``input`` names the input file the settings were read from with its
         SHA-256; it is None for settings built in code, and for settings read
         from a file and then changed in code (other than their threads), which
@@ -263,6 +327,11 @@ class Results:
         ``switches`` are the switch words the input was read with. Bytes of
         file names that are not UTF-8 are replaced by U+FFFD, as ``kesp``
         writes them.
+
+        Returns
+        -------
+        dict
+            The document.
         """
         document = json.loads(self._core.json_document())
         if self.settings.input_file is None:
@@ -270,5 +339,16 @@ class Results:
         return document
 
     def to_json(self, indent: int | None = 2) -> str:
-        """``to_dict()`` as JSON text."""
+        """The document of ``to_dict()`` as JSON text.
+
+        Parameters
+        ----------
+        indent : int or None
+            Spaces per level of indentation; None writes one line.
+
+        Returns
+        -------
+        str
+            The JSON text.
+        """
         return json.dumps(self.to_dict(), indent=indent)

@@ -27,7 +27,7 @@ Progress = Union[bool, Callable[[int], None]]
 def run(settings: Settings | Field | str | os.PathLike[str] | None = None, *, progress: Progress = True,
         threads: int | None = None, strict: bool = False, survival: CellLine | SurvivalModel | None = None,
         **settings_arguments: Any) -> Results:
-    """Simulates the cells of a run and returns its ``kesp.Results``.
+    """Simulate the cells of a run and return its ``kesp.Results``.
 
     Settings made in code are checked as ``kesp`` checks an input file: each
     warning is issued with ``warnings.warn(..., kesp.InputWarning)``
@@ -59,7 +59,7 @@ def run(settings: Settings | Field | str | os.PathLike[str] | None = None, *, pr
         run's conditions and the doses and levels of the RBE. The results
         then carry it (``results.survival``) and their document a
         "survival" section.
-    settings_arguments : keyword arguments
+    **settings_arguments
         The arguments of ``kesp.Settings`` (cells; seed; oxygen_percent in
         percent O2; dna_content_gbp; nucleus_diameter_um;
         dmso=kesp.DmsoModel(...); oxygen_model=kesp.OxygenModel(...);
@@ -96,8 +96,11 @@ def run(settings: Settings | Field | str | os.PathLike[str] | None = None, *, pr
 
 
 def _check_outcome(*, warn: bool) -> Callable[[Sequence[Diagnostic], str | None], None]:
-    """What the engine calls once the settings are checked, before the run:
-    raises the refusal of ``strict`` or issues the warnings."""
+    """What the engine calls once the settings are checked.
+
+    Before the run:
+    raises the refusal of ``strict`` or issues the warnings.
+    """
     def checked(diagnostics: Sequence[Diagnostic], refusal: str | None) -> None:
         if refusal is not None:
             raise InputError(refusal, kind="refused", diagnostics=diagnostics)

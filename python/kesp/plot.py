@@ -53,8 +53,11 @@ matplotlib.rcParams["svg.hashsalt"] = "kesp-plot"
 
 
 class PlotWarning(UserWarning):
-    """A figure leaves something out: curves or points beyond its limits,
-    error bars of points without an SEM, the name of the reference."""
+    """A figure leaves something out.
+
+    Curves or points beyond its limits, error bars of points without an
+    SEM, the name of the reference.
+    """
 
 
 def public_figure(kind: str, table: pd.DataFrame, title: Optional[str],
@@ -69,54 +72,207 @@ def public_figure(kind: str, table: pd.DataFrame, title: Optional[str],
 
 
 def dsb_figure(table: pd.DataFrame, *, title: Optional[str] = None) -> Figure:
-    """DSB per Gy per Gbp with one SEM as error bars, one curve per
-    combination of the varied items. title: the scan's title, shown below
-    the figure's (default: table.attrs["title"], else none). Raises
-    FigureNotDrawable when the table lacks the columns, TableError when a
-    value cannot be drawn."""
+    """DSB per Gy per Gbp with one SEM as error bars.
+
+    One curve per combination of the varied items.
+
+    Parameters
+    ----------
+    table : pandas.DataFrame
+        A scan table (``kesp.scan``'s, or kesp-scan's CSV read with pandas).
+    title : str, optional
+        The scan's title, shown below the figure's (default:
+        ``table.attrs["title"]``, else none).
+
+    Returns
+    -------
+    matplotlib.figure.Figure
+        The figure, drawn on its own canvas (not through pyplot).
+
+    Raises
+    ------
+    FigureNotDrawable
+        When the table lacks the figure's columns.
+    TableError
+        When a value cannot be drawn.
+    """
     return public_figure("dsb", table, title)
 
 
 def ssb_figure(table: pd.DataFrame, *, title: Optional[str] = None) -> Figure:
-    """SSB per Gy per Gbp with one SEM as error bars; as dsb_figure."""
+    """SSB per Gy per Gbp with one SEM as error bars; as dsb_figure.
+
+    Parameters
+    ----------
+    table : pandas.DataFrame
+        A scan table (``kesp.scan``'s, or kesp-scan's CSV read with pandas).
+    title : str, optional
+        The scan's title, shown below the figure's (default:
+        ``table.attrs["title"]``, else none).
+
+    Returns
+    -------
+    matplotlib.figure.Figure
+        The figure, drawn on its own canvas (not through pyplot).
+
+    Raises
+    ------
+    FigureNotDrawable
+        When the table lacks the figure's columns.
+    TableError
+        When a value cannot be drawn.
+    """
     return public_figure("ssb", table, title)
 
 
 def rbe_figure(table: pd.DataFrame, *, title: Optional[str] = None,
                reference: Optional[str] = None) -> Figure:
     """RBE for DSB induction (rbe_dsb) with one SEM, a grey line at 1.
-    reference: the reference radiation in words ("1 MeV e"), named in the
-    title and axis label (default: table.attrs["reference"])."""
+
+    Parameters
+    ----------
+    table : pandas.DataFrame
+        A scan table (``kesp.scan``'s, or kesp-scan's CSV read with pandas).
+    title : str, optional
+        The scan's title, shown below the figure's (default:
+        ``table.attrs["title"]``, else none).
+    reference : str, optional
+        The reference radiation in words ("1 MeV e"), named in the title and
+        axis label (default: ``table.attrs["reference"]``).
+
+    Returns
+    -------
+    matplotlib.figure.Figure
+        The figure, drawn on its own canvas (not through pyplot).
+
+    Raises
+    ------
+    FigureNotDrawable
+        When the table lacks the figure's columns.
+    TableError
+        When a value cannot be drawn.
+    """
     return public_figure("rbe", table, title, reference)
 
 
 def oer_figure(table: pd.DataFrame, *, title: Optional[str] = None) -> Figure:
-    """The DSB yield at the scan's highest oxygen level (PO2 in % O2 or MMHG
+    """The OER for DSB induction, with its propagated SEM.
+
+    The DSB yield at the scan's highest oxygen level (PO2 in % O2 or MMHG
     in mmHg) over that at its lowest, from the pairs of rows that differ
-    only in the oxygen level, with its propagated SEM."""
+    only in the oxygen level.
+
+    Parameters
+    ----------
+    table : pandas.DataFrame
+        A scan table (``kesp.scan``'s, or kesp-scan's CSV read with pandas).
+    title : str, optional
+        The scan's title, shown below the figure's (default:
+        ``table.attrs["title"]``, else none).
+
+    Returns
+    -------
+    matplotlib.figure.Figure
+        The figure, drawn on its own canvas (not through pyplot).
+
+    Raises
+    ------
+    FigureNotDrawable
+        When the table lacks the figure's columns.
+    TableError
+        When a value cannot be drawn.
+    """
     return public_figure("oer", table, title)
 
 
 def classes_figure(table: pd.DataFrame, *, title: Optional[str] = None) -> Figure:
-    """The shares (%) of the cluster classes BD, SSB, SSB+, 2SSB, DSB, DSB+
-    and DSB++ of all clusters, one panel per class."""
+    """The shares (%) of the cluster classes of all clusters, one panel per class.
+
+    The classes BD, SSB, SSB+, 2SSB, DSB, DSB+ and DSB++.
+
+    Parameters
+    ----------
+    table : pandas.DataFrame
+        A scan table (``kesp.scan``'s, or kesp-scan's CSV read with pandas).
+    title : str, optional
+        The scan's title, shown below the figure's (default:
+        ``table.attrs["title"]``, else none).
+
+    Returns
+    -------
+    matplotlib.figure.Figure
+        The figure, drawn on its own canvas (not through pyplot).
+
+    Raises
+    ------
+    FigureNotDrawable
+        When the table lacks the figure's columns.
+    TableError
+        When a value cannot be drawn.
+    """
     return public_figure("classes", table, title)
 
 
 def alpha_beta_figure(table: pd.DataFrame, *, title: Optional[str] = None) -> Figure:
-    """alpha (Gy⁻¹) and beta (Gy⁻²) of cell survival with one SEM, side by
-    side, from a table with survival columns (kesp.survival.scan_survival's
-    joined to a scan table, or kesp-scan's with a survival block)."""
+    """alpha (Gy⁻¹) and beta (Gy⁻²) of cell survival with one SEM, side by side.
+
+    Parameters
+    ----------
+    table : pandas.DataFrame
+        A table with survival columns (kesp.survival.scan_survival's joined
+        to a scan table, or kesp-scan's with a survival block).
+    title : str, optional
+        The scan's title, shown below the figure's (default:
+        ``table.attrs["title"]``, else none).
+
+    Returns
+    -------
+    matplotlib.figure.Figure
+        The figure, drawn on its own canvas (not through pyplot).
+
+    Raises
+    ------
+    FigureNotDrawable
+        When the table lacks the figure's columns.
+    TableError
+        When a value cannot be drawn.
+    """
     return public_figure("alpha_beta", table, title)
 
 
 def rbe_cell_killing_figure(table: pd.DataFrame, *, title: Optional[str] = None,
                             reference: Optional[str] = None,
                             reference_doses_gy: Optional[Sequence[float]] = None) -> Figure:
-    """The RBE for cell killing with one SEM, a panel per reference dose of
-    the table's rbe_at_reference_dose_<d>gy columns (those of
-    ``reference_doses_gy`` only, when given), a grey line at 1. reference:
-    the reference radiation in words, as for rbe_figure."""
+    """The RBE for cell killing with one SEM, a grey line at 1.
+
+    A panel per reference dose of the table's rbe_at_reference_dose_<d>gy
+    columns.
+
+    Parameters
+    ----------
+    table : pandas.DataFrame
+        A table with survival columns, as for ``alpha_beta_figure``.
+    title : str, optional
+        The scan's title, shown below the figure's (default:
+        ``table.attrs["title"]``, else none).
+    reference : str, optional
+        The reference radiation in words ("1 MeV e"), named in the title and
+        axis label (default: ``table.attrs["reference"]``).
+    reference_doses_gy : sequence of float, optional
+        Draw only the panels of these reference doses, Gy.
+
+    Returns
+    -------
+    matplotlib.figure.Figure
+        The figure, drawn on its own canvas (not through pyplot).
+
+    Raises
+    ------
+    FigureNotDrawable
+        When the table lacks the figure's columns.
+    TableError
+        When a value cannot be drawn.
+    """
     scan = scan_from_frame(table, title, reference)
     notes: list[str] = []
     figure = draw_rbe_cell_killing(scan, notes, reference_doses_gy)
@@ -128,19 +284,56 @@ def rbe_cell_killing_figure(table: pd.DataFrame, *, title: Optional[str] = None,
 def survival_curves_figure(survivals: Union[Survival, Mapping[str, Survival]], *,
                            max_dose_gy: Optional[float] = None, reference: Optional[str] = None,
                            title: Optional[str] = None) -> Figure:
-    """Survival curves: the surviving fraction (logarithmic axis) against
-    dose (Gy) of each radiation (a ``kesp.survival.Survival``, or several by
-    their legend label), each reference radiation dashed. max_dose_gy: the
-    dose axis's end (default: where the last curve, references included,
-    reaches a survival of 0.001); reference: the reference radiation in words ("1 MeV e")."""
+    """Survival curves: the surviving fraction (logarithmic axis) against dose (Gy).
+
+    Each reference radiation is drawn dashed.
+
+    Parameters
+    ----------
+    survivals : kesp.survival.Survival or mapping of str to it
+        One radiation, or several by their legend label.
+    max_dose_gy : float, optional
+        The dose axis's end (default: where the last curve, references
+        included, reaches a survival of 0.001).
+    reference : str, optional
+        The reference radiation in words ("1 MeV e").
+    title : str, optional
+        The figure's title.
+
+    Returns
+    -------
+    matplotlib.figure.Figure
+        The figure, drawn on its own canvas (not through pyplot).
+    """
     return survival_curves(survivals, max_dose_gy, reference, title)
 
 
 def figures(table: pd.DataFrame, *, title: Optional[str] = None,
             reference: Optional[str] = None) -> dict[str, Figure]:
-    """Every figure the table allows, by the name kesp-plot writes it
-    under (dsb_vs_let, rbe_vs_let, ...). Raises TableError when it allows
-    none."""
+    """Every figure the table allows.
+
+    Parameters
+    ----------
+    table : pandas.DataFrame
+        A scan table (``kesp.scan``'s, or kesp-scan's CSV read with pandas).
+    title : str, optional
+        The scan's title, shown below the figure's (default:
+        ``table.attrs["title"]``, else none).
+    reference : str, optional
+        The reference radiation in words ("1 MeV e"), named in the title and
+        axis label (default: ``table.attrs["reference"]``).
+
+    Returns
+    -------
+    dict of str to matplotlib.figure.Figure
+        The figures by the name kesp-plot writes them under (dsb_vs_let,
+        rbe_vs_let, ...).
+
+    Raises
+    ------
+    TableError
+        When the table allows none.
+    """
     scan = scan_from_frame(table, title, reference)
     drawn, _, notes = draw_figures(scan)
     for name, texts in notes.items():
@@ -150,8 +343,18 @@ def figures(table: pd.DataFrame, *, title: Optional[str] = None,
 
 
 def x_quantity(table: pd.DataFrame) -> str:
-    """The column the figures (but the OER's) plot against: let_kev_um,
-    KE, MEV/A, PO2, MMHG or CONC."""
+    """The column the figures (but the OER's) plot against.
+
+    Parameters
+    ----------
+    table : pandas.DataFrame
+        A scan table (``kesp.scan``'s, or kesp-scan's CSV read with pandas).
+
+    Returns
+    -------
+    str
+        let_kev_um, KE, MEV/A, PO2, MMHG or CONC.
+    """
     return choose_axis(scan_from_frame(table, "", "")).column
 
 
@@ -188,9 +391,12 @@ def parse_arguments(argv: Sequence[str]) -> argparse.Namespace:
 
 
 def find_reference(scan: Scan, scan_file: Optional[Path], notes: list[str]) -> str:
-    """The reference radiation of the table's scan file, in words: the file
+    """The reference radiation of the table's scan file, in words.
+
+    The file
     given, or the one the table names, beside the table. A table whose scan
-    file is not found gets a note instead."""
+    file is not found gets a note instead.
+    """
     if scan_file is None and scan.scan_file_name:
         beside = scan.path.parent / Path(scan.scan_file_name).name
         scan_file = beside if beside.is_file() else None
@@ -230,10 +436,19 @@ def run(argv: Sequence[str]) -> None:
 
 
 def main(argv: Optional[Sequence[str]] = None) -> int:
-    """kesp-plot: the figures of a kesp-scan table file. argv: the command
-    line without the program's name (default: sys.argv[1:]). Returns the
-    exit status: 0 written, 1 an output could not be written, 2 the table or
-    the command line was refused, 130 interrupted."""
+    """The program kesp-plot: the figures of a kesp-scan table file.
+
+    Parameters
+    ----------
+    argv : sequence of str, optional
+        The command line without the program's name (default: sys.argv[1:]).
+
+    Returns
+    -------
+    int
+        The exit status: 0 written, 1 an output could not be written, 2 the
+        table or the command line was refused, 130 interrupted.
+    """
     problems: list[str] = []
     saved = sys.stdout, sys.stderr
     sys.stdout = GuardedStream(sys.stdout, "standard output", problems)

@@ -50,12 +50,30 @@ _OXYGEN_ITEMS = ("PO2", "MMHG")
 
 
 class Coefficients(NamedTuple):
-    """alpha (Gy^-1) and beta (Gy^-2) of a radiation with their SEMs."""
+    """alpha (Gy^-1) and beta (Gy^-2) of a radiation with their SEMs.
+
+    Parameters
+    ----------
+    alpha_per_gy : float
+        alpha, Gy^-1.
+    alpha_per_gy_sem : float
+        Its standard error, Gy^-1.
+    beta_per_gy2 : float
+        beta, Gy^-2.
+    beta_per_gy2_sem : float
+        Its standard error, Gy^-2.
+    """
 
     alpha_per_gy: float
     alpha_per_gy_sem: float
     beta_per_gy2: float
     beta_per_gy2_sem: float
+
+
+Coefficients.alpha_per_gy.__doc__ = "alpha, Gy^-1."
+Coefficients.alpha_per_gy_sem.__doc__ = "Standard error of alpha, Gy^-1."
+Coefficients.beta_per_gy2.__doc__ = "beta, Gy^-2."
+Coefficients.beta_per_gy2_sem.__doc__ = "Standard error of beta, Gy^-2."
 
 
 def _coefficients(core: _core.LinearQuadratic | None) -> Coefficients | None:
@@ -85,8 +103,9 @@ class _CellConstants:
 
 
 class Survival(_CellConstants):
-    """What a survival model says of one run (``CellLine.survival``, or
-    ``results.survival`` of a run asked for it).
+    """What a survival model says of one run.
+
+    Made by ``CellLine.survival``, or ``results.survival`` of a run asked for it.
 
     Attributes are floats: ``alpha_per_gy`` (Gy^-1) and ``beta_per_gy2``
     (Gy^-2) with ``alpha_per_gy_sem`` and ``beta_per_gy2_sem``; with a
@@ -94,6 +113,11 @@ class Survival(_CellConstants):
     ``rbe_high_dose`` (sqrt(beta / beta_R)) with their ``_sem``, None for a
     cell line given by theta and kappa. The SEMs are first-order, from the
     SEMs of the runs' DSB yields (the reference run's among them).
+
+    Parameters
+    ----------
+    core : kesp._core.CellSurvival
+        The library's survival of the run; made by the package, not the caller.
     """
 
     def __init__(self, core: _core.CellSurvival) -> None:
@@ -110,8 +134,10 @@ class Survival(_CellConstants):
 
     @property
     def reference(self) -> Coefficients | None:
-        """alpha_R and beta_R of the reference radiation under the run's
-        conditions (the measured ones under the measurement's), or None."""
+        """alpha_R and beta_R of the reference radiation under the run's conditions, or None.
+
+        Under the measurement's conditions, the measured ones.
+        """
         return _coefficients(self._core.reference)
 
     @property
@@ -164,35 +190,107 @@ class Survival(_CellConstants):
         return self._core.reference
 
     def rbe_at_dose(self, dose_gy: float) -> Estimate:
-        """The RBE at a dose of this radiation (Gy, above 0): the reference
-        dose of the same survival over ``dose_gy``."""
+        """The RBE at a dose of this radiation: the reference dose of the same survival over it.
+
+        Parameters
+        ----------
+        dose_gy : float
+            The dose of this radiation, Gy, above 0.
+
+        Returns
+        -------
+        kesp.Estimate
+            The value with its first-order standard error.
+
+        Raises
+        ------
+        ValueError
+            For a cell line given by theta and kappa (no reference radiation).
+        """
         return _estimate(_core.rbe_at_dose(self._core.coefficients, self._reference(), dose_gy))
 
     def rbe_at_reference_dose(self, reference_dose_gy: float) -> Estimate:
-        """The RBE at a dose of the reference radiation (Gy, above 0):
-        ``reference_dose_gy`` over this radiation's dose of the same survival."""
+        """The RBE at a dose of the reference radiation: it over this radiation's dose of the same survival.
+
+        Parameters
+        ----------
+        reference_dose_gy : float
+            The dose of the reference radiation, Gy, above 0.
+
+        Returns
+        -------
+        kesp.Estimate
+            The value with its first-order standard error.
+
+        Raises
+        ------
+        ValueError
+            For a cell line given by theta and kappa (no reference radiation).
+        """
         return _estimate(_core.rbe_at_reference_dose(self._core.coefficients, self._reference(),
                                                      reference_dose_gy))
 
     def rbe_at_survival(self, survival: float) -> Estimate:
-        """The RBE at a survival level in (0, 1): the reference's dose for it
-        over this radiation's."""
+        """The RBE at a survival level: the reference's dose for it over this radiation's.
+
+        Parameters
+        ----------
+        survival : float
+            The survival fraction, in (0, 1).
+
+        Returns
+        -------
+        kesp.Estimate
+            The value with its first-order standard error.
+
+        Raises
+        ------
+        ValueError
+            For a cell line given by theta and kappa (no reference radiation).
+        """
         return _estimate(_core.rbe_at_survival(self._core.coefficients, self._reference(), survival))
 
     def survival_fraction(self, dose_gy: float | Sequence[float] | np.ndarray) -> float | np.ndarray:
-        """S(D) = exp(-alpha D - beta D^2) at a dose (Gy, 0 or more), or at each of an array of doses."""
+        """The survival fraction S(D) = exp(-alpha D - beta D^2).
+
+        Parameters
+        ----------
+        dose_gy : float or array-like of float
+            A dose, Gy, 0 or more, or an array of doses.
+
+        Returns
+        -------
+        float or numpy.ndarray
+            S at the dose, or at each dose of the array (of its shape).
+        """
         return _fractions(self.alpha_per_gy, self.beta_per_gy2, dose_gy)
 
     def dose_for_survival(self, survival: float) -> float:
-        """The dose (Gy) that leaves the survival fraction ``survival`` in (0, 1]."""
+        """The dose that leaves a survival fraction.
+
+        Parameters
+        ----------
+        survival : float
+            The survival fraction, in (0, 1].
+
+        Returns
+        -------
+        float
+            The dose, Gy.
+        """
         return _core.dose_for_survival(self.alpha_per_gy, self.beta_per_gy2, survival)
 
     def to_dict(self) -> dict[str, float]:
-        """The values under the names of kesp-scan's survival columns:
-        alpha_per_gy, beta_per_gy2, rbe_low_dose, rbe_high_dose,
-        rbe_at_reference_dose_<d>gy and rbe_at_survival_<s> for the doses and
-        levels asked, each followed by its ``_sem`` (only alpha and beta
-        without a reference radiation)."""
+        """The values under the names of kesp-scan's survival columns.
+
+        Returns
+        -------
+        dict of str to float
+            alpha_per_gy, beta_per_gy2, rbe_low_dose, rbe_high_dose,
+            rbe_at_reference_dose_<d>gy and rbe_at_survival_<s> for the doses
+            and levels asked, each followed by its ``_sem`` (only alpha and
+            beta without a reference radiation).
+        """
         doses = [dose for dose, _, _ in self._core.rbe_at_reference_dose]
         levels = [level for level, _, _, _, _ in self._core.rbe_at_survival]
         values = [self.alpha_per_gy, self.alpha_per_gy_sem, self.beta_per_gy2, self.beta_per_gy2_sem]
@@ -213,10 +311,19 @@ def _fractions(alpha: float, beta: float, dose_gy: float | Sequence[float] | np.
 
 
 class SurvivalModel(_CellConstants):
-    """A cell line with its reference radiation under the conditions of the
-    runs it judges, and the reference doses and survival levels of the RBE
-    asked for: what ``kesp.run(..., survival=model)`` hands the library
-    (made by ``CellLine.model``)."""
+    """A cell line with its reference radiation under the conditions of the runs it judges.
+
+    With the reference doses and survival levels of the RBE asked for: what
+    ``kesp.run(..., survival=model)`` hands the library.
+
+    Parameters
+    ----------
+    core : kesp._core.SurvivalModel
+        The library's model; ``CellLine.model`` makes it, not the caller.
+    conditions : kesp.Settings or None
+        The settings of the reference run the model judges runs against,
+        None for a cell line given by theta and kappa.
+    """
 
     def __init__(self, core: _core.SurvivalModel, conditions: _core.Settings | None) -> None:
         self._core = core
@@ -228,8 +335,10 @@ class SurvivalModel(_CellConstants):
 
     @property
     def reference(self) -> Coefficients | None:
-        """alpha_R and beta_R of the reference radiation under the runs'
-        conditions, or None for a cell line given by theta and kappa."""
+        """alpha_R and beta_R of the reference radiation under the runs' conditions.
+
+        None for a cell line given by theta and kappa.
+        """
         return _coefficients(self._core.reference)
 
     @property
@@ -243,9 +352,19 @@ class SurvivalModel(_CellConstants):
         return self._core.survival_levels
 
     def check_conditions(self, settings: _core.Settings) -> None:
-        """Raises ``kesp.InputError`` when runs of these settings are under
-        other conditions (oxygen, DMSO, cell) than the reference run the
-        model judges them against."""
+        """Check that runs of these settings are under the reference run's conditions.
+
+        Parameters
+        ----------
+        settings : kesp.Settings
+            The settings of the runs to judge.
+
+        Raises
+        ------
+        kesp.InputError
+            When they are under other conditions (oxygen, DMSO, cell) than
+            the reference run the model judges them against.
+        """
         if self._conditions is not None and not _core.same_conditions(settings, self._conditions):
             raise InputError(
                 "Cell survival: the run's conditions (oxygen "
@@ -257,7 +376,23 @@ class SurvivalModel(_CellConstants):
                 "reference_here, a run of the reference radiation under the run's conditions.")
 
     def survival(self, results: Results) -> Survival:
-        """What the model says of a run (a ``kesp.Results``, single particle or mixed field)."""
+        """What the model says of a run.
+
+        Parameters
+        ----------
+        results : kesp.Results
+            The run, of a single particle or a mixed field.
+
+        Returns
+        -------
+        Survival
+            Its alpha, beta and RBE.
+
+        Raises
+        ------
+        kesp.InputError
+            For a run under other conditions than the reference run.
+        """
         self.check_conditions(results.settings)
         return Survival(_core.cell_survival(self._core, results._core))
 
@@ -272,6 +407,22 @@ class CellLine:
     and cell); or ``theta_per_dsb`` and ``kappa_per_dsb2`` directly (alpha
     and beta then, no RBE). From a reference,
     kappa = 2 beta_R / Sigma_R^2 and theta = (alpha_R - kappa zF_R Sigma_R^2) / Sigma_R.
+
+    Parameters
+    ----------
+    alpha_r_per_gy : float, optional
+        The measured alpha_R of the reference radiation, Gy^-1.
+    beta_r_per_gy2 : float, optional
+        The measured beta_R, Gy^-2.
+    alpha_beta_gy : float, optional
+        alpha_R / beta_R, Gy, instead of ``beta_r_per_gy2``.
+    reference : kesp.Results, optional
+        A run of the reference radiation under the conditions of the
+        measurement.
+    theta_per_dsb : float, optional
+        theta, per DSB, instead of a measurement.
+    kappa_per_dsb2 : float, optional
+        kappa, per DSB^2, with ``theta_per_dsb``.
 
     Raises
     ------
@@ -345,10 +496,17 @@ class CellLine:
         survival_levels : sequence of float
             Survival levels, in (0, 1), of the RBE asked for.
 
+        Returns
+        -------
+        SurvivalModel
+            The model, to judge runs with or to hand ``kesp.run``.
+
         Raises
         ------
         kesp.InputError
             For a reference dose or survival level out of range, naming it.
+        TypeError
+            For ``reference_here`` with a cell line given by theta and kappa.
         """
         doses, levels = [float(d) for d in reference_doses_gy], [float(s) for s in survival_levels]
         if self._measured is None:
@@ -364,8 +522,23 @@ class CellLine:
     def survival(self, results: Results, *, reference_here: Results | None = None,
                  reference_doses_gy: Sequence[float] = REFERENCE_DOSES_GY,
                  survival_levels: Sequence[float] = SURVIVAL_LEVELS) -> Survival:
-        """alpha, beta and the RBE for cell killing of a run (single particle
-        or mixed field); the arguments as for ``model``.
+        """alpha, beta and the RBE for cell killing of a run (single particle or mixed field).
+
+        Parameters
+        ----------
+        results : kesp.Results
+            The run.
+        reference_here : kesp.Results, optional
+            As for ``model``.
+        reference_doses_gy : sequence of float
+            As for ``model``.
+        survival_levels : sequence of float
+            As for ``model``.
+
+        Returns
+        -------
+        Survival
+            What the model says of the run.
 
         Raises
         ------
@@ -382,27 +555,84 @@ class CellLine:
                 _core.linear_quadratic(self._base._core, aerobic._core))
 
     def oer_at_survival(self, hypoxic: Results, aerobic: Results, survival: float) -> Estimate:
-        """The OER for cell killing at a survival level in (0, 1): the dose
-        for it of the hypoxic run's radiation over that of the aerobic run's."""
+        """The OER for cell killing at a survival level.
+
+        The dose for it of the hypoxic run's radiation over that of the
+        aerobic run's.
+
+        Parameters
+        ----------
+        hypoxic : kesp.Results
+            The run under hypoxia.
+        aerobic : kesp.Results
+            The run of the same radiation under aerobic conditions.
+        survival : float
+            The survival fraction, in (0, 1).
+
+        Returns
+        -------
+        kesp.Estimate
+            The value with its first-order standard error.
+        """
         return _estimate(_core.oer_at_survival(*self._pair(hypoxic, aerobic), survival))
 
     def oer_low_dose(self, hypoxic: Results, aerobic: Results) -> Estimate:
-        """The OER's low-dose limit, alpha_aerobic / alpha_hypoxic."""
+        """The OER's low-dose limit, alpha_aerobic / alpha_hypoxic.
+
+        Parameters
+        ----------
+        hypoxic : kesp.Results
+            The run under hypoxia.
+        aerobic : kesp.Results
+            The run of the same radiation under aerobic conditions.
+
+        Returns
+        -------
+        kesp.Estimate
+            The value with its first-order standard error.
+        """
         return _estimate(_core.oer_low_dose(*self._pair(hypoxic, aerobic)))
 
     def oer_high_dose(self, hypoxic: Results, aerobic: Results) -> Estimate:
-        """The OER's high-dose limit, sqrt(beta_aerobic / beta_hypoxic)."""
+        """The OER's high-dose limit, sqrt(beta_aerobic / beta_hypoxic).
+
+        Parameters
+        ----------
+        hypoxic : kesp.Results
+            The run under hypoxia.
+        aerobic : kesp.Results
+            The run of the same radiation under aerobic conditions.
+
+        Returns
+        -------
+        kesp.Estimate
+            The value with its first-order standard error.
+        """
         return _estimate(_core.oer_high_dose(*self._pair(hypoxic, aerobic)))
 
 
 def dsb_sources(results: Results) -> pd.DataFrame:
-    """What the survival model takes from a run: one row per radiation (a
-    single particle, or each component of a mixed field in order) with its
-    ``dose_fraction`` (its weight), ``dsb_per_cell_per_gy`` (Sigma, from its
-    own cells), ``dsb_per_cell_per_gy_sem`` (0 when not known) and ``zf_gy``.
+    """What the survival model takes from a run.
 
-    Raises ``kesp.InputError`` for a run without cells, or a mixed field
-    with a component without a cell of its own."""
+    Parameters
+    ----------
+    results : kesp.Results
+        The run.
+
+    Returns
+    -------
+    pandas.DataFrame
+        One row per radiation (a single particle, or each component of a
+        mixed field in order) with its ``dose_fraction`` (its weight),
+        ``dsb_per_cell_per_gy`` (Sigma, from its own cells),
+        ``dsb_per_cell_per_gy_sem`` (0 when not known) and ``zf_gy``.
+
+    Raises
+    ------
+    kesp.InputError
+        For a run without cells, or a mixed field with a component without
+        a cell of its own.
+    """
     return pd.DataFrame(_core.dsb_sources(results._core),
                         columns=["dose_fraction", "dsb_per_cell_per_gy", "dsb_per_cell_per_gy_sem", "zf_gy"])
 
@@ -527,9 +757,12 @@ def _condition_columns(frame: pd.DataFrame) -> list[str]:
 
 def _reference_rows(table: pd.DataFrame, reference: pd.DataFrame, conditions: list[str]
                     ) -> tuple[list[list[float]], list[list[float]], list[bool]]:
-    """Each row's reference run under its own conditions and under the
+    """Each row's reference runs.
+
+    Each row's reference run under its own conditions and under the
     measurement's (the highest oxygen level of the table, the rest kept), as
-    source columns, and whether the two are the same."""
+    source columns, and whether the two are the same.
+    """
     _require_columns(reference, "the reference table")
     lacking = [c for c in conditions if c not in reference.columns]
     if lacking:

@@ -134,33 +134,87 @@ void changeInCode(PythonSettings& settings, Change change)
     }
 }
 
+constexpr const char* oxygenModelDoc = R"(How oxygen fixes damage: the enhancement M rises from 1 to M0 as (Zeff/beta)^2 falls.
+
+Parameters
+----------
+enabled : bool
+    Whether there is an oxygen effect at all.
+zeb_dependent : bool
+    Whether M depends on (Zeff/beta)^2 (else M is M0).
+maximum_enhancement : float
+    M0, dimensionless (EVO2: M0=).
+half_effect_oxygen_percent : float
+    K, percent O2 (EVO2: K=).
+half_effect_zeb : float
+    Q, (Zeff/beta)^2 of the half-way point (EVO2: Q=).
+steepness : float
+    R, exponent of the (Zeff/beta)^2 dependence (EVO2: R=).)";
+
+constexpr const char* dmsoModelDoc = R"(Scavenging of the radicals that cause strand breaks by DMSO.
+
+Parameters
+----------
+concentration_mol_per_dm3 : float
+    DMSO concentration, mol/dm3 (DMSO: CONC=).
+non_scavengeable_fraction : float
+    Fraction of the DNA damage DMSO cannot prevent (DMSO: FNSD=).
+half_level_concentration_mol_per_dm3 : float
+    Concentration at which DMSO prevents half of the damage it can, mol/dm3 (DMSO: CHMX=).)";
+
+constexpr const char* fieldParticleDoc = R"(One particle type at a kinetic energy of the whole particle in MeV.
+
+Parameters
+----------
+name : str
+    The particle, as an input file names it ("e", "p", "4He", "12C").
+kinetic_energy_mev : float
+    Kinetic energy of the whole particle, MeV.
+energy_mev : float
+    The old name of kinetic_energy_mev, deprecated (the second form).
+
+Returns
+-------
+kesp.Field
+    A field of the one particle.)";
+
+constexpr const char* fieldDoc = R"(A radiation field: one particle type or weighted components.
+
+Without arguments, a 1 MeV electron.
+
+Parameters
+----------
+components : sequence of (str, float, float)
+    Components (particle, kinetic energy in MeV, weight) in order; weights are normalised.
+file_name : str
+    The field file the components were read from, empty for none.)";
+
 void bindModels(py::module_& module)
 {
-    py::class_<OxygenModel>(module, "OxygenModel",
-                            "How oxygen fixes damage: the enhancement M rises from 1 to M0 as (Zeff/beta)^2 falls.")
+    py::class_<OxygenModel>(module, "OxygenModel", oxygenModelDoc)
         .def(py::init([](bool enabled, bool zebDependent, double m0, double k, double q, double r) {
                  return OxygenModel{enabled, zebDependent, m0, k, q, r};
              }),
              py::kw_only(), "enabled"_a = true, "zeb_dependent"_a = true, "maximum_enhancement"_a = 1.74,
              "half_effect_oxygen_percent"_a = 0.3372, "half_effect_zeb"_a = 946.1, "steepness"_a = 2.15)
-        .def_readwrite("enabled", &OxygenModel::enabled, "the oxygen effect at all")
-        .def_readwrite("zeb_dependent", &OxygenModel::zebDependent, "M depends on (Zeff/beta)^2 (else M is M0)")
-        .def_readwrite("maximum_enhancement", &OxygenModel::maximumEnhancement, "M0, dimensionless")
-        .def_readwrite("half_effect_oxygen_percent", &OxygenModel::halfEffectOxygen, "K, percent O2")
-        .def_readwrite("half_effect_zeb", &OxygenModel::halfEffectZeb, "Q, (Zeff/beta)^2 of the half-way point")
-        .def_readwrite("steepness", &OxygenModel::steepness, "R, exponent of the (Zeff/beta)^2 dependence")
+        .def_readwrite("enabled", &OxygenModel::enabled, "Whether there is an oxygen effect at all.")
+        .def_readwrite("zeb_dependent", &OxygenModel::zebDependent, "Whether M depends on (Zeff/beta)^2 (else M is M0).")
+        .def_readwrite("maximum_enhancement", &OxygenModel::maximumEnhancement, "M0, dimensionless.")
+        .def_readwrite("half_effect_oxygen_percent", &OxygenModel::halfEffectOxygen, "K, percent O2.")
+        .def_readwrite("half_effect_zeb", &OxygenModel::halfEffectZeb, "Q, (Zeff/beta)^2 of the half-way point.")
+        .def_readwrite("steepness", &OxygenModel::steepness, "R, exponent of the (Zeff/beta)^2 dependence.")
         .def(py::self == py::self);
-    py::class_<DmsoModel>(module, "DmsoModel", "Scavenging of the radicals that cause strand breaks by DMSO.")
+    py::class_<DmsoModel>(module, "DmsoModel", dmsoModelDoc)
         .def(py::init([](double concentration, double fraction, double halfLevel) {
                  return DmsoModel{concentration, fraction, halfLevel};
              }),
              py::kw_only(), "concentration_mol_per_dm3"_a = 0.0, "non_scavengeable_fraction"_a = 0.5,
              "half_level_concentration_mol_per_dm3"_a = 0.5)
-        .def_readwrite("concentration_mol_per_dm3", &DmsoModel::concentration, "DMSO concentration, mol/dm3 (DMSO: CONC=)")
+        .def_readwrite("concentration_mol_per_dm3", &DmsoModel::concentration, "DMSO concentration, mol/dm3 (DMSO: CONC=).")
         .def_readwrite("non_scavengeable_fraction", &DmsoModel::nonScavengeableFraction,
-                       "fraction of the DNA damage DMSO cannot prevent")
+                       "Fraction of the DNA damage DMSO cannot prevent.")
         .def_readwrite("half_level_concentration_mol_per_dm3", &DmsoModel::halfLevelConcentration,
-                       "concentration at which DMSO prevents half of the damage it can, mol/dm3")
+                       "Concentration at which DMSO prevents half of the damage it can, mol/dm3.")
         .def(py::self == py::self);
 }
 
@@ -179,28 +233,27 @@ void bindField(py::module_& module)
     py::class_<FieldComponent>(module, "FieldComponent", "A component of a radiation field.")
         .def_property_readonly(
             "particle", [](const FieldComponent& c) { return messageText(canonicalParticleName(c.name)); },
-            "the particle's name as given, its element symbol in canonical case (\"p\", \"12C\")")
-        .def_readonly("kinetic_energy_mev", &FieldComponent::kineticEnergy, "kinetic energy of the whole particle, MeV")
+            "The particle's name as given, its element symbol in canonical case (\"p\", \"12C\").")
+        .def_readonly("kinetic_energy_mev", &FieldComponent::kineticEnergy, "Kinetic energy of the whole particle, MeV.")
         .def_property_readonly(
             "energy_mev",
             [](const FieldComponent& c) {
                 deprecatedName("energy_mev", "kinetic_energy_mev");
                 return c.kineticEnergy;
             },
-            "the old name of kinetic_energy_mev, deprecated")
-        .def_readonly("weight", &FieldComponent::weight, "share of the absorbed dose, normalised")
+            "The old name of kinetic_energy_mev, deprecated.")
+        .def_readonly("weight", &FieldComponent::weight, "Share of the absorbed dose, normalised.")
         .def("__repr__", [](const FieldComponent& c) {
             return "FieldComponent(" + py::repr(messageText(c.name)).cast<std::string>() + ", "
                    + py::repr(py::float_(c.kineticEnergy)).cast<std::string>() + ", "
                    + py::repr(py::float_(c.weight)).cast<std::string>() + ")";
         });
-    py::class_<RadiationField>(module, "Field", "A radiation field: one particle type or weighted components.")
+    py::class_<RadiationField>(module, "Field", fieldDoc)
         .def(py::init<>())
-        .def(py::init(&fieldOf), "components"_a, "file_name"_a = "",
-             "Components (particle, kinetic energy in MeV, weight) in order; weights are normalised.")
+        .def(py::init(&fieldOf), "components"_a, "file_name"_a = "")
         .def_static(
             "particle", [](const std::string& name, double energy) { return RadiationField(name, energy); },
-            "name"_a, "kinetic_energy_mev"_a, "One particle type at a kinetic energy of the whole particle in MeV.")
+            "name"_a, "kinetic_energy_mev"_a, fieldParticleDoc)
         .def_static(
             "particle",
             [](const std::string& name, double energy) {
@@ -209,12 +262,12 @@ void bindField(py::module_& module)
             },
             "name"_a, py::kw_only(), "energy_mev"_a, "The same with the old name of kinetic_energy_mev, deprecated.")
         .def_property_readonly("components", &RadiationField::components,
-                               "the field's components (FieldComponent), weights normalised to 1")
+                               "The field's components (FieldComponent), weights normalised to 1.")
         .def_property_readonly("single_particle", &RadiationField::singleParticle,
-                               "True for a field of one particle at one energy")
+                               "True for a field of one particle at one energy.")
         .def_property_readonly(
             "file_name", [](const RadiationField& field) { return fileNameText(field.fileName()); },
-            "the field file the field was read from, or None")
+            "The field file the field was read from, or None.")
         .def("__len__", &RadiationField::componentCount)
         .def("__repr__",
              [](const RadiationField& field) {
@@ -231,13 +284,13 @@ void bindDiagnostics(py::module_& module)
 {
     py::class_<Diagnostic>(module, "Diagnostic", "What the input reader said of a line of a file.")
         .def_property_readonly("file", [](const Diagnostic& d) { return fileNameText(d.file); },
-                               "the file the diagnostic is about (input or field file)")
-        .def_readonly("line", &Diagnostic::line, "counted from 1; 0 for the whole file")
+                               "The file the diagnostic is about (input or field file).")
+        .def_readonly("line", &Diagnostic::line, "The line, counted from 1; 0 for the whole file.")
         .def_property_readonly("severity", [](const Diagnostic& d) { return severityWord(d.severity); },
-                               "\"warning\", \"result_warning\" or \"note\"")
-        .def_readonly("block", &Diagnostic::block, "the block key (\"RADX:\"), empty when none")
+                               "How grave: \"warning\", \"result_warning\" or \"note\".")
+        .def_readonly("block", &Diagnostic::block, "The block key (\"RADX:\"), empty when none.")
         .def_property_readonly("message", [](const Diagnostic& d) { return messageText(d.message); },
-                               "what is wrong and what to do")
+                               "What is wrong and what to do.")
         .def("__str__", [](const Diagnostic& d) { return messageText(formatDiagnostic(d)); })
         .def("__repr__", [](const Diagnostic& d) { return messageText("<Diagnostic " + formatDiagnostic(d) + ">"); });
 }
@@ -251,24 +304,46 @@ std::vector<Diagnostic> diagnosticsOf(const PythonSettings& settings)
 
 constexpr const char* settingsDoc = R"(Everything that defines one run, as the input file's blocks give it.
 
-field: the radiation (kesp.particle, kesp.mixed_field ...; a 1 MeV electron by default)
-cells: cells to simulate, at least 1 (SIMCON: NOCS=)
-seed: random number seed; 0 takes one from the clock (SIMCON: SEED=)
-oxygen_percent: pO2, percent O2 within [0, 100] (EVO2: PO2=)
-oxygen_model: kesp.OxygenModel (EVO2: M0= K= Q= R=)
-dmso: kesp.DmsoModel, DMSO concentration in mol dm^-3 (DMSO: CONC= FNSD= CHMX=)
-dna_content_gbp: DNA content of the cell, Gbp (CELL: DNA=)
-nucleus_diameter_um: diameter of the cell nucleus, um (CELL: NDIA=)
-unrepairable_base_fraction: fraction Bl/Bd of base damages never repaired (CELL: FBL=)
-oxygen_effect: False switches the oxygen effect off (kesp's /no2)
-zeb_dependent_oxygen: False makes the oxygen factor M0 itself (kesp's /nq)
-masses_2006: the older set of mass constants (kesp's /2006 without its oxygen switches)
-threads: threads for the cells; 0 takes the CPUs the process may use; results are the same on any number
-
 Settings read from a file (kesp.read_input) also name the input file, its SHA-256, the
 switches it was read with and the reader's diagnostics. Once a setting other than threads
 is changed in code, they no longer name the file, its SHA-256 or the switches (the
-diagnostics of the reading stay).)";
+diagnostics of the reading stay).
+
+Parameters
+----------
+field : kesp.Field
+    The radiation (kesp.particle, kesp.mixed_field ...; a 1 MeV electron by default).
+cells : int
+    Cells to simulate, at least 1 (SIMCON: NOCS=).
+seed : int
+    Random number seed; 0 takes one from the clock (SIMCON: SEED=).
+oxygen_percent : float
+    pO2, percent O2 within [0, 100] (EVO2: PO2=).
+oxygen_model : kesp.OxygenModel
+    The oxygen model (EVO2: M0= K= Q= R=).
+dmso : kesp.DmsoModel
+    The DMSO model, its concentration in mol dm^-3 (DMSO: CONC= FNSD= CHMX=).
+dna_content_gbp : float
+    DNA content of the cell, Gbp (CELL: DNA=).
+nucleus_diameter_um : float
+    Diameter of the cell nucleus, um (CELL: NDIA=).
+unrepairable_base_fraction : float
+    Fraction Bl/Bd of base damages never repaired (CELL: FBL=).
+oxygen_effect : bool
+    False switches the oxygen effect off (kesp's /no2).
+zeb_dependent_oxygen : bool
+    False makes the oxygen factor M0 itself (kesp's /nq).
+masses_2006 : bool
+    The older set of mass constants (kesp's /2006 without its oxygen switches).
+threads : int
+    Threads for the cells; 0 takes the CPUs the process may use; results are the same on
+    any number.
+
+Examples
+--------
+>>> settings = kesp.Settings(kesp.particle("p", 10.0), cells=200, oxygen_percent=21.0)
+>>> settings.cells
+200)";
 
 void bindSettingsClass(py::module_& module)
 {
@@ -302,57 +377,57 @@ void bindSettingsClass(py::module_& module)
         .def_property(
             "field", [](const PythonSettings& s) { return s.run.field; },
             [](PythonSettings& s, const RadiationField& f) { changeInCode(s, [&](RunSettings& r) { r.field = f; }); },
-            "the radiation field: one particle or a mixed field (RADX:, or a field file)")
+            "The radiation field: one particle or a mixed field (RADX:, or a field file).")
         .def_property(
             "cells", [](const PythonSettings& s) { return s.run.cells; },
             [](PythonSettings& s, std::int32_t v) { changeInCode(s, [&](RunSettings& r) { r.cells = v; }); },
-            "cells to simulate (SIMCON: NOCS=)")
+            "Cells to simulate (SIMCON: NOCS=).")
         .def_property(
             "seed", [](const PythonSettings& s) { return s.run.seed; },
             [](PythonSettings& s, std::int32_t v) { changeInCode(s, [&](RunSettings& r) { r.seed = v; }); },
-            "random number seed (SIMCON: SEED=); 0 asks for a seed from the clock")
+            "Random number seed (SIMCON: SEED=); 0 asks for a seed from the clock.")
         .def_property(
             "oxygen_percent", [](const PythonSettings& s) { return s.run.oxygenPercent; },
             [](PythonSettings& s, double v) { changeInCode(s, [&](RunSettings& r) { r.oxygenPercent = v; }); },
-            "oxygen concentration, percent O2 (EVO2: PO2=, or MMHG= converted)")
+            "Oxygen concentration, percent O2 (EVO2: PO2=, or MMHG= converted).")
         .def_property(
             "oxygen_model", [](const PythonSettings& s) { return s.run.oxygenModel; },
             [](PythonSettings& s, const OxygenModel& v) { changeInCode(s, [&](RunSettings& r) { r.oxygenModel = v; }); },
-            "the oxygen model (an OxygenModel)")
+            "The oxygen model (an OxygenModel).")
         .def_property(
             "dmso", [](const PythonSettings& s) { return s.run.dmso; },
             [](PythonSettings& s, const DmsoModel& v) { changeInCode(s, [&](RunSettings& r) { r.dmso = v; }); },
-            "the DMSO model (a DmsoModel)")
+            "The DMSO model (a DmsoModel).")
         .def_property(
             "dna_content_gbp", [](const PythonSettings& s) { return s.run.dnaContent; },
             [](PythonSettings& s, double v) { changeInCode(s, [&](RunSettings& r) { r.dnaContent = v; }); },
-            "DNA content of the cell, Gbp (CELL: DNA=)")
+            "DNA content of the cell, Gbp (CELL: DNA=).")
         .def_property(
             "nucleus_diameter_um", [](const PythonSettings& s) { return s.run.nucleusDiameter; },
             [](PythonSettings& s, double v) { changeInCode(s, [&](RunSettings& r) { r.nucleusDiameter = v; }); },
-            "diameter of the cell nucleus, um (CELL: NDIA=)")
+            "Diameter of the cell nucleus, um (CELL: NDIA=).")
         .def_property(
             "unrepairable_base_fraction", [](const PythonSettings& s) { return s.run.unrepairableBaseFraction; },
             [](PythonSettings& s, double v) { changeInCode(s, [&](RunSettings& r) { r.unrepairableBaseFraction = v; }); },
-            "fraction Bl/Bd of base damages never repaired, dimensionless (KESP: FBL=)")
+            "Fraction Bl/Bd of base damages never repaired, dimensionless (KESP: FBL=).")
         .def_property(
             "masses_2006", [](const PythonSettings& s) { return s.run.masses2006; },
             [](PythonSettings& s, bool v) { changeInCode(s, [&](RunSettings& r) { r.masses2006 = v; }); },
-            "the older set of mass constants (the switch /2006)")
+            "The older set of mass constants (the switch /2006).")
         .def_property(
             "threads", [](const PythonSettings& s) { return s.run.threads; },
             [](PythonSettings& s, unsigned v) { s.run.threads = v; },
-            "threads a run uses; 0 for one per CPU this process may run on")
+            "Threads a run uses; 0 for one per CPU this process may run on.")
         .def_property_readonly(
             "input_file", [](const PythonSettings& s) { return fileNameText(s.inputFile); },
-            "the input file read, or None (also once the settings are changed in code)")
+            "The input file read, or None (also once the settings are changed in code).")
         .def_property_readonly("diagnostics", &diagnosticsOf,
-                               "what the reader said of the input file, or for settings made in code what an "
-                               "input file of the same values would draw")
+                               "What the reader said of the input file, or for settings made in code what an "
+                               "input file of the same values would draw.")
         .def_readonly("switches", &PythonSettings::switches,
-                      "the switch words applied in reading (none once the settings are changed in code)")
+                      "The switch words applied in reading (none once the settings are changed in code).")
         .def_readwrite("input_sha256", &PythonSettings::inputSha256,
-                       "SHA-256 of the input file's bytes as read (lower-case hex), or None")
+                       "SHA-256 of the input file's bytes as read (lower-case hex), or None.")
         .def("__copy__", [](const PythonSettings& s) { return s; })
         .def("__deepcopy__", [](const PythonSettings& s, py::dict) { return s; })
         .def("__eq__", [](const PythonSettings& a, const PythonSettings& b) { return a.run == b.run; });
