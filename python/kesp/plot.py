@@ -23,11 +23,12 @@ file allows as PNG and SVG.
 from __future__ import annotations
 
 import argparse
+import inspect
 import sys
 import warnings
 from pathlib import Path
-from collections.abc import Mapping
-from typing import TYPE_CHECKING, Optional, Sequence, Union
+from collections.abc import Callable, Mapping
+from typing import TYPE_CHECKING, Optional, Sequence, TypeVar, Union
 
 import matplotlib
 import pandas as pd
@@ -60,6 +61,48 @@ class PlotWarning(UserWarning):
     """
 
 
+_Function = TypeVar("_Function", bound=Callable[..., object])
+
+# The sections the docstrings of the figures of a table share: their
+# parameters, what they return and what they raise.
+_TABLE = """table : pandas.DataFrame
+    A scan table (``kesp.scan``'s, or kesp-scan's CSV read with pandas)."""
+_SURVIVAL_TABLE = """table : pandas.DataFrame
+    A table with survival columns (kesp.survival.scan_survival's joined
+    to a scan table, or kesp-scan's with a survival block)."""
+_SURVIVAL_TABLE_AS_FOR_ALPHA_BETA = """table : pandas.DataFrame
+    A table with survival columns, as for ``alpha_beta_figure``."""
+_TITLE = """title : str, optional
+    The scan's title, shown below the figure's (default:
+    ``table.attrs["title"]``, else none)."""
+_REFERENCE = """reference : str, optional
+    The reference radiation in words ("1 MeV e"), named in the title and
+    axis label (default: ``table.attrs["reference"]``)."""
+_REFERENCE_DOSES = """reference_doses_gy : sequence of float, optional
+    Draw only the panels of these reference doses, Gy."""
+_FIGURE_RETURNS_AND_RAISES = """Returns
+-------
+matplotlib.figure.Figure
+    The figure, drawn on its own canvas (not through pyplot).
+
+Raises
+------
+FigureNotDrawable
+    When the table lacks the figure's columns.
+TableError
+    When a value cannot be drawn."""
+
+
+def _table_figure(*parameters: str) -> Callable[[_Function], _Function]:
+    """Completes the docstring of a figure of a table with the shared sections."""
+    def document(function: _Function) -> _Function:
+        sections = "\n".join(["Parameters", "----------", *parameters])
+        function.__doc__ = "\n\n".join([inspect.cleandoc(function.__doc__ or ""), sections,
+                                          _FIGURE_RETURNS_AND_RAISES])
+        return function
+    return document
+
+
 def public_figure(kind: str, table: pd.DataFrame, title: Optional[str],
                   reference: Optional[str] = None) -> Figure:
     """One figure of a DataFrame, its notes given as PlotWarning."""
@@ -71,90 +114,34 @@ def public_figure(kind: str, table: pd.DataFrame, title: Optional[str],
     return figure
 
 
+@_table_figure(_TABLE, _TITLE)
 def dsb_figure(table: pd.DataFrame, *, title: Optional[str] = None) -> Figure:
     """DSB per Gy per Gbp with one SEM as error bars.
 
     One curve per combination of the varied items.
 
-    Parameters
-    ----------
-    table : pandas.DataFrame
-        A scan table (``kesp.scan``'s, or kesp-scan's CSV read with pandas).
-    title : str, optional
-        The scan's title, shown below the figure's (default:
-        ``table.attrs["title"]``, else none).
-
-    Returns
-    -------
-    matplotlib.figure.Figure
-        The figure, drawn on its own canvas (not through pyplot).
-
-    Raises
-    ------
-    FigureNotDrawable
-        When the table lacks the figure's columns.
-    TableError
-        When a value cannot be drawn.
     """
     return public_figure("dsb", table, title)
 
 
+@_table_figure(_TABLE, _TITLE)
 def ssb_figure(table: pd.DataFrame, *, title: Optional[str] = None) -> Figure:
     """SSB per Gy per Gbp with one SEM as error bars; as dsb_figure.
 
-    Parameters
-    ----------
-    table : pandas.DataFrame
-        A scan table (``kesp.scan``'s, or kesp-scan's CSV read with pandas).
-    title : str, optional
-        The scan's title, shown below the figure's (default:
-        ``table.attrs["title"]``, else none).
-
-    Returns
-    -------
-    matplotlib.figure.Figure
-        The figure, drawn on its own canvas (not through pyplot).
-
-    Raises
-    ------
-    FigureNotDrawable
-        When the table lacks the figure's columns.
-    TableError
-        When a value cannot be drawn.
     """
     return public_figure("ssb", table, title)
 
 
+@_table_figure(_TABLE, _TITLE, _REFERENCE)
 def rbe_figure(table: pd.DataFrame, *, title: Optional[str] = None,
                reference: Optional[str] = None) -> Figure:
     """RBE for DSB induction (rbe_dsb) with one SEM, a grey line at 1.
 
-    Parameters
-    ----------
-    table : pandas.DataFrame
-        A scan table (``kesp.scan``'s, or kesp-scan's CSV read with pandas).
-    title : str, optional
-        The scan's title, shown below the figure's (default:
-        ``table.attrs["title"]``, else none).
-    reference : str, optional
-        The reference radiation in words ("1 MeV e"), named in the title and
-        axis label (default: ``table.attrs["reference"]``).
-
-    Returns
-    -------
-    matplotlib.figure.Figure
-        The figure, drawn on its own canvas (not through pyplot).
-
-    Raises
-    ------
-    FigureNotDrawable
-        When the table lacks the figure's columns.
-    TableError
-        When a value cannot be drawn.
     """
     return public_figure("rbe", table, title, reference)
 
 
+@_table_figure(_TABLE, _TITLE)
 def oer_figure(table: pd.DataFrame, *, title: Optional[str] = None) -> Figure:
     """The OER for DSB induction, with its propagated SEM.
 
@@ -162,84 +149,29 @@ def oer_figure(table: pd.DataFrame, *, title: Optional[str] = None) -> Figure:
     in mmHg) over that at its lowest, from the pairs of rows that differ
     only in the oxygen level.
 
-    Parameters
-    ----------
-    table : pandas.DataFrame
-        A scan table (``kesp.scan``'s, or kesp-scan's CSV read with pandas).
-    title : str, optional
-        The scan's title, shown below the figure's (default:
-        ``table.attrs["title"]``, else none).
-
-    Returns
-    -------
-    matplotlib.figure.Figure
-        The figure, drawn on its own canvas (not through pyplot).
-
-    Raises
-    ------
-    FigureNotDrawable
-        When the table lacks the figure's columns.
-    TableError
-        When a value cannot be drawn.
     """
     return public_figure("oer", table, title)
 
 
+@_table_figure(_TABLE, _TITLE)
 def classes_figure(table: pd.DataFrame, *, title: Optional[str] = None) -> Figure:
     """The shares (%) of the cluster classes of all clusters, one panel per class.
 
     The classes BD, SSB, SSB+, 2SSB, DSB, DSB+ and DSB++.
 
-    Parameters
-    ----------
-    table : pandas.DataFrame
-        A scan table (``kesp.scan``'s, or kesp-scan's CSV read with pandas).
-    title : str, optional
-        The scan's title, shown below the figure's (default:
-        ``table.attrs["title"]``, else none).
-
-    Returns
-    -------
-    matplotlib.figure.Figure
-        The figure, drawn on its own canvas (not through pyplot).
-
-    Raises
-    ------
-    FigureNotDrawable
-        When the table lacks the figure's columns.
-    TableError
-        When a value cannot be drawn.
     """
     return public_figure("classes", table, title)
 
 
+@_table_figure(_SURVIVAL_TABLE, _TITLE)
 def alpha_beta_figure(table: pd.DataFrame, *, title: Optional[str] = None) -> Figure:
     """alpha (Gy⁻¹) and beta (Gy⁻²) of cell survival with one SEM, side by side.
 
-    Parameters
-    ----------
-    table : pandas.DataFrame
-        A table with survival columns (kesp.survival.scan_survival's joined
-        to a scan table, or kesp-scan's with a survival block).
-    title : str, optional
-        The scan's title, shown below the figure's (default:
-        ``table.attrs["title"]``, else none).
-
-    Returns
-    -------
-    matplotlib.figure.Figure
-        The figure, drawn on its own canvas (not through pyplot).
-
-    Raises
-    ------
-    FigureNotDrawable
-        When the table lacks the figure's columns.
-    TableError
-        When a value cannot be drawn.
     """
     return public_figure("alpha_beta", table, title)
 
 
+@_table_figure(_SURVIVAL_TABLE_AS_FOR_ALPHA_BETA, _TITLE, _REFERENCE, _REFERENCE_DOSES)
 def rbe_cell_killing_figure(table: pd.DataFrame, *, title: Optional[str] = None,
                             reference: Optional[str] = None,
                             reference_doses_gy: Optional[Sequence[float]] = None) -> Figure:
@@ -248,30 +180,6 @@ def rbe_cell_killing_figure(table: pd.DataFrame, *, title: Optional[str] = None,
     A panel per reference dose of the table's rbe_at_reference_dose_<d>gy
     columns.
 
-    Parameters
-    ----------
-    table : pandas.DataFrame
-        A table with survival columns, as for ``alpha_beta_figure``.
-    title : str, optional
-        The scan's title, shown below the figure's (default:
-        ``table.attrs["title"]``, else none).
-    reference : str, optional
-        The reference radiation in words ("1 MeV e"), named in the title and
-        axis label (default: ``table.attrs["reference"]``).
-    reference_doses_gy : sequence of float, optional
-        Draw only the panels of these reference doses, Gy.
-
-    Returns
-    -------
-    matplotlib.figure.Figure
-        The figure, drawn on its own canvas (not through pyplot).
-
-    Raises
-    ------
-    FigureNotDrawable
-        When the table lacks the figure's columns.
-    TableError
-        When a value cannot be drawn.
     """
     scan = scan_from_frame(table, title, reference)
     notes: list[str] = []
