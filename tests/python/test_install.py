@@ -196,8 +196,8 @@ def test_notebook_runs_in_the_kernel_of_the_environment(wheel_environment, tmp_p
     jupyter_environment = {"JUPYTER_DATA_DIR": str(tmp_path / "jupyter"), "MPLBACKEND": "Agg"}
     run_outside_the_build([str(python), "-m", "ipykernel", "install", "--user", "--name", KERNEL],
                           env=jupyter_environment)
-    spec = json.loads((tmp_path / "jupyter" / "kernels" / KERNEL / "kernel.json").read_text(encoding="utf-8"))
-    assert Path(spec["argv"][0]).parent == wheel_environment / "bin"
+    kernel = json.loads((tmp_path / "jupyter" / "kernels" / KERNEL / "kernel.json").read_text(encoding="utf-8"))
+    assert Path(kernel["argv"][0]).parent == wheel_environment / "bin"
     # The notebook, with a last cell that says which kesp it ran with.
     notebook = json.loads(NOTEBOOK.read_text(encoding="utf-8"))
     notebook["cells"].append({"cell_type": "code", "execution_count": None, "id": "which-kesp", "metadata": {},
